@@ -1,0 +1,22 @@
+// Millisecond clock and sleeps.
+//
+// The runtime reads time and sleeps only through these two calls, so tests can
+// put a fake clock in their place. The real clock is CLOCK_MONOTONIC: it never
+// jumps with the wall clock and counts time, not processor use.
+#pragma once
+
+#include <cstdint>
+
+// Milliseconds since an arbitrary fixed point.
+int64_t clock_now_ms();
+
+// Sleeps for the given milliseconds; 0 yields the processor.
+void clock_sleep_ms(uint32_t ms);
+
+// A replacement clock for tests. Both functions may be called from any thread,
+// so a fake must be thread-safe. Passing null restores the real clock.
+struct clock_seam {
+    int64_t (*now_ms)();
+    void (*sleep_ms)(uint32_t ms);
+};
+void clock_seam_set(const clock_seam *seam);

@@ -1,0 +1,10 @@
+#include "platform/process_exit.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+void process_exit(int code)
+{
+    std::fflush(nullptr);
+    _exit(code);
+}
