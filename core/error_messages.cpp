@@ -112,20 +112,16 @@ constexpr critical_range critical_errors[] = {
 
 } // namespace
 
-const char *error_message(uint32_t n)
-{
+const char *error_message(uint32_t n) {
     auto it = std::lower_bound(std::begin(messages), std::end(messages), n,
                                [](const error_text &e, uint32_t key) { return e.n < key; });
-    if (it != std::end(messages) && it->n == n)
-        return it->text;
+    if (it != std::end(messages) && it->n == n) return it->text;
     return "Unprintable error";
 }
 
-bool error_critical_box(int32_t n, const char **text, char *caption, uint32_t caption_size)
-{
+bool error_critical_box(int32_t n, const char **text, char *caption, uint32_t caption_size) {
     for (const critical_range &c : critical_errors) {
-        if (n < c.first || n > c.last)
-            continue;
+        if (n < c.first || n > c.last) continue;
         *text = c.text;
         if (c.numbered)
             std::snprintf(caption, caption_size, "Critical Error #%d", n - c.caption_base);

@@ -30,32 +30,26 @@ struct answer_script {
 answer_script script;
 
 // One entry of the list, blanks trimmed, in any case.
-int script_answer_parse(std::string word)
-{
+int script_answer_parse(std::string word) {
     std::string w;
     for (char c : word)
         if (!std::isspace(static_cast<unsigned char>(c)))
             w += char(std::tolower(static_cast<unsigned char>(c)));
-    if (w == "yes")
-        return MESSAGE_BOX_RESULT_YES;
-    if (w == "no")
-        return MESSAGE_BOX_RESULT_NO;
-    if (w == "ok")
-        return MESSAGE_BOX_RESULT_OK;
+    if (w == "yes") return MESSAGE_BOX_RESULT_YES;
+    if (w == "no") return MESSAGE_BOX_RESULT_NO;
+    if (w == "ok") return MESSAGE_BOX_RESULT_OK;
     return SCRIPT_INVALID;
 }
 
 // Reads BOX_ANSWERS into the script (lock held). An unset or empty variable
 // gives no answers.
-void script_load()
-{
+void script_load() {
     script.answers.clear();
     script.words.clear();
     script.next = 0;
     script.loaded = true;
     const char *env = std::getenv("BOX_ANSWERS");
-    if (!env || !*env)
-        return;
+    if (!env || !*env) return;
     std::string list = env;
     size_t start = 0;
     for (;;) {
@@ -63,21 +57,17 @@ void script_load()
         std::string word = list.substr(start, comma == std::string::npos ? comma : comma - start);
         script.words.push_back(word);
         script.answers.push_back(script_answer_parse(word));
-        if (comma == std::string::npos)
-            break;
+        if (comma == std::string::npos) break;
         start = comma + 1;
     }
 }
 
 // Takes the next scripted answer. Returns false when the list is used up or
 // the entry is not an answer (the real dialog shows then).
-bool script_next(int *answer)
-{
+bool script_next(int *answer) {
     std::lock_guard<std::mutex> guard(script.lock);
-    if (!script.loaded)
-        script_load();
-    if (script.next >= script.answers.size())
-        return false;
+    if (!script.loaded) script_load();
+    if (script.next >= script.answers.size()) return false;
     size_t i = script.next++;
     if (script.answers[i] == SCRIPT_INVALID) {
         std::fprintf(stderr, "BOX_ANSWERS: \"%s\" is not yes, no or ok; showing the box\n",
@@ -94,23 +84,21 @@ bool script_next(int *answer)
 
 } // namespace
 
-int platform_message_box(const char *text, const char *caption, uint32_t type)
-{
+int platform_message_box(const char *text, const char *caption, uint32_t type) {
     text = text ? text : "";
     caption = caption ? caption : "";
     std::fprintf(stderr, "[%s]\n%s\n", caption, text);
-    if (message_box_fn fn = seam.load())
-        return fn(text, caption, type);
+    if (message_box_fn fn = seam.load()) return fn(text, caption, type);
     int answer;
-    if (script_next(&answer))
-        return answer;
+    if (script_next(&answer)) return answer;
     return message_box_x11_show(text, caption, type);
 }
 
-void platform_message_box_seam_set(message_box_fn fn) { seam = fn; }
+void platform_message_box_seam_set(message_box_fn fn) {
+    seam = fn;
+}
 
-void platform_message_box_answers_reload()
-{
+void platform_message_box_answers_reload() {
     std::lock_guard<std::mutex> guard(script.lock);
     script_load();
 }

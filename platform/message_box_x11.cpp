@@ -55,32 +55,27 @@ struct box_dialog {
     Atom wm_delete = 0;
 };
 
-std::vector<std::string> text_lines(const char *text)
-{
+std::vector<std::string> text_lines(const char *text) {
     std::vector<std::string> lines;
     const char *start = text;
     for (const char *p = text;; ++p) {
         if (*p == '\n' || *p == '\0') {
             lines.emplace_back(start, p);
-            if (*p == '\0')
-                break;
+            if (*p == '\0') break;
             start = p + 1;
         }
     }
     return lines;
 }
 
-int text_width(const box_dialog &d, const char *s, size_t len)
-{
-    if (d.font)
-        return XTextWidth(d.font, s, int(len));
+int text_width(const box_dialog &d, const char *s, size_t len) {
+    if (d.font) return XTextWidth(d.font, s, int(len));
     return int(len) * FALLBACK_CHAR_WIDTH_PX;
 }
 
 // The core font "fixed"; failing that, the metrics of the GC's default font;
 // failing that, fixed assumed metrics.
-void dialog_font_load(box_dialog &d)
-{
+void dialog_font_load(box_dialog &d) {
     d.font = XLoadQueryFont(d.dpy, "fixed");
     if (d.font) {
         d.font_loaded = true;
@@ -96,8 +91,7 @@ void dialog_font_load(box_dialog &d)
 
 // Sizes the window to the text and the buttons (at most the screen's size)
 // and places the buttons centred along the bottom.
-void dialog_layout(box_dialog &d, int screen_w, int screen_h)
-{
+void dialog_layout(box_dialog &d, int screen_w, int screen_h) {
     int line_h = d.ascent + d.descent;
     int text_w = 0;
     for (const std::string &line : d.lines)
@@ -123,8 +117,7 @@ void dialog_layout(box_dialog &d, int screen_w, int screen_h)
 
 // WM_NAME is Latin-1; _NET_WM_NAME wants UTF-8, so bytes above 127 are taken
 // as Latin-1 and encoded.
-std::string latin1_to_utf8(const char *s)
-{
+std::string latin1_to_utf8(const char *s) {
     std::string out;
     for (; *s; ++s) {
         unsigned char c = static_cast<unsigned char>(*s);
@@ -140,8 +133,7 @@ std::string latin1_to_utf8(const char *s)
 
 // Title, close protocol, fixed size, dialog type and (system modal) a place
 // above other windows.
-void dialog_window_properties(box_dialog &d, const char *caption, uint32_t type, int x, int y)
-{
+void dialog_window_properties(box_dialog &d, const char *caption, uint32_t type, int x, int y) {
     XStoreName(d.dpy, d.win, caption);
     std::string utf8 = latin1_to_utf8(caption);
     XChangeProperty(d.dpy, d.win, XInternAtom(d.dpy, "_NET_WM_NAME", False),
@@ -173,8 +165,7 @@ void dialog_window_properties(box_dialog &d, const char *caption, uint32_t type,
     }
 }
 
-void dialog_draw(box_dialog &d)
-{
+void dialog_draw(box_dialog &d) {
     Display *dpy = d.dpy;
     int screen = DefaultScreen(dpy);
     unsigned long black = BlackPixel(dpy, screen), white = WhitePixel(dpy, screen);
@@ -188,8 +179,7 @@ void dialog_draw(box_dialog &d)
         const box_button &b = d.buttons[i];
         bool down = i == d.pressed;
         XSetForeground(dpy, d.gc, black);
-        if (down)
-            XFillRectangle(dpy, d.win, d.gc, b.x, b.y, b.w, b.h);
+        if (down) XFillRectangle(dpy, d.win, d.gc, b.x, b.y, b.w, b.h);
         XDrawRectangle(dpy, d.win, d.gc, b.x, b.y, b.w - 1, b.h - 1);
         if (i == 0) // the default button: a second frame
             XDrawRectangle(dpy, d.win, d.gc, b.x + 2, b.y + 2, b.w - 5, b.h - 5);
@@ -202,19 +192,16 @@ void dialog_draw(box_dialog &d)
     XFlush(dpy);
 }
 
-int button_at(const box_dialog &d, int x, int y)
-{
+int button_at(const box_dialog &d, int x, int y) {
     for (int i = 0; i < d.button_count; ++i) {
         const box_button &b = d.buttons[i];
-        if (x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h)
-            return i;
+        if (x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h) return i;
     }
     return -1;
 }
 
 // The answer a key gives, or NO_ANSWER.
-int key_answer(const box_dialog &d, XKeyEvent *key)
-{
+int key_answer(const box_dialog &d, XKeyEvent *key) {
     char buf[8];
     KeySym sym = NoSymbol;
     XLookupString(key, buf, sizeof buf, &sym, nullptr);
@@ -237,20 +224,17 @@ int key_answer(const box_dialog &d, XKeyEvent *key)
 
 // Takes keyboard focus once the window is viewable (asking earlier would be
 // an X error).
-void dialog_focus(box_dialog &d)
-{
+void dialog_focus(box_dialog &d) {
     XWindowAttributes attrs;
     if (XGetWindowAttributes(d.dpy, d.win, &attrs) && attrs.map_state == IsViewable)
         XSetInputFocus(d.dpy, d.win, RevertToParent, CurrentTime);
 }
 
 // One event; returns the answer it gives or NO_ANSWER.
-int dialog_event(box_dialog &d, XEvent &ev)
-{
+int dialog_event(box_dialog &d, XEvent &ev) {
     switch (ev.type) {
     case Expose:
-        if (ev.xexpose.count == 0)
-            dialog_draw(d);
+        if (ev.xexpose.count == 0) dialog_draw(d);
         return NO_ANSWER;
     case MapNotify:
         dialog_focus(d);
@@ -264,22 +248,18 @@ int dialog_event(box_dialog &d, XEvent &ev)
         }
         return NO_ANSWER;
     case ButtonRelease: {
-        if (ev.xbutton.button != Button1 || d.pressed < 0)
-            return NO_ANSWER;
+        if (ev.xbutton.button != Button1 || d.pressed < 0) return NO_ANSWER;
         int held = d.pressed;
         d.pressed = -1;
-        if (button_at(d, ev.xbutton.x, ev.xbutton.y) == held)
-            return d.buttons[held].result;
+        if (button_at(d, ev.xbutton.x, ev.xbutton.y) == held) return d.buttons[held].result;
         dialog_draw(d);
         return NO_ANSWER;
     }
     case ClientMessage:
-        if (Atom(ev.xclient.data.l[0]) == d.wm_delete)
-            return d.esc_result;
+        if (Atom(ev.xclient.data.l[0]) == d.wm_delete) return d.esc_result;
         return NO_ANSWER;
     case DestroyNotify:
-        if (ev.xdestroywindow.window != d.win)
-            return NO_ANSWER;
+        if (ev.xdestroywindow.window != d.win) return NO_ANSWER;
         d.destroyed = true;
         return d.esc_result;
     default:
@@ -287,8 +267,7 @@ int dialog_event(box_dialog &d, XEvent &ev)
     }
 }
 
-void dialog_buttons(box_dialog &d, uint32_t type)
-{
+void dialog_buttons(box_dialog &d, uint32_t type) {
     d.yes_no = (type & 0xF) == MESSAGE_BOX_YES_NO;
     if (d.yes_no) {
         d.buttons[0] = {"Yes", MESSAGE_BOX_RESULT_YES, 0, 0, 0, 0};
@@ -302,26 +281,22 @@ void dialog_buttons(box_dialog &d, uint32_t type)
     }
 }
 
-void dialog_close(box_dialog &d)
-{
+void dialog_close(box_dialog &d) {
     if (d.font_loaded)
         XFreeFont(d.dpy, d.font);
     else if (d.font)
         XFreeFontInfo(nullptr, d.font, 1);
     XFreeGC(d.dpy, d.gc);
-    if (!d.destroyed)
-        XDestroyWindow(d.dpy, d.win);
+    if (!d.destroyed) XDestroyWindow(d.dpy, d.win);
     XCloseDisplay(d.dpy);
 }
 
 } // namespace
 
-int message_box_x11_show(const char *text, const char *caption, uint32_t type)
-{
+int message_box_x11_show(const char *text, const char *caption, uint32_t type) {
     box_dialog d;
     d.dpy = XOpenDisplay(nullptr);
-    if (!d.dpy)
-        return MESSAGE_BOX_FAILED;
+    if (!d.dpy) return MESSAGE_BOX_FAILED;
     int screen = DefaultScreen(d.dpy);
     Window root = RootWindow(d.dpy, screen);
     d.lines = text_lines(text);

@@ -26,31 +26,27 @@ captured_boxes boxes;
 
 // Records the box, and writes it to standard error on one line (newlines as
 // "~") so that death tests can match it from the child process.
-int box_capture(const char *text, const char *caption, uint32_t type)
-{
+int box_capture(const char *text, const char *caption, uint32_t type) {
     ++boxes.count;
     boxes.text = text;
     boxes.caption = caption;
     boxes.type = type;
     std::string flat = text;
     for (char &c : flat)
-        if (c == '\n')
-            c = '~';
+        if (c == '\n') c = '~';
     std::fprintf(stderr, "box type=%u caption=<%s> text=<%s>\n", type, caption, flat.c_str());
     return boxes.answer;
 }
 
 class Errors : public ::testing::Test {
   protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         control_words_reset();
         errors_reset();
         boxes = captured_boxes{};
         platform_message_box_seam_set(box_capture);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         platform_message_box_seam_set(nullptr);
         errors_reset();
         control_words_reset();
@@ -62,8 +58,7 @@ constexpr uint32_t YES_NO_BOX = MESSAGE_BOX_SYSTEM_MODAL | MESSAGE_BOX_YES_NO;
 
 } // namespace
 
-TEST(ErrorMessages, KnownNumbersAndUnprintableRest)
-{
+TEST(ErrorMessages, KnownNumbersAndUnprintableRest) {
     EXPECT_STREQ(error_message(1), "NEXT without FOR");
     EXPECT_STREQ(error_message(5), "Illegal function call");
     EXPECT_STREQ(error_message(40), "Variable required");
@@ -77,8 +72,7 @@ TEST(ErrorMessages, KnownNumbersAndUnprintableRest)
         EXPECT_STREQ(error_message(n), "Unprintable error") << n;
 }
 
-TEST(ErrorMessages, CriticalBoxesOfErrorRaise)
-{
+TEST(ErrorMessages, CriticalBoxesOfErrorRaise) {
     const char *text = nullptr;
     char caption[32];
     ASSERT_TRUE(error_critical_box(257, &text, caption, sizeof caption));
@@ -98,8 +92,7 @@ TEST(ErrorMessages, CriticalBoxesOfErrorRaise)
         EXPECT_FALSE(error_critical_box(n, &text, caption, sizeof caption)) << n;
 }
 
-TEST_F(Errors, FirstErrorWins)
-{
+TEST_F(Errors, FirstErrorWins) {
     EXPECT_EQ(error_raise(5), 5u);
     EXPECT_EQ(event_pending.load(), 1u);
     event_pending = 0;
@@ -109,16 +102,14 @@ TEST_F(Errors, FirstErrorWins)
     EXPECT_EQ(boxes.count, 0);
 }
 
-TEST_F(Errors, ZeroAndNegativeNumbersBecomeIllegalFunctionCall)
-{
+TEST_F(Errors, ZeroAndNegativeNumbersBecomeIllegalFunctionCall) {
     for (int32_t n : {0, -3, INT32_MIN}) {
         EXPECT_EQ(error_raise(n), 5u) << n;
         EXPECT_EQ(error_pending_take(), 5u);
     }
 }
 
-TEST_F(Errors, NumbersBesideCriticalOnesArePending)
-{
+TEST_F(Errors, NumbersBesideCriticalOnesArePending) {
     for (int32_t n : {10, 12, 255, 258, 264, 300, 313, 501, 519}) {
         EXPECT_EQ(error_raise(n), uint32_t(n));
         EXPECT_EQ(error_pending_take(), uint32_t(n));
@@ -126,8 +117,7 @@ TEST_F(Errors, NumbersBesideCriticalOnesArePending)
     EXPECT_EQ(boxes.count, 0);
 }
 
-TEST_F(Errors, YesShowsOnlyTheFirstErrorAndContinues)
-{
+TEST_F(Errors, YesShowsOnlyTheFirstErrorAndContinues) {
     error_raise(5);
     error_raise(9);
     statement_event_check(10);
@@ -147,8 +137,7 @@ TEST_F(Errors, YesShowsOnlyTheFirstErrorAndContinues)
     EXPECT_EQ(boxes.caption, "Unhandled Error #15");
 }
 
-TEST_F(Errors, BoxThatCouldNotOpenContinues)
-{
+TEST_F(Errors, BoxThatCouldNotOpenContinues) {
     boxes.answer = MESSAGE_BOX_FAILED;
     error_raise(53);
     statement_event_check(7);
@@ -157,8 +146,7 @@ TEST_F(Errors, BoxThatCouldNotOpenContinues)
     EXPECT_EQ(program_stop_flag.load(), 0);
 }
 
-TEST_F(Errors, NumbersJustOutsideTheCriticalRangeAskToContinue)
-{
+TEST_F(Errors, NumbersJustOutsideTheCriticalRangeAskToContinue) {
     for (int32_t n : {299, 314}) {
         error_raise(n);
         statement_event_check(1);
@@ -167,8 +155,7 @@ TEST_F(Errors, NumbersJustOutsideTheCriticalRangeAskToContinue)
     }
 }
 
-TEST_F(Errors, AlertBoxes)
-{
+TEST_F(Errors, AlertBoxes) {
     alert("GL extension missing");
     EXPECT_EQ(boxes.text, "GL extension missing");
     EXPECT_EQ(boxes.caption, "Alert");
@@ -190,8 +177,7 @@ struct handler_view {
 };
 handler_view handler;
 
-void handler_record()
-{
+void handler_record() {
     ++handler.calls;
     handler.err = rt_err();
     handler.erl = rt_erl();
@@ -202,8 +188,7 @@ void handler_record()
 
 } // namespace
 
-TEST_F(Errors, ArmedHandlerTakesTheErrorWithoutABox)
-{
+TEST_F(Errors, ArmedHandlerTakesTheErrorWithoutABox) {
     handler = handler_view{};
     error_handler_entry_set(handler_record);
     on_error_armed = 1;
@@ -219,8 +204,7 @@ TEST_F(Errors, ArmedHandlerTakesTheErrorWithoutABox)
     EXPECT_EQ(rt_err(), 62u);
 }
 
-TEST_F(Errors, ErrorInsideTheHandlerShowsTheDialog)
-{
+TEST_F(Errors, ErrorInsideTheHandlerShowsTheDialog) {
     handler = handler_view{};
     error_handler_entry_set(handler_record);
     on_error_armed = 1;
@@ -231,8 +215,7 @@ TEST_F(Errors, ErrorInsideTheHandlerShowsTheDialog)
     EXPECT_EQ(boxes.caption, "Unhandled Error #5");
 }
 
-TEST_F(ErrorsDeathTest, CriticalNumbersOfErrorRaiseEndTheProcessWithCodeZero)
-{
+TEST_F(ErrorsDeathTest, CriticalNumbersOfErrorRaiseEndTheProcessWithCodeZero) {
     EXPECT_EXIT(error_raise(257), testing::ExitedWithCode(0),
                 "box type=4096 caption=<Critical Error #1> text=<Out of memory>");
     EXPECT_EXIT(error_raise(511), testing::ExitedWithCode(0),
@@ -248,8 +231,7 @@ TEST_F(ErrorsDeathTest, CriticalNumbersOfErrorRaiseEndTheProcessWithCodeZero)
         testing::ExitedWithCode(0), "caption=<Critical Error> text=<Out of stack space>");
 }
 
-TEST_F(ErrorsDeathTest, CriticalNumberAtTheDialogEndsTheProcess)
-{
+TEST_F(ErrorsDeathTest, CriticalNumberAtTheDialogEndsTheProcess) {
     EXPECT_EXIT(
         {
             error_raise(300);
@@ -269,8 +251,7 @@ TEST_F(ErrorsDeathTest, CriticalNumberAtTheDialogEndsTheProcess)
         testing::ExitedWithCode(0), "caption=<Critical Error #313>");
 }
 
-TEST_F(ErrorsDeathTest, ArmedHandlerWithoutEntryEndsWithCode99)
-{
+TEST_F(ErrorsDeathTest, ArmedHandlerWithoutEntryEndsWithCode99) {
     EXPECT_EXIT(
         {
             on_error_armed = 1;
@@ -285,11 +266,9 @@ namespace {
 // Stands in for the runtime loop inside a death test's child: waits (at most
 // ten seconds) until the program thread reports its end, then exits with 3 when
 // the stop flag is set and 4 when it is not.
-void end_watcher()
-{
+void end_watcher() {
     for (int waited_ms = 0; !(threads_ended.load() & THREAD_ENDED_PROGRAM); waited_ms += 5) {
-        if (waited_ms > 10000)
-            process_exit(1);
+        if (waited_ms > 10000) process_exit(1);
         clock_sleep_ms(5);
     }
     process_exit(program_stop_flag.load() ? 3 : 4);
@@ -297,8 +276,7 @@ void end_watcher()
 
 } // namespace
 
-TEST_F(ErrorsDeathTest, NoOrOkEndsTheProgram)
-{
+TEST_F(ErrorsDeathTest, NoOrOkEndsTheProgram) {
     for (int answer : {MESSAGE_BOX_RESULT_NO, MESSAGE_BOX_RESULT_OK}) {
         boxes.answer = answer;
         EXPECT_EXIT(

@@ -10,8 +10,7 @@
 
 // Threads raising different errors at the same moment must agree on one
 // winner: exactly one number is stored, and every call reports that number.
-TEST(ErrorsThreaded, FirstErrorWinsAcrossThreads)
-{
+TEST(ErrorsThreaded, FirstErrorWinsAcrossThreads) {
     constexpr int THREADS = 8;
     constexpr int ROUNDS = 200;
     for (int round = 0; round < ROUNDS; ++round) {

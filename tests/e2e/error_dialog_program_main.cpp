@@ -15,25 +15,21 @@
 
 namespace {
 
-void say(const char *line)
-{
+void say(const char *line) {
     std::puts(line);
     std::fflush(stdout);
 }
 
 // One statement and the epilogue a compiled statement has: the event check
 // with the statement's line number, and a repeat when it asks for one.
-template <typename F> void statement(uint32_t line, F body)
-{
+template <typename F> void statement(uint32_t line, F body) {
     do {
         body();
-        if (event_pending.load())
-            statement_event_check(line);
+        if (event_pending.load()) statement_event_check(line);
     } while (statement_retry.load());
 }
 
-void program_main()
-{
+void program_main() {
     statement(10, [] {
         say("statement 10");
         error_raise(5);
@@ -47,8 +43,7 @@ void program_main()
 
 } // namespace
 
-int main()
-{
+int main() {
     XInitThreads();
     std::thread(program_main).detach();
 

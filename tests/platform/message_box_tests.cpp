@@ -11,31 +11,29 @@ namespace {
 // easy to tell from the dialog.
 class MessageBox : public ::testing::Test {
   protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         unsetenv("DISPLAY");
         platform_message_box_seam_set(nullptr);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         platform_message_box_seam_set(nullptr);
         unsetenv("BOX_ANSWERS");
         platform_message_box_answers_reload();
     }
-    static void answers(const char *list)
-    {
+    static void answers(const char *list) {
         setenv("BOX_ANSWERS", list, 1);
         platform_message_box_answers_reload();
     }
     static int box() { return platform_message_box("text", "caption", MESSAGE_BOX_YES_NO); }
 };
 
-int answer_no(const char *, const char *, uint32_t) { return MESSAGE_BOX_RESULT_NO; }
+int answer_no(const char *, const char *, uint32_t) {
+    return MESSAGE_BOX_RESULT_NO;
+}
 
 } // namespace
 
-TEST_F(MessageBox, ScriptedAnswersInOrderThenTheDialog)
-{
+TEST_F(MessageBox, ScriptedAnswersInOrderThenTheDialog) {
     answers(" Yes,no,OK ,maybe,,yes");
     EXPECT_EQ(box(), MESSAGE_BOX_RESULT_YES);
     EXPECT_EQ(box(), MESSAGE_BOX_RESULT_NO);
@@ -46,14 +44,12 @@ TEST_F(MessageBox, ScriptedAnswersInOrderThenTheDialog)
     EXPECT_EQ(box(), MESSAGE_BOX_FAILED) << "used up: the box shows";
 }
 
-TEST_F(MessageBox, NoDisplayAndNoScriptGiveAFailedBox)
-{
+TEST_F(MessageBox, NoDisplayAndNoScriptGiveAFailedBox) {
     answers("");
     EXPECT_EQ(box(), MESSAGE_BOX_FAILED);
 }
 
-TEST_F(MessageBox, SeamOverridesTheScriptWithoutConsumingIt)
-{
+TEST_F(MessageBox, SeamOverridesTheScriptWithoutConsumingIt) {
     answers("yes");
     platform_message_box_seam_set(answer_no);
     EXPECT_EQ(box(), MESSAGE_BOX_RESULT_NO);
@@ -61,8 +57,7 @@ TEST_F(MessageBox, SeamOverridesTheScriptWithoutConsumingIt)
     EXPECT_EQ(box(), MESSAGE_BOX_RESULT_YES);
 }
 
-TEST_F(MessageBox, EveryBoxIsWrittenToStandardError)
-{
+TEST_F(MessageBox, EveryBoxIsWrittenToStandardError) {
     answers("ok");
     testing::internal::CaptureStderr();
     platform_message_box("Line:3\nOverflow", "Unhandled Error #6", MESSAGE_BOX_OK);

@@ -10,8 +10,7 @@
 
 // Boxes shown from several threads at once take every scripted answer exactly
 // once.
-TEST(MessageBoxThreaded, ScriptedAnswersAreEachUsedOnce)
-{
+TEST(MessageBoxThreaded, ScriptedAnswersAreEachUsedOnce) {
     constexpr int THREADS = 8;
     constexpr int BOXES_PER_THREAD = 16;
     unsetenv("DISPLAY");
