@@ -71,15 +71,14 @@ uint8_t *static_pool_alloc(int32_t n)
     if (!pool.bump)
         static_pool_init();
     uint64_t padding = align_padding(pool.bump);
-    uint8_t *p = pool.start;
-    if (padding + uint64_t(n) < uint64_t(pool.end - pool.bump)) {
-        p = pool.bump + padding;
-    } else if (!block_start(pool.block_size * 2 + uint64_t(n))) {
-        error_raise(ERROR_STATIC_POOL_BLOCK);
-        return nullptr;
-    } else {
-        p = pool.start;
+    if (padding + uint64_t(n) >= uint64_t(pool.end - pool.bump)) {
+        if (!block_start(pool.block_size * 2 + uint64_t(n))) {
+            error_raise(ERROR_STATIC_POOL_BLOCK);
+            return nullptr;
+        }
+        padding = 0;
     }
+    uint8_t *p = pool.bump + padding;
     pool.bump = p + n;
     std::memset(p, 0, size_t(n));
     return p;

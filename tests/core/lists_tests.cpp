@@ -113,17 +113,4 @@ TEST_F(ListsTest, LockedListHandsOutTheSameIndices)
     EXPECT_NE(list_get(list, 2), nullptr);
 }
 
-TEST(Mutex, NullCellsAreIgnored)
-{
-    mutex_lock(nullptr);
-    mutex_unlock(nullptr);
-    mutex_free(nullptr);
-    mutex_cell *cell = mutex_new();
-    mutex_lock(cell);
-    mutex_unlock(cell);
-    mutex_lock(cell);
-    mutex_unlock(cell);
-    mutex_free(cell);
-}
-
 } // namespace

@@ -11,7 +11,8 @@ struct StreamRecordsTest : testing::Test {
 
     static stream_record *record_new()
     {
-        return static_cast<stream_record *>(list_get(stream_record_list, list_add(stream_record_list)));
+        int32_t index = list_add(stream_record_list);
+        return static_cast<stream_record *>(list_get(stream_record_list, index));
     }
 };
 
