@@ -13,7 +13,8 @@
 // Writes "pending error N" to standard error and exits: 0 when N is expected.
 [[noreturn]] void critical_error_report(uint32_t expected);
 
-// box_pattern: a regular expression for the box, e.g. "Critical Error #5\\] Out of memory".
+// box_pattern: a regular expression for the box as written to standard error
+// (caption in brackets, then the text on the next line).
 #define EXPECT_CRITICAL_ERROR(statement, n, box_pattern)                                           \
     EXPECT_EXIT(                                                                                   \
         {                                                                                          \

@@ -80,13 +80,13 @@ TEST_F(DosMemoryTest, HeapFillsDownToTheEndOfTheStringArea)
 
 TEST_F(DosMemoryTest, ImpossibleBlocksAreCritical)
 {
-    EXPECT_CRITICAL_ERROR(dos_memory_alloc(65537), 505, "Critical Error #5\\] Out of memory");
+    EXPECT_CRITICAL_ERROR(dos_memory_alloc(65537), 505, "Critical Error #5\\][[:space:]]+Out of memory");
     EXPECT_CRITICAL_ERROR(
         {
             for (int i = 0; i < 10; i++)
                 dos_memory_alloc(65536);
         },
-        506, "Critical Error #6\\] Out of memory");
+        506, "Critical Error #6\\][[:space:]]+Out of memory");
 }
 
 TEST_F(DosMemoryTest, PeekAndPokeUseTheLowWordOfTheOffset)

@@ -88,14 +88,14 @@ TEST_F(GosubStackTest, StackThatCannotGrowIsCritical)
             if (gosub_capacity != 0x80000000u)
                 critical_error_report(0);
         },
-        256, "Critical Error\\] Out of stack space");
+        256, "Critical Error\\][[:space:]]+Out of stack space");
     // After a growth that failed, the next GOSUB must not write past the end.
     EXPECT_CRITICAL_ERROR(
         {
             gosub_count = gosub_capacity;
             gosub_push(1);
         },
-        256, "Critical Error\\] Out of stack space");
+        256, "Critical Error\\][[:space:]]+Out of stack space");
 }
 
 } // namespace

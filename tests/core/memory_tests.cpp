@@ -204,7 +204,7 @@ TEST(MemoryDeathTest, PoolBlockThatCannotBeHadIsCritical)
             static_pool_init(0x7FFFFFFF);
             static_pool_alloc(0x7FFFFFFF);
         },
-        504, "Critical Error #4\\] Out of memory");
+        504, "Critical Error #4\\][[:space:]]+Out of memory");
 }
 
 } // namespace
