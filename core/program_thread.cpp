@@ -5,11 +5,13 @@
 #include "core/traps.h"
 #include "platform/clock.h"
 
-void statement_event_check(uint32_t line) {
+void statement_event_check(uint32_t line)
+{
     event_pending = 0;
     statement_retry = 0;
     while (program_suspended.load() & 1 || exit_acknowledged.load()) {
-        if (exit_acknowledged.load()) program_end_wait();
+        if (exit_acknowledged.load())
+            program_end_wait();
         clock_sleep_ms(10);
     }
     if (error_pending.load() == 0) {
@@ -18,10 +20,12 @@ void statement_event_check(uint32_t line) {
     }
     error_line = line;
     error_handle();
-    if (retry_request.exchange(0)) statement_retry = 1;
+    if (retry_request.exchange(0))
+        statement_retry = 1;
 }
 
-void program_end_wait() {
+void program_end_wait()
+{
     threads_ended.fetch_or(THREAD_ENDED_PROGRAM);
     while (!exit_acknowledged.load())
         clock_sleep_ms(16);
