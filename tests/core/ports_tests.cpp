@@ -54,10 +54,8 @@ TEST_F(Ports, PaletteWritesWhiteAndReadsItBack) {
         read.push_back(rt_inp(0x3C9));
     EXPECT_EQ(read, (std::vector<int32_t>{63, 63, 63, 32, 0, 1}));
     EXPECT_EQ(unhandled_port, 0u);
-}
 
-TEST_F(Ports, WriteIndexWrapsAfterTheLastEntry) {
-    rt_out(0x3C8, 255);
+    rt_out(0x3C8, 255); // the index wraps after the last entry
     for (int i = 0; i < 4; ++i)
         rt_out(0x3C9, 63);
     EXPECT_EQ(palette[255], 0xFFFFFFFFu);

@@ -93,11 +93,4 @@ TEST_F(Rnd, RandomizeWithoutSeedAsksThroughTheHook) {
     EXPECT_EQ(rnd_state >> 8, 0xFFFFu);
 }
 
-TEST_F(Rnd, NothingHappensWhileAnErrorIsPending) {
-    error_raise(5);
-    EXPECT_EQ(rt_rnd(1, false), 0.0f);
-    rt_randomize(99, RANDOMIZE_SEED_GIVEN);
-    EXPECT_EQ(rnd_state, rnd_start_value);
-}
-
 } // namespace

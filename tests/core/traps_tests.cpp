@@ -365,15 +365,4 @@ TEST_F(Traps, GrowthGivesUpWhenTheProcessIsEnding) {
     timer_thread_running = false;
 }
 
-TEST_F(Traps, StartUpFillsKeyCodesAndTimerZero) {
-    EXPECT_EQ(key_trap_table[1].key_code, 0x3B00u);
-    EXPECT_EQ(key_trap_table[10].key_code, 0x4400u);
-    EXPECT_EQ(key_trap_table[14].key_code, 0x5000u);
-    EXPECT_EQ(key_trap_table[14].partner_code, 100'258u);
-    EXPECT_EQ(key_trap_table[30].key_code, 0x8500u);
-    EXPECT_EQ(key_trap_table[15].key_code, 0u);
-    EXPECT_EQ(timer_trap_table[0].used.load(), 1);
-    EXPECT_EQ(timer_trap_table[0].handler.load(), 0u);
-}
-
 } // namespace
