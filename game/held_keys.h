@@ -10,22 +10,12 @@
 // Program thread only.
 #pragma once
 
+#include "core/array_descriptor.h"
+
 #include <cstdint>
 
-// A one-dimensional INTEGER array as the compiled program keeps it.
-struct int16_array {
-    int16_t *data;
-    uint32_t flags; // ARRAY_* bits
-    int32_t lower_bound;
-    int32_t count;
-    int32_t dimensions;
-};
-constexpr uint32_t ARRAY_ALLOCATED = 1;
-constexpr uint32_t ARRAY_STATIC = 2;
-constexpr uint32_t ARRAY_IN_DOS_MEMORY = 4;
-
 // held_keys(0 TO 127): -1 while the key with that scan code is held, else 0.
-extern int16_array held_keys;
+extern array_descriptor held_keys;
 // -1 once held_keys has been dimensioned, 0 before.
 extern int16_t held_keys_ready;
 
@@ -34,5 +24,5 @@ extern int16_t held_keys_ready;
 // while an error is pending.
 int16_t game_key_held(int16_t &code);
 
-// Releases the array and clears the ready flag (tests and a new run).
+// Releases the elements and clears the ready flag (tests).
 void held_keys_reset();

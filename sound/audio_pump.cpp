@@ -1,7 +1,7 @@
 #include "sound/audio_pump.h"
 
 #include "core/lists.h"
-#include "platform/clock.h"
+#include "core/timing.h"
 #include "sound/audio_device.h"
 #include "sound/raw_stream.h"
 #include "sound/sound_device.h"
@@ -16,7 +16,7 @@ struct pump_clock {
     int64_t now()
     {
         if (!read) {
-            now_ms = clock_now_ms();
+            now_ms = ticks_ms();
             read = true;
         }
         return now_ms;
@@ -33,7 +33,7 @@ void tone_pipe_auto_flush(sound_handle_record *record)
     if (!raw_stream_ring_empty(record) || !tone_pipe_streamed.load(std::memory_order_relaxed))
         return;
     int64_t last_frame_ms = tone_pipe_last_frame_ms.load(std::memory_order_relaxed);
-    if (clock_now_ms() <= last_frame_ms + TONE_PIPE_FLUSH_DELAY_MS)
+    if (ticks_ms() <= last_frame_ms + TONE_PIPE_FLUSH_DELAY_MS)
         return;
     if (!sound_busy_try_take())
         return;

@@ -2,6 +2,7 @@
 
 #include "core/dos_memory.h"
 #include "core/errors.h"
+#include "core/small_ops.h"
 #include "core/strings.h"
 #include "sound/play_synth.h"
 #include "sound/sound_device.h"
@@ -93,7 +94,7 @@ std::optional<int64_t> reference_value(uint8_t type, uint16_t offset)
     }
     if (!(value >= -2147483648.0L && value <= 2147483647.0L))
         return std::nullopt;
-    return int64_t(std::nearbyint(value)); // nearest, halves to even
+    return long_double_to_int64_saturating(std::nearbyint(value)); // nearest, halves to even
 }
 
 // One PLAY statement's reading of its string.

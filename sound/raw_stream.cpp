@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/lists.h"
+#include "core/timing.h"
 #include "platform/clock.h"
 #include "sound/audio_device.h"
 #include "sound/samples.h"
@@ -128,7 +129,7 @@ void sound_raw_frame_add(float left, float right, int32_t handle, int32_t flags)
 
     sound_busy_take();
     if (handle == tone_pipe.load(std::memory_order_relaxed))
-        tone_pipe_last_frame_ms.store(clock_now_ms(), std::memory_order_relaxed);
+        tone_pipe_last_frame_ms.store(ticks_ms(), std::memory_order_relaxed);
     record->block[record->block_bytes / 2] = left_sample;
     record->block[record->block_bytes / 2 + 1] = right_sample;
     record->block_bytes += SOUND_FRAME_BYTES;

@@ -19,14 +19,3 @@ inline int16_t sample_to_i16(double value)
         return -32768;
     return static_cast<int16_t>(value);
 }
-
-// Truncates a non-negative count toward zero and saturates to 0..limit; NaN
-// and negative values give 0.
-inline int64_t count_from_double(double value, int64_t limit)
-{
-    if (!(value > 0.0))
-        return 0;
-    if (value >= static_cast<double>(limit))
-        return limit;
-    return static_cast<int64_t>(value);
-}

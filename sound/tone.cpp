@@ -1,8 +1,10 @@
 #include "sound/tone.h"
 
+#include "core/small_ops.h"
 #include "sound/samples.h"
 #include "sound/sound_device.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -26,7 +28,8 @@ double phase_step(double freq_hz, double seconds, double total)
 
 int64_t tone_frame_count(double seconds)
 {
-    int64_t frames = count_from_double(double(SOUND_RATE_HZ) * seconds, max_frames);
+    int64_t frames =
+        std::clamp<int64_t>(double_to_int64_saturating(SOUND_RATE_HZ * seconds), 0, max_frames);
     return frames == 0 ? 1 : frames;
 }
 

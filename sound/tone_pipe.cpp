@@ -1,10 +1,9 @@
 #include "sound/tone_pipe.h"
 
 #include "core/errors.h"
-#include "core/program_thread.h"
-#include "platform/clock.h"
+#include "core/small_ops.h"
+#include "core/timing.h"
 #include "sound/raw_stream.h"
-#include "sound/samples.h"
 #include "sound/sound_device.h"
 #include "sound/tone.h"
 
@@ -21,38 +20,12 @@ namespace {
 
 constexpr double ticks_per_second = 18.2;
 constexpr int64_t wake_early_ms = 250;
-constexpr uint32_t wait_step_ms = 9;
-
-// Waits `seconds` on the program thread in 9 ms steps, serving pauses, traps
-// and the end of the program between the steps.
-void sound_wait_seconds(double seconds)
-{
-    if (error_pending.load() != 0)
-        return;
-    int64_t start = clock_now_ms();
-    double wanted_ms = seconds * 1000.0;
-    for (;;) {
-        int64_t now = clock_now_ms();
-        if (now < start)
-            start = now; // the clock went back: what was waited still counts
-        double elapsed = double(now - start);
-        if (elapsed >= wanted_ms)
-            return;
-        int64_t remaining = std::max<int64_t>(count_from_double(wanted_ms - elapsed, INT32_MAX), 1);
-        if (remaining < 10) {
-            clock_sleep_ms(uint32_t(remaining));
-            return;
-        }
-        clock_sleep_ms(wait_step_ms);
-        statement_event_check(0);
-    }
-}
 
 // Milliseconds of a wait: 95 % of the time less the quarter second of early
 // waking, not below 0 (whole milliseconds, truncated).
 int64_t wait_share_ms(int64_t sound_ms)
 {
-    return count_from_double(double(sound_ms) * 0.95, INT64_MAX) - wake_early_ms;
+    return double_to_int64_saturating(double(sound_ms) * 0.95) - wake_early_ms;
 }
 
 // Writes silent frames so that a sound following a pause in the pipe ends its
@@ -78,7 +51,7 @@ void sound_samples_stream(std::vector<int16_t> samples, int64_t bytes, bool wait
     int32_t handle = tone_pipe.load(std::memory_order_relaxed);
     int64_t queued_ms = 0;
     if (wait) {
-        int64_t queued = count_from_double(sound_raw_queued_seconds(handle, 1) * 1000.0, INT64_MAX);
+        int64_t queued = double_to_int64_saturating(sound_raw_queued_seconds(handle, 1) * 1000.0);
         queued_ms = std::max<int64_t>(wait_share_ms(queued), 0);
     }
     int64_t frames = std::min<int64_t>(bytes / SOUND_FRAME_BYTES, int64_t(samples.size() / 2));
@@ -94,7 +67,7 @@ void sound_samples_stream(std::vector<int16_t> samples, int64_t bytes, bool wait
         return;
     int64_t own_ms = wait_share_ms(frames * 1000 / SOUND_RATE_HZ);
     if (own_ms > 0)
-        sound_wait_seconds(double(own_ms + queued_ms) / 1000.0);
+        delay_seconds(double(own_ms + queued_ms) / 1000.0);
 }
 
 void sound_tone_play(double freq_hz, double seconds, bool wait)
@@ -124,7 +97,7 @@ void rt_beep()
 {
     sound_sweep();
     sound_tone_play(783.99, 0.2, false);
-    sound_wait_seconds(0.25);
+    delay_seconds(0.25);
 }
 
 void tone_pipe_reset()

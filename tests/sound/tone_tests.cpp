@@ -22,9 +22,6 @@ TEST(samples, conversion_saturates_instead_of_wrapping)
     EXPECT_EQ(sample_to_i16(-40000.0), -32768);
     EXPECT_EQ(sample_to_i16(1e300), 32767);
     EXPECT_EQ(sample_to_i16(std::numeric_limits<double>::quiet_NaN()), 0);
-    EXPECT_EQ(count_from_double(std::numeric_limits<double>::quiet_NaN(), 10), 0);
-    EXPECT_EQ(count_from_double(-3.0, 10), 0);
-    EXPECT_EQ(count_from_double(1e30, 10), 10);
 }
 
 TEST_F(tone_test, half_volume_440_hz_is_a_triangle_cut_at_its_last_rising_crossing)
