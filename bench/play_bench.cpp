@@ -15,7 +15,8 @@
 #include <cstring>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr char longest_tune[] = "MB<<L8EDC<BL2A>>>";
 constexpr double tune_seconds = 2.0;
@@ -39,8 +40,8 @@ void tune_play()
 
 void real_time_counter(benchmark::State &state)
 {
-    state.counters["x_real_time"] = benchmark::Counter(
-        tune_seconds * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["x_real_time"] =
+        benchmark::Counter(tune_seconds * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void play_into_tone_pipe(benchmark::State &state)

@@ -13,7 +13,8 @@
 array_descriptor held_keys{};
 int16_t held_keys_ready = 0;
 
-namespace {
+namespace
+{
 
 constexpr int32_t keyboard_port = 0x60;
 constexpr int32_t key_codes = 128;

@@ -10,7 +10,8 @@
 
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr int32_t output_rate_hz = 44100;
 
@@ -55,15 +56,9 @@ audio_open_result audio_device_open_loopback()
         return audio_open_result::no_device;
     device_is_loopback = true;
     // Float output is never dithered, so 16-bit input comes back exactly.
-    const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT,
-                                 ALC_STEREO_SOFT,
-                                 ALC_FORMAT_TYPE_SOFT,
-                                 ALC_FLOAT_SOFT,
-                                 ALC_FREQUENCY,
-                                 output_rate_hz,
-                                 ALC_OUTPUT_LIMITER_SOFT,
-                                 ALC_FALSE,
-                                 0};
+    const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT,
+                                 ALC_FLOAT_SOFT,           ALC_FREQUENCY,   output_rate_hz,
+                                 ALC_OUTPUT_LIMITER_SOFT,  ALC_FALSE,       0};
     return context_make(attributes);
 }
 
@@ -107,9 +102,15 @@ void audio_source_delete(uint32_t source)
     alDeleteSources(1, &name);
 }
 
-void audio_buffers_new(uint32_t *names, int32_t count) { alGenBuffers(count, names); }
+void audio_buffers_new(uint32_t *names, int32_t count)
+{
+    alGenBuffers(count, names);
+}
 
-void audio_buffers_delete(const uint32_t *names, int32_t count) { alDeleteBuffers(count, names); }
+void audio_buffers_delete(const uint32_t *names, int32_t count)
+{
+    alDeleteBuffers(count, names);
+}
 
 void audio_buffer_fill_stereo16(uint32_t buffer, const void *frames, int32_t bytes)
 {
@@ -150,4 +151,7 @@ audio_source_state audio_source_state_get(uint32_t source)
     }
 }
 
-void audio_source_play(uint32_t source) { alSourcePlay(source); }
+void audio_source_play(uint32_t source)
+{
+    alSourcePlay(source);
+}

@@ -7,7 +7,8 @@
 #include "sound/sound_device.h"
 #include "sound/tone_pipe.h"
 
-namespace {
+namespace
+{
 
 // "Now" for one pump call: read from the clock at most once, when first needed.
 struct pump_clock {

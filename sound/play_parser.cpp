@@ -15,7 +15,8 @@
 
 play_settings play_lasting;
 
-namespace {
+namespace
+{
 
 // Digits build the number up to this ceiling and stay there, so an overlong
 // number is out of every command's range instead of wrapping round to a value
@@ -44,7 +45,10 @@ const setting_rule *setting_rule_of(char letter)
     return nullptr;
 }
 
-bool is_note_letter(char c) { return c >= 'A' && c <= 'G'; }
+bool is_note_letter(char c)
+{
+    return c >= 'A' && c <= 'G';
+}
 
 enum class number_source { none, digits, reference };
 
@@ -74,22 +78,42 @@ std::optional<int64_t> reference_value(uint8_t type, uint16_t offset)
         value = (long double)int64_t(word);
     } else {
         switch (type) {
-        case 1: value = read(int8_t(0)); break;
-        case 129: value = read(uint8_t(0)); break;
-        case 2: value = read(int16_t(0)); break;
-        case 130: value = read(uint16_t(0)); break;
-        case 20: value = read(int32_t(0)); break;
-        case 148: value = read(uint32_t(0)); break;
-        case 5: case 133: value = (long double)read(int64_t(0)); break;
-        case 4: value = read(float(0)); break;
-        case 8: value = read(double(0)); break;
+        case 1:
+            value = read(int8_t(0));
+            break;
+        case 129:
+            value = read(uint8_t(0));
+            break;
+        case 2:
+            value = read(int16_t(0));
+            break;
+        case 130:
+            value = read(uint16_t(0));
+            break;
+        case 20:
+            value = read(int32_t(0));
+            break;
+        case 148:
+            value = read(uint32_t(0));
+            break;
+        case 5:
+        case 133:
+            value = (long double)read(int64_t(0));
+            break;
+        case 4:
+            value = read(float(0));
+            break;
+        case 8:
+            value = read(double(0));
+            break;
         case 6: {
             long double extended = 0;
             std::memcpy(&extended, p, 10);
             value = extended;
             break;
         }
-        default: return std::nullopt;
+        default:
+            return std::nullopt;
         }
     }
     if (!(value >= -2147483648.0L && value <= 2147483647.0L))
@@ -98,7 +122,8 @@ std::optional<int64_t> reference_value(uint8_t type, uint16_t offset)
 }
 
 // One PLAY statement's reading of its string.
-class play_reader {
+class play_reader
+{
   public:
     play_reader(const uint8_t *bytes, int32_t length) : bytes_(bytes), length_(length)
     {
@@ -277,10 +302,18 @@ class play_reader {
         if (number_source_ == number_source::none || number_ < rule.min || number_ > rule.max)
             return outcome::refused;
         switch (rule.letter) {
-        case 'L': play_lasting.length = double(number_); break;
-        case 'T': play_lasting.tempo = double(number_); break;
-        case 'O': play_lasting.octave = int32_t(number_); break;
-        default: play_lasting.volume = double(number_); break;
+        case 'L':
+            play_lasting.length = double(number_);
+            break;
+        case 'T':
+            play_lasting.tempo = double(number_);
+            break;
+        case 'O':
+            play_lasting.octave = int32_t(number_);
+            break;
+        default:
+            play_lasting.volume = double(number_);
+            break;
         }
         default_duration_update();
         return outcome::dispatch;
@@ -299,11 +332,20 @@ class play_reader {
                 play_buffer_hand_over(buffer_, true);
             }
             break;
-        case 'F': play_lasting.background = 0.0; break;
-        case 'L': play_lasting.articulation = 0.0; break;
-        case 'N': play_lasting.articulation = 0.125; break;
-        case 'S': play_lasting.articulation = 0.25; break;
-        default: return outcome::refused;
+        case 'F':
+            play_lasting.background = 0.0;
+            break;
+        case 'L':
+            play_lasting.articulation = 0.0;
+            break;
+        case 'N':
+            play_lasting.articulation = 0.125;
+            break;
+        case 'S':
+            play_lasting.articulation = 0.25;
+            break;
+        default:
+            return outcome::refused;
         }
         return outcome::consumed;
     }
@@ -337,4 +379,7 @@ void rt_play(const string_descriptor *s)
         error_raise(5);
 }
 
-void play_settings_reset() { play_lasting = play_settings{}; }
+void play_settings_reset()
+{
+    play_lasting = play_settings{};
+}

@@ -24,12 +24,12 @@ struct string_descriptor;
 
 // The settings that last between PLAY statements.
 struct play_settings {
-    double tempo = 120.0;       // quarter notes a minute
-    double length = 4.0;        // note length: 4 is a quarter note
-    double volume = 50.0;       // 0..100
+    double tempo = 120.0;        // quarter notes a minute
+    double length = 4.0;         // note length: 4 is a quarter note
+    double volume = 50.0;        // 0..100
     double articulation = 0.125; // silent share of each note: ML 0, MN 1/8, MS 1/4
     int32_t octave = 4;
-    double background = 0.0;    // 1.0 after MB, 0.0 after MF
+    double background = 0.0; // 1.0 after MB, 0.0 after MF
 };
 
 extern play_settings play_lasting;

@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 // Puts an item of `count` samples into the buffer at the write position. The
 // first item becomes the buffer. Later ones grow it as needed; where the item
@@ -40,7 +41,10 @@ void item_mix(play_pending_buffer &buffer, std::vector<int16_t> item, bool is_re
 
 } // namespace
 
-double play_note_freq_hz(int64_t k) { return 440.0 * std::exp2(double(k) / 12.0); }
+double play_note_freq_hz(int64_t k)
+{
+    return 440.0 * std::exp2(double(k) / 12.0);
+}
 
 void play_note_mix(play_pending_buffer &buffer, int64_t k, double seconds, double volume_percent,
                    double articulation, bool chord)
@@ -50,8 +54,8 @@ void play_note_mix(play_pending_buffer &buffer, int64_t k, double seconds, doubl
     // The tone ends at its cut; what follows is the articulation's silence.
     tone.samples.resize(size_t(tone.bytes / 2));
     if (articulation > 0.0)
-        tone.samples.resize(tone.samples.size() + size_t(silence_length(seconds * articulation) / 2),
-                            0);
+        tone.samples.resize(
+            tone.samples.size() + size_t(silence_length(seconds * articulation) / 2), 0);
     item_mix(buffer, std::move(tone.samples), false, chord);
 }
 
@@ -69,4 +73,7 @@ void play_buffer_hand_over(play_pending_buffer &buffer, bool wait)
     play_buffer_clear(buffer);
 }
 
-void play_buffer_clear(play_pending_buffer &buffer) { buffer = play_pending_buffer{}; }
+void play_buffer_clear(play_pending_buffer &buffer)
+{
+    buffer = play_pending_buffer{};
+}

@@ -13,11 +13,15 @@
 
 std::atomic<int32_t> default_raw_stream{0};
 
-namespace {
+namespace
+{
 
 std::atomic_flag sound_busy = ATOMIC_FLAG_INIT;
 
-int16_t *block_new() { return new int16_t[SOUND_BLOCK_SAMPLES](); }
+int16_t *block_new()
+{
+    return new int16_t[SOUND_BLOCK_SAMPLES]();
+}
 
 // The raw stream a program-side operation names: the default stream without a
 // handle (made on first use when `make_default`), nothing for handle 0 (null,
@@ -58,7 +62,10 @@ int32_t ring_block_count(const sound_handle_record *record)
 
 } // namespace
 
-bool sound_busy_try_take() { return !sound_busy.test_and_set(std::memory_order_acquire); }
+bool sound_busy_try_take()
+{
+    return !sound_busy.test_and_set(std::memory_order_acquire);
+}
 
 void sound_busy_take()
 {
@@ -66,9 +73,15 @@ void sound_busy_take()
         clock_sleep_ms(0);
 }
 
-void sound_busy_release() { sound_busy.clear(std::memory_order_release); }
+void sound_busy_release()
+{
+    sound_busy.clear(std::memory_order_release);
+}
 
-int32_t raw_stream_next_slot(int32_t slot) { return slot >= SOUND_RING_CAPACITY ? 1 : slot + 1; }
+int32_t raw_stream_next_slot(int32_t slot)
+{
+    return slot >= SOUND_RING_CAPACITY ? 1 : slot + 1;
+}
 
 bool raw_stream_ring_empty(const sound_handle_record *record)
 {
@@ -181,4 +194,7 @@ void raw_stream_release(sound_handle_record *record)
     record->block_bytes = 0;
 }
 
-void raw_stream_reset() { default_raw_stream.store(0, std::memory_order_relaxed); }
+void raw_stream_reset()
+{
+    default_raw_stream.store(0, std::memory_order_relaxed);
+}

@@ -7,7 +7,8 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 bool sound_initialised = false;
 
@@ -56,9 +57,15 @@ void sound_init_loopback()
     sound_start_check(audio_device_open_loopback());
 }
 
-void sound_close() { audio_device_close(); }
+void sound_close()
+{
+    audio_device_close();
+}
 
-int32_t sound_rate_get() { return SOUND_RATE_HZ; }
+int32_t sound_rate_get()
+{
+    return SOUND_RATE_HZ;
+}
 
 void sound_sweep()
 {
@@ -70,7 +77,10 @@ void sound_sweep()
     }
 }
 
-void sound_free(int32_t handle) { list_remove(sound_handle_list(), handle); }
+void sound_free(int32_t handle)
+{
+    list_remove(sound_handle_list(), handle);
+}
 
 void sound_handles_reset()
 {

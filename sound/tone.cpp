@@ -7,7 +7,8 @@
 #include <algorithm>
 #include <limits>
 
-namespace {
+namespace
+{
 
 constexpr int64_t max_frames = std::numeric_limits<int32_t>::max() / SOUND_FRAME_BYTES;
 
@@ -33,7 +34,10 @@ int64_t tone_frame_count(double seconds)
     return frames == 0 ? 1 : frames;
 }
 
-int64_t silence_length(double seconds) { return tone_frame_count(seconds) * SOUND_FRAME_BYTES; }
+int64_t silence_length(double seconds)
+{
+    return tone_frame_count(seconds) * SOUND_FRAME_BYTES;
+}
 
 tone_block tone_render(double freq_hz, double seconds, double volume)
 {

@@ -16,7 +16,8 @@ std::atomic<int64_t> tone_pipe_last_frame_ms{0};
 std::atomic<bool> tone_pipe_prepad{false};
 std::atomic<bool> tone_pipe_streamed{false};
 
-namespace {
+namespace
+{
 
 constexpr double ticks_per_second = 18.2;
 constexpr int64_t wake_early_ms = 250;

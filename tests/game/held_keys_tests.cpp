@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::string box_caption; // of the last box
 std::string box_text;
@@ -25,7 +26,8 @@ int box_answer_yes(const char *text, const char *caption, uint32_t)
     return MESSAGE_BOX_RESULT_YES;
 }
 
-class held_keys_test : public ::testing::Test {
+class held_keys_test : public ::testing::Test
+{
   protected:
     void SetUp() override
     {
@@ -46,7 +48,10 @@ class held_keys_test : public ::testing::Test {
     }
 };
 
-int16_t held(int16_t code) { return game_key_held(code); }
+int16_t held(int16_t code)
+{
+    return game_key_held(code);
+}
 
 constexpr int16_t key_w = 17, key_a = 30, key_s = 31, key_d = 32;
 

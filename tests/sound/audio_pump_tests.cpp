@@ -6,9 +6,12 @@
 #include "sound/sound_device.h"
 #include "sound/tone_pipe.h"
 
-namespace {
+namespace
+{
 
-class audio_pump_test : public sound_test {};
+class audio_pump_test : public sound_test
+{
+};
 
 // A pattern sample that is never 0: k / 32768 in the stream arrives as k - 1
 // (k + 1 below zero).
@@ -17,7 +20,10 @@ int32_t pattern_k(int64_t i, int channel)
     int32_t k = int32_t(2 + (i * 7919 + channel * 104729) % 30000);
     return (i + channel) % 3 == 0 ? -k : k;
 }
-int16_t pattern_arrives(int32_t k) { return int16_t(k > 0 ? k - 1 : k + 1); }
+int16_t pattern_arrives(int32_t k)
+{
+    return int16_t(k > 0 ? k - 1 : k + 1);
+}
 
 void pattern_write(int32_t handle, int64_t begin, int64_t end)
 {

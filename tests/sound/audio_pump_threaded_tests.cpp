@@ -10,11 +10,13 @@
 #include <random>
 #include <thread>
 
-namespace {
+namespace
+{
 
 // The program thread streams sounds into the tone pipe while the runtime loop
 // thread pumps; here the pump thread also renders what would be heard.
-class audio_pump_threaded_test : public sound_test {
+class audio_pump_threaded_test : public sound_test
+{
   protected:
     void SetUp() override
     {
@@ -29,7 +31,10 @@ int16_t pattern_sample(int64_t i)
     int16_t v = int16_t(2 + (i * 7919) % 30000);
     return i % 5 == 0 ? int16_t(-v) : v;
 }
-int16_t pattern_arrives(int16_t s) { return int16_t(s > 0 ? s - 1 : s + 1); }
+int16_t pattern_arrives(int16_t s)
+{
+    return int16_t(s > 0 ? s - 1 : s + 1);
+}
 
 } // namespace
 

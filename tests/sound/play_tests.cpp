@@ -12,9 +12,12 @@
 #include <cstring>
 #include <limits>
 
-namespace {
+namespace
+{
 
-class play_test : public sound_test {};
+class play_test : public sound_test
+{
+};
 
 void play(const std::string &text)
 {
@@ -132,21 +135,21 @@ TEST_F(play_test, a_tempo_set_by_one_play_holds_for_the_next)
 TEST_F(play_test, every_tune_of_the_game_plays_in_game_order)
 {
     const char *tunes[] = {
-        "MB<<<<L24E-EE-EE-EE->>>>",                                // splash
-        "<<L8E,<<B>>B,<<E>>L16A,<<B>>G+F+,<<B>>G+L4E,<<E>>>>",    // title
-        "MB<<L8EDC<BL2A>>>",                                       // mouse quest
-        "<<L12GEGL6>C>",                                           // herb picture
-        "MB<<<<L24FEE-DD-C>>>>",                                   // swamp
-        "MBL32E",                                                  // swamp: a hornet
-        "MB<<L12GGGGEGL6>C>",                                      // swamp: crossed
-        "<<L12GEGL6>C>",                                           // herb picture
-        "MB<<L12GGGGEGL6>C>",                                      // forest
-        "<<L12GEGL6>C>",                                           // herb picture
-        "t240MBL32<<<<FEE-DC+C>>>>",                               // card game
-        "MBt240L32<<<<DE-E>>>>",                                   // card game
-        "<<L12GEGL6>C>",                                           // herb picture
-        "L8MB<<E,<<B>>B,<<G+>>E,<<E>>>>",                          // ending
-        "MB<<<<L50GG-EE->>>>",                                     // ending
+        "MB<<<<L24E-EE-EE-EE->>>>",                            // splash
+        "<<L8E,<<B>>B,<<E>>L16A,<<B>>G+F+,<<B>>G+L4E,<<E>>>>", // title
+        "MB<<L8EDC<BL2A>>>",                                   // mouse quest
+        "<<L12GEGL6>C>",                                       // herb picture
+        "MB<<<<L24FEE-DD-C>>>>",                               // swamp
+        "MBL32E",                                              // swamp: a hornet
+        "MB<<L12GGGGEGL6>C>",                                  // swamp: crossed
+        "<<L12GEGL6>C>",                                       // herb picture
+        "MB<<L12GGGGEGL6>C>",                                  // forest
+        "<<L12GEGL6>C>",                                       // herb picture
+        "t240MBL32<<<<FEE-DC+C>>>>",                           // card game
+        "MBt240L32<<<<DE-E>>>>",                               // card game
+        "<<L12GEGL6>C>",                                       // herb picture
+        "L8MB<<E,<<B>>B,<<G+>>E,<<E>>>>",                      // ending
+        "MB<<<<L50GG-EE->>>>",                                 // ending
     };
     for (const char *tune : tunes) {
         EXPECT_EQ(waited_ms([tune] { play(tune); }), 0) << tune; // all in the background
@@ -161,10 +164,30 @@ TEST_F(play_test, every_tune_of_the_game_plays_in_game_order)
 
 TEST_F(play_test, refused_strings_are_error_5)
 {
-    for (const char *text :
-         {"C4#", "C#-", "C.8", "P0", "O7", "L65", "T31", "T256", "V101", "N85", "MB5", "5", "MX",
-          "M", "L8,", "X", "C\t", "L", "N", "L.", "C=", "C8=\x02\x10\x01",
-          "L18446744073709551624C", "L99999999999999999999999999C"})
+    for (const char *text : {"C4#",
+                             "C#-",
+                             "C.8",
+                             "P0",
+                             "O7",
+                             "L65",
+                             "T31",
+                             "T256",
+                             "V101",
+                             "N85",
+                             "MB5",
+                             "5",
+                             "MX",
+                             "M",
+                             "L8,",
+                             "X",
+                             "C\t",
+                             "L",
+                             "N",
+                             "L.",
+                             "C=",
+                             "C8=\x02\x10\x01",
+                             "L18446744073709551624C",
+                             "L99999999999999999999999999C"})
         EXPECT_EQ(play_error(text), 5u) << text;
 }
 
@@ -176,7 +199,7 @@ TEST_F(play_test, settings_and_lengths)
     play("L4");
     int64_t quarter = frames_of("P");
     EXPECT_EQ(quarter, 22050);
-    EXPECT_EQ(frames_of("C0"), frames_of("C") );
+    EXPECT_EQ(frames_of("C0"), frames_of("C"));
     EXPECT_EQ(frames_of("P."), 33075);
     EXPECT_EQ(frames_of("P.."), 38587);
     EXPECT_EQ(frames_of("T240 L32 P"), 1378); // d0 = 0.03125 s
@@ -195,7 +218,8 @@ TEST_F(play_test, settings_and_lengths)
 TEST_F(play_test, note_pitches)
 {
     play_lasting.articulation = 0.0;
-    for (auto [text, freq] : {std::pair{"O4 C", 1046.5}, {"N0", 65.41}, {"O2 B-", 466.16}, {"O2 G#", 415.3}}) {
+    for (auto [text, freq] :
+         {std::pair{"O4 C", 1046.5}, {"N0", 65.41}, {"O2 B-", 466.16}, {"O2 G#", 415.3}}) {
         play(std::string("MF") + text);
         frames out = pump_render_until_quiet();
         int64_t start = first_sound_frame(out);

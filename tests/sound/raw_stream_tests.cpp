@@ -4,9 +4,12 @@
 #include "sound/raw_stream.h"
 #include "sound/sound_device.h"
 
-namespace {
+namespace
+{
 
-class raw_stream_test : public sound_test {};
+class raw_stream_test : public sound_test
+{
+};
 
 constexpr double block_seconds = 4096.0 / 44100.0;
 
@@ -36,8 +39,7 @@ TEST_F(raw_stream_test, samples_are_scaled_by_32767_and_the_right_repeats_the_le
 {
     // k / 32768 arrives as k - 1 (k + 1 when negative): the scale is 32767.
     sound_raw_frame_add(float(1000 / 32768.0), 0.0f, 0, 0);
-    sound_raw_frame_add(float(-1000 / 32768.0), float(2000 / 32768.0), 0,
-                        RAW_FRAME_RIGHT_GIVEN);
+    sound_raw_frame_add(float(-1000 / 32768.0), float(2000 / 32768.0), 0, RAW_FRAME_RIGHT_GIVEN);
     sound_raw_frame_add(4.0f, -4.0f, 0, RAW_FRAME_RIGHT_GIVEN); // beyond full scale
     int32_t h = default_raw_stream.load();
     ASSERT_NE(h, 0);

@@ -16,9 +16,12 @@
 #include <iterator>
 #include <thread>
 
-namespace {
+namespace
+{
 
-class sound_device_test : public sound_test {};
+class sound_device_test : public sound_test
+{
+};
 
 // A configuration that sends the default device to a wave file, 16-bit stereo
 // at 44,100 Hz, with dither and the output limiter off so samples are exact.

@@ -16,14 +16,21 @@
 #include <cmath>
 #include <numbers>
 
-namespace {
+namespace
+{
 
 constexpr int64_t clock_start_ms = 1000000;
 constexpr int64_t render_step_frames = 1024;
 
 std::atomic<int64_t> fake_ms{clock_start_ms};
-int64_t fake_clock_now() { return fake_ms.load(); }
-void fake_clock_sleep(uint32_t ms) { fake_ms.fetch_add(ms); }
+int64_t fake_clock_now()
+{
+    return fake_ms.load();
+}
+void fake_clock_sleep(uint32_t ms)
+{
+    fake_ms.fetch_add(ms);
+}
 const clock_seam fake_seam{fake_clock_now, fake_clock_sleep};
 
 void sound_state_reset()
@@ -56,8 +63,14 @@ void sound_test::TearDown()
     clock_seam_set(nullptr);
 }
 
-int64_t fake_now_ms() { return fake_ms.load(); }
-void fake_advance_ms(int64_t ms) { fake_ms.fetch_add(ms); }
+int64_t fake_now_ms()
+{
+    return fake_ms.load();
+}
+void fake_advance_ms(int64_t ms)
+{
+    fake_ms.fetch_add(ms);
+}
 
 string_descriptor text_string(const std::string &text)
 {
@@ -153,10 +166,12 @@ double crossing_freq_hz(const std::vector<double> &signal)
     return double(count - 1) * SOUND_RATE_HZ / double(last - first);
 }
 
-namespace {
+namespace
+{
 
 // Closes the loopback device once every test has run.
-class loopback_environment : public ::testing::Environment {
+class loopback_environment : public ::testing::Environment
+{
   public:
     void TearDown() override { sound_close(); }
 };

@@ -16,7 +16,8 @@ using frames = std::vector<int16_t>;
 // Every sound test starts from a fresh handle list, PLAY settings and tone
 // pipe, no pending error, and a fake clock that starts at 1,000,000 ms and
 // moves only when slept on or advanced.
-class sound_test : public ::testing::Test {
+class sound_test : public ::testing::Test
+{
   protected:
     void SetUp() override;
     void TearDown() override;

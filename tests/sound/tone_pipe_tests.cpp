@@ -9,9 +9,12 @@
 #include <cmath>
 #include <limits>
 
-namespace {
+namespace
+{
 
-class tone_pipe_test : public sound_test {};
+class tone_pipe_test : public sound_test
+{
+};
 
 // Milliseconds of fake time that `statement` waits.
 template <typename F> int64_t waited_ms(F statement)

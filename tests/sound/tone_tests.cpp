@@ -6,11 +6,17 @@
 #include <cmath>
 #include <limits>
 
-namespace {
+namespace
+{
 
-class tone_test : public sound_test {};
+class tone_test : public sound_test
+{
+};
 
-int64_t frames_of(const tone_block &t) { return int64_t(t.samples.size() / 2); }
+int64_t frames_of(const tone_block &t)
+{
+    return int64_t(t.samples.size() / 2);
+}
 
 } // namespace
 
