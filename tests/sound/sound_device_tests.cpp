@@ -96,7 +96,8 @@ TEST(sound_device_process, the_default_device_plays_a_tune_to_the_end)
                     sound_update();
                 }
             });
-            string_descriptor tune = text_string("T120 O2 L4 A");
+            std::string text = "T120 O2 L4 A";
+            string_descriptor tune = text_string(text);
             rt_play(&tune);
             std::this_thread::sleep_for(std::chrono::milliseconds(600));
             running.store(false);
