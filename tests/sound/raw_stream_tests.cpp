@@ -97,10 +97,3 @@ TEST_F(raw_stream_test, flush_pads_a_partial_block_with_silence)
     EXPECT_EQ(sound_end_frame(out), start + 1);
     EXPECT_EQ(out[size_t(start) * 2], 16383);
 }
-
-TEST_F(raw_stream_test, ring_slots_wrap_after_the_last)
-{
-    EXPECT_EQ(raw_stream_next_slot(1), 2);
-    EXPECT_EQ(raw_stream_next_slot(SOUND_RING_CAPACITY - 1), SOUND_RING_CAPACITY);
-    EXPECT_EQ(raw_stream_next_slot(SOUND_RING_CAPACITY), 1);
-}
