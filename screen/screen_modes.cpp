@@ -91,6 +91,7 @@ void screen_pages_keep_only(uint32_t keep_slot)
         screen_adopted_image = 0;
     page_table[0] = keep_slot;
     page_table_count = 1;
+    previous_active_page = 0;
 }
 
 namespace {

@@ -244,6 +244,7 @@ TEST_F(screen_modes, width_on_another_write_page_keeps_its_palette_alive)
     EXPECT_EQ(wp->fore_color, 9u);
     EXPECT_EQ(page_table[0], write_page.slot);
     EXPECT_EQ(page_table_count, 1u);
+    EXPECT_EQ(previous_active_page, 0);
     EXPECT_EQ(display_page_slot.load(), write_page.slot);
     EXPECT_TRUE(wp->flags & IMAGE_FLAG_OWNS_PALETTE);
     EXPECT_EQ(wp->palette[100], 0xFF0A0B0Cu); // ASan: the palette is live memory
