@@ -14,6 +14,7 @@
 #include "display/window_state.h"
 #include "files/stream_records.h"
 #include "platform/clock.h"
+#include "screen/screen_startup.h"
 
 #include <X11/Xlib.h>
 
@@ -70,6 +71,7 @@ void runtime_static_init()
 {
     strings_static_init();
     mem_locks_init();
+    screen_static_init();
 }
 
 void program_unit_static_init()
@@ -116,6 +118,9 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
 
     timer_base_take();
     bios_keyboard_buffer_reset();
+    // Font metrics, reserved slots 0 and 1, palettes and glyph tables,
+    // SCREEN 0 and the two built-in 32-bit images.
+    screen_startup();
 
     threads_start(unit.main_module);
 
