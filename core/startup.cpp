@@ -15,6 +15,8 @@
 #include "files/stream_records.h"
 #include "platform/clock.h"
 #include "screen/screen_startup.h"
+#include "sound/audio_pump.h"
+#include "sound/sound_device.h"
 
 #include <X11/Xlib.h>
 
@@ -54,6 +56,15 @@ std::string own_program_path(const char *argv0)
     if (n > 0)
         return std::string(buf, size_t(n));
     return argv0 ? argv0 : "";
+}
+
+// What the runtime loop thread calls in the other subsystems.
+void runtime_loop_services_install()
+{
+    runtime_loop_services services{};
+    services.sound_update = sound_update;
+    services.sound_close = sound_close;
+    runtime_loop_services_set(services);
 }
 
 void threads_start(basic_main_module main_module)
@@ -101,6 +112,8 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
 
     main_startup_hook();
     stream_record_list_create();
+    // Ends the process with exit code 111 or 222 when audio cannot start.
+    sound_init();
 
     window_hidden = unit.window_hidden ? 1 : 0;
     program_start_options_set({unit.window_hidden, unit.console});
@@ -122,6 +135,7 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
     // SCREEN 0 and the two built-in 32-bit images.
     screen_startup();
 
+    runtime_loop_services_install();
     threads_start(unit.main_module);
 
     if (!unit.window_hidden)
