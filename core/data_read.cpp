@@ -8,7 +8,8 @@
 #include "core/number_scan.h"
 #include "core/string_builtins.h"
 
-namespace {
+namespace
+{
 
 // Scans a numeric item and converts it with `convert`; on any failure raises
 // the error, puts the position back and returns false.
@@ -72,17 +73,15 @@ int64_t rt_read_int64(const uint8_t *block, int32_t *position, int32_t length)
 {
     if (error_pending)
         return 0;
-    return read_scanned(block, position, length, number_to_int64) ? scanned_number.int64_result
-                                                                  : 0;
+    return read_scanned(block, position, length, number_to_int64) ? scanned_number.int64_result : 0;
 }
 
 uint64_t rt_read_uint64(const uint8_t *block, int32_t *position, int32_t length)
 {
     if (error_pending)
         return 0;
-    return read_scanned(block, position, length, number_to_uint64)
-               ? scanned_number.uint64_result
-               : 0;
+    return read_scanned(block, position, length, number_to_uint64) ? scanned_number.uint64_result
+                                                                   : 0;
 }
 
 // A string item: up to a comma or the end. A double quote as the first

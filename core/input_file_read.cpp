@@ -12,7 +12,8 @@
 
 #include <string>
 
-namespace {
+namespace
+{
 
 // The handle of a file number that is open for input and readable, or -1
 // after raising 52, 54 or 75.

@@ -3,7 +3,8 @@
 
 #include <bit>
 
-namespace {
+namespace
+{
 
 uint64_t load_le(const uint8_t *p, int n)
 {
@@ -116,4 +117,7 @@ int64_t int64_from_halves(uint32_t high, uint32_t low)
     return static_cast<int64_t>(uint64_t(high) << 32 | low);
 }
 
-int64_t int64_from_halves_2(uint32_t high, uint32_t low) { return int64_from_halves(high, low); }
+int64_t int64_from_halves_2(uint32_t high, uint32_t low)
+{
+    return int64_from_halves(high, low);
+}

@@ -2,12 +2,12 @@
 // from the scanned record to numbers.
 #include "core/number_scan.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <locale.h>
 #include <string>
 
@@ -15,17 +15,18 @@ static_assert(LDBL_MANT_DIG == 64, "number conversions need the 80-bit extended 
 
 scanned_number_record scanned_number;
 
-namespace {
+namespace
+{
 
 // The scanner's working state, reset at the start of every scan.
 struct scan_state {
-    int state;              // 0 start, 1 integer part, 2 fraction, 3 exponent letter, 4 exponent
+    int state; // 0 start, 1 integer part, 2 fraction, 3 exponent letter, 4 exponent
     uint64_t exponent_value;
     int exponent_digits;
     bool exponent_negative;
-    bool first;             // no character taken yet
-    bool after_ampersand;   // '&' taken, base letter expected
-    uint8_t based;          // 0, or the base of an &H/&O item being read
+    bool first;           // no character taken yet
+    bool after_ampersand; // '&' taken, base letter expected
+    uint8_t based;        // 0, or the base of an &H/&O item being read
 };
 
 scan_state scan;

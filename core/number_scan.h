@@ -41,8 +41,8 @@ extern scanned_number_record scanned_number;
 
 // The word the compiled program passes with each numeric READ or INPUT #
 // target.
-constexpr uint32_t NUMERIC_TYPE_SIZE_MASK = 0x1FF;   // size of the target in bits
-constexpr uint32_t NUMERIC_TYPE_FLOAT = 0x20000000;  // floating-point target
+constexpr uint32_t NUMERIC_TYPE_SIZE_MASK = 0x1FF;     // size of the target in bits
+constexpr uint32_t NUMERIC_TYPE_FLOAT = 0x20000000;    // floating-point target
 constexpr uint32_t NUMERIC_TYPE_UNSIGNED = 0x10000000; // unsigned integer target
 
 // Scanner results.

@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 // Maps bytes from..from+25 by adding delta (case change of ASCII letters only),
 // in place when s allows it, else into a new temporary.
@@ -38,7 +39,10 @@ int compare(const string_descriptor *a, const string_descriptor *b)
     return (a->len > b->len) - (a->len < b->len);
 }
 
-int32_t truth(bool b) { return b ? -1 : 0; }
+int32_t truth(bool b)
+{
+    return b ? -1 : 0;
+}
 
 // Copies source into dest's own bytes at a left or right alignment, blanks in
 // the rest, cut to dest's length (a longer source keeps its first bytes).
@@ -61,15 +65,28 @@ void set_aligned(string_descriptor *dest, string_descriptor *source, bool right)
 
 } // namespace
 
-string_descriptor *rt_ucase_str(string_descriptor *s) { return change_case(s, 'a', 'A' - 'a'); }
-string_descriptor *rt_lcase_str(string_descriptor *s) { return change_case(s, 'A', 'a' - 'A'); }
+string_descriptor *rt_ucase_str(string_descriptor *s)
+{
+    return change_case(s, 'a', 'A' - 'a');
+}
+string_descriptor *rt_lcase_str(string_descriptor *s)
+{
+    return change_case(s, 'A', 'a' - 'A');
+}
 
-void rt_lset(string_descriptor *dest, string_descriptor *source) { set_aligned(dest, source, false); }
-void rt_rset(string_descriptor *dest, string_descriptor *source) { set_aligned(dest, source, true); }
+void rt_lset(string_descriptor *dest, string_descriptor *source)
+{
+    set_aligned(dest, source, false);
+}
+void rt_rset(string_descriptor *dest, string_descriptor *source)
+{
+    set_aligned(dest, source, true);
+}
 
 int32_t string_equal(const string_descriptor *a, const string_descriptor *b)
 {
-    return truth(a->len == b->len && (a->len == 0 || std::memcmp(a->chr, b->chr, size_t(a->len)) == 0));
+    return truth(a->len == b->len &&
+                 (a->len == 0 || std::memcmp(a->chr, b->chr, size_t(a->len)) == 0));
 }
 int32_t string_not_equal(const string_descriptor *a, const string_descriptor *b)
 {

@@ -15,7 +15,8 @@
 #include <limits>
 #include <string>
 
-namespace {
+namespace
+{
 
 // One value rounded to a number of significant digits: the digits without a
 // point, and the decimal exponent of the first one.
@@ -134,14 +135,38 @@ template <typename T> string_descriptor *unsigned_text(T v)
 
 } // namespace
 
-string_descriptor *rt_str_str_int64(int64_t v) { return signed_text(v); }
-string_descriptor *rt_str_str_long(int32_t v) { return signed_text(v); }
-string_descriptor *rt_str_str_integer(int16_t v) { return signed_text(int32_t(v)); }
-string_descriptor *rt_str_str_byte(int8_t v) { return signed_text(int32_t(v)); }
-string_descriptor *rt_str_str_uint64(uint64_t v) { return unsigned_text(v); }
-string_descriptor *rt_str_str_ulong(uint32_t v) { return unsigned_text(v); }
-string_descriptor *rt_str_str_uinteger(uint16_t v) { return unsigned_text(uint32_t(v)); }
-string_descriptor *rt_str_str_ubyte(uint8_t v) { return unsigned_text(uint32_t(v)); }
+string_descriptor *rt_str_str_int64(int64_t v)
+{
+    return signed_text(v);
+}
+string_descriptor *rt_str_str_long(int32_t v)
+{
+    return signed_text(v);
+}
+string_descriptor *rt_str_str_integer(int16_t v)
+{
+    return signed_text(int32_t(v));
+}
+string_descriptor *rt_str_str_byte(int8_t v)
+{
+    return signed_text(int32_t(v));
+}
+string_descriptor *rt_str_str_uint64(uint64_t v)
+{
+    return unsigned_text(v);
+}
+string_descriptor *rt_str_str_ulong(uint32_t v)
+{
+    return unsigned_text(v);
+}
+string_descriptor *rt_str_str_uinteger(uint16_t v)
+{
+    return unsigned_text(uint32_t(v));
+}
+string_descriptor *rt_str_str_ubyte(uint8_t v)
+{
+    return unsigned_text(uint32_t(v));
+}
 
 // STR$ of a single: seven significant digits of the value widened to double.
 string_descriptor *rt_str_str_single(float f)

@@ -6,7 +6,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 constexpr int32_t LONG_DOUBLE_STRING_BYTES = 32;
 constexpr int32_t LONG_DOUBLE_VALUE_BYTES = 10; // the x87 extended format
@@ -37,7 +38,10 @@ template <typename T> T unpack(const string_descriptor *s)
 }
 
 // The low n bits (n from 0 to 64).
-uint64_t low_bits(uint64_t v, int32_t n) { return n >= 64 ? v : v & ((uint64_t(1) << n) - 1); }
+uint64_t low_bits(uint64_t v, int32_t n)
+{
+    return n >= 64 ? v : v & ((uint64_t(1) << n) - 1);
+}
 
 bool bit_count_valid(int32_t n)
 {
@@ -73,16 +77,46 @@ uint64_t unpack_bits(const string_descriptor *s, int32_t n)
 
 } // namespace
 
-string_descriptor *string_from_int8(int8_t v) { return pack(v); }
-string_descriptor *string_from_uint8(uint8_t v) { return pack(v); }
-string_descriptor *string_from_int16(int16_t v) { return pack(v); }
-string_descriptor *string_from_uint16(uint16_t v) { return pack(v); }
-string_descriptor *string_from_int32(int32_t v) { return pack(v); }
-string_descriptor *string_from_uint32(uint32_t v) { return pack(v); }
-string_descriptor *string_from_int64(int64_t v) { return pack(v); }
-string_descriptor *string_from_uint64(uint64_t v) { return pack(v); }
-string_descriptor *string_from_single(float v) { return pack(v); }
-string_descriptor *string_from_double(double v) { return pack(v); }
+string_descriptor *string_from_int8(int8_t v)
+{
+    return pack(v);
+}
+string_descriptor *string_from_uint8(uint8_t v)
+{
+    return pack(v);
+}
+string_descriptor *string_from_int16(int16_t v)
+{
+    return pack(v);
+}
+string_descriptor *string_from_uint16(uint16_t v)
+{
+    return pack(v);
+}
+string_descriptor *string_from_int32(int32_t v)
+{
+    return pack(v);
+}
+string_descriptor *string_from_uint32(uint32_t v)
+{
+    return pack(v);
+}
+string_descriptor *string_from_int64(int64_t v)
+{
+    return pack(v);
+}
+string_descriptor *string_from_uint64(uint64_t v)
+{
+    return pack(v);
+}
+string_descriptor *string_from_single(float v)
+{
+    return pack(v);
+}
+string_descriptor *string_from_double(double v)
+{
+    return pack(v);
+}
 
 string_descriptor *string_from_long_double(long double v)
 {
@@ -91,16 +125,46 @@ string_descriptor *string_from_long_double(long double v)
     return string_temp_of_bytes(bytes, LONG_DOUBLE_STRING_BYTES);
 }
 
-int8_t string_to_int8(const string_descriptor *s) { return unpack<int8_t>(s); }
-uint8_t string_to_uint8(const string_descriptor *s) { return unpack<uint8_t>(s); }
-int16_t string_to_int16(const string_descriptor *s) { return unpack<int16_t>(s); }
-uint16_t string_to_uint16(const string_descriptor *s) { return unpack<uint16_t>(s); }
-int32_t string_to_int32(const string_descriptor *s) { return unpack<int32_t>(s); }
-uint32_t string_to_uint32(const string_descriptor *s) { return unpack<uint32_t>(s); }
-int64_t string_to_int64(const string_descriptor *s) { return unpack<int64_t>(s); }
-uint64_t string_to_uint64(const string_descriptor *s) { return unpack<uint64_t>(s); }
-float string_to_single(const string_descriptor *s) { return unpack<float>(s); }
-double string_to_double(const string_descriptor *s) { return unpack<double>(s); }
+int8_t string_to_int8(const string_descriptor *s)
+{
+    return unpack<int8_t>(s);
+}
+uint8_t string_to_uint8(const string_descriptor *s)
+{
+    return unpack<uint8_t>(s);
+}
+int16_t string_to_int16(const string_descriptor *s)
+{
+    return unpack<int16_t>(s);
+}
+uint16_t string_to_uint16(const string_descriptor *s)
+{
+    return unpack<uint16_t>(s);
+}
+int32_t string_to_int32(const string_descriptor *s)
+{
+    return unpack<int32_t>(s);
+}
+uint32_t string_to_uint32(const string_descriptor *s)
+{
+    return unpack<uint32_t>(s);
+}
+int64_t string_to_int64(const string_descriptor *s)
+{
+    return unpack<int64_t>(s);
+}
+uint64_t string_to_uint64(const string_descriptor *s)
+{
+    return unpack<uint64_t>(s);
+}
+float string_to_single(const string_descriptor *s)
+{
+    return unpack<float>(s);
+}
+double string_to_double(const string_descriptor *s)
+{
+    return unpack<double>(s);
+}
 
 long double string_to_long_double(const string_descriptor *s)
 {
@@ -110,8 +174,14 @@ long double string_to_long_double(const string_descriptor *s)
     return v;
 }
 
-string_descriptor *string_from_bits(int32_t n, int64_t v) { return pack_bits(n, uint64_t(v)); }
-string_descriptor *string_from_ubits(int32_t n, uint64_t v) { return pack_bits(n, v); }
+string_descriptor *string_from_bits(int32_t n, int64_t v)
+{
+    return pack_bits(n, uint64_t(v));
+}
+string_descriptor *string_from_ubits(int32_t n, uint64_t v)
+{
+    return pack_bits(n, v);
+}
 
 // The n-bit value with bit n - 1 as its sign.
 int64_t string_to_bits(const string_descriptor *s, int32_t n)
@@ -122,7 +192,10 @@ int64_t string_to_bits(const string_descriptor *s, int32_t n)
     return static_cast<int64_t>(v);
 }
 
-uint64_t string_to_ubits(const string_descriptor *s, int32_t n) { return unpack_bits(s, n); }
+uint64_t string_to_ubits(const string_descriptor *s, int32_t n)
+{
+    return unpack_bits(s, n);
+}
 
 string_descriptor *rt_mksmbf_str(float v)
 {

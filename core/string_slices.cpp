@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 // One byte for every CHR$ code, so CHR$ needs no allocation.
 constexpr auto chr_table = [] {
@@ -20,7 +21,10 @@ constexpr auto chr_table = [] {
 
 const char empty_text[1] = {0};
 
-string_descriptor *empty_result() { return string_from_buffer(empty_text, 0); }
+string_descriptor *empty_result()
+{
+    return string_from_buffer(empty_text, 0);
+}
 
 // A temporary of n copies of one byte; n < 0 gives the empty string.
 string_descriptor *repeated_byte(int32_t n, uint8_t byte)
@@ -77,9 +81,15 @@ string_descriptor *rt_chr_str(int32_t code)
     return string_from_buffer(&chr_table.bytes[code], 1);
 }
 
-string_descriptor *rt_space_str(int32_t n) { return repeated_byte(n, ' '); }
+string_descriptor *rt_space_str(int32_t n)
+{
+    return repeated_byte(n, ' ');
+}
 
-string_descriptor *rt_string_str(int32_t n, uint8_t byte) { return repeated_byte(n, byte); }
+string_descriptor *rt_string_str(int32_t n, uint8_t byte)
+{
+    return repeated_byte(n, byte);
+}
 
 string_descriptor *rt_left_str(string_descriptor *s, int32_t n)
 {
@@ -152,8 +162,8 @@ void rt_mid_str_statement(string_descriptor *dest, int32_t start, int32_t length
         skip = 1 - first;
         first = 1;
     }
-    bool write = error_pending == 0 && dest != string_empty_dos && count > 0 &&
-                 first <= dest_len && source_len > skip;
+    bool write = error_pending == 0 && dest != string_empty_dos && count > 0 && first <= dest_len &&
+                 source_len > skip;
     if (write) {
         count = std::min({count, dest_len - first + 1, source_len - skip});
         std::memmove(dest->chr + (first - 1), source->chr + skip, size_t(count));
@@ -195,7 +205,10 @@ int32_t rt_instr(int32_t start, const string_descriptor *s, const string_descrip
     return 0;
 }
 
-int32_t rt_len(const string_descriptor *s) { return s->len; }
+int32_t rt_len(const string_descriptor *s)
+{
+    return s->len;
+}
 
 int32_t rt_asc(const string_descriptor *s)
 {

@@ -11,7 +11,8 @@
 
 #include <string>
 
-namespace {
+namespace
+{
 
 // Reads a string's bytes one by one, passing over blanks and tabs.
 struct val_cursor {
@@ -68,7 +69,7 @@ long double val_based(val_cursor &in, int base)
 // The decimal state machine's findings.
 struct val_decimal {
     bool negative = false;
-    std::string digits;       // significant digits as text
+    std::string digits; // significant digits as text
     int64_t integer_digits = 0;
     int64_t point_exponent = 0; // lowered by each zero between point and first digit
     bool fraction_digit = false;

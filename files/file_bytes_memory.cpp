@@ -1,12 +1,13 @@
 // The byte services over in-memory byte sources.
+#include "files/file_bytes_memory.h"
 #include "core/errors.h"
 #include "files/file_bytes.h"
-#include "files/file_bytes_memory.h"
 
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 struct memory_file {
     std::string bytes;
@@ -17,7 +18,7 @@ struct memory_file {
     uint8_t eof_flag = 0;
 };
 
-std::vector<memory_file> memory_files;     // indexed by handle
+std::vector<memory_file> memory_files;      // indexed by handle
 std::vector<int32_t> memory_number_map{-1}; // file number -> handle, -1 free
 
 memory_file *file_of(int32_t handle)

@@ -11,8 +11,8 @@ void file_bytes_memory_reset();
 
 // Binds a file number (1 or more) to a copy of the bytes, in the given mode
 // and read right, and returns its handle.
-int32_t file_bytes_memory_bind(int32_t file_number, std::string_view bytes,
-                               uint8_t mode = 3, uint8_t may_read = 1);
+int32_t file_bytes_memory_bind(int32_t file_number, std::string_view bytes, uint8_t mode = 3,
+                               uint8_t may_read = 1);
 
 // Makes the read of the byte at `position` fail (error 75), as a failing
 // device would; a negative position clears it.

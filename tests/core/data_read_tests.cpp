@@ -5,13 +5,15 @@
 #include <climits>
 #include <string>
 
-namespace {
+namespace
+{
 
 constexpr uint32_t SINGLE = NUMERIC_TYPE_FLOAT | 32;
 constexpr uint32_t DOUBLE = NUMERIC_TYPE_FLOAT | 64;
 
 // A DATA block and its read position.
-class DataRead : public StringTest {
+class DataRead : public StringTest
+{
   protected:
     void use(std::string text)
     {

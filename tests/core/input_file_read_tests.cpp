@@ -7,14 +7,16 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr uint32_t SINGLE = NUMERIC_TYPE_FLOAT | 32;
 constexpr uint32_t DOUBLE = NUMERIC_TYPE_FLOAT | 64;
 constexpr int32_t FILE_NUMBER = 1;
 
 // File #1 holds the text, open for INPUT.
-class InputFileRead : public StringTest {
+class InputFileRead : public StringTest
+{
   protected:
     void SetUp() override
     {
@@ -60,14 +62,14 @@ TEST_F(InputFileRead, ItemsAndSeparatorsTable)
     } rows[] = {
         {"  -12.5E+1", {-125}},
         {"1e,2", {1, 2}},
-        {"+-3,4", {0, 4}},        // the sign ends the item; the rest is skipped
-        {"12 34", {12, 34}},      // a blank separates items
-        {"12  ,34", {12, 34}},    // blanks before a comma belong to it
-        {"\t5,6", {0, 6}},        // a tab is no blank: the item is empty
+        {"+-3,4", {0, 4}},     // the sign ends the item; the rest is skipped
+        {"12 34", {12, 34}},   // a blank separates items
+        {"12  ,34", {12, 34}}, // blanks before a comma belong to it
+        {"\t5,6", {0, 6}},     // a tab is no blank: the item is empty
         {"12abc,7", {12, 7}},
         {"&H1F,&o17,&H,-&H10,9", {31, 15, 0, 0, 9}},
         {"1\r\n2\n\r3\r4\n5", {1, 2, 3, 4, 5}},
-        {"1\r\r2", {1, 0, 2}},    // an empty line is an empty item
+        {"1\r\r2", {1, 0, 2}}, // an empty line is an empty item
         {"1E-400,.5", {0, 0.5}},
     };
     for (const row &r : rows) {
@@ -82,7 +84,8 @@ TEST_F(InputFileRead, ItemsAndSeparatorsTable)
 
 TEST_F(InputFileRead, ByteTwentySixEndsTheFile)
 {
-    int32_t handle = open("5\x1a" "6");
+    int32_t handle = open("5\x1a"
+                          "6");
     EXPECT_EQ(number(), 5);
     EXPECT_EQ(file_bytes_memory_eof_flag(handle), 1);
     EXPECT_EQ(number(), 0);
@@ -96,7 +99,7 @@ TEST_F(InputFileRead, RangeErrors)
     EXPECT_EQ(error_pending_take(), 6u);
     EXPECT_EQ(number(SINGLE), 0);
     EXPECT_EQ(error_pending_take(), 6u);
-    EXPECT_EQ(number(16), 0); // half to even
+    EXPECT_EQ(number(16), 0);                       // half to even
     EXPECT_EQ(rt_input_file_int64(FILE_NUMBER), 1); // half away from zero
     EXPECT_EQ(number(), 0);
     EXPECT_EQ(error_pending_take(), 6u);

@@ -10,13 +10,20 @@
 #include <limits>
 #include <random>
 
-namespace {
+namespace
+{
 
 using bytes4 = std::array<uint8_t, 4>;
 using bytes8 = std::array<uint8_t, 8>;
 
-bytes4 ieee_bytes(float f) { return std::bit_cast<bytes4>(f); }
-bytes8 ieee_bytes(double d) { return std::bit_cast<bytes8>(d); }
+bytes4 ieee_bytes(float f)
+{
+    return std::bit_cast<bytes4>(f);
+}
+bytes8 ieee_bytes(double d)
+{
+    return std::bit_cast<bytes8>(d);
+}
 
 TEST(Mbf, SingleExamples)
 {
@@ -85,7 +92,8 @@ TEST(Mbf, DoubleExamplesAndRange)
         EXPECT_EQ(mbf_to_ieee_double(out.data(), back.data()), 0);
         EXPECT_EQ(std::bit_cast<double>(back), d);
     }
-    for (double d : {0x1p127, 0x1.fffffffffffffp-129, 1E-300, DBL_MAX, double(INFINITY), double(NAN)})
+    for (double d :
+         {0x1p127, 0x1.fffffffffffffp-129, 1E-300, DBL_MAX, double(INFINITY), double(NAN)})
         EXPECT_EQ(ieee_to_mbf_double(ieee_bytes(d).data(), out.data()), 1) << d;
 }
 

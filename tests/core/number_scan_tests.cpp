@@ -8,7 +8,8 @@
 #include <random>
 #include <string>
 
-namespace {
+namespace
+{
 
 // Scans one item of text with the DATA scanner.
 int32_t scan(const std::string &text)

@@ -2,7 +2,8 @@
 #include "core/string_builtins.h"
 #include "tests/core/string_test_support.h"
 
-namespace {
+namespace
+{
 
 using StringCaseCompare = StringTest;
 

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <limits>
 
-namespace {
+namespace
+{
 
 using StrText = StringTest;
 
@@ -44,10 +45,10 @@ TEST_F(StrText, SinglesTable)
         {12345678.0f, " 1.234568E+07"},
         {123456.7f, " 123456.7"},
         {0.1f, " .1"},
-        {1E-5f, " .00001"},      // exponent - digits = -6: still fixed
-        {1.2345E-3f, " .0012345"}, // -8
+        {1E-5f, " .00001"},              // exponent - digits = -6: still fixed
+        {1.2345E-3f, " .0012345"},       // -8
         {1.234567E-2f, " 1.234567E-02"}, // -9
-        {1E-8f, " 1E-08"},       // -9: E notation
+        {1E-8f, " 1E-08"},               // -9: E notation
         {1.5E-7f, " 1.5E-07"},
         {1.0f / 3.0f, " .3333333"},
         {FLT_MAX, " 3.402823E+38"},

@@ -6,7 +6,8 @@
 #include <climits>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 using StringPack = StringTest;
 
@@ -34,7 +35,9 @@ TEST_F(StringPack, UnpackReadsTheFirstBytes)
 {
     EXPECT_EQ(string_to_int8(literal("\xFE")), -2);
     EXPECT_EQ(string_to_uint8(literal("\xFExyz")), 0xFE);
-    EXPECT_EQ(string_to_int16(literal("\xFE\xFF" "abc")), -2);
+    EXPECT_EQ(string_to_int16(literal("\xFE\xFF"
+                                      "abc")),
+              -2);
     EXPECT_EQ(string_to_uint16(literal("\xFE\xFF")), 0xFFFE);
     EXPECT_EQ(string_to_int32(string_from_int32(INT_MIN)), INT_MIN);
     EXPECT_EQ(string_to_uint32(string_from_uint32(UINT32_MAX)), UINT32_MAX);

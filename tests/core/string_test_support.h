@@ -1,14 +1,10 @@
-// Helpers for tests of the string built-ins and the number readers.
+// Helpers for tests of the string built-ins and the number readers, on top of
+// the string core's own test helpers (text_of, literal, heap_string).
 #pragma once
 
-#include "core/strings.h"
+#include "core/string_support.h"
 
-#include <gtest/gtest.h>
-#include <string>
 #include <string_view>
-
-// The bytes of a string.
-std::string text_of(const string_descriptor *s);
 
 // A temporary heap string (may be changed in place).
 string_descriptor *own_temp(std::string_view text);
@@ -16,12 +12,14 @@ string_descriptor *own_temp(std::string_view text);
 // A permanent heap string, as a variable holds it.
 string_descriptor *variable(std::string_view text);
 
-// A read-only temporary over the bytes, as a literal is.
+// A read-only temporary over a copy of the bytes (zero bytes included) that
+// lives until the end of the test, as a literal of the program does.
 string_descriptor *literal(std::string_view text);
 
-// Starts every test with fresh string tables and no pending error, and fails
-// a test that leaves an error pending it did not check.
-class StringTest : public ::testing::Test {
+// Fresh string tables and no pending error before every test; a test that
+// leaves an error pending without checking it fails.
+class StringTest : public StringsTest
+{
   protected:
     void SetUp() override;
     void TearDown() override;

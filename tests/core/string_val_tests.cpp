@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace {
+namespace
+{
 
 using Val = StringTest;
 
@@ -78,8 +79,8 @@ TEST_F(Val, HexadecimalAndOctalTable)
 
 TEST_F(Val, HexadecimalAndOctalOverflowIsErrorSix)
 {
-    for (const char *text : {"&H10000000000000000", "&O2000000000000000000000",
-                             "&O12345670123456701234567"}) {
+    for (const char *text :
+         {"&H10000000000000000", "&O2000000000000000000000", "&O12345670123456701234567"}) {
         EXPECT_EQ(rt_val(literal(text)), 0) << text;
         EXPECT_EQ(error_pending_take(), 6u) << text;
     }
