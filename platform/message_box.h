@@ -3,8 +3,15 @@
 //
 // Every box is also written to standard error. Answers can be scripted for
 // tests: the environment variable BOX_ANSWERS holds a comma-separated list
-// (yes, no, ok) consumed one per box; an in-process seam replaces the dialog
-// entirely. With no display the box cannot open and the result is 0.
+// (yes, no, ok) consumed one per box, in order, by whichever thread shows the
+// next box; once it is used up the real dialog shows again. An in-process seam
+// replaces both the list and the dialog. With no display the box cannot open
+// and the result is 0.
+//
+// The dialog opens its own connection to the X server for every box, so it may
+// be shown from any thread. Keys: Y and N answer Yes and No, Enter presses the
+// default button (Yes or OK), Esc answers No (OK in an OK box); closing the
+// window through the window manager answers as Esc.
 #pragma once
 
 #include <cstdint>
@@ -27,3 +34,7 @@ int platform_message_box(const char *text, const char *caption, uint32_t type);
 // (it is still written to standard error). Null restores the real dialog.
 using message_box_fn = int (*)(const char *text, const char *caption, uint32_t type);
 void platform_message_box_seam_set(message_box_fn fn);
+
+// Reads BOX_ANSWERS again and starts from its first answer (tests). The list
+// is otherwise read once, at the first box.
+void platform_message_box_answers_reload();
