@@ -2,6 +2,7 @@
 
 #include "core/control_words.h"
 #include "core/errors.h"
+#include "core/traps.h"
 #include "platform/clock.h"
 
 void statement_event_check(uint32_t line)
@@ -13,8 +14,10 @@ void statement_event_check(uint32_t line)
             program_end_wait();
         clock_sleep_ms(10);
     }
-    if (error_pending.load() == 0)
+    if (error_pending.load() == 0) {
+        event_dispatch();
         return;
+    }
     error_line = line;
     error_handle();
     if (retry_request.exchange(0))

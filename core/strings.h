@@ -10,9 +10,14 @@
 // consumes a temporary frees it. After each statement the program calls
 // temp_strings_release with the mark it took at the start of its procedure.
 //
+// A request that cannot be met (a negative length, a length past 32 bits, a
+// full table or area that cannot grow) is a critical error, 508 to 515, which
+// ends the process.
+//
 // Program thread only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct string_descriptor {
@@ -37,6 +42,17 @@ extern uint32_t string_temp_count;
 // with their starting sizes. Calling it again frees everything and starts
 // afresh (tests).
 void strings_static_init();
+
+// The same with a chosen heap capacity in bytes (at least 64) and a chosen
+// capacity word for the heap list, the DOS list, the temporary list and the
+// descriptor free stack (at least 3), so that tests see compaction and growth
+// often.
+void strings_static_init_with_heap(size_t heap_bytes, uint32_t table_capacity = 65535);
+
+// Start-up step after the DOS memory is zeroed: reserves an 8-byte zero block
+// at the top of the DOS descriptor area (the descriptor top moves down by 8)
+// and returns it. Unallocated arrays point their data at it.
+uint8_t *dos_string_area_reserve_zero_block();
 
 // Start-up step after the DOS memory is zeroed: the shared empty and " " DOS
 // strings.

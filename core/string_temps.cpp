@@ -1,0 +1,63 @@
+// The temporary-string list: every temporary holds one slot, and statement
+// ends free every temporary at or above the mark their procedure took.
+#include "core/strings_internal.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+constexpr int32_t ERROR_TEMP_LIST = 511;
+
+// Doubles the list when it is at least half full; new slots are zero.
+void temp_list_grow() {
+    if (temp_list.capacity / 2 > string_temp_count) return;
+    uint64_t capacity = uint64_t(temp_list.capacity) * 2;
+    if (capacity + 1 > UINT32_MAX) string_critical_error(ERROR_TEMP_LIST);
+    void *p = std::realloc(temp_list.slots, (capacity + 1) * sizeof(string_descriptor *));
+    if (!p) string_critical_error(ERROR_TEMP_LIST);
+    temp_list.slots = static_cast<string_descriptor **>(p);
+    std::memset(temp_list.slots + temp_list.capacity + 1, 0,
+                (capacity - temp_list.capacity) * sizeof(string_descriptor *));
+    temp_list.capacity = uint32_t(capacity);
+}
+} // namespace
+
+temp_list_state temp_list;
+uint32_t string_temp_count = 1;
+
+void temp_list_reset(uint32_t capacity) {
+    std::free(temp_list.slots);
+    temp_list.slots =
+        static_cast<string_descriptor **>(std::calloc(uint64_t(capacity) + 1, sizeof(void *)));
+    if (!temp_list.slots) string_critical_error(ERROR_TEMP_LIST);
+    temp_list.capacity = capacity;
+    string_temp_count = 1;
+}
+
+void temp_slot_take(string_descriptor *d) {
+    if (string_temp_count > temp_list.capacity) temp_list_grow();
+    d->tmplisti = string_temp_count;
+    temp_list.slots[string_temp_count++] = d;
+    d->tmp = 1;
+}
+
+// Frees d's slot, then drops every freed slot from the end of the list.
+void temp_slot_free(string_descriptor *d) {
+    temp_list.slots[d->tmplisti] = STRING_SLOT_FREED;
+    d->tmplisti = 0;
+    d->tmp = 0;
+    while (string_temp_count > 1 && temp_list.slots[string_temp_count - 1] == STRING_SLOT_FREED)
+        string_temp_count--;
+}
+
+void string_make_temp(string_descriptor *d) {
+    if (d->tmplisti == 0) temp_slot_take(d);
+}
+
+void temp_strings_release(uint32_t mark) {
+    if (mark < 1) mark = 1; // slot 0 is never used
+    while (string_temp_count > mark) {
+        string_descriptor *d = temp_list.slots[--string_temp_count];
+        if (d && d != STRING_SLOT_FREED) string_free(d);
+    }
+}
