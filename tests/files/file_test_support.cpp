@@ -1,6 +1,7 @@
 #include "files/file_test_support.h"
 
 #include "core/control_words.h"
+#include "core/dos_memory.h"
 #include "core/errors.h"
 #include "files/handle_table.h"
 #include "files/sequential_io.h"
@@ -15,6 +16,13 @@ basic_text::basic_text(std::string text) : bytes_(std::move(text))
 {
     descriptor_.chr = reinterpret_cast<uint8_t *>(bytes_.data());
     descriptor_.len = int32_t(bytes_.size());
+    descriptor_.readonly = 1;
+}
+
+string_descriptor *basic_variable(const std::string &text)
+{
+    string_descriptor *d = string_new(0, false);
+    return string_set(d, string_from_buffer(text.data(), int32_t(text.size())));
 }
 
 std::string text_of(const string_descriptor *s)
@@ -43,6 +51,8 @@ void file_test::SetUp()
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
     std::filesystem::current_path(dir_);
+    dos_memory_reset();
+    strings_static_init();
     handle_table_reset();
     control_words_reset();
     error_pending_take();

@@ -8,7 +8,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
-// A BASIC string over a copy of text, alive as long as the object.
+// A read-only BASIC string over a copy of text, alive as long as the object,
+// as compiled programs pass literals.
 class basic_text {
   public:
     explicit basic_text(std::string text);
@@ -22,6 +23,9 @@ class basic_text {
     string_descriptor descriptor_{};
 };
 
+// A permanent string variable holding text, as a destination of assignments.
+string_descriptor *basic_variable(const std::string &text);
+
 // The bytes of a BASIC string.
 std::string text_of(const string_descriptor *s);
 
@@ -29,8 +33,8 @@ std::string file_read_all(const std::string &path);
 void file_write_all(const std::string &path, const std::string &bytes);
 bool file_exists_on_disk(const std::string &path);
 
-// Each test starts in a new empty directory with no open files and no pending
-// error, and leaves nothing behind.
+// Each test starts in a new empty directory with fresh string tables, no open
+// files and no pending error, and leaves nothing behind.
 class file_test : public ::testing::Test {
   protected:
     void SetUp() override;

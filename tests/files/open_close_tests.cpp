@@ -165,8 +165,7 @@ TEST_F(OpenClose, AnAppendFileIsWriteOnly)
 {
     file_write_all("a", "line\r\n");
     open_file("a", OPEN_MODE_APPEND, 1);
-    basic_text dest("");
-    rt_line_input_file(1, dest);
+    rt_line_input_file(1, basic_variable(""));
     EXPECT_EQ(error_pending_take(), 75u);
 }
 

@@ -29,7 +29,7 @@ class SequentialIo : public file_test {
     // Reads a line with LINE INPUT #1; the text, or "<error n>".
     std::string line_input()
     {
-        basic_text dest("unchanged");
+        string_descriptor *dest = basic_variable("unchanged");
         rt_line_input_file(1, dest);
         uint32_t e = error_pending_take();
         return e ? "<error " + std::to_string(e) + ">" : text_of(dest);
@@ -100,7 +100,7 @@ TEST_F(SequentialIo, LineInputReadsEveryLineEndAndStopsAtTheEnd)
         EXPECT_EQ(line_input(), "abc") << i;
     EXPECT_EQ(line_input(), "last");
     EXPECT_EQ(rt_eof(1), -1);
-    basic_text dest("unchanged");
+    string_descriptor *dest = basic_variable("unchanged");
     rt_line_input_file(1, dest);
     EXPECT_EQ(error_pending_take(), 62u);
     EXPECT_EQ(text_of(dest), "");
@@ -131,7 +131,7 @@ TEST_F(SequentialIo, LineInputOnBinaryFilesDropsCrAndKeepsShortLastLines)
     // One or two bytes after the last line feed are a line of their own.
     file_write_all("g", "line\r\nab");
     open_file("g", OPEN_MODE_BINARY, 2);
-    basic_text dest("");
+    string_descriptor *dest = basic_variable("");
     rt_line_input_file(2, dest);
     EXPECT_EQ(text_of(dest), "line");
     EXPECT_EQ(rt_eof(2), 0);
