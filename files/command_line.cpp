@@ -4,7 +4,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 std::string command_line;
 
@@ -20,9 +21,15 @@ void command_line_build(int argc, const char *const *argv)
     }
 }
 
-const std::string &command_line_get() { return command_line; }
+const std::string &command_line_get()
+{
+    return command_line;
+}
 
-void command_line_set(const std::string &text) { command_line = text; }
+void command_line_set(const std::string &text)
+{
+    command_line = text;
+}
 
 string_descriptor *rt_command_str()
 {

@@ -6,7 +6,8 @@
 #include "files/os_handle.h"
 #include "files/special_handles.h"
 
-namespace {
+namespace
+{
 
 // The handle bound to a file number, or -1 after raising 52.
 int32_t bound_handle(int32_t number)

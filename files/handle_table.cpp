@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::vector<os_handle_record> os_handle_records;
 std::vector<os_file *> os_handles; // parallel to os_handle_records
@@ -15,7 +16,10 @@ int64_t open_serial_counter = 1;
 // Entry n is the handle bound to file number n, or -1; entry 0 is unused.
 std::vector<int32_t> file_number_map(1, -1);
 
-int32_t os_handle_count() { return int32_t(os_handle_records.size()); }
+int32_t os_handle_count()
+{
+    return int32_t(os_handle_records.size());
+}
 
 } // namespace
 
@@ -57,7 +61,10 @@ os_file *os_handle_file(int32_t handle)
     return os_handles[size_t(handle)];
 }
 
-void os_handle_file_set(int32_t handle, os_file *file) { os_handles[size_t(handle)] = file; }
+void os_handle_file_set(int32_t handle, os_file *file)
+{
+    os_handles[size_t(handle)] = file;
+}
 
 int32_t os_handle_release(int32_t handle)
 {
@@ -96,7 +103,10 @@ int32_t file_number_free_lowest()
     return int32_t(file_number_map.size());
 }
 
-int32_t rt_freefile() { return file_number_free_lowest(); }
+int32_t rt_freefile()
+{
+    return file_number_free_lowest();
+}
 
 void file_number_bind(int32_t number, int32_t handle)
 {
@@ -110,7 +120,10 @@ void file_number_unbind(int32_t number)
         file_number_map[size_t(number)] = -1;
 }
 
-int32_t file_number_highest_get() { return int32_t(file_number_map.size()) - 1; }
+int32_t file_number_highest_get()
+{
+    return int32_t(file_number_map.size()) - 1;
+}
 
 uint8_t *file_name_fix(string_descriptor *name)
 {

@@ -8,7 +8,8 @@
 
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 struct open_arguments {
     uint32_t access;
@@ -35,8 +36,8 @@ open_arguments open_arguments_for(int32_t mode, int32_t access, int32_t lock)
         a = {OS_ACCESS_READ | OS_ACCESS_WRITE, 0, OS_OPEN_FALL_BACK};
         break;
     }
-    static constexpr uint32_t access_bits[] = {0, OS_ACCESS_READ | OS_ACCESS_WRITE,
-                                               OS_ACCESS_READ, OS_ACCESS_WRITE};
+    static constexpr uint32_t access_bits[] = {0, OS_ACCESS_READ | OS_ACCESS_WRITE, OS_ACCESS_READ,
+                                               OS_ACCESS_WRITE};
     if (access >= 1 && access <= 3) {
         a.access = access_bits[access];
         if (a.how == OS_OPEN_FALL_BACK)

@@ -7,7 +7,8 @@
 #include <cstring>
 #include <string>
 
-namespace {
+namespace
+{
 
 int64_t last_read_count = 0;
 
@@ -42,8 +43,7 @@ int32_t transfer_result(os_file_status s)
 }
 
 // Opens the file with the record's rights; the rule decides about creating.
-os_file_status file_open(const std::string &name, os_handle_record &r, uint32_t how,
-                         os_file **file)
+os_file_status file_open(const std::string &name, os_handle_record &r, uint32_t how, os_file **file)
 {
     uint32_t access = (r.may_read ? OS_FILE_READ : 0) | (r.may_write ? OS_FILE_WRITE : 0);
     bool deny = r.deny_read || r.deny_write;
@@ -52,8 +52,8 @@ os_file_status file_open(const std::string &name, os_handle_record &r, uint32_t 
 
 // Opens the file, trying read-only and then write-only when the fall-back rule
 // allows it and read-write access is refused.
-os_file_status file_open_with_fall_back(const std::string &name, os_handle_record &r,
-                                        uint32_t how, os_file **file)
+os_file_status file_open_with_fall_back(const std::string &name, os_handle_record &r, uint32_t how,
+                                        os_file **file)
 {
     os_file_status s = file_open(name, r, how, file);
     if (s == os_file_status::ok || how != OS_OPEN_FALL_BACK)
@@ -103,8 +103,7 @@ int32_t lock_range(int64_t first, int64_t last, int64_t *start, int64_t *length)
 
 } // namespace
 
-int32_t os_handle_open(const string_descriptor *name, uint32_t access, uint32_t deny,
-                       uint32_t how)
+int32_t os_handle_open(const string_descriptor *name, uint32_t access, uint32_t deny, uint32_t how)
 {
     std::string copy(reinterpret_cast<const char *>(name->chr), size_t(name->len));
     file_name_fix(copy);
@@ -213,7 +212,10 @@ int32_t os_handle_read(int32_t handle, int64_t position, void *dest, int64_t cou
     return 0;
 }
 
-int64_t os_handle_last_read_count() { return last_read_count; }
+int64_t os_handle_last_read_count()
+{
+    return last_read_count;
+}
 
 int32_t os_handle_at_eof(int32_t handle)
 {

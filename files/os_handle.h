@@ -17,10 +17,10 @@
 struct string_descriptor;
 
 constexpr int32_t OS_HANDLE_SHORT_WRITE = -1;
-constexpr int32_t OS_HANDLE_INVALID = -2;       // out of range or not in use
-constexpr int32_t OS_HANDLE_BAD_MODE = -3;      // not opened for it; seek or size refused
-constexpr int32_t OS_HANDLE_BAD_ARGUMENT = -4;  // negative count or position
-constexpr int32_t OS_HANDLE_NOT_FOUND = -5;     // or an open failure not listed
+constexpr int32_t OS_HANDLE_INVALID = -2;      // out of range or not in use
+constexpr int32_t OS_HANDLE_BAD_MODE = -3;     // not opened for it; seek or size refused
+constexpr int32_t OS_HANDLE_BAD_ARGUMENT = -4; // negative count or position
+constexpr int32_t OS_HANDLE_NOT_FOUND = -5;    // or an open failure not listed
 constexpr int32_t OS_HANDLE_PATH_NOT_FOUND = -6;
 constexpr int32_t OS_HANDLE_ACCESS_DENIED = -7; // access, sharing or lock refused
 constexpr int32_t OS_HANDLE_NO_DEVICE = -8;
@@ -33,18 +33,17 @@ constexpr uint32_t OS_ACCESS_READ = 1;
 constexpr uint32_t OS_ACCESS_WRITE = 2;
 constexpr uint32_t OS_DENY_READ = 1;
 constexpr uint32_t OS_DENY_WRITE = 2;
-constexpr uint32_t OS_OPEN_EXISTING = 0;     // the file must exist
-constexpr uint32_t OS_OPEN_ALWAYS = 1;       // open or create, keep the contents
-constexpr uint32_t OS_OPEN_TRUNCATE = 2;     // open or create, then empty it
-constexpr uint32_t OS_OPEN_FALL_BACK = 3;    // open or create; read-only, then write-only
-                                             // when read-write is refused
+constexpr uint32_t OS_OPEN_EXISTING = 0;  // the file must exist
+constexpr uint32_t OS_OPEN_ALWAYS = 1;    // open or create, keep the contents
+constexpr uint32_t OS_OPEN_TRUNCATE = 2;  // open or create, then empty it
+constexpr uint32_t OS_OPEN_FALL_BACK = 3; // open or create; read-only, then write-only
+                                          // when read-write is refused
 
 // Opens a file (how: OS_OPEN_*); the new handle or -5 to -11. A failed open
 // gives its record back. Emptying a file needs write access: a read-only open
 // by OS_OPEN_TRUNCATE of a non-empty file is refused (-7) and leaves it as it
 // is.
-int32_t os_handle_open(const string_descriptor *name, uint32_t access, uint32_t deny,
-                       uint32_t how);
+int32_t os_handle_open(const string_descriptor *name, uint32_t access, uint32_t deny, uint32_t how);
 
 int64_t os_handle_size(int32_t handle);
 int32_t os_handle_seek(int32_t handle, int64_t position);

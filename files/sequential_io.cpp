@@ -12,7 +12,8 @@
 #include <cstring>
 #include <string>
 
-namespace {
+namespace
+{
 
 constexpr int32_t ZONE_WIDTH = 14;
 constexpr int64_t LINE_WINDOW = 512;
@@ -51,7 +52,10 @@ bool write_bytes(int32_t handle, const void *bytes, int64_t count)
 }
 
 // Moves the position one byte back: the byte just read stays unread.
-void unread_byte(int32_t handle) { os_handle_seek(handle, os_handle_tell(handle) - 1); }
+void unread_byte(int32_t handle)
+{
+    os_handle_seek(handle, os_handle_tell(handle) - 1);
+}
 
 // The column after printing text from column: a CR starts again at 1, an LF
 // keeps the column, every other byte advances it.
@@ -252,7 +256,8 @@ void file_line_input_binary(int32_t number, string_descriptor *dest)
     string_set(dest, string_of(bytes));
 }
 
-namespace {
+namespace
+{
 
 // INPUT$ from the keyboard: one byte per key, until count bytes have come or
 // the program ends.
@@ -341,4 +346,7 @@ string_descriptor *rt_input_str(int32_t count, int32_t number, int32_t number_gi
                                        : input_str_text(handle, count);
 }
 
-void input_str_key_source_set(key_byte_poll_fn poll) { key_source = poll; }
+void input_str_key_source_set(key_byte_poll_fn poll)
+{
+    key_source = poll;
+}

@@ -11,7 +11,8 @@
 #include <cstring>
 #include <string>
 
-namespace {
+namespace
+{
 
 // The name as the file system takes it: a copy with every '\' made '/'.
 std::string system_name(const string_descriptor *name)
@@ -63,4 +64,7 @@ string_descriptor *current_dir_str()
     return s;
 }
 
-string_descriptor *os_name_str() { return string_from_cstr("[LINUX][64BIT]"); }
+string_descriptor *os_name_str()
+{
+    return string_from_cstr("[LINUX][64BIT]");
+}

@@ -12,7 +12,8 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // One byte range locked through an open file: first and last byte, inclusive.
 struct locked_range {
@@ -30,7 +31,8 @@ struct os_file {
     std::vector<locked_range> locks;
 };
 
-namespace {
+namespace
+{
 
 constexpr mode_t WRITE_BITS = S_IWUSR | S_IWGRP | S_IWOTH;
 
@@ -46,7 +48,8 @@ int64_t range_last(int64_t first, int64_t length)
 // A struct flock over the range; l_len 0 reaches past every file end.
 struct flock range_flock(short type, int64_t first, int64_t length)
 {
-    struct flock fl {};
+    struct flock fl {
+    };
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = first;
@@ -291,7 +294,8 @@ os_file_status os_file_unlock(os_file *file, int64_t first, int64_t length)
     return os_file_status::not_locked;
 }
 
-namespace {
+namespace
+{
 
 bool path_exists(const std::string &path)
 {

@@ -36,7 +36,8 @@ std::vector<std::string> os_command_split(const std::string &command)
     return words;
 }
 
-namespace {
+namespace
+{
 
 bool is_executable_file(const std::string &path)
 {

@@ -7,9 +7,11 @@
 #include "files/os_handle.h"
 #include "files/sequential_io.h"
 
-namespace {
+namespace
+{
 
-class FilePosition : public file_test {
+class FilePosition : public file_test
+{
   protected:
     void open_file(const std::string &name, int32_t mode, int64_t len = 0)
     {

@@ -42,7 +42,10 @@ void file_write_all(const std::string &path, const std::string &bytes)
     out.write(bytes.data(), std::streamsize(bytes.size()));
 }
 
-bool file_exists_on_disk(const std::string &path) { return std::filesystem::exists(path); }
+bool file_exists_on_disk(const std::string &path)
+{
+    return std::filesystem::exists(path);
+}
 
 void file_test::SetUp()
 {

@@ -10,7 +10,8 @@
 
 // A read-only BASIC string over a copy of text, alive as long as the object,
 // as compiled programs pass literals.
-class basic_text {
+class basic_text
+{
   public:
     explicit basic_text(std::string text);
     basic_text(const basic_text &) = delete;
@@ -35,7 +36,8 @@ bool file_exists_on_disk(const std::string &path);
 
 // Each test starts in a new empty directory with fresh string tables, no open
 // files and no pending error, and leaves nothing behind.
-class file_test : public ::testing::Test {
+class file_test : public ::testing::Test
+{
   protected:
     void SetUp() override;
     void TearDown() override;

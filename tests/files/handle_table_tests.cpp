@@ -5,7 +5,8 @@
 #include "files/open_close.h"
 #include "files/os_handle.h"
 
-namespace {
+namespace
+{
 
 using HandleTable = file_test;
 

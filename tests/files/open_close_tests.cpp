@@ -9,7 +9,8 @@
 
 #include <filesystem>
 
-namespace {
+namespace
+{
 
 using OpenClose = file_test;
 
@@ -124,7 +125,8 @@ TEST_F(OpenClose, RandomFilesGetTheirRecordBufferBeforeTheNumberIsBound)
 
 TEST_F(OpenClose, AnInputFileBeginningWith26IsAtItsEndAtOnce)
 {
-    file_write_all("eof", "\x1a" "after");
+    file_write_all("eof", "\x1a"
+                          "after");
     open_file("eof", OPEN_MODE_INPUT, 1);
     EXPECT_EQ(rt_eof(1), -1);
     EXPECT_EQ(record_of(1).position, 0);
@@ -174,8 +176,11 @@ TEST_F(OpenClose, TheOldFormTakesTheModeFromItsFirstLetter)
     const struct {
         const char *letter;
         uint8_t mode;
-    } cases[] = {{"r", FILE_MODE_RANDOM}, {"B", FILE_MODE_BINARY}, {"output", FILE_MODE_OUTPUT},
-                 {"a", FILE_MODE_OUTPUT}, {"I", FILE_MODE_INPUT}};
+    } cases[] = {{"r", FILE_MODE_RANDOM},
+                 {"B", FILE_MODE_BINARY},
+                 {"output", FILE_MODE_OUTPUT},
+                 {"a", FILE_MODE_OUTPUT},
+                 {"I", FILE_MODE_INPUT}};
     file_write_all("f", "x");
     for (const auto &c : cases) {
         basic_text letter(c.letter), name("f");

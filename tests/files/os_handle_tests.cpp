@@ -8,7 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 using OsHandle = file_test;
 
@@ -163,8 +164,8 @@ TEST_F(OsHandle, RangeLocksFollowTheExclusiveRules)
     int32_t h = open_file("f", READ_WRITE, OS_OPEN_EXISTING);
     ASSERT_GE(h, 0);
     EXPECT_EQ(os_handle_lock(h, 10, 19), 0);
-    EXPECT_EQ(os_handle_lock(h, 15, 30), OS_HANDLE_ACCESS_DENIED); // overlaps our own
-    EXPECT_EQ(os_handle_lock(h, 20, 29), 0);                       // adjacent is fine
+    EXPECT_EQ(os_handle_lock(h, 15, 30), OS_HANDLE_ACCESS_DENIED);   // overlaps our own
+    EXPECT_EQ(os_handle_lock(h, 20, 29), 0);                         // adjacent is fine
     EXPECT_EQ(os_handle_unlock(h, 10, 15), OS_HANDLE_ACCESS_DENIED); // not as locked
     EXPECT_EQ(os_handle_unlock(h, 50, 60), OS_HANDLE_ACCESS_DENIED);
     EXPECT_EQ(os_handle_unlock(h, 10, 19), 0);

@@ -8,9 +8,11 @@
 #include "files/os_handle.h"
 #include "files/sequential_io.h"
 
-namespace {
+namespace
+{
 
-class SequentialIo : public file_test {
+class SequentialIo : public file_test
+{
   protected:
     void open_file(const std::string &name, int32_t mode, int32_t number = 1)
     {
@@ -72,8 +74,7 @@ TEST_F(SequentialIo, CommaZonesAndBlanksAdvanceTheColumn)
     rt_close(1, 1);
     EXPECT_EQ(file_read_all("f"), "ab" + std::string(12, ' ') + "abcdefghijklmn" +
                                       std::string(14, ' ') + "x \r\nabcdefghijklm" +
-                                      std::string(15, ' ') + std::string(14, ' ') +
-                                      "1\r23\n4");
+                                      std::string(15, ' ') + std::string(14, ' ') + "1\r23\n4");
 }
 
 TEST_F(SequentialIo, PrintNeedsAnOutputFile)

@@ -13,7 +13,8 @@
 #include <filesystem>
 #include <thread>
 
-namespace {
+namespace
+{
 
 using SystemQueries = file_test;
 
@@ -117,8 +118,8 @@ TEST_F(SystemQueries, RunStartsTheProgramWithItsArgumentsAndEndsThisOneWithCode0
     basic_text held("held.txt");
     rt_open(held, OPEN_MODE_OUTPUT, 0, 0, 1, 0, 0);
     std::string out = dir_ + "/args.txt";
-    std::string command = std::string(RT_TEST_PROGRAM_DIR) + "/args_record " + out +
-                          "  one \"two words\" sub\\dir";
+    std::string command =
+        std::string(RT_TEST_PROGRAM_DIR) + "/args_record " + out + "  one \"two words\" sub\\dir";
     EXPECT_EXIT(run_as_ending_program(command), ::testing::ExitedWithCode(0), "");
     std::string recorded = wait_for_file(out);
     EXPECT_EQ(recorded.substr(0, recorded.find("fd ")), "one\ntwo words\nsub/dir\n");
