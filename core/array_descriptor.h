@@ -19,8 +19,10 @@ struct array_dimension {
 };
 
 struct array_descriptor {
-    void *data;
-    uint32_t flags; // ARRAY_ALLOCATED, ARRAY_STATIC, ARRAY_IN_DOS_MEMORY
+    void *data;        // the elements; array_zero_block while not allocated
+    uint32_t flags;    // ARRAY_ALLOCATED, ARRAY_STATIC, ARRAY_IN_DOS_MEMORY
+    int32_t dimension_count;
+    uint64_t *lock_id; // the array's lock id, renewed when it is dimensioned
     array_dimension dimensions[ARRAY_DIMENSIONS_MAX];
 };
 

@@ -8,6 +8,8 @@
 
 #include "core/strings.h"
 
+#include "core/array_descriptor.h"
+
 #include <cstdint>
 
 // --- Static variable pool ---------------------------------------------------
@@ -73,19 +75,6 @@ void mem_lock_free(mem_lock *lock);
 
 // --- Dynamic arrays and CLEAR -----------------------------------------------
 
-constexpr uint32_t ARRAY_ALLOCATED = 1;
-constexpr uint32_t ARRAY_STATIC = 2;
-constexpr uint32_t ARRAY_IN_DOS_MEMORY = 4;
-
-// The descriptor of one dynamic array of the compiled program.
-struct array_descriptor {
-    void *data;        // the elements; array_zero_block while not allocated
-    uint32_t flags;    // ARRAY_*
-    int32_t lower_bound;
-    int32_t count;     // elements
-    int32_t dimensions;
-    uint64_t *lock_id; // the array's lock id, renewed when it is dimensioned
-};
 
 // Eight zero bytes that the data of every unallocated array points at. Start-up
 // may point it at the block it reserves in the DOS descriptor area; by default

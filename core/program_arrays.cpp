@@ -22,8 +22,9 @@ void array_release(array_descriptor *array)
         std::free(array->data);
     array->data = array_zero_block;
     array->flags &= ~(ARRAY_ALLOCATED | ARRAY_IN_DOS_MEMORY);
-    array->lower_bound = 0;
-    array->count = 0;
+    array->dimension_count = 0;
+    for (array_dimension &d : array->dimensions)
+        d = {};
 }
 
 } // namespace

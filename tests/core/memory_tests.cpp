@@ -139,12 +139,12 @@ int image_calls = 0;
 
 TEST_F(MemoryTest, ClearFreesAllocatedArraysAndResetsTheProgramState)
 {
-    array_descriptor heap_array{std::calloc(10, 4), ARRAY_ALLOCATED, 1, 10, 1, nullptr};
+    array_descriptor heap_array{std::calloc(10, 4), ARRAY_ALLOCATED, 1, nullptr, {{1, 10, {}}}};
     uint8_t *dos_data = dos_memory_alloc(32);
-    array_descriptor dos_array{dos_data, ARRAY_ALLOCATED | ARRAY_IN_DOS_MEMORY, 0, 16, 1,
-                               nullptr};
+    array_descriptor dos_array{dos_data, ARRAY_ALLOCATED | ARRAY_IN_DOS_MEMORY, 1, nullptr,
+                               {{0, 16, {}}}};
     int32_t static_data[4] = {};
-    array_descriptor unallocated{static_data, ARRAY_STATIC, 0, 4, 1, nullptr};
+    array_descriptor unallocated{static_data, ARRAY_STATIC, 1, nullptr, {{0, 4, {}}}};
     for (array_descriptor *a : {&heap_array, &dos_array, &unallocated})
         program_array_register(a);
     close_calls = image_calls = 0;
@@ -159,8 +159,9 @@ TEST_F(MemoryTest, ClearFreesAllocatedArraysAndResetsTheProgramState)
     for (array_descriptor *a : {&heap_array, &dos_array}) {
         EXPECT_EQ(a->data, array_zero_block);
         EXPECT_EQ(a->flags & (ARRAY_ALLOCATED | ARRAY_IN_DOS_MEMORY), 0u);
-        EXPECT_EQ(a->count, 0);
-        EXPECT_EQ(a->lower_bound, 0);
+        EXPECT_EQ(a->dimension_count, 0);
+        EXPECT_EQ(a->dimensions[0].element_count, 0);
+        EXPECT_EQ(a->dimensions[0].lower_bound, 0);
     }
     EXPECT_EQ(unallocated.data, static_data);
     EXPECT_TRUE(all_zero(array_zero_block, 8));
