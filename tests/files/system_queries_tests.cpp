@@ -2,8 +2,6 @@
 
 #include "core/control_words.h"
 #include "core/errors.h"
-#include "files/chain_receive.h"
-#include "files/command_line.h"
 #include "files/open_close.h"
 #include "files/system_queries.h"
 #include "platform/clock.h"
@@ -42,41 +40,6 @@ TEST_F(SystemQueries, SystemStrings)
     EXPECT_EQ(text_of(current_dir_str()), std::filesystem::current_path().string());
     std::filesystem::current_path("/");
     EXPECT_EQ(text_of(current_dir_str()), "/");
-}
-
-TEST_F(SystemQueries, CommandLineJoinsTheArgumentsAfterTheProgramName)
-{
-    const char *none[] = {"prog"};
-    command_line_build(1, none);
-    EXPECT_EQ(text_of(rt_command_str()), "");
-    const char *two[] = {"prog", "a", "b c"};
-    command_line_build(3, two);
-    string_descriptor *first = rt_command_str();
-    string_descriptor *second = rt_command_str();
-    EXPECT_EQ(text_of(first), "a b c");
-    EXPECT_NE(first->chr, second->chr); // each call gives its own copy
-}
-
-TEST_F(SystemQueries, ChainReceiveRemovesOnlyAWholeHandOverSuffix)
-{
-    const std::string suffix = "(unique-tag:=/@*$+-)chain123.tmp";
-    EXPECT_EQ(chain_handover_name("x " + suffix), "chain123.tmp");
-
-    command_line_set("/level 3 " + suffix);
-    chain_receive();
-    EXPECT_EQ(command_line_get(), "/level 3");
-    command_line_set(suffix);
-    chain_receive();
-    EXPECT_EQ(command_line_get(), "");
-
-    const std::string kept_lines[] = {suffix.substr(1), "x (unique-tag:=/@*$+-)chain123.txt",
-                                      "x (unique-tag:=/@*$+-)chian123.tmp", "plain arguments"};
-    for (const std::string &kept : kept_lines) {
-        command_line_set(kept);
-        chain_receive();
-        EXPECT_EQ(command_line_get(), kept);
-        EXPECT_EQ(chain_handover_name(kept), "");
-    }
 }
 
 TEST_F(SystemQueries, RunOfAProgramThatCannotStartIsError53)
