@@ -5,11 +5,32 @@
 #include "core/traps.h"
 #include "platform/clock.h"
 
+#include <cstdio>
+
+namespace {
+
+end_services services{};
+program_start_options start_options{};
+
+} // namespace
+
+void end_services_set(const end_services &s) { services = s; }
+
+void program_start_options_set(const program_start_options &o) { start_options = o; }
+
+void program_thread_main(basic_main_module main_module)
+{
+    main_module();
+    // A main module that falls off its end ends like END, so the runtime
+    // loop's exit path never waits for ever on this thread.
+    rt_end();
+}
+
 void statement_event_check(uint32_t line)
 {
     event_pending = 0;
     statement_retry = 0;
-    while (program_suspended.load() & 1 || exit_acknowledged.load()) {
+    while ((program_suspended.load() & 1) || exit_acknowledged.load()) {
         if (exit_acknowledged.load())
             program_end_wait();
         clock_sleep_ms(10);
@@ -32,3 +53,41 @@ void program_end_wait()
     for (;;)
         clock_sleep_ms(16);
 }
+
+void rt_system()
+{
+    program_stop_flag = 1;
+    program_end_wait();
+}
+
+// END: closes the files, shows "Press any key to continue" on the last row of
+// the display page and ends the program at the first key pressed after it.
+void rt_end()
+{
+    if (services.files_close)
+        services.files_close();
+    exit_handled = 0;
+    if (start_options.window_hidden) {
+        if (start_options.console) {
+            std::fputs("\nPress enter to continue", stdout);
+            std::fflush(stdout);
+            std::getchar();
+        }
+        rt_system();
+    }
+    if (services.prompt_show)
+        services.prompt_show();
+    // Keys typed before END do not count.
+    while (services.key_read && services.key_read())
+        clock_sleep_ms(0);
+    if (services.auto_display_on)
+        services.auto_display_on();
+    while (!exit_acknowledged.load()) {
+        clock_sleep_ms(100);
+        if (services.key_read && services.key_read())
+            rt_system();
+    }
+    program_end_wait();
+}
+
+void division_by_zero_signal_handler(int) { error_raise(11); }

@@ -8,10 +8,48 @@
 // pending traps.
 #pragma once
 
+#include "core/basic.h"
+
 #include <cstdint>
+
+// Thread entry: runs the main module; if it ever returns, ends the program as
+// END does.
+void program_thread_main(basic_main_module main_module);
 
 void statement_event_check(uint32_t line);
 
 // Reports the program thread's end and waits for the runtime loop to end the
 // process. Never returns.
 [[noreturn]] void program_end_wait();
+
+// END (and the implicit end after the main module's last statement).
+[[noreturn]] void rt_end();
+
+// SYSTEM: ends the program at once.
+[[noreturn]] void rt_system();
+
+// Raises error 11, "Division by zero", which ends the process.
+void division_by_zero_signal_handler(int signal_number);
+
+// The steps of END that need the screen and the keyboard, supplied by those
+// subsystems once they exist:
+//   end_prompt_show: makes the display page the write page, limits the scroll
+//     region to its last row and prints "Press any key to continue";
+//   end_key_read: reads INKEY$ and reports whether a key came (releasing its
+//     temporaries at once);
+//   end_files_close: CLOSE with no number;
+//   end_auto_display_on: turns automatic display back on.
+struct end_services {
+    void (*prompt_show)();
+    bool (*key_read)();
+    void (*files_close)();
+    void (*auto_display_on)();
+};
+void end_services_set(const end_services &services);
+
+// Start options of the program unit read by END.
+struct program_start_options {
+    bool window_hidden;
+    bool console;
+};
+void program_start_options_set(const program_start_options &options);

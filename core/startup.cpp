@@ -1,0 +1,129 @@
+#include "core/startup.h"
+
+#include "core/command_line.h"
+#include "core/control_words.h"
+#include "core/dos_memory.h"
+#include "core/gosub_stack.h"
+#include "core/memory.h"
+#include "core/program_thread.h"
+#include "core/strings.h"
+#include "core/timing.h"
+#include "core/traps.h"
+#include "display/runtime_loop.h"
+#include "display/scancode_queue.h"
+#include "display/window_state.h"
+#include "files/stream_records.h"
+#include "platform/clock.h"
+
+#include <X11/Xlib.h>
+
+#include <climits>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+// Environment strings at start-up, kept for ENVIRON$.
+uint32_t environment_count = 0;
+
+uint32_t environment_strings_count()
+{
+    uint32_t n = 0;
+    for (char **e = environ; e && *e; ++e)
+        ++n;
+    return n;
+}
+
+// Empty BIOS keyboard buffer: head and tail both at 0x1E.
+void bios_keyboard_buffer_reset()
+{
+    emulated_dos_memory[0x41A] = 0x1E;
+    emulated_dos_memory[0x41B] = 0;
+    emulated_dos_memory[0x41C] = 0x1E;
+    emulated_dos_memory[0x41D] = 0;
+}
+
+std::string own_program_path(const char *argv0)
+{
+    char buf[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n > 0)
+        return std::string(buf, size_t(n));
+    return argv0 ? argv0 : "";
+}
+
+void threads_start(basic_main_module main_module)
+{
+    std::thread(program_thread_main, main_module).detach();
+    std::thread(timer_thread_main).detach();
+    std::thread(runtime_loop_thread_entry).detach();
+}
+
+} // namespace
+
+void main_startup_hook() {}
+
+void runtime_static_init()
+{
+    strings_static_init();
+    mem_locks_init();
+}
+
+void program_unit_static_init()
+{
+    gosub_stack_init();
+    traps_static_init();
+}
+
+bool program_directory_enter(const char *program_path)
+{
+    std::string dir = program_path;
+    size_t cut = dir.find_last_of("\\/:");
+    if (cut != std::string::npos)
+        dir.erase(dir[cut] == ':' ? cut + 1 : cut);
+    for (char &c : dir)
+        if (c == '\\')
+            c = '/';
+    return chdir(dir.empty() ? "/" : dir.c_str()) == 0;
+}
+
+int runtime_main(int argc, char **argv, const program_unit &unit)
+{
+    // Message boxes and later the window use Xlib from several threads.
+    XInitThreads();
+    runtime_static_init();
+    program_unit_static_init();
+
+    main_startup_hook();
+    stream_record_list_create();
+
+    window_hidden = unit.window_hidden ? 1 : 0;
+    program_start_options_set({unit.window_hidden, unit.console});
+
+    key_trap_codes_fill();
+    program_directory_enter(own_program_path(argc > 0 ? argv[0] : nullptr).c_str());
+    environment_count = environment_strings_count();
+
+    scancode_queue_reset();
+    static_pool_init();
+    dos_memory_startup();
+    array_zero_block = dos_string_area_reserve_zero_block();
+    strings_shared_create();
+    command_line_build(argc, argv);
+
+    timer_base_take();
+    bios_keyboard_buffer_reset();
+
+    threads_start(unit.main_module);
+
+    if (!unit.window_hidden)
+        window_create_request = 1;
+    // The window itself belongs to the display subsystem; until the program
+    // asks for one, the main thread only waits. The process ends through the
+    // runtime loop thread.
+    for (;;)
+        clock_sleep_ms(100);
+}

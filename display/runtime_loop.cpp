@@ -1,0 +1,105 @@
+#include "display/runtime_loop.h"
+
+#include "core/control_words.h"
+#include "core/dos_memory.h"
+#include "core/ports.h"
+#include "core/timing.h"
+#include "platform/clock.h"
+#include "platform/process_exit.h"
+
+std::atomic<int32_t> shell_state{0};
+std::atomic<uint32_t> frame_pass_counter{0};
+std::atomic<uint32_t> key_companion_value{0};
+
+namespace {
+
+runtime_loop_services services{};
+
+constexpr uint32_t BIOS_TICK_ADDRESS = 0x46C;
+constexpr uint32_t MS_PER_DAY = 86400000;
+
+bool exit_path_due_to_close() { return exit_request.load() != 0 && exit_handled.load() == 0; }
+
+void frame_step()
+{
+    if (!services.auto_display || services.auto_display())
+        if (services.frame_build)
+            services.frame_build();
+    frame_pass_counter.fetch_add(1);
+}
+
+} // namespace
+
+void runtime_loop_services_set(const runtime_loop_services &s) { services = s; }
+
+void bios_tick_update()
+{
+    uint32_t ms = uint32_t(ticks_ms()) - uint32_t(timer_base_tick) + timer_base_time_ms;
+    ms %= MS_PER_DAY;
+    auto tick = int64_t(ms * 0.0182);
+    emulated_dos_memory[BIOS_TICK_ADDRESS] = uint8_t(tick);
+    emulated_dos_memory[BIOS_TICK_ADDRESS + 1] = uint8_t(tick >> 8);
+    emulated_dos_memory[BIOS_TICK_ADDRESS + 2] = uint8_t(tick >> 16);
+}
+
+bool runtime_loop_pass(runtime_loop_state &state)
+{
+    if (exit_path_due_to_close())
+        return false;
+    bios_tick_update();
+
+    // While a SHELL child runs: one last frame, then only 64 ms sleeps.
+    if (int32_t shell = shell_state.load(); shell != 0) {
+        if (shell == -1) {
+            clock_sleep_ms(64);
+            return true;
+        }
+        shell_state = -1;
+        frame_step();
+        retrace_active = 0;
+        return true;
+    }
+
+    clock_sleep_ms(15);
+    retrace_latch = 1;
+    retrace_active = 1;
+    clock_sleep_ms(1);
+    if (program_stop_flag.load())
+        return false;
+    if (services.sound_update)
+        services.sound_update();
+    state.frame_pass_toggle ^= 1;
+    if (services.printer_page_poll)
+        services.printer_page_poll();
+    if (state.frame_pass_toggle == 1)
+        frame_step();
+    retrace_active = 0;
+    if (state.frame_pass_toggle == 1)
+        return true;
+    if (services.lock_keys_sync)
+        services.lock_keys_sync();
+    return true;
+}
+
+void runtime_loop_exit_prepare()
+{
+    exit_acknowledged = 1;
+    event_pending = 1;
+    while (threads_ended.load() != (THREAD_ENDED_PROGRAM | THREAD_ENDED_TIMER))
+        clock_sleep_ms(16);
+    if (services.printer_page_flush)
+        services.printer_page_flush();
+    if (services.files_close)
+        services.files_close();
+    if (services.sound_close)
+        services.sound_close();
+}
+
+void runtime_loop_thread_entry()
+{
+    runtime_loop_state state;
+    while (runtime_loop_pass(state)) {
+    }
+    runtime_loop_exit_prepare();
+    process_exit(0);
+}

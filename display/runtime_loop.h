@@ -1,0 +1,54 @@
+// The runtime loop thread.
+//
+// Every pass sleeps 15 ms and 1 ms, keeps the emulated BIOS tick count
+// current, runs the audio pump and, on every second pass, builds a software
+// frame of the display page; on the other passes it brings the lock keys in
+// step with the system. It is the one place where the process ends normally:
+// after a close request or the end of the program it acknowledges the exit,
+// waits until the program thread and the timer-trap thread have stopped,
+// closes every file and the audio device and exits with code 0.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+// Non-zero while SHELL waits for a child; the loop sets it to -1 once it has
+// built one last frame.
+extern std::atomic<int32_t> shell_state;
+// Incremented on every frame pass; bit 3 is the blink and cursor phase.
+extern std::atomic<uint32_t> frame_pass_counter;
+// Value stored beside the next code added to the held-key set, then cleared.
+extern std::atomic<uint32_t> key_companion_value;
+
+// What the loop calls in the other subsystems. Each entry may be null while
+// its subsystem is absent (and in tests).
+struct runtime_loop_services {
+    void (*sound_update)();       // the audio pump
+    void (*printer_page_poll)();  // ejects a printer page idle for 10 s
+    void (*printer_page_flush)(); // hands a page with content to the page-out hook
+    void (*frame_build)();        // builds a software frame of the display page
+    bool (*auto_display)();       // whether frames are built automatically
+    void (*lock_keys_sync)();     // brings Scroll, Caps and Num Lock in step
+    void (*files_close)();        // CLOSE with no number
+    void (*sound_close)();        // closes the audio device
+};
+void runtime_loop_services_set(const runtime_loop_services &services);
+
+// Writes the BIOS tick count (18.2 a second since midnight) into the
+// emulated BIOS data area at 0040:006C.
+void bios_tick_update();
+
+// The loop's state between passes.
+struct runtime_loop_state {
+    uint32_t frame_pass_toggle = 0;
+};
+
+// Runs one pass; returns false when the exit path is to be taken.
+bool runtime_loop_pass(runtime_loop_state &state);
+
+// The exit path without the final process exit: acknowledges the exit, waits
+// for the program and timer-trap threads, closes files and audio.
+void runtime_loop_exit_prepare();
+
+// Thread entry: passes until the exit path, which ends the process.
+[[noreturn]] void runtime_loop_thread_entry();

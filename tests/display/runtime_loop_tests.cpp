@@ -1,0 +1,136 @@
+#include "core/control_words.h"
+#include "core/dos_memory.h"
+#include "core/timing.h"
+#include "display/runtime_loop.h"
+#include "platform/clock.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+namespace {
+
+// A clock whose sleeps only advance the fake time.
+std::atomic<int64_t> fake_now{0};
+int64_t fake_now_ms() { return fake_now.load(); }
+void fake_sleep_ms(uint32_t ms) { fake_now.fetch_add(ms); }
+const clock_seam fake_clock{fake_now_ms, fake_sleep_ms};
+
+// What the loop called, in order.
+std::string calls;
+std::atomic<bool> auto_display_on{true};
+void note_sound() { calls += "S"; }
+void note_frame() { calls += "F"; }
+void note_locks() { calls += "L"; }
+void note_printer() { calls += "P"; }
+void note_files() { calls += "C"; }
+void note_sound_close() { calls += "A"; }
+bool read_auto_display() { return auto_display_on.load(); }
+
+class RuntimeLoop : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        control_words_reset();
+        dos_memory_reset();
+        fake_now = 0;
+        clock_seam_set(&fake_clock);
+        calls.clear();
+        auto_display_on = true;
+        shell_state = 0;
+        runtime_loop_services_set({note_sound, note_printer, nullptr, note_frame, read_auto_display,
+                                   note_locks, note_files, note_sound_close});
+    }
+    void TearDown() override
+    {
+        runtime_loop_services_set({});
+        clock_seam_set(nullptr);
+        control_words_reset();
+    }
+    runtime_loop_state state;
+};
+
+uint32_t bios_ticks()
+{
+    return emulated_dos_memory[0x46C] | emulated_dos_memory[0x46D] << 8 |
+           emulated_dos_memory[0x46E] << 16;
+}
+
+} // namespace
+
+TEST_F(RuntimeLoop, FramePassesAlternateWithLockKeyPasses)
+{
+    ASSERT_TRUE(runtime_loop_pass(state));
+    ASSERT_TRUE(runtime_loop_pass(state));
+    ASSERT_TRUE(runtime_loop_pass(state));
+    EXPECT_EQ(calls, "SPFSPLSPF");
+    EXPECT_EQ(fake_now.load(), 3 * 16);
+}
+
+TEST_F(RuntimeLoop, FramePassCountsEvenWithoutAutomaticDisplay)
+{
+    auto_display_on = false;
+    uint32_t before = frame_pass_counter.load();
+    runtime_loop_pass(state);
+    EXPECT_EQ(calls, "SP");
+    EXPECT_EQ(frame_pass_counter.load(), before + 1);
+}
+
+TEST_F(RuntimeLoop, CloseRequestEndsUnlessTheProgramHandlesExit)
+{
+    exit_request = 1;
+    EXPECT_FALSE(runtime_loop_pass(state));
+    EXPECT_EQ(calls, "");
+    exit_handled = 1;
+    EXPECT_TRUE(runtime_loop_pass(state));
+}
+
+TEST_F(RuntimeLoop, ProgramStopEndsTheLoopBeforeThePump)
+{
+    program_stop_flag = 1;
+    EXPECT_FALSE(runtime_loop_pass(state));
+    EXPECT_EQ(calls, "");
+}
+
+TEST_F(RuntimeLoop, ShellChildGetsOneLastFrameAndNothingElse)
+{
+    shell_state = 1;
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(runtime_loop_pass(state));
+    EXPECT_EQ(calls, "F");
+    EXPECT_EQ(shell_state.load(), -1);
+    EXPECT_EQ(fake_now.load(), 4 * 64);
+}
+
+TEST_F(RuntimeLoop, BiosTickCountsEighteenPointTwoPerSecondAndWrapsAtMidnight)
+{
+    timer_base_tick = 0;
+    timer_base_time_ms = 0;
+    fake_now = 10000;
+    bios_tick_update();
+    EXPECT_EQ(bios_ticks(), 182u);
+
+    timer_base_time_ms = 86400000 - 1000;
+    fake_now = 0;
+    bios_tick_update();
+    EXPECT_EQ(bios_ticks(), uint32_t((86400000 - 1000) * 0.0182));
+    fake_now = 1000;
+    bios_tick_update();
+    EXPECT_EQ(bios_ticks(), 0u);
+}
+
+TEST_F(RuntimeLoop, ExitPathWaitsForBothThreadsThenClosesFilesBeforeAudio)
+{
+    std::thread other([] {
+        while (!exit_acknowledged.load())
+            std::this_thread::yield();
+        threads_ended.fetch_or(THREAD_ENDED_PROGRAM);
+        threads_ended.fetch_or(THREAD_ENDED_TIMER);
+    });
+    runtime_loop_exit_prepare();
+    other.join();
+    EXPECT_EQ(event_pending.load(), 1u);
+    EXPECT_EQ(calls, "CA");
+}
