@@ -1,9 +1,8 @@
 #include "files/chain_receive.h"
 
-#include "files/command_line.h"
+#include "core/command_line.h"
 
-namespace
-{
+namespace {
 
 constexpr const char *HANDOVER_TAG = "(unique-tag:=/@*$+-)chain";
 constexpr size_t HANDOVER_TAG_LENGTH = 25;
@@ -25,13 +24,16 @@ std::string chain_handover_name(const std::string &command)
 
 void chain_receive()
 {
-    const std::string &command = command_line_get();
+    if (!command_line)
+        return;
+    std::string command(reinterpret_cast<const char *>(command_line->chr),
+                        size_t(command_line->len));
     if (chain_handover_name(command).empty())
         return;
     // The hand-over file's screen state is restored here once CHAIN's state
-    // stream exists; the suffix is the runtime's, not the program's argument.
-    std::string rest = command.substr(0, command.size() - HANDOVER_SUFFIX_LENGTH);
-    if (!rest.empty())
-        rest.pop_back(); // the blank before the marker
-    command_line_set(rest);
+    // stream exists. The suffix is the runtime's, not the program's: COMMAND$
+    // loses it, and the blank before it, in place.
+    command_line->len -= int32_t(HANDOVER_SUFFIX_LENGTH);
+    if (command_line->len > 0)
+        command_line->len -= 1;
 }
