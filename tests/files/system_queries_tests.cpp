@@ -2,10 +2,10 @@
 
 #include "core/control_words.h"
 #include "core/errors.h"
+#include "display/runtime_loop.h"
 #include "files/open_close.h"
 #include "files/system_queries.h"
 #include "platform/clock.h"
-#include "platform/process_exit.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -53,17 +53,15 @@ TEST_F(SystemQueries, RunOfAProgramThatCannotStartIsError53)
     EXPECT_EQ(program_stop_flag.load(), 0);
 }
 
-// Stands in for the runtime loop: once the program thread reports its end,
-// closes every file and ends the process with code 0, as the exit path does.
+// Runs RUN as the program thread would, with the runtime loop thread beside
+// it (closing the files on its way out) and no timer-trap thread.
 void run_as_ending_program(const std::string &command)
 {
-    std::thread([] {
-        while (!(threads_ended.load() & THREAD_ENDED_PROGRAM))
-            clock_sleep_ms(1);
-        exit_acknowledged = 1;
-        rt_close(0, 0);
-        process_exit(program_stop_flag.load() == 1 ? 0 : 3);
-    }).detach();
+    runtime_loop_services services{};
+    services.files_close = [] { rt_close(0, 0); };
+    runtime_loop_services_set(services);
+    threads_ended.fetch_or(THREAD_ENDED_TIMER);
+    std::thread(runtime_loop_thread_entry).detach();
     basic_text text(command);
     rt_run_file(text);
 }
