@@ -89,4 +89,7 @@ inline void game_return()
 }
 
 // A string literal of the program as a temporary string over its bytes.
-inline string_descriptor *text(const char *literal) { return string_from_cstr(literal); }
+inline string_descriptor *text(const char *literal)
+{
+    return string_from_cstr(literal);
+}

@@ -9,18 +9,22 @@
 #include "game/game_basic.h"
 #include "game/game_state.h"
 
-namespace {
+namespace
+{
 
 constexpr int32_t SAVE_FILE_NUMBER = 1;
 
 // The INPUT # type word of a SINGLE target: 32 bits, floating point.
 constexpr uint32_t SINGLE_TYPE_WORD = 0x20000000u | 32u;
 
-float *const save_fields[6] = {&herb_angelica, &herb_pennyroyal,  &herb_mugwort,
-                               &herb_cotton_root, &ending_seen, &save_spare};
+float *const save_fields[6] = {&herb_angelica,    &herb_pennyroyal, &herb_mugwort,
+                               &herb_cotton_root, &ending_seen,     &save_spare};
 
 // LTRIM$(STR$(value)) as a temporary.
-string_descriptor *field_text(float value) { return rt_ltrim_str(rt_str_str_single(value)); }
+string_descriptor *field_text(float value)
+{
+    return rt_ltrim_str(rt_str_str_single(value));
+}
 
 // One numeric item of INPUT #1 into a SINGLE. Once an error is pending the
 // statement's remaining items are skipped and their targets keep their values.
@@ -38,9 +42,7 @@ void input_single(float *target)
 void save_progress(basic_procedure &p)
 {
     p.stmt(2200, [&] { string_set(save_file_name, text(SAVE_FILE_NAME)); });
-    p.stmt(2201, [&] {
-        rt_open(save_file_name, OPEN_MODE_OUTPUT, 0, 0, SAVE_FILE_NUMBER, 0, 0);
-    });
+    p.stmt(2201, [&] { rt_open(save_file_name, OPEN_MODE_OUTPUT, 0, 0, SAVE_FILE_NUMBER, 0, 0); });
     // PRINT #1, LTRIM$(STR$(field)) + ","; for the first five fields.
     for (uint32_t i = 0; i < 5; ++i)
         p.stmt(2202 + i, [&] {

@@ -15,7 +15,8 @@
 
 std::vector<std::string> game_box_captions;
 
-namespace {
+namespace
+{
 
 int box_answer_yes(const char *, const char *caption, uint32_t)
 {

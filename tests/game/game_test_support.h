@@ -18,7 +18,8 @@ void file_write_all(const std::string &path, const std::string &bytes);
 // Captions of the message boxes shown since the test began.
 extern std::vector<std::string> game_box_captions;
 
-class game_test : public ::testing::Test {
+class game_test : public ::testing::Test
+{
   protected:
     void SetUp() override;
     void TearDown() override;

@@ -1,16 +1,18 @@
 #include "game/save_file.h"
 
 #include "core/gosub_stack.h"
-#include "files/handle_table.h"
+#include "files/file_bytes.h"
 #include "game/game_basic.h"
 #include "game/game_state.h"
 #include "game/game_test_support.h"
 
 #include <filesystem>
 
-namespace {
+namespace
+{
 
-class save_file_test : public game_test {
+class save_file_test : public game_test
+{
   protected:
     // The save routine as the game calls it: through GOSUB.
     void save()
@@ -57,14 +59,13 @@ TEST_F(save_file_test, finished_game_loads_every_marker_and_is_not_rewritten)
     EXPECT_EQ(save_spare, 0.0f);
     EXPECT_EQ(file_read_all(SAVE_FILE_NAME), finished);
     EXPECT_EQ(std::filesystem::last_write_time(SAVE_FILE_NAME), before);
-    EXPECT_EQ(file_number_status(1), 0);
+    EXPECT_EQ(file_number_in_use(1), 0);
     EXPECT_TRUE(game_box_captions.empty());
 }
 
 TEST_F(save_file_test, markers_are_written_as_their_short_forms)
 {
-    set_fields(ANGELICA_MARK, PENNYROYAL_MARK, MUGWORT_MARK, COTTON_ROOT_MARK, ENDING_SEEN_MARK,
-               0);
+    set_fields(ANGELICA_MARK, PENNYROYAL_MARK, MUGWORT_MARK, COTTON_ROOT_MARK, ENDING_SEEN_MARK, 0);
     save();
     EXPECT_EQ(file_read_all(SAVE_FILE_NAME), "1710,2.6,2245,3032,400,0\r\n");
     EXPECT_EQ(gosub_count, 0u);
@@ -99,17 +100,19 @@ TEST_F(save_file_test, a_short_file_shows_the_input_error_and_keeps_what_was_rea
     EXPECT_EQ(herb_mugwort, 0.0f);
     EXPECT_EQ(save_spare, 0.0f);
     // Going on after the box closes the file and leaves it as it was.
-    EXPECT_EQ(file_number_status(1), 0);
+    EXPECT_EQ(file_number_in_use(1), 0);
     EXPECT_EQ(file_read_all(SAVE_FILE_NAME), "1,2\r\n");
 }
 
-TEST_F(save_file_test, text_that_is_no_number_shows_an_error)
+TEST_F(save_file_test, text_that_is_no_number_reads_as_zero)
 {
-    file_write_all(SAVE_FILE_NAME, "1710,herb,0,0,0,0\r\n");
+    file_write_all(SAVE_FILE_NAME, "1710,herb,2245,3032,0,0\r\n");
     load();
-    EXPECT_EQ(game_box_captions.size(), 1u);
+    EXPECT_TRUE(game_box_captions.empty());
     EXPECT_EQ(herb_angelica, ANGELICA_MARK);
-    EXPECT_EQ(file_number_status(1), 0);
+    EXPECT_EQ(herb_pennyroyal, 0.0f);
+    EXPECT_EQ(herb_mugwort, MUGWORT_MARK);
+    EXPECT_FALSE(game_all_herbs_won());
 }
 
 TEST_F(save_file_test, a_save_that_cannot_open_its_file_reports_the_error)
@@ -118,8 +121,8 @@ TEST_F(save_file_test, a_save_that_cannot_open_its_file_reports_the_error)
     // and the OPEN fails with a file error instead of passing for a save.
     std::filesystem::create_directory(SAVE_FILE_NAME);
     load();
-    ASSERT_EQ(game_box_captions.size(), 1u);
-    EXPECT_NE(game_box_captions[0].find("Unhandled Error #"), std::string::npos);
+    ASSERT_FALSE(game_box_captions.empty());
+    EXPECT_EQ(game_box_captions[0], "Unhandled Error #70");
     EXPECT_TRUE(std::filesystem::is_directory(SAVE_FILE_NAME));
     EXPECT_EQ(gosub_count, 0u);
 }
