@@ -61,6 +61,21 @@ void glyph_print(const image_slot *r, int32_t x, int32_t y, uint32_t c)
     int32_t height = int32_t(font_height_of(base));
     int32_t scale = base == r->font ? 1 : 2;
     bool glyph_pixels = r->print_mode & 1, back_pixels = r->print_mode & 2;
+    if (r->bytes_per_pixel == 1 && x >= 0 && y >= 0 && x + 8 * scale <= r->width &&
+        y + height <= r->height) {
+        // A whole cell of a palette page: bytes stored row by row.
+        uint8_t fore = uint8_t(r->fore_color & r->color_mask);
+        uint8_t back = uint8_t(r->back_color & r->color_mask);
+        for (int32_t row = 0; row < height; row++) {
+            uint8_t *px = r->pixels + uint64_t(y + row) * r->width + uint32_t(x);
+            for (int32_t col = 0; col < 8 * scale; col++) {
+                bool on = glyph[row * 8 + col / scale] != 0;
+                if (on ? glyph_pixels : back_pixels)
+                    px[col] = on ? fore : back;
+            }
+        }
+        return;
+    }
     for (int32_t row = 0; row < height; row++)
         for (int32_t col = 0; col < 8 * scale; col++) {
             bool on = glyph[row * 8 + col / scale] != 0;
