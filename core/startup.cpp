@@ -14,6 +14,9 @@
 #include "display/window_state.h"
 #include "files/stream_records.h"
 #include "platform/clock.h"
+#include "screen/screen_startup.h"
+#include "sound/audio_pump.h"
+#include "sound/sound_device.h"
 
 #include <X11/Xlib.h>
 
@@ -55,6 +58,15 @@ std::string own_program_path(const char *argv0)
     return argv0 ? argv0 : "";
 }
 
+// What the runtime loop thread calls in the other subsystems.
+void runtime_loop_services_install()
+{
+    runtime_loop_services services{};
+    services.sound_update = sound_update;
+    services.sound_close = sound_close;
+    runtime_loop_services_set(services);
+}
+
 void threads_start(basic_main_module main_module)
 {
     std::thread(program_thread_main, main_module).detach();
@@ -70,6 +82,7 @@ void runtime_static_init()
 {
     strings_static_init();
     mem_locks_init();
+    screen_static_init();
 }
 
 void program_unit_static_init()
@@ -99,6 +112,8 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
 
     main_startup_hook();
     stream_record_list_create();
+    // Ends the process with exit code 111 or 222 when audio cannot start.
+    sound_init();
 
     window_hidden = unit.window_hidden ? 1 : 0;
     program_start_options_set({unit.window_hidden, unit.console});
@@ -116,7 +131,11 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
 
     timer_base_take();
     bios_keyboard_buffer_reset();
+    // Font metrics, reserved slots 0 and 1, palettes and glyph tables,
+    // SCREEN 0 and the two built-in 32-bit images.
+    screen_startup();
 
+    runtime_loop_services_install();
     threads_start(unit.main_module);
 
     if (!unit.window_hidden)
