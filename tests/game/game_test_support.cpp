@@ -7,6 +7,10 @@
 #include "files/handle_table.h"
 #include "game/game_state.h"
 #include "platform/message_box.h"
+#include "screen/fonts.h"
+#include "screen/image_slots.h"
+#include "screen/screen_modes.h"
+#include "screen/screen_startup.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -68,4 +72,53 @@ void game_test::TearDown()
     error_pending_take();
     std::filesystem::current_path(previous_dir_);
     std::filesystem::remove_all(dir_);
+}
+
+void game_test::screen_setup()
+{
+    frame_builder_started = false;
+    auto_display = 1;
+    screen_startup();
+    rt_screen(0, 0, 0, 0, 0, SCREEN_MODE_GIVEN);
+    rt_width(0, 66, 37, 3);
+    image_font_set(8, 0, false);
+    ASSERT_EQ(error_pending_take(), 0u);
+}
+
+namespace
+{
+
+uint16_t cell(int32_t row, int32_t col)
+{
+    const image_slot *r = image_slot_get(screen_page_ensure(0));
+    return reinterpret_cast<const uint16_t *>(r->pixels)[(row - 1) * r->width + (col - 1)];
+}
+
+} // namespace
+
+uint8_t game_test::char_at(int32_t row, int32_t col)
+{
+    return uint8_t(cell(row, col));
+}
+
+std::string game_test::chars_at(int32_t row, int32_t col, int32_t count)
+{
+    std::string out;
+    for (int32_t i = 0; i < count; ++i)
+        out += char(char_at(row, col + i));
+    return out;
+}
+
+uint8_t game_test::attribute_at(int32_t row, int32_t col)
+{
+    return uint8_t(cell(row, col) >> 8);
+}
+
+int32_t game_test::cursor_row()
+{
+    return write_page.record->cursor_row;
+}
+int32_t game_test::cursor_col()
+{
+    return write_page.record->cursor_col;
 }

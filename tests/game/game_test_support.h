@@ -24,6 +24,18 @@ class game_test : public ::testing::Test
     void SetUp() override;
     void TearDown() override;
 
+    // The game's screen: SCREEN 0, WIDTH 66, 37, font 8, on a fresh screen
+    // model with no frame builder.
+    void screen_setup();
+    // The character at (row, col) of screen page 0, and a run of them.
+    static uint8_t char_at(int32_t row, int32_t col);
+    static std::string chars_at(int32_t row, int32_t col, int32_t count);
+    // The attribute byte at (row, col): background x 16 + foreground.
+    static uint8_t attribute_at(int32_t row, int32_t col);
+    // The cursor of the write page.
+    static int32_t cursor_row();
+    static int32_t cursor_col();
+
     std::string dir_;
 
   private:
