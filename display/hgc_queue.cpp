@@ -167,6 +167,7 @@ uint32_t hgc_append(const hgc_record &command)
     *r = command;
     r->frame_order = frame_order_counter.load(std::memory_order_acquire);
     r->next = 0;
+    r->queue_mark = 0;
     r->executed = 0;
     uint32_t last = hgc_queue_last.load(std::memory_order_relaxed);
     if (hgc_record *previous = record_of(last))
@@ -189,18 +190,20 @@ void hardware_queue_flush()
     uint64_t drawing = hgc_drawing_bound.load(std::memory_order_acquire);
     uint32_t index = hgc_queue_first.load(std::memory_order_relaxed);
     while (hgc_record *r = record_of(index)) {
-        if (!executed_word(r).load(std::memory_order_acquire) ||
-            index == hgc_last_executed.load(std::memory_order_acquire) ||
-            r->frame_order >= current || r->frame_order >= drawing)
+        if (!executed_word(r).load(std::memory_order_acquire) || r->frame_order >= current ||
+            r->frame_order >= drawing)
             break;
-        uint32_t next = next_word(r).load(std::memory_order_relaxed);
-        hgc_queue_first.store(next, std::memory_order_release);
-        if (r->type == HGC_FREE_REQUEST && !r->disabled) {
+        if (r->type == HGC_FREE_REQUEST && !r->disabled && !r->queue_mark) {
             hgc_record free_command{};
             free_command.type = HGC_FREE_IMAGE;
             free_command.source = r->source;
             hgc_append(free_command);
+            r->queue_mark = 1;
         }
+        if (index == hgc_last_executed.load(std::memory_order_acquire))
+            break;
+        uint32_t next = next_word(r).load(std::memory_order_acquire);
+        hgc_queue_first.store(next, std::memory_order_release);
         list_remove(hgc_list, int32_t(index));
         index = next;
     }

@@ -39,7 +39,7 @@ constexpr int32_t HGC_SECOND_HARDWARE_LAYER = -1;
 struct hgc_record {
     uint64_t frame_order; // the frame this command is drawn with
     uint32_t next;        // list index of the next command, 0 = end (both threads)
-    uint32_t reserved;
+    uint32_t queue_mark;  // program thread: a free request already turned into a free
     uint32_t type;
     uint32_t disabled;   // runs only when 0
     int32_t source;      // hardware image handle (HGC_FREE_*: the image to free)
