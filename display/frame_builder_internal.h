@@ -23,6 +23,7 @@ struct frame_target {
 struct frame_memory {
     std::vector<uint8_t> text_copy;     // cells of the last text frame
     std::vector<uint8_t> graphics_copy; // pixels of the last 8-bit frame
+    std::vector<uint8_t> redraw;        // cells drawn in the frame being built
     uint32_t palette_copy[256];
     int32_t last_cursor_col;
     int32_t last_cursor_row;
