@@ -492,6 +492,8 @@ void gl_depth_clear(int32_t destination)
 
 void renderer_image_forget(int32_t handle)
 {
+    // Batched triangles may still draw from or into the image.
+    gl_batch_flush();
     if (cache.bound == handle)
         cache.bound = UNSET;
     if (cache.destination == handle)
