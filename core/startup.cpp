@@ -12,8 +12,12 @@
 #include "display/runtime_loop.h"
 #include "display/scancode_queue.h"
 #include "display/window_state.h"
+#include "files/open_close.h"
 #include "files/stream_records.h"
 #include "platform/clock.h"
+#include "screen/screen_startup.h"
+#include "sound/audio_pump.h"
+#include "sound/sound_device.h"
 
 #include <X11/Xlib.h>
 
@@ -55,6 +59,24 @@ std::string own_program_path(const char *argv0)
     return argv0 ? argv0 : "";
 }
 
+// CLOSE with no number.
+void files_close_all() { rt_close(0, 0); }
+
+// What the runtime loop thread and END call in the other subsystems.
+void subsystem_services_install()
+{
+    runtime_loop_services loop{};
+    loop.sound_update = sound_update;
+    loop.sound_close = sound_close;
+    loop.files_close = files_close_all;
+    runtime_loop_services_set(loop);
+
+    end_services end{};
+    end.files_close = files_close_all;
+    end_services_set(end);
+    program_clear_close_files_hook = files_close_all;
+}
+
 void threads_start(basic_main_module main_module)
 {
     std::thread(program_thread_main, main_module).detach();
@@ -70,6 +92,7 @@ void runtime_static_init()
 {
     strings_static_init();
     mem_locks_init();
+    screen_static_init();
 }
 
 void program_unit_static_init()
@@ -99,6 +122,8 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
 
     main_startup_hook();
     stream_record_list_create();
+    // Ends the process with exit code 111 or 222 when audio cannot start.
+    sound_init();
 
     window_hidden = unit.window_hidden ? 1 : 0;
     program_start_options_set({unit.window_hidden, unit.console});
@@ -116,7 +141,11 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
 
     timer_base_take();
     bios_keyboard_buffer_reset();
+    // Font metrics, reserved slots 0 and 1, palettes and glyph tables,
+    // SCREEN 0 and the two built-in 32-bit images.
+    screen_startup();
 
+    subsystem_services_install();
     threads_start(unit.main_module);
 
     if (!unit.window_hidden)

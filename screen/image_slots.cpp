@@ -1,6 +1,7 @@
 #include "screen/image_slots.h"
 
 #include "core/errors.h"
+#include "core/memory.h"
 #include "screen/blend_tables.h"
 #include "screen/fonts.h"
 #include "screen/palettes.h"
@@ -15,7 +16,6 @@ page_ref write_page{0, nullptr};
 page_ref read_page{0, nullptr};
 std::atomic<uint32_t> display_page_slot{0};
 std::atomic<image_slot *> display_page_record{nullptr};
-void (*image_mem_lock_release)(void *lock) = nullptr;
 
 // Blocks of IMAGE_SLOT_BLOCK records; a block never moves once made.
 static image_slot *slot_blocks[IMAGE_SLOT_LIMIT / IMAGE_SLOT_BLOCK];
@@ -169,8 +169,9 @@ int32_t image_slot_free(uint32_t slot)
         free_stack = grown;
         free_stack_capacity = capacity;
     }
-    if (r->mem_lock_serial && image_mem_lock_release)
-        image_mem_lock_release(r->mem_lock);
+    // A lock record whose id changed was freed and handed to someone else.
+    if (r->mem_lock_serial && r->mem_lock && r->mem_lock->id == r->mem_lock_serial)
+        mem_lock_free(r->mem_lock);
     std::memset(r, 0, sizeof *r);
     free_stack[++free_stack_top] = slot;
     return 1;

@@ -23,6 +23,8 @@
 #include <atomic>
 #include <cstdint>
 
+struct mem_lock;
+
 // Modes an image can follow: 0 text, 1, 2, 7-13 the classic graphics modes,
 // 32 true colour, 256 a 256-colour image of any size.
 constexpr uint32_t IMAGE_FLAG_OWNS_PALETTE = 1;
@@ -37,7 +39,7 @@ constexpr int32_t HARDWARE_IMAGE_HANDLE_TOP = -8388608; // exclusive
 
 // One image or screen page. All fields are zero while the slot is free.
 struct alignas(8) image_slot {
-    void *mem_lock;           // memory-lock record while a memory block names the image
+    struct mem_lock *mem_lock; // memory-lock record while a memory block names the image
     uint64_t mem_lock_serial; // id of that lock; non-zero while one is held
     uint8_t in_use;
     uint8_t text_mode; // 1: cells of character and attribute
@@ -92,8 +94,9 @@ image_slot *image_slot_live(uint32_t slot);
 // Hands out a slot (most recently freed first) and marks it in use. Returns 0
 // after raising the critical error 502 when no memory is left.
 uint32_t image_slot_alloc();
-// Zeroes a slot and puts it on the free stack, releasing its memory lock. The
-// caller frees owned pixels and palette first. 0 for a slot not in use.
+// Zeroes a slot and puts it on the free stack, releasing its memory lock (when
+// the lock record still carries the image's id). The caller frees owned pixels
+// and palette first. 0 for a slot not in use.
 int32_t image_slot_free(uint32_t slot);
 
 // Makes an image over memory the caller owns; the defaults of its mode, its
@@ -148,7 +151,3 @@ void screen_display_hook();
 // Frees every table and image and builds the empty tables anew: 4,096 zeroed
 // slots, the free stack, a one-entry page table. Tests call it to start fresh.
 void image_slots_static_init();
-
-// Releases the memory lock a slot names. The memory services install this;
-// while it is unset a lock is only forgotten with the slot.
-extern void (*image_mem_lock_release)(void *lock);

@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/strings.h"
+#include "core/traps.h"
 #include "screen/fonts.h"
 #include "screen/image_slots.h"
 #include "screen/images.h"
@@ -19,16 +20,34 @@ namespace {
 
 constexpr int32_t KEY_NUMBERS = 32;
 
-struct key_record {
-    uint8_t label[KEY_LABEL_MAX];
-    int32_t label_length;
-    bool user_defined;
-    uint8_t shift_flags;
-    uint8_t scan_code;
+// The characters of one label. A label is published in the key-trap table as a
+// read-only descriptor over one of two buffers, used in turn, so that a new
+// label never rewrites the characters the key handler may be reading.
+struct key_label_store {
+    uint8_t text[2][KEY_LABEL_MAX];
+    string_descriptor descriptor[2];
+    int32_t current; // buffer of the published label
+    int32_t length;
 };
 
-key_record keys[KEY_NUMBERS];
+key_label_store labels[KEY_NUMBERS];
 uint32_t key_bar_drawn_state = 0;
+
+void label_publish(int32_t n, const uint8_t *text, int32_t length)
+{
+    key_label_store &k = labels[n];
+    int32_t next = 1 - k.current;
+    if (length > 0)
+        std::memcpy(k.text[next], text, size_t(length));
+    string_descriptor &d = k.descriptor[next];
+    d = string_descriptor{};
+    d.chr = k.text[next];
+    d.len = length;
+    d.readonly = 1;
+    k.current = next;
+    k.length = length;
+    key_trap_table[n].label.store(length > 0 ? &d : nullptr, std::memory_order_release);
+}
 
 // Key number of the i-th label of the bar (1-12).
 int32_t bar_key_number(int32_t i) { return i <= 10 ? i : i + 19; }
@@ -100,9 +119,9 @@ void bar_labels_draw(image_slot *page, int32_t row, int32_t columns)
         for (char c : head)
             if (col < first + width && col <= columns)
                 bar_char_put(page, col++, row, uint8_t(c), fore, back);
-        const key_record &k = keys[bar_key_number(i)];
-        for (int32_t j = 0; j < k.label_length && col < first + width && col <= columns; j++)
-            bar_char_put(page, col++, row, label_glyph(k.label[j]), rev_fore, rev_back);
+        const key_label_store &k = labels[bar_key_number(i)];
+        for (int32_t j = 0; j < k.length && col < first + width && col <= columns; j++)
+            bar_char_put(page, col++, row, label_glyph(k.text[k.current][j]), rev_fore, rev_back);
     }
 }
 
@@ -155,9 +174,9 @@ void rt_key_list()
         return;
     for (int32_t i = 1; i <= 12; i++) {
         std::string line = "F" + std::to_string(i) + (i >= 10 ? ") " : ")  ");
-        const key_record &k = keys[bar_key_number(i)];
-        for (int32_t j = 0; j < k.label_length; j++) {
-            uint8_t c = k.label[j];
+        const key_label_store &k = labels[bar_key_number(i)];
+        for (int32_t j = 0; j < k.length; j++) {
+            uint8_t c = k.text[k.current][j];
             bool acts = (c >= 7 && c <= 13) || (c >= 28 && c <= 31);
             line += char(acts ? ' ' : c);
         }
@@ -175,44 +194,26 @@ void rt_key_define(int32_t n, const string_descriptor *text)
             error_raise(5);
             return;
         }
-        if (length > 0)
-            std::memcpy(keys[n].label, text->chr, size_t(length));
-        keys[n].label_length = length;
+        label_publish(n, length > 0 ? text->chr : nullptr, length);
         key_bar_redraw = 1;
         key_bar_draw();
         return;
     }
     if (n >= 15 && n <= 29 && length >= 2) {
-        keys[n].user_defined = true;
-        keys[n].shift_flags = text->chr[0];
-        keys[n].scan_code = text->chr[1];
+        // The scan code goes last: a non-zero scan code marks a user key.
+        key_trap_table[n].shift_flags.store(text->chr[0]);
+        key_trap_table[n].scan_code.store(text->chr[1]);
         return;
     }
     error_raise(5);
 }
 
-const uint8_t *key_label(int32_t n, int32_t *length)
-{
-    if (n < 1 || n >= KEY_NUMBERS || keys[n].label_length == 0) {
-        *length = 0;
-        return nullptr;
-    }
-    *length = keys[n].label_length;
-    return keys[n].label;
-}
-
-bool key_user_definition(int32_t n, uint8_t *shift_flags, uint8_t *scan_code)
-{
-    if (n < 15 || n > 29 || !keys[n].user_defined)
-        return false;
-    *shift_flags = keys[n].shift_flags;
-    *scan_code = keys[n].scan_code;
-    return true;
-}
-
 void key_bar_reset()
 {
-    std::memset(keys, 0, sizeof keys);
+    for (int32_t n = 0; n < KEY_NUMBERS; n++)
+        if (labels[n].length)
+            key_trap_table[n].label.store(nullptr, std::memory_order_release);
+    std::memset(labels, 0, sizeof labels);
     key_bar_on = 0;
     key_bar_redraw = 0;
     key_bar_drawing = 0;

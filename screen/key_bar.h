@@ -3,8 +3,9 @@
 // The labels of F1-F12 are shown on the last row of screen page 0 while the
 // bar is on. Keys 1-10 are F1-F10, F11 and F12 are key numbers 30 and 31;
 // numbers 15-29 are user keys defined by a shift-flag byte and a scan code.
-// The labels and user-key definitions are kept here; the key-trap table and
-// the key-down handler read them through key_label and key_user_definition.
+// KEY n stores a user key in the key-trap table (core/traps.h) and publishes
+// each label there as a read-only string whose characters this module keeps,
+// for the key-down handler to type as a soft-key string.
 // SCREEN and CLS ask for a redraw (key_bar_redraw), which ends at once while
 // the bar is off.
 #pragma once
@@ -29,14 +30,9 @@ void rt_key_list();
 // KEY n, text: a label (n 1-10, 30, 31) or a user key (n 15-29).
 void rt_key_define(int32_t n, const string_descriptor *text);
 
-// The label of key n (0 when none); *length receives its length.
-const uint8_t *key_label(int32_t n, int32_t *length);
-// The shift flags and scan code of user key n (15-29); false when undefined.
-bool key_user_definition(int32_t n, uint8_t *shift_flags, uint8_t *scan_code);
-
 // PRINT of one string for KEY LIST, installed by the text output engine.
 // While it is unset KEY LIST prints nothing.
 extern void (*key_list_print)(const uint8_t *text, int32_t length, bool newline);
 
-// Clears the labels, user keys and bar state (start-up, tests).
+// Clears the labels and the bar state (start-up, tests).
 void key_bar_reset();

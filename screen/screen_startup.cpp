@@ -1,9 +1,12 @@
 #include "screen/screen_startup.h"
 
+#include "core/memory.h"
+#include "core/ports.h"
 #include "screen/codepage.h"
 #include "screen/data/screen_data.h"
 #include "screen/fonts.h"
 #include "screen/image_slots.h"
+#include "screen/images.h"
 #include "screen/key_bar.h"
 #include "screen/palettes.h"
 #include "screen/screen_modes.h"
@@ -31,6 +34,9 @@ static uint32_t builtin_image_make(int32_t size, const uint32_t *pixels)
     return slot;
 }
 
+// The palette the VGA palette ports read and write: the write page's.
+static uint32_t *write_page_palette() { return write_page.record ? write_page.record->palette : nullptr; }
+
 void screen_startup()
 {
     screen_static_init();
@@ -46,4 +52,6 @@ void screen_startup()
     default_screen_untouched = 1;
     builtin_image_16_slot = builtin_image_make(16, stored_image_16);
     builtin_image_32_slot = builtin_image_make(32, stored_image_32);
+    ports_palette_hook_set(write_page_palette);
+    program_clear_free_images_hook = image_free_all;
 }

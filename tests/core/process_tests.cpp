@@ -16,7 +16,9 @@ struct run_result {
 
 run_result program_run(const std::string &arguments)
 {
-    std::string command = std::string(RT_TEST_PROGRAM_DIR) + "/routine_program " + arguments;
+    std::string command = std::string("ALSOFT_CONF=") + RT_TEST_PROGRAM_SOURCE_DIR +
+                          "/openal_discard.conf " + RT_TEST_PROGRAM_DIR + "/routine_program " +
+                          arguments;
     run_result result{"", -1};
     FILE *pipe = popen(command.c_str(), "r");
     if (!pipe)
@@ -41,7 +43,7 @@ TEST(Process, RoutineRunsToEndAndExitsWithCodeZero)
 
 TEST(Process, CloseRequestWhileTheRoutineWaitsEndsIt)
 {
-    run_result r = program_run("wait close-after-ms=1000");
+    run_result r = program_run("close-while-waiting");
     EXPECT_EQ(r.output, "HELLO, WORLD\ntimer fired 2 times\nwaiting\n");
     EXPECT_EQ(r.exit_code, 0);
 }

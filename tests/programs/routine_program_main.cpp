@@ -3,9 +3,9 @@
 // TIMER trap to fire and ends with END. It prints what it did to standard
 // output so the test can follow it.
 //
-// Arguments: "wait" makes the routine SLEEP with no time limit after its work
-// instead of ending, and "close-after-ms=N" raises the window's close request
-// after N ms, the way the close button would.
+// Argument "close-while-waiting" makes the routine SLEEP with no time limit
+// after its work instead of ending, and raises the window's close request
+// shortly after the SLEEP has begun, the way the close button would.
 #include "core/basic.h"
 #include "core/startup.h"
 #include "core/strings.h"
@@ -14,14 +14,13 @@
 #include "core/control_words.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
 
 namespace {
 
-bool wait_at_end = false;
+bool close_while_waiting = false;
 int timer_fires = 0;
 
 void print_string(const string_descriptor *s)
@@ -58,10 +57,14 @@ void main_module()
     p.stmt(60, [&] { std::printf("timer fired %d times\n", timer_fires); });
     // TIMER OFF: a trap that runs would end the SLEEP below.
     p.stmt(65, [&] { timer_handle_state(0, 2, false); });
-    if (wait_at_end)
+    if (close_while_waiting)
         p.stmt(70, [&] {
             std::printf("waiting\n");
             std::fflush(stdout);
+            std::thread([] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                exit_request.fetch_or(1);
+            }).detach();
             rt_sleep(0, false);
         });
     p.stmt(80, [&] {
@@ -75,17 +78,9 @@ void main_module()
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "wait") == 0)
-            wait_at_end = true;
-        else if (std::strncmp(argv[i], "close-after-ms=", 15) == 0) {
-            int ms = std::atoi(argv[i] + 15);
-            std::thread([ms] {
-                std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-                exit_request.fetch_or(1);
-            }).detach();
-        }
-    }
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "close-while-waiting") == 0)
+            close_while_waiting = true;
     trap_handler_hook_set(on_trap);
     program_unit unit{main_module, true, false, 0, 0};
     return runtime_main(argc, argv, unit);

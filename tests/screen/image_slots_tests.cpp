@@ -1,5 +1,6 @@
 #include "screen_support.h"
 
+#include "core/memory.h"
 #include "screen/blend_tables.h"
 #include "screen/image_slots.h"
 #include "screen/images.h"
@@ -175,24 +176,27 @@ TEST_F(image_slots, growth_past_one_block_keeps_current_pages_valid)
     EXPECT_EQ(image_create(1, 1, 13), made.back());
 }
 
-TEST_F(image_slots, freeing_a_slot_releases_its_memory_lock)
+TEST_F(image_slots, freeing_a_slot_releases_its_own_memory_lock_only)
 {
-    static int released = 0;
-    static void *seen = nullptr;
-    released = 0;
-    image_mem_lock_release = [](void *lock) {
-        released++;
-        seen = lock;
-    };
-    int lock_record = 0;
+    mem_locks_init();
     uint32_t slot = image_create(2, 2, 13);
-    image_slot_get(slot)->mem_lock = &lock_record;
-    image_slot_get(slot)->mem_lock_serial = 0x40000000;
+    mem_lock *lock = mem_lock_new();
+    lock->kind = MEM_LOCK_IMAGE;
+    image_slot_get(slot)->mem_lock = lock;
+    image_slot_get(slot)->mem_lock_serial = lock->id;
     image_release(slot);
-    image_mem_lock_release = nullptr;
-    EXPECT_EQ(released, 1);
-    EXPECT_EQ(seen, &lock_record);
+    EXPECT_EQ(lock->id, 0u);
     EXPECT_EQ(image_slot_get(slot)->mem_lock_serial, 0u);
+
+    // A record freed elsewhere and reused by another holder is left alone.
+    uint32_t other = image_create(2, 2, 13);
+    mem_lock *reused = mem_lock_new();
+    image_slot_get(other)->mem_lock = reused;
+    image_slot_get(other)->mem_lock_serial = reused->id - 1;
+    uint64_t id = reused->id;
+    image_release(other);
+    EXPECT_EQ(reused->id, id);
+    mem_locks_init();
 }
 
 TEST(blend_tables, fast_tables_equal_the_formulas)

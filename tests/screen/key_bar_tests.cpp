@@ -1,6 +1,7 @@
 #include "screen_support.h"
 
 #include "core/strings.h"
+#include "core/traps.h"
 #include "screen/key_bar.h"
 #include "screen/screen_modes.h"
 
@@ -83,15 +84,23 @@ TEST_F(key_bar, key_definitions)
     define(1, std::string(16, 'x'));
     EXPECT_EQ(error_pending_take(), 5u);
     define(31, std::string(15, 'y'));
-    int32_t length = 0;
-    EXPECT_NE(key_label(31, &length), nullptr);
-    EXPECT_EQ(length, 15);
+    string_descriptor *label = key_trap_table[31].label.load();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->len, 15);
+    EXPECT_EQ(label->chr[14], 'y');
+    define(31, "z");
+    EXPECT_EQ(key_trap_table[31].label.load()->len, 1);
+    EXPECT_EQ(label->chr[14], 'y'); // the label before stays readable
+    define(31, "");
+    EXPECT_EQ(key_trap_table[31].label.load(), nullptr);
     define(15, std::string("\x04\x1E"));
-    uint8_t shift = 0, scan = 0;
-    EXPECT_TRUE(key_user_definition(15, &shift, &scan));
-    EXPECT_EQ(shift, 4);
-    EXPECT_EQ(scan, 0x1E);
-    EXPECT_FALSE(key_user_definition(16, &shift, &scan));
+    EXPECT_EQ(key_trap_table[15].shift_flags.load(), 4);
+    EXPECT_EQ(key_trap_table[15].scan_code.load(), 0x1E);
+    define(16, "x");
+    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(key_trap_table[16].scan_code.load(), 0);
+    key_trap_table[15].scan_code = 0;
+    key_trap_table[15].shift_flags = 0;
     define(11, "no");
     EXPECT_EQ(error_pending_take(), 5u);
     define(0, "no");

@@ -1,5 +1,7 @@
 #include "screen_support.h"
 
+#include "core/memory.h"
+#include "core/ports.h"
 #include "screen/blend_tables.h"
 #include "screen/data/screen_data.h"
 #include "screen/images.h"
@@ -37,6 +39,21 @@ TEST_F(screen_startup_steps, start_up_can_run_again_from_any_state)
     EXPECT_EQ(page_table_count, 8u);
     EXPECT_EQ(image_slot_live(1), nullptr);
     EXPECT_EQ(builtin_image_16_slot, 10u);
+}
+
+TEST_F(screen_startup_steps, core_hooks_reach_the_screen)
+{
+    rt_out(0x3C8, 4);
+    rt_out(0x3C9, 63);
+    rt_out(0x3C9, 0);
+    rt_out(0x3C9, 21);
+    EXPECT_EQ(page_record(0)->palette[4] & 0xFFFFFF, 0xFF0055u);
+    int32_t h = image_new(4, 4, 13, true);
+    program_clear_arrays();
+    EXPECT_EQ(image_slot_live(uint32_t(-h)), nullptr);
+    EXPECT_EQ(image_slot_live(builtin_image_16_slot), nullptr);
+    EXPECT_NE(image_slot_live(page_table[0]), nullptr);
+    ports_reset();
 }
 
 } // namespace

@@ -1,0 +1,44 @@
+// The tone pipe, SOUND and BEEP.
+//
+// Every tone and all PLAY music go into one raw stream, the tone pipe, so
+// successive sounds follow each other without gaps and a statement can return
+// before its sound has ended. A waiting statement sleeps for most of the time
+// its sound still needs and wakes about a quarter second early, so the next
+// statement can queue its sound in time.
+//
+// Program thread only, except the pipe words below, which the pump reads and
+// writes too.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+// The pipe's handle, 0 until the first sound.
+extern std::atomic<int32_t> tone_pipe;
+// Time of the last frame written to the pipe.
+extern std::atomic<int64_t> tone_pipe_last_frame_ms;
+// The next sound is preceded by silence that fills out its first block.
+extern std::atomic<bool> tone_pipe_prepad;
+// Frames arrived since the pump last pushed a partial block of the pipe.
+extern std::atomic<bool> tone_pipe_streamed;
+
+// Streams the first `bytes` bytes of interleaved 16-bit stereo samples into
+// the pipe. With `wait`, returns only when little more than a quarter second
+// of this sound (and of what was queued before it) is left to play, serving
+// events meanwhile.
+void sound_samples_stream(std::vector<int16_t> samples, int64_t bytes, bool wait);
+
+// Renders a full-volume tone and streams it.
+void sound_tone_play(double freq_hz, double seconds, bool wait);
+
+// SOUND freq_hz, duration_ticks: a tone lasting duration_ticks / 18.2 seconds;
+// frequency 0 is a silent wait. Error 5 for a frequency below 37 (other than
+// 0) or above 32767, or a duration below 0 or above 65535.
+void rt_sound(double freq_hz, double duration_ticks);
+
+// BEEP: a 0.2 s tone of 783.99 Hz; the statement takes 0.25 s.
+void rt_beep();
+
+// Forgets the pipe and its words (tests; the handle is released separately).
+void tone_pipe_reset();

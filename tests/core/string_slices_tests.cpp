@@ -1,0 +1,205 @@
+#include "core/errors.h"
+#include "core/string_builtins.h"
+#include "tests/core/string_test_support.h"
+
+#include <climits>
+
+namespace
+{
+
+using StringSlices = StringTest;
+
+TEST_F(StringSlices, LeftAndRightClampTheCount)
+{
+    struct row {
+        int32_t n;
+        const char *left, *right;
+    } rows[] = {
+        {-1, "", ""}, {0, "", ""}, {2, "ab", "bc"}, {3, "abc", "abc"}, {INT_MAX, "abc", "abc"},
+    };
+    for (const row &r : rows) {
+        EXPECT_EQ(text_of(rt_left_str(literal("abc"), r.n)), r.left) << r.n;
+        EXPECT_EQ(text_of(rt_right_str(literal("abc"), r.n)), r.right) << r.n;
+    }
+}
+
+TEST_F(StringSlices, MidFunctionTable)
+{
+    struct row {
+        int32_t start, length;
+        bool given;
+        const char *expected;
+    } rows[] = {
+        {2, 3, true, "ell"},
+        {2, 0, false, "ello"},
+        {0, 2, true, "h"}, // length 2 + 0 - 1 = 1 from position 1
+        {-5, 10, true, "hell"},
+        {7, 0, false, ""},
+        {5, 1, true, "o"},
+        {6, 1, true, ""},
+        {2, -1, true, ""},
+        {INT_MIN, 5, false, "hello"},
+        // start + length beyond the i32 range clamps to the end of the string
+        {3, INT_MAX, true, "llo"},
+        {INT_MAX, INT_MAX, true, ""},
+        {INT_MIN, INT_MAX, true, ""},
+        {INT_MIN + 1, INT_MAX, true, ""},
+    };
+    for (const row &r : rows)
+        EXPECT_EQ(text_of(rt_mid_str(literal("hello"), r.start, r.length, r.given)), r.expected)
+            << r.start << "," << r.length;
+}
+
+TEST_F(StringSlices, WholeStringResultIsTheArgumentItself)
+{
+    string_descriptor *v = variable("abc");
+    EXPECT_EQ(rt_left_str(v, 5), v);
+    EXPECT_EQ(rt_right_str(v, 3), v);
+    EXPECT_EQ(rt_mid_str(v, 1, 3, true), v);
+    EXPECT_EQ(rt_ltrim_str(v), v);
+    EXPECT_EQ(rt_rtrim_str(v), v);
+}
+
+TEST_F(StringSlices, OwnTemporariesChangeInPlaceOthersAreCopied)
+{
+    string_descriptor *t = own_temp("  hello  ");
+    uint8_t *start = t->chr;
+    string_descriptor *r = rt_rtrim_str(rt_ltrim_str(t));
+    EXPECT_EQ(r, t);
+    EXPECT_EQ(r->chr, start + 2);
+    EXPECT_EQ(text_of(r), "hello");
+    EXPECT_EQ(rt_mid_str(r, 2, 3, true), t);
+    EXPECT_EQ(text_of(t), "ell");
+
+    string_descriptor *v = variable("hello");
+    string_descriptor *m = rt_mid_str(v, 2, 2, true);
+    EXPECT_NE(m, v);
+    EXPECT_TRUE(m->tmp);
+    EXPECT_EQ(text_of(m), "el");
+    EXPECT_EQ(text_of(v), "hello");
+}
+
+// Slices that move a heap string's start keep the heap usable: assignment,
+// release and later strings all see consistent tables.
+TEST_F(StringSlices, InPlaceSlicesKeepTheHeapConsistent)
+{
+    uint32_t mark = string_temp_count;
+    string_descriptor *v = variable("");
+    for (int i = 0; i < 200; i++) {
+        string_descriptor *t =
+            rt_right_str(own_temp(std::string(size_t(40 + i % 7), 'x') + "tail"), 4 + i % 3);
+        string_set(v, rt_left_str(t, 3));
+        own_temp("filler");
+        ASSERT_TRUE(string_tables_consistent()) << i;
+        temp_strings_release(mark);
+        ASSERT_EQ(text_of(v),
+                  std::string(size_t(i % 3), 'x') + std::string("tail", size_t(3 - i % 3)));
+    }
+    EXPECT_TRUE(string_tables_consistent());
+}
+
+TEST_F(StringSlices, TrimsDropOnlyBlanks)
+{
+    EXPECT_EQ(text_of(rt_ltrim_str(literal("  a b  "))), "a b  ");
+    EXPECT_EQ(text_of(rt_rtrim_str(literal("  a b  "))), "  a b");
+    EXPECT_EQ(text_of(rt_ltrim_str(literal("\ta"))), "\ta");
+    EXPECT_EQ(text_of(rt_ltrim_str(literal("   "))), "");
+    EXPECT_EQ(text_of(rt_rtrim_str(literal("   "))), "");
+}
+
+TEST_F(StringSlices, MidStatementTable)
+{
+    struct row {
+        int32_t start, length;
+        bool given;
+        const char *source, *expected;
+    } rows[] = {
+        {2, 0, false, "XY", "hXYlo"},
+        {4, 0, false, "WXYZ", "helWX"},  // cut at the destination's end
+        {2, 1, true, "XY", "hXllo"},     // cut to the length
+        {0, 3, true, "ABC", "BCllo"},    // one source byte skipped
+        {-1, 5, true, "ABCDE", "CDElo"}, // two skipped
+        {-3, 0, false, "ABC", "hello"},  // everything skipped
+        {6, 0, false, "XY", "hello"},    // start past the end
+        {1, INT_MAX, true, "ABCDEFG", "ABCDE"},
+        {INT_MIN, INT_MAX, true, "AB", "hello"},
+        {INT_MAX, INT_MAX, true, "AB", "hello"},
+    };
+    for (const row &r : rows) {
+        string_descriptor *dest = variable("hello");
+        rt_mid_str_statement(dest, r.start, r.length, literal(r.source), r.given);
+        EXPECT_EQ(text_of(dest), r.expected) << r.start << "," << r.length;
+    }
+}
+
+TEST_F(StringSlices, MidStatementOverlapsAndErrors)
+{
+    string_descriptor *v = variable("hello");
+    rt_mid_str_statement(v, 2, 0, v, false);
+    EXPECT_EQ(text_of(v), "hhell");
+
+    error_raise(5);
+    rt_mid_str_statement(v, 1, 0, literal("ZZ"), false);
+    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(text_of(v), "hhell");
+}
+
+TEST_F(StringSlices, InstrTable)
+{
+    struct row {
+        int32_t start;
+        bool given;
+        const char *s, *sub;
+        int32_t expected;
+    } rows[] = {
+        {0, false, "abcabc", "bc", 2},
+        {3, true, "abcabc", "bc", 5},
+        {3, true, "abcabc", "", 3},
+        {0, true, "abc", "", 0},
+        {-7, true, "abc", "a", 1},
+        {1, true, "", "", 0},
+        {4, true, "abc", "", 0},
+        {2, true, "abc", "bcd", 0},
+        {0, false, "aab", "ab", 2},
+        {0, false, "abc", "x", 0},
+        {0, false,
+         "a\x80"
+         "b",
+         "\x80"
+         "b",
+         2},
+        {INT_MAX, true, "abc", "c", 0},
+    };
+    for (const row &r : rows)
+        EXPECT_EQ(rt_instr(r.start, literal(r.s), literal(r.sub), r.given), r.expected)
+            << r.s << " / " << r.sub << " from " << r.start;
+}
+
+TEST_F(StringSlices, CharacterCodes)
+{
+    EXPECT_EQ(text_of(rt_chr_str(0)), std::string(1, '\0'));
+    EXPECT_EQ(text_of(rt_chr_str(255)), "\xff");
+    EXPECT_EQ(text_of(rt_chr_str(256)), "");
+    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(text_of(rt_chr_str(-1)), "");
+    EXPECT_EQ(error_pending_take(), 5u);
+
+    EXPECT_EQ(rt_asc(literal("\xe9x")), 0xE9);
+    EXPECT_EQ(rt_asc(literal("")), 0);
+    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(rt_asc_at(literal("abc"), 3), 'c');
+    for (int32_t position : {0, 4, -1, INT_MIN}) {
+        EXPECT_EQ(rt_asc_at(literal("abc"), position), 0);
+        EXPECT_EQ(error_pending_take(), 5u) << position;
+    }
+}
+
+TEST_F(StringSlices, RepeatedBytes)
+{
+    EXPECT_EQ(text_of(rt_space_str(3)), "   ");
+    EXPECT_EQ(text_of(rt_space_str(-3)), "");
+    EXPECT_EQ(text_of(rt_string_str(4, '*')), "****");
+    EXPECT_EQ(text_of(rt_string_str(-1, '*')), "");
+}
+
+} // namespace
