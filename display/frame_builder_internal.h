@@ -31,6 +31,10 @@ struct frame_memory {
 };
 extern frame_memory frame_mem;
 
+// Makes room in the slot for the frame. When the memory cannot be had the
+// next frame is drawn whole (the copies may already be ahead of the frames).
+bool frame_buffer_take(const frame_target &target);
+
 frame_outcome text_frame_build(const frame_target &target, image_slot *page);
 
 // Rows of a text cell of fh rows filled by a cursor with start line `start`

@@ -259,7 +259,7 @@ frame_outcome text_frame_build(const frame_target &target, image_slot *page)
 
     if (!held_frame_fits(target))
         comparing = false;
-    if (!frame_slot_size(target.slot, target.width, target.height))
+    if (!frame_buffer_take(target))
         return frame_outcome::give_back;
     text_pass pass{};
     if (comparing && !newest_frame_find(target, &pass.base)) {
