@@ -11,6 +11,10 @@
 #include "core/traps.h"
 #include "display/runtime_loop.h"
 #include "display/devices.h"
+#include "display/frame_builder.h"
+#include "display/frame_ring.h"
+#include "display/gl_renderer.h"
+#include "display/hardware_images.h"
 #include "display/keyboard.h"
 #include "display/mouse.h"
 #include "display/window_state.h"
@@ -79,6 +83,8 @@ void subsystem_services_install()
     loop.printer_page_poll = printer_page_poll;
     loop.printer_page_flush = printer_page_flush;
     loop.lock_keys_sync = lock_keys_sync;
+    loop.frame_build = runtime_frame_build;
+    loop.auto_display = frame_auto_display_on;
     runtime_loop_services_set(loop);
 
     end_services end{};
@@ -134,8 +140,12 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
     runtime_static_init();
     program_unit_static_init();
 
+    // No frame has been built or shown yet; the renderer knows no GL state.
+    renderer_state_reset();
+    frame_ring_reset();
     main_startup_hook();
     stream_record_list_create();
+    hardware_lists_create();
     // Ends the process with exit code 111 or 222 when audio cannot start.
     sound_init();
 
