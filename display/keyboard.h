@@ -66,7 +66,8 @@ void key_release_unicode(uint32_t u, uint32_t physical_key);
 int32_t window_key_hook_event(int32_t code, int32_t value);
 
 // The window lost the keyboard focus: every key held through the window is
-// released (its release would never arrive). Lock states stay.
+// released (its release would never arrive), in the input device table too.
+// Lock states stay.
 void key_focus_lost();
 
 // Applies the lock-key states the runtime loop posted. Called from the main
@@ -145,7 +146,8 @@ void keyboard_startup(const system_key_state &state);
 
 // Runtime loop thread: reads the system's lock keys and posts them.
 void lock_keys_sync();
-// Posts lock states that differ from the held-key set to the main thread.
+// Posts the system's lock states to the main thread, which brings the held
+// keys in step with the newest states posted.
 void lock_keys_post(const system_lock_states &states);
 
 // Empties every table and buffer (BIOS buffer head and tail 30, the scan-code
