@@ -22,6 +22,7 @@
 #include "files/stream_records.h"
 #include "platform/clock.h"
 #include "platform/system_keys.h"
+#include "screen/input_editor.h"
 #include "screen/screen_modes.h"
 #include "screen/screen_startup.h"
 #include "screen/text_output.h"
@@ -94,6 +95,8 @@ void subsystem_services_install()
     end.auto_display_on = auto_display_turn_on;
     end_services_set(end);
     program_clear_close_files_hook = files_close_all;
+    // RANDOMIZE with no seed asks for one with the INPUT editor.
+    input_editor_install();
 }
 
 void threads_start(basic_main_module main_module)

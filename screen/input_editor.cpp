@@ -4,6 +4,7 @@
 #include "screen/input_editor_internal.h"
 
 #include "core/control_words.h"
+#include "core/program_thread.h"
 #include "core/errors.h"
 #include "core/rnd.h"
 #include "core/strings.h"
@@ -161,6 +162,9 @@ int32_t key_wait(editor &ed)
             cursor_remove(ed);
             return key;
         }
+        // A long wait serves a pause, traps and errors like a statement end.
+        if (event_pending.load(std::memory_order_relaxed))
+            statement_event_check(0);
     }
 }
 
