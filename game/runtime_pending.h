@@ -8,5 +8,5 @@
 struct string_descriptor;
 
 // The window's title and the full-screen request.
-void window_title_set(const string_descriptor *title);
+void window_title_set(string_descriptor *title);
 void full_screen_set(int32_t mode, int32_t flags);
