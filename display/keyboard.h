@@ -145,7 +145,8 @@ void keyboard_startup(const system_key_state &state);
 
 // Runtime loop thread: reads the system's lock keys and posts them.
 void lock_keys_sync();
-// Posts lock states that differ from the held-key set to the main thread.
+// Posts the system's lock states to the main thread, which brings the held
+// keys in step with the newest states posted.
 void lock_keys_post(const system_lock_states &states);
 
 // Empties every table and buffer (BIOS buffer head and tail 30, the scan-code

@@ -46,7 +46,9 @@ int32_t physical_codes[PHYSICAL_KEYS]; // code of the key's press, 0 = up
 
 constexpr uint32_t UNICODE_UNMAPPED = 0x40000000;
 
-// Lock states posted by the runtime loop for the main thread.
+// The newest lock states the runtime loop read, for the main thread; the main
+// thread compares them with the held-key set, so a later post simply replaces
+// one not yet applied.
 std::atomic<uint32_t> lock_post{0};
 constexpr uint32_t LOCK_POSTED = 0x80000000;
 constexpr uint32_t LOCK_CAPS = 1;
@@ -236,10 +238,6 @@ void key_focus_lost()
 
 void lock_keys_post(const system_lock_states &states)
 {
-    if (states.caps_lock_on == key_is_down(KEY_CAPS_LOCK) &&
-        states.num_lock_on == key_is_down(KEY_NUM_LOCK) &&
-        states.scroll_lock_on == key_is_down(KEY_SCROLL_LOCK_ON))
-        return;
     lock_post.store(LOCK_POSTED | (states.caps_lock_on ? LOCK_CAPS : 0) |
                         (states.num_lock_on ? LOCK_NUM : 0) |
                         (states.scroll_lock_on ? LOCK_SCROLL : 0),
