@@ -9,12 +9,21 @@
 #include "core/strings.h"
 #include "core/timing.h"
 #include "core/traps.h"
+#include "display/devices.h"
+#include "display/frame_builder.h"
+#include "display/frame_ring.h"
+#include "display/gl_renderer.h"
+#include "display/hardware_images.h"
+#include "display/keyboard.h"
+#include "display/mouse.h"
 #include "display/runtime_loop.h"
 #include "display/scancode_queue.h"
+#include "display/window_startup.h"
+#include "display/window_services.h"
 #include "display/window_state.h"
 #include "files/open_close.h"
 #include "files/stream_records.h"
-#include "platform/clock.h"
+#include "platform/system_keys.h"
 #include "screen/screen_startup.h"
 #include "sound/audio_pump.h"
 #include "sound/sound_device.h"
@@ -69,10 +78,14 @@ void subsystem_services_install()
     loop.sound_update = sound_update;
     loop.sound_close = sound_close;
     loop.files_close = files_close_all;
+    loop.frame_build = runtime_frame_build;
+    loop.auto_display = frame_auto_display_on;
+    loop.lock_keys_sync = lock_keys_sync;
     runtime_loop_services_set(loop);
 
     end_services end{};
     end.files_close = files_close_all;
+    end.auto_display_on = display_auto_set;
     end_services_set(end);
     program_clear_close_files_hook = files_close_all;
 }
@@ -99,6 +112,7 @@ void program_unit_static_init()
 {
     gosub_stack_init();
     traps_static_init();
+    devices_static_init();
 }
 
 bool program_directory_enter(const char *program_path)
@@ -120,13 +134,17 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
     runtime_static_init();
     program_unit_static_init();
 
+    renderer_state_reset();
+    frame_ring_reset();
     main_startup_hook();
     stream_record_list_create();
+    hardware_lists_create();
     // Ends the process with exit code 111 or 222 when audio cannot start.
     sound_init();
 
     window_hidden = unit.window_hidden ? 1 : 0;
     program_start_options_set({unit.window_hidden, unit.console});
+    console_option_set(unit.console);
 
     key_trap_codes_fill();
     program_directory_enter(own_program_path(argc > 0 ? argv[0] : nullptr).c_str());
@@ -140,19 +158,21 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
     command_line_build(argc, argv);
 
     timer_base_take();
+    keyboard_reset();
+    keyboard_startup(system_key_state_read());
     bios_keyboard_buffer_reset();
+    mouse_reset();
     // Font metrics, reserved slots 0 and 1, palettes and glyph tables,
     // SCREEN 0 and the two built-in 32-bit images.
     screen_startup();
+    devices_startup();
 
     subsystem_services_install();
     threads_start(unit.main_module);
 
     if (!unit.window_hidden)
         window_create_request = 1;
-    // The window itself belongs to the display subsystem; until the program
-    // asks for one, the main thread only waits. The process ends through the
-    // runtime loop thread.
-    for (;;)
-        clock_sleep_ms(100);
+    // The main thread belongs to the window from here on; the process ends
+    // through the runtime loop thread.
+    window_main(argc, argv);
 }
