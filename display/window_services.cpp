@@ -13,6 +13,7 @@
 
 #include <X11/keysym.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -159,7 +160,10 @@ void clipboard_set(string_descriptor *text)
 string_descriptor *clipboard_get_str()
 {
     const std::string text = platform_clipboard_get();
-    return string_from_buffer(text.data(), int32_t(text.size()));
+    const int32_t length = text.size() > size_t(INT32_MAX) ? INT32_MAX : int32_t(text.size());
+    string_descriptor *s = string_new(length, true);
+    std::memcpy(s->chr, text.data(), size_t(length));
+    return s;
 }
 
 int32_t window_desktop_x()

@@ -99,7 +99,7 @@ program_say() {
 output_wait() {
     local i
     for i in $(seq $((${2:-10} * 20))); do
-        grep -qxF -- "$1" "$E2E_DIR/out" 2>/dev/null && return 0
+        LC_ALL=C grep -qxF -- "$1" "$E2E_DIR/out" 2>/dev/null && return 0
         kill -0 "$program_pid" 2>/dev/null || fail "the program ended before printing \"$1\""
         sleep 0.05
     done

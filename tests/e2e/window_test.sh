@@ -119,6 +119,13 @@ for _ in $(seq 100); do grep -q owned "$E2E_DIR/probe" && break; sleep 0.05; don
 program_say "clip-get"
 output_wait "clip:From outside"
 kill "$probe_pid" 2>/dev/null || true
+# Text from the desktop arrives as Latin-1 bytes; what Latin-1 lacks is "?".
+"$E2E_TOOLS/x_probe" clip-set "Grüße €" >"$E2E_DIR/probe" &
+probe_pid=$!
+for _ in $(seq 100); do grep -q owned "$E2E_DIR/probe" && break; sleep 0.05; done
+program_say "clip-get"
+output_wait "$(printf 'clip:Gr\xfc\xdfe ?')"
+kill "$probe_pid" 2>/dev/null || true
 
 # A close request while the program handles exit requests: the window stays.
 program_say "guard-exit"
