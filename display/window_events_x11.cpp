@@ -165,11 +165,27 @@ int32_t special_key_of(KeySym keysym)
 }
 
 // A seen key event the toolkit did not report: the keys it never reports
-// reach the keyboard here.
-void unreported_key_serve(const key_event_seen &e)
+// reach the keyboard here. True when the event was such a key.
+bool unreported_key_serve(const key_event_seen &e)
 {
     const key_lookup k = key_lookup_of(e);
-    key_x_keysym_event(uint32_t(k.keysym), x_modifiers_to_toolkit(e.state), e.down, e.keycode);
+    return key_x_keysym_event(uint32_t(k.keysym), x_modifiers_to_toolkit(e.state), e.down,
+                              e.keycode);
+}
+
+// Serves the seen keys that the toolkit never reports and keeps the others:
+// a key event read during a round trip of this tick is reported by the
+// toolkit only at its next pass and must still be found then.
+void unreported_keys_serve()
+{
+    key_event_seen kept[KEY_EVENTS_SEEN];
+    uint32_t n = 0;
+    key_event_seen e;
+    while (seen_pop(e))
+        if (!unreported_key_serve(e))
+            kept[n++] = e;
+    for (uint32_t i = 0; i < n; ++i)
+        seen_push(kept[i]);
 }
 
 template <typename Match> uint32_t physical_take(bool down, Match matches)
@@ -241,9 +257,7 @@ uint32_t window_key_physical_take_special(int32_t special_key, bool down)
 
 void window_events_poll()
 {
-    key_event_seen e;
-    while (seen_pop(e))
-        unreported_key_serve(e);
+    unreported_keys_serve();
     if (focus_lost) {
         focus_lost = false;
         key_focus_lost();

@@ -2,6 +2,7 @@
 # The window on a real (virtual) X display:
 # - the game's screen (SCREEN 0, WIDTH 66, 37, font 8, custom palette) reads
 #   back from a screenshot with exactly the text and colours printed;
+# - keys typed into the window reach the program;
 # - the window carries the title the program set, and a new one;
 # - full screen with the aspect kept, stretched, and back to a window: the
 #   window's size and where the frame is drawn in it;
@@ -76,6 +77,16 @@ xdotool windowmove --sync "$win" 0 0
 window_size_wait "$win" "${frame_width}x$frame_height"
 screen_wait "$win" 37 "{[(<0123456789>)]}" --palette "$palette"
 screen_check "$E2E_DIR/screen.ppm"
+
+# Keys reach the program through the toolkit's callbacks and the window's
+# first look at key messages: Shift+Tab, which the toolkit does not report,
+# arrives once; the release of Shift+b releases "B" although Shift went up
+# first.
+xdotool windowfocus --sync "$win"
+xdotool type --delay 20 'aB'
+xdotool key --delay 20 shift+Tab Return F1 Left
+program_say "keys"
+output_wait "keys: 97 -97 100304 66 -100304 -66 100304 9 -100304 -9 13 -13 15104 -15104 19200 -19200"
 
 program_say "title Changed Title"
 output_wait ok
