@@ -7,6 +7,7 @@
 # - full screen with the aspect kept, stretched, and back to a window: the
 #   window's size and where the frame is drawn in it;
 # - the clipboard between the program and another X client, both ways;
+# - with no display the process ends with exit code 1;
 # - a close request while the program handles exit requests itself leaves the
 #   window open; otherwise it ends the process with exit code 0, also when the
 #   program is stuck in a statement.
@@ -65,6 +66,11 @@ screen_check() {
 
 # The scale and origin of a frame drawn into a 1024 x 768 screen.
 scale_of() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.9f", a / b }'; }
+
+# --- No display: the window cannot be had, exit code 1 ----------------------
+code=0
+env -u DISPLAY "$program" </dev/null >/dev/null 2>"$E2E_DIR/err" || code=$?
+[[ $code -eq 1 ]] || fail "exit code $code without a display, expected 1"
 
 # --- The screen, the title, full screen and the clipboard -------------------
 xvfb_start 1024x768x24
