@@ -78,7 +78,7 @@ frame_outcome palette_frame_build(const frame_target &target, image_slot *page)
             frame_previous_valid.load() == 1)
             return frame_outcome::give_back;
     }
-    if (!frame_slot_size(target.slot, target.width, target.height))
+    if (!frame_buffer_take(target))
         return frame_outcome::give_back;
     std::memcpy(frame_mem.graphics_copy.data(), page->pixels, n);
     std::memcpy(frame_mem.palette_copy, page->palette, sizeof frame_mem.palette_copy);
@@ -102,7 +102,7 @@ frame_outcome true_colour_frame_build(const frame_target &target, image_slot *pa
                 return frame_outcome::give_back;
         }
     }
-    if (!frame_slot_size(target.slot, target.width, target.height))
+    if (!frame_buffer_take(target))
         return frame_outcome::give_back;
     std::memcpy(target.slot->pixels, page->pixels, bytes);
     return frame_outcome::publish;
@@ -159,6 +159,14 @@ bool frame_build_into_slot()
 }
 
 } // namespace
+
+bool frame_buffer_take(const frame_target &target)
+{
+    if (frame_slot_size(target.slot, target.width, target.height))
+        return true;
+    frame_previous_valid.store(0);
+    return false;
+}
 
 void software_frame_build()
 {

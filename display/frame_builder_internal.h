@@ -23,12 +23,17 @@ struct frame_target {
 struct frame_memory {
     std::vector<uint8_t> text_copy;     // cells of the last text frame
     std::vector<uint8_t> graphics_copy; // pixels of the last 8-bit frame
+    std::vector<uint8_t> redraw;        // cells drawn in the frame being built
     uint32_t palette_copy[256];
     int32_t last_cursor_col;
     int32_t last_cursor_row;
     uint32_t last_phase;
 };
 extern frame_memory frame_mem;
+
+// Makes room in the slot for the frame. When the memory cannot be had the
+// next frame is drawn whole (the copies may already be ahead of the frames).
+bool frame_buffer_take(const frame_target &target);
 
 frame_outcome text_frame_build(const frame_target &target, image_slot *page);
 

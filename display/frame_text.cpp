@@ -11,6 +11,7 @@
 #include "screen/palettes.h"
 #include "screen/screen_modes.h"
 
+#include <array>
 #include <cstring>
 
 namespace
@@ -29,8 +30,8 @@ struct text_pass {
     uint32_t *frame;
     int32_t stride;
     int32_t fw, fh;
-    const uint8_t *(*glyph_of)(uint32_t font, uint8_t code);
-    uint32_t font;
+    const uint32_t *base; // newest frame that unchanged cells are copied from, or null
+    uint32_t glyph_font;
     bool double_width;
     uint32_t phase;
     bool cursor_drawn; // the page shows its cursor and the phase is on
@@ -63,35 +64,65 @@ cursor_span top_rows(int32_t first, int32_t last, int32_t fh)
     return {first, (last < fh ? last : fh - 1) - first + 1};
 }
 
-// One pixel row of a glyph: glyph bytes are 0 or 0xFF.
-inline void glyph_row_draw(uint32_t *dst, const uint8_t *row, uint32_t fg, uint32_t bg)
+// Pixel masks of the 256 patterns of an 8-pixel glyph row, indexed by the
+// pattern as pattern_of packs it.
+struct row_masks {
+    uint32_t px[8];
+};
+
+// Packs a glyph row (8 bytes of 0 or 0xFF) into one byte.
+inline uint32_t pattern_of(const uint8_t *row)
 {
+    uint64_t bytes;
+    std::memcpy(&bytes, row, 8);
+    return uint32_t(((bytes & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56);
+}
+
+const std::array<row_masks, 256> mask_table = [] {
+    std::array<row_masks, 256> table{};
+    for (uint32_t p = 0; p < 256; p++) {
+        uint8_t row[8];
+        for (int32_t c = 0; c < 8; c++)
+            row[c] = (p >> c) & 1 ? 0xFF : 0;
+        for (int32_t c = 0; c < 8; c++)
+            table[pattern_of(row)].px[c] = row[c] ? 0xFFFFFFFFu : 0;
+    }
+    return table;
+}();
+
+inline void glyph_row_draw(uint32_t *__restrict dst, const uint8_t *row, uint32_t fg, uint32_t bg)
+{
+    const uint32_t *__restrict mask = mask_table[pattern_of(row)].px;
     uint32_t diff = fg ^ bg;
     for (int32_t c = 0; c < 8; c++)
-        dst[c] = bg ^ (diff & uint32_t(int32_t(int8_t(row[c]))));
+        dst[c] = bg ^ (diff & mask[c]);
 }
 
-inline void glyph_row_draw_double(uint32_t *dst, const uint8_t *row, uint32_t fg, uint32_t bg)
+inline void glyph_row_draw_double(uint32_t *__restrict dst, const uint8_t *row, uint32_t fg,
+                                  uint32_t bg)
 {
+    const uint32_t *__restrict mask = mask_table[pattern_of(row)].px;
     uint32_t diff = fg ^ bg;
-    for (int32_t c = 0; c < 8; c++) {
-        uint32_t px = bg ^ (diff & uint32_t(int32_t(int8_t(row[c]))));
-        dst[c * 2] = px;
-        dst[c * 2 + 1] = px;
-    }
+    for (int32_t c = 0; c < 16; c++)
+        dst[c] = bg ^ (diff & mask[c / 2]);
 }
 
-const uint8_t *builtin_glyph(uint32_t font, uint8_t code)
+// The 8-pixel glyph set a font draws from: 8, 14 or 16; 0 for fonts that
+// have no built-in glyphs.
+uint32_t glyph_font_of(uint32_t font)
 {
     switch (font) {
+    case 8:
     case 9:
-        return font_glyph(8, code);
+        return 8;
+    case 14:
     case 15:
-        return font_glyph(14, code);
+        return 14;
+    case 16:
     case 17:
-        return font_glyph(16, code);
+        return 16;
     default:
-        return font_glyph(font, code);
+        return 0;
     }
 }
 
@@ -102,17 +133,18 @@ void cell_draw(const text_pass &pass, cell_pos at, uint8_t code, uint8_t attribu
     uint32_t fg_index = attribute & 15, bg_index = (attribute >> 4) & 7;
     uint32_t fg = frame_mem.palette_copy[fg_index], bg = frame_mem.palette_copy[bg_index];
     uint32_t shown_fg = (attribute & ATTRIBUTE_BLINK) && pass.phase ? bg : fg;
-    const uint8_t *glyph = pass.glyph_of(pass.font, code);
+    const uint8_t *glyph = pass.glyph_font ? font_glyph(pass.glyph_font, code) : nullptr;
     uint32_t *dst = pass.frame + size_t(at.row) * pass.fh * pass.stride + size_t(at.col) * pass.fw;
-    for (int32_t r = 0; r < pass.fh; r++, dst += pass.stride) {
-        if (!glyph || pass.fw != (pass.double_width ? 16 : 8)) {
+    if (!glyph || pass.fw != (pass.double_width ? 16 : 8)) {
+        for (int32_t r = 0; r < pass.fh; r++, dst += pass.stride)
             for (int32_t c = 0; c < pass.fw; c++)
                 dst[c] = bg;
-        } else if (pass.double_width) {
+    } else if (pass.double_width) {
+        for (int32_t r = 0; r < pass.fh; r++, dst += pass.stride)
             glyph_row_draw_double(dst, glyph + r * 8, shown_fg, bg);
-        } else {
+    } else {
+        for (int32_t r = 0; r < pass.fh; r++, dst += pass.stride)
             glyph_row_draw(dst, glyph + r * 8, shown_fg, bg);
-        }
     }
     if (!pass.cursor_drawn || !(at == pass.cursor))
         return;
@@ -123,7 +155,22 @@ void cell_draw(const text_pass &pass, cell_pos at, uint8_t code, uint8_t attribu
             dst[c] = fg;
 }
 
-// Whether a cell that equals its copy must still be drawn.
+// Copies an unchanged cell's pixels from the newest frame.
+void cell_copy(const text_pass &pass, cell_pos at)
+{
+    size_t offset = size_t(at.row) * pass.fh * pass.stride + size_t(at.col) * pass.fw;
+    uint32_t *__restrict dst = pass.frame + offset;
+    const uint32_t *__restrict src = pass.base + offset;
+    for (int32_t r = 0; r < pass.fh; r++, dst += pass.stride, src += pass.stride) {
+        if (pass.fw == 8)
+            std::memcpy(dst, src, 8 * 4);
+        else
+            std::memcpy(dst, src, size_t(pass.fw) * 4);
+    }
+}
+
+// Whether a cell that equals its copy must still be drawn (only cells that
+// blink or hold the cursor, now or before).
 bool cell_redraw_anyway(const text_pass &pass, cell_pos at, uint8_t attribute, bool phase_changed,
                         bool cursor_moved)
 {
@@ -132,18 +179,20 @@ bool cell_redraw_anyway(const text_pass &pass, cell_pos at, uint8_t attribute, b
     return cursor_moved && at == cell_pos{frame_mem.last_cursor_col, frame_mem.last_cursor_row};
 }
 
-// Starts the new frame from the newest one: the frame the slot itself held
-// when that is the newest, else the newest ready or shown frame. False when
-// there is none of the frame's size.
-bool newest_frame_copy(const frame_target &target)
+// The newest frame, which the new one starts from: the frame the slot itself
+// held when that is the newest (*base stays null: its pixels are in place),
+// else the newest ready or shown frame. False when there is none of the
+// frame's size.
+bool newest_frame_find(const frame_target &target, const uint32_t **base)
 {
     const frame_slot *last = frame_ring_newest_done(target.slot);
     uint64_t last_order = last ? last->order.load(std::memory_order_relaxed) : 0;
+    *base = nullptr;
     if (target.held_order > last_order)
-        return true; // its pixels are the newest frame already
+        return true;
     if (!last || last->width != target.width || last->height != target.height)
         return false;
-    std::memcpy(target.slot->pixels, last->pixels, size_t(target.width) * target.height * 4);
+    *base = last->pixels;
     return true;
 }
 
@@ -210,40 +259,53 @@ frame_outcome text_frame_build(const frame_target &target, image_slot *page)
 
     if (!held_frame_fits(target))
         comparing = false;
-    if (!frame_slot_size(target.slot, target.width, target.height))
+    if (!frame_buffer_take(target))
         return frame_outcome::give_back;
-    if (comparing && !newest_frame_copy(target)) {
+    text_pass pass{};
+    if (comparing && !newest_frame_find(target, &pass.base)) {
         alert("Text Screen Update: Failed to locate previous frame's data for comparison");
         comparing = false;
     }
-
-    text_pass pass{};
     pass.frame = target.slot->pixels;
     pass.stride = target.width;
-    pass.font = page->font;
+    pass.glyph_font = glyph_font_of(page->font);
     pass.fw = int32_t(font_width_of(page->font));
     pass.fh = int32_t(font_height_of(page->font));
-    pass.glyph_of = builtin_glyph;
     pass.double_width = page->font == 9 || page->font == 15 || page->font == 17;
     pass.phase = phase;
     pass.cursor_drawn = page->cursor_shown && phase == 1;
     pass.cursor_rows = text_cursor_span(page->cursor_start, page->cursor_stop, pass.fh);
     pass.cursor = cursor;
 
+    // Which cells to draw, and the contents they are drawn with: what the page
+    // held when it was looked at, which the comparison copy keeps.
+    size_t cell_count = size_t(cols) * rows, drawn = 0;
+    frame_mem.redraw.assign(cell_count, 0);
     uint8_t *copy = frame_mem.text_copy.data();
-    for (int32_t row = 0; row < rows; row++) {
-        for (int32_t col = 0; col < cols; col++) {
-            size_t at = (size_t(row) * cols + col) * 2;
-            uint8_t code = cells[at], attribute = cells[at + 1];
-            cell_pos here{col, row};
-            if (comparing && copy[at] == code && copy[at + 1] == attribute &&
-                !cell_redraw_anyway(pass, here, attribute, phase_changed, cursor_moved))
+    for (int32_t row = 0, i = 0; row < rows; row++)
+        for (int32_t col = 0; col < cols; col++, i++) {
+            uint8_t code = cells[i * 2], attribute = cells[i * 2 + 1];
+            if (comparing && copy[i * 2] == code && copy[i * 2 + 1] == attribute &&
+                !cell_redraw_anyway(pass, {col, row}, attribute, phase_changed, cursor_moved))
                 continue;
-            copy[at] = code;
-            copy[at + 1] = attribute;
-            cell_draw(pass, here, code, attribute);
+            copy[i * 2] = code;
+            copy[i * 2 + 1] = attribute;
+            frame_mem.redraw[i] = 1;
+            drawn++;
         }
+    // Unchanged cells come from the newest frame: in one copy when few cells
+    // are drawn, else cell by cell so that no pixel is written twice.
+    if (pass.base && drawn * 2 < cell_count) {
+        std::memcpy(pass.frame, pass.base, size_t(target.width) * target.height * 4);
+        pass.base = nullptr;
     }
+    for (int32_t row = 0, i = 0; row < rows; row++)
+        for (int32_t col = 0; col < cols; col++, i++) {
+            if (frame_mem.redraw[i])
+                cell_draw(pass, {col, row}, copy[i * 2], copy[i * 2 + 1]);
+            else if (pass.base)
+                cell_copy(pass, {col, row});
+        }
     frame_mem.last_phase = phase;
     frame_mem.last_cursor_col = cursor.col;
     frame_mem.last_cursor_row = cursor.row;

@@ -60,7 +60,8 @@ hardware_img *bound_image()
 }
 
 // Size the texture coordinates of an image are measured against: the GL
-// texture when the picture was padded into a larger one.
+// texture when the picture was padded into a larger one. Mipmaps are scaled
+// to fill their texture, so they are measured against the picture.
 void texture_extent(const hardware_img *img, float *w, float *h)
 {
     bool padded = img->texture_state == TEXTURE_PADDED;
@@ -492,6 +493,8 @@ void gl_depth_clear(int32_t destination)
 
 void renderer_image_forget(int32_t handle)
 {
+    // Batched triangles may still draw from or into the image.
+    gl_batch_flush();
     if (cache.bound == handle)
         cache.bound = UNSET;
     if (cache.destination == handle)

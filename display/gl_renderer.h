@@ -84,7 +84,8 @@ void gl_draw_textured_triangle_3d(const float source_xy[6], const float dest_xyz
 // Clears the depth buffer of a destination; an image gets a depth texture.
 void gl_depth_clear(int32_t destination);
 
-// Told by the hardware images when one is deleted, so the cache never names
-// a deleted texture or framebuffer, and when they unbind a texture themselves.
+// Told by the hardware images before one is deleted: draws what is batched
+// (it may use the image) and forgets the image, so the cache never names a
+// deleted texture or framebuffer. Also told when they unbind a texture.
 void renderer_image_forget(int32_t handle);
 void renderer_texture_unbound();

@@ -5,6 +5,7 @@
 #include "display/frame_builder.h"
 #include "display/runtime_loop.h"
 #include "display/window_state.h"
+#include "platform/clock.h"
 #include "screen/fonts.h"
 #include "screen/images.h"
 #include "screen/screen_modes.h"
@@ -243,6 +244,33 @@ TEST_F(frame_builder, eight_bit_pages_go_through_their_palette)
     frame_force_rebuild = 1;
     EXPECT_NE(build(), nullptr);
     EXPECT_EQ(frame_force_rebuild.load(), 0u);
+}
+
+int64_t fake_ms = 0;
+int64_t fake_now()
+{
+    return fake_ms;
+}
+void fake_sleep(uint32_t) {}
+const clock_seam fake_clock{fake_now, fake_sleep};
+
+TEST_F(frame_builder, mode_10_colours_blink_with_the_half_second_clock)
+{
+    rt_screen(10, 0, 0, 0, 0, SCREEN_MODE_GIVEN);
+    display_page()->pixels[0] = 2; // attribute 2: white, then black
+    display_page()->pixels[1] = 3; // attribute 3: white in both phases
+    clock_seam_set(&fake_clock);
+    fake_ms = 100;
+    frame_slot *f = build();
+    fake_ms = 512 + 100;
+    frame_slot *g = build();
+    clock_seam_set(nullptr);
+    ASSERT_NE(f, nullptr);
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(frame_px(f, 0, 0) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(frame_px(g, 0, 0) & 0xFFFFFF, 0u);
+    EXPECT_EQ(frame_px(f, 1, 0) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(frame_px(g, 1, 0) & 0xFFFFFF, 0xFFFFFFu);
 }
 
 TEST_F(frame_builder, thirty_two_bit_pages_are_copied_and_compared_with_the_last_frame)
