@@ -5,7 +5,7 @@
 # - keys typed into the window reach the program;
 # - the window carries the title the program set, and a new one;
 # - full screen with the aspect kept, stretched, and back to a window: the
-#   window's size and where the frame is drawn in it;
+#   window's size and where the frame is drawn in it; Alt+Enter;
 # - the clipboard between the program and another X client, both ways;
 # - with no display the process ends with exit code 1;
 # - a close request while the program handles exit requests itself leaves the
@@ -123,6 +123,14 @@ window_size_wait "$win" "${frame_width}x$frame_height"
 xdotool windowmove --sync "$win" 0 0
 screen_wait "$win" 1 "TARVO ZUDUZ" --palette "$palette"
 screen_check "$E2E_DIR/screen.ppm"
+
+# Alt+Enter: stretched full screen, then back through the program.
+xdotool windowfocus --sync "$win"
+xdotool key alt+Return
+window_size_wait "$win" 1024x768
+program_say "fullscreen 1"
+output_wait "full screen 0"
+window_size_wait "$win" "${frame_width}x$frame_height"
 
 # The clipboard: the program's text reaches another client, and back.
 program_say "clip-set Hello clipboard"
