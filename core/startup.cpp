@@ -17,10 +17,11 @@
 #include "display/hardware_images.h"
 #include "display/keyboard.h"
 #include "display/mouse.h"
+#include "display/window_services.h"
+#include "display/window_startup.h"
 #include "display/window_state.h"
 #include "files/open_close.h"
 #include "files/stream_records.h"
-#include "platform/clock.h"
 #include "platform/system_keys.h"
 #include "screen/input_editor.h"
 #include "screen/screen_modes.h"
@@ -72,8 +73,6 @@ bool end_key_read()
     return got;
 }
 
-void auto_display_turn_on() { auto_display = 1; }
-
 // What the runtime loop thread and END call in the other subsystems.
 void subsystem_services_install()
 {
@@ -92,7 +91,7 @@ void subsystem_services_install()
     end.files_close = files_close_all;
     end.prompt_show = end_prompt_show;
     end.key_read = end_key_read;
-    end.auto_display_on = auto_display_turn_on;
+    end.auto_display_on = display_auto_set;
     end_services_set(end);
     program_clear_close_files_hook = files_close_all;
     // RANDOMIZE with no seed asks for one with the INPUT editor.
@@ -154,6 +153,7 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
 
     window_hidden = unit.window_hidden ? 1 : 0;
     program_start_options_set({unit.window_hidden, unit.console});
+    console_option_set(unit.console);
 
     key_trap_codes_fill();
     program_directory_enter(own_program_path(argc > 0 ? argv[0] : nullptr).c_str());
@@ -182,9 +182,7 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
 
     if (!unit.window_hidden)
         window_create_request = 1;
-    // The window itself belongs to the display subsystem; until the program
-    // asks for one, the main thread only waits. The process ends through the
-    // runtime loop thread.
-    for (;;)
-        clock_sleep_ms(100);
+    // The main thread belongs to the window from here on; the process ends
+    // through the runtime loop thread.
+    window_main(argc, argv);
 }

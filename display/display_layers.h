@@ -21,3 +21,12 @@ void display_layer_order_reset();
 
 // True while the software screen is drawn at all.
 bool software_screen_in_layer_order();
+
+// The program's choice of order (program thread). Each argument names the
+// layer drawn at its position: 1 software screen, 2 hardware, 3 GL, 4 second
+// hardware, 0 nothing. A number outside 0-4 or a layer named twice raises
+// error 5 and changes nothing.
+void display_layer_order_set(int32_t first, int32_t second, int32_t third, int32_t fourth);
+// Preset orders: 1 = (4, 1, 2, 3), 2 = (1, 2, 4, 3), 3 = (4, 0, 0, 0); other
+// values do nothing.
+void display_layer_order_preset(int32_t n);

@@ -16,6 +16,10 @@ namespace {
 runtime_loop_services services{};
 
 constexpr uint32_t BIOS_TICK_ADDRESS = 0x46C;
+// How long the exit path waits for the program and timer-trap threads: a
+// program thread stuck in a statement that never returns must not keep the
+// process (and its window, whose close button asked for the end) alive.
+constexpr int64_t THREAD_END_WAIT_MS = 2000;
 constexpr uint32_t MS_PER_DAY = 86400000;
 
 bool exit_path_due_to_close() { return exit_request.load() != 0 && exit_handled.load() == 0; }
@@ -85,7 +89,9 @@ void runtime_loop_exit_prepare()
 {
     exit_acknowledged = 1;
     event_pending = 1;
-    while (threads_ended.load() != (THREAD_ENDED_PROGRAM | THREAD_ENDED_TIMER))
+    const int64_t deadline = clock_now_ms() + THREAD_END_WAIT_MS;
+    while (threads_ended.load() != (THREAD_ENDED_PROGRAM | THREAD_ENDED_TIMER) &&
+           clock_now_ms() < deadline)
         clock_sleep_ms(16);
     if (services.printer_page_flush)
         services.printer_page_flush();

@@ -5,8 +5,9 @@
 // frame of the display page; on the other passes it brings the lock keys in
 // step with the system. It is the one place where the process ends normally:
 // after a close request or the end of the program it acknowledges the exit,
-// waits until the program thread and the timer-trap thread have stopped,
-// closes every file and the audio device and exits with code 0.
+// waits (at most two seconds) until the program thread and the timer-trap
+// thread have stopped, closes every file and the audio device and exits with
+// code 0.
 #pragma once
 
 #include <atomic>
@@ -47,7 +48,8 @@ struct runtime_loop_state {
 bool runtime_loop_pass(runtime_loop_state &state);
 
 // The exit path without the final process exit: acknowledges the exit, waits
-// for the program and timer-trap threads, closes files and audio.
+// up to two seconds for the program and timer-trap threads, closes files and
+// audio.
 void runtime_loop_exit_prepare();
 
 // Thread entry: passes until the exit path, which ends the process.

@@ -134,3 +134,12 @@ TEST_F(RuntimeLoop, ExitPathWaitsForBothThreadsThenClosesFilesBeforeAudio)
     EXPECT_EQ(event_pending.load(), 1u);
     EXPECT_EQ(calls, "CA");
 }
+
+TEST_F(RuntimeLoop, ExitPathStopsWaitingForAStuckProgramThreadAfterTwoSeconds)
+{
+    threads_ended = THREAD_ENDED_TIMER;
+    runtime_loop_exit_prepare();
+    EXPECT_GE(fake_now.load(), 2000);
+    EXPECT_LT(fake_now.load(), 2000 + 16 + 1);
+    EXPECT_EQ(calls, "CA");
+}

@@ -1,0 +1,165 @@
+// The display callback, the reshape callback and the redisplay timer: the
+// main thread's drawing of each frame.
+#include "display/display_callback.h"
+
+#include "core/control_words.h"
+#include "core/timing.h"
+#include "display/display_layers.h"
+#include "display/frame_ring.h"
+#include "display/gl_renderer.h"
+#include "display/hardware_images.h"
+#include "display/hgc_queue.h"
+#include "display/keyboard.h"
+#include "display/mouse.h"
+#include "display/software_screen.h"
+#include "display/window_layer.h"
+#include "display/window_requests.h"
+#include "platform/clock.h"
+
+#include <GL/glew.h>
+
+namespace
+{
+
+constexpr uint32_t TIMER_SELF_SLEEP_MS = 4;
+constexpr int32_t FIRST_LAYER_POSITION = 1;
+constexpr int32_t LAST_LAYER_POSITION = 4;
+
+int32_t bar_image = 0; // 1 x 1 transparent black hardware image, made on first use
+
+void window_actions_apply(const window_actions &actions)
+{
+    if (actions.reshape)
+        window_layer_reshape(actions.size.width, actions.size.height);
+    if (actions.full_screen)
+        window_layer_full_screen();
+    if (actions.redisplay)
+        window_layer_post_redisplay();
+}
+
+// The layer drawn at a position, or -1 when none is.
+int32_t layer_at(int32_t position)
+{
+    for (int32_t layer = 0; layer < 4; ++layer)
+        if (display_layer_order[layer].load(std::memory_order_relaxed) == position)
+            return layer;
+    return -1;
+}
+
+void bars_draw()
+{
+    frame_rect bars[2];
+    const int32_t count = viewport_bars(display_viewport, bars);
+    if (count == 0)
+        return;
+    if (!bar_image || !hardware_img_of(bar_image)) {
+        uint32_t pixel = 0x00000000;
+        const int32_t index = hardware_img_new(1, 1, &pixel, 0);
+        bar_image = index ? hardware_img_handle(index) : 0;
+        if (!bar_image)
+            return;
+    }
+    for (int32_t i = 0; i < count; ++i)
+        gl_draw_textured_rect(bars[i].x1, bars[i].y1, bars[i].x2, bars[i].y2, bar_image, 0, 0, 0, 0,
+                              0, 0, 0);
+    gl_batch_flush();
+}
+
+// Draws the layers in their positions: clear, the software screen, the two
+// hardware command layers, then bars beside the display rectangle.
+void layers_draw(const frame_slot *shown, uint64_t bound)
+{
+    gl_render_destination_set(0);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    hgc_pass pass;
+    hgc_pass_begin(pass, bound);
+    for (int32_t position = FIRST_LAYER_POSITION; position <= LAST_LAYER_POSITION; ++position) {
+        switch (layer_at(position)) {
+        case DISPLAY_LAYER_SOFTWARE:
+            software_screen_draw(shown, position);
+            break;
+        case DISPLAY_LAYER_HARDWARE:
+            hgc_layer_run(pass, HGC_HARDWARE_LAYER);
+            break;
+        case DISPLAY_LAYER_HARDWARE2:
+            hgc_layer_run(pass, HGC_SECOND_HARDWARE_LAYER);
+            break;
+        default: // the GL layer and empty positions draw nothing
+            break;
+        }
+    }
+    bars_draw();
+}
+
+void mouse_viewport_publish(const render_viewport &v)
+{
+    mouse_viewport m;
+    m.x1_px = v.x1;
+    m.y1_px = v.y1;
+    m.scale_x = v.scale_x;
+    m.scale_y = v.scale_y;
+    m.frame_width_px = v.frame_width;
+    m.frame_height_px = v.frame_height;
+    mouse_viewport_set(m);
+}
+
+void display_pass()
+{
+    display_window_state &d = display_window;
+    frame_slot *shown = frame_ring_take_newest();
+    if (!shown)
+        return;
+    const uint64_t shown_order = shown->order.load(std::memory_order_relaxed);
+    const uint64_t bound = last_built_frame_order.load(std::memory_order_acquire);
+    if (d.last_drawn_frame_order == bound && d.last_shown_slot_order == shown_order &&
+        full_screen_request.load() == -1 && !d.force_redraw)
+        return;
+
+    const window_size frame{shown->width, shown->height};
+    d.force_redraw = false;
+    window_actions_apply(display_window_follow(frame, clock_now_ms()));
+    display_viewport = display_viewport_of(frame);
+    mouse_viewport_publish(display_viewport);
+
+    layers_draw(shown, bound);
+    d.last_drawn_frame_order = bound;
+    d.last_shown_slot_order = shown_order;
+    if (!(program_suspended.load(std::memory_order_relaxed) & 1))
+        window_layer_swap_buffers();
+}
+
+} // namespace
+
+void glut_display_callback()
+{
+    if (display_window.in_callback)
+        return;
+    display_window.in_callback = true;
+    display_pass();
+    display_window.in_callback = false;
+}
+
+void glut_reshape_callback(int width, int height)
+{
+    display_reshape_note(width, height);
+    gl_render_setup(0);
+}
+
+void glut_timer_callback(int value)
+{
+    window_layer_post_redisplay();
+    clock_sleep_ms(TIMER_SELF_SLEEP_MS);
+    window_requests_serve();
+    display_alt_enter_serve();
+    key_main_thread_poll();
+    window_layer_poll();
+    window_layer_timer_arm(redisplay_timer_interval_ms(frames_per_second.load()),
+                           glut_timer_callback, value);
+}
+
+void redisplay_timer_tick(int value)
+{
+    window_layer_post_redisplay();
+    window_layer_timer_arm(uint32_t(value > 0 ? value : 0), redisplay_timer_tick, value);
+}

@@ -1,0 +1,129 @@
+#include "display/viewport.h"
+
+#include "core/small_ops.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace
+{
+
+int32_t at_least_one(int32_t n)
+{
+    return std::max(n, 1);
+}
+
+int32_t truncated(float x)
+{
+    return double_to_int32_saturating(double(x));
+}
+
+// The display rectangle of a frame fitted with its shape kept into a window of
+// another shape: full height with bars left and right when the window is
+// wider, else full width with bars above and below.
+void aspect_rect(render_viewport &v, float window_aspect, float frame_aspect)
+{
+    if (window_aspect > frame_aspect) {
+        int32_t width = truncated(float(v.window_height) * frame_aspect);
+        v.x1 = v.window_width / 2 - width / 2;
+        v.x2 = v.x1 + width - 1;
+        v.y1 = 0;
+        v.y2 = v.window_height - 1;
+        v.bar_side = 1;
+    } else {
+        int32_t height = truncated(float(v.window_width) / frame_aspect);
+        v.y1 = v.window_height / 2 - height / 2;
+        v.y2 = v.y1 + height - 1;
+        v.x1 = 0;
+        v.x2 = v.window_width - 1;
+        v.bar_side = 2;
+    }
+}
+
+} // namespace
+
+viewport_fit viewport_fit_of(int32_t full_screen_state, bool full_screen_smooth,
+                             int32_t stretch_mode)
+{
+    if (full_screen_state >= 1)
+        return {full_screen_state == 2 ? viewport_scaling::aspect : viewport_scaling::stretch,
+                full_screen_smooth};
+    if (stretch_mode > 0)
+        return {viewport_scaling::stretch, stretch_mode == 2};
+    return {viewport_scaling::none, false};
+}
+
+render_viewport viewport_compute(int32_t frame_width, int32_t frame_height, int32_t window_width,
+                                 int32_t window_height, viewport_fit fit)
+{
+    render_viewport v{};
+    v.frame_width = at_least_one(frame_width);
+    v.frame_height = at_least_one(frame_height);
+    v.window_width = at_least_one(window_width);
+    v.window_height = at_least_one(window_height);
+    v.smooth = fit.scaling != viewport_scaling::none && fit.smooth ? 1 : 0;
+    v.bar_side = 0;
+
+    const float window_aspect = float(v.window_width) / float(v.window_height);
+    const float frame_aspect = float(v.frame_width) / float(v.frame_height);
+    if (v.frame_width == v.window_width && v.frame_height == v.window_height) {
+        v.x2 = v.window_width - 1;
+        v.y2 = v.window_height - 1;
+        v.smooth = 0;
+    } else if (fit.scaling == viewport_scaling::aspect && window_aspect != frame_aspect) {
+        aspect_rect(v, window_aspect, frame_aspect);
+    } else if (fit.scaling != viewport_scaling::none) {
+        v.x2 = v.window_width - 1;
+        v.y2 = v.window_height - 1;
+    } else {
+        v.x2 = v.frame_width - 1;
+        v.y2 = v.frame_height - 1;
+    }
+    v.display_width = v.x2 - v.x1 + 1;
+    v.display_height = v.y2 - v.y1 + 1;
+    v.scale_x = float(v.display_width) / float(v.frame_width);
+    v.scale_y = float(v.display_height) / float(v.frame_height);
+    return v;
+}
+
+int32_t viewport_bars(const render_viewport &v, frame_rect bars[2])
+{
+    if (v.bar_side == 1) {
+        const int32_t left = truncated(float(-v.x1) / v.scale_x - 1.0f);
+        const int32_t right = truncated(float(v.window_width - v.x1 - 1) / v.scale_x + 1.0f);
+        bars[0] = {left, 0, -1, v.frame_height - 1};
+        bars[1] = {v.frame_width, 0, right, v.frame_height - 1};
+        return 2;
+    }
+    if (v.bar_side == 2) {
+        const int32_t top = truncated(float(-v.y1) / v.scale_y - 1.0f);
+        const int32_t bottom = truncated(float(v.window_height - v.y1 - 1) / v.scale_y + 1.0f);
+        bars[0] = {0, top, v.frame_width - 1, -1};
+        bars[1] = {0, v.frame_height, v.frame_width - 1, bottom};
+        return 2;
+    }
+    return 0;
+}
+
+bool stretch_window_off_shape(window_size window, float last_window_aspect, float frame_aspect)
+{
+    const float aspect = float(at_least_one(window.width)) / float(at_least_one(window.height));
+    return aspect != last_window_aspect && aspect != frame_aspect;
+}
+
+window_size stretch_window_corrected(window_size window, window_size previous, float frame_aspect)
+{
+    const int32_t width_change = window.width - previous.width;
+    const int32_t height_change = window.height - previous.height;
+    const bool keep_height =
+        width_change == 0 ? height_change != 0 : std::abs(width_change) <= std::abs(height_change);
+    if (keep_height)
+        return {truncated(float(window.height) * frame_aspect), window.height};
+    return {window.width, truncated(float(window.width) / frame_aspect)};
+}
+
+uint32_t redisplay_timer_interval_ms(double frames_per_second)
+{
+    const int32_t period = double_to_int32_saturating(1000.0 / frames_per_second);
+    return uint32_t(std::max(period - 4, 1));
+}

@@ -1,0 +1,64 @@
+// Where the frame goes in the window, and what shape a window keeps that
+// follows a stretched frame.
+//
+// Pure functions over sizes: they keep no state and touch no window, so every
+// rule can be checked with plain numbers. The display callback feeds them the
+// frame size, the window size and the display settings, and applies what they
+// return.
+#pragma once
+
+#include "display/gl_renderer.h"
+
+#include <cstdint>
+
+// How the frame is fitted into the window.
+enum class viewport_scaling {
+    none,    // the frame unscaled at the top left
+    stretch, // the frame fills the whole window
+    aspect,  // as large as fits with its shape kept, bars on the free sides
+};
+
+struct viewport_fit {
+    viewport_scaling scaling;
+    bool smooth; // linear filtering while scaled
+};
+
+// The fit the display settings ask for: full screen (state 1 stretched, 2
+// aspect kept, smoothed by its own flag) wins over the window's stretch mode
+// (1 stretch, 2 stretch smoothed).
+viewport_fit viewport_fit_of(int32_t full_screen_state, bool full_screen_smooth,
+                             int32_t stretch_mode);
+
+// The viewport of a frame in a window. A frame as large as the window is drawn
+// 1:1 and never smoothed. Sizes below 1 count as 1.
+render_viewport viewport_compute(int32_t frame_width, int32_t frame_height, int32_t window_width,
+                                 int32_t window_height, viewport_fit fit);
+
+// A rectangle in frame pixels, corners inclusive (they may lie outside the
+// frame: bars cover the window beyond it).
+struct frame_rect {
+    int32_t x1, y1, x2, y2;
+};
+
+// The bars that cover the window outside the display rectangle, in frame
+// coordinates: two for a viewport with a bar side, else none. Returns the
+// count written to `bars`.
+int32_t viewport_bars(const render_viewport &viewport, frame_rect bars[2]);
+
+struct window_size {
+    int32_t width, height;
+};
+
+// Whether a stretched window has left the frame's shape: its aspect differs
+// both from the one it had after the last correction and from the frame's.
+bool stretch_window_off_shape(window_size window, float last_window_aspect, float frame_aspect);
+
+// The size that brings a stretched window back to the frame's shape, keeping
+// the side the user changed since the previous size: a changed height gives
+// the width, a changed width the height; when both changed the larger change
+// wins, and when neither did the width is kept.
+window_size stretch_window_corrected(window_size window, window_size previous, float frame_aspect);
+
+// Redisplay timer period for a frame rate: max(trunc(1000 / fps) - 4, 1) ms,
+// the 4 ms being the time the timer sleeps itself.
+uint32_t redisplay_timer_interval_ms(double frames_per_second);

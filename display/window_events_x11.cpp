@@ -1,0 +1,287 @@
+// The window layer's first look at X events.
+//
+// Wire-to-event hooks on the window's connection see every key, focus and
+// client message as Xlib reads it, before the toolkit handles it:
+// - a key message feeds the keyboard device at once and is remembered with its
+//   key code, so that the toolkit's key callbacks can name the physical key
+//   and keys the toolkit does not report (Pause, Break, Scroll Lock, SysReq,
+//   Shift+Tab) still reach the keyboard;
+// - WM_DELETE_WINDOW (the close button) becomes a close request and is
+//   consumed, so the toolkit never destroys the window;
+// - losing the keyboard focus is noted, so held keys can be let go.
+// The hooks run inside Xlib with the connection locked, so they make no Xlib
+// call; the remembered events are looked at afterwards, on the same thread.
+#include "display/key_table.h"
+#include "display/keyboard.h"
+#include "display/window_hooks.h"
+#include "display/window_x11_internal.h"
+
+#include "core/small_ops.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xlibint.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XInput2.h>
+#include <X11/keysym.h>
+
+namespace
+{
+
+Display *window_display = nullptr;
+Window main_window = 0;
+Atom wm_protocols = None;
+Atom wm_delete_window = None;
+
+using wire_proc = Bool (*)(Display *, XEvent *, xEvent *);
+wire_proc previous_proc[LASTEvent] = {};
+
+// Key events seen by the hook, oldest first, until the toolkit's callbacks
+// or the poll look at them.
+struct key_event_seen {
+    uint32_t keycode;
+    uint32_t state;
+    bool down;
+};
+constexpr uint32_t KEY_EVENTS_SEEN = 256;
+key_event_seen seen[KEY_EVENTS_SEEN];
+uint32_t seen_first = 0, seen_count = 0;
+bool focus_lost = false;
+
+// The raw pointer device's own connection.
+Display *raw_display = nullptr;
+int xinput_opcode = 0;
+
+void seen_push(const key_event_seen &e)
+{
+    if (seen_count == KEY_EVENTS_SEEN) {
+        seen_first = (seen_first + 1) % KEY_EVENTS_SEEN;
+        --seen_count;
+    }
+    seen[(seen_first + seen_count) % KEY_EVENTS_SEEN] = e;
+    ++seen_count;
+}
+
+bool seen_pop(key_event_seen &e)
+{
+    if (seen_count == 0)
+        return false;
+    e = seen[seen_first];
+    seen_first = (seen_first + 1) % KEY_EVENTS_SEEN;
+    --seen_count;
+    return true;
+}
+
+Bool key_wire_hook(Display *display, XEvent *event, xEvent *wire)
+{
+    if (!previous_proc[wire->u.u.type & 0x7F](display, event, wire))
+        return False;
+    const XKeyEvent &k = event->xkey;
+    if (k.window == main_window) {
+        const bool down = k.type == KeyPress;
+        window_proc_key_hook(key_pc_button_of_x_keycode(k.keycode), down);
+        seen_push({k.keycode, k.state, down});
+    }
+    return True;
+}
+
+Bool client_wire_hook(Display *display, XEvent *event, xEvent *wire)
+{
+    if (!previous_proc[wire->u.u.type & 0x7F](display, event, wire))
+        return False;
+    const XClientMessageEvent &c = event->xclient;
+    if (c.window == main_window && c.message_type == wm_protocols && c.format == 32 &&
+        Atom(c.data.l[0]) == wm_delete_window) {
+        window_proc_event_hook(WINDOW_EVENT_CLOSE, 0, 0);
+        return False;
+    }
+    return True;
+}
+
+Bool focus_wire_hook(Display *display, XEvent *event, xEvent *wire)
+{
+    if (!previous_proc[wire->u.u.type & 0x7F](display, event, wire))
+        return False;
+    const XFocusChangeEvent &f = event->xfocus;
+    if (f.window == main_window && f.detail != NotifyInferior &&
+        (f.mode == NotifyNormal || f.mode == NotifyWhileGrabbed))
+        focus_lost = true;
+    return True;
+}
+
+void hook_install(int type, wire_proc hook)
+{
+    previous_proc[type] = XESetWireToEvent(window_display, type, hook);
+}
+
+uint32_t x_modifiers_to_toolkit(uint32_t state)
+{
+    return ((state & ShiftMask) ? KEY_MOD_SHIFT : 0) | ((state & ControlMask) ? KEY_MOD_CTRL : 0) |
+           ((state & Mod1Mask) ? KEY_MOD_ALT : 0);
+}
+
+// What Xlib makes of a seen key event: its key symbol and its first
+// character (0 when it gives none), as the toolkit reads them.
+struct key_lookup {
+    KeySym keysym;
+    int32_t character;
+};
+key_lookup key_lookup_of(const key_event_seen &e)
+{
+    XKeyEvent k{};
+    k.type = e.down ? KeyPress : KeyRelease;
+    k.display = window_display;
+    k.window = main_window;
+    k.keycode = e.keycode;
+    k.state = e.state;
+    char text[8];
+    KeySym keysym = NoSymbol;
+    const int n = XLookupString(&k, text, sizeof text, &keysym, nullptr);
+    return {keysym, n > 0 ? int32_t(uint8_t(text[0])) : 0};
+}
+
+// The toolkit's special-key number of a key symbol, 0 for none.
+int32_t special_key_of(KeySym keysym)
+{
+    struct pair {
+        KeySym keysym;
+        int32_t key;
+    };
+    static constexpr pair table[] = {
+        {XK_Left, 100},      {XK_KP_Left, 100},   {XK_Up, 101},       {XK_KP_Up, 101},
+        {XK_Right, 102},     {XK_KP_Right, 102},  {XK_Down, 103},     {XK_KP_Down, 103},
+        {XK_Prior, 104},     {XK_KP_Prior, 104},  {XK_Next, 105},     {XK_KP_Next, 105},
+        {XK_Home, 106},      {XK_KP_Home, 106},   {XK_End, 107},      {XK_KP_End, 107},
+        {XK_Insert, 108},    {XK_KP_Insert, 108}, {XK_Num_Lock, 109}, {XK_KP_Begin, 110},
+        {XK_Delete, 111},    {XK_KP_Delete, 111}, {XK_Shift_L, 112},  {XK_Shift_R, 113},
+        {XK_Control_L, 114}, {XK_Control_R, 115}, {XK_Alt_L, 116},    {XK_Alt_R, 117},
+        {XK_Super_L, 118},   {XK_Super_R, 119},
+    };
+    if (keysym >= XK_F1 && keysym <= XK_F12)
+        return int32_t(keysym - XK_F1) + 1;
+    for (const pair &p : table)
+        if (p.keysym == keysym)
+            return p.key;
+    return 0;
+}
+
+// A seen key event the toolkit did not report: the keys it never reports
+// reach the keyboard here. True when the event was such a key.
+bool unreported_key_serve(const key_event_seen &e)
+{
+    const key_lookup k = key_lookup_of(e);
+    return key_x_keysym_event(uint32_t(k.keysym), x_modifiers_to_toolkit(e.state), e.down,
+                              e.keycode);
+}
+
+// Serves the seen keys that the toolkit never reports and keeps the others:
+// a key event read during a round trip of this tick is reported by the
+// toolkit only at its next pass and must still be found then.
+void unreported_keys_serve()
+{
+    key_event_seen kept[KEY_EVENTS_SEEN];
+    uint32_t n = 0;
+    key_event_seen e;
+    while (seen_pop(e))
+        if (!unreported_key_serve(e))
+            kept[n++] = e;
+    for (uint32_t i = 0; i < n; ++i)
+        seen_push(kept[i]);
+}
+
+template <typename Match> uint32_t physical_take(bool down, Match matches)
+{
+    key_event_seen e;
+    while (seen_pop(e)) {
+        if (e.down == down && matches(key_lookup_of(e)))
+            return e.keycode;
+        unreported_key_serve(e);
+    }
+    return 0;
+}
+
+void raw_motion_poll()
+{
+    if (!raw_display)
+        return;
+    while (XPending(raw_display)) {
+        XEvent event;
+        XNextEvent(raw_display, &event);
+        XGenericEventCookie &cookie = event.xcookie;
+        if (cookie.type != GenericEvent || cookie.extension != xinput_opcode ||
+            !XGetEventData(raw_display, &cookie))
+            continue;
+        if (cookie.evtype == XI_RawMotion) {
+            const auto *raw = static_cast<const XIRawEvent *>(cookie.data);
+            double delta[2] = {0, 0};
+            const double *value = raw->raw_values;
+            for (int axis = 0; axis < raw->valuators.mask_len * 8; ++axis) {
+                if (!XIMaskIsSet(raw->valuators.mask, axis))
+                    continue;
+                if (axis < 2)
+                    delta[axis] = *value;
+                ++value;
+            }
+            window_proc_event_hook(WINDOW_EVENT_RAW_MOTION, round_double_to_int32(delta[0]),
+                                   round_double_to_int32(delta[1]));
+        }
+        XFreeEventData(raw_display, &cookie);
+    }
+}
+
+} // namespace
+
+void window_events_install(Display *display, Window window)
+{
+    window_display = display;
+    main_window = window;
+    wm_protocols = XInternAtom(display, "WM_PROTOCOLS", False);
+    wm_delete_window = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    Bool supported = False;
+    XkbSetDetectableAutoRepeat(display, True, &supported);
+    hook_install(KeyPress, key_wire_hook);
+    hook_install(KeyRelease, key_wire_hook);
+    hook_install(ClientMessage, client_wire_hook);
+    hook_install(FocusOut, focus_wire_hook);
+}
+
+uint32_t window_key_physical_take_char(uint8_t character, bool down)
+{
+    return physical_take(down, [&](const key_lookup &k) { return k.character == character; });
+}
+
+uint32_t window_key_physical_take_special(int32_t special_key, bool down)
+{
+    return physical_take(
+        down, [&](const key_lookup &k) { return special_key_of(k.keysym) == special_key; });
+}
+
+void window_events_poll()
+{
+    unreported_keys_serve();
+    if (focus_lost) {
+        focus_lost = false;
+        key_focus_lost();
+    }
+    raw_motion_poll();
+}
+
+void window_raw_motion_start()
+{
+    if (raw_display)
+        return;
+    raw_display = XOpenDisplay(nullptr);
+    if (!raw_display)
+        return;
+    int event = 0, error = 0, major = 2, minor = 0;
+    if (!XQueryExtension(raw_display, "XInputExtension", &xinput_opcode, &event, &error) ||
+        XIQueryVersion(raw_display, &major, &minor) != Success) {
+        XCloseDisplay(raw_display);
+        raw_display = nullptr;
+        return;
+    }
+    unsigned char mask_bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(mask_bits, XI_RawMotion);
+    XIEventMask mask{XIAllMasterDevices, int(sizeof mask_bits), mask_bits};
+    XISelectEvents(raw_display, DefaultRootWindow(raw_display), &mask, 1);
+    XFlush(raw_display);
+}

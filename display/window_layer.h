@@ -1,0 +1,57 @@
+// The window layer: the program's one window, its OpenGL context and its
+// event loop, behind a face that names no toolkit.
+//
+// Beyond what the toolkit offers, the layer gives the runtime:
+// - a border the user cannot drag unless window_resizable_flag says so (the
+//   program itself still resizes the window);
+// - the first look at key and client messages: every key message feeds the
+//   keyboard device (window_proc_key_hook), and the close button becomes a
+//   close request (window_proc_event_hook) while the window stays;
+// - Pause, Break, Scroll Lock, SysReq and Shift+Tab, which the toolkit does
+//   not report, as key events;
+// - relative mouse motion from the raw pointer device.
+//
+// Threads: every function here runs on the main thread, the only thread that
+// talks to the window's display connection. Other threads ask for window
+// changes through window_requests.h.
+//
+// Order of calls: window_layer_create, then window_layer_run, which never
+// returns; the other calls from the callbacks it runs.
+#pragma once
+
+#include <cstdint>
+
+// Creates the window (double-buffered RGBA with depth, the given size and
+// title) and makes its context current. False when the display cannot be
+// opened or the display mode cannot be had.
+bool window_layer_create(int *argc, char **argv, const char *title, int32_t width, int32_t height);
+
+// Registers the display, timer (first after 8 ms), keyboard, special-key,
+// mouse, motion, reshape and wheel callbacks and runs the event loop.
+[[noreturn]] void window_layer_run();
+
+void window_layer_reshape(int32_t width, int32_t height);
+void window_layer_full_screen();
+void window_layer_post_redisplay();
+void window_layer_swap_buffers();
+void window_layer_timer_arm(uint32_t delay_ms, void (*callback)(int), int value);
+void window_layer_title_set(const char *title);
+void window_layer_move(int32_t x, int32_t y);
+void window_layer_show();
+void window_layer_hide();
+// A toolkit cursor number (101 none).
+void window_layer_cursor_set(int32_t cursor);
+
+// Where the window is and how large the screen is, as the toolkit reports it.
+struct window_geometry {
+    int32_t x, y;          // client area on the screen
+    int32_t border_width;  // frame border the window manager adds
+    int32_t header_height; // title bar height
+    int32_t width, height; // client area
+    int32_t screen_width, screen_height;
+};
+window_geometry window_layer_geometry();
+
+// The main thread's regular work between frames: takes relative motion from
+// the raw pointer device and key events the toolkit did not report.
+void window_layer_poll();

@@ -1,0 +1,59 @@
+#include "display/window_startup.h"
+
+#include "core/errors.h"
+#include "display/display_callback.h"
+#include "display/gl_renderer.h"
+#include "display/window_layer.h"
+#include "display/window_requests.h"
+#include "display/window_state.h"
+#include "platform/clock.h"
+#include "platform/process_exit.h"
+
+#include <GL/glew.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+constexpr uint32_t CREATE_WAIT_STEP_MS = 100;
+constexpr int32_t WINDOW_WIDTH = 640;
+constexpr int32_t WINDOW_HEIGHT = 400;
+
+void window_create(int argc, char **argv)
+{
+    // The toolkit takes its own options out of the argument list: give it a
+    // copy, so COMMAND$ and the program's arguments stay as they were.
+    std::vector<char *> args(argv, argv + argc);
+    args.push_back(nullptr);
+    int count = argc;
+    std::string title = "Untitled";
+    window_title_take(title);
+    display_window.reshape_started_ms = clock_now_ms();
+    if (!window_layer_create(&count, args.data(), title.c_str(), WINDOW_WIDTH, WINDOW_HEIGHT)) {
+        std::fputs("window: the display mode cannot be had\n", stderr);
+        process_exit(1);
+    }
+    window_exists.store(1);
+}
+
+void gl_extensions_load()
+{
+    if (renderer_gl_init())
+        return;
+    glewExperimental = GL_TRUE;
+    alert(reinterpret_cast<const char *>(glewGetErrorString(glewInit())));
+}
+
+} // namespace
+
+void window_main(int argc, char **argv)
+{
+    while (!window_create_request.load())
+        clock_sleep_ms(CREATE_WAIT_STEP_MS);
+    window_create(argc, argv);
+    gl_extensions_load();
+    window_layer_run();
+}

@@ -1,0 +1,26 @@
+// What the X11 window layer's files share among themselves. Main thread only.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <cstdint>
+
+// Installs the first look at key, focus and client messages on the window's
+// connection (the toolkit's own), and Windows-style key repeat.
+void window_events_install(Display *display, Window window);
+
+// The X key code of the key event the toolkit reports now, found among the
+// key events seen first; events before it that the toolkit did not report
+// are served on the way (Pause, Break, Scroll Lock, SysReq, Shift+Tab). A
+// character key is matched by the character, a special key by the toolkit's
+// special-key number. 0 when no seen event matches.
+uint32_t window_key_physical_take_char(uint8_t character, bool down);
+uint32_t window_key_physical_take_special(int32_t special_key, bool down);
+
+// Serves key events the toolkit did not report and a loss of the keyboard
+// focus; takes relative motion from the raw pointer device.
+void window_events_poll();
+
+// Starts relative motion from the raw pointer device on a connection of its
+// own (the first time the pointer moves over the window).
+void window_raw_motion_start();

@@ -1,0 +1,195 @@
+// The display callback's window policy: following the frame's size, serving
+// full-screen requests, the reshape wait and its time-out, Alt+Enter.
+#include "display/display_callback.h"
+#include "display/frame_builder.h"
+#include "display/keyboard.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+constexpr window_size game_frame{528, 296};
+
+class DisplayWindow : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        display_state_reset(0);
+        frame_force_rebuild = 0;
+        alt_enter_requests = 0;
+    }
+    void TearDown() override
+    {
+        display_state_reset(0);
+        alt_enter_requests = 0;
+    }
+
+    // The window reports the size: as after the toolkit's reshape callback.
+    void reshaped(int32_t w, int32_t h) { display_reshape_note(w, h); }
+};
+
+bool asks_size(const window_actions &a, int32_t w, int32_t h)
+{
+    return a.reshape && a.size.width == w && a.size.height == h;
+}
+
+} // namespace
+
+TEST_F(DisplayWindow, FullScreenModesAskForTheirRequests)
+{
+    full_screen_set(3, 1);
+    EXPECT_EQ(full_screen_request.load(), 2);
+    EXPECT_EQ(full_screen_smooth.load(), 1);
+    EXPECT_EQ(frame_force_rebuild.load(), 1u);
+    full_screen_set(0, 0);
+    EXPECT_EQ(full_screen_request.load(), 1);
+    EXPECT_EQ(full_screen_smooth.load(), 0);
+    EXPECT_EQ(full_screen_get(), 1);
+
+    // Leaving while windowed asks for nothing: the state is already 0.
+    full_screen_request = -1;
+    full_screen_set(1, 0);
+    EXPECT_EQ(full_screen_request.load(), -1);
+    EXPECT_EQ(full_screen_get(), 0);
+
+    frame_force_rebuild = 0;
+    full_screen_set(4, 1);
+    full_screen_set(-1, 1);
+    EXPECT_EQ(full_screen_request.load(), -1);
+    EXPECT_EQ(frame_force_rebuild.load(), 0u);
+}
+
+TEST_F(DisplayWindow, RequestWaitsForTheFirstReshapeThenEntersFullScreen)
+{
+    full_screen_set(0, 0);
+    window_actions a = display_window_follow({640, 400}, 10);
+    EXPECT_FALSE(a.full_screen);
+    EXPECT_EQ(full_screen_state.load(), 0);
+
+    reshaped(640, 400);
+    a = display_window_follow({640, 400}, 20);
+    EXPECT_TRUE(a.full_screen);
+    EXPECT_FALSE(a.reshape);
+    EXPECT_EQ(full_screen_state.load(), 1);
+    EXPECT_EQ(full_screen_request.load(), -1);
+}
+
+TEST_F(DisplayWindow, AWindowThatNeverReportsStopsHoldingRequestsAfterTheTimeOut)
+{
+    full_screen_set(3, 0);
+    EXPECT_FALSE(display_window_follow({640, 400}, RESHAPE_TIMEOUT_MS - 1).full_screen);
+    EXPECT_TRUE(display_window_follow({640, 400}, RESHAPE_TIMEOUT_MS).full_screen);
+    EXPECT_EQ(full_screen_state.load(), 2);
+}
+
+TEST_F(DisplayWindow, LeavingFullScreenReshapesToTheFrameAndHoldsTheNextRequest)
+{
+    reshaped(640, 400);
+    full_screen_set(0, 0);
+    display_window_follow(game_frame, 0);
+    reshaped(1024, 768);
+
+    full_screen_set(1, 0);
+    window_actions a = display_window_follow(game_frame, 100);
+    EXPECT_TRUE(asks_size(a, 528, 296));
+    EXPECT_TRUE(a.redisplay);
+    EXPECT_EQ(full_screen_state.load(), 0);
+
+    // The window manager refuses the size: the next request waits for the
+    // time-out, not for ever.
+    full_screen_set(3, 0);
+    EXPECT_FALSE(display_window_follow(game_frame, 200).full_screen);
+    EXPECT_TRUE(display_window_follow(game_frame, 100 + RESHAPE_TIMEOUT_MS).full_screen);
+}
+
+TEST_F(DisplayWindow, AReshapeToTheSizeTheWindowHasDoesNotHoldRequests)
+{
+    // A frame as large as the screen: leaving full screen asks for the size
+    // the window already has, and no report would come.
+    reshaped(1024, 768);
+    full_screen_state = 1;
+    full_screen_set(1, 0);
+    EXPECT_TRUE(asks_size(display_window_follow({1024, 768}, 0), 1024, 768));
+    full_screen_set(3, 0);
+    EXPECT_TRUE(display_window_follow({1024, 768}, 1).full_screen);
+}
+
+TEST_F(DisplayWindow, WindowedFrameKeepsItsSizeUnlessTheUserMayResize)
+{
+    reshaped(640, 400);
+    EXPECT_FALSE(display_window_follow({640, 400}, 0).reshape);
+
+    // Dragged larger while resizing is denied: back to the frame's size.
+    reshaped(800, 500);
+    EXPECT_TRUE(asks_size(display_window_follow({640, 400}, 0), 640, 400));
+
+    // Allowed: the window keeps the user's size until the frame changes.
+    resize_denied = 0;
+    reshaped(800, 500);
+    EXPECT_FALSE(display_window_follow({640, 400}, 0).reshape);
+    EXPECT_TRUE(asks_size(display_window_follow(game_frame, 0), 528, 296));
+}
+
+TEST_F(DisplayWindow, StretchedWindowReturnsToTheFramesShape)
+{
+    stretch_mode = 1;
+    resize_denied = 0;
+    reshaped(640, 400);
+    EXPECT_FALSE(display_window_follow({640, 400}, 0).reshape);
+    reshaped(1000, 400);
+    EXPECT_TRUE(asks_size(display_window_follow({640, 400}, 0), 1000, 625));
+    reshaped(1000, 625);
+    EXPECT_FALSE(display_window_follow({640, 400}, 0).reshape);
+}
+
+TEST_F(DisplayWindow, ReshapeReportsAreKeptForTheProgram)
+{
+    reshaped(700, 450);
+    EXPECT_EQ(resize_pending.load(), -1);
+    EXPECT_EQ(resize_width.load(), 700);
+    EXPECT_EQ(resize_height.load(), 450);
+    EXPECT_EQ(display_window.previous.width, 640);
+    EXPECT_TRUE(display_window.force_redraw);
+    EXPECT_FALSE(display_window.reshape_in_progress);
+}
+
+TEST_F(DisplayWindow, AltEnterStepsThroughTheFullScreenModes)
+{
+    reshaped(640, 400);
+    struct step {
+        int32_t state;
+        int32_t smooth;
+    };
+    const step steps[] = {{1, 0}, {1, 1}, {2, 0}, {2, 1}, {0, 1}};
+    for (const step &s : steps) {
+        alt_enter_requests = 1;
+        frame_force_rebuild = 0;
+        display_alt_enter_serve();
+        EXPECT_EQ(frame_force_rebuild.load(), 1u);
+        display_window_follow(game_frame, 0);
+        // Leaving full screen reshapes the window; the report ends the wait.
+        reshaped(game_frame.width, game_frame.height);
+        EXPECT_EQ(full_screen_state.load(), s.state);
+        EXPECT_EQ(full_screen_smooth.load(), s.smooth);
+    }
+    display_alt_enter_serve();
+    EXPECT_EQ(full_screen_request.load(), -1);
+}
+
+TEST_F(DisplayWindow, ViewportFollowsTheFullScreenState)
+{
+    reshaped(1920, 1080);
+    full_screen_state = 2;
+    full_screen_smooth = 1;
+    render_viewport v = display_viewport_of({640, 400});
+    EXPECT_EQ(v.x1, 96);
+    EXPECT_EQ(v.bar_side, 1);
+    EXPECT_EQ(v.smooth, 1);
+    full_screen_state = 1;
+    v = display_viewport_of({640, 400});
+    EXPECT_EQ(v.x1, 0);
+    EXPECT_EQ(v.x2, 1919);
+    EXPECT_EQ(v.bar_side, 0);
+}

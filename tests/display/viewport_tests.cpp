@@ -1,0 +1,171 @@
+#include "display/viewport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace
+{
+
+constexpr viewport_fit none{viewport_scaling::none, false};
+constexpr viewport_fit stretch{viewport_scaling::stretch, false};
+constexpr viewport_fit aspect{viewport_scaling::aspect, false};
+constexpr viewport_fit aspect_smooth{viewport_scaling::aspect, true};
+
+struct viewport_case {
+    const char *what;
+    int32_t frame_w, frame_h, window_w, window_h;
+    viewport_fit fit;
+    int32_t x1, y1, x2, y2, bar_side, smooth;
+    float scale_x, scale_y;
+};
+
+// Window-pixel column where a frame column starts, as the renderer maps it.
+float window_x_of(const render_viewport &v, float x)
+{
+    return x * v.scale_x + float(v.x1);
+}
+float window_y_of(const render_viewport &v, float y)
+{
+    return y * v.scale_y + float(v.y1);
+}
+
+} // namespace
+
+TEST(Viewport, FitsTheFrameAsTheSettingsAsk)
+{
+    const viewport_case cases[] = {
+        {"same size: 1:1, never smoothed", 640, 400, 640, 400, aspect_smooth, 0, 0, 639, 399, 0, 0,
+         1.0f, 1.0f},
+        {"no scaling: top left, unscaled", 528, 296, 640, 400, none, 0, 0, 527, 295, 0, 0, 1.0f,
+         1.0f},
+        {"aspect in a wider screen: bars left and right", 640, 400, 1920, 1080, aspect, 96, 0, 1823,
+         1079, 1, 0, 2.7f, 2.7f},
+        {"aspect in a taller screen: bars above and below", 528, 296, 1024, 768, aspect, 0, 97,
+         1023, 670, 2, 0, 1024.0f / 528, 574.0f / 296},
+        {"aspect with the same shape: the whole window", 640, 400, 1280, 800, aspect, 0, 0, 1279,
+         799, 0, 0, 2.0f, 2.0f},
+        {"stretched: the whole window", 640, 400, 1024, 768, stretch, 0, 0, 1023, 767, 0, 0, 1.6f,
+         1.92f},
+        {"scaled and smoothed", 640, 400, 1920, 1080, aspect_smooth, 96, 0, 1823, 1079, 1, 1, 2.7f,
+         2.7f},
+        {"a window smaller than the frame", 640, 400, 320, 400, aspect, 0, 100, 319, 299, 2, 0,
+         0.5f, 0.5f},
+    };
+    for (const viewport_case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const render_viewport v =
+            viewport_compute(c.frame_w, c.frame_h, c.window_w, c.window_h, c.fit);
+        EXPECT_EQ(v.x1, c.x1);
+        EXPECT_EQ(v.y1, c.y1);
+        EXPECT_EQ(v.x2, c.x2);
+        EXPECT_EQ(v.y2, c.y2);
+        EXPECT_EQ(v.display_width, c.x2 - c.x1 + 1);
+        EXPECT_EQ(v.display_height, c.y2 - c.y1 + 1);
+        EXPECT_EQ(v.bar_side, c.bar_side);
+        EXPECT_EQ(v.smooth, c.smooth);
+        EXPECT_FLOAT_EQ(v.scale_x, c.scale_x);
+        EXPECT_FLOAT_EQ(v.scale_y, c.scale_y);
+        EXPECT_EQ(v.window_width, c.window_w);
+        EXPECT_EQ(v.frame_height, c.frame_h);
+    }
+}
+
+TEST(Viewport, ZeroSizesCountAsOnePixel)
+{
+    const render_viewport v = viewport_compute(640, 400, 0, 0, aspect);
+    EXPECT_EQ(v.window_width, 1);
+    EXPECT_EQ(v.window_height, 1);
+    EXPECT_TRUE(std::isfinite(v.scale_x));
+    EXPECT_TRUE(std::isfinite(v.scale_y));
+}
+
+TEST(Viewport, FullScreenWinsOverTheWindowsStretchMode)
+{
+    struct fit_case {
+        int32_t state;
+        bool smooth;
+        int32_t stretch_mode;
+        viewport_scaling scaling;
+        bool expect_smooth;
+    };
+    const fit_case cases[] = {
+        {0, true, 0, viewport_scaling::none, false},
+        {0, false, 1, viewport_scaling::stretch, false},
+        {0, false, 2, viewport_scaling::stretch, true},
+        {1, false, 2, viewport_scaling::stretch, false},
+        {1, true, 0, viewport_scaling::stretch, true},
+        {2, false, 1, viewport_scaling::aspect, false},
+        {2, true, 0, viewport_scaling::aspect, true},
+    };
+    for (const fit_case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "state " << c.state << " stretch " << c.stretch_mode);
+        const viewport_fit fit = viewport_fit_of(c.state, c.smooth, c.stretch_mode);
+        EXPECT_EQ(fit.scaling, c.scaling);
+        EXPECT_EQ(fit.smooth, c.expect_smooth);
+    }
+}
+
+// The bars, mapped back into the window, reach from the display rectangle to
+// the window's edges on both sides and cover every frame row or column.
+TEST(Viewport, BarsCoverTheWindowOutsideTheDisplayRectangle)
+{
+    const render_viewport sides = viewport_compute(640, 400, 1920, 1080, aspect);
+    frame_rect bars[2];
+    ASSERT_EQ(viewport_bars(sides, bars), 2);
+    EXPECT_EQ(bars[0].x2, -1);
+    EXPECT_EQ(bars[1].x1, 640);
+    EXPECT_LE(window_x_of(sides, float(bars[0].x1)), 0.0f);
+    EXPECT_GE(window_x_of(sides, float(bars[1].x2 + 1)), 1920.0f);
+    EXPECT_EQ(bars[0].y1, 0);
+    EXPECT_EQ(bars[1].y2, 399);
+
+    const render_viewport above = viewport_compute(528, 296, 1024, 768, aspect);
+    ASSERT_EQ(viewport_bars(above, bars), 2);
+    EXPECT_EQ(bars[0].y2, -1);
+    EXPECT_EQ(bars[1].y1, 296);
+    EXPECT_LE(window_y_of(above, float(bars[0].y1)), 0.0f);
+    EXPECT_GE(window_y_of(above, float(bars[1].y2 + 1)), 768.0f);
+    EXPECT_EQ(bars[0].x2, 527);
+
+    EXPECT_EQ(viewport_bars(viewport_compute(640, 400, 1024, 768, stretch), bars), 0);
+}
+
+TEST(Viewport, StretchedWindowKeepsTheSideTheUserChanged)
+{
+    const float fa = 1.6f;
+    struct stretch_case {
+        const char *what;
+        window_size now, before, expected;
+    };
+    const stretch_case cases[] = {
+        {"width dragged: height follows", {1000, 400}, {640, 400}, {1000, 625}},
+        {"height dragged: width follows", {640, 500}, {640, 400}, {800, 500}},
+        {"both, width more", {900, 450}, {640, 400}, {900, 562}},
+        {"both, height more", {700, 600}, {640, 400}, {960, 600}},
+        {"both by as much: the height wins", {700, 460}, {640, 400}, {736, 460}},
+        {"neither: the width is kept", {700, 500}, {700, 500}, {700, 437}},
+    };
+    for (const stretch_case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const window_size got = stretch_window_corrected(c.now, c.before, fa);
+        EXPECT_EQ(got.width, c.expected.width);
+        EXPECT_EQ(got.height, c.expected.height);
+    }
+}
+
+TEST(Viewport, StretchedWindowOffShapeOnlyWhenItMatchesNeitherAspect)
+{
+    EXPECT_TRUE(stretch_window_off_shape({1000, 400}, 1.6f, 1.6f));
+    EXPECT_FALSE(stretch_window_off_shape({800, 500}, 2.0f, 1.6f));
+    EXPECT_FALSE(stretch_window_off_shape({1000, 500}, 2.0f, 1.6f));
+}
+
+TEST(Viewport, RedisplayTimerLeavesRoomForItsOwnSleep)
+{
+    EXPECT_EQ(redisplay_timer_interval_ms(60.0), 12u);
+    EXPECT_EQ(redisplay_timer_interval_ms(1.0), 996u);
+    EXPECT_EQ(redisplay_timer_interval_ms(200.0), 1u);
+    EXPECT_EQ(redisplay_timer_interval_ms(std::numeric_limits<double>::quiet_NaN()), 1u);
+}

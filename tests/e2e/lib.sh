@@ -1,0 +1,203 @@
+# Helpers for end-to-end tests: a virtual X display of the test's own, a
+# program under test fed through its standard input, its window, screenshots
+# and the text read back from them.
+#
+# Usage in a test script:
+#
+#   source "$(dirname "$0")/lib.sh"
+#   e2e_init TOOLS_DIR          # folder of screen_reader and x_probe
+#   xvfb_start                  # exports DISPLAY
+#   program_start PROGRAM ARGS...
+#   output_wait ready
+#   win=$(window_wait "Title")
+#   screen_wait "$win" 1 "TEXT"  # until row 1 of the screen starts with TEXT
+#   screen_read "$E2E_DIR/screen.ppm" --palette 1=AAAAAA
+#
+# Every helper that waits gives up after a time limit and fails the test
+# with the program's output attached. Cleanup on exit stops the program and
+# the display.
+
+export LC_ALL=C.UTF-8
+# Test programs need no sound card: OpenAL writes a discarded wave file.
+export ALSOFT_CONF
+ALSOFT_CONF="$(cd "$(dirname "${BASH_SOURCE[0]}")/../programs" && pwd)/openal_discard.conf"
+unset BOX_ANSWERS
+
+E2E_DIR=
+E2E_TOOLS=
+xvfb_pid=
+program_pid=
+program_input=
+program_exit_code=
+
+e2e_cleanup() {
+    if [[ -n $program_input ]]; then exec {program_input}>&- || true; fi
+    [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    [[ -n $E2E_DIR ]] && rm -rf "$E2E_DIR"
+    return 0
+}
+
+# e2e_init TOOLS_DIR: a scratch folder ($E2E_DIR) and the cleanup trap.
+e2e_init() {
+    E2E_TOOLS=$1
+    E2E_DIR=$(mktemp -d)
+    trap e2e_cleanup EXIT
+}
+
+fail() {
+    echo "FAIL: $*" >&2
+    local f
+    for f in out err; do
+        [[ -f $E2E_DIR/$f ]] && { echo "--- program std$f:" >&2; cat "$E2E_DIR/$f" >&2; }
+    done
+    exit 1
+}
+
+# xvfb_start [WIDTHxHEIGHTxDEPTH]: Xvfb on the first free display from :90
+# upward; exports DISPLAY.
+xvfb_start() {
+    local screen=${1:-1024x768x24} n i
+    for n in $(seq 90 150); do
+        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+        Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        for i in $(seq 100); do
+            kill -0 "$xvfb_pid" 2>/dev/null || break
+            if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+                export DISPLAY=":$n"
+                return 0
+            fi
+            sleep 0.05
+        done
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=
+    done
+    fail "no free X display between :90 and :150"
+}
+
+# program_start PROGRAM ARGS...: starts the program with its standard input
+# on a pipe (program_say writes to it) and its output in $E2E_DIR/out and
+# $E2E_DIR/err.
+program_start() {
+    rm -f "$E2E_DIR/in" "$E2E_DIR/out" "$E2E_DIR/err"
+    mkfifo "$E2E_DIR/in"
+    "$@" <"$E2E_DIR/in" >"$E2E_DIR/out" 2>"$E2E_DIR/err" &
+    program_pid=$!
+    exec {program_input}>"$E2E_DIR/in"
+    program_exit_code=
+}
+
+# program_say LINE: one line to the program's standard input.
+program_say() {
+    printf '%s\n' "$1" >&"$program_input"
+}
+
+# output_wait LINE [SECONDS]: until the program has printed the line.
+output_wait() {
+    local i
+    for i in $(seq $((${2:-10} * 20))); do
+        LC_ALL=C grep -qxF -- "$1" "$E2E_DIR/out" 2>/dev/null && return 0
+        kill -0 "$program_pid" 2>/dev/null || fail "the program ended before printing \"$1\""
+        sleep 0.05
+    done
+    fail "the program did not print \"$1\""
+}
+
+# output_last PREFIX: the last line of the program's output that starts with
+# PREFIX.
+output_last() {
+    grep -F -- "$1" "$E2E_DIR/out" | tail -n 1
+}
+
+# program_exit_wait [SECONDS]: until the program ends; its exit code goes to
+# program_exit_code.
+program_exit_wait() {
+    local i
+    for i in $(seq $((${1:-10} * 20))); do
+        if ! kill -0 "$program_pid" 2>/dev/null; then
+            program_exit_code=0
+            wait "$program_pid" || program_exit_code=$?
+            program_pid=
+            exec {program_input}>&-
+            program_input=
+            return 0
+        fi
+        sleep 0.05
+    done
+    fail "the program did not end within ${1:-10} s"
+}
+
+# window_wait TITLE: the id of the visible window titled exactly TITLE.
+window_wait() {
+    local id
+    id=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1) || true
+    [[ -n $id ]] || fail "no window titled \"$1\""
+    echo "$id"
+}
+
+# window_size ID: WIDTHxHEIGHT of the window.
+window_size() {
+    xwininfo -id "$1" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'
+}
+
+# window_size_wait ID WIDTHxHEIGHT [SECONDS]
+window_size_wait() {
+    local i size
+    for i in $(seq $((${3:-10} * 20))); do
+        size=$(window_size "$1")
+        [[ $size == "$2" ]] && return 0
+        sleep 0.05
+    done
+    fail "window $1 is $size, not $2"
+}
+
+# screenshot ID|root FILE: the window's (or the whole screen's) pixels as a
+# binary PPM.
+screenshot() {
+    local source=(-id "$1")
+    [[ $1 == root ]] && source=(-root)
+    xwd "${source[@]}" -silent | convert xwd:- -depth 8 ppm:"$2" ||
+        fail "no screenshot of $1"
+}
+
+# screen_read FILE [READER OPTIONS]: the text rows, "--", the colour rows.
+screen_read() {
+    "$E2E_TOOLS/screen_reader" "$@" || fail "screen_reader could not read $1"
+}
+
+# screen_text FILE [READER OPTIONS]: only the text rows.
+screen_text() {
+    screen_read "$@" | sed '/^--$/,$d'
+}
+
+# screen_colours FILE [READER OPTIONS]: only the colour rows.
+screen_colours() {
+    screen_read "$@" | sed '1,/^--$/d'
+}
+
+# screen_wait ID|root ROW TEXT [READER OPTIONS]: screenshots into
+# $E2E_DIR/screen.ppm until row ROW (from 1) of the screen starts with TEXT.
+screen_wait() {
+    local id=$1 row=$2 text=$3 i line
+    shift 3
+    for i in $(seq 100); do
+        screenshot "$id" "$E2E_DIR/screen.ppm"
+        line=$(screen_text "$E2E_DIR/screen.ppm" "$@" | sed -n "${row}p")
+        [[ $line == "$text"* ]] && return 0
+        sleep 0.1
+    done
+    fail "row $row reads \"$line\", not \"$text\""
+}
+
+# pixel FILE X Y: RRGGBB of one pixel of a screenshot.
+pixel() {
+    "$E2E_TOOLS/screen_reader" --pixel "$2,$3" "$1"
+}
+
+# x_probe ARGS...: the test's own X client (close requests, clipboard).
+x_probe() {
+    "$E2E_TOOLS/x_probe" "$@"
+}

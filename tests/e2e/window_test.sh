@@ -1,0 +1,184 @@
+#!/usr/bin/env bash
+# The window on a real (virtual) X display:
+# - the game's screen (SCREEN 0, WIDTH 66, 37, font 8, custom palette) reads
+#   back from a screenshot with exactly the text and colours printed;
+# - keys typed into the window reach the program;
+# - the window carries the title the program set, and a new one;
+# - full screen with the aspect kept, stretched, and back to a window: the
+#   window's size and where the frame is drawn in it; Alt+Enter;
+# - the clipboard between the program and another X client, both ways;
+# - with no display the process ends with exit code 1;
+# - a close request while the program handles exit requests itself leaves the
+#   window open; otherwise it ends the process with exit code 0, also when the
+#   program is stuck in a statement.
+#
+# Usage: window_test.sh PROGRAM TOOLS_DIR
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+
+program=$1
+e2e_init "$2"
+
+palette=1=AAAAAA,2=64DCDC,3=64DC64,4=DC64DC,5=DCAA64
+frame_width=528
+frame_height=296
+
+# The expected screen: 37 rows of 66 cells, text and colours (two characters
+# a cell: foreground and background; "." foreground for a blank cell).
+expected_text=()
+expected_colours=()
+for row in $(seq 37); do
+    expected_text+=("$(printf '%66s' '')")
+    expected_colours+=("$(printf '.0%.0s' $(seq 66))")
+done
+
+# put ROW COLUMN FORE BACK TEXT
+put() {
+    local row=$(($1 - 1)) col=$(($2 - 1)) fore=$3 back=$4 text=$5 i c colours=
+    local line=${expected_text[row]}
+    expected_text[row]="${line:0:col}${text}${line:col+${#text}}"
+    for ((i = 0; i < ${#text}; i++)); do
+        c=${text:i:1}
+        [[ $c == " " ]] && colours+=".$back" || colours+="$fore$back"
+    done
+    line=${expected_colours[row]}
+    expected_colours[row]="${line:0:col*2}${colours}${line:col*2+${#colours}}"
+}
+put 1 1 2 0 "TARVO ZUDUZ"
+put 5 10 F 1 "Hello, window!"
+put 12 20 3 0 "green"
+put 12 26 4 3 "magenta"
+put 12 34 5 6 "orange"
+put 20 30 E 4 "╔══╗░▒▓☺♥"
+put 37 57 9 0 "bottom-rt"
+put 37 1 C 5 "{[(<0123456789>)]}"
+expected=$(printf '%s\n' "${expected_text[@]}"; echo "--"; printf '%s\n' "${expected_colours[@]}")
+
+# screen_check FILE [READER OPTIONS]: the whole screen reads as expected.
+screen_check() {
+    local got
+    got=$(screen_read "$@" --palette "$palette" --size 66x37)
+    if [[ $got != "$expected" ]]; then
+        diff <(echo "$expected") <(echo "$got") >&2 || true
+        fail "the screen in $1 does not read as printed"
+    fi
+}
+
+# The scale and origin of a frame drawn into a 1024 x 768 screen.
+scale_of() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.9f", a / b }'; }
+
+# --- No display: the window cannot be had, exit code 1 ----------------------
+code=0
+env -u DISPLAY "$program" </dev/null >/dev/null 2>"$E2E_DIR/err" || code=$?
+[[ $code -eq 1 ]] || fail "exit code $code without a display, expected 1"
+
+# --- The screen, the title, full screen and the clipboard -------------------
+xvfb_start 1024x768x24
+program_start "$program"
+output_wait ready
+win=$(window_wait "Window Check")
+# With no window manager the toolkit's window sits at (-1, -1); move it fully
+# onto the screen so that screenshots hold all of it.
+xdotool windowmove --sync "$win" 0 0
+window_size_wait "$win" "${frame_width}x$frame_height"
+screen_wait "$win" 37 "{[(<0123456789>)]}" --palette "$palette"
+screen_check "$E2E_DIR/screen.ppm"
+
+# Keys reach the program through the toolkit's callbacks and the window's
+# first look at key messages: Shift+Tab, which the toolkit does not report,
+# arrives once; the release of Shift+b releases "B" although Shift went up
+# first.
+xdotool windowfocus --sync "$win"
+xdotool type --delay 20 'aB'
+xdotool key --delay 20 shift+Tab Return F1 Left
+program_say "keys"
+output_wait "keys: 97 -97 100304 66 -100304 -66 100304 9 -100304 -9 13 -13 15104 -15104 19200 -19200"
+
+program_say "title Changed Title"
+output_wait ok
+[[ $(window_wait "Changed Title") == "$win" ]] || fail "the title did not change"
+
+# Full screen keeping the aspect: 528 x 296 on 1024 x 768 is drawn 1024 x 574
+# from row 97, with bars above and below.
+program_say "fullscreen 3"
+output_wait "full screen 2"
+window_size_wait "$win" 1024x768
+scale=$(scale_of 1024 $frame_width),$(scale_of 574 $frame_height)
+screen_wait root 1 "TARVO ZUDUZ" --origin 0,97 --scale "$scale" --size 66x37
+screen_check "$E2E_DIR/screen.ppm" --origin 0,97 --scale "$scale"
+[[ $(pixel "$E2E_DIR/screen.ppm" 4 96) == 000000 && $(pixel "$E2E_DIR/screen.ppm" 4 671) == 000000 ]] ||
+    fail "no bars above and below the frame"
+
+# Stretched: the frame fills the screen.
+program_say "fullscreen 0"
+output_wait "full screen 1"
+scale=$(scale_of 1024 $frame_width),$(scale_of 768 $frame_height)
+screen_wait root 37 "{[(<0123456789>)]}" --scale "$scale" --size 66x37
+screen_check "$E2E_DIR/screen.ppm" --scale "$scale"
+
+# Back to a window of the frame's size, drawn 1:1.
+program_say "fullscreen 1"
+output_wait "full screen 0"
+window_size_wait "$win" "${frame_width}x$frame_height"
+xdotool windowmove --sync "$win" 0 0
+screen_wait "$win" 1 "TARVO ZUDUZ" --palette "$palette"
+screen_check "$E2E_DIR/screen.ppm"
+
+# Alt+Enter: stretched full screen, then back through the program.
+xdotool windowfocus --sync "$win"
+xdotool key alt+Return
+window_size_wait "$win" 1024x768
+program_say "fullscreen 1"
+output_wait "full screen 0"
+window_size_wait "$win" "${frame_width}x$frame_height"
+
+# The clipboard: the program's text reaches another client, and back.
+program_say "clip-set Hello clipboard"
+output_wait ok
+[[ $(x_probe clip-get) == "Hello clipboard" ]] || fail "the X selection does not hold the program's text"
+program_say "clip-get"
+output_wait "clip:Hello clipboard"
+"$E2E_TOOLS/x_probe" clip-set "From outside" >"$E2E_DIR/probe" &
+probe_pid=$!
+for _ in $(seq 100); do grep -q owned "$E2E_DIR/probe" && break; sleep 0.05; done
+program_say "clip-get"
+output_wait "clip:From outside"
+kill "$probe_pid" 2>/dev/null || true
+# Text from the desktop arrives as Latin-1 bytes; what Latin-1 lacks is "?".
+"$E2E_TOOLS/x_probe" clip-set "Grüße €" >"$E2E_DIR/probe" &
+probe_pid=$!
+for _ in $(seq 100); do grep -q owned "$E2E_DIR/probe" && break; sleep 0.05; done
+program_say "clip-get"
+output_wait "$(printf 'clip:Gr\xfc\xdfe ?')"
+kill "$probe_pid" 2>/dev/null || true
+
+# A close request while the program handles exit requests: the window stays.
+program_say "guard-exit"
+output_wait ok
+x_probe close "$win"
+output_wait "close requested"
+xwininfo -id "$win" | grep -q "IsViewable" || fail "the window closed on the close request"
+kill -0 "$program_pid" || fail "the process ended on a handled close request"
+program_say "end"
+program_exit_wait 10
+[[ $program_exit_code -eq 0 ]] || fail "exit code $program_exit_code after SYSTEM"
+
+# --- A close request ends the process with exit code 0 ----------------------
+program_start "$program"
+output_wait ready
+win=$(window_wait "Window Check")
+x_probe close "$win"
+program_exit_wait 10
+[[ $program_exit_code -eq 0 ]] || fail "exit code $program_exit_code after a close request"
+
+# --- ... also while the program is stuck inside a statement ------------------
+program_start "$program"
+output_wait ready
+win=$(window_wait "Window Check")
+program_say "block"
+output_wait blocking
+x_probe close "$win"
+program_exit_wait 10
+[[ $program_exit_code -eq 0 ]] || fail "exit code $program_exit_code after a close request"
+
+echo "window: ok"
