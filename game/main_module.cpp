@@ -1,10 +1,11 @@
 // The game's main module: start-up up to the title screen, then the scenes.
 #include "core/errors.h"
 #include "core/small_ops.h"
+#include "display/display_callback.h"
+#include "display/window_services.h"
 #include "files/chain_receive.h"
 #include "game/game_basic.h"
 #include "game/game_state.h"
-#include "game/runtime_pending.h"
 #include "game/save_file.h"
 #include "game/scenes.h"
 #include "game/shared_routines.h"

@@ -1,0 +1,313 @@
+#!/usr/bin/env bash
+# The game on a real (virtual) X display, started from an empty directory:
+# - first run: the splash's logo and colours; "TarvoData" created with six
+#   zeros before the title; "PRESS ENTER" at row 32, column 27; the 27 story
+#   prompts at row 26, column 5 with the speakers' mouths; the menu's names,
+#   faces and help lines, A and D acting on release with wrap-around; QUIT
+#   ends the process with exit code 0 and leaves the save file alone;
+# - a save file with all four herbs: BADGER plays the ending, the save file
+#   is rewritten, E and P are offered, and P starts the bonus program;
+# - a corrupt save file: the error box, then the game goes on or ends as the
+#   box is answered.
+# It also prints the time from start to the splash and the CPU time the game
+# takes while it waits at the menu.
+#
+# Usage: game_test.sh TARVO BONUS_STUB TOOLS_DIR
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+
+tarvo=$1
+bonus_stub=$2
+e2e_init "$3"
+
+palette=1=AAAAAA,2=64DCDC,3=64DC64,4=DC64DC,5=DCAA64
+# The game asks for stretched full screen: its 528 x 296 frame fills the
+# 1024 x 768 screen.
+scale=$(awk 'BEGIN { printf "%.9f,%.9f", 1024 / 528, 768 / 296 }')
+reader=(--scale "$scale" --size 66x37 --palette "$palette")
+
+game_dir=$E2E_DIR/game
+mkdir "$game_dir"
+cp "$tarvo" "$game_dir/tarvo"
+cp "$bonus_stub" "$game_dir/WBNK"
+save=$game_dir/TarvoData
+
+# --- Reading the screen -----------------------------------------------------
+
+# row_text ROW: row ROW of the last screenshot.
+row_text() { screen_text "$E2E_DIR/screen.ppm" "${reader[@]}" | sed -n "$1p"; }
+# cells ROW COL COUNT: COUNT characters of the last screenshot (counted as
+# characters of the UTF-8 text, not bytes).
+cells() {
+    local line
+    line=$(row_text "$1")
+    echo "${line:$2-1:$3}"
+}
+# colours ROW COL: the foreground and background digit of one cell.
+colours() {
+    local line
+    line=$(screen_colours "$E2E_DIR/screen.ppm" "${reader[@]}" | sed -n "$1p")
+    echo "${line:2*$2-2:2}"
+}
+# wait_row ROW TEXT: until row ROW starts with TEXT.
+wait_row() { screen_wait "$win" "$1" "$2" "${reader[@]}"; }
+# colour_wait ROW COL COLOURS: until the cell has those colours.
+colour_wait() {
+    local i got
+    for i in $(seq 100); do
+        screenshot "$win" "$E2E_DIR/screen.ppm"
+        got=$(colours "$1" "$2")
+        [[ $got == "$3" ]] && return 0
+        sleep 0.05
+    done
+    fail "($1, $2) has colours \"$got\", not \"$3\""
+}
+expect_colours() {
+    local got
+    got=$(colours "$1" "$2")
+    [[ $got == "$3" ]] || fail "($1, $2) has colours \"$got\", not \"$3\""
+}
+# at ROW COL TEXT: wait until the cells from (ROW, COL) read TEXT.
+at() { wait_row "$1" "$(printf '%*s' $(($2 - 1)) '')$3"; }
+expect_cells() {
+    local got
+    got=$(cells "$1" "$2" "${#3}")
+    [[ $got == "$3" ]] || fail "($1, $2) reads \"$got\", not \"$3\""
+}
+
+# save_is TEXT: the save file holds TEXT and CR LF, nothing else.
+save_is() {
+    cmp -s "$save" <(printf '%s\r\n' "$1") ||
+        fail "the save file holds \"$(od -An -c "$save" | tr -s ' \n' ' ')\", not \"$1\" CR LF"
+}
+
+# --- Keys ---------------------------------------------------------------------
+
+# tap KEY: press and release.
+tap() { xdotool key "$1"; }
+# hold KEY: press, hold a moment, release; the menu reads one key a frame.
+press() { xdotool keydown "$1"; }
+release() { xdotool keyup "$1"; }
+hold() {
+    press "$1"
+    sleep 0.2
+    release "$1"
+}
+
+# --- One run of the game --------------------------------------------------------
+
+# ms_since_start: milliseconds since the last game_start.
+ms_since_start() { echo $((($(date +%s%N) - start_ns) / 1000000)); }
+
+# game_start: the game from its own directory, its window focused. With no
+# window manager the full-screen window sits one pixel off the screen's
+# corner; it is moved onto it so that screenshots hold all of it.
+game_start() {
+    start_ns=$(date +%s%N)
+    program_start "$game_dir/tarvo"
+    win=$(window_wait "TARVO ZUDUZ")
+    window_ms=$(ms_since_start)
+    window_size_wait "$win" 1024x768
+    xdotool windowmove --sync "$win" 0 0
+    xdotool windowfocus --sync "$win"
+}
+
+# The splash logo on rows 7 to 24 from column 25: full blocks, which read as
+# blanks of their colour; its top row is colour 15, the others colour 9.
+splash_check() {
+    colour_wait 7 30 .F
+    splash_ms=$(ms_since_start)
+    expect_colours 7 29 .0
+    expect_colours 16 25 .9
+    expect_colours 24 30 .9
+    expect_colours 24 31 .0
+    at 27 25 "NETTLEFERN GAMES"
+    expect_colours 27 25 F0
+    expect_colours 16 40 .9
+}
+
+title_wait() { at 32 27 "PRESS ENTER"; }
+
+# prompt TEXT [ROW COL CHARACTER]...: waits for the dialogue line at (26, 5),
+# checks the given cells, then answers with Enter.
+prompt() {
+    local text=$1
+    shift
+    at 26 5 "$text"
+    while (($# > 0)); do
+        expect_cells "$1" "$2" "$3"
+        shift 3
+    done
+    tap Return
+}
+
+story_check() {
+    prompt "TARVO: ...  " 16 29 "_"
+    prompt "TARVO: Shit." 16 29 "▬"
+    # The forest: PIG (16, 12), FOX (16, 27), ECHIDNA (17, 40), TARVO (16, 54).
+    prompt "FOX: Good morning, Tarvo!" 16 27 "▬" 16 54 "_"
+    prompt "TARVO: I'm Pregnant." 16 54 "▬" 16 27 "_"
+    prompt "FOX: ...          " 16 54 "_" 16 27 "_"
+    prompt "PIG: Congratulations?" 16 12 "▬"
+    prompt "TARVO: I'm not ready for this shit..." 16 54 "▬" 16 12 "_"
+    prompt "TARVO: I'm trying to focus on my career..." 16 54 "▬"
+    prompt "TARVO: I don't have a boyfriend..." 16 54 "▬"
+    prompt "TARVO: And I really don't wanna give birth." 16 54 "▬"
+    prompt "PIG: Well, what are you gonna do?" 16 12 "▬" 16 54 "_"
+    prompt "TARVO: I don't know." 16 54 "▬" 16 12 "_"
+    prompt "FOX: Let's go see the old Medicine Badger..." 16 27 "▬" 16 54 "_"
+    prompt "FOX: Maybe she can help you out." 16 27 "▬" 17 40 "_"
+    # The clearing: TARVO (16, 22), FOX (16, 30), PIG (16, 43), ECHIDNA (17, 53).
+    prompt "BADGER: Well...   " 16 22 "_" 16 30 "_" 16 43 "_" 17 53 "_"
+    prompt "BADGER: There's a certain medicine that can end pregnancy..."
+    prompt "BADGER: Though, it doesn't always work."
+    prompt "TARVO: I'm willing to give it a try..." 16 22 "▬"
+    prompt "TARVO: Could you make me a batch?" 16 22 "▬"
+    prompt "BADGER: Yes, but I will need four specific herbs..." 16 22 "_"
+    prompt "BADGER: You'll have to gather them for me..."
+    prompt "BADGER: These Badger Bones are Brittle."
+    prompt "TARVO: Will you guys help me find them?" 16 22 "▬"
+    prompt "FOX: Yes.    " 16 30 "▬" 16 22 "_"
+    prompt "PIG: Of course." 16 43 "▬" 16 30 "_"
+    prompt "ECHIDNA: This is so wise." 17 53 "▬" 16 43 "_"
+    prompt "TARVO: Great, thank you, let's go!" 16 22 "▬" 17 53 "_"
+}
+
+names_row="        TARVO        ECHIDNA        PIG            FOX"
+# highlight_check ROW LEFT RIGHT HELP: the asterisks of an entry and the
+# first help line on row 24.
+highlight_check() {
+    wait_row 24 " ∙ $4"
+    expect_cells "$1" "$2" "*"
+    expect_cells "$1" "$3" "*"
+}
+
+menu_check() {
+    wait_row 7 "$names_row"
+    expect_cells 9 8 "( )__( )"
+    expect_cells 10 36 "│ o o│"
+    expect_cells 11 54 "=_♦)"
+    expect_cells 17 1 " *BADGER* "
+    expect_cells 17 59 " QUIT "
+    at 20 22 "CHOOSE AN ANIMAL..."
+    highlight_check 17 2 9 "Come back to me when you have retrieved all 4 Herbs."
+    expect_cells 25 1 " ∙ Press 'A' or 'D' to highlight an animal."
+
+    # D acts when it is released, not while it is held.
+    press d
+    sleep 0.3
+    screenshot root "$E2E_DIR/screen.ppm"
+    expect_cells 17 2 "*"
+    release d
+    highlight_check 7 8 14 "The local Gin distiller has a surplus of Angelica Root."
+    expect_cells 10 11 "- -"
+    expect_cells 17 2 " "
+    hold d
+    highlight_check 7 21 29 "There is a patch of Pennyroyal deep in the bamboo forest."
+    expect_cells 12 25 "▬ "
+    hold d
+    highlight_check 7 36 40 "There is a patch of Mugwort deep in the swamp."
+    expect_cells 11 38 "o"
+    hold d
+    highlight_check 7 51 55 "The local Cotton Farmer has plenty of Cotton Root Bark."
+    expect_cells 10 53 "o o"
+    hold d
+    highlight_check 17 59 64 "Quit the Game (Progress is autosaved)."
+    # Wrap-around both ways.
+    hold d
+    highlight_check 17 2 9 "Come back to me when you have retrieved all 4 Herbs."
+    hold a
+    highlight_check 17 59 64 "Quit the Game (Progress is autosaved)."
+}
+
+# --- First run: a new game, then QUIT -------------------------------------------
+xvfb_start 1024x768x24
+game_start
+first_window_ms=$window_ms
+splash_check
+title_wait
+[[ -f $save ]] || fail "no save file before the title"
+save_is "0,0,0,0,0,0"
+tap Return
+story_check
+menu_check
+saved=$(md5sum <"$save")
+
+# The CPU time the game takes in ten seconds at the menu: all of it, and
+# without the software renderer's threads (Xvfb has no GPU, so Mesa draws
+# every frame with its llvmpipe threads).
+cpu_ticks() {
+    local t all=0 own=0 ticks
+    for t in /proc/"$program_pid"/task/*; do
+        ticks=$(awk '{ print $14 + $15 }' "$t/stat" 2>/dev/null) || continue
+        all=$((all + ticks))
+        [[ $(cat "$t/comm" 2>/dev/null) == llvmpipe* ]] || own=$((own + ticks))
+    done
+    echo "$all $own"
+}
+percent_of_10s() { awk -v t="$1" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.1f", 100 * t / hz / 10 }'; }
+read -r all_before own_before < <(cpu_ticks)
+sleep 10
+read -r all_after own_after < <(cpu_ticks)
+menu_cpu_percent=$(percent_of_10s $((all_after - all_before)))
+menu_cpu_own_percent=$(percent_of_10s $((own_after - own_before)))
+
+hold Return
+program_exit_wait 10
+[[ $program_exit_code -eq 0 ]] || fail "exit code $program_exit_code after QUIT"
+[[ $(md5sum <"$save") == "$saved" ]] || fail "QUIT changed the save file"
+
+# --- Second run: all four herbs, the ending and the bonus program -------------
+printf '1710,2.6,2245,3032,0,0\r\n' >"$save"
+game_start
+title_wait
+tap Return
+story_check
+wait_row 7 "$names_row"
+highlight_check 17 2 9 "Come back to me when you have retrieved all 4 Herbs."
+hold Return
+prompt "TARVO: We're back with the herbs!" 16 22 "▬" 17 18 "♣=│   U   ♣=│  U│ │  ♣="
+prompt "BADGER: Great, I'll prepare the medicine." 16 22 "_"
+prompt "BADGER: Down the Hatch!" 15 20 "> <" 17 18 "U="
+prompt "TARVO: Yuck, Bitter." 16 22 "▬"
+prompt "BADGER: Now go get some rest..."
+prompt "BADGER: The medicine is taxing on the body."
+prompt "TARVO: It worked! Thanks for all of your help!" 16 54 "▬" 18 52 "│"
+prompt "ALL: Yay!" 16 12 "▬" 16 27 "▬" 17 40 "▬" 16 54 "▬"
+prompt "The End" 16 12 "_" 16 27 "_" 17 40 "_" 16 54 "_"
+at 28 5 "You unlocked Wobblenook!"
+expect_cells 16 12 "o"
+tap Return
+wait_row 7 "$names_row"
+save_is "1710,2.6,2245,3032,400,0"
+highlight_check 17 2 9 "Press 'E' to watch the Ending again."
+expect_cells 31 1 " ∙ Press 'P' to exit and play 'Wobblenook'."
+tap p
+program_exit_wait 10
+[[ $program_exit_code -eq 0 ]] || fail "exit code $program_exit_code after the bonus program started"
+for _ in $(seq 100); do [[ -f $game_dir/bonus_ran ]] && break; sleep 0.05; done
+[[ $(cat "$game_dir/bonus_ran" 2>/dev/null) == ran ]] || fail "the bonus program did not run"
+
+# --- A corrupt save file: the error box, answered either way ------------------
+printf '1,2\r\n' >"$save"
+export BOX_ANSWERS=no
+game_start
+program_exit_wait 20
+[[ $program_exit_code -eq 0 ]] || fail "exit code $program_exit_code after \"No\""
+grep -q "Unhandled Error #62" "$E2E_DIR/err" || fail "no box for the short save file"
+grep -q "Input past end of file" "$E2E_DIR/err" || fail "the box does not say why"
+
+export BOX_ANSWERS=yes
+game_start
+title_wait
+grep -q "Unhandled Error #62" "$E2E_DIR/err" || fail "no box for the short save file"
+save_is "1,2"
+tap Escape
+program_exit_wait 10
+[[ $program_exit_code -eq 0 ]] || fail "exit code $program_exit_code after Esc on the title"
+unset BOX_ANSWERS
+
+echo "game: window shown after ${first_window_ms} ms, splash logo after ${splash_ms} ms;" \
+    "CPU at the menu ${menu_cpu_percent}% of one core, ${menu_cpu_own_percent}% without the" \
+    "software renderer's threads"
+echo "game: ok"
