@@ -1,5 +1,6 @@
 // The frame builder's entry, slot handling, and the graphics page kinds.
 #include "display/frame_builder.h"
+#include "display/mouse.h"
 
 #include "core/errors.h"
 #include "core/timing.h"
@@ -19,7 +20,6 @@ std::atomic<uint32_t> frame_done{0};
 std::atomic<uint32_t> frame_force_rebuild{0};
 std::atomic<int32_t> display_frame_width{0};
 std::atomic<int32_t> display_frame_height{0};
-std::atomic<int32_t> mouse_move_skip{1};
 
 frame_memory frame_mem{};
 
@@ -141,7 +141,7 @@ bool frame_build_into_slot()
     }
     display_frame_width.store(target.width, std::memory_order_relaxed);
     display_frame_height.store(target.height, std::memory_order_relaxed);
-    mouse_move_skip.store(4, std::memory_order_relaxed);
+    mouse_movement_skip_arm();
     screen_display_hook();
 
     frame_outcome outcome;
@@ -207,5 +207,4 @@ void frame_builder_reset()
     frame_force_rebuild = 0;
     display_frame_width = 0;
     display_frame_height = 0;
-    mouse_move_skip = 1;
 }

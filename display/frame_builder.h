@@ -27,9 +27,6 @@ extern std::atomic<uint32_t> frame_force_rebuild;
 // Size of the last frame built, in pixels (mouse input reads it).
 extern std::atomic<int32_t> display_frame_width;
 extern std::atomic<int32_t> display_frame_height;
-// Mouse movement skip counter: every frame that reaches the drawing stage
-// sets it to 4; mouse input counts it down.
-extern std::atomic<int32_t> mouse_move_skip;
 
 // Builds at most one frame of the display page.
 void software_frame_build();

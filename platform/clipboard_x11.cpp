@@ -238,9 +238,13 @@ void platform_clipboard_set(const std::string &text)
 std::string platform_clipboard_get()
 {
     {
+        // The server knows whether another program took the selection over;
+        // the helper may not have seen the news yet.
         std::lock_guard<std::mutex> lock(clipboard_mutex);
-        if (selection_held)
+        if (selection_held &&
+            XGetSelectionOwner(owner_display, owner_atoms.clipboard) == owner_window)
             return process_copy;
+        selection_held = false;
     }
     Display *d = XOpenDisplay(nullptr);
     if (!d) {

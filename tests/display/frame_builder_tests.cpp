@@ -3,6 +3,7 @@
 #include "core/errors.h"
 #include "display/display_layers.h"
 #include "display/frame_builder.h"
+#include "display/mouse.h"
 #include "display/runtime_loop.h"
 #include "display/window_state.h"
 #include "platform/clock.h"
@@ -63,7 +64,7 @@ TEST_F(frame_builder, game_page_gives_a_528_by_296_frame_of_its_cells)
     EXPECT_EQ(f->height, 296);
     EXPECT_EQ(display_frame_width.load(), 528);
     EXPECT_EQ(display_frame_height.load(), 296);
-    EXPECT_EQ(mouse_move_skip.load(), 4);
+    EXPECT_EQ(mouse_movement_skip.load(), 4u);
     EXPECT_TRUE(cell_shows(f, 0, 0, 'A', palette_of(0xE), palette_of(1)));
     EXPECT_TRUE(cell_shows(f, 65, 36, 'z', palette_of(0xF), palette_of(4)));
     EXPECT_TRUE(cell_shows(f, 10, 10, ' ', palette_of(7), palette_of(0)));

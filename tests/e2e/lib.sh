@@ -55,27 +55,24 @@ fail() {
     exit 1
 }
 
-# xvfb_start [WIDTHxHEIGHTxDEPTH]: Xvfb on the first free display from :90
-# upward; exports DISPLAY.
+# xvfb_start [WIDTHxHEIGHTxDEPTH]: Xvfb on a display number of its own (the
+# server itself picks a free one and reports it once it accepts clients, so
+# tests running side by side never share a display); exports DISPLAY.
 xvfb_start() {
     local screen=${1:-1024x768x24} n i
-    for n in $(seq 90 150); do
-        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-        Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
-        xvfb_pid=$!
-        for i in $(seq 100); do
-            kill -0 "$xvfb_pid" 2>/dev/null || break
-            if xdpyinfo -display ":$n" >/dev/null 2>&1; then
-                export DISPLAY=":$n"
-                return 0
-            fi
-            sleep 0.05
-        done
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-        xvfb_pid=
+    : >"$E2E_DIR/display"
+    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$E2E_DIR/display" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for i in $(seq 200); do
+        n=$(head -n 1 "$E2E_DIR/display")
+        if [[ -n $n ]]; then
+            export DISPLAY=":$n"
+            return 0
+        fi
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.05
     done
-    fail "no free X display between :90 and :150"
+    fail "Xvfb did not start"
 }
 
 # program_start PROGRAM ARGS...: starts the program with its standard input
@@ -104,6 +101,23 @@ output_wait() {
         sleep 0.05
     done
     fail "the program did not print \"$1\""
+}
+
+# program_ask LINE PREFIX [SECONDS]: sends the line and prints the next line
+# of output that starts with PREFIX.
+program_ask() {
+    local before i
+    before=$(LC_ALL=C grep -c -- "^$2" "$E2E_DIR/out" || true)
+    program_say "$1"
+    for i in $(seq $((${3:-10} * 20))); do
+        if (($(LC_ALL=C grep -c -- "^$2" "$E2E_DIR/out" || true) > before)); then
+            LC_ALL=C grep -- "^$2" "$E2E_DIR/out" | sed -n "$((before + 1))p"
+            return 0
+        fi
+        kill -0 "$program_pid" 2>/dev/null || fail "the program ended before answering \"$1\""
+        sleep 0.05
+    done
+    fail "no answer to \"$1\""
 }
 
 # output_last PREFIX: the last line of the program's output that starts with
