@@ -2,7 +2,8 @@
 
 #include "core/command_line.h"
 
-namespace {
+namespace
+{
 
 constexpr const char *HANDOVER_TAG = "(unique-tag:=/@*$+-)chain";
 constexpr size_t HANDOVER_TAG_LENGTH = 25;

@@ -12,7 +12,7 @@ namespace
 // The handle bound to a file number, or -1 after raising 52.
 int32_t bound_handle(int32_t number)
 {
-    if (file_number_status(number) != 1) {
+    if (file_number_in_use(number) != 1) {
         error_raise(52);
         return -1;
     }

@@ -79,7 +79,7 @@ int32_t os_handle_release(int32_t handle)
     return 0;
 }
 
-int32_t file_number_status(int32_t number)
+int32_t file_number_in_use(int32_t number)
 {
     if (number < 1 || number > FILE_NUMBER_LIMIT)
         return -2;
@@ -93,6 +93,16 @@ int32_t file_number_handle(int32_t number)
     if (number < 1 || size_t(number) >= file_number_map.size())
         return -1;
     return file_number_map[size_t(number)];
+}
+
+uint8_t file_handle_mode(int32_t handle)
+{
+    return os_handle_valid(handle) ? os_handle_records[size_t(handle)].mode : 0;
+}
+
+uint8_t file_handle_may_read(int32_t handle)
+{
+    return os_handle_valid(handle) ? os_handle_records[size_t(handle)].may_read : 0;
 }
 
 int32_t file_number_free_lowest()

@@ -13,18 +13,13 @@
 // program after the program thread has stopped; nothing is locked.
 #pragma once
 
+#include "files/file_bytes.h"
 #include "platform/os_files.h"
 
 #include <cstdint>
 #include <string>
 
 struct string_descriptor;
-
-// BASIC open modes as the record keeps them (APPEND is kept as OUTPUT).
-constexpr uint8_t FILE_MODE_RANDOM = 1;
-constexpr uint8_t FILE_MODE_BINARY = 2;
-constexpr uint8_t FILE_MODE_INPUT = 3;
-constexpr uint8_t FILE_MODE_OUTPUT = 4;
 
 // The highest file number the map accepts: numbers above it are refused like
 // numbers below 1, so an absurd number never turns into a huge allocation.
@@ -47,7 +42,7 @@ struct os_handle_record {
     int64_t position;   // byte position of the next read or write, from 0
     uint8_t eof_flag;   // the last read was short (or met a 26 in INPUT mode)
     int32_t file_number;
-    uint8_t mode; // FILE_MODE_*
+    uint8_t mode; // FILE_MODE_* (APPEND is kept as OUTPUT)
     int64_t record_length;
     uint8_t *record_buffer;
     string_descriptor **field_strings;
@@ -87,13 +82,9 @@ void os_handle_file_set(int32_t handle, os_file *file);
 // free stack: 0, or -2 for an invalid handle. Closes nothing.
 int32_t os_handle_release(int32_t handle);
 
-// 1 when the number is bound, 0 when free, -2 below 1 or above
-// FILE_NUMBER_LIMIT. A number above the highest asked about so far grows the
-// map to it.
-int32_t file_number_status(int32_t number);
-
-// The handle bound to a number, or -1 when it is free or out of range.
-int32_t file_number_handle(int32_t number);
+// file_number_in_use and file_number_handle (files/file_bytes.h) answer for
+// the map: a number above the highest asked about so far grows the map to it,
+// and numbers below 1 or above FILE_NUMBER_LIMIT are refused (-2).
 
 // The lowest free number from 1 up, or the highest asked about + 1.
 int32_t file_number_free_lowest();
@@ -101,7 +92,7 @@ int32_t file_number_free_lowest();
 // FREEFILE.
 int32_t rt_freefile();
 
-// Binds number (already asked about with file_number_status) to handle.
+// Binds number (already asked about with file_number_in_use) to handle.
 void file_number_bind(int32_t number, int32_t handle);
 void file_number_unbind(int32_t number);
 

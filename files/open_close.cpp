@@ -96,7 +96,7 @@ void rt_open(const string_descriptor *name, int32_t mode, int32_t access, int32_
         error_raise(5);
         return;
     }
-    int32_t status = file_number_status(number);
+    int32_t status = file_number_in_use(number);
     if (status != 0) {
         error_raise(status == 1 ? 55 : 52);
         return;
@@ -179,7 +179,7 @@ void rt_close(int32_t number, int32_t given)
     if (given) {
         if (number < 0)
             special_handle_close(number);
-        else if (file_number_status(number) == 1)
+        else if (file_number_in_use(number) == 1)
             os_handle_close(file_number_handle(number));
         return;
     }

@@ -3,6 +3,7 @@
 #include "core/control_words.h"
 #include "core/errors.h"
 #include "core/strings.h"
+#include "files/file_bytes.h"
 #include "files/file_errors.h"
 #include "files/handle_table.h"
 #include "files/os_handle.h"
@@ -38,7 +39,7 @@ string_descriptor *string_of(const std::string &bytes)
 // The bound record of a file number, or null after raising 52.
 os_handle_record *bound_record(int32_t number)
 {
-    if (file_number_status(number) != 1) {
+    if (file_number_in_use(number) != 1) {
         error_raise(52);
         return nullptr;
     }
@@ -109,7 +110,7 @@ void rt_print_file(int32_t number, const string_descriptor *text, int32_t traili
         os_handle_at(handle)->column = 1;
 }
 
-int32_t handle_read_byte(int32_t handle)
+int32_t file_read_byte(int32_t handle)
 {
     uint8_t byte = 0;
     int32_t r = os_handle_read(handle, -1, &byte, 1);
@@ -125,9 +126,9 @@ int32_t handle_read_byte(int32_t handle)
     return byte;
 }
 
-void handle_skip_line_end(int32_t handle, int32_t first)
+void file_skip_line_end(int32_t handle, int32_t first)
 {
-    int32_t b = handle_read_byte(handle);
+    int32_t b = file_read_byte(handle);
     if (b < 0)
         return;
     if ((first == 10 && b != 13) || (first == 13 && b != 10)) {
@@ -136,24 +137,24 @@ void handle_skip_line_end(int32_t handle, int32_t first)
     }
     // A complete pair: peek at the byte after it, so that a 26 or the end of
     // the file right behind the line end sets the end flag.
-    if (handle_read_byte(handle) >= 0)
+    if (file_read_byte(handle) >= 0)
         unread_byte(handle);
 }
 
-void handle_skip_separator(int32_t handle, int32_t last)
+void file_skip_separator(int32_t handle, int32_t last)
 {
     if (handle < 0)
         return;
     int32_t b = last;
     for (;;) {
-        if (b == -1 || b == 44)
+        if (b == -1 || b == -2 || b == 44)
             return;
         if (b == 10 || b == 13) {
-            handle_skip_line_end(handle, b);
+            file_skip_line_end(handle, b);
             return;
         }
         if (b == 32) {
-            b = handle_read_byte(handle);
+            b = file_read_byte(handle);
             if (b < 0)
                 return;
             if (b != 32 && b != 44 && b != 10 && b != 13) {
@@ -162,7 +163,7 @@ void handle_skip_separator(int32_t handle, int32_t last)
             }
             continue;
         }
-        b = handle_read_byte(handle);
+        b = file_read_byte(handle);
         if (b == -2)
             return;
     }
@@ -189,7 +190,7 @@ void rt_line_input_file(int32_t number, string_descriptor *dest)
 
 void file_line_input_text(int32_t handle, string_descriptor *dest)
 {
-    int32_t b = handle_read_byte(handle);
+    int32_t b = file_read_byte(handle);
     if (b == -2)
         return;
     if (b == -1) {
@@ -200,12 +201,12 @@ void file_line_input_text(int32_t handle, string_descriptor *dest)
     std::string line;
     while (b >= 0 && b != 10 && b != 13) {
         line += char(b);
-        b = handle_read_byte(handle);
+        b = file_read_byte(handle);
     }
     if (b == -2)
         return;
     if (b == 10 || b == 13)
-        handle_skip_line_end(handle, b);
+        file_skip_line_end(handle, b);
     string_set(dest, string_of(line));
 }
 
@@ -304,7 +305,7 @@ string_descriptor *input_str_text(int32_t handle, int32_t count)
 {
     std::string bytes;
     while (int32_t(bytes.size()) < count) {
-        int32_t b = handle_read_byte(handle);
+        int32_t b = file_read_byte(handle);
         if (b < 0) {
             if (b == -1)
                 error_raise(62);

@@ -17,18 +17,8 @@ struct string_descriptor;
 void rt_print_file(int32_t number, const string_descriptor *text, int32_t trailing_blank,
                    int32_t comma, int32_t newline);
 
-// Byte services on a handle already checked to be an INPUT file that may be
-// read. handle_read_byte gives the next byte, -1 at the end of the file (a 26
-// stays unread and sets the end flag), or -2 after raising an error.
-int32_t handle_read_byte(int32_t handle);
-
-// After a line-end byte first (10 or 13): swallows the other half of a CR LF
-// or LF CR pair.
-void handle_skip_line_end(int32_t handle, int32_t first);
-
-// After the byte last that ended an INPUT # item (or -1): moves past the
-// separator that follows the item. A negative handle does nothing.
-void handle_skip_separator(int32_t handle, int32_t last);
+// The byte services under INPUT # (file_read_byte, file_skip_line_end,
+// file_skip_separator) are declared in files/file_bytes.h.
 
 // LINE INPUT #number, dest.
 void rt_line_input_file(int32_t number, string_descriptor *dest);

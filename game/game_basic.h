@@ -15,7 +15,8 @@
 //     300-499   draw_menu and its help and credit texts
 //     500-699   story introduction
 //     700-799   ending
-//     1000-1999 the quests
+//     1000-1755 the quests (Elemento holds 1238-1396)
+//     1756-1760 the held-key function
 //     2000-2099 screen_wipe, 2100-2199 show_splash, 2200-2299 save_progress
 //     2400-2899 the title, menu and story pictures
 #pragma once
@@ -89,4 +90,7 @@ inline void game_return()
 }
 
 // A string literal of the program as a temporary string over its bytes.
-inline string_descriptor *text(const char *literal) { return string_from_cstr(literal); }
+inline string_descriptor *text(const char *literal)
+{
+    return string_from_cstr(literal);
+}

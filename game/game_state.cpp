@@ -42,10 +42,14 @@ float card_index, card_column, card_row, streak_mark_index;
 string_descriptor *elemento_answer;
 int32_t elemento_key;
 
-namespace {
+namespace
+{
 
 // A new empty string variable (a permanent heap string, not a temporary).
-string_descriptor *string_variable_new() { return string_new(0, false); }
+string_descriptor *string_variable_new()
+{
+    return string_new(0, false);
+}
 
 void core_state_create()
 {

@@ -52,10 +52,10 @@ extern float herb_cotton_root; // 3032: given by the Mouse
 extern float ending_seen;      // 400: the ending has been shown
 extern float save_spare;       // read and written, never set by the game
 
-extern float menu_selection;      // 0 BADGER, 1 TARVO, 2 ECHIDNA, 3 PIG, 4 FOX, 5 QUIT
-extern float forest_herb_carried; // 2.6 while the forest herb is carried
-extern int32_t title_key;         // last key code read by the title loop
-extern int32_t menu_key;          // last key code read by the menu loop
+extern float menu_selection;                  // 0 BADGER, 1 TARVO, 2 ECHIDNA, 3 PIG, 4 FOX, 5 QUIT
+extern float forest_herb_carried;             // 2.6 while the forest herb is carried
+extern int32_t title_key;                     // last key code read by the title loop
+extern int32_t menu_key;                      // last key code read by the menu loop
 extern string_descriptor *enter_prompt_reply; // ignored text of dialogue prompts
 extern float wipe_row;                        // row counter of screen_wipe
 extern float splash_row;                      // top row of the splash logo

@@ -4,6 +4,7 @@
 // drawn beside it.
 #include "game/pictures.h"
 
+// clang-format off
 // story_home_rows
 const char *const story_home_rows[14] = {
     "         \xCE\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xCE", //          ╬▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀╬
@@ -63,3 +64,4 @@ const char *const story_clearing_rows[17] = {
     "   \xCE           \xBA          .  ,  '    \xBA        \xBA            \xBA \xBA", //    ╬           ║          .  ,  '    ║        ║            ║ ║
     "   \xD3    ,  .   \xBA                     \xBA  ,  '  \xBA            \xD3 \xD3", //    ╙    ,  .   ║                     ║  ,  '  ║            ╙ ╙
 };
+// clang-format on

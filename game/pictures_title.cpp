@@ -3,6 +3,7 @@
 // drawn beside it.
 #include "game/pictures.h"
 
+// clang-format off
 // TARVO ZUDUZ
 const char *const title_name_rows[5] = {
     "     \xB2\xB2\xB2\xB2  \xB2\xB2  \xB2\xB2\xB2  \xB2  \xB2  \xB2\xB2         \xB2\xB2\xB2\xB2 \xB2  \xB2 \xB2\xB2\xB2  \xB2  \xB2 \xB2\xB2\xB2\xB2", //      ▓▓▓▓  ▓▓  ▓▓▓  ▓  ▓  ▓▓         ▓▓▓▓ ▓  ▓ ▓▓▓  ▓  ▓ ▓▓▓▓
@@ -39,3 +40,4 @@ const char *const menu_picture_rows[6] = {
     "        \xB3   )       =\xF0 W  W        (   )         \\\xB3 _ \xB3", //         │   )       =≡ W  W        (   )         \│ _ │
     "         U U          U  U          U U            U U", //          U U          U  U          U U            U U
 };
+// clang-format on

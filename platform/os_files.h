@@ -23,6 +23,7 @@
 // Not thread-safe: the file layer calls it from one thread at a time.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -49,6 +50,15 @@ constexpr uint32_t OS_FILE_WRITE = 2;
 // permission bit, are refused with access_denied whoever runs the program.
 os_file_status os_file_open(const char *name, uint32_t access, bool deny_others, bool create,
                             os_file **file);
+
+// An anonymous file in memory holding a copy of the bytes, open for reading
+// and writing; it behaves as a file on disk does (tests and fuzzing).
+os_file_status os_file_from_bytes(const void *bytes, size_t count, os_file **file);
+
+// Test seam: from now on every read of the file that covers the byte at
+// position fails as a failing disk would (io_failure); a negative position
+// ends that.
+void os_file_fail_reads_at(os_file *file, int64_t position);
 
 // Closes the file and drops its range locks. Null is ignored.
 void os_file_close(os_file *file);

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -29,6 +30,7 @@ struct os_file {
     bool writable;
     bool seekable; // regular files; devices and pipes are read in stream order
     std::vector<locked_range> locks;
+    int64_t fail_reads_at = -1;
 };
 
 namespace
@@ -180,6 +182,28 @@ os_file_status os_file_open(const char *name, uint32_t access, bool deny_others,
     return os_file_status::ok;
 }
 
+os_file_status os_file_from_bytes(const void *bytes, size_t count, os_file **file)
+{
+    *file = nullptr;
+    int fd = memfd_create("bytes", MFD_CLOEXEC);
+    if (fd < 0)
+        return open_failure_status(errno, "");
+    auto *f = new os_file{fd, true, true, {}};
+    int64_t done = 0;
+    if (os_file_write(f, 0, bytes, int64_t(count), &done) != os_file_status::ok ||
+        done != int64_t(count)) {
+        os_file_close(f);
+        return os_file_status::io_failure;
+    }
+    *file = f;
+    return os_file_status::ok;
+}
+
+void os_file_fail_reads_at(os_file *file, int64_t position)
+{
+    file->fail_reads_at = position;
+}
+
 void os_file_close(os_file *file)
 {
     if (!file)
@@ -217,6 +241,8 @@ os_file_status os_file_read(os_file *file, int64_t position, void *dest, int64_t
         return os_file_status::ok;
     if (file->seekable && range_locked_elsewhere(file, position, count))
         return os_file_status::lock_violation;
+    if (file->fail_reads_at >= position && file->fail_reads_at - position < count)
+        return os_file_status::io_failure;
     auto *p = static_cast<uint8_t *>(dest);
     while (*done < count) {
         size_t want = size_t(std::min<int64_t>(count - *done, SSIZE_MAX));

@@ -39,7 +39,7 @@ TEST_F(HandleTable, FreefileFindsTheLowestFreeNumberWithoutGrowingTheMap)
     rt_open(a, OPEN_MODE_OUTPUT, 0, 0, 1, 0, 0);
     rt_open(b, OPEN_MODE_OUTPUT, 0, 0, 2, 0, 0);
     EXPECT_EQ(rt_freefile(), 3);
-    EXPECT_EQ(file_number_status(10), 0);
+    EXPECT_EQ(file_number_in_use(10), 0);
     EXPECT_EQ(rt_freefile(), 3);
     for (int32_t n = 3; n <= 10; ++n) {
         basic_text name("f" + std::to_string(n));
@@ -53,11 +53,11 @@ TEST_F(HandleTable, FreefileFindsTheLowestFreeNumberWithoutGrowingTheMap)
 
 TEST_F(HandleTable, FileNumbersOutsideTheMapAreRefusedNotAllocated)
 {
-    EXPECT_EQ(file_number_status(0), -2);
-    EXPECT_EQ(file_number_status(-7), -2);
-    EXPECT_EQ(file_number_status(FILE_NUMBER_LIMIT), 0);
-    EXPECT_EQ(file_number_status(FILE_NUMBER_LIMIT + 1), -2);
-    EXPECT_EQ(file_number_status(INT32_MAX), -2);
+    EXPECT_EQ(file_number_in_use(0), -2);
+    EXPECT_EQ(file_number_in_use(-7), -2);
+    EXPECT_EQ(file_number_in_use(FILE_NUMBER_LIMIT), 0);
+    EXPECT_EQ(file_number_in_use(FILE_NUMBER_LIMIT + 1), -2);
+    EXPECT_EQ(file_number_in_use(INT32_MAX), -2);
     EXPECT_EQ(file_number_highest_get(), FILE_NUMBER_LIMIT);
 
     basic_text name("x.txt");

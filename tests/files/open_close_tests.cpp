@@ -58,7 +58,7 @@ TEST_F(OpenClose, AMissingInputFileIsError53AndTheNumberStaysFree)
 {
     open_file("missing", OPEN_MODE_INPUT, 1);
     EXPECT_EQ(error_pending_take(), 53u);
-    EXPECT_EQ(file_number_status(1), 0);
+    EXPECT_EQ(file_number_in_use(1), 0);
     EXPECT_FALSE(file_exists_on_disk("missing"));
     EXPECT_EQ(os_handle_new(), 0); // no record was kept for the failed open
 
@@ -67,7 +67,7 @@ TEST_F(OpenClose, AMissingInputFileIsError53AndTheNumberStaysFree)
     std::filesystem::create_directory("dir");
     open_file("dir", OPEN_MODE_INPUT, 1);
     EXPECT_EQ(error_pending_take(), 70u);
-    EXPECT_EQ(file_number_status(1), 0);
+    EXPECT_EQ(file_number_in_use(1), 0);
 }
 
 TEST_F(OpenClose, AnOpenNumberIsError55AndTheFirstFileStillWorks)
@@ -97,7 +97,7 @@ TEST_F(OpenClose, BadNumbersAndLengthsAreRefusedBeforeTheFileIsTouched)
     error_raise(5); // a pending error stops OPEN at once
     open_file("a", OPEN_MODE_OUTPUT, 1);
     EXPECT_EQ(error_pending_take(), 5u);
-    EXPECT_EQ(file_number_status(1), 0);
+    EXPECT_EQ(file_number_in_use(1), 0);
 }
 
 TEST_F(OpenClose, RandomFilesGetTheirRecordBufferBeforeTheNumberIsBound)
@@ -118,7 +118,7 @@ TEST_F(OpenClose, RandomFilesGetTheirRecordBufferBeforeTheNumberIsBound)
     basic_text huge("huge");
     rt_open(huge, OPEN_MODE_RANDOM, 0, 0, 1, int64_t(1) << 40, 1);
     EXPECT_EQ(error_pending_take(), 7u);
-    EXPECT_EQ(file_number_status(1), 0);
+    EXPECT_EQ(file_number_in_use(1), 0);
     EXPECT_FALSE(file_exists_on_disk("huge"));
     EXPECT_EQ(os_handle_new(), 2); // the handles released above, newest first
 }
@@ -154,7 +154,7 @@ TEST_F(OpenClose, AccessAndLockClausesChooseRightsAndSharing)
     EXPECT_EQ(record_of(2).deny_read + record_of(2).deny_write, 2);
     open_file("w", OPEN_MODE_BINARY, 3, 0, 1); // SHARED meets the exclusive open
     EXPECT_EQ(error_pending_take(), 70u);
-    EXPECT_EQ(file_number_status(3), 0);
+    EXPECT_EQ(file_number_in_use(3), 0);
 
     open_file("s", OPEN_MODE_BINARY, 3, 0, 1);
     open_file("s", OPEN_MODE_INPUT, 4, 0, 1);
@@ -196,7 +196,7 @@ TEST_F(OpenClose, TheOldFormTakesTheModeFromItsFirstLetter)
         basic_text letter(bad);
         rt_open_old(letter, 2, name, 0, 0);
         EXPECT_EQ(error_pending_take(), 54u);
-        EXPECT_EQ(file_number_status(2), 0);
+        EXPECT_EQ(file_number_in_use(2), 0);
     }
 }
 
@@ -211,7 +211,7 @@ TEST_F(OpenClose, CloseIgnoresFreeNumbersAndCloseAllFreesEveryNumber)
     }
     rt_close(0, 0);
     for (int32_t n : {1, 4, 300})
-        EXPECT_EQ(file_number_status(n), 0);
+        EXPECT_EQ(file_number_in_use(n), 0);
     EXPECT_EQ(os_handle_valid(0) + os_handle_valid(1) + os_handle_valid(2), 0);
     EXPECT_EQ(rt_freefile(), 1);
     EXPECT_EQ(error_pending_take(), 0u);

@@ -2,6 +2,9 @@
 
 #include "core/control_words.h"
 #include "core/errors.h"
+#include "core/number_scan.h"
+#include "core/string_builtins.h"
+#include "files/file_bytes.h"
 #include "files/file_position.h"
 #include "files/handle_table.h"
 #include "files/open_close.h"
@@ -10,6 +13,9 @@
 
 namespace
 {
+
+// The type word the game passes for its SINGLE save fields.
+constexpr uint32_t GAME_SINGLE_TYPE = 0x28400020;
 
 class SequentialIo : public file_test
 {
@@ -38,22 +44,37 @@ class SequentialIo : public file_test
     }
 };
 
-TEST_F(SequentialIo, TheSaveLineIsWrittenByteForByte)
+// Writes the six fields as the game saves them: LTRIM$(STR$(field)) + ","
+// five times without a line end, then the last field with one.
+void save_fields(const float (&fields)[6])
+{
+    for (int i = 0; i < 6; ++i) {
+        string_descriptor *text = rt_ltrim_str(rt_str_str_single(fields[i]));
+        if (i < 5)
+            text = string_concat(text, string_from_cstr(","));
+        rt_print_file(1, text, 0, 0, i == 5);
+    }
+}
+
+TEST_F(SequentialIo, TheSaveLineIsWrittenByteForByteAndReadsBack)
 {
     open_file("TarvoData", OPEN_MODE_OUTPUT);
-    for (const char *item : {"1710,", "2.6,", "2245,", "3032,", "400,"})
-        print(item, 0, 0, 0);
-    print("0", 0, 0, 1);
+    save_fields({0, 0, 0, 0, 0, 0});
+    rt_close(1, 1);
+    EXPECT_EQ(file_read_all("TarvoData"), "0,0,0,0,0,0\r\n");
+
+    open_file("TarvoData", OPEN_MODE_OUTPUT); // emptied, not overwritten in place
+    save_fields({1710, 2.6f, 2245, 3032, 400, 0});
     rt_close(1, 1);
     EXPECT_EQ(file_read_all("TarvoData"), "1710,2.6,2245,3032,400,0\r\n");
 
-    open_file("TarvoData", OPEN_MODE_OUTPUT);
-    for (int i = 0; i < 5; ++i)
-        print("0,", 0, 0, 0);
-    print("0", 0, 0, 1);
-    rt_close(1, 1);
-    EXPECT_EQ(file_read_all("TarvoData"), "0,0,0,0,0,0\r\n");
-    EXPECT_EQ(file_read_all("TarvoData").size(), 13u);
+    open_file("TarvoData", OPEN_MODE_INPUT);
+    const float want[] = {1710, 2.6f, 2245, 3032, 400, 0};
+    for (float w : want)
+        EXPECT_EQ(float(rt_input_file_number(1, GAME_SINGLE_TYPE)), w);
+    rt_input_file_end();
+    EXPECT_EQ(rt_eof(1), -1);
+    EXPECT_EQ(error_pending_take(), 0u);
 }
 
 TEST_F(SequentialIo, CommaZonesAndBlanksAdvanceTheColumn)
@@ -159,6 +180,22 @@ TEST_F(SequentialIo, LineInputOnBinaryFilesFindsLineFeedsBeyondTheFirstWindow)
     EXPECT_EQ(line_input(), "c");
 }
 
+TEST_F(SequentialIo, AFailingReadIsError75AndLeavesTheDestination)
+{
+    file_write_all("f", "abcdef\r\n");
+    for (int32_t mode : {OPEN_MODE_INPUT, OPEN_MODE_BINARY}) {
+        open_file("f", mode);
+        os_file_fail_reads_at(os_handle_file(handle()), 3);
+        EXPECT_EQ(line_input(), "<error 75>") << mode;
+        EXPECT_EQ(rt_input_str(5, 1, 1)->len, 0);
+        EXPECT_EQ(error_pending_take(), 75u);
+        os_file_fail_reads_at(os_handle_file(handle()), -1);
+        rt_seek(1, 1);
+        EXPECT_EQ(line_input(), "abcdef");
+        rt_close(1, 1);
+    }
+}
+
 TEST_F(SequentialIo, LineInputNeedsAReadableTextOrBinaryFile)
 {
     EXPECT_EQ(line_input(), "<error 52>");
@@ -232,9 +269,9 @@ TEST_F(SequentialIo, ByteServicesEndAt26AndSkipSeparators)
     auto read_item = [h] {
         std::string item;
         int32_t b;
-        while ((b = handle_read_byte(h)) >= 0 && b != ' ' && b != ',' && b != '\r' && b != '\n')
+        while ((b = file_read_byte(h)) >= 0 && b != ' ' && b != ',' && b != '\r' && b != '\n')
             item += char(b);
-        handle_skip_separator(h, b);
+        file_skip_separator(h, b);
         return item;
     };
     EXPECT_EQ(read_item(), "12"); // a blank before another item separates
@@ -244,7 +281,7 @@ TEST_F(SequentialIo, ByteServicesEndAt26AndSkipSeparators)
     EXPECT_EQ(read_item(), "8"); // LF CR counts once
     EXPECT_EQ(read_item(), "9");
     EXPECT_EQ(rt_eof(1), -1);
-    EXPECT_EQ(handle_read_byte(h), -1); // the 26 stays unread
+    EXPECT_EQ(file_read_byte(h), -1); // the 26 stays unread
     EXPECT_EQ(os_handle_tell(h), 18);
 }
 
@@ -253,11 +290,11 @@ TEST_F(SequentialIo, SkippingALineEndPeeksForTheEndOfTheFile)
     file_write_all("f", "1,2\r\n\x1a");
     open_file("f", OPEN_MODE_INPUT);
     int32_t h = handle();
-    EXPECT_EQ(handle_read_byte(h), '1');
-    handle_skip_separator(h, handle_read_byte(h));
+    EXPECT_EQ(file_read_byte(h), '1');
+    file_skip_separator(h, file_read_byte(h));
     EXPECT_EQ(rt_eof(1), 0);
-    EXPECT_EQ(handle_read_byte(h), '2');
-    handle_skip_separator(h, handle_read_byte(h));
+    EXPECT_EQ(file_read_byte(h), '2');
+    file_skip_separator(h, file_read_byte(h));
     EXPECT_EQ(rt_eof(1), -1);
 }
 
