@@ -2,6 +2,9 @@
 // drawn beside it.
 #include "game/pictures_forest.h"
 
+#include "game/game_basic.h"
+#include "screen/text_output.h"
+
 namespace
 {
 
@@ -154,3 +157,65 @@ const char *const obstacle_briar_patch_rows[PICTURE_ROWS] = {
     FRAME_BOTTOM,
 };
 // clang-format on
+
+// Statement numbers: the routines hold lines 1660 to 1755, twelve each in the
+// order below: LOCATE (and CLS) on the first, the rows on the next ten, the
+// empty line and RETURN on the last.
+
+namespace
+{
+
+// LOCATE row 1, with CLS for an obstacle; the ten rows; an empty line; RETURN.
+void draw_forest_picture(basic_procedure &p, uint32_t first_line, const char *const *rows,
+                         bool clear)
+{
+    p.stmt(first_line, [&] { rt_locate(1, 0, 0, 0, 0, LOCATE_ROW); });
+    if (clear)
+        p.stmt(first_line, [&] { rt_cls(0, 0, 0); });
+    for (int32_t k = 0; k < PICTURE_ROWS; ++k)
+        p.stmt(first_line + 1 + uint32_t(k), [&] { rt_print(text(rows[k]), PRINT_NEWLINE); });
+    p.stmt(first_line + 11, [&] { rt_print(text(""), PRINT_NEWLINE); });
+    p.stmt(first_line + 11, [&] { game_return(); });
+}
+
+} // namespace
+
+void draw_forest_view(basic_procedure &p)
+{
+    draw_forest_picture(p, 1660, forest_view_rows, false);
+}
+
+void draw_obstacle_boulder(basic_procedure &p)
+{
+    draw_forest_picture(p, 1672, obstacle_boulder_rows, true);
+}
+
+void draw_obstacle_sink_hole(basic_procedure &p)
+{
+    draw_forest_picture(p, 1684, obstacle_sink_hole_rows, true);
+}
+
+void draw_obstacle_bear_carcass(basic_procedure &p)
+{
+    draw_forest_picture(p, 1696, obstacle_bear_carcass_rows, true);
+}
+
+void draw_obstacle_log(basic_procedure &p)
+{
+    draw_forest_picture(p, 1708, obstacle_log_rows, true);
+}
+
+void draw_obstacle_spider_web(basic_procedure &p)
+{
+    draw_forest_picture(p, 1720, obstacle_spider_web_rows, true);
+}
+
+void draw_obstacle_termite_mound(basic_procedure &p)
+{
+    draw_forest_picture(p, 1732, obstacle_termite_mound_rows, true);
+}
+
+void draw_obstacle_briar_patch(basic_procedure &p)
+{
+    draw_forest_picture(p, 1744, obstacle_briar_patch_rows, true);
+}
