@@ -24,6 +24,7 @@
 #include "core/basic.h"
 #include "core/gosub_stack.h"
 #include "core/strings.h"
+#include "screen/text_output.h"
 
 #include <cstdint>
 
@@ -93,4 +94,32 @@ inline void game_return()
 inline string_descriptor *text(const char *literal)
 {
     return string_from_cstr(literal);
+}
+
+// PRINT of one item: the fit step, then the item, with a line end unless the
+// statement ends in a semicolon.
+inline void basic_print(string_descriptor *item, int32_t newline = PRINT_NEWLINE)
+{
+    print_make_fit(item);
+    rt_print(item, newline);
+}
+
+// PRINT with no item: an empty line.
+inline void basic_print_line()
+{
+    rt_print(nullptr, PRINT_NEWLINE);
+}
+
+// LOCATE row, column; LOCATE row; LOCATE , column.
+inline void basic_locate(int32_t row, int32_t column)
+{
+    rt_locate(row, column, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN);
+}
+inline void basic_locate_row(int32_t row)
+{
+    rt_locate(row, 0, 0, 0, 0, LOCATE_ROW);
+}
+inline void basic_locate_column(int32_t column)
+{
+    rt_locate(0, column, 0, 0, 0, LOCATE_COLUMN);
 }

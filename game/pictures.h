@@ -31,3 +31,12 @@ constexpr int32_t STORY_PICTURE_FIRST_ROW = 6;
 extern const char *const story_home_rows[14];
 extern const char *const story_forest_rows[17];
 extern const char *const story_clearing_rows[17];
+
+// GOSUB routines. draw_title_picture draws 27 rows from the cursor's row (the
+// menu faces among them); draw_menu_picture places itself on rows 9 to 14;
+// the story pictures draw five empty lines, their rows and three empty lines.
+void draw_title_picture(basic_procedure &p);
+void draw_menu_picture(basic_procedure &p);
+void draw_story_home(basic_procedure &p);
+void draw_story_forest(basic_procedure &p);
+void draw_story_clearing(basic_procedure &p);

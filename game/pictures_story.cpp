@@ -4,6 +4,10 @@
 // drawn beside it.
 #include "game/pictures.h"
 
+#include "game/game_basic.h"
+
+#include <iterator>
+
 // clang-format off
 // story_home_rows
 const char *const story_home_rows[14] = {
@@ -65,3 +69,38 @@ const char *const story_clearing_rows[17] = {
     "   \xD3    ,  .   \xBA                     \xBA  ,  '  \xBA            \xD3 \xD3", //    ╙    ,  .   ║                     ║  ,  '  ║            ╙ ╙
 };
 // clang-format on
+
+namespace
+{
+
+// A story picture: five empty lines, its rows, three empty lines, RETURN; its
+// statements are numbered from first_line.
+void draw_story_picture(basic_procedure &p, uint32_t first_line, const char *const *rows,
+                        size_t count)
+{
+    uint32_t line = first_line;
+    for (int i = 0; i < 5; ++i)
+        p.stmt(line++, [&] { basic_print_line(); });
+    for (size_t i = 0; i < count; ++i)
+        p.stmt(line++, [&] { basic_print(text(rows[i])); });
+    for (int i = 0; i < 3; ++i)
+        p.stmt(line++, [&] { basic_print_line(); });
+    p.stmt(line, [&] { game_return(); });
+}
+
+} // namespace
+
+void draw_story_home(basic_procedure &p)
+{
+    draw_story_picture(p, 2600, story_home_rows, std::size(story_home_rows));
+}
+
+void draw_story_forest(basic_procedure &p)
+{
+    draw_story_picture(p, 2700, story_forest_rows, std::size(story_forest_rows));
+}
+
+void draw_story_clearing(basic_procedure &p)
+{
+    draw_story_picture(p, 2800, story_clearing_rows, std::size(story_clearing_rows));
+}

@@ -3,6 +3,10 @@
 // drawn beside it.
 #include "game/pictures.h"
 
+#include "game/game_basic.h"
+
+#include <iterator>
+
 // clang-format off
 // TARVO ZUDUZ
 const char *const title_name_rows[5] = {
@@ -41,3 +45,38 @@ const char *const menu_picture_rows[6] = {
     "         U U          U  U          U U            U U", //          U U          U  U          U U            U U
 };
 // clang-format on
+
+namespace
+{
+
+// PRINTs rows, one statement each, numbered from first_line.
+void print_rows(basic_procedure &p, uint32_t first_line, const char *const *rows, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        p.stmt(first_line + uint32_t(i), [&] { basic_print(text(rows[i])); });
+}
+
+} // namespace
+
+void draw_title_picture(basic_procedure &p)
+{
+    p.stmt(2400, [&] { basic_print_line(); });
+    print_rows(p, 2401, title_name_rows, std::size(title_name_rows));
+    p.stmt(2406, [&] { basic_print_line(); });
+    p.stmt(2407, [&] { basic_print_line(); });
+    game_gosub(p, 2408, RP_TITLE_PICTURE_FACES, [&] { draw_menu_picture(p); });
+    p.stmt(2409, [&] { basic_print_line(); });
+    p.stmt(2410, [&] { basic_print_line(); });
+    print_rows(p, 2411, title_herbs_rows, std::size(title_herbs_rows));
+    p.stmt(2416, [&] { basic_print_line(); });
+    print_rows(p, 2417, title_quest_rows, std::size(title_quest_rows));
+    p.stmt(2422, [&] { basic_print_line(); });
+    p.stmt(2423, [&] { game_return(); });
+}
+
+void draw_menu_picture(basic_procedure &p)
+{
+    p.stmt(2500, [&] { basic_locate_row(MENU_PICTURE_ROW); });
+    print_rows(p, 2501, menu_picture_rows, std::size(menu_picture_rows));
+    p.stmt(2507, [&] { game_return(); });
+}

@@ -1,5 +1,10 @@
 #include "game/pictures.h"
 
+#include "core/errors.h"
+#include "core/gosub_stack.h"
+#include "game/game_basic.h"
+#include "game/game_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -131,6 +136,67 @@ TEST(pictures, story_pictures_fill_their_rows_and_no_row_wraps)
     for (const picture_case &picture : pictures())
         for (const char *row : picture.rows)
             EXPECT_LT(std::strlen(row), 66u) << picture.name;
+}
+
+class picture_routine_test : public game_test
+{
+  protected:
+    void SetUp() override
+    {
+        game_test::SetUp();
+        screen_setup();
+    }
+    template <typename Routine> void gosub(Routine routine)
+    {
+        basic_procedure p;
+        game_gosub(p, 1, RP_TITLE_PICTURE, [&] { routine(p); });
+        EXPECT_EQ(gosub_count, 0u);
+        EXPECT_EQ(error_pending_take(), 0u);
+    }
+};
+
+TEST_F(picture_routine_test, title_picture_fills_rows_2_to_28_with_the_faces_on_rows_9_to_14)
+{
+    basic_locate(2, 1);
+    gosub(draw_title_picture);
+    EXPECT_EQ(char_at(3, 6), 0xB2);
+    EXPECT_EQ(char_at(7, 7), 0xB0);
+    EXPECT_EQ(chars_at(9, 8, 8), "( )__( )");
+    EXPECT_EQ(chars_at(14, 52, 3), "U U");
+    EXPECT_EQ(char_at(17, 10), 0xB2);
+    EXPECT_EQ(char_at(27, 20), 0xB2);
+    EXPECT_EQ(cursor_row(), 29);
+    EXPECT_EQ(cursor_col(), 1);
+}
+
+TEST_F(picture_routine_test, menu_faces_land_on_rows_9_to_14_from_any_cursor_row)
+{
+    basic_locate(30, 1);
+    gosub(draw_menu_picture);
+    EXPECT_EQ(chars_at(10, 9, 6), "\xB3 o o\xB3");
+    EXPECT_EQ(chars_at(11, 54, 4), "=_\x04)");
+    EXPECT_EQ(cursor_row(), 15);
+}
+
+TEST_F(picture_routine_test, story_pictures_put_the_mouths_on_their_cells_after_cls)
+{
+    rt_cls(0, 0, 0);
+    gosub(draw_story_home);
+    EXPECT_EQ(char_at(16, 29), '_');
+    EXPECT_EQ(cursor_row(), 23);
+
+    rt_cls(0, 0, 0);
+    gosub(draw_story_forest);
+    EXPECT_EQ(chars_at(16, 12, 1) + chars_at(16, 27, 1) + chars_at(17, 40, 1) + chars_at(16, 54, 1),
+              "____");
+    EXPECT_EQ(cursor_row(), 26);
+
+    rt_cls(0, 0, 0);
+    gosub(draw_story_clearing);
+    EXPECT_EQ(chars_at(16, 22, 1) + chars_at(16, 30, 1) + chars_at(16, 43, 1) + chars_at(17, 53, 1),
+              "____");
+    EXPECT_EQ(chars_at(15, 20, 3), "o o");
+    EXPECT_EQ(cursor_row(), 26);
 }
 
 } // namespace
