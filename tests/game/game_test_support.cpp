@@ -53,10 +53,32 @@ void key_script_step()
         keyboard_key_up_event(-event);
 }
 
+// An hour of fake time: no scene waits that long when its keys come.
+constexpr int64_t SCENE_TIME_LIMIT_MS = 3600 * 1000;
+int64_t clock_start_ms;
+
+// The INPUT editor polls INKEY$ after sleeps of this length.
+constexpr uint32_t INPUT_POLL_MS = 10;
+std::vector<prompt_seen> prompts;
+
+void prompt_answer(uint32_t ms)
+{
+    if (ms != INPUT_POLL_MS)
+        return;
+    prompt_seen seen{game_test::cursor_row(), game_test::cursor_col(), {}};
+    for (int32_t row = 1; row <= 37; ++row)
+        seen.rows.push_back(game_test::chars_at(row, 1, 66));
+    prompts.push_back(std::move(seen));
+    keyboard_key_down_event(13);
+    keyboard_key_up_event(13);
+}
+
 void scene_sleep(uint32_t ms)
 {
     clock_ms += ms == 0 ? 1 : ms;
     ++sleep_count;
+    if (clock_ms - clock_start_ms > SCENE_TIME_LIMIT_MS)
+        throw scene_timeout{};
     if (threads_ended.load() & THREAD_ENDED_PROGRAM)
         throw program_ended{};
     if (sleep_callback)
@@ -172,7 +194,9 @@ int32_t game_test::cursor_col()
 void game_test::scene_clock_install()
 {
     clock_ms = 1000000;
+    clock_start_ms = clock_ms;
     sleep_count = 0;
+    prompts.clear();
     last_key_ms = clock_ms;
     key_script.clear();
     key_script_next = 0;
@@ -207,4 +231,15 @@ uint64_t game_test::scene_clock_sleeps()
 void game_test::scene_clock_on_sleep(void (*callback)(uint32_t))
 {
     sleep_callback = callback;
+}
+
+void game_test::prompt_responder_install()
+{
+    prompts.clear();
+    sleep_callback = prompt_answer;
+}
+
+const std::vector<prompt_seen> &game_test::prompts_seen()
+{
+    return prompts;
 }

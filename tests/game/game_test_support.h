@@ -31,6 +31,19 @@ struct script_stopped {
 // The least time between two events of a key script.
 constexpr int64_t KEY_SCRIPT_GAP_MS = 60;
 
+// Thrown by the scene clock when a scene has run for more than an hour of
+// fake time: it waits for something the test does not give it.
+struct scene_timeout {
+};
+
+// The screen as the program left it when an INPUT began to wait: the cursor
+// and the 37 rows of 66 characters.
+struct prompt_seen {
+    int32_t row, col;
+    std::vector<std::string> rows;
+    char at(int32_t r, int32_t c) const { return rows[size_t(r - 1)][size_t(c - 1)]; }
+};
+
 // Captions of the message boxes shown since the test began.
 extern std::vector<std::string> game_box_captions;
 
@@ -57,6 +70,10 @@ class game_test : public ::testing::Test
     static uint64_t scene_clock_sleeps();
     // Called after every sleep (null to remove).
     static void scene_clock_on_sleep(void (*callback)(uint32_t ms));
+    // Answers every INPUT with Enter as soon as it waits for a key, keeping
+    // the screen it showed then (uses the sleep callback).
+    static void prompt_responder_install();
+    static const std::vector<prompt_seen> &prompts_seen();
 
     // The cursor of the write page.
     static int32_t cursor_row();
