@@ -16,7 +16,6 @@
 #include "game/game_state.h"
 #include "game/pictures_cards_herbs.h"
 #include "game/pictures_forest.h"
-#include "game/runtime_pending.h"
 #include "game/save_file.h"
 #include "game/scenes.h"
 #include "game/shared_routines.h"
