@@ -137,21 +137,14 @@ TEST_F(CardAndHerbDrawing, NineCardRowsTouchWithoutOverlapOrWrap)
     }
 }
 
-TEST_F(CardAndHerbDrawing, StartColumnsAndAnUnknownCode)
+TEST_F(CardAndHerbDrawing, ACodeOutsideOneToThreeDrawsNothing)
 {
-    const float counts[] = {5, 7, 9, 11};
-    const float columns[] = {16, 9, 2, 2};
-    for (int i = 0; i < 4; ++i) {
-        round_card_count = counts[i];
-        gosub(set_card_start_column);
-        EXPECT_EQ(card_column, columns[i]);
-    }
-    // A code other than 1 to 3 draws nothing.
     card_index = 1.0f;
     card_column = 16.0f;
     player_cards(1) = 4.0f;
     gosub(draw_player_card);
     EXPECT_EQ(chars_at(19, 16, 7), std::string(7, ' '));
+    EXPECT_EQ(card_row, 19.0f);
 }
 
 TEST_F(CardAndHerbDrawing, PointsLinesAndStreakMarks)
