@@ -3,14 +3,6 @@
 // leads straight back to the menu.
 #include "game/scenes.h"
 
-scene elemento_quest(basic_procedure &)
-{
-    return scene::menu_entry;
-}
-scene bamboo_forest_quest(basic_procedure &)
-{
-    return scene::menu_entry;
-}
 scene swamp_quest(basic_procedure &)
 {
     return scene::menu_entry;
