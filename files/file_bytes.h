@@ -16,7 +16,7 @@ constexpr uint8_t FILE_MODE_INPUT = 3;
 constexpr uint8_t FILE_MODE_OUTPUT = 4;
 
 // 1 when the number is bound to an open file, 0 when it is free, -2 for
-// numbers below 1. Raises no error.
+// numbers below 1 or above the map's limit. Raises no error.
 int32_t file_number_in_use(int32_t file_number);
 
 // The handle bound to a file number, or -1 when none.
@@ -28,7 +28,8 @@ uint8_t file_handle_may_read(int32_t handle);
 
 // The next byte (0-255); -1 at the end of the file, where a byte 26 also ends
 // the file (it stays unread and sets the record's end flag); -2 after raising
-// an error (258 for a bad handle, 75 for a failed read).
+// an error (258 for a bad handle, 70 when another open file's lock is in the
+// way, 75 for a failed read).
 int32_t file_read_byte(int32_t handle);
 
 // After a line-end byte `first` (10 or 13) has been read: swallows the other

@@ -1,0 +1,38 @@
+// OPEN and CLOSE: binding BASIC file numbers to open files.
+//
+// OPEN turns the statement's mode, ACCESS and LOCK clauses into the
+// OS-handle layer's access bits, deny bits and opening rule, opens the file
+// and binds the number; CLOSE closes and unbinds. Both return at once while an
+// error is pending. Program thread only; CLOSE without a number also runs on
+// the runtime loop thread at the end of the program.
+#pragma once
+
+#include <cstdint>
+
+struct string_descriptor;
+
+// Modes as the compiled program passes them.
+constexpr int32_t OPEN_MODE_RANDOM = 1; // 0 means RANDOM as well
+constexpr int32_t OPEN_MODE_BINARY = 2;
+constexpr int32_t OPEN_MODE_INPUT = 3;
+constexpr int32_t OPEN_MODE_OUTPUT = 4;
+constexpr int32_t OPEN_MODE_APPEND = 5;
+
+// ACCESS clause: 0 none, 1 READ WRITE, 2 READ, 3 WRITE.
+// LOCK clause: 0 none, 1 SHARED, 2 LOCK READ WRITE, 3 LOCK READ, 4 LOCK WRITE.
+
+// The largest RANDOM record length; a longer one is refused as out of memory.
+constexpr int64_t RECORD_LENGTH_LIMIT = INT32_MAX;
+
+// OPEN name FOR mode [ACCESS access] [LOCK lock] AS #number [LEN = len].
+void rt_open(const string_descriptor *name, int32_t mode, int32_t access, int32_t lock,
+             int32_t number, int64_t len, int32_t len_given);
+
+// The old form OPEN mode$, #number, name$ [, len]: the first letter of mode$
+// (R, B, I, O or A, either case) selects the mode.
+void rt_open_old(const string_descriptor *mode_letter, int32_t number,
+                 const string_descriptor *name, int64_t len, int32_t len_given);
+
+// CLOSE #number (given non-zero), or CLOSE of every special handle and every
+// open file. An unbound number is ignored; CLOSE raises no error.
+void rt_close(int32_t number, int32_t given);

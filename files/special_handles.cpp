@@ -1,0 +1,15 @@
+#include "files/special_handles.h"
+
+void special_handle_close(int32_t) {}
+
+void special_handles_close_all() {}
+
+bool special_handle_lof(int32_t, int64_t *)
+{
+    return false;
+}
+
+bool special_handle_eof(int32_t, int32_t *)
+{
+    return false;
+}

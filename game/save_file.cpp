@@ -1,0 +1,73 @@
+#include "game/save_file.h"
+
+#include "core/errors.h"
+#include "core/number_scan.h"
+#include "core/string_builtins.h"
+#include "files/open_close.h"
+#include "files/sequential_io.h"
+#include "files/system_queries.h"
+#include "game/game_basic.h"
+#include "game/game_state.h"
+
+namespace
+{
+
+constexpr int32_t SAVE_FILE_NUMBER = 1;
+
+// The INPUT # type word of a SINGLE target: 32 bits, floating point.
+constexpr uint32_t SINGLE_TYPE_WORD = 0x20000000u | 32u;
+
+float *const save_fields[6] = {&herb_angelica,    &herb_pennyroyal, &herb_mugwort,
+                               &herb_cotton_root, &ending_seen,     &save_spare};
+
+// LTRIM$(STR$(value)) as a temporary.
+string_descriptor *field_text(float value)
+{
+    return rt_ltrim_str(rt_str_str_single(value));
+}
+
+// One numeric item of INPUT #1 into a SINGLE. Once an error is pending the
+// statement's remaining items are skipped and their targets keep their values.
+void input_single(float *target)
+{
+    if (error_pending.load())
+        return;
+    long double value = rt_input_file_number(SAVE_FILE_NUMBER, SINGLE_TYPE_WORD);
+    if (!error_pending.load())
+        *target = static_cast<float>(value);
+}
+
+} // namespace
+
+void save_progress(basic_procedure &p)
+{
+    p.stmt(2200, [&] { string_set(save_file_name, text(SAVE_FILE_NAME)); });
+    p.stmt(2201, [&] { rt_open(save_file_name, OPEN_MODE_OUTPUT, 0, 0, SAVE_FILE_NUMBER, 0, 0); });
+    // PRINT #1, LTRIM$(STR$(field)) + ","; for the first five fields.
+    for (uint32_t i = 0; i < 5; ++i)
+        p.stmt(2202 + i, [&] {
+            rt_print_file(SAVE_FILE_NUMBER, string_concat(field_text(*save_fields[i]), text(",")),
+                          0, 0, 0);
+        });
+    p.stmt(2207, [&] { rt_print_file(SAVE_FILE_NUMBER, field_text(save_spare), 0, 0, 1); });
+    p.stmt(2208, [&] { rt_close(0, 0); });
+    p.stmt(2209, [&] { game_return(); });
+}
+
+void save_load_or_create(basic_procedure &p)
+{
+    bool exists = false;
+    p.stmt(20, [&] { exists = file_exists(text(SAVE_FILE_NAME)) != 0; });
+    if (!exists) {
+        game_gosub(p, 25, RP_STARTUP_SAVE, [&] { save_progress(p); });
+        return;
+    }
+    p.stmt(21, [&] { string_set(save_file_name, text(SAVE_FILE_NAME)); });
+    p.stmt(22, [&] { rt_open(save_file_name, OPEN_MODE_INPUT, 0, 0, SAVE_FILE_NUMBER, 0, 0); });
+    p.stmt(23, [&] {
+        for (float *field : save_fields)
+            input_single(field);
+        rt_input_file_end();
+    });
+    p.stmt(24, [&] { rt_close(0, 0); });
+}

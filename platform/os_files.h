@@ -1,0 +1,100 @@
+// Operating-system files: open, positioned read and write, size, share modes
+// and byte-range locks, and the lookup of names.
+//
+// The file layer above (files/os_handle.h) owns the rules of BASIC file
+// access; this layer only talks to the operating system and reports what
+// happened as an os_file_status. Every call works on an os_file made by
+// os_file_open and destroyed by os_file_close.
+//
+// Share modes and range locks follow the rules of the system this runtime was
+// designed for:
+// - an open that asks to deny others is exclusive; any other open is shared;
+//   an open that meets a conflicting one is refused (access_denied);
+// - a range lock may not overlap a range already locked through any open
+//   file, including the same one; an unlock must name exactly a range locked
+//   through the same open file;
+// - a read or write that crosses a range locked through another open file
+//   (in this process or another) is refused (lock_violation).
+//
+// Names use '/' as the separator (callers turn '\' into '/' first). A name
+// that does not exist as written is matched component by component, ignoring
+// letter case, when exactly one entry of a directory matches.
+//
+// Not thread-safe: the file layer calls it from one thread at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+enum class os_file_status {
+    ok,
+    not_found,          // no such file
+    path_not_found,     // a directory on the way does not exist
+    access_denied,      // rights, read-only file, directory, share mode
+    lock_violation,     // a range lock of another open file is in the way
+    not_locked,         // unlock of a range that is not locked as named
+    too_many_open,      // the process or system file table is full
+    device_unavailable, // no such device or device not ready
+    io_failure,         // any other failure
+};
+
+struct os_file;
+
+// Access bits and what to do with a missing file.
+constexpr uint32_t OS_FILE_READ = 1;
+constexpr uint32_t OS_FILE_WRITE = 2;
+
+// Opens (create: or creates) the named file. deny_others makes the open
+// exclusive. A directory, and a write open of a file without any write
+// permission bit, are refused with access_denied whoever runs the program.
+os_file_status os_file_open(const char *name, uint32_t access, bool deny_others, bool create,
+                            os_file **file);
+
+// An anonymous file in memory holding a copy of the bytes, open for reading
+// and writing; it behaves as a file on disk does (tests and fuzzing).
+os_file_status os_file_from_bytes(const void *bytes, size_t count, os_file **file);
+
+// Test seam: from now on every read of the file that covers the byte at
+// position fails as a failing disk would (io_failure); a negative position
+// ends that.
+void os_file_fail_reads_at(os_file *file, int64_t position);
+
+// Closes the file and drops its range locks. Null is ignored.
+void os_file_close(os_file *file);
+
+os_file_status os_file_size(os_file *file, int64_t *size);
+
+// Cuts the file to length 0 (the file must be open for writing).
+os_file_status os_file_truncate(os_file *file);
+
+// Reads up to count bytes at position; *done gets the bytes delivered, fewer
+// than count only at the end of the file. Retries interrupted and partial
+// transfers.
+os_file_status os_file_read(os_file *file, int64_t position, void *dest, int64_t count,
+                            int64_t *done);
+
+// Writes count bytes at position; *done gets the bytes written, fewer than
+// count only when the system stops taking them.
+os_file_status os_file_write(os_file *file, int64_t position, const void *src, int64_t count,
+                             int64_t *done);
+
+// Locks or unlocks length bytes from first; a length of 0 means "to the end
+// of every possible file".
+os_file_status os_file_lock(os_file *file, int64_t first, int64_t length);
+os_file_status os_file_unlock(os_file *file, int64_t first, int64_t length);
+
+// The name as it reaches the file system: exactly as written when that
+// exists, else with each missing component replaced by the one entry of its
+// directory that matches it ignoring letter case (when there is exactly one).
+std::string os_path_resolve(const std::string &name);
+
+// 1 when the name exists and is a directory, 0 when it exists and is not, -1
+// when it does not exist.
+int os_path_kind(const char *name);
+
+// The current directory, or an empty text when it cannot be had.
+std::string os_current_directory();
+
+// The directory of the running program's executable, with no trailing '/'.
+std::string os_program_directory();

@@ -1,0 +1,415 @@
+#include "platform/os_files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+// One byte range locked through an open file: first and last byte, inclusive.
+struct locked_range {
+    int64_t first;
+    int64_t length; // as asked; 0 = to the end of every possible file
+    int64_t last;
+};
+
+} // namespace
+
+struct os_file {
+    int fd;
+    bool writable;
+    bool seekable; // regular files; devices and pipes are read in stream order
+    std::vector<locked_range> locks;
+    int64_t fail_reads_at = -1;
+};
+
+namespace
+{
+
+constexpr mode_t WRITE_BITS = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// Last byte of a range, saturating where the range runs past the largest
+// file offset.
+int64_t range_last(int64_t first, int64_t length)
+{
+    if (length <= 0 || first > INT64_MAX - (length - 1))
+        return INT64_MAX;
+    return first + (length - 1);
+}
+
+// A struct flock over the range; l_len 0 reaches past every file end.
+struct flock range_flock(short type, int64_t first, int64_t length)
+{
+    struct flock fl {
+    };
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = first;
+    int64_t last = range_last(first, length);
+    fl.l_len = last == INT64_MAX ? 0 : last - first + 1;
+    return fl;
+}
+
+// True when another open file (of any process) holds a lock that touches the
+// range. Locks held through this same open file never count.
+bool range_locked_elsewhere(const os_file *file, int64_t first, int64_t length)
+{
+    struct flock fl = range_flock(F_WRLCK, first, length);
+    if (fcntl(file->fd, F_OFD_GETLK, &fl) != 0)
+        return false;
+    return fl.l_type != F_UNLCK;
+}
+
+// The status an open failure reports; ENOENT tells a missing directory on the
+// way from a missing file.
+os_file_status open_failure_status(int err, const std::string &path)
+{
+    switch (err) {
+    case ENOENT: {
+        std::string::size_type slash = path.rfind('/');
+        if (slash == std::string::npos)
+            return os_file_status::not_found;
+        std::string dir = slash == 0 ? "/" : path.substr(0, slash);
+        struct stat st;
+        if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return os_file_status::path_not_found;
+        return os_file_status::not_found;
+    }
+    case ENOTDIR:
+        return os_file_status::path_not_found;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+    case EISDIR:
+    case EWOULDBLOCK:
+        return os_file_status::access_denied;
+    case EMFILE:
+    case ENFILE:
+        return os_file_status::too_many_open;
+    case ENXIO:
+    case ENODEV:
+        return os_file_status::device_unavailable;
+    case EIO:
+        return os_file_status::io_failure;
+    default:
+        return os_file_status::not_found;
+    }
+}
+
+os_file_status transfer_failure_status(int err)
+{
+    if (err == EACCES || err == EAGAIN || err == EPERM)
+        return os_file_status::lock_violation;
+    return os_file_status::io_failure;
+}
+
+// Refuses what the designed system refuses before the open: a directory, and
+// writing to a file that has no write permission bit (checked here because a
+// privileged user would otherwise pass).
+os_file_status open_precheck(const std::string &path, uint32_t access)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0)
+        return os_file_status::ok; // missing: the open itself reports it
+    if (S_ISDIR(st.st_mode))
+        return os_file_status::access_denied;
+    if ((access & OS_FILE_WRITE) && S_ISREG(st.st_mode) && (st.st_mode & WRITE_BITS) == 0)
+        return os_file_status::access_denied;
+    return os_file_status::ok;
+}
+
+int open_retrying(const char *path, int flags)
+{
+    int fd;
+    do
+        fd = open(path, flags, 0666);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Takes the share-mode lock: exclusive when others are denied, else shared.
+bool share_lock_take(int fd, bool deny_others)
+{
+    int op = (deny_others ? LOCK_EX : LOCK_SH) | LOCK_NB;
+    int r;
+    do
+        r = flock(fd, op);
+    while (r != 0 && errno == EINTR);
+    return r == 0;
+}
+
+} // namespace
+
+os_file_status os_file_open(const char *name, uint32_t access, bool deny_others, bool create,
+                            os_file **file)
+{
+    *file = nullptr;
+    std::string path = os_path_resolve(name);
+    os_file_status pre = open_precheck(path, access);
+    if (pre != os_file_status::ok)
+        return pre;
+    int flags = O_CLOEXEC | O_NOCTTY | (create ? O_CREAT : 0);
+    if ((access & OS_FILE_READ) && (access & OS_FILE_WRITE))
+        flags |= O_RDWR;
+    else if (access & OS_FILE_WRITE)
+        flags |= O_WRONLY;
+    else
+        flags |= O_RDONLY;
+    int fd = open_retrying(path.c_str(), flags);
+    if (fd < 0)
+        return open_failure_status(errno, path);
+    struct stat st;
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        close(fd);
+        return os_file_status::access_denied;
+    }
+    if (!share_lock_take(fd, deny_others)) {
+        close(fd);
+        return os_file_status::access_denied;
+    }
+    *file = new os_file{fd, (access & OS_FILE_WRITE) != 0, S_ISREG(st.st_mode) != 0, {}};
+    return os_file_status::ok;
+}
+
+os_file_status os_file_from_bytes(const void *bytes, size_t count, os_file **file)
+{
+    *file = nullptr;
+    int fd = memfd_create("bytes", MFD_CLOEXEC);
+    if (fd < 0)
+        return open_failure_status(errno, "");
+    auto *f = new os_file{fd, true, true, {}};
+    int64_t done = 0;
+    if (os_file_write(f, 0, bytes, int64_t(count), &done) != os_file_status::ok ||
+        done != int64_t(count)) {
+        os_file_close(f);
+        return os_file_status::io_failure;
+    }
+    *file = f;
+    return os_file_status::ok;
+}
+
+void os_file_fail_reads_at(os_file *file, int64_t position)
+{
+    file->fail_reads_at = position;
+}
+
+void os_file_close(os_file *file)
+{
+    if (!file)
+        return;
+    close(file->fd); // also drops the share lock and every range lock
+    delete file;
+}
+
+os_file_status os_file_size(os_file *file, int64_t *size)
+{
+    struct stat st;
+    if (fstat(file->fd, &st) != 0)
+        return os_file_status::io_failure;
+    *size = S_ISREG(st.st_mode) ? int64_t(st.st_size) : 0;
+    return os_file_status::ok;
+}
+
+os_file_status os_file_truncate(os_file *file)
+{
+    int r;
+    do
+        r = ftruncate(file->fd, 0);
+    while (r != 0 && errno == EINTR);
+    if (r == 0)
+        return os_file_status::ok;
+    return errno == EINVAL || errno == EBADF ? os_file_status::access_denied
+                                             : os_file_status::io_failure;
+}
+
+os_file_status os_file_read(os_file *file, int64_t position, void *dest, int64_t count,
+                            int64_t *done)
+{
+    *done = 0;
+    if (count <= 0)
+        return os_file_status::ok;
+    if (file->seekable && range_locked_elsewhere(file, position, count))
+        return os_file_status::lock_violation;
+    if (file->fail_reads_at >= position && file->fail_reads_at - position < count)
+        return os_file_status::io_failure;
+    auto *p = static_cast<uint8_t *>(dest);
+    while (*done < count) {
+        size_t want = size_t(std::min<int64_t>(count - *done, SSIZE_MAX));
+        ssize_t got = file->seekable ? pread(file->fd, p + *done, want, position + *done)
+                                     : read(file->fd, p + *done, want);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return transfer_failure_status(errno);
+        }
+        if (got == 0)
+            break; // end of the file
+        *done += got;
+    }
+    return os_file_status::ok;
+}
+
+os_file_status os_file_write(os_file *file, int64_t position, const void *src, int64_t count,
+                             int64_t *done)
+{
+    *done = 0;
+    if (count <= 0)
+        return os_file_status::ok;
+    if (file->seekable && range_locked_elsewhere(file, position, count))
+        return os_file_status::lock_violation;
+    auto *p = static_cast<const uint8_t *>(src);
+    while (*done < count) {
+        size_t want = size_t(std::min<int64_t>(count - *done, SSIZE_MAX));
+        ssize_t put = file->seekable ? pwrite(file->fd, p + *done, want, position + *done)
+                                     : write(file->fd, p + *done, want);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return transfer_failure_status(errno);
+        }
+        if (put == 0)
+            break; // the system takes no more
+        *done += put;
+    }
+    return os_file_status::ok;
+}
+
+os_file_status os_file_lock(os_file *file, int64_t first, int64_t length)
+{
+    int64_t last = range_last(first, length);
+    for (const locked_range &r : file->locks)
+        if (r.first <= last && first <= r.last)
+            return os_file_status::lock_violation;
+    if (range_locked_elsewhere(file, first, length))
+        return os_file_status::lock_violation;
+    // A read-only descriptor cannot hold a write lock; its read lock still
+    // conflicts with every other lock through the test above.
+    struct flock fl = range_flock(file->writable ? F_WRLCK : F_RDLCK, first, length);
+    if (fcntl(file->fd, F_OFD_SETLK, &fl) != 0) {
+        if (errno == EAGAIN || errno == EACCES)
+            return os_file_status::lock_violation;
+        return os_file_status::io_failure;
+    }
+    file->locks.push_back({first, length, last});
+    return os_file_status::ok;
+}
+
+os_file_status os_file_unlock(os_file *file, int64_t first, int64_t length)
+{
+    for (size_t i = 0; i < file->locks.size(); ++i) {
+        const locked_range &r = file->locks[i];
+        if (r.first != first || r.length != length)
+            continue;
+        struct flock fl = range_flock(F_UNLCK, first, length);
+        if (fcntl(file->fd, F_OFD_SETLK, &fl) != 0)
+            return os_file_status::io_failure;
+        file->locks.erase(file->locks.begin() + std::ptrdiff_t(i));
+        return os_file_status::ok;
+    }
+    return os_file_status::not_locked;
+}
+
+namespace
+{
+
+bool path_exists(const std::string &path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// The one entry of dir whose name equals name ignoring letter case, or an
+// empty text when there is none or more than one.
+std::string single_case_match(const std::string &dir, const std::string &name)
+{
+    DIR *d = opendir(dir.c_str());
+    if (!d)
+        return {};
+    std::string found;
+    int matches = 0;
+    while (dirent *e = readdir(d)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        if (strcasecmp(e->d_name, name.c_str()) == 0) {
+            found = e->d_name;
+            ++matches;
+        }
+    }
+    closedir(d);
+    return matches == 1 ? found : std::string{};
+}
+
+} // namespace
+
+std::string os_path_resolve(const std::string &name)
+{
+    if (name.empty() || path_exists(name))
+        return name;
+    std::string result;
+    size_t i = 0;
+    if (name[0] == '/') {
+        result = "/";
+        i = 1;
+    }
+    while (i < name.size()) {
+        size_t j = name.find('/', i);
+        if (j == std::string::npos)
+            j = name.size();
+        std::string part = name.substr(i, j - i);
+        if (!part.empty() && part != "." && part != ".." && !path_exists(result + part)) {
+            std::string match = single_case_match(result.empty() ? "." : result, part);
+            if (!match.empty())
+                part = match;
+        }
+        result += part;
+        if (j < name.size())
+            result += '/';
+        i = j + 1;
+    }
+    return result;
+}
+
+int os_path_kind(const char *name)
+{
+    std::string path = os_path_resolve(name);
+    struct stat st;
+    if (path.empty() || stat(path.c_str(), &st) != 0)
+        return -1;
+    return S_ISDIR(st.st_mode) ? 1 : 0;
+}
+
+std::string os_current_directory()
+{
+    std::vector<char> buffer(256);
+    for (;;) {
+        if (getcwd(buffer.data(), buffer.size()))
+            return buffer.data();
+        if (errno != ERANGE || buffer.size() > (1u << 20))
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string os_program_directory()
+{
+    std::vector<char> buffer(PATH_MAX + 1);
+    ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (n <= 0)
+        return ".";
+    std::string path(buffer.data(), size_t(n));
+    std::string::size_type slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}

@@ -1,0 +1,48 @@
+// Helpers shared by the file-layer tests: a fixture that runs each test in an
+// empty directory of its own with a fresh handle table, BASIC strings over
+// test text, and whole-file reads and writes that bypass the runtime.
+#pragma once
+
+#include "core/strings.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+// A read-only BASIC string over a copy of text, alive as long as the object,
+// as compiled programs pass literals.
+class basic_text
+{
+  public:
+    explicit basic_text(std::string text);
+    basic_text(const basic_text &) = delete;
+    basic_text &operator=(const basic_text &) = delete;
+    string_descriptor *get() { return &descriptor_; }
+    operator string_descriptor *() { return &descriptor_; }
+
+  private:
+    std::string bytes_;
+    string_descriptor descriptor_{};
+};
+
+// A permanent string variable holding text, as a destination of assignments.
+string_descriptor *basic_variable(const std::string &text);
+
+// The bytes of a BASIC string.
+std::string text_of(const string_descriptor *s);
+
+std::string file_read_all(const std::string &path);
+void file_write_all(const std::string &path, const std::string &bytes);
+bool file_exists_on_disk(const std::string &path);
+
+// Each test starts in a new empty directory with fresh string tables, no open
+// files and no pending error, and leaves nothing behind.
+class file_test : public ::testing::Test
+{
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::string dir_;
+
+  private:
+    std::string previous_dir_;
+};

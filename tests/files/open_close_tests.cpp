@@ -1,0 +1,232 @@
+#include "files/file_test_support.h"
+
+#include "core/errors.h"
+#include "files/file_position.h"
+#include "files/handle_table.h"
+#include "files/open_close.h"
+#include "files/os_handle.h"
+#include "files/sequential_io.h"
+
+#include <filesystem>
+
+namespace
+{
+
+using OpenClose = file_test;
+
+void open_file(const std::string &name, int32_t mode, int32_t number, int32_t access = 0,
+               int32_t lock = 0)
+{
+    basic_text text(name);
+    rt_open(text, mode, access, lock, number, 0, 0);
+}
+
+void print_line(int32_t number, const std::string &text)
+{
+    basic_text t(text);
+    rt_print_file(number, t, 0, 0, 1);
+}
+
+const os_handle_record &record_of(int32_t number)
+{
+    return *os_handle_at(file_number_handle(number));
+}
+
+TEST_F(OpenClose, OutputEmptiesTheFileAndAppendContinuesIt)
+{
+    file_write_all("save", "old contents that are longer\r\n");
+    open_file("save", OPEN_MODE_OUTPUT, 1);
+    print_line(1, "first");
+    rt_close(1, 1);
+    EXPECT_EQ(file_read_all("save"), "first\r\n");
+
+    open_file("save", OPEN_MODE_APPEND, 1);
+    EXPECT_EQ(record_of(1).mode, FILE_MODE_OUTPUT);
+    EXPECT_EQ(record_of(1).column, 1);
+    print_line(1, "second");
+    rt_close(1, 1);
+    EXPECT_EQ(file_read_all("save"), "first\r\nsecond\r\n");
+
+    open_file("new", OPEN_MODE_APPEND, 1); // APPEND creates a missing file
+    print_line(1, "x");
+    rt_close(1, 1);
+    EXPECT_EQ(file_read_all("new"), "x\r\n");
+    EXPECT_EQ(error_pending_take(), 0u);
+}
+
+TEST_F(OpenClose, AMissingInputFileIsError53AndTheNumberStaysFree)
+{
+    open_file("missing", OPEN_MODE_INPUT, 1);
+    EXPECT_EQ(error_pending_take(), 53u);
+    EXPECT_EQ(file_number_in_use(1), 0);
+    EXPECT_FALSE(file_exists_on_disk("missing"));
+    EXPECT_EQ(os_handle_new(), 0); // no record was kept for the failed open
+
+    open_file("nodir/file", OPEN_MODE_OUTPUT, 1);
+    EXPECT_EQ(error_pending_take(), 76u);
+    std::filesystem::create_directory("dir");
+    open_file("dir", OPEN_MODE_INPUT, 1);
+    EXPECT_EQ(error_pending_take(), 70u);
+    EXPECT_EQ(file_number_in_use(1), 0);
+}
+
+TEST_F(OpenClose, AnOpenNumberIsError55AndTheFirstFileStillWorks)
+{
+    open_file("a", OPEN_MODE_OUTPUT, 1);
+    open_file("b", OPEN_MODE_OUTPUT, 1);
+    EXPECT_EQ(error_pending_take(), 55u);
+    EXPECT_FALSE(file_exists_on_disk("b"));
+    print_line(1, "still a");
+    rt_close(1, 1);
+    EXPECT_EQ(file_read_all("a"), "still a\r\n");
+}
+
+TEST_F(OpenClose, BadNumbersAndLengthsAreRefusedBeforeTheFileIsTouched)
+{
+    open_file("a", OPEN_MODE_OUTPUT, 0);
+    EXPECT_EQ(error_pending_take(), 52u);
+    open_file("a", OPEN_MODE_OUTPUT, -3);
+    EXPECT_EQ(error_pending_take(), 52u);
+    basic_text name("a");
+    rt_open(name, OPEN_MODE_RANDOM, 0, 0, 1, 0, 1);
+    EXPECT_EQ(error_pending_take(), 5u);
+    rt_open(name, OPEN_MODE_RANDOM, 0, 0, 1, -2, 1);
+    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_FALSE(file_exists_on_disk("a"));
+
+    error_raise(5); // a pending error stops OPEN at once
+    open_file("a", OPEN_MODE_OUTPUT, 1);
+    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(file_number_in_use(1), 0);
+}
+
+TEST_F(OpenClose, RandomFilesGetTheirRecordBufferBeforeTheNumberIsBound)
+{
+    basic_text name("r");
+    rt_open(name, 0, 0, 0, 1, 0, 0); // mode 0 is RANDOM
+    EXPECT_EQ(record_of(1).mode, FILE_MODE_RANDOM);
+    EXPECT_EQ(record_of(1).record_length, 128);
+    ASSERT_NE(record_of(1).record_buffer, nullptr);
+    EXPECT_EQ(std::count(record_of(1).record_buffer, record_of(1).record_buffer + 128, 0), 128);
+    rt_open(name, OPEN_MODE_RANDOM, 0, 0, 2, -1, 1); // LEN = -1 stands for no LEN
+    EXPECT_EQ(record_of(2).record_length, 128);
+    rt_open(name, OPEN_MODE_RANDOM, 0, 0, 3, 64, 1);
+    EXPECT_EQ(record_of(3).record_length, 64);
+    rt_close(0, 0);
+
+    // A record too large for memory: error 7, no file, no number, no record.
+    basic_text huge("huge");
+    rt_open(huge, OPEN_MODE_RANDOM, 0, 0, 1, int64_t(1) << 40, 1);
+    EXPECT_EQ(error_pending_take(), 7u);
+    EXPECT_EQ(file_number_in_use(1), 0);
+    EXPECT_FALSE(file_exists_on_disk("huge"));
+    EXPECT_EQ(os_handle_new(), 2); // the handles released above, newest first
+}
+
+TEST_F(OpenClose, AnInputFileBeginningWith26IsAtItsEndAtOnce)
+{
+    file_write_all("eof", "\x1a"
+                          "after");
+    open_file("eof", OPEN_MODE_INPUT, 1);
+    EXPECT_EQ(rt_eof(1), -1);
+    EXPECT_EQ(record_of(1).position, 0);
+    file_write_all("empty", "");
+    open_file("empty", OPEN_MODE_INPUT, 2);
+    EXPECT_EQ(rt_eof(2), -1);
+    file_write_all("text", "a");
+    open_file("text", OPEN_MODE_INPUT, 3);
+    EXPECT_EQ(rt_eof(3), 0);
+    EXPECT_EQ(record_of(3).position, 0);
+    EXPECT_EQ(error_pending_take(), 0u);
+}
+
+TEST_F(OpenClose, AccessAndLockClausesChooseRightsAndSharing)
+{
+    // ACCESS READ on RANDOM creates a missing file rather than falling back.
+    open_file("r", OPEN_MODE_RANDOM, 1, 2);
+    EXPECT_TRUE(file_exists_on_disk("r"));
+    EXPECT_EQ(record_of(1).may_read, 1);
+    EXPECT_EQ(record_of(1).may_write, 0);
+
+    open_file("w", OPEN_MODE_BINARY, 2, 3, 2); // ACCESS WRITE LOCK READ WRITE
+    EXPECT_EQ(record_of(2).may_read, 0);
+    EXPECT_EQ(record_of(2).may_write, 1);
+    EXPECT_EQ(record_of(2).deny_read + record_of(2).deny_write, 2);
+    open_file("w", OPEN_MODE_BINARY, 3, 0, 1); // SHARED meets the exclusive open
+    EXPECT_EQ(error_pending_take(), 70u);
+    EXPECT_EQ(file_number_in_use(3), 0);
+
+    open_file("s", OPEN_MODE_BINARY, 3, 0, 1);
+    open_file("s", OPEN_MODE_INPUT, 4, 0, 1);
+    EXPECT_EQ(error_pending_take(), 0u);
+    open_file("s", OPEN_MODE_INPUT, 5, 0, 3); // LOCK READ while others share it
+    EXPECT_EQ(error_pending_take(), 70u);
+}
+
+TEST_F(OpenClose, AnAppendFileIsWriteOnly)
+{
+    file_write_all("a", "line\r\n");
+    open_file("a", OPEN_MODE_APPEND, 1);
+    rt_line_input_file(1, basic_variable(""));
+    EXPECT_EQ(error_pending_take(), 75u);
+}
+
+TEST_F(OpenClose, TheOldFormTakesTheModeFromItsFirstLetter)
+{
+    const struct {
+        const char *letter;
+        uint8_t mode;
+    } cases[] = {{"r", FILE_MODE_RANDOM},
+                 {"B", FILE_MODE_BINARY},
+                 {"output", FILE_MODE_OUTPUT},
+                 {"a", FILE_MODE_OUTPUT},
+                 {"I", FILE_MODE_INPUT}};
+    file_write_all("f", "x");
+    for (const auto &c : cases) {
+        basic_text letter(c.letter), name("f");
+        rt_open_old(letter, 1, name, 0, 0);
+        ASSERT_EQ(error_pending_take(), 0u) << c.letter;
+        EXPECT_EQ(record_of(1).mode, c.mode) << c.letter;
+        rt_close(1, 1);
+    }
+    basic_text name("f"), len_letter("R");
+    rt_open_old(len_letter, 1, name, 32, 1);
+    EXPECT_EQ(record_of(1).record_length, 32);
+    for (const char *bad : {"", "X"}) {
+        basic_text letter(bad);
+        rt_open_old(letter, 2, name, 0, 0);
+        EXPECT_EQ(error_pending_take(), 54u);
+        EXPECT_EQ(file_number_in_use(2), 0);
+    }
+}
+
+TEST_F(OpenClose, CloseIgnoresFreeNumbersAndCloseAllFreesEveryNumber)
+{
+    rt_close(9, 1);
+    rt_close(-2, 1); // an unknown special handle
+    EXPECT_EQ(error_pending_take(), 0u);
+    for (int32_t n : {1, 4, 300}) {
+        basic_text name("f" + std::to_string(n));
+        rt_open(name, OPEN_MODE_OUTPUT, 0, 0, n, 0, 0);
+    }
+    rt_close(0, 0);
+    for (int32_t n : {1, 4, 300})
+        EXPECT_EQ(file_number_in_use(n), 0);
+    EXPECT_EQ(os_handle_valid(0) + os_handle_valid(1) + os_handle_valid(2), 0);
+    EXPECT_EQ(rt_freefile(), 1);
+    EXPECT_EQ(error_pending_take(), 0u);
+}
+
+TEST_F(OpenClose, NamesWithBackslashesAndAnotherLetterCaseReachTheSameFile)
+{
+    std::filesystem::create_directory("Data");
+    file_write_all("Data/TarvoData", "1,2\r\n");
+    open_file("data\\TARVODATA", OPEN_MODE_INPUT, 1);
+    ASSERT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(rt_lof(1), 5);
+    open_file("DATA/tarvodata", OPEN_MODE_APPEND, 2, 0, 0);
+    print_line(2, "3");
+    EXPECT_EQ(file_read_all("Data/TarvoData"), "1,2\r\n3\r\n");
+}
+
+} // namespace

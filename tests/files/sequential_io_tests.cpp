@@ -1,0 +1,301 @@
+#include "files/file_test_support.h"
+
+#include "core/control_words.h"
+#include "core/errors.h"
+#include "core/number_scan.h"
+#include "core/string_builtins.h"
+#include "files/file_bytes.h"
+#include "files/file_position.h"
+#include "files/handle_table.h"
+#include "files/open_close.h"
+#include "files/os_handle.h"
+#include "files/sequential_io.h"
+
+namespace
+{
+
+// The type word the game passes for its SINGLE save fields.
+constexpr uint32_t GAME_SINGLE_TYPE = 0x28400020;
+
+class SequentialIo : public file_test
+{
+  protected:
+    void open_file(const std::string &name, int32_t mode, int32_t number = 1)
+    {
+        basic_text text(name);
+        rt_open(text, mode, 0, 0, number, 0, 0);
+        ASSERT_EQ(error_pending_take(), 0u);
+    }
+    void print(const std::string &text, int32_t blank, int32_t comma, int32_t newline)
+    {
+        basic_text t(text);
+        rt_print_file(1, t, blank, comma, newline);
+    }
+    int64_t column() { return os_handle_at(file_number_handle(1))->column; }
+    int32_t handle() { return file_number_handle(1); }
+
+    // Reads a line with LINE INPUT #1; the text, or "<error n>".
+    std::string line_input()
+    {
+        string_descriptor *dest = basic_variable("unchanged");
+        rt_line_input_file(1, dest);
+        uint32_t e = error_pending_take();
+        return e ? "<error " + std::to_string(e) + ">" : text_of(dest);
+    }
+};
+
+// Writes the six fields as the game saves them: LTRIM$(STR$(field)) + ","
+// five times without a line end, then the last field with one.
+void save_fields(const float (&fields)[6])
+{
+    for (int i = 0; i < 6; ++i) {
+        string_descriptor *text = rt_ltrim_str(rt_str_str_single(fields[i]));
+        if (i < 5)
+            text = string_concat(text, string_from_cstr(","));
+        rt_print_file(1, text, 0, 0, i == 5);
+    }
+}
+
+TEST_F(SequentialIo, TheSaveLineIsWrittenByteForByteAndReadsBack)
+{
+    open_file("TarvoData", OPEN_MODE_OUTPUT);
+    save_fields({0, 0, 0, 0, 0, 0});
+    rt_close(1, 1);
+    EXPECT_EQ(file_read_all("TarvoData"), "0,0,0,0,0,0\r\n");
+
+    open_file("TarvoData", OPEN_MODE_OUTPUT); // emptied, not overwritten in place
+    save_fields({1710, 2.6f, 2245, 3032, 400, 0});
+    rt_close(1, 1);
+    EXPECT_EQ(file_read_all("TarvoData"), "1710,2.6,2245,3032,400,0\r\n");
+
+    open_file("TarvoData", OPEN_MODE_INPUT);
+    const float want[] = {1710, 2.6f, 2245, 3032, 400, 0};
+    for (float w : want)
+        EXPECT_EQ(float(rt_input_file_number(1, GAME_SINGLE_TYPE)), w);
+    rt_input_file_end();
+    EXPECT_EQ(rt_eof(1), -1);
+    EXPECT_EQ(error_pending_take(), 0u);
+}
+
+TEST_F(SequentialIo, CommaZonesAndBlanksAdvanceTheColumn)
+{
+    open_file("f", OPEN_MODE_OUTPUT);
+    print("ab", 0, 1, 0);
+    EXPECT_EQ(column(), 15);
+    print("abcdefghijklmn", 0, 1, 0); // 14 characters: a whole zone is skipped
+    EXPECT_EQ(column(), 43);
+    print("x", 1, 0, 1);
+    EXPECT_EQ(column(), 1);
+    print("abcdefghijklm", 1, 1, 0); // 13 characters, blank and comma
+    EXPECT_EQ(column(), 29);
+    print("", 0, 1, 0); // a comma at a zone start still writes a blank
+    EXPECT_EQ(column(), 43);
+    print("1\r23\n4", 0, 0, 0); // CR restarts the count, LF leaves it
+    EXPECT_EQ(column(), 4);
+    rt_close(1, 1);
+    EXPECT_EQ(file_read_all("f"), "ab" + std::string(12, ' ') + "abcdefghijklmn" +
+                                      std::string(14, ' ') + "x \r\nabcdefghijklm" +
+                                      std::string(15, ' ') + std::string(14, ' ') + "1\r23\n4");
+}
+
+TEST_F(SequentialIo, PrintNeedsAnOutputFile)
+{
+    basic_text t("x");
+    rt_print_file(2, t, 0, 0, 1);
+    EXPECT_EQ(error_pending_take(), 52u);
+    rt_print_file(0, t, 0, 0, 1);
+    EXPECT_EQ(error_pending_take(), 52u);
+    rt_print_file(-2, t, 0, 0, 1); // special handles take no PRINT #
+    EXPECT_EQ(error_pending_take(), 0u);
+    file_write_all("in", "data");
+    open_file("in", OPEN_MODE_INPUT);
+    rt_print_file(1, t, 0, 0, 1);
+    EXPECT_EQ(error_pending_take(), 54u);
+    EXPECT_EQ(file_read_all("in"), "data");
+}
+
+TEST_F(SequentialIo, LineInputReadsEveryLineEndAndStopsAtTheEnd)
+{
+    file_write_all("f", "abc\r\nabc\n\rabc\rabc\nlast");
+    open_file("f", OPEN_MODE_INPUT);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(line_input(), "abc") << i;
+    EXPECT_EQ(line_input(), "last");
+    EXPECT_EQ(rt_eof(1), -1);
+    string_descriptor *dest = basic_variable("unchanged");
+    rt_line_input_file(1, dest);
+    EXPECT_EQ(error_pending_take(), 62u);
+    EXPECT_EQ(text_of(dest), "");
+}
+
+TEST_F(SequentialIo, LineInputStopsAtA26)
+{
+    file_write_all("f", "one\r\n\x1atwo\r\n");
+    open_file("f", OPEN_MODE_INPUT);
+    EXPECT_EQ(line_input(), "one");
+    EXPECT_EQ(rt_eof(1), -1); // the 26 right after the line end
+    EXPECT_EQ(line_input(), "<error 62>");
+}
+
+TEST_F(SequentialIo, LineInputOnBinaryFilesDropsCrAndKeepsShortLastLines)
+{
+    std::string long_last(600, 'z');
+    file_write_all("f", "first\r\nsecond\n" + long_last);
+    open_file("f", OPEN_MODE_BINARY);
+    EXPECT_EQ(line_input(), "first");
+    EXPECT_EQ(rt_seek_function(1), 8);
+    EXPECT_EQ(line_input(), "second");
+    EXPECT_EQ(rt_eof(1), 0);
+    EXPECT_EQ(line_input(), long_last);
+    EXPECT_EQ(rt_eof(1), -1);
+    EXPECT_EQ(line_input(), "<error 62>");
+
+    // One or two bytes after the last line feed are a line of their own.
+    file_write_all("g", "line\r\nab");
+    open_file("g", OPEN_MODE_BINARY, 2);
+    string_descriptor *dest = basic_variable("");
+    rt_line_input_file(2, dest);
+    EXPECT_EQ(text_of(dest), "line");
+    EXPECT_EQ(rt_eof(2), 0);
+    rt_line_input_file(2, dest);
+    EXPECT_EQ(text_of(dest), "ab");
+    EXPECT_EQ(rt_eof(2), -1);
+
+    // A line feed as the last byte ends the file.
+    file_write_all("h", "only\n");
+    open_file("h", OPEN_MODE_BINARY, 3);
+    rt_line_input_file(3, dest);
+    EXPECT_EQ(text_of(dest), "only");
+    EXPECT_EQ(rt_eof(3), -1);
+    EXPECT_EQ(error_pending_take(), 0u);
+}
+
+TEST_F(SequentialIo, LineInputOnBinaryFilesFindsLineFeedsBeyondTheFirstWindow)
+{
+    std::string a(1500, 'a'), b(511, 'b');
+    file_write_all("f", a + "\r\n" + b + "\n" + "c");
+    open_file("f", OPEN_MODE_BINARY);
+    EXPECT_EQ(line_input(), a);
+    EXPECT_EQ(line_input(), b);
+    EXPECT_EQ(line_input(), "c");
+}
+
+TEST_F(SequentialIo, AFailingReadIsError75AndLeavesTheDestination)
+{
+    file_write_all("f", "abcdef\r\n");
+    for (int32_t mode : {OPEN_MODE_INPUT, OPEN_MODE_BINARY}) {
+        open_file("f", mode);
+        os_file_fail_reads_at(os_handle_file(handle()), 3);
+        EXPECT_EQ(line_input(), "<error 75>") << mode;
+        EXPECT_EQ(rt_input_str(5, 1, 1)->len, 0);
+        EXPECT_EQ(error_pending_take(), 75u);
+        os_file_fail_reads_at(os_handle_file(handle()), -1);
+        rt_seek(1, 1);
+        EXPECT_EQ(line_input(), "abcdef");
+        rt_close(1, 1);
+    }
+}
+
+TEST_F(SequentialIo, LineInputNeedsAReadableTextOrBinaryFile)
+{
+    EXPECT_EQ(line_input(), "<error 52>");
+    open_file("out", OPEN_MODE_OUTPUT);
+    EXPECT_EQ(line_input(), "<error 75>");
+    rt_close(1, 1);
+    open_file("rnd", OPEN_MODE_RANDOM);
+    EXPECT_EQ(line_input(), "<error 54>");
+}
+
+TEST_F(SequentialIo, InputStrReadsWhatBinaryFilesHoldAndRefusesPastTheEndOfTextFiles)
+{
+    file_write_all("f", "abcde");
+    open_file("f", OPEN_MODE_BINARY);
+    rt_seek(1, 4);
+    string_descriptor *s = rt_input_str(3, 1, 1);
+    EXPECT_EQ(text_of(s), "de");
+    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(rt_eof(1), -1); // the read came up short
+    rt_seek(1, 1);
+    EXPECT_EQ(text_of(rt_input_str(2, 1, 1)), "ab");
+    EXPECT_EQ(rt_eof(1), 0);
+    rt_close(1, 1);
+
+    open_file("f", OPEN_MODE_INPUT);
+    EXPECT_EQ(text_of(rt_input_str(3, 1, 1)), "abc");
+    EXPECT_EQ(rt_input_str(3, 1, 1)->len, 0);
+    EXPECT_EQ(error_pending_take(), 62u);
+}
+
+TEST_F(SequentialIo, InputStrChecksTheFileBeforeAllocating)
+{
+    // An absurd count on an unbound number is refused before anything else.
+    EXPECT_EQ(rt_input_str(INT32_MAX, 5, 1)->len, 0);
+    EXPECT_EQ(error_pending_take(), 52u);
+    open_file("out", OPEN_MODE_OUTPUT);
+    EXPECT_EQ(rt_input_str(1, 1, 1)->len, 0);
+    EXPECT_EQ(error_pending_take(), 62u);
+    rt_close(1, 1);
+
+    file_write_all("f", "abc");
+    open_file("f", OPEN_MODE_BINARY);
+    EXPECT_EQ(rt_input_str(-1, 1, 1)->len, 0);
+    EXPECT_EQ(error_pending_take(), 52u);
+    EXPECT_EQ(rt_input_str(0, 1, 1)->len, 0);
+    EXPECT_EQ(text_of(rt_input_str(INT32_MAX, 1, 1)), "abc"); // only what the file holds
+    EXPECT_EQ(error_pending_take(), 0u);
+}
+
+TEST_F(SequentialIo, InputStrFromTheKeyboardTakesOneByteAKeyUntilTheProgramEnds)
+{
+    EXPECT_EQ(rt_input_str(0, 0, 0)->len, 0);
+    EXPECT_EQ(rt_input_str(-1, 0, 0)->len, 0);
+    EXPECT_EQ(error_pending_take(), 52u);
+
+    static int calls;
+    calls = 0;
+    input_str_key_source_set([]() -> int32_t { return ++calls % 2 ? 'a' + calls / 2 : -1; });
+    EXPECT_EQ(text_of(rt_input_str(3, 0, 0)), "abc");
+
+    input_str_key_source_set(nullptr);
+    exit_acknowledged = 1; // the program is ending: no more waiting
+    EXPECT_EQ(rt_input_str(4, 0, 0)->len, 4);
+}
+
+TEST_F(SequentialIo, ByteServicesEndAt26AndSkipSeparators)
+{
+    file_write_all("f", "12 34,x \r\n7  ,8\n\r9\x1a");
+    open_file("f", OPEN_MODE_INPUT);
+    int32_t h = handle();
+    auto read_item = [h] {
+        std::string item;
+        int32_t b;
+        while ((b = file_read_byte(h)) >= 0 && b != ' ' && b != ',' && b != '\r' && b != '\n')
+            item += char(b);
+        file_skip_separator(h, b);
+        return item;
+    };
+    EXPECT_EQ(read_item(), "12"); // a blank before another item separates
+    EXPECT_EQ(read_item(), "34");
+    EXPECT_EQ(read_item(), "x"); // blanks before the line end belong to it
+    EXPECT_EQ(read_item(), "7");
+    EXPECT_EQ(read_item(), "8"); // LF CR counts once
+    EXPECT_EQ(read_item(), "9");
+    EXPECT_EQ(rt_eof(1), -1);
+    EXPECT_EQ(file_read_byte(h), -1); // the 26 stays unread
+    EXPECT_EQ(os_handle_tell(h), 18);
+}
+
+TEST_F(SequentialIo, SkippingALineEndPeeksForTheEndOfTheFile)
+{
+    file_write_all("f", "1,2\r\n\x1a");
+    open_file("f", OPEN_MODE_INPUT);
+    int32_t h = handle();
+    EXPECT_EQ(file_read_byte(h), '1');
+    file_skip_separator(h, file_read_byte(h));
+    EXPECT_EQ(rt_eof(1), 0);
+    EXPECT_EQ(file_read_byte(h), '2');
+    file_skip_separator(h, file_read_byte(h));
+    EXPECT_EQ(rt_eof(1), -1);
+}
+
+} // namespace

@@ -1,0 +1,130 @@
+#include "game/save_file.h"
+
+#include "core/gosub_stack.h"
+#include "files/file_bytes.h"
+#include "game/game_basic.h"
+#include "game/game_state.h"
+#include "game/game_test_support.h"
+
+#include <filesystem>
+
+namespace
+{
+
+class save_file_test : public game_test
+{
+  protected:
+    // The save routine as the game calls it: through GOSUB.
+    void save()
+    {
+        basic_procedure p;
+        game_gosub(p, 1, RP_ENDING_SAVE, [&] { save_progress(p); });
+    }
+    void load()
+    {
+        basic_procedure p;
+        save_load_or_create(p);
+    }
+    void set_fields(float a, float b, float c, float d, float e, float f)
+    {
+        herb_angelica = a;
+        herb_pennyroyal = b;
+        herb_mugwort = c;
+        herb_cotton_root = d;
+        ending_seen = e;
+        save_spare = f;
+    }
+};
+
+TEST_F(save_file_test, first_start_creates_a_file_of_six_zeros)
+{
+    load();
+    EXPECT_EQ(file_read_all(SAVE_FILE_NAME), "0,0,0,0,0,0\r\n");
+    EXPECT_FALSE(game_all_herbs_won());
+    EXPECT_EQ(ending_seen, 0.0f);
+    EXPECT_EQ(gosub_count, 0u);
+    EXPECT_EQ(text_of(save_file_name), SAVE_FILE_NAME);
+    EXPECT_TRUE(game_box_captions.empty());
+}
+
+TEST_F(save_file_test, finished_game_loads_every_marker_and_is_not_rewritten)
+{
+    const std::string finished = "1710,2.6,2245,3032,400,0\r\n";
+    file_write_all(SAVE_FILE_NAME, finished);
+    auto before = std::filesystem::last_write_time(SAVE_FILE_NAME);
+    load();
+    EXPECT_TRUE(game_all_herbs_won());
+    EXPECT_EQ(herb_pennyroyal, PENNYROYAL_MARK);
+    EXPECT_EQ(ending_seen, ENDING_SEEN_MARK);
+    EXPECT_EQ(save_spare, 0.0f);
+    EXPECT_EQ(file_read_all(SAVE_FILE_NAME), finished);
+    EXPECT_EQ(std::filesystem::last_write_time(SAVE_FILE_NAME), before);
+    EXPECT_EQ(file_number_in_use(1), 0);
+    EXPECT_TRUE(game_box_captions.empty());
+}
+
+TEST_F(save_file_test, markers_are_written_as_their_short_forms)
+{
+    set_fields(ANGELICA_MARK, PENNYROYAL_MARK, MUGWORT_MARK, COTTON_ROOT_MARK, ENDING_SEEN_MARK, 0);
+    save();
+    EXPECT_EQ(file_read_all(SAVE_FILE_NAME), "1710,2.6,2245,3032,400,0\r\n");
+    EXPECT_EQ(gosub_count, 0u);
+
+    // A save over a longer file leaves nothing of it behind.
+    set_fields(0, 0, 0, 0, 0, -1.5f);
+    save();
+    EXPECT_EQ(file_read_all(SAVE_FILE_NAME), "0,0,0,0,0,-1.5\r\n");
+}
+
+TEST_F(save_file_test, a_value_other_than_the_marker_counts_as_not_won_until_the_next_win)
+{
+    file_write_all(SAVE_FILE_NAME, "1,2.6,2245,3032,0,7\r\n");
+    load();
+    EXPECT_EQ(herb_angelica, 1.0f);
+    EXPECT_FALSE(game_all_herbs_won());
+    EXPECT_EQ(save_spare, 7.0f);
+
+    herb_angelica = ANGELICA_MARK;
+    save();
+    EXPECT_EQ(file_read_all(SAVE_FILE_NAME), "1710,2.6,2245,3032,0,7\r\n");
+}
+
+TEST_F(save_file_test, a_short_file_shows_the_input_error_and_keeps_what_was_read)
+{
+    file_write_all(SAVE_FILE_NAME, "1,2\r\n");
+    load();
+    ASSERT_EQ(game_box_captions.size(), 1u);
+    EXPECT_EQ(game_box_captions[0], "Unhandled Error #62");
+    EXPECT_EQ(herb_angelica, 1.0f);
+    EXPECT_EQ(herb_pennyroyal, 2.0f);
+    EXPECT_EQ(herb_mugwort, 0.0f);
+    EXPECT_EQ(save_spare, 0.0f);
+    // Going on after the box closes the file and leaves it as it was.
+    EXPECT_EQ(file_number_in_use(1), 0);
+    EXPECT_EQ(file_read_all(SAVE_FILE_NAME), "1,2\r\n");
+}
+
+TEST_F(save_file_test, text_that_is_no_number_reads_as_zero)
+{
+    file_write_all(SAVE_FILE_NAME, "1710,herb,2245,3032,0,0\r\n");
+    load();
+    EXPECT_TRUE(game_box_captions.empty());
+    EXPECT_EQ(herb_angelica, ANGELICA_MARK);
+    EXPECT_EQ(herb_pennyroyal, 0.0f);
+    EXPECT_EQ(herb_mugwort, MUGWORT_MARK);
+    EXPECT_FALSE(game_all_herbs_won());
+}
+
+TEST_F(save_file_test, a_save_that_cannot_open_its_file_reports_the_error)
+{
+    // A directory of that name is no save file: the load tries to create one
+    // and the OPEN fails with a file error instead of passing for a save.
+    std::filesystem::create_directory(SAVE_FILE_NAME);
+    load();
+    ASSERT_FALSE(game_box_captions.empty());
+    EXPECT_EQ(game_box_captions[0], "Unhandled Error #70");
+    EXPECT_TRUE(std::filesystem::is_directory(SAVE_FILE_NAME));
+    EXPECT_EQ(gosub_count, 0u);
+}
+
+} // namespace
