@@ -1,35 +1,18 @@
 // The Mouse conversation's screens and responses as tables.
 //
-// Statements of the conversation are numbered by their source lines, 700 to
-// 913, in the order the talk is listed: entry, Mouse menu, leaving, herb
+// Statements of the conversation are numbered by their source lines, 3000 to
+// 3213, in the order the talk is listed: entry, Mouse menu, leaving, herb
 // request, herb award, weather, local affairs with the Badger and rumour
 // questions, personal affairs, potion question, jokes, walking away. A screen
 // numbers its CLS, picture, option lines, INPUT and answer test one after
 // another from its `line`; a response numbers its steps from its own `line`.
 #include "game/mouse_talk_rules.h"
 
-string_descriptor *mouse_answer;
-string_descriptor *mouse_reply;
-float mouse_smalltalk_done, mouse_local_news_done, mouse_personal_done;
-float mouse_asked_weather, mouse_asked_deaths, mouse_asked_newcomers;
-float mouse_asked_births, mouse_knows_pregnancy, mouse_asked_wellbeing;
-float mouse_asked_health, mouse_confessed, mouse_potion_promised;
-float mouse_badger_friend;
-
 const std::array<float *, 12> mouse_visit_flags = {
     &mouse_smalltalk_done,  &mouse_local_news_done, &mouse_personal_done, &mouse_asked_weather,
     &mouse_asked_deaths,    &mouse_asked_newcomers, &mouse_asked_births,  &mouse_knows_pregnancy,
     &mouse_asked_wellbeing, &mouse_asked_health,    &mouse_confessed,     &mouse_potion_promised,
 };
-
-void mouse_talk_globals_init()
-{
-    for (float *flag : mouse_visit_flags)
-        *flag = 0.0f;
-    mouse_badger_friend = 0.0f;
-    mouse_answer = string_new(0, false);
-    mouse_reply = string_new(0, false);
-}
 
 const char mouse_herb_won_text[] = "You got the Herb!";
 const char mouse_herb_again_text[] = "Again...";
@@ -97,14 +80,14 @@ const char *const joke_options[] = {
     "4. 'What do female elephants use for vibrators?'",
 };
 
-const mouse_screen menu_screen{true, menu_options, "What do you want to talk about? ", 713};
-const mouse_screen weather_screen{true, weather_options, what_do_you_say, 755};
-const mouse_screen local_screen{true, local_options, what_do_you_say, 768};
-const mouse_screen personal_screen{true, personal_options, what_do_you_say, 812};
-const mouse_screen jokes_screen{true, joke_options, what_do_you_say, 865};
-const mouse_screen badger_screen{false, {}, what_do_you_say, 799};
-const mouse_screen rumour_screen{false, {}, what_do_you_say, 804};
-const mouse_screen potion_screen{false, {}, what_do_you_say, 856};
+const mouse_screen menu_screen{true, menu_options, "What do you want to talk about? ", 3013};
+const mouse_screen weather_screen{true, weather_options, what_do_you_say, 3055};
+const mouse_screen local_screen{true, local_options, what_do_you_say, 3068};
+const mouse_screen personal_screen{true, personal_options, what_do_you_say, 3112};
+const mouse_screen jokes_screen{true, joke_options, what_do_you_say, 3165};
+const mouse_screen badger_screen{false, {}, what_do_you_say, 3099};
+const mouse_screen rumour_screen{false, {}, what_do_you_say, 3104};
+const mouse_screen potion_screen{false, {}, what_do_you_say, 3156};
 
 // ---- Herb request -------------------------------------------------------------
 
@@ -323,8 +306,8 @@ mouse_response weather_response(std::string_view answer)
 {
     if (answer == "1" || answer == "2") {
         if (is(mouse_asked_weather, 0.0f))
-            return {762, weather_yep, scene::menu};
-        return {767, weather_tired, scene::walks_away};
+            return {3062, weather_yep, scene::menu};
+        return {3067, weather_tired, scene::walks_away};
     }
     if (answer == "0")
         return go(scene::menu);
@@ -334,15 +317,15 @@ mouse_response weather_response(std::string_view answer)
 mouse_response local_response(std::string_view answer)
 {
     if (answer == "1" && is(mouse_asked_deaths, 0.0f))
-        return {776, local_deaths, scene::badger_question};
+        return {3076, local_deaths, scene::badger_question};
     if (answer == "2" && is(mouse_asked_newcomers, 0.0f))
-        return {784, local_newcomers, scene::menu};
+        return {3084, local_newcomers, scene::menu};
     if (answer == "3" && is(mouse_asked_births, 0.0f))
-        return {790, local_births, scene::rumour_question};
+        return {3090, local_births, scene::rumour_question};
     if ((answer == "1" && is(mouse_asked_deaths, 1.0f)) ||
         (answer == "2" && is(mouse_asked_newcomers, 1.0f)) ||
         (answer == "3" && is(mouse_asked_births, 1.0f)))
-        return {797, repeated_topic, scene::walks_away};
+        return {3097, repeated_topic, scene::walks_away};
     if (answer == "0")
         return go(scene::menu);
     return go(scene::local_affairs);
@@ -351,18 +334,18 @@ mouse_response local_response(std::string_view answer)
 mouse_response badger_response(std::string_view answer)
 {
     if (answer == "1")
-        return {801, badger_tight, scene::menu};
+        return {3101, badger_tight, scene::menu};
     if (answer == "2")
-        return {803, badger_dead, scene::menu};
+        return {3103, badger_dead, scene::menu};
     return go(scene::badger_question);
 }
 
 mouse_response rumour_response(std::string_view answer)
 {
     if (answer == "1")
-        return {806, rumour_confirmed, scene::menu};
+        return {3106, rumour_confirmed, scene::menu};
     if (answer == "2")
-        return {811, rumour_denied, scene::menu};
+        return {3111, rumour_denied, scene::menu};
     return go(scene::rumour_question);
 }
 
@@ -370,24 +353,24 @@ mouse_response personal_response(std::string_view answer)
 {
     if (answer == "1") {
         if (is(mouse_asked_wellbeing, 0.0f))
-            return {821, personal_wellbeing, scene::menu};
-        return {827, repeated_topic, scene::walks_away};
+            return {3121, personal_wellbeing, scene::menu};
+        return {3127, repeated_topic, scene::walks_away};
     }
     if (answer == "2") {
         if (is(mouse_asked_health, 0.0f))
-            return {829, personal_health, scene::menu};
-        return {835, personal_health_again, scene::menu};
+            return {3129, personal_health, scene::menu};
+        return {3135, personal_health_again, scene::menu};
     }
     if (answer == "3") {
         if (is(mouse_confessed, 0.0f) && mouse_trusts_fox())
-            return {838, personal_confession, scene::potion_question};
+            return {3138, personal_confession, scene::potion_question};
         if (is(mouse_confessed, 0.0f))
-            return {849, personal_too_personal, scene::menu};
+            return {3149, personal_too_personal, scene::menu};
         if (is(mouse_confessed, 1.0f))
-            return {852, personal_confessed_before, scene::menu};
+            return {3152, personal_confessed_before, scene::menu};
     }
     if (answer == "4")
-        return {855, personal_rude, scene::walks_away};
+        return {3155, personal_rude, scene::walks_away};
     if (answer == "0")
         return go(scene::menu);
     return go(scene::personal_affairs);
@@ -396,22 +379,22 @@ mouse_response personal_response(std::string_view answer)
 mouse_response potion_response(std::string_view answer)
 {
     if (answer == "1")
-        return {858, potion_promised, scene::menu};
+        return {3158, potion_promised, scene::menu};
     if (answer == "2" || answer == "3")
-        return {862, potion_refused, scene::menu};
+        return {3162, potion_refused, scene::menu};
     return go(scene::potion_question);
 }
 
 mouse_response jokes_response(std::string_view answer)
 {
     if (answer == "1")
-        return {873, joke_udder, scene::menu};
+        return {3173, joke_udder, scene::menu};
     if (answer == "2")
-        return {881, joke_pterodactyl, scene::menu};
+        return {3181, joke_pterodactyl, scene::menu};
     if (answer == "3")
-        return {890, joke_picture, scene::walks_away};
+        return {3190, joke_picture, scene::walks_away};
     if (answer == "4")
-        return {895, joke_elephants, scene::menu};
+        return {3195, joke_elephants, scene::menu};
     if (answer == "0")
         return go(scene::menu);
     return go(scene::jokes);
@@ -483,12 +466,12 @@ mouse_response mouse_answer_response(mouse_scene s, std::string_view answer)
 mouse_response mouse_herb_request_response()
 {
     if (is(mouse_knows_pregnancy, 1.0f))
-        return {728, herb_refused_for_baby, scene::walks_away};
+        return {3028, herb_refused_for_baby, scene::walks_away};
     if (is(mouse_potion_promised, 1.0f))
-        return {734, herb_given, scene::herb_award};
+        return {3034, herb_given, scene::herb_award};
     if (is(mouse_personal_done, 1.0f))
-        return {740, herb_refused_politely, scene::menu};
-    return {744, herb_refused, scene::walks_away};
+        return {3040, herb_refused_politely, scene::menu};
+    return {3044, herb_refused, scene::walks_away};
 }
 
 bool mouse_trusts_fox()

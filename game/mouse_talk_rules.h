@@ -1,6 +1,5 @@
-// The Mouse conversation apart from the screen statements: the quest's
-// globals, the screens that ask, and what each answer makes the Mouse say and
-// where the talk goes next.
+// The Mouse conversation apart from the screen statements: the screens that
+// ask, and what each answer makes the Mouse say and where the talk goes next.
 //
 // The talk moves between scenes. A screen scene (the Mouse menu and the four
 // topic screens) clears the screen, draws the Mouse picture, lists its
@@ -15,27 +14,12 @@
 // Program thread only.
 #pragma once
 
-#include "core/strings.h"
+#include "game/game_state.h"
 
 #include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
-
-// ---- The quest's globals ----------------------------------------------------
-
-extern string_descriptor *mouse_answer; // answer to every question
-extern string_descriptor *mouse_reply;  // ignored text of every press-ENTER prompt
-extern float mouse_smalltalk_done, mouse_local_news_done, mouse_personal_done;
-extern float mouse_asked_weather, mouse_asked_deaths, mouse_asked_newcomers;
-extern float mouse_asked_births, mouse_knows_pregnancy, mouse_asked_wellbeing;
-extern float mouse_asked_health, mouse_confessed, mouse_potion_promised;
-// Kept from visit to visit for the rest of the run.
-extern float mouse_badger_friend;
-
-// Creates the globals with their start values: flags 0, the two strings new
-// and empty (the game's start-up, after the string tables exist; tests).
-void mouse_talk_globals_init();
 
 // The twelve flags set back to 0 on every entry into the quest, in order.
 extern const std::array<float *, 12> mouse_visit_flags;

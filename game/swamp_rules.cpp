@@ -2,28 +2,6 @@
 
 #include <cmath>
 
-float pig_row, pig_col;
-float pig_row_old, pig_col_old;
-float hornet_index;
-float hornet_dir;
-float swamp_stage;
-float swamp_row_min, swamp_row_max, swamp_col_min, swamp_col_max;
-string_descriptor *pig_facing;
-std::array<float, 6> hornet_row, hornet_col, hornet_row_old, hornet_col_old;
-std::array<int16_t, 18> pig_border_cells;
-int16_t swamp_key_dummy;
-
-void swamp_globals_init()
-{
-    pig_row = pig_col = pig_row_old = pig_col_old = 0.0f;
-    hornet_index = hornet_dir = swamp_stage = 0.0f;
-    swamp_row_min = swamp_row_max = swamp_col_min = swamp_col_max = 0.0f;
-    pig_facing = string_new(0, false);
-    hornet_row = hornet_col = hornet_row_old = hornet_col_old = {};
-    pig_border_cells = {};
-    swamp_key_dummy = 0;
-}
-
 // ---- Field limits and hornet flight -----------------------------------------
 
 swamp_limits swamp_limits_now()
@@ -102,7 +80,7 @@ bool hornet_code(int32_t code)
 int32_t pig_border_sting()
 {
     for (int32_t k = 1; k <= 16; ++k)
-        if (hornet_code(pig_border_cells[size_t(k)]))
+        if (hornet_code(pig_border_cells(k)))
             return k;
     return 0;
 }

@@ -1,37 +1,17 @@
-// The swamp crossing apart from the screen statements: the quest's globals,
-// where hornets may fly and where they are held, which cells around the pig
-// count as a sting, where a crossing happens, and the pictures of the field,
-// the pig, the hornet and the nest as code-page-437 bytes.
+// The swamp crossing apart from the screen statements: where hornets may fly
+// and where they are held, which cells around the pig count as a sting, where
+// a crossing happens, and the pictures of the field, the pig, the hornet and
+// the nest as code-page-437 bytes.
 //
 // Rows and columns are 1-based cells of the 66 x 37 text screen. The numbers
 // are SINGLE values, as the game keeps them, and are compared with float
 // constants. Program thread only.
 #pragma once
 
-#include "core/strings.h"
+#include "game/game_state.h"
 
 #include <array>
 #include <cstdint>
-
-// ---- The quest's globals ----------------------------------------------------
-
-extern float pig_row, pig_col;         // top-left cell of the pig sprite
-extern float pig_row_old, pig_col_old; // where the sprite was last drawn
-extern float hornet_index;             // loop variable over the hornets
-extern float hornet_dir;               // 1 up, 2 down, 3 right, 4 left; also the scan index
-extern float swamp_stage;              // 1..11; below 6 the number of hornets
-extern float swamp_row_min, swamp_row_max, swamp_col_min, swamp_col_max;
-extern string_descriptor *pig_facing; // "RIGHT" or "LEFT"
-// Hornet cells and last drawn cells, indexed 1 to 5 (element 0 unused).
-extern std::array<float, 6> hornet_row, hornet_col, hornet_row_old, hornet_col_old;
-// Character codes read around the sprite, indexed 1 to 17 (16 are used).
-extern std::array<int16_t, 18> pig_border_cells;
-extern int16_t swamp_key_dummy; // ignored result of game_key_held(0)
-
-// Creates the globals with their start values: every number 0 and pig_facing
-// a new empty string (the game's start-up, after the string tables exist;
-// tests).
-void swamp_globals_init();
 
 // ---- Field limits and hornet flight -----------------------------------------
 

@@ -1,8 +1,7 @@
 #include "game/swamp_rules.h"
 
-#include "core/dos_memory.h"
-#include "core/errors.h"
 #include "core/rnd.h"
+#include "game/game_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -14,22 +13,23 @@
 namespace
 {
 
-class swamp_rules_test : public ::testing::Test
+class swamp_rules_test : public game_test
 {
   protected:
     void SetUp() override
     {
-        error_pending_take();
-        dos_memory_reset();
-        strings_static_init();
-        swamp_globals_init();
+        game_test::SetUp();
         rnd_reset();
         swamp_row_min = 11.0f;
         swamp_row_max = 26.0f;
         swamp_col_min = 8.0f;
         swamp_col_max = 57.0f;
     }
-    void TearDown() override { rnd_reset(); }
+    void TearDown() override
+    {
+        rnd_reset();
+        game_test::TearDown();
+    }
 };
 
 // A text screen of character codes, 37 rows of 66 columns, 1-based.
@@ -57,7 +57,7 @@ struct fake_screen {
     {
         for (size_t k = 0; k < 16; ++k) {
             const cell_offset &o = pig_border_offsets[k];
-            pig_border_cells[k + 1] =
+            pig_border_cells(int32_t(k) + 1) =
                 int16_t(cells[size_t(int32_t(row) + o.row)][size_t(int32_t(col) + o.col)]);
         }
         return pig_border_sting();
@@ -70,8 +70,8 @@ void fly_hornets(int32_t count)
     const swamp_limits limits = swamp_limits_now();
     for (int32_t i = 1; i <= count; ++i) {
         hornet_dir = hornet_direction_from(rt_rnd(0.0f, false));
-        float &row = hornet_row[size_t(i)];
-        float &col = hornet_col[size_t(i)];
+        float &row = hornet_row(i);
+        float &col = hornet_col(i);
         if (hornet_step(hornet_dir, row, col, limits))
             hornet_clamp(row, col, limits);
     }
@@ -84,14 +84,14 @@ TEST_F(swamp_rules_test, hornets_stay_inside_the_field_over_many_frames_and_seed
     for (double seed : {0.0, 1234.0, 40000.0, 65535.0}) {
         rt_randomize(seed, RANDOMIZE_SEED_GIVEN);
         for (size_t i = 0; i < 5; ++i) {
-            hornet_row[i + 1] = hornet_start_cells[i].row;
-            hornet_col[i + 1] = hornet_start_cells[i].col;
+            hornet_row(int32_t(i) + 1) = hornet_start_cells[i].row;
+            hornet_col(int32_t(i) + 1) = hornet_start_cells[i].col;
         }
         std::set<std::pair<float, float>> visited;
         for (int frame = 0; frame < 20000; ++frame) {
             fly_hornets(5);
             for (int32_t i = 1; i <= 5; ++i) {
-                float row = hornet_row[size_t(i)], col = hornet_col[size_t(i)];
+                float row = hornet_row(i), col = hornet_col(i);
                 ASSERT_GE(row, 12.0f);
                 ASSERT_LE(row, 25.0f);
                 ASSERT_GE(col, 17.0f);
