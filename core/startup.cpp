@@ -12,6 +12,7 @@
 #include "display/runtime_loop.h"
 #include "display/scancode_queue.h"
 #include "display/window_state.h"
+#include "files/open_close.h"
 #include "files/stream_records.h"
 #include "platform/clock.h"
 #include "screen/screen_startup.h"
@@ -58,13 +59,22 @@ std::string own_program_path(const char *argv0)
     return argv0 ? argv0 : "";
 }
 
-// What the runtime loop thread calls in the other subsystems.
-void runtime_loop_services_install()
+// CLOSE with no number.
+void files_close_all() { rt_close(0, 0); }
+
+// What the runtime loop thread and END call in the other subsystems.
+void subsystem_services_install()
 {
-    runtime_loop_services services{};
-    services.sound_update = sound_update;
-    services.sound_close = sound_close;
-    runtime_loop_services_set(services);
+    runtime_loop_services loop{};
+    loop.sound_update = sound_update;
+    loop.sound_close = sound_close;
+    loop.files_close = files_close_all;
+    runtime_loop_services_set(loop);
+
+    end_services end{};
+    end.files_close = files_close_all;
+    end_services_set(end);
+    program_clear_close_files_hook = files_close_all;
 }
 
 void threads_start(basic_main_module main_module)
@@ -135,7 +145,7 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
     // SCREEN 0 and the two built-in 32-bit images.
     screen_startup();
 
-    runtime_loop_services_install();
+    subsystem_services_install();
     threads_start(unit.main_module);
 
     if (!unit.window_hidden)

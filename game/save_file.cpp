@@ -57,17 +57,17 @@ void save_progress(basic_procedure &p)
 void save_load_or_create(basic_procedure &p)
 {
     bool exists = false;
-    p.stmt(20, [&] { exists = file_exists(text(SAVE_FILE_NAME)) != 0; });
+    p.stmt(30, [&] { exists = file_exists(text(SAVE_FILE_NAME)) != 0; });
     if (!exists) {
-        game_gosub(p, 25, RP_STARTUP_SAVE, [&] { save_progress(p); });
+        game_gosub(p, 35, RP_STARTUP_SAVE, [&] { save_progress(p); });
         return;
     }
-    p.stmt(21, [&] { string_set(save_file_name, text(SAVE_FILE_NAME)); });
-    p.stmt(22, [&] { rt_open(save_file_name, OPEN_MODE_INPUT, 0, 0, SAVE_FILE_NUMBER, 0, 0); });
-    p.stmt(23, [&] {
+    p.stmt(31, [&] { string_set(save_file_name, text(SAVE_FILE_NAME)); });
+    p.stmt(32, [&] { rt_open(save_file_name, OPEN_MODE_INPUT, 0, 0, SAVE_FILE_NUMBER, 0, 0); });
+    p.stmt(33, [&] {
         for (float *field : save_fields)
             input_single(field);
         rt_input_file_end();
     });
-    p.stmt(24, [&] { rt_close(0, 0); });
+    p.stmt(34, [&] { rt_close(0, 0); });
 }

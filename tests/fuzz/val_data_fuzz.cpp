@@ -51,10 +51,10 @@ void fuzz_data(const uint8_t *data, int32_t size)
     string_free(text);
 }
 
-// INPUT # over the same bytes until the end of the file.
+// INPUT # over the same bytes until the end of the file; the file is closed
+// again before the next input.
 void fuzz_input_file(const uint8_t *data, int32_t size)
 {
-    file_bytes_memory_reset();
     file_bytes_memory_bind(1, std::string_view(reinterpret_cast<const char *>(data), size_t(size)));
     string_descriptor *text = string_new(0, false);
     for (int i = 0; i < ITEMS_MAX; i++) {
@@ -66,6 +66,7 @@ void fuzz_input_file(const uint8_t *data, int32_t size)
             break;
     }
     string_free(text);
+    file_bytes_memory_reset();
 }
 
 } // namespace

@@ -1,0 +1,82 @@
+// Lock indicators through the keyboard extension and held keys through the
+// keymap, on a connection of this module's own. The connection is opened on
+// first use and kept; a display that cannot be opened is not tried again.
+#include "platform/system_keys.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+#include <mutex>
+
+namespace
+{
+
+std::mutex connection_mutex;
+Display *connection = nullptr;
+bool connection_tried = false;
+
+// The connection, or null when there is no display. Called with the mutex held.
+Display *connection_get()
+{
+    if (!connection_tried) {
+        connection_tried = true;
+        connection = XOpenDisplay(nullptr);
+    }
+    return connection;
+}
+
+bool indicator_on(Display *dpy, const char *name)
+{
+    Atom atom = XInternAtom(dpy, name, True);
+    if (atom == None)
+        return false;
+    Bool state = False;
+    if (!XkbGetNamedIndicator(dpy, atom, nullptr, &state, nullptr, nullptr))
+        return false;
+    return state;
+}
+
+system_lock_states locks_read(Display *dpy)
+{
+    system_lock_states s;
+    s.caps_lock_on = indicator_on(dpy, "Caps Lock");
+    s.num_lock_on = indicator_on(dpy, "Num Lock");
+    s.scroll_lock_on = indicator_on(dpy, "Scroll Lock");
+    return s;
+}
+
+bool key_down(Display *dpy, const char keys[32], KeySym sym)
+{
+    const KeyCode code = XKeysymToKeycode(dpy, sym);
+    return code != 0 && (keys[code / 8] >> (code % 8) & 1);
+}
+
+} // namespace
+
+system_lock_states system_lock_states_read()
+{
+    std::lock_guard<std::mutex> lock(connection_mutex);
+    Display *dpy = connection_get();
+    return dpy ? locks_read(dpy) : system_lock_states{};
+}
+
+system_key_state system_key_state_read()
+{
+    std::lock_guard<std::mutex> lock(connection_mutex);
+    system_key_state s;
+    Display *dpy = connection_get();
+    if (!dpy)
+        return s;
+    s.locks = locks_read(dpy);
+    char keys[32] = {};
+    XQueryKeymap(dpy, keys);
+    s.scroll_lock_down = key_down(dpy, keys, XK_Scroll_Lock);
+    s.shift_left_down = key_down(dpy, keys, XK_Shift_L);
+    s.shift_right_down = key_down(dpy, keys, XK_Shift_R);
+    s.ctrl_left_down = key_down(dpy, keys, XK_Control_L);
+    s.ctrl_right_down = key_down(dpy, keys, XK_Control_R);
+    s.alt_left_down = key_down(dpy, keys, XK_Alt_L);
+    s.alt_right_down = key_down(dpy, keys, XK_Alt_R);
+    return s;
+}
