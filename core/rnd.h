@@ -32,3 +32,13 @@ float rt_rnd(float n, bool given);
 
 // Back to the start state (tests).
 void rnd_reset();
+
+// Test seam: when the environment variable RT_RANDOMIZE_STATE holds a number
+// from 0 to 0xFFFFFF (decimal, or hexadecimal after 0x), every RANDOMIZE ends
+// by setting the whole state to it, so a program seeded from TIMER deals the
+// same numbers on every run. The variable is read once, at the first
+// RANDOMIZE; a value that is not such a number is ignored with a note on
+// standard error. Unset or empty, RANDOMIZE is unchanged.
+constexpr const char *RANDOMIZE_STATE_VARIABLE = "RT_RANDOMIZE_STATE";
+// Reads the variable again at the next RANDOMIZE (tests).
+void randomize_state_override_reload();

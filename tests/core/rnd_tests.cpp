@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ class Rnd : public ::testing::Test {
     void TearDown() override {
         randomize_prompt_hook_set(nullptr);
         error_pending_take();
+        unsetenv(RANDOMIZE_STATE_VARIABLE);
+        randomize_state_override_reload();
     }
 };
 
@@ -91,6 +94,70 @@ TEST_F(Rnd, RandomizeWithoutSeedAsksThroughTheHook) {
     prompt_answer = -1; // only the low 16 bits count
     rt_randomize(0, 0);
     EXPECT_EQ(rnd_state >> 8, 0xFFFFu);
+}
+
+// Sets RT_RANDOMIZE_STATE for the next RANDOMIZE.
+void override_set(const char *text) {
+    setenv(RANDOMIZE_STATE_VARIABLE, text, 1);
+    randomize_state_override_reload();
+}
+
+TEST_F(Rnd, StateVariableFixesEveryRandomize) {
+    override_set("0x0D0400");
+    rt_randomize(12345.67, RANDOMIZE_SEED_GIVEN);
+    EXPECT_EQ(rnd_state, 0x0D0400u);
+    const auto dealt = rnd_sequence(6);
+
+    // Another seed, another form, a state moved on: the same numbers again.
+    rt_randomize(-3, RANDOMIZE_SEED_GIVEN | RANDOMIZE_USING);
+    EXPECT_EQ(rnd_sequence(6), dealt);
+    randomize_prompt_hook_set(answer_prompt);
+    prompt_answer = 999;
+    rt_randomize(0, 0);
+    EXPECT_EQ(last_prompt, "Random-number seed (-32768 to 32767)? ");
+    EXPECT_EQ(rnd_sequence(6), dealt);
+
+    // The variable is read once: changing it needs a reload.
+    setenv(RANDOMIZE_STATE_VARIABLE, "7", 1);
+    rt_randomize(1, RANDOMIZE_SEED_GIVEN);
+    EXPECT_EQ(rnd_state, 0x0D0400u);
+    randomize_state_override_reload();
+    rt_randomize(1, RANDOMIZE_SEED_GIVEN);
+    EXPECT_EQ(rnd_state, 7u);
+
+    // While an error is pending RANDOMIZE does nothing at all.
+    error_raise(5);
+    rnd_state = 1;
+    rt_randomize(1, RANDOMIZE_SEED_GIVEN);
+    EXPECT_EQ(rnd_state, 1u);
+}
+
+TEST_F(Rnd, StateVariableForms) {
+    const struct {
+        const char *text;
+        uint32_t state;
+    } good[] = {{"0x0d0400", 0x0D0400}, {"0XFFFFFF", 0xFFFFFF}, {" 854016 ", 854016}, {"0", 0}};
+    for (const auto &c : good) {
+        override_set(c.text);
+        rt_randomize(42, RANDOMIZE_SEED_GIVEN);
+        EXPECT_EQ(rnd_state, c.state) << c.text;
+    }
+
+    // Text that is no 24-bit state leaves RANDOMIZE as it is without the
+    // variable; so does an empty one.
+    rt_randomize(42, RANDOMIZE_SEED_GIVEN);
+    unsetenv(RANDOMIZE_STATE_VARIABLE);
+    randomize_state_override_reload();
+    rnd_state = 0x123456;
+    rt_randomize(42, RANDOMIZE_SEED_GIVEN);
+    const uint32_t plain = rnd_state;
+    for (const char *bad : {"", "0x", "0x1000000", "16777216", "-1", "+5", "12ab", "0x0D 04",
+                            "seven", "99999999999999999999999"}) {
+        override_set(bad);
+        rnd_state = 0x123456;
+        rt_randomize(42, RANDOMIZE_SEED_GIVEN);
+        EXPECT_EQ(rnd_state, plain) << '"' << bad << '"';
+    }
 }
 
 } // namespace
