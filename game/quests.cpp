@@ -11,11 +11,3 @@ scene bamboo_forest_quest(basic_procedure &)
 {
     return scene::menu_entry;
 }
-scene swamp_quest(basic_procedure &)
-{
-    return scene::menu_entry;
-}
-scene mouse_talk_quest(basic_procedure &)
-{
-    return scene::menu_entry;
-}

@@ -31,16 +31,22 @@ bool hornet_step(float dir, float &row, float &col, const swamp_limits &limits)
     return true;
 }
 
+void hornet_clamp_test(int32_t test, float &row, float &col, const swamp_limits &limits)
+{
+    if (test == 0 && row == limits.row_min)
+        row = 12.0f;
+    else if (test == 1 && row == limits.row_max)
+        row = 25.0f;
+    else if (test == 2 && col == limits.col_min + 8.0f)
+        col = 17.0f;
+    else if (test == 3 && col == limits.col_max)
+        col = 56.0f;
+}
+
 void hornet_clamp(float &row, float &col, const swamp_limits &limits)
 {
-    if (row == limits.row_min)
-        row = 12.0f;
-    if (row == limits.row_max)
-        row = 25.0f;
-    if (col == limits.col_min + 8.0f)
-        col = 17.0f;
-    if (col == limits.col_max)
-        col = 56.0f;
+    for (int32_t test = 0; test < HORNET_CLAMP_TESTS; ++test)
+        hornet_clamp_test(test, row, col, limits);
 }
 
 const std::array<swamp_cell, 5> hornet_start_cells = {{
@@ -75,14 +81,6 @@ const std::array<cell_offset, 16> pig_border_offsets = {{
 bool hornet_code(int32_t code)
 {
     return code == 233 || code == 21 || code == 175;
-}
-
-int32_t pig_border_sting()
-{
-    for (int32_t k = 1; k <= 16; ++k)
-        if (hornet_code(pig_border_cells(k)))
-            return k;
-    return 0;
 }
 
 bool pig_at_crossing(float row, float col)

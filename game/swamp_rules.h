@@ -36,6 +36,9 @@ bool hornet_step(float dir, float &row, float &col, const swamp_limits &limits);
 // 12 or 25, a column on the left or right bound to 17 or 56. Hornets thus
 // stay in rows 12..25 and columns 17..56.
 void hornet_clamp(float &row, float &col, const swamp_limits &limits);
+// One of the four clamp tests, 0 to 3 in the order top, bottom, left, right.
+constexpr int32_t HORNET_CLAMP_TESTS = 4;
+void hornet_clamp_test(int32_t test, float &row, float &col, const swamp_limits &limits);
 
 // Start cells of hornets 1 to 5.
 struct swamp_cell {
@@ -54,9 +57,6 @@ extern const std::array<cell_offset, 16> pig_border_offsets;
 
 // The three characters of a hornet: 233, 21, 175.
 bool hornet_code(int32_t code);
-
-// The first of pig_border_cells(1..16) that holds a hornet's character, or 0.
-int32_t pig_border_sting();
 
 // Whether the pig stands at the right wall in the open lanes: column 54 and
 // row 15, 16 or 17.

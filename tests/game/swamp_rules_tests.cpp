@@ -60,7 +60,10 @@ struct fake_screen {
             pig_border_cells(int32_t(k) + 1) =
                 int16_t(cells[size_t(int32_t(row) + o.row)][size_t(int32_t(col) + o.col)]);
         }
-        return pig_border_sting();
+        for (int32_t k = 1; k <= 16; ++k)
+            if (hornet_code(pig_border_cells(k)))
+                return k;
+        return 0;
     }
 };
 
