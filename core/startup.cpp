@@ -16,6 +16,7 @@
 #include "files/stream_records.h"
 #include "platform/clock.h"
 #include "screen/screen_startup.h"
+#include "screen/text_output.h"
 #include "sound/audio_pump.h"
 #include "sound/sound_device.h"
 
@@ -69,10 +70,13 @@ void subsystem_services_install()
     loop.sound_update = sound_update;
     loop.sound_close = sound_close;
     loop.files_close = files_close_all;
+    loop.printer_page_poll = printer_page_poll;
+    loop.printer_page_flush = printer_page_flush;
     runtime_loop_services_set(loop);
 
     end_services end{};
     end.files_close = files_close_all;
+    end.prompt_show = end_prompt_show;
     end_services_set(end);
     program_clear_close_files_hook = files_close_all;
 }
@@ -144,6 +148,7 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
     // Font metrics, reserved slots 0 and 1, palettes and glyph tables,
     // SCREEN 0 and the two built-in 32-bit images.
     screen_startup();
+    text_output_reset();
 
     subsystem_services_install();
     threads_start(unit.main_module);

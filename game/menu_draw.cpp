@@ -1,6 +1,7 @@
 // draw_menu: the animal names, the faces, the highlight of the selected entry
 // with its face change, and the entry's help lines below.
 #include "core/string_builtins.h"
+#include "display/keyboard.h"
 #include "game/game_basic.h"
 #include "game/game_state.h"
 #include "game/menu_texts.h"
@@ -116,6 +117,6 @@ void draw_menu(basic_procedure &p)
     });
     if (entry >= 0)
         draw_highlight(p, entry);
-    p.stmt(450, [&] { key_buffers_clear(2, true); });
+    p.stmt(450, [&] { key_buffers_clear(2, 1); });
     p.stmt(451, [&] { game_return(); });
 }

@@ -70,7 +70,8 @@ const char *const story_clearing_rows[17] = {
 };
 // clang-format on
 
-namespace {
+namespace
+{
 
 // A story picture: five empty lines, its rows, three empty lines, RETURN; its
 // statements are numbered from first_line.

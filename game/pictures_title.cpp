@@ -46,7 +46,8 @@ const char *const menu_picture_rows[6] = {
 };
 // clang-format on
 
-namespace {
+namespace
+{
 
 // PRINTs rows, one statement each, numbered from first_line.
 void print_rows(basic_procedure &p, uint32_t first_line, const char *const *rows, size_t count)

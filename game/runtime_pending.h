@@ -1,17 +1,11 @@
 // Runtime operations the game calls whose subsystems are still being built:
-// keyboard input, the INPUT line editor and window control. Each declaration
+// the INPUT line editor and window control. Each declaration
 // moves to its subsystem's own header as that subsystem arrives.
 #pragma once
 
 #include <cstdint>
 
 struct string_descriptor;
-
-// The oldest key event (negative for a release), removed; 0 when none waits.
-int32_t key_hit_next();
-// Clears every key buffer, or the one named (1 BIOS buffer, 2 key-hit ring,
-// 3 scan-code queue).
-void key_buffers_clear(int32_t which, bool given);
 
 // INPUT: entry `index` (1-based) of the target table, then the editor for
 // `count` targets; newline 1 ends the line afterwards.

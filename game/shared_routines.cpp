@@ -1,12 +1,11 @@
 #include "game/shared_routines.h"
 
-#include "core/control_words.h"
 #include "core/program_thread.h"
 #include "core/small_ops.h"
 #include "core/timing.h"
+#include "display/keyboard.h"
 #include "game/game_basic.h"
 #include "game/game_state.h"
-#include "game/runtime_pending.h"
 #include "platform/clock.h"
 #include "screen/screen_modes.h"
 #include "sound/play_parser.h"
@@ -36,12 +35,11 @@ const char *const splash_logo_rows[SPLASH_LOGO_ROWS] = {
 
 const char *const splash_caption = "NETTLEFERN GAMES";
 
-namespace {
+namespace
+{
 
-constexpr const char *BLANKS_64 = "                                                                ";
-
-// The INPUT type word of a variable-length string target.
-constexpr uint32_t STRING_TYPE_WORD = 0x40000000u;
+constexpr const char *BLANKS_64 =
+    "                                                                ";
 
 // LOCATE with SINGLE coordinates: BASIC rounds them to integers.
 void locate_single(float row, float column)
@@ -76,7 +74,7 @@ void screen_wipe(basic_procedure &p)
         p.stmt(2004, [&] { delay_seconds(0.025); });
         p.stmt(2005, [&] { done = wipe_row == 0; });
     }
-    p.stmt(2006, [&] { key_buffers_clear(0, false); });
+    p.stmt(2006, [&] { key_buffers_clear(0, 0); });
     p.stmt(2007, [&] { game_return(); });
 }
 
@@ -101,15 +99,6 @@ void show_splash(basic_procedure &p)
     p.stmt(2161, [&] { delay_seconds(1); });
     game_gosub(p, 2162, RP_SPLASH_WIPE, [&] { screen_wipe(p); });
     p.stmt(2163, [&] { game_return(); });
-}
-
-void basic_input(string_descriptor *prompt, string_descriptor *target)
-{
-    rt_print(prompt, PRINT_STAY);
-    input_target_set(1, target, STRING_TYPE_WORD);
-    rt_input(1, 1);
-    if (exit_acknowledged.load())
-        program_end_wait();
 }
 
 void key_poll_pause(uint32_t line)

@@ -5,6 +5,7 @@
 // line and closes ("_") after it.
 #include "core/string_builtins.h"
 #include "core/timing.h"
+#include "display/keyboard.h"
 #include "game/game_basic.h"
 #include "game/game_state.h"
 #include "game/pictures.h"
@@ -172,7 +173,7 @@ void story_intro(basic_procedure &p)
     intro_forest(p, line);
     intro_clearing(p, line);
     game_gosub(p, line(), RP_STORY_END_WIPE, [&] { screen_wipe(p); });
-    p.stmt(line(), [&] { key_buffers_clear(0, false); });
+    p.stmt(line(), [&] { key_buffers_clear(0, 0); });
     p.stmt(line(), [&] { game_return(); });
 }
 

@@ -4,13 +4,18 @@
 #include "core/dos_memory.h"
 #include "core/errors.h"
 #include "core/gosub_stack.h"
+#include "core/program_thread.h"
+#include "core/timing.h"
+#include "display/keyboard.h"
 #include "files/handle_table.h"
 #include "game/game_state.h"
+#include "platform/clock.h"
 #include "platform/message_box.h"
 #include "screen/fonts.h"
 #include "screen/image_slots.h"
 #include "screen/screen_modes.h"
 #include "screen/screen_startup.h"
+#include "sound/play_parser.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -21,6 +26,45 @@ std::vector<std::string> game_box_captions;
 
 namespace
 {
+
+int64_t clock_ms;
+uint64_t sleep_count;
+int64_t last_key_ms;
+std::vector<int32_t> key_script;
+size_t key_script_next;
+void (*sleep_callback)(uint32_t);
+
+int64_t scene_now()
+{
+    return clock_ms;
+}
+
+void key_script_step()
+{
+    if (key_script_next >= key_script.size() || clock_ms - last_key_ms < KEY_SCRIPT_GAP_MS)
+        return;
+    last_key_ms = clock_ms;
+    int32_t event = key_script[key_script_next++];
+    if (event == KEY_SCRIPT_STOP)
+        throw script_stopped{};
+    if (event > 0)
+        keyboard_key_down_event(event);
+    else if (event < 0)
+        keyboard_key_up_event(-event);
+}
+
+void scene_sleep(uint32_t ms)
+{
+    clock_ms += ms == 0 ? 1 : ms;
+    ++sleep_count;
+    if (threads_ended.load() & THREAD_ENDED_PROGRAM)
+        throw program_ended{};
+    if (sleep_callback)
+        sleep_callback(ms);
+    key_script_step();
+}
+
+const clock_seam scene_seam{scene_now, scene_sleep};
 
 int box_answer_yes(const char *, const char *caption, uint32_t)
 {
@@ -67,6 +111,8 @@ void game_test::SetUp()
 
 void game_test::TearDown()
 {
+    clock_seam_set(nullptr);
+    sleep_callback = nullptr;
     platform_message_box_seam_set(nullptr);
     handle_table_reset();
     error_pending_take();
@@ -121,4 +167,44 @@ int32_t game_test::cursor_row()
 int32_t game_test::cursor_col()
 {
     return write_page.record->cursor_col;
+}
+
+void game_test::scene_clock_install()
+{
+    clock_ms = 1000000;
+    sleep_count = 0;
+    last_key_ms = clock_ms;
+    key_script.clear();
+    key_script_next = 0;
+    sleep_callback = nullptr;
+    clock_seam_set(&scene_seam);
+    timing_reset();
+    keyboard_reset();
+    // The splash's tune has left PLAY in the background.
+    play_settings_reset();
+    play_lasting.background = 1.0;
+}
+
+void game_test::key_script_set(std::vector<int32_t> events)
+{
+    key_script = std::move(events);
+    key_script_next = 0;
+    last_key_ms = clock_ms;
+}
+
+size_t game_test::key_script_left()
+{
+    return key_script.size() - key_script_next;
+}
+int64_t game_test::scene_clock_now()
+{
+    return clock_ms;
+}
+uint64_t game_test::scene_clock_sleeps()
+{
+    return sleep_count;
+}
+void game_test::scene_clock_on_sleep(void (*callback)(uint32_t))
+{
+    sleep_callback = callback;
 }

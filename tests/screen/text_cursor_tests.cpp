@@ -35,18 +35,6 @@ TEST_F(locate, game_page_allows_the_last_row_and_refuses_rows_outside)
     EXPECT_EQ(cursor(), std::make_pair(37, 1));
 }
 
-TEST_F(locate, rows_above_a_view_print_region_are_refused)
-{
-    game_page_make();
-    rt_view_print(10, 20, true);
-    rt_locate(9, 1, 0, 0, 0, LOCATE_ROW);
-    EXPECT_EQ(error_pending_take(), 5u);
-    rt_locate(21, 1, 0, 0, 0, LOCATE_ROW);
-    EXPECT_EQ(error_pending_take(), 5u);
-    rt_locate(37, 66, 0, 0, 0, ROW_COL);
-    EXPECT_EQ(error_pending_take(), 0u);
-}
-
 TEST_F(locate, without_position_a_pending_wrap_shows_on_the_next_row)
 {
     game_page_make();
@@ -135,6 +123,13 @@ TEST_F(view_print, region_limits_scrolling_and_homes_the_cursor)
     EXPECT_EQ(row_text(r, 6).substr(0, 6), "three ");
     EXPECT_EQ(row_text(r, 3).substr(0, 5), "above");
     EXPECT_EQ(row_text(r, 7), std::string(66, ' '));
+    // LOCATE keeps to the region and the last row.
+    for (int32_t row : {4, 7}) {
+        rt_locate(row, 1, 0, 0, 0, LOCATE_ROW);
+        EXPECT_EQ(error_pending_take(), 5u) << row;
+    }
+    rt_locate(37, 66, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN);
+    EXPECT_EQ(error_pending_take(), 0u);
 }
 
 TEST_F(view_print, bad_regions_are_refused_and_no_arguments_take_the_whole_page)

@@ -58,6 +58,11 @@ TEST_F(print_text, full_game_line_with_newline_advances_one_line)
     say(std::string(67, 'y'), true);
     EXPECT_EQ(row_text(write_page.record, 5)[0], 'y');
     EXPECT_EQ(cursor(), std::make_pair(6, 1));
+    // Only the text's last character may hold the wrap back.
+    say(std::string(65, 'z') + "12", false);
+    EXPECT_EQ(row_text(write_page.record, 6).substr(64, 2), "z1");
+    EXPECT_EQ(row_text(write_page.record, 7)[0], '2');
+    EXPECT_EQ(cursor(), std::make_pair(7, 2));
 }
 
 TEST_F(print_text, print_on_region_bottom_scrolls_rows_2_to_36_and_keeps_row_37)
@@ -65,13 +70,16 @@ TEST_F(print_text, print_on_region_bottom_scrolls_rows_2_to_36_and_keeps_row_37)
     game_page_make();
     image_slot *r = write_page.record;
     rows_mark(r);
+    rt_color(14, 1, 0, 3);
     rt_locate(36, 1, 0, 0, 0, LOCATE_ROW);
     say("NEW", true);
     EXPECT_EQ(cursor(), std::make_pair(36, 1));
     EXPECT_EQ(row_text(r, 1)[0], 'B');
     EXPECT_EQ(row_text(r, 34)[0], 'A' + 34);
     EXPECT_EQ(row_text(r, 35).substr(0, 4), "NEW ");
+    EXPECT_EQ(cell_at(r, 35, 1), 0x1E00 | 'N');
     EXPECT_EQ(row_text(r, 36), std::string(66, ' '));
+    EXPECT_EQ(cell_at(r, 36, 66), 0x1E20); // blanks in the current colours
     EXPECT_EQ(row_text(r, 37)[0], 'A' + 36);
 
     // A line end on row 37, outside the region, scrolls the region too and
@@ -81,20 +89,6 @@ TEST_F(print_text, print_on_region_bottom_scrolls_rows_2_to_36_and_keeps_row_37)
     EXPECT_EQ(cursor(), std::make_pair(36, 1));
     EXPECT_EQ(row_text(r, 37)[0], 'Z');
     EXPECT_EQ(row_text(r, 35).substr(0, 3), "   ");
-}
-
-TEST_F(print_text, scroll_fills_the_new_row_with_the_current_colours)
-{
-    game_page_make();
-    rt_color(14, 1, 0, 3);
-    rt_locate(36, 1, 0, 0, 0, LOCATE_ROW);
-    say("", true);
-    EXPECT_EQ(cell_at(write_page.record, 36, 66), 0x1E20);
-    say("Q", false);
-    rt_color(31, 2, 0, 3);
-    say("R", false);
-    EXPECT_EQ(cell_at(write_page.record, 36, 1), 0x1E00 | 'Q');
-    EXPECT_EQ(cell_at(write_page.record, 36, 2), 0xAF00 | 'R'); // blink bit from fore 16
 }
 
 TEST_F(print_text, tab_character_moves_to_the_next_stop_of_eight)

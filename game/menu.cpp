@@ -1,7 +1,7 @@
-// The title screen and the animal menu: its entry, its loop and the dispatch
-// of the chosen entry.
+// The animal menu: its entry, its loop and the dispatch of the chosen entry.
 #include "core/program_thread.h"
 #include "core/timing.h"
+#include "display/keyboard.h"
 #include "files/system_queries.h"
 #include "game/game_basic.h"
 #include "game/game_state.h"
@@ -19,10 +19,8 @@ namespace
 // Key codes of key_hit_next: positive when a key goes down, negative when it
 // comes up.
 constexpr int32_t KEY_ENTER = 13;
-constexpr int32_t KEY_ESC = 27;
 constexpr int32_t KEY_SPACE = 32;
 
-constexpr const char *TITLE_TUNE = "<<L8E,<<B>>B,<<E>>L16A,<<B>>G+F+,<<B>>G+L4E,<<E>>>>";
 constexpr const char *BONUS_PROGRAM = "WBNK";
 
 bool is_key(int32_t code, char upper)
@@ -32,13 +30,6 @@ bool is_key(int32_t code, char upper)
 bool is_release(int32_t code, char upper)
 {
     return is_key(-code, upper);
-}
-
-// Esc on the title: the wipe, then SYSTEM.
-void title_quit(basic_procedure &p)
-{
-    game_gosub(p, 110, RP_TITLE_ESC_WIPE, [&] { screen_wipe(p); });
-    p.stmt(111, [&] { rt_system(); });
 }
 
 // Waits for the release of the Enter key whose press the menu has just read.
@@ -124,7 +115,7 @@ bool menu_key_act(basic_procedure &p, bool *ending)
     case menu_action::choose:
         menu_enter_release_wait(p);
         p.stmt(218, [&] { delay_seconds(0.1); });
-        p.stmt(219, [&] { key_buffers_clear(0, false); });
+        p.stmt(219, [&] { key_buffers_clear(0, 0); });
         return true;
     case menu_action::credits:
         menu_credits(p);
@@ -186,38 +177,6 @@ scene menu_dispatch(basic_procedure &p)
 
 } // namespace
 
-// Statements 100 to 112.
-scene title_screen(basic_procedure &p)
-{
-    game_gosub(p, 100, RP_TITLE_PICTURE, [&] { draw_title_picture(p); });
-    for (uint32_t i = 0; i < 3; ++i)
-        p.stmt(101 + i, [&] { basic_print_line(); });
-    p.stmt(104, [&] { rt_play(text(TITLE_TUNE)); });
-    p.stmt(105, [&] { basic_locate_column(27); });
-    p.stmt(106, [&] { basic_print(text("PRESS ENTER")); });
-    // Only a release that follows a press seen here goes on: Alt+Enter, which
-    // toggles full screen, gives a release of Enter without its press.
-    bool enter_down = false;
-    for (;;) {
-        bool go_on = false, quit = false;
-        p.stmt(107, [&] { title_key = key_hit_next(); });
-        p.stmt(108, [&] {
-            if (title_key == KEY_ENTER)
-                enter_down = true;
-            go_on = title_key == -KEY_ENTER && enter_down;
-        });
-        if (go_on)
-            break;
-        p.stmt(109, [&] { quit = title_key == KEY_ESC; });
-        if (quit)
-            title_quit(p);
-        key_poll_pause(109);
-    }
-    p.stmt(112, [&] { key_buffers_clear(0, false); });
-    game_gosub(p, 113, RP_TITLE_STORY, [&] { story_intro(p); });
-    return scene::menu_entry;
-}
-
 // Statements 200 onwards: the entry, the loop at 20 passes a second, and the
 // dispatch from 250.
 scene menu_scene(basic_procedure &p)
@@ -235,7 +194,7 @@ scene menu_scene(basic_procedure &p)
             break;
         if (ending)
             return scene::ending;
-        p.stmt(241, [&] { key_buffers_clear(0, false); });
+        p.stmt(241, [&] { key_buffers_clear(0, 0); });
     }
     return menu_dispatch(p);
 }
