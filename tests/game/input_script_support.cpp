@@ -15,15 +15,17 @@ namespace
 std::deque<std::string> answers;
 std::vector<input_asked> questions;
 void *input_target = nullptr;
+bool hold_last_enter = false;
 
-void keys_type(const std::string &text)
+void keys_type(const std::string &text, bool enter_held)
 {
     for (char c : text) {
         keyboard_key_down_event(uint8_t(c));
         keyboard_key_up_event(uint8_t(c));
     }
     keyboard_key_down_event(13);
-    keyboard_key_up_event(13);
+    if (!enter_held)
+        keyboard_key_up_event(13);
     key_buffers_clear(1, 1);
 }
 
@@ -42,6 +44,12 @@ void input_script_set(std::vector<std::string> script)
 {
     answers.assign(script.begin(), script.end());
     questions.clear();
+    hold_last_enter = false;
+}
+
+void input_script_hold_last_enter()
+{
+    hold_last_enter = true;
 }
 
 size_t input_script_left()
@@ -66,7 +74,7 @@ void rt_input(int32_t, int32_t newline)
         throw input_script_ended{};
     std::string answer = answers.front();
     answers.pop_front();
-    keys_type(answer);
+    keys_type(answer, hold_last_enter && answers.empty());
     string_set(static_cast<string_descriptor *>(input_target),
                string_from_buffer(answer.data(), int32_t(answer.size())));
     print_bytes(reinterpret_cast<const uint8_t *>(answer.data()), int32_t(answer.size()), false);

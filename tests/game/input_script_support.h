@@ -24,4 +24,6 @@ struct input_asked {
 // Replaces the answers still to come and forgets the questions asked.
 void input_script_set(std::vector<std::string> answers);
 size_t input_script_left();
+// The Enter that ends the last answer is pressed but not released.
+void input_script_hold_last_enter();
 const std::vector<input_asked> &input_script_questions();

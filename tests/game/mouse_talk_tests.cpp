@@ -1,5 +1,6 @@
 #include "game/mouse_talk.h"
 
+#include "core/control_words.h"
 #include "core/gosub_stack.h"
 #include "display/keyboard.h"
 #include "game/game_state.h"
@@ -137,4 +138,26 @@ TEST_F(mouse_talk_test, answers_asked_again_stay_on_their_rows_and_leaving_drops
     EXPECT_EQ(mouse_badger_friend, 0.0f);
     // Leaving read every key-hit entry up to the release of the last Enter.
     EXPECT_EQ(key_hit_next(), 0);
+}
+
+TEST_F(mouse_talk_test, leaving_waits_for_the_enter_release_sleeping_and_checking_events_each_pass)
+{
+    // Enter stays down after "0"; 40 passes later the window is closed.
+    input_script_set({"0"});
+    input_script_hold_last_enter();
+    static uint64_t sleeps_at_answer;
+    sleeps_at_answer = UINT64_MAX;
+    scene_clock_on_sleep([](uint32_t ms) {
+        if (input_script_left() == 0 && sleeps_at_answer == UINT64_MAX)
+            sleeps_at_answer = scene_clock_sleeps();
+        EXPECT_EQ(ms, 1u);
+        if (scene_clock_sleeps() == sleeps_at_answer + 40)
+            exit_acknowledged = 1;
+    });
+    basic_procedure p;
+    EXPECT_THROW(mouse_talk_quest(p), program_ended);
+    // The pass whose sleep saw the close went on to its event check, which
+    // stopped the program thread at once: its next sleep is the end.
+    EXPECT_EQ(scene_clock_sleeps(), sleeps_at_answer + 41);
+    scene_clock_on_sleep(nullptr);
 }
