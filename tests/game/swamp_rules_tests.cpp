@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <set>
 #include <utility>
 
@@ -84,44 +83,4 @@ TEST_F(swamp_rules_test, crossings_happen_only_in_the_open_lanes_at_the_right_wa
     }
     EXPECT_EQ(stage_mark_column(1.0f), 20.0f);
     EXPECT_EQ(stage_mark_column(10.0f), 47.0f);
-}
-
-TEST_F(swamp_rules_test, the_field_has_its_walls_track_and_open_lanes)
-{
-    auto code_at = [](int32_t row, int32_t col) { return swamp_field_row(row)[col - 1]; };
-    for (float stage = 1.0f; stage <= 10.0f; stage += 1.0f)
-        EXPECT_EQ(code_at(9, int32_t(stage_mark_column(stage))), 250);
-    for (int32_t col = 7; col <= 60; ++col) {
-        EXPECT_EQ(code_at(10, col), 220);
-        EXPECT_EQ(code_at(27, col), 223);
-    }
-    for (int32_t row = 11; row <= 26; ++row) {
-        bool lane = row >= 15 && row <= 22;
-        EXPECT_EQ(code_at(row, 7), lane ? ' ' : 221) << row;
-        EXPECT_EQ(code_at(row, 60), lane ? ' ' : 222) << row;
-        for (int32_t col = 8; col <= 59; ++col)
-            ASSERT_EQ(code_at(row, col), ' ');
-    }
-    EXPECT_EQ(swamp_field_row(8), nullptr);
-    EXPECT_EQ(swamp_field_row(28), nullptr);
-}
-
-TEST_F(swamp_rules_test, the_nest_burns_as_the_pig_walks_past)
-{
-    EXPECT_STREQ(hornet_nest_frame_for(8.0f)->rows[1], "(_-_)");
-    EXPECT_STREQ(hornet_nest_frame_for(29.0f)->rows[1], "(_-_)");
-    for (float col : {30.0f, 31.0f, 32.0f})
-        EXPECT_EQ(hornet_nest_frame_for(col), nullptr);
-    int tunes = 0;
-    for (float col = 8.0f; col <= 55.0f; col += 1.0f) {
-        const hornet_nest_frame *frame = hornet_nest_frame_for(col);
-        if (!frame)
-            continue;
-        tunes += frame->tune;
-        for (const char *row : frame->rows)
-            EXPECT_EQ(std::strlen(row), 5u);
-    }
-    EXPECT_EQ(tunes, 1);
-    EXPECT_TRUE(hornet_nest_frame_for(33.0f)->tune);
-    EXPECT_STREQ(hornet_nest_frame_for(55.0f)->rows[1], "     ");
 }
