@@ -10,11 +10,20 @@
 #include "core/timing.h"
 #include "core/traps.h"
 #include "display/runtime_loop.h"
-#include "display/scancode_queue.h"
+#include "display/devices.h"
+#include "display/frame_builder.h"
+#include "display/frame_ring.h"
+#include "display/gl_renderer.h"
+#include "display/hardware_images.h"
+#include "display/keyboard.h"
+#include "display/mouse.h"
 #include "display/window_state.h"
 #include "files/open_close.h"
 #include "files/stream_records.h"
 #include "platform/clock.h"
+#include "platform/system_keys.h"
+#include "screen/input_editor.h"
+#include "screen/screen_modes.h"
 #include "screen/screen_startup.h"
 #include "screen/text_output.h"
 #include "sound/audio_pump.h"
@@ -42,15 +51,6 @@ uint32_t environment_strings_count()
     return n;
 }
 
-// Empty BIOS keyboard buffer: head and tail both at 0x1E.
-void bios_keyboard_buffer_reset()
-{
-    emulated_dos_memory[0x41A] = 0x1E;
-    emulated_dos_memory[0x41B] = 0;
-    emulated_dos_memory[0x41C] = 0x1E;
-    emulated_dos_memory[0x41D] = 0;
-}
-
 std::string own_program_path(const char *argv0)
 {
     char buf[PATH_MAX];
@@ -63,6 +63,17 @@ std::string own_program_path(const char *argv0)
 // CLOSE with no number.
 void files_close_all() { rt_close(0, 0); }
 
+// END's key test: whether INKEY$ gives a key, its temporary freed at once.
+bool end_key_read()
+{
+    string_descriptor *key = rt_inkey_str();
+    bool got = key->len > 0;
+    string_free(key);
+    return got;
+}
+
+void auto_display_turn_on() { auto_display = 1; }
+
 // What the runtime loop thread and END call in the other subsystems.
 void subsystem_services_install()
 {
@@ -72,13 +83,20 @@ void subsystem_services_install()
     loop.files_close = files_close_all;
     loop.printer_page_poll = printer_page_poll;
     loop.printer_page_flush = printer_page_flush;
+    loop.lock_keys_sync = lock_keys_sync;
+    loop.frame_build = runtime_frame_build;
+    loop.auto_display = frame_auto_display_on;
     runtime_loop_services_set(loop);
 
     end_services end{};
     end.files_close = files_close_all;
     end.prompt_show = end_prompt_show;
+    end.key_read = end_key_read;
+    end.auto_display_on = auto_display_turn_on;
     end_services_set(end);
     program_clear_close_files_hook = files_close_all;
+    // RANDOMIZE with no seed asks for one with the INPUT editor.
+    input_editor_install();
 }
 
 void threads_start(basic_main_module main_module)
@@ -102,6 +120,7 @@ void runtime_static_init()
 void program_unit_static_init()
 {
     gosub_stack_init();
+    devices_static_init();
     traps_static_init();
 }
 
@@ -124,8 +143,12 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
     runtime_static_init();
     program_unit_static_init();
 
+    // No frame has been built or shown yet; the renderer knows no GL state.
+    renderer_state_reset();
+    frame_ring_reset();
     main_startup_hook();
     stream_record_list_create();
+    hardware_lists_create();
     // Ends the process with exit code 111 or 222 when audio cannot start.
     sound_init();
 
@@ -136,7 +159,6 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
     program_directory_enter(own_program_path(argc > 0 ? argv[0] : nullptr).c_str());
     environment_count = environment_strings_count();
 
-    scancode_queue_reset();
     static_pool_init();
     dos_memory_startup();
     array_zero_block = dos_string_area_reserve_zero_block();
@@ -144,11 +166,16 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
     command_line_build(argc, argv);
 
     timer_base_take();
-    bios_keyboard_buffer_reset();
+    // The lock and modifier keys the system has down, then an empty key-hit
+    // ring, BIOS keyboard buffer and mouse ring.
+    keyboard_reset();
+    keyboard_startup(system_key_state_read());
+    mouse_reset();
     // Font metrics, reserved slots 0 and 1, palettes and glyph tables,
     // SCREEN 0 and the two built-in 32-bit images.
     screen_startup();
     text_output_reset();
+    devices_startup();
 
     subsystem_services_install();
     threads_start(unit.main_module);

@@ -295,6 +295,15 @@ void device_keyboard_button_event(int32_t button, bool down)
     event_append(*d);
 }
 
+void device_keyboard_release_all()
+{
+    device_record *d = device_at(DEVICE_KEYBOARD);
+    if (!d || d->type != DEVICE_TYPE_KEYBOARD)
+        return;
+    for (int32_t button = 0; button < d->buttons; button++)
+        device_keyboard_button_event(button, false);
+}
+
 void device_mouse_button_event(int32_t button, bool down)
 {
     device_record *d = mouse_device();

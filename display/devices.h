@@ -46,6 +46,9 @@ void devices_startup();
 // A key message: button = PC scan code, plus 256 for extended keys (0-511).
 // Nothing happens when the button is already in that state (auto-repeat).
 void device_keyboard_button_event(int32_t button, bool down);
+// The window lost the keyboard focus: every key the keyboard device holds
+// goes up, one event each (their releases would never arrive).
+void device_keyboard_release_all();
 // Mouse buttons 1-3.
 void device_mouse_button_event(int32_t button, bool down);
 // The mouse position as axes from -1 (left, top) to 1 (right, bottom).

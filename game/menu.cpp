@@ -7,11 +7,9 @@
 #include "game/game_state.h"
 #include "game/menu_texts.h"
 #include "game/pictures.h"
-#include "game/runtime_pending.h"
 #include "game/scenes.h"
 #include "game/shared_routines.h"
 #include "screen/screen_modes.h"
-#include "sound/play_parser.h"
 
 namespace
 {

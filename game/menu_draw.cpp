@@ -6,7 +6,6 @@
 #include "game/game_state.h"
 #include "game/menu_texts.h"
 #include "game/pictures.h"
-#include "game/runtime_pending.h"
 #include "game/scenes.h"
 
 namespace

@@ -9,7 +9,6 @@
 #include "game/game_basic.h"
 #include "game/game_state.h"
 #include "game/pictures.h"
-#include "game/runtime_pending.h"
 #include "game/save_file.h"
 #include "game/scenes.h"
 #include "game/shared_routines.h"

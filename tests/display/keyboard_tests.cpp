@@ -5,6 +5,7 @@
 #include "core/errors.h"
 #include "core/strings.h"
 #include "core/traps.h"
+#include "display/devices.h"
 #include "display/key_table.h"
 #include "display/runtime_loop.h"
 #include "display/scancode_queue.h"
@@ -425,6 +426,9 @@ TEST_F(Keyboard, CharacterWithoutAMakeCodeQueuesNoBreakCode)
 
 TEST_F(Keyboard, FocusLossReleasesHeldKeysButKeepsLockStates)
 {
+    devices_static_init();
+    devices_startup();
+    device_keyboard_button_event(17, true); // w, as the window's first look saw it
     press(KEY_CAPS_LOCK);
     tap(KEY_INSERT);
     modifier(ALT, true);
@@ -438,6 +442,11 @@ TEST_F(Keyboard, FocusLossReleasesHeldKeysButKeepsLockStates)
     std::vector<int32_t> released = ring_drain();
     std::sort(released.begin(), released.end());
     EXPECT_EQ(released, (std::vector<int32_t>{-KEY_ALT_LEFT, -'w'}));
+    EXPECT_EQ(device_next_input(0, 0), DEVICE_KEYBOARD);
+    EXPECT_EQ(device_next_input(0, 0), DEVICE_KEYBOARD);
+    EXPECT_EQ(device_button_state(18, 1), 0);
+    EXPECT_EQ(device_next_input(0, 0), 0);
+    devices_static_init();
     // The late release of "w" finds nothing left to release.
     glut_key_translate('w', 0, false, 25);
     EXPECT_EQ(ring_drain(), std::vector<int32_t>{-'w'});

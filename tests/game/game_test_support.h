@@ -36,10 +36,7 @@ extern std::vector<std::string> game_box_captions;
 
 class game_test : public ::testing::Test
 {
-  protected:
-    void SetUp() override;
-    void TearDown() override;
-
+  public:
     // The game's screen: SCREEN 0, WIDTH 66, 37, font 8, on a fresh screen
     // model with no frame builder.
     void screen_setup();
@@ -64,6 +61,10 @@ class game_test : public ::testing::Test
     // The cursor of the write page.
     static int32_t cursor_row();
     static int32_t cursor_col();
+
+  protected:
+    void SetUp() override;
+    void TearDown() override;
 
     std::string dir_;
 
