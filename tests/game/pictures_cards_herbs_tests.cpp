@@ -5,7 +5,7 @@
 #include "core/gosub_stack.h"
 #include "game/elemento_forest_return_points.h"
 #include "game/game_state.h"
-#include "quest_screen_support.h"
+#include "game/quest_screen_support.h"
 #include "screen/text_output.h"
 
 #include <gtest/gtest.h>
@@ -88,9 +88,6 @@ void gosub(void (*routine)(basic_procedure &))
     EXPECT_EQ(gosub_count, 0u);
 }
 
-using quest_screen::cells;
-using quest_screen::cursor;
-
 class CardAndHerbDrawing : public quest_screen_test
 {
 };
@@ -115,13 +112,13 @@ TEST_F(CardAndHerbDrawing, NineCardRowsTouchWithoutOverlapOrWrap)
     for (int32_t i = 1; i <= 9; ++i) {
         const int32_t column = 2 + 7 * (i - 1);
         for (int32_t k = 0; k < PICTURE_ROWS; ++k) {
-            EXPECT_EQ(cells(9 + k, column, 7), faces[i % 3][k]) << "Vole card " << i;
-            EXPECT_EQ(cells(19 + k, column, 7), faces[(i + 1) % 3][k]) << "card " << i;
+            EXPECT_EQ(chars_at(9 + k, column, 7), faces[i % 3][k]) << "Vole card " << i;
+            EXPECT_EQ(chars_at(19 + k, column, 7), faces[(i + 1) % 3][k]) << "card " << i;
         }
     }
     // The ninth card ends in column 64; nothing spilled onto the next rows.
-    EXPECT_EQ(cells(9, 65, 2), "  ");
-    EXPECT_EQ(cells(29, 1, 66), std::string(66, ' '));
+    EXPECT_EQ(chars_at(9, 65, 2), "  ");
+    EXPECT_EQ(chars_at(29, 1, 66), std::string(66, ' '));
 
     // The backs, drawn at the row draw_vole_card left, cover the faces exactly.
     gosub(set_card_start_column);
@@ -130,13 +127,13 @@ TEST_F(CardAndHerbDrawing, NineCardRowsTouchWithoutOverlapOrWrap)
         card_column += 7.0f;
     }
     for (int32_t k = 0; k < PICTURE_ROWS; ++k) {
-        EXPECT_EQ(cells(9 + k, 2, 63), [&] {
+        EXPECT_EQ(chars_at(9 + k, 2, 63), [&] {
             std::string row;
             for (int i = 0; i < 9; ++i)
                 row += card_back_rows[k];
             return row;
         }());
-        EXPECT_EQ(cells(19 + k, 2, 7), faces[2][k]);
+        EXPECT_EQ(chars_at(19 + k, 2, 7), faces[2][k]);
     }
 }
 
@@ -154,7 +151,7 @@ TEST_F(CardAndHerbDrawing, StartColumnsAndAnUnknownCode)
     card_column = 16.0f;
     player_cards(1) = 4.0f;
     gosub(draw_player_card);
-    EXPECT_EQ(cells(19, 16, 7), std::string(7, ' '));
+    EXPECT_EQ(chars_at(19, 16, 7), std::string(7, ' '));
 }
 
 TEST_F(CardAndHerbDrawing, PointsLinesAndStreakMarks)
@@ -163,37 +160,37 @@ TEST_F(CardAndHerbDrawing, PointsLinesAndStreakMarks)
     vole_points = 2.0f;
     round_card_count = 5.0f;
     gosub(draw_points);
-    EXPECT_EQ(cells(32, 23, 23), "Tarvo's Points: 3 / 5  ");
-    EXPECT_EQ(cells(5, 23, 23), " Vole's Points: 2 / 5  ");
-    EXPECT_EQ(quest_screen::attribute(32, 23) & 0x0F, 2);
-    EXPECT_EQ(cells(34, 29, 9), std::string(9, ' ')); // no marks in variation 1
-    EXPECT_EQ(quest_screen::fore_color(), 2u);
+    EXPECT_EQ(chars_at(32, 23, 23), "Tarvo's Points: 3 / 5  ");
+    EXPECT_EQ(chars_at(5, 23, 23), " Vole's Points: 2 / 5  ");
+    EXPECT_EQ(attribute_at(32, 23) & 0x0F, 2);
+    EXPECT_EQ(chars_at(34, 29, 9), std::string(9, ' ')); // no marks in variation 1
+    EXPECT_EQ(fore_color(), 2u);
 
     // Variation 2 with two rounds in the streak: two squares, three dots.
     supermajority_mode = 1.0f;
     supermajority_streak = 2.0f;
     round_card_count = 9.0f;
     gosub(draw_points);
-    EXPECT_EQ(cells(34, 29, 9), "\xFE \xFE \xFA \xFA \xFA");
-    EXPECT_EQ(quest_screen::fore_color(), 2u);
+    EXPECT_EQ(chars_at(34, 29, 9), "\xFE \xFE \xFA \xFA \xFA");
+    EXPECT_EQ(fore_color(), 2u);
 
     // Variation 3: the lines stay colour 2, and what follows blinks.
     hardest_mode = 1.0f;
     supermajority_streak = 5.0f;
     gosub(draw_points);
-    EXPECT_EQ(cells(34, 29, 9), "\xFE \xFE \xFE \xFE \xFE");
-    EXPECT_EQ(quest_screen::attribute(5, 23) & 0x8F, 2);
-    EXPECT_EQ(quest_screen::fore_color(), 18u);
+    EXPECT_EQ(chars_at(34, 29, 9), "\xFE \xFE \xFE \xFE \xFE");
+    EXPECT_EQ(attribute_at(5, 23) & 0x8F, 2);
+    EXPECT_EQ(fore_color(), 18u);
 }
 
 TEST_F(CardAndHerbDrawing, HerbPicturesLandWhereTheirCallersExpect)
 {
     // Pennyroyal clears the screen itself; the cursor ends on row 11.
-    quest_screen::fill('x');
+    fill('x');
     gosub(draw_herb_pennyroyal);
     for (int32_t k = 0; k < PICTURE_ROWS; ++k)
-        EXPECT_EQ(cells(1 + k, 1, 28), std::string(herb_pennyroyal_rows[k]) + " ");
-    EXPECT_EQ(quest_screen::row(20), std::string(66, ' '));
+        EXPECT_EQ(chars_at(1 + k, 1, 28), std::string(herb_pennyroyal_rows[k]) + " ");
+    EXPECT_EQ(row_at(20), std::string(66, ' '));
     EXPECT_EQ(cursor(), std::make_pair(11, 1));
 
     // The Vole, Cotton Root and Angelica print from the cursor.
@@ -206,17 +203,17 @@ TEST_F(CardAndHerbDrawing, HerbPicturesLandWhereTheirCallersExpect)
         rt_locate(3, 1, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN);
         gosub(routine);
         for (int32_t k = 0; k < PICTURE_ROWS; ++k)
-            EXPECT_EQ(cells(3 + k, 1, 27), rows[k]);
+            EXPECT_EQ(chars_at(3 + k, 1, 27), rows[k]);
         EXPECT_EQ(cursor(), std::make_pair(13, 1));
     }
 
     // The Mugwort goes over the screen at rows 14 to 19, column 28.
-    quest_screen::fill('x');
+    fill('x');
     gosub(draw_herb_mugwort);
     for (int32_t k = 0; k < MUGWORT_ROWS; ++k)
-        EXPECT_EQ(cells(14 + k, 27, 11), "x" + std::string(herb_mugwort_rows[k]) + "x");
-    EXPECT_EQ(cells(13, 28, 9), std::string(9, 'x'));
-    EXPECT_EQ(cells(20, 28, 9), std::string(9, 'x'));
+        EXPECT_EQ(chars_at(14 + k, 27, 11), "x" + std::string(herb_mugwort_rows[k]) + "x");
+    EXPECT_EQ(chars_at(13, 28, 9), std::string(9, 'x'));
+    EXPECT_EQ(chars_at(20, 28, 9), std::string(9, 'x'));
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "core/errors.h"
 #include "core/gosub_stack.h"
 #include "game/elemento_forest_return_points.h"
-#include "quest_screen_support.h"
+#include "game/quest_screen_support.h"
 #include "screen/text_output.h"
 
 #include <gtest/gtest.h>
@@ -55,9 +55,6 @@ TEST(ForestPictures, BearCarcassDrawsItsControlCodeGlyphs)
               std::string::npos);
 }
 
-using quest_screen::cells;
-using quest_screen::cursor;
-
 class ForestDrawing : public quest_screen_test
 {
   protected:
@@ -74,8 +71,8 @@ class ForestDrawing : public quest_screen_test
     static void expect_picture_on_top(const char *const *rows)
     {
         for (int32_t k = 0; k < PICTURE_ROWS; ++k)
-            EXPECT_EQ(cells(1 + k, 1, 28), std::string(rows[k]) + " ") << "row " << k + 1;
-        EXPECT_EQ(quest_screen::row(11), std::string(66, ' '));
+            EXPECT_EQ(chars_at(1 + k, 1, 28), std::string(rows[k]) + " ") << "row " << k + 1;
+        EXPECT_EQ(row_at(11), std::string(66, ' '));
         EXPECT_EQ(cursor(), std::make_pair(12, 1));
     }
 };
@@ -92,27 +89,27 @@ TEST_F(ForestDrawing, ObstaclesClearTheScreenFirst)
         {draw_obstacle_briar_patch, obstacle_briar_patch_rows},
     };
     for (auto [routine, rows] : obstacles) {
-        quest_screen::fill('x');
+        fill('x');
         rt_locate(30, 40, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN);
         gosub(routine);
         expect_picture_on_top(rows);
-        EXPECT_EQ(quest_screen::row(30), std::string(66, ' '));
+        EXPECT_EQ(row_at(30), std::string(66, ' '));
     }
 }
 
 TEST_F(ForestDrawing, ForestViewDrawsOnWhatItsCallerCleared)
 {
-    quest_screen::fill('x');
+    fill('x');
     rt_cls(0, 0, 0);
     gosub(draw_forest_view);
     expect_picture_on_top(forest_view_rows);
     // It does not clear: what stood below the picture stays.
-    quest_screen::fill('x');
+    fill('x');
     rt_locate(20, 1, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN);
     gosub(draw_forest_view);
-    EXPECT_EQ(cells(1, 1, 27), forest_view_rows[0]);
-    EXPECT_EQ(cells(1, 28, 39), std::string(39, 'x'));
-    EXPECT_EQ(cells(20, 1, 1), "x");
+    EXPECT_EQ(chars_at(1, 1, 27), forest_view_rows[0]);
+    EXPECT_EQ(chars_at(1, 28, 39), std::string(39, 'x'));
+    EXPECT_EQ(chars_at(20, 1, 1), "x");
 }
 
 } // namespace
