@@ -6,135 +6,156 @@
 #include "game/game_state.h"
 #include "game/mouse_talk_rules.h"
 #include "game/pictures_cards_herbs.h"
-#include "input_script_support.h"
-#include "quest_screen_support.h"
-#include "screen/text_output.h"
+#include "game/quest_screen_support.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace
 {
 
-class mouse_talk_test : public quest_screen_test
+constexpr int32_t ENTER = 13;
+constexpr int32_t STOP = KEY_SCRIPT_STOP;
+
+// Key events that type each answer and press Enter.
+std::vector<int32_t> typed(const std::vector<std::string> &answers)
 {
-  protected:
-    void SetUp() override
-    {
-        quest_screen_test::SetUp();
-        scene_clock_install();
-        keyboard_reset();
+    std::vector<int32_t> events;
+    for (const std::string &answer : answers) {
+        for (char c : answer) {
+            events.push_back(uint8_t(c));
+            events.push_back(-int32_t(uint8_t(c)));
+        }
+        events.push_back(ENTER);
+        events.push_back(-ENTER);
     }
+    return events;
+}
 
-    scene talk(std::vector<std::string> script)
-    {
-        input_script_set(std::move(script));
-        basic_procedure p;
-        scene next = mouse_talk_quest(p);
-        EXPECT_EQ(input_script_left(), 0u);
-        EXPECT_EQ(gosub_count, 0u);
-        return next;
-    }
-
-    // The question asked with this prompt (the last one, when asked again).
-    static const input_asked &question(const std::string &prompt)
-    {
-        const auto &questions = input_script_questions();
-        for (auto it = questions.rbegin(); it != questions.rend(); ++it)
-            if (it->prompt == prompt)
-                return *it;
-        static const input_asked none{};
-        ADD_FAILURE() << "never asked: " << prompt;
-        return none;
-    }
-};
-
-std::string padded(const std::string &text)
+std::vector<int32_t> operator+(std::vector<int32_t> a, const std::vector<int32_t> &b)
 {
-    return text + std::string(66 - text.size(), ' ');
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
 }
 
 // Small talk, local news with the Badger named a friend, personal talk, the
-// confession, the promise and the herb.
+// confession, the promise and the herb; "" answers a press-ENTER prompt.
 const std::vector<std::string> winning_talk = {"2", "1", "",  "3", "1", "1", "", "4", "1",
                                                "",  "4", "3", "1", "",  "1", "", ""};
 
+const std::string SAVE_FILE = "TarvoData";
+
+class mouse_talk_test : public quest_screen_test
+{
+  protected:
+    enum class outcome { returned, stopped };
+
+    void SetUp() override
+    {
+        quest_screen_test::SetUp();
+        // A talk left waiting for keys that never come ends the test.
+        scene_clock_on_sleep([](uint32_t) {
+            if (scene_clock_now() > 1000000 + 3600 * 1000)
+                throw script_stopped{};
+        });
+    }
+
+    // Talks to the Mouse from the quest's entry with the keys of the script.
+    outcome talk(const std::vector<int32_t> &script)
+    {
+        key_script_set(script);
+        basic_procedure p;
+        try {
+            EXPECT_EQ(mouse_talk_quest(p), scene::menu_entry);
+        } catch (const script_stopped &) {
+            return outcome::stopped;
+        }
+        EXPECT_EQ(gosub_count, 0u);
+        return outcome::returned;
+    }
+
+    static std::string trimmed_row(int32_t row)
+    {
+        std::string s = row_at(row);
+        return s.substr(0, s.find_last_not_of(' ') + 1);
+    }
+};
+
 } // namespace
 
-TEST_F(mouse_talk_test, the_menu_lists_its_topics_under_the_picture)
+TEST_F(mouse_talk_test, the_menu_lists_its_topics_under_the_picture_and_asks_below_them)
 {
-    EXPECT_EQ(talk({"9", "0"}), scene::menu_entry);
-    const auto &questions = input_script_questions();
-    ASSERT_EQ(questions.size(), 2u); // asked again after a wrong answer
-    const input_asked &menu = questions[1];
-    EXPECT_EQ(menu.rows[0], padded(std::string(27, '\xDC')));
-    EXPECT_EQ(menu.rows[6].substr(14, 5), "O.-.O");
+    ASSERT_EQ(talk(typed({"9"}) + std::vector<int32_t>{STOP}), outcome::stopped);
+    EXPECT_EQ(chars_at(1, 1, 27), std::string(27, '\xDC'));
+    EXPECT_EQ(chars_at(7, 15, 5), "O.-.O");
     const char *topics[] = {"1. Ask for the Herb", "2. The Weather", "3. Local Affairs",
                             "4. Personal Affairs", "5. Tell a Joke", "0. Leave"};
-    for (size_t i = 0; i < 6; ++i)
-        EXPECT_EQ(menu.rows[10 + i], padded(topics[i]));
-    EXPECT_EQ(menu.row, 17);
-    EXPECT_EQ(menu.prompt, "What do you want to talk about? ");
+    for (int32_t i = 0; i < 6; ++i)
+        EXPECT_EQ(trimmed_row(11 + i), topics[i]);
+    // Asked again after a wrong answer: the screen drawn afresh.
+    EXPECT_EQ(trimmed_row(17), "What do you want to talk about?");
+    EXPECT_EQ(cursor(), std::make_pair(17, 33));
+    EXPECT_EQ(trimmed_row(18), "");
 }
 
 TEST_F(mouse_talk_test, the_winning_talk_gives_the_herb_and_saves_it_and_a_second_win_says_again)
 {
-    EXPECT_EQ(talk(winning_talk), scene::menu_entry);
-    const input_asked &won = question("Press ENTER to go back to the Clearing: ");
+    std::vector<std::string> to_the_herb(winning_talk.begin(), winning_talk.end() - 1);
+    ASSERT_EQ(talk(typed(to_the_herb) + std::vector<int32_t>{STOP}), outcome::stopped);
     for (int32_t r = 0; r < 10; ++r)
-        EXPECT_EQ(won.rows[size_t(r)], padded(herb_cotton_root_rows[r]));
-    EXPECT_EQ(won.rows[10], padded("You got the Herb!"));
-    EXPECT_EQ(won.row, 13);
-    EXPECT_EQ(herb_cotton_root, 3032.0f);
-    EXPECT_EQ(file_read_all("TarvoData"), "0,0,0,3032,0,0\r\n");
-    EXPECT_EQ(quest_screen::row(11), std::string(66, ' ')); // wiped
-    EXPECT_EQ(question("Press ENTER to continue: ").rows[13],
-              padded("Thanks a lot, Fox. You're the best!!!!!!!!!!!!!!!!!!!!!!'"));
+        EXPECT_EQ(chars_at(1 + r, 1, 27), herb_cotton_root_rows[r]) << "row " << r + 1;
+    EXPECT_EQ(trimmed_row(11), "You got the Herb!");
+    EXPECT_EQ(trimmed_row(13), "Press ENTER to go back to the Clearing:");
+    EXPECT_EQ(herb_cotton_root, COTTON_ROOT_MARK);
+    EXPECT_EQ(file_read_all(SAVE_FILE), "0,0,0,3032,0,0\r\n"); // saved before the prompt
 
-    // Won again on another visit: the same herb, saved again, and "Again...".
-    file_write_all("TarvoData", "");
-    EXPECT_EQ(talk(winning_talk), scene::menu_entry);
-    const input_asked &again = question("Press ENTER to go back to the Clearing: ");
-    EXPECT_EQ(again.rows[10], padded("You got the Herb!"));
-    EXPECT_EQ(again.rows[11], padded("Again..."));
-    EXPECT_EQ(again.row, 14);
-    EXPECT_EQ(file_read_all("TarvoData"), "0,0,0,3032,0,0\r\n");
+    // On a later visit, with the herb already won: "Again..." a second later.
+    std::filesystem::remove(SAVE_FILE);
+    std::vector<int32_t> a_second(20, KEY_SCRIPT_IDLE);
+    ASSERT_EQ(talk(typed(to_the_herb) + a_second + std::vector<int32_t>{STOP}), outcome::stopped);
+    EXPECT_EQ(trimmed_row(11), "You got the Herb!");
+    EXPECT_EQ(trimmed_row(12), "Again...");
+    EXPECT_EQ(trimmed_row(14), "Press ENTER to go back to the Clearing:");
+    EXPECT_EQ(file_read_all(SAVE_FILE), "0,0,0,3032,0,0\r\n");
+
+    EXPECT_EQ(talk(typed(winning_talk)), outcome::returned);
+    EXPECT_EQ(trimmed_row(11), ""); // wiped
 }
 
 TEST_F(mouse_talk_test, a_repeated_topic_makes_the_mouse_walk_away_over_the_last_line)
 {
     // Newcomers asked, then asked again.
-    EXPECT_EQ(talk({"3", "2", "", "3", "2", ""}), scene::menu_entry);
-    const input_asked &gone = question("Press ENTER to return to the clearing: ");
-    EXPECT_EQ(gone.row, 19);
+    const std::vector<std::string> answers = {"3", "2", "", "3", "2"};
+    ASSERT_EQ(talk(typed(answers) + std::vector<int32_t>{STOP}), outcome::stopped);
     for (int32_t r = 7; r <= 9; ++r)
-        EXPECT_EQ(gone.rows[size_t(r - 1)].substr(12, 14), std::string(14, ' ')) << r;
-    EXPECT_EQ(gone.rows[15], padded("The Mouse says, 'We already talked about this!"));
+        EXPECT_EQ(chars_at(r, 13, 14), std::string(14, ' ')) << r;
+    EXPECT_EQ(trimmed_row(16), "The Mouse says, 'We already talked about this!");
     // Row 17 is written over, not cleared: the end of the longer line stays.
-    EXPECT_EQ(gone.rows[16], padded("The Mouse walks away.conversation. Goodbye!'"));
-    EXPECT_EQ(gone.rows[17], std::string(66, ' '));
-    EXPECT_EQ(file_read_all("TarvoData"), ""); // nothing saved
-    EXPECT_EQ(herb_cotton_root, 0.0f);
+    EXPECT_EQ(trimmed_row(17), "The Mouse walks away.conversation. Goodbye!'");
+    EXPECT_EQ(trimmed_row(18), "");
+    EXPECT_EQ(trimmed_row(19), "Press ENTER to return to the clearing:");
 
+    EXPECT_EQ(talk(typed(answers) + typed({""})), outcome::returned);
+    EXPECT_FALSE(std::filesystem::exists(SAVE_FILE));
+    EXPECT_EQ(herb_cotton_root, 0.0f);
     // The next visit starts afresh: the same topic is welcome again.
-    EXPECT_EQ(talk({"3", "2", "", "0"}), scene::menu_entry);
+    EXPECT_EQ(talk(typed({"3", "2", "", "0"})), outcome::returned);
     EXPECT_EQ(mouse_asked_newcomers, 1.0f);
 }
 
-TEST_F(mouse_talk_test, answers_asked_again_stay_on_their_rows_and_leaving_drops_the_typed_keys)
+TEST_F(mouse_talk_test, a_question_is_asked_again_on_the_next_row_and_leaving_drops_the_typed_keys)
 {
-    // The Badger question asked again on the next row until it gets 1 or 2.
-    EXPECT_EQ(talk({"3", "1", "x", "11", "2", "", "0"}), scene::menu_entry);
-    int32_t badger_rows = 0, first_row = 0;
-    for (const input_asked &q : input_script_questions())
-        if (q.prompt == "What do you say? " && q.row > 15) {
-            first_row = first_row ? first_row : q.row;
-            EXPECT_EQ(q.row, first_row + badger_rows++);
-        }
-    EXPECT_EQ(badger_rows, 3);
-    EXPECT_EQ(first_row, 22);
+    const std::vector<std::string> answers = {"3", "1", "x", "11"};
+    ASSERT_EQ(talk(typed(answers) + std::vector<int32_t>{STOP}), outcome::stopped);
+    EXPECT_EQ(trimmed_row(20), "1. 'Yes, we're pretty tight.'");
+    EXPECT_EQ(trimmed_row(22), "What do you say? x");
+    EXPECT_EQ(trimmed_row(23), "What do you say? 11");
+    EXPECT_EQ(trimmed_row(24), "What do you say?");
+
+    EXPECT_EQ(talk(typed(answers) + typed({"2", "", "0"})), outcome::returned);
     EXPECT_EQ(mouse_badger_friend, 0.0f);
     // Leaving read every key-hit entry up to the release of the last Enter.
     EXPECT_EQ(key_hit_next(), 0);
@@ -142,22 +163,23 @@ TEST_F(mouse_talk_test, answers_asked_again_stay_on_their_rows_and_leaving_drops
 
 TEST_F(mouse_talk_test, leaving_waits_for_the_enter_release_sleeping_and_checking_events_each_pass)
 {
-    // Enter stays down after "0"; 40 passes later the window is closed.
-    input_script_set({"0"});
-    input_script_hold_last_enter();
-    static uint64_t sleeps_at_answer;
-    sleeps_at_answer = UINT64_MAX;
+    // "0" and Enter held down; some passes later the window is closed.
+    static uint64_t first_pass;
+    first_pass = 0;
     scene_clock_on_sleep([](uint32_t ms) {
-        if (input_script_left() == 0 && sleeps_at_answer == UINT64_MAX)
-            sleeps_at_answer = scene_clock_sleeps();
+        // The INPUT editor waits in steps of 10 ms; the leaving loop's are 1 ms.
+        if (key_script_left() > 0 || (first_pass == 0 && ms != 1))
+            return;
+        if (first_pass == 0)
+            first_pass = scene_clock_sleeps();
         EXPECT_EQ(ms, 1u);
-        if (scene_clock_sleeps() == sleeps_at_answer + 40)
+        if (scene_clock_sleeps() == first_pass + 40)
             exit_acknowledged = 1;
     });
+    key_script_set({'0', -'0', ENTER});
     basic_procedure p;
     EXPECT_THROW(mouse_talk_quest(p), program_ended);
     // The pass whose sleep saw the close went on to its event check, which
     // stopped the program thread at once: its next sleep is the end.
-    EXPECT_EQ(scene_clock_sleeps(), sleeps_at_answer + 41);
-    scene_clock_on_sleep(nullptr);
+    EXPECT_EQ(scene_clock_sleeps(), first_pass + 41);
 }

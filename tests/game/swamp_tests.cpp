@@ -6,9 +6,9 @@
 #include "game/game_basic.h"
 #include "game/game_state.h"
 #include "game/held_keys.h"
+#include "game/quest_screen_support.h"
 #include "game/swamp_rules.h"
 #include "platform/clock.h"
-#include "quest_screen_support.h"
 #include "screen/text_output.h"
 
 #include <gtest/gtest.h>
@@ -76,20 +76,21 @@ class swamp_test : public quest_screen_test
         pig_row = row, pig_col = col;
         game_gosub(p, 1, RP_QUESTS_FIRST, [&] { draw_pig(p); });
     }
-};
-
-bool field_walls_intact()
-{
-    using quest_screen::cells;
-    if (cells(10, 7, 54) != std::string(54, '\xDC') || cells(27, 7, 54) != std::string(54, '\xDF'))
-        return false;
-    for (int32_t row = 11; row <= 26; ++row) {
-        bool lane = row >= 15 && row <= 22;
-        if (cells(row, 7, 1) != (lane ? " " : "\xDD") || cells(row, 60, 1) != (lane ? " " : "\xDE"))
+    // The field's walls: above, below and beside the walled rows.
+    static bool field_walls_intact()
+    {
+        if (chars_at(10, 7, 54) != std::string(54, '\xDC') ||
+            chars_at(27, 7, 54) != std::string(54, '\xDF'))
             return false;
+        for (int32_t row = 11; row <= 26; ++row) {
+            bool lane = row >= 15 && row <= 22;
+            if (chars_at(row, 7, 1) != (lane ? " " : "\xDD") ||
+                chars_at(row, 60, 1) != (lane ? " " : "\xDE"))
+                return false;
+        }
+        return true;
     }
-    return true;
-}
+};
 
 } // namespace
 
@@ -119,13 +120,13 @@ TEST_F(swamp_test, hornets_fly_inside_the_field_over_many_frames_and_leave_its_w
     int drawn = 0;
     for (int32_t row = 1; row <= 37; ++row)
         for (int32_t col = 1; col <= 66; ++col)
-            if (quest_screen::cells(row, col, 1) == "\xE9") {
+            if (chars_at(row, col, 1) == "\xE9") {
                 ++drawn;
                 EXPECT_GE(row, 12);
                 EXPECT_LE(row, 25);
                 EXPECT_GE(col, 17);
                 EXPECT_LE(col, 56);
-                EXPECT_EQ(quest_screen::cells(row, col, 3), "\xE9\x15\xAF");
+                EXPECT_EQ(chars_at(row, col, 3), "\xE9\x15\xAF");
             }
     EXPECT_GE(drawn, 1);
     EXPECT_LE(drawn, 5);
@@ -221,14 +222,13 @@ TEST_F(swamp_test, holding_d_crosses_every_stage_wins_the_mugwort_and_returns_to
     float stage_at_herb = 0;
     d_held_run run;
     run.watch = [&] {
-        using quest_screen::cells;
         for (int32_t col = 20; col <= 47; col += 3)
-            if (cells(9, col, 1) == "\xFE")
+            if (chars_at(9, col, 1) == "\xFE")
                 marks.insert(col);
-        if (cells(11, 30, 5) != "\xDC\xDC\xDC\xDC\xDC" || swamp_stage == 6)
-            nests.insert(cells(12, 30, 5));
-        bomb_seen = bomb_seen || cells(19, 38, 1) == "\x05";
-        if (!herb_shown && cells(20, 24, 17) == "YOU GOT THE HERB!") {
+        if (chars_at(11, 30, 5) != "\xDC\xDC\xDC\xDC\xDC" || swamp_stage == 6)
+            nests.insert(chars_at(12, 30, 5));
+        bomb_seen = bomb_seen || chars_at(19, 38, 1) == "\x05";
+        if (!herb_shown && chars_at(20, 24, 17) == "YOU GOT THE HERB!") {
             herb_shown = true;
             stage_at_herb = swamp_stage;
         }
@@ -249,7 +249,7 @@ TEST_F(swamp_test, holding_d_crosses_every_stage_wins_the_mugwort_and_returns_to
     EXPECT_EQ(file_read_all("TarvoData"), "0,0,2245,0,0,0\r\n");
     // Left from inside the pig's step: nothing of it stays on the GOSUB stack.
     EXPECT_EQ(gosub_count, 0u);
-    EXPECT_EQ(quest_screen::cells(20, 24, 17), std::string(17, ' ')); // wiped
+    EXPECT_EQ(chars_at(20, 24, 17), std::string(17, ' ')); // wiped
 }
 
 TEST_F(swamp_test, a_sting_starts_the_quest_again_and_esc_leaves_with_nothing_saved)
@@ -260,7 +260,7 @@ TEST_F(swamp_test, a_sting_starts_the_quest_again_and_esc_leaves_with_nothing_sa
     run.watch = [&] {
         if (run.restarted && !back_at_start)
             back_at_start = hornet_row(5) == 18.0f && hornet_col(5) == 40.0f &&
-                            quest_screen::cells(15, 8, 6) == " \x7F__\x7F ";
+                            chars_at(15, 8, 6) == " \x7F__\x7F ";
     };
     run.play();
 
