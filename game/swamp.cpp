@@ -7,6 +7,7 @@
 #include "core/string_builtins.h"
 #include "core/timing.h"
 #include "display/keyboard.h"
+#include "game/elemento_forest_return_points.h"
 #include "game/game_basic.h"
 #include "game/game_state.h"
 #include "game/held_keys.h"
@@ -61,8 +62,7 @@ enum : uint32_t {
     RP_SWAMP_PIG_RIGHT,
     RP_SWAMP_PIG_LEFT,
 };
-// The card game and the forest take the numbers from 146 on.
-static_assert(RP_SWAMP_PIG_LEFT < 146);
+static_assert(RP_SWAMP_PIG_LEFT < RP_ELEMENTO_INTRO_VOLE);
 
 template <typename Routine>
 void gosub(basic_procedure &p, uint32_t line, uint32_t point, Routine &&routine)

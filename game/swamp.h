@@ -12,7 +12,8 @@
 // swamp_hornet_redraw (3380), swamp_pig_step (3400), draw_swamp_field (3470),
 // draw_pig (3500), draw_pig_right (3505), draw_pig_left (3518), draw_hornet
 // (3531), swamp_hornets_reset (3534) and draw_hornet_nest (3555). The GOSUB
-// sites take the 29 return points after the Mouse talk's.
+// sites take the 29 return points after the Mouse talk's, below those of the
+// card game and the forest.
 #pragma once
 
 #include "core/basic.h"
