@@ -21,24 +21,6 @@ constexpr int32_t ENTER = 13, ESC = 27, KEY_D = 'd';
 constexpr int32_t STOP = KEY_SCRIPT_STOP;
 const std::string SAVE_FILE = "TarvoData";
 
-std::vector<int32_t> typed(const std::string &line)
-{
-    std::vector<int32_t> events;
-    for (char c : line) {
-        events.push_back(uint8_t(c));
-        events.push_back(-int32_t(uint8_t(c)));
-    }
-    events.push_back(ENTER);
-    events.push_back(-ENTER);
-    return events;
-}
-
-std::vector<int32_t> operator+(std::vector<int32_t> a, const std::vector<int32_t> &b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 // The card that beats a card.
 float beater(float card)
 {

@@ -17,37 +17,7 @@
 namespace
 {
 
-constexpr int32_t ENTER = 13;
 constexpr int32_t STOP = KEY_SCRIPT_STOP;
-
-// Key events that type a line and press Enter.
-std::vector<int32_t> typed(const std::string &line)
-{
-    std::vector<int32_t> events;
-    for (char c : line) {
-        events.push_back(uint8_t(c));
-        events.push_back(-int32_t(uint8_t(c)));
-    }
-    events.push_back(ENTER);
-    events.push_back(-ENTER);
-    return events;
-}
-
-std::vector<int32_t> typed_lines(const std::vector<std::string> &lines)
-{
-    std::vector<int32_t> events;
-    for (const std::string &line : lines) {
-        const std::vector<int32_t> one = typed(line);
-        events.insert(events.end(), one.begin(), one.end());
-    }
-    return events;
-}
-
-std::vector<int32_t> operator+(std::vector<int32_t> a, const std::vector<int32_t> &b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 // The shortest way from the entrance to the herb, and back.
 const std::vector<std::string> way_in = {"SOUTH", "SOUTH", "EAST",  "SOUTH", "WEST", "SOUTH",
@@ -68,10 +38,7 @@ class forest_test : public quest_screen_test
     {
         quest_screen_test::SetUp();
         // A scene left waiting for keys that never come ends the test.
-        scene_clock_on_sleep([](uint32_t) {
-            if (scene_clock_now() > 1000000 + 3600 * 1000)
-                throw script_stopped{};
-        });
+        scene_clock_on_sleep(stop_after_an_hour);
     }
 
     // Walks the forest from its entry with the keys of the script.

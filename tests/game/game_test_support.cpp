@@ -243,3 +243,35 @@ const std::vector<prompt_seen> &game_test::prompts_seen()
 {
     return prompts;
 }
+
+std::vector<int32_t> typed(const std::string &line)
+{
+    std::vector<int32_t> events;
+    for (char c : line) {
+        events.push_back(uint8_t(c));
+        events.push_back(-int32_t(uint8_t(c)));
+    }
+    events.push_back(13);
+    events.push_back(-13);
+    return events;
+}
+
+std::vector<int32_t> typed_lines(const std::vector<std::string> &lines)
+{
+    std::vector<int32_t> events;
+    for (const std::string &line : lines)
+        events = events + typed(line);
+    return events;
+}
+
+std::vector<int32_t> operator+(std::vector<int32_t> a, const std::vector<int32_t> &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+void game_test::stop_after_an_hour(uint32_t)
+{
+    if (scene_clock_now() > 1000000 + 3600 * 1000)
+        throw script_stopped{};
+}

@@ -47,6 +47,15 @@ struct prompt_seen {
 // Captions of the message boxes shown since the test began.
 extern std::vector<std::string> game_box_captions;
 
+// Key events that type a line and press Enter.
+std::vector<int32_t> typed(const std::string &line);
+
+// Key events that type each line and press Enter after it.
+std::vector<int32_t> typed_lines(const std::vector<std::string> &lines);
+
+// Two key scripts, one after the other.
+std::vector<int32_t> operator+(std::vector<int32_t> a, const std::vector<int32_t> &b);
+
 class game_test : public ::testing::Test
 {
   public:
@@ -70,6 +79,9 @@ class game_test : public ::testing::Test
     static uint64_t scene_clock_sleeps();
     // Called after every sleep (null to remove).
     static void scene_clock_on_sleep(void (*callback)(uint32_t ms));
+    // A sleep callback that ends a scene still waiting after an hour of scene
+    // time for keys that never come (throws script_stopped).
+    static void stop_after_an_hour(uint32_t ms);
     // Answers every INPUT with Enter as soon as it waits for a key, keeping
     // the screen it showed then (uses the sleep callback).
     static void prompt_responder_install();

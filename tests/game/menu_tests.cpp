@@ -32,12 +32,6 @@ std::vector<int32_t> tap(int32_t key)
     return {key, -key};
 }
 
-std::vector<int32_t> operator+(std::vector<int32_t> a, const std::vector<int32_t> &b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 class menu_test : public game_test
 {
   protected:

@@ -20,27 +20,6 @@ namespace
 constexpr int32_t ENTER = 13;
 constexpr int32_t STOP = KEY_SCRIPT_STOP;
 
-// Key events that type each answer and press Enter.
-std::vector<int32_t> typed(const std::vector<std::string> &answers)
-{
-    std::vector<int32_t> events;
-    for (const std::string &answer : answers) {
-        for (char c : answer) {
-            events.push_back(uint8_t(c));
-            events.push_back(-int32_t(uint8_t(c)));
-        }
-        events.push_back(ENTER);
-        events.push_back(-ENTER);
-    }
-    return events;
-}
-
-std::vector<int32_t> operator+(std::vector<int32_t> a, const std::vector<int32_t> &b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 // Small talk, local news with the Badger named a friend, personal talk, the
 // confession, the promise and the herb; "" answers a press-ENTER prompt.
 const std::vector<std::string> winning_talk = {"2", "1", "",  "3", "1", "1", "", "4", "1",
@@ -57,10 +36,7 @@ class mouse_talk_test : public quest_screen_test
     {
         quest_screen_test::SetUp();
         // A talk left waiting for keys that never come ends the test.
-        scene_clock_on_sleep([](uint32_t) {
-            if (scene_clock_now() > 1000000 + 3600 * 1000)
-                throw script_stopped{};
-        });
+        scene_clock_on_sleep(stop_after_an_hour);
     }
 
     // Talks to the Mouse from the quest's entry with the keys of the script.
@@ -88,7 +64,7 @@ class mouse_talk_test : public quest_screen_test
 
 TEST_F(mouse_talk_test, the_menu_lists_its_topics_under_the_picture_and_asks_below_them)
 {
-    ASSERT_EQ(talk(typed({"9"}) + std::vector<int32_t>{STOP}), outcome::stopped);
+    ASSERT_EQ(talk(typed_lines({"9"}) + std::vector<int32_t>{STOP}), outcome::stopped);
     EXPECT_EQ(chars_at(1, 1, 27), std::string(27, '\xDC'));
     EXPECT_EQ(chars_at(7, 15, 5), "O.-.O");
     const char *topics[] = {"1. Ask for the Herb", "2. The Weather", "3. Local Affairs",
@@ -104,7 +80,7 @@ TEST_F(mouse_talk_test, the_menu_lists_its_topics_under_the_picture_and_asks_bel
 TEST_F(mouse_talk_test, the_winning_talk_gives_the_herb_and_saves_it_and_a_second_win_says_again)
 {
     std::vector<std::string> to_the_herb(winning_talk.begin(), winning_talk.end() - 1);
-    ASSERT_EQ(talk(typed(to_the_herb) + std::vector<int32_t>{STOP}), outcome::stopped);
+    ASSERT_EQ(talk(typed_lines(to_the_herb) + std::vector<int32_t>{STOP}), outcome::stopped);
     for (int32_t r = 0; r < 10; ++r)
         EXPECT_EQ(chars_at(1 + r, 1, 27), herb_cotton_root_rows[r]) << "row " << r + 1;
     EXPECT_EQ(trimmed_row(11), "You got the Herb!");
@@ -115,13 +91,13 @@ TEST_F(mouse_talk_test, the_winning_talk_gives_the_herb_and_saves_it_and_a_secon
     // On a later visit, with the herb already won: "Again..." a second later.
     std::filesystem::remove(SAVE_FILE);
     std::vector<int32_t> a_second(20, KEY_SCRIPT_IDLE);
-    ASSERT_EQ(talk(typed(to_the_herb) + a_second + std::vector<int32_t>{STOP}), outcome::stopped);
+    ASSERT_EQ(talk(typed_lines(to_the_herb) + a_second + std::vector<int32_t>{STOP}), outcome::stopped);
     EXPECT_EQ(trimmed_row(11), "You got the Herb!");
     EXPECT_EQ(trimmed_row(12), "Again...");
     EXPECT_EQ(trimmed_row(14), "Press ENTER to go back to the Clearing:");
     EXPECT_EQ(file_read_all(SAVE_FILE), "0,0,0,3032,0,0\r\n");
 
-    EXPECT_EQ(talk(typed(winning_talk)), outcome::returned);
+    EXPECT_EQ(talk(typed_lines(winning_talk)), outcome::returned);
     EXPECT_EQ(trimmed_row(11), ""); // wiped
 }
 
@@ -129,7 +105,7 @@ TEST_F(mouse_talk_test, a_repeated_topic_makes_the_mouse_walk_away_over_the_last
 {
     // Newcomers asked, then asked again.
     const std::vector<std::string> answers = {"3", "2", "", "3", "2"};
-    ASSERT_EQ(talk(typed(answers) + std::vector<int32_t>{STOP}), outcome::stopped);
+    ASSERT_EQ(talk(typed_lines(answers) + std::vector<int32_t>{STOP}), outcome::stopped);
     for (int32_t r = 7; r <= 9; ++r)
         EXPECT_EQ(chars_at(r, 13, 14), std::string(14, ' ')) << r;
     EXPECT_EQ(trimmed_row(16), "The Mouse says, 'We already talked about this!");
@@ -138,24 +114,24 @@ TEST_F(mouse_talk_test, a_repeated_topic_makes_the_mouse_walk_away_over_the_last
     EXPECT_EQ(trimmed_row(18), "");
     EXPECT_EQ(trimmed_row(19), "Press ENTER to return to the clearing:");
 
-    EXPECT_EQ(talk(typed(answers) + typed({""})), outcome::returned);
+    EXPECT_EQ(talk(typed_lines(answers) + typed_lines({""})), outcome::returned);
     EXPECT_FALSE(std::filesystem::exists(SAVE_FILE));
     EXPECT_EQ(herb_cotton_root, 0.0f);
     // The next visit starts afresh: the same topic is welcome again.
-    EXPECT_EQ(talk(typed({"3", "2", "", "0"})), outcome::returned);
+    EXPECT_EQ(talk(typed_lines({"3", "2", "", "0"})), outcome::returned);
     EXPECT_EQ(mouse_asked_newcomers, 1.0f);
 }
 
 TEST_F(mouse_talk_test, a_question_is_asked_again_on_the_next_row_and_leaving_drops_the_typed_keys)
 {
     const std::vector<std::string> answers = {"3", "1", "x", "11"};
-    ASSERT_EQ(talk(typed(answers) + std::vector<int32_t>{STOP}), outcome::stopped);
+    ASSERT_EQ(talk(typed_lines(answers) + std::vector<int32_t>{STOP}), outcome::stopped);
     EXPECT_EQ(trimmed_row(20), "1. 'Yes, we're pretty tight.'");
     EXPECT_EQ(trimmed_row(22), "What do you say? x");
     EXPECT_EQ(trimmed_row(23), "What do you say? 11");
     EXPECT_EQ(trimmed_row(24), "What do you say?");
 
-    EXPECT_EQ(talk(typed(answers) + typed({"2", "", "0"})), outcome::returned);
+    EXPECT_EQ(talk(typed_lines(answers) + typed_lines({"2", "", "0"})), outcome::returned);
     EXPECT_EQ(mouse_badger_friend, 0.0f);
     // Leaving read every key-hit entry up to the release of the last Enter.
     EXPECT_EQ(key_hit_next(), 0);
