@@ -160,19 +160,26 @@ int64_t os_handle_tell(int32_t handle)
     return os_handle_at(handle)->position;
 }
 
-int32_t os_handle_write(int32_t handle, int64_t position, const void *src, int64_t count)
+// The checks every transfer makes first: a valid handle opened for that
+// direction, a count that is not negative, and the position moved to unless
+// it is -1 (the current one). 0 when the transfer may go ahead, else the
+// result to return.
+static int32_t transfer_begin(int32_t handle, bool writing, int64_t position, int64_t count)
 {
     if (!os_handle_valid(handle))
         return OS_HANDLE_INVALID;
-    if (!os_handle_at(handle)->may_write)
+    const os_handle_record &r = *os_handle_at(handle);
+    if (!(writing ? r.may_write : r.may_read))
         return OS_HANDLE_BAD_MODE;
     if (count < 0)
         return OS_HANDLE_BAD_ARGUMENT;
-    if (position != -1) {
-        int32_t s = os_handle_seek(handle, position);
-        if (s != 0)
-            return s;
-    }
+    return position != -1 ? os_handle_seek(handle, position) : 0;
+}
+
+int32_t os_handle_write(int32_t handle, int64_t position, const void *src, int64_t count)
+{
+    if (int32_t checked = transfer_begin(handle, true, position, count); checked != 0)
+        return checked;
     os_handle_record &r = *os_handle_at(handle);
     int64_t done = 0;
     os_file_status s = os_file_write(os_handle_file(handle), r.position, src, count, &done);
@@ -185,17 +192,8 @@ int32_t os_handle_write(int32_t handle, int64_t position, const void *src, int64
 int32_t os_handle_read(int32_t handle, int64_t position, void *dest, int64_t count)
 {
     last_read_count = 0;
-    if (!os_handle_valid(handle))
-        return OS_HANDLE_INVALID;
-    if (!os_handle_at(handle)->may_read)
-        return OS_HANDLE_BAD_MODE;
-    if (count < 0)
-        return OS_HANDLE_BAD_ARGUMENT;
-    if (position != -1) {
-        int32_t s = os_handle_seek(handle, position);
-        if (s != 0)
-            return s;
-    }
+    if (int32_t checked = transfer_begin(handle, false, position, count); checked != 0)
+        return checked;
     os_handle_record &r = *os_handle_at(handle);
     int64_t done = 0;
     os_file_status s = os_file_read(os_handle_file(handle), r.position, dest, count, &done);
