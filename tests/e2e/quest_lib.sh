@@ -169,21 +169,3 @@ game_to_menu() {
     menu_wait
 }
 
-# xvfb_start_no_repeat: as xvfb_start, with the server's key auto-repeat
-# off, so that a key held with xdotool sends one press and one release only.
-xvfb_start_no_repeat() {
-    local n i
-    : >"$E2E_DIR/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -r 3>"$E2E_DIR/display" >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for i in $(seq 200); do
-        n=$(head -n 1 "$E2E_DIR/display")
-        if [[ -n $n ]]; then
-            export DISPLAY=":$n"
-            return 0
-        fi
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    fail "Xvfb did not start"
-}
