@@ -4,7 +4,7 @@
 #include "core/strings.h"
 #include "files/handle_table.h"
 #include "files/os_handle.h"
-#include "files/special_handles.h"
+#include "files/network_handles.h"
 
 #include <cstdlib>
 

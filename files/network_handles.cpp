@@ -1,4 +1,4 @@
-#include "files/special_handles.h"
+#include "files/network_handles.h"
 
 void special_handle_close(int32_t) {}
 
