@@ -3,6 +3,7 @@
 #include "core/gosub_stack.h"
 #include "core/rnd.h"
 #include "display/keyboard.h"
+#include "display/scancode_queue.h"
 #include "game/game_basic.h"
 #include "game/game_state.h"
 #include "game/held_keys.h"
@@ -269,5 +270,31 @@ TEST_F(swamp_test, a_sting_starts_the_quest_again_and_esc_leaves_with_nothing_sa
     EXPECT_EQ(run.result, scene::menu_entry);
     EXPECT_EQ(herb_mugwort, 0.0f);
     EXPECT_EQ(file_read_all("TarvoData"), "");
+    EXPECT_EQ(gosub_count, 0u);
+}
+
+// After a sting the quest starts again with D still held: the keyboard port
+// repeats the last byte read, D's make code, so the pig walks from the very
+// first frame. Under this state (the one the end-to-end test uses) that walk
+// wins.
+TEST_F(swamp_test, d_already_held_when_the_quest_starts_wins_under_the_end_to_end_state)
+{
+    random_state_fix("0x0B552B");
+    scancode_queue_push(0x20);
+    ASSERT_EQ(scancode_queue_take(), 0x20);
+    bool restarted = false;
+    float last_col = 0;
+    on_sleep = [&] {
+        if (swamp_stage == 1 && pig_col < last_col)
+            restarted = true;
+        if (swamp_stage == 1)
+            last_col = pig_col;
+        if (restarted)
+            keyboard_key_down_event(KEY_ESC);
+    };
+    basic_procedure p;
+    EXPECT_EQ(swamp_quest(p), scene::menu_entry);
+    EXPECT_FALSE(restarted);
+    EXPECT_EQ(herb_mugwort, 2245.0f);
     EXPECT_EQ(gosub_count, 0u);
 }
