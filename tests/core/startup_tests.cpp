@@ -1,6 +1,7 @@
 #include "core/command_line.h"
 #include "core/startup.h"
 #include "core/strings.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +11,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string text_of(const string_descriptor *s)
-{
-    return std::string(reinterpret_cast<const char *>(s->chr), size_t(s->len));
-}
 
 std::string current_directory()
 {

@@ -14,10 +14,6 @@ void StringsTest::strings_reset(size_t heap_bytes, uint32_t table_capacity) {
     strings_static_init_with_heap(heap_bytes, table_capacity);
 }
 
-std::string text_of(const string_descriptor *d) {
-    return std::string(reinterpret_cast<const char *>(d->chr), size_t(d->len));
-}
-
 string_descriptor *literal(const char *text) {
     return string_from_buffer(text, int32_t(std::strlen(text)));
 }

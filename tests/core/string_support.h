@@ -2,6 +2,8 @@
 // afresh, text of a descriptor, and a check of the storage invariants.
 #pragma once
 
+#include "support/test_support.h"
+
 #include "core/strings.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +17,6 @@ class StringsTest : public ::testing::Test {
     void SetUp() override { strings_reset(1048576, 65535); }
     static void strings_reset(size_t heap_bytes, uint32_t table_capacity);
 };
-
-std::string text_of(const string_descriptor *d);
 
 // A read-only temporary over a literal, as compiled programs make them.
 string_descriptor *literal(const char *text);

@@ -3,6 +3,8 @@
 // test text, and whole-file reads and writes that bypass the runtime.
 #pragma once
 
+#include "support/test_support.h"
+
 #include "core/strings.h"
 
 #include <gtest/gtest.h>
@@ -27,11 +29,7 @@ class basic_text
 // A permanent string variable holding text, as a destination of assignments.
 string_descriptor *basic_variable(const std::string &text);
 
-// The bytes of a BASIC string.
-std::string text_of(const string_descriptor *s);
 
-std::string file_read_all(const std::string &path);
-void file_write_all(const std::string &path, const std::string &bytes);
 bool file_exists_on_disk(const std::string &path);
 
 // Each test starts in a new empty directory with fresh string tables, no open

@@ -96,23 +96,6 @@ int box_answer_yes(const char *, const char *caption, uint32_t)
 
 } // namespace
 
-std::string text_of(const string_descriptor *s)
-{
-    return std::string(reinterpret_cast<const char *>(s->chr), size_t(s->len));
-}
-
-std::string file_read_all(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void file_write_all(const std::string &path, const std::string &bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-}
-
 void game_test::SetUp()
 {
     previous_dir_ = std::filesystem::current_path();

@@ -4,6 +4,8 @@
 // "Yes" and recorded.
 #pragma once
 
+#include "support/test_support.h"
+
 #include "core/strings.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +13,6 @@
 #include <string>
 #include <vector>
 
-std::string text_of(const string_descriptor *s);
-std::string file_read_all(const std::string &path);
-void file_write_all(const std::string &path, const std::string &bytes);
 
 // Thrown by the scene clock's sleep once the program has ended (SYSTEM, RUN),
 // so a test gets control back from a routine that never returns.

@@ -103,11 +103,6 @@ string_descriptor *string_var(const std::string &text)
     return s;
 }
 
-std::string text_of(const string_descriptor *s)
-{
-    return std::string(reinterpret_cast<const char *>(s->chr), size_t(s->len));
-}
-
 std::string page_bytes_of(const image_slot *r)
 {
     return std::string(reinterpret_cast<const char *>(r->pixels),

@@ -3,6 +3,8 @@
 // while the editor waits.
 #pragma once
 
+#include "support/test_support.h"
+
 #include "text_support.h"
 
 #include "screen/input_editor.h"
@@ -36,6 +38,5 @@ class input_test : public text_test
 
 // A variable string holding the text (not a temporary).
 string_descriptor *string_var(const std::string &text = "");
-std::string text_of(const string_descriptor *s);
 // The bytes of a page's cells or pixels.
 std::string page_bytes_of(const image_slot *r);
