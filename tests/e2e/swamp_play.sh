@@ -91,7 +91,9 @@ swamp_win() {
     # after it.
     [[ ${herb_marks[-1]} == 35 ]] || fail "the herb showed after stage mark ${herb_marks[-1]}, not 35"
     ((bomb_seen == 1)) || fail "no smoke bomb by the nest"
-    [[ ${nest_rows[0]} == "(_-_)" && " ${nest_rows[*]} " == *" ░░░░░ "* ]] ||
+    # The nest whole first, then burning: screenshots sample its frames, so
+    # a busy machine may miss some of them, but not all the smoke.
+    [[ ${nest_rows[0]} == "(_-_)" && " ${nest_rows[*]:1} " == *░* ]] ||
         fail "the nest read ${nest_rows[*]}"
 
     # The menu reads D's release, which may come once it shows and move the
