@@ -11,8 +11,18 @@
 //   guard-exit       takes over close requests; from now on each one is
 //                    answered "close requested"
 //   keys             answers "keys:" and the key-hit ring's waiting codes
-//   mouse            answers "mouse:" with the sum of the relative movement
-//                    and the last position of the waiting mouse records
+//   mouse            takes the waiting mouse records and answers "mouse:"
+//                    with the sum of their relative movement, the last
+//                    position, and the button and wheel events among them:
+//                    "down N at X Y" / "up N at X Y" when button N (1 left,
+//                    2 right, 3 middle) went down or up, "wheel W" for a
+//                    record with a wheel notch (-1 up, 1 down)
+//   input PROMPT     empties the key buffers, prints PROMPT at row 30,
+//                    column 1, runs INPUT into one string and answers
+//                    "input:" and the string
+//   desktop-type TEXT  types TEXT as synthetic desktop key strokes
+//   desktop-click X Y  clicks at screen position (X, Y) as synthetic desktop
+//                    input
 //   block            reads standard input without ending its statement (a
 //                    program stuck in a statement)
 //   end              SYSTEM
@@ -28,6 +38,7 @@
 #include "display/keyboard.h"
 #include "display/mouse.h"
 #include "display/window_services.h"
+#include "screen/input_editor.h"
 #include "screen/fonts.h"
 #include "screen/images.h"
 #include "screen/screen_modes.h"
@@ -46,6 +57,8 @@ constexpr uint32_t COLOR_FORE = 1, COLOR_BACK = 2;
 constexpr uint32_t WIDTH_COLUMNS = 1, WIDTH_ROWS = 2;
 
 bool exit_guarded = false;
+// Buttons 1-3 held in the last mouse record the program took (bit n - 1).
+uint32_t mouse_buttons_held = 0;
 
 void say(const std::string &text)
 {
@@ -100,6 +113,55 @@ bool input_line(std::string &line)
     return true;
 }
 
+std::string number_text(double v)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", v);
+    return text;
+}
+
+// Takes every waiting mouse record: "mouse:" with the summed movement, the
+// last position and the button and wheel events, each button event with the
+// position of its record.
+std::string mouse_report()
+{
+    double dx = 0, dy = 0;
+    std::string events;
+    while (mouse_input_next()) {
+        dx += mouse_movement_x();
+        dy += mouse_movement_y();
+        for (int32_t n = 1; n <= 3; n++) {
+            const uint32_t bit = 1u << (n - 1);
+            const bool held = mouse_button_held(n) != 0;
+            if (held == ((mouse_buttons_held & bit) != 0))
+                continue;
+            mouse_buttons_held ^= bit;
+            events += std::string(held ? " down " : " up ") + std::to_string(n) + " at " +
+                      number_text(mouse_x()) + " " + number_text(mouse_y());
+        }
+        if (const int32_t wheel = mouse_wheel_get())
+            events += " wheel " + std::to_string(wheel);
+    }
+    return "mouse: " + number_text(dx) + " " + number_text(dy) + " at " + number_text(mouse_x()) +
+           " " + number_text(mouse_y()) + events;
+}
+
+// INPUT into one string after a prompt at row 30, with nothing typed before
+// in the way.
+std::string input_run(const std::string &prompt)
+{
+    key_buffers_clear(0, 0);
+    rt_locate(30, 1, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN);
+    rt_color(15, 0, 0, COLOR_FORE | COLOR_BACK);
+    rt_print(string_from_cstr(prompt.c_str()), PRINT_STAY);
+    string_descriptor *line = string_new(0, false);
+    input_target_set(1, line, INPUT_TYPE_STRING);
+    rt_input(1, 1);
+    std::string text(reinterpret_cast<char *>(line->chr), size_t(line->len));
+    string_free(line);
+    return text;
+}
+
 void command_run(const std::string &line)
 {
     const size_t space = line.find(' ');
@@ -127,14 +189,17 @@ void command_run(const std::string &line)
             codes += " " + std::to_string(code);
         say("keys:" + codes);
     } else if (word == "mouse") {
-        double dx = 0, dy = 0;
-        while (mouse_input_next()) {
-            dx += mouse_movement_x();
-            dy += mouse_movement_y();
-        }
-        char text[96];
-        std::snprintf(text, sizeof text, "mouse: %g %g at %g %g", dx, dy, mouse_x(), mouse_y());
-        say(text);
+        say(mouse_report());
+    } else if (word == "input") {
+        say("input:" + input_run(rest));
+    } else if (word == "desktop-type") {
+        desktop_type_text(string_from_cstr(rest.c_str()));
+        say("ok");
+    } else if (word == "desktop-click") {
+        int32_t x = 0, y = 0;
+        std::sscanf(rest.c_str(), "%d %d", &x, &y);
+        desktop_mouse_click(x, y);
+        say("ok");
     } else if (word == "block") {
         say("blocking");
         char buf[16];

@@ -2,7 +2,12 @@
 # The window on a real (virtual) X display:
 # - the game's screen (SCREEN 0, WIDTH 66, 37, font 8, custom palette) reads
 #   back from a screenshot with exactly the text and colours printed;
+# - the border is fixed: the window manager is told the window's only size;
+# - mouse buttons, wheel notches and motion over the window reach the mouse
+#   queries, relative motion from the raw pointer device too;
 # - keys typed into the window reach the program;
+# - synthetic desktop key strokes and clicks reach the program's own window;
+# - typed keys reach an INPUT line, echoed on the screen before Enter;
 # - the window carries the title the program set, and a new one;
 # - full screen with the aspect kept, stretched, and back to a window: the
 #   window's size and where the frame is drawn in it; Alt+Enter;
@@ -64,6 +69,33 @@ screen_check() {
     fi
 }
 
+# hints_check ID WIDTH HEIGHT: the window manager is told that the window's
+# only size is WIDTH x HEIGHT, so its border cannot be dragged.
+hints_check() {
+    local hints
+    hints=$(xprop -id "$1" WM_NORMAL_HINTS)
+    grep -q "minimum size: $2 by $3\$" <<<"$hints" && grep -q "maximum size: $2 by $3\$" <<<"$hints" ||
+        fail "window $1 is not fixed at $2 x $3: $hints"
+}
+
+# mouse_wait DX DY "X Y" EVENTS: takes the program's mouse records until
+# their summed relative movement is DX DY ("*" for any), the last position
+# is column X, row Y and the button and wheel events among them read EVENTS.
+mouse_wait() {
+    local dx=0 dy=0 at= events= answer mx my x y rest i
+    for i in $(seq 50); do
+        answer=$(program_ask mouse "mouse:")
+        read -r _ mx my _ x y rest <<<"$answer"
+        dx=$((dx + mx)) dy=$((dy + my)) at="$x $y"
+        [[ -n $rest ]] && events="${events:+$events }$rest"
+        if [[ ($1 == "*" || "$dx $dy" == "$1 $2") && $at == "$3" && $events == "$4" ]]; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "mouse moved $dx $dy, at $at, events \"$events\"; expected $1 $2, at $3, events \"$4\""
+}
+
 # The scale and origin of a frame drawn into a 1024 x 768 screen.
 scale_of() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.9f", a / b }'; }
 
@@ -83,6 +115,23 @@ xdotool windowmove --sync "$win" 0 0
 window_size_wait "$win" "${frame_width}x$frame_height"
 screen_wait "$win" 37 "{[(<0123456789>)]}" --palette "$palette"
 screen_check "$E2E_DIR/screen.ppm"
+hints_check "$win" "$frame_width" "$frame_height"
+
+# The mouse, in text cells of 8 x 8 pixels (column = x / 8 + 0.5). The
+# pointer enters the window here for the first time, which starts relative
+# motion from the raw pointer device; the move into the window itself
+# carries none.
+xdotool mousemove --window "$win" --sync 100 52
+mouse_wait 0 0 "13 7" ""
+# Left, right, middle (buttons 1, 2, 3 of the queries), a wheel notch up and
+# one down.
+xdotool click 1 click 3 click 2 click 4 click 5
+mouse_wait 0 0 "13 7" "down 1 at 13 7 up 1 at 13 7 down 2 at 13 7 up 2 at 13 7 down 3 at 13 7 up 3 at 13 7 wheel -1 wheel 1"
+# Relative motion: the raw device's movement, down right, then up left.
+xdotool mousemove_relative 30 20
+mouse_wait 30 20 "16.75 9.5" ""
+xdotool mousemove_relative -- -10 -5
+mouse_wait -10 -5 "15.5 8.875" ""
 
 # Keys reach the program through the toolkit's callbacks and the window's
 # first look at key messages: Shift+Tab, which the toolkit does not report,
@@ -101,6 +150,25 @@ for _ in $(seq 50); do
 done
 [[ $keys == "$keys_expected" ]] || fail "keys read \"$keys\""
 
+# Synthetic desktop input reaches the focused window: the layout's Shift
+# comes with "H" and "!"; the click lands at its screen position. An
+# absolute move by the desktop reports no relative movement the test can
+# rely on, so that is not checked.
+program_say "desktop-type Hi!"
+output_wait ok
+keys_expected=" 100304 72 -72 -100304 105 -105 100304 33 -33 -100304"
+keys=
+for _ in $(seq 50); do
+    answer=$(program_ask keys "keys:")
+    keys+=${answer#keys:}
+    [[ ${#keys} -ge ${#keys_expected} ]] && break
+    sleep 0.1
+done
+[[ $keys == "$keys_expected" ]] || fail "desktop keys read \"$keys\""
+program_say "desktop-click 40 20"
+output_wait ok
+mouse_wait "*" "*" "5.5 3" "down 1 at 5.5 3 up 1 at 5.5 3"
+
 program_say "title Changed Title"
 output_wait ok
 [[ $(window_wait "Changed Title") == "$win" ]] || fail "the title did not change"
@@ -110,6 +178,7 @@ output_wait ok
 program_say "fullscreen 3"
 output_wait "full screen 2"
 window_size_wait "$win" 1024x768
+xprop -id "$win" WM_NORMAL_HINTS | grep -q "maximum size" && fail "full screen keeps a fixed size"
 scale=$(scale_of 1024 $frame_width),$(scale_of 574 $frame_height)
 screen_wait root 1 "TARVO ZUDUZ" --origin 0,97 --scale "$scale" --size 66x37
 screen_check "$E2E_DIR/screen.ppm" --origin 0,97 --scale "$scale"
@@ -130,6 +199,7 @@ window_size_wait "$win" "${frame_width}x$frame_height"
 xdotool windowmove --sync "$win" 0 0
 screen_wait "$win" 1 "TARVO ZUDUZ" --palette "$palette"
 screen_check "$E2E_DIR/screen.ppm"
+hints_check "$win" "$frame_width" "$frame_height"
 
 # Alt+Enter: stretched full screen, then back through the program.
 xdotool windowfocus --sync "$win"
@@ -138,6 +208,19 @@ window_size_wait "$win" 1024x768
 program_say "fullscreen 1"
 output_wait "full screen 0"
 window_size_wait "$win" "${frame_width}x$frame_height"
+
+# INPUT echoes typed keys on the screen as they come (the string takes no
+# comma, Backspace drops the last character) and ends with Enter.
+xdotool windowfocus --sync "$win"
+program_say "input Name? "
+screen_wait "$win" 30 "Name? " --palette "$palette"
+xdotool type --delay 20 'Zedd'
+xdotool key BackSpace
+xdotool type --delay 20 ', 42'
+screen_wait "$win" 30 "Name? Zed 42" --palette "$palette"
+grep -q '^input:' "$E2E_DIR/out" && fail "INPUT ended before Enter"
+xdotool key Return
+output_wait "input:Zed 42"
 
 # The clipboard: the program's text reaches another client, and back.
 program_say "clip-set Hello clipboard"
