@@ -42,7 +42,10 @@ rect rect_mapped(rect r)
 TEST_F(window_mapping, edges_at_non_integer_scales)
 {
     viewport_set(1.6f, 2.4f, 10, 7);
-    struct { float at; int32_t x, x2, y, y2; } cases[] = {
+    struct {
+        float at;
+        int32_t x, x2, y, y2;
+    } cases[] = {
         {0, 10, 11, 7, 8},   // 0.6 -> 1; 1.4 -> 1
         {1, 12, 12, 9, 11},  // 1.6 -> 2, 2.2 -> 2; 2.4 -> 2, 3.8 -> 4
         {3, 15, 15, 14, 16}, // 4.8 -> 5, 5.4 -> 5; 7.2 -> 7, 8.6 -> 9

@@ -338,9 +338,15 @@ TEST_F(screen_modes, color_per_mode)
 TEST_F(screen_modes, color_ranges_of_the_other_modes)
 {
     enum effect { BACK_IN_ENTRY_0, BACK_STORED };
-    struct { int32_t mode; uint32_t fore_max, back_max; effect back; } cases[] = {
-        {7, 15, 15, BACK_IN_ENTRY_0}, {8, 15, 15, BACK_IN_ENTRY_0}, {11, 1, 1, BACK_STORED},
-        {12, 15, 15, BACK_STORED},    {256, 255, 255, BACK_STORED}};
+    struct {
+        int32_t mode;
+        uint32_t fore_max, back_max;
+        effect back;
+    } cases[] = {{7, 15, 15, BACK_IN_ENTRY_0},
+                 {8, 15, 15, BACK_IN_ENTRY_0},
+                 {11, 1, 1, BACK_STORED},
+                 {12, 15, 15, BACK_STORED},
+                 {256, 255, 255, BACK_STORED}};
     for (auto c : cases) {
         if (c.mode == 256)
             write_page_set(image_new(4, 4, 256, true));
@@ -356,9 +362,13 @@ TEST_F(screen_modes, color_ranges_of_the_other_modes)
             EXPECT_EQ(r->back_color, c.back_max) << c.mode;
 
         uint32_t entry0 = r->palette[0], back = r->back_color;
-        struct { uint32_t fore, back, passed; } bad[] = {
-            {c.fore_max + 1, 0, 1}, {0, c.back_max + 1, 1 | 2}, {uint32_t(-1), 0, 1},
-            {0, uint32_t(-1), 2},   {0, 0, 1 | 4}};
+        struct {
+            uint32_t fore, back, passed;
+        } bad[] = {{c.fore_max + 1, 0, 1},
+                   {0, c.back_max + 1, 1 | 2},
+                   {uint32_t(-1), 0, 1},
+                   {0, uint32_t(-1), 2},
+                   {0, 0, 1 | 4}};
         for (auto b : bad) {
             rt_color(b.fore, b.back, 0, b.passed);
             EXPECT_EQ(error_pending_take(), 5u) << c.mode << " " << b.fore << "," << b.back;
@@ -375,10 +385,16 @@ TEST_F(screen_modes, color_ranges_of_the_other_modes)
 TEST_F(screen_modes, palette_in_the_other_modes)
 {
     const uint32_t rgb6 = 0x3F2A15, rgb8 = 0x0055AAFF; // blue 63, green 42, red 21
-    struct { int32_t mode, top; int32_t colour; uint32_t entry; int32_t bad_colour; } cases[] = {
-        {1, 15, 15, default_palette_256[15], 16}, {7, 15, 14, default_palette_256[14], 16},
-        {8, 15, 9, default_palette_256[9], 16},   {11, 1, rgb6, rgb8, 0x000040},
-        {256, 255, rgb6, rgb8, 0x400000}};
+    struct {
+        int32_t mode, top;
+        int32_t colour;
+        uint32_t entry;
+        int32_t bad_colour;
+    } cases[] = {{1, 15, 15, default_palette_256[15], 16},
+                 {7, 15, 14, default_palette_256[14], 16},
+                 {8, 15, 9, default_palette_256[9], 16},
+                 {11, 1, rgb6, rgb8, 0x000040},
+                 {256, 255, rgb6, rgb8, 0x400000}};
     for (auto c : cases) {
         if (c.mode == 256)
             write_page_set(image_new(4, 4, 256, true));
