@@ -1,5 +1,6 @@
 #include "sound/play_synth.h"
 
+#include "sound/samples.h"
 #include "sound/tone.h"
 #include "sound/tone_pipe.h"
 
@@ -9,10 +10,14 @@
 namespace
 {
 
+// Chord sums keep the range symmetric: the most negative 16-bit value is never
+// produced by mixing.
+constexpr double MIX_FLOOR = -32767.0;
+
 // Puts an item of `count` samples into the buffer at the write position. The
 // first item becomes the buffer. Later ones grow it as needed; where the item
-// lands on earlier sound (a chord) the samples are added, clamped to
-// -32767..32767, otherwise copied.
+// lands on earlier sound (a chord) the samples are added and saturate through
+// sample_to_i16 within -32767..32767, otherwise copied.
 void item_mix(play_pending_buffer &buffer, std::vector<int16_t> item, bool is_rest, bool chord)
 {
     int64_t count = int64_t(item.size());
@@ -29,7 +34,8 @@ void item_mix(play_pending_buffer &buffer, std::vector<int16_t> item, bool is_re
             int16_t *target = buffer.samples.data() + buffer.write_offset;
             if (add)
                 for (int64_t i = 0; i < count; ++i)
-                    target[i] = int16_t(std::clamp(target[i] + item[size_t(i)], -32767, 32767));
+                    target[i] =
+                        sample_to_i16(std::max(double(target[i]) + item[size_t(i)], MIX_FLOOR));
             else
                 std::copy(item.begin(), item.end(), target);
         }

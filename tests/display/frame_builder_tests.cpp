@@ -11,6 +11,7 @@
 #include "screen/images.h"
 #include "screen/screen_modes.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -339,6 +340,31 @@ TEST_F(frame_builder, with_no_slot_to_build_in_the_alert_shows_and_the_next_pass
     frame_ring[1].state = FRAME_SLOT_FREE;
     software_frame_build();
     EXPECT_EQ(ready_count(), 1);
+    EXPECT_EQ(frame_done.load(), 1u);
+}
+
+// A page compared with the last frame, but no ready or shown frame left to
+// copy its unchanged cells from: the alert shows and the whole page is drawn.
+TEST_F(frame_builder, with_no_previous_frame_to_compare_the_alert_shows_and_every_cell_is_drawn)
+{
+    game_screen_set();
+    cell_put(5, 5, 'Q', 0x1E);
+    ASSERT_NE(build(), nullptr);
+    for (frame_slot &slot : frame_ring) {
+        slot.state = FRAME_SLOT_FREE;
+        if (slot.pixels)
+            std::fill_n(slot.pixels, size_t(slot.width) * slot.height, 0xDEADBEEFu);
+    }
+    cell_put(1, 1, 'X', 0x0F);
+    software_frame_build();
+    ASSERT_EQ(boxes_shown.size(), 1u);
+    EXPECT_EQ(boxes_shown[0],
+              "Text Screen Update: Failed to locate previous frame's data for comparison");
+    frame_slot *f = newest_ready();
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(cell_shows(f, 0, 0, 'X', palette_of(0xF), palette_of(0)));
+    EXPECT_TRUE(cell_shows(f, 4, 4, 'Q', palette_of(0xE), palette_of(1)));
+    EXPECT_TRUE(cell_shows(f, 65, 36, ' ', palette_of(7), palette_of(0)));
     EXPECT_EQ(frame_done.load(), 1u);
 }
 

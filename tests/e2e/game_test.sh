@@ -45,6 +45,13 @@ menu_check() {
     expect_cells 9 8 "( )__( )"
     expect_cells 10 36 "│ o o│"
     expect_cells 11 54 "=_♦)"
+    # ECHIDNA's and PIG's faces at rest, down to their feet.
+    expect_cells 12 21 "=≡  -║ ≡"
+    expect_cells 13 21 "=≡ W  W"
+    expect_cells 14 23 "U  U"
+    expect_cells 12 36 "U   │"
+    expect_cells 13 36 "(   )"
+    expect_cells 14 37 "U U"
     expect_cells 17 1 " *BADGER* "
     expect_cells 17 59 " QUIT "
     at 20 22 "CHOOSE AN ANIMAL..."

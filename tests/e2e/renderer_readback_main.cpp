@@ -196,6 +196,87 @@ TEST_F(renderer, the_games_text_frame_reaches_the_window_unchanged)
                  [&](int32_t x, int32_t y) { return shown->pixels[size_t(y) * 528 + x]; });
 }
 
+GLint gl_int(GLenum name)
+{
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
+GLint texture_int(GLenum name)
+{
+    GLint value = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
+    return value;
+}
+
+// The state cache calls GL only when a value changes. Each setter is checked
+// against the GL state it sets; then that state is changed behind the
+// renderer's back: setting the same value again leaves it changed (no GL
+// call), and a different value in between makes the next set reach GL again.
+TEST_F(renderer, state_setters_call_gl_only_on_a_change)
+{
+    gl_blend_set(1);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(gl_int(GL_BLEND_SRC_RGB), GL_SRC_ALPHA);
+    EXPECT_EQ(gl_int(GL_BLEND_DST_RGB), GL_ONE_MINUS_SRC_ALPHA);
+    if (renderer_framebuffers_available()) {
+        EXPECT_EQ(gl_int(GL_BLEND_SRC_ALPHA), GL_ONE);
+        EXPECT_EQ(gl_int(GL_BLEND_DST_ALPHA), GL_ONE);
+    }
+    glDisable(GL_BLEND);
+    gl_blend_set(1);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    gl_blend_set(0);
+    gl_blend_set(1);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+
+    gl_depth_test_set(1);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_EQ(gl_int(GL_DEPTH_WRITEMASK), GL_TRUE);
+    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_EQ(gl_int(GL_ALPHA_TEST_FUNC), GL_GREATER);
+    glDisable(GL_DEPTH_TEST);
+    gl_depth_test_set(1);
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    gl_depth_test_set(2);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_EQ(gl_int(GL_DEPTH_WRITEMASK), GL_FALSE);
+    EXPECT_EQ(gl_int(GL_ALPHA_TEST_FUNC), GL_ALWAYS);
+    glDepthMask(GL_TRUE);
+    gl_depth_test_set(2);
+    EXPECT_EQ(gl_int(GL_DEPTH_WRITEMASK), GL_TRUE);
+    gl_depth_test_set(0);
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+
+    gl_cull_set(1);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(gl_int(GL_FRONT_FACE), GL_CW);
+    glFrontFace(GL_CCW);
+    gl_cull_set(1);
+    EXPECT_EQ(gl_int(GL_FRONT_FACE), GL_CCW);
+    glFrontFace(GL_CW);
+    gl_cull_set(2);
+    EXPECT_EQ(gl_int(GL_FRONT_FACE), GL_CCW);
+    gl_cull_set(0);
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+
+    gl_hardware_img_bind(image);
+    gl_texture_filter_set(1, 1);
+    EXPECT_EQ(texture_int(GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    EXPECT_EQ(texture_int(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    gl_texture_filter_set(1, 1);
+    EXPECT_EQ(texture_int(GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+    EXPECT_EQ(texture_int(GL_TEXTURE_MAG_FILTER), GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    gl_texture_filter_set(0, 1); // only the minifying filter changes
+    EXPECT_EQ(texture_int(GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+    EXPECT_EQ(texture_int(GL_TEXTURE_MAG_FILTER), GL_NEAREST);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 bool displayed = false;
 void display_seen()
 {

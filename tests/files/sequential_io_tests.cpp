@@ -180,6 +180,25 @@ TEST_F(SequentialIo, LineInputOnBinaryFilesFindsLineFeedsBeyondTheFirstWindow)
     EXPECT_EQ(line_input(), "c");
 }
 
+// A line spanning several 512-byte windows is read one new window at a time:
+// the read that finds the line feed (or the end) takes only its own window,
+// never the whole line again from its start.
+TEST_F(SequentialIo, LineInputOnBinaryFilesReadsEachWindowOnce)
+{
+    std::string a(2000, 'a'), b(1800, 'b'), c(511, 'c');
+    file_write_all("f", a + "\n" + c + "\r\n" + b);
+    open_file("f", OPEN_MODE_BINARY);
+    EXPECT_EQ(line_input(), a);
+    EXPECT_EQ(os_handle_last_read_count(), 512); // the window 1536-2047 of 4
+    EXPECT_EQ(rt_seek_function(1), 2002);
+    EXPECT_EQ(line_input(), c); // CR the last byte of a window, LF the first of the next
+    EXPECT_EQ(os_handle_last_read_count(), 512);
+    EXPECT_EQ(rt_seek_function(1), 2515);
+    EXPECT_EQ(line_input(), b); // 512 x 3 and the last 264 bytes
+    EXPECT_EQ(os_handle_last_read_count(), 264);
+    EXPECT_EQ(rt_eof(1), -1);
+}
+
 TEST_F(SequentialIo, AFailingReadIsError75AndLeavesTheDestination)
 {
     file_write_all("f", "abcdef\r\n");

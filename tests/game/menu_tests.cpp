@@ -127,6 +127,94 @@ TEST_F(menu_test, badger_offers_the_ending_and_the_bonus_only_once_the_ending_wa
     EXPECT_EQ(help_at(31, std::strlen(badger_help_bonus)), help(badger_help_bonus));
 }
 
+// Every help line of every entry, written out here as the game must show them,
+// each on its own row from row 24: blank, bullet, blank, text, and blanks to
+// the edge of the help area; then for a quest an empty line and the herb line
+// when that herb is won; every row after that blank up to row 33.
+TEST_F(menu_test, every_entry_shows_all_its_help_lines_at_their_rows)
+{
+    const std::string herb = "  ***YOU HAVE THE HERB***";
+    const std::vector<std::string> badger_common = {
+        "Press 'A' or 'D' to highlight an animal.", "Press 'ENTER' to select them.",
+        "Press 'SPACE BAR' to see the credits.", "Press 'ALT' + 'ENTER' to toggle Fullscreen.",
+        "Select 'QUIT' to quit."};
+    struct entry_case {
+        const char *what;
+        std::vector<int32_t> keys;
+        std::vector<std::string> lines; // "" an empty line; a leading blank: no bullet
+    };
+    auto with = [](std::vector<std::string> a, std::vector<std::string> b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    herb_angelica = 1710.0f; // TARVO's and FOX's herbs won, the others not
+    herb_cotton_root = 3032.0f;
+    const entry_case before_ending[] = {
+        {"BADGER",
+         {},
+         with({"Come back to me when you have retrieved all 4 Herbs."}, badger_common)},
+        {"TARVO",
+         tap(KEY_D),
+         {"The local Gin distiller has a surplus of Angelica Root.",
+          "Beat him at 'Elemento', a bizarre card game of his creation.",
+          "Memorize his cards and then select each card's opposite.",
+          "Fire beats Tree; Tree beats Water; Water beats Fire.",
+          "Beat him at three variations of Elemento to get the Herb.",
+          "Use 'A' and 'D' to cycle through cards.", "Press 'ENTER' to select a card.",
+          "Press 'ESC' at any time to return to this menu.", "", herb}},
+        {"ECHIDNA",
+         tap(KEY_D) + tap(KEY_D),
+         {"There is a patch of Pennyroyal deep in the bamboo forest.",
+          "Navigate the maze of bamboo and find the herb.",
+          "Then, bring the herb all of the way back to the clearing.",
+          "Type the direction (In all Caps) that you want to go.",
+          "Some paths are blocked by obstacles. Find a detour.",
+          "Type the obstacle name to get a closer look.",
+          "Type 'QUIT' at any time to return to this menu.", ""}},
+        {"PIG",
+         tap(KEY_D) + tap(KEY_D) + tap(KEY_D),
+         {"There is a patch of Mugwort deep in the swamp.",
+          "Sadly, hornets have built their hive near the patch.",
+          "Navigate the swamp while dodging hornets.",
+          "Then, smoke bomb the nest and return to the clearing.", "Use 'WASD' to move.",
+          "Hornets can't reach you on the far left of the screen.",
+          "If you get stung you start all over, so be patient!",
+          "Press 'ESC' at any time to return to this menu.", ""}},
+        {"FOX",
+         tap(KEY_A) + tap(KEY_A),
+         {"The local Cotton Farmer has plenty of Cotton Root Bark.",
+          "Sadly, he is not charitable in the least.",
+          "Use your wit to convince the farmer to part with some crop.",
+          "Since he's a Mouse he's easily intimidated, so be cautious!",
+          "If the Mouse ditches you, you'll have to start over.",
+          "Select '0' at any time to return to this menu.", "", herb}},
+        {"QUIT", tap(KEY_A), {"Quit the Game (Progress is autosaved)."}},
+    };
+    auto expect_help_area = [&](const entry_case &c) {
+        SCOPED_TRACE(c.what);
+        int32_t row = 24;
+        for (const std::string &line : c.lines) {
+            std::string shown = line.empty() || line[0] == ' ' ? line : " \xF9 " + line;
+            shown.resize(64, ' ');
+            EXPECT_EQ(chars_at(row, 1, 64), shown) << "row " << row;
+            ++row;
+        }
+        EXPECT_TRUE(rows_blank(row, 33)) << "rows " << row << "-33";
+    };
+    for (const entry_case &c : before_ending) {
+        ASSERT_EQ(run_menu(c.keys + std::vector<int32_t>{STOP}).how, outcome::stopped);
+        expect_help_area(c);
+    }
+
+    ending_seen = 400.0f;
+    entry_case badger_after = {"BADGER after the ending",
+                               {},
+                               with(with({"Press 'E' to watch the Ending again."}, badger_common),
+                                    {"", "Press 'P' to exit and play 'Wobblenook'."})};
+    ASSERT_EQ(run_menu({STOP}).how, outcome::stopped);
+    expect_help_area(badger_after);
+}
+
 TEST_F(menu_test, space_prints_the_credits_over_the_help_lines)
 {
     run_menu(tap(KEY_D) + std::vector<int32_t>{SPACE, STOP});

@@ -332,6 +332,93 @@ TEST_F(screen_modes, color_per_mode)
     EXPECT_EQ(write_page.record->back_color, 0x12345678u);
 }
 
+// COLOR in modes 7, 8, 11, 12 and 256: the top of each accepted range is
+// taken, one past it (and a negative value, and a border) is error 5 and
+// changes nothing, not even the half of the statement that was in range.
+TEST_F(screen_modes, color_ranges_of_the_other_modes)
+{
+    enum effect { BACK_IN_ENTRY_0, BACK_STORED };
+    struct {
+        int32_t mode;
+        uint32_t fore_max, back_max;
+        effect back;
+    } cases[] = {{7, 15, 15, BACK_IN_ENTRY_0},
+                 {8, 15, 15, BACK_IN_ENTRY_0},
+                 {11, 1, 1, BACK_STORED},
+                 {12, 15, 15, BACK_STORED},
+                 {256, 255, 255, BACK_STORED}};
+    for (auto c : cases) {
+        if (c.mode == 256)
+            write_page_set(image_new(4, 4, 256, true));
+        else
+            screen(c.mode);
+        image_slot *r = write_page.record;
+        rt_color(c.fore_max, c.back_max, 0, 1 | 2);
+        ASSERT_EQ(error_pending_take(), 0u) << c.mode;
+        EXPECT_EQ(r->fore_color, c.fore_max) << c.mode;
+        if (c.back == BACK_IN_ENTRY_0)
+            EXPECT_EQ(r->palette[0], default_palette_256[c.back_max]) << c.mode;
+        else
+            EXPECT_EQ(r->back_color, c.back_max) << c.mode;
+
+        uint32_t entry0 = r->palette[0], back = r->back_color;
+        struct {
+            uint32_t fore, back, passed;
+        } bad[] = {{c.fore_max + 1, 0, 1},
+                   {0, c.back_max + 1, 1 | 2},
+                   {uint32_t(-1), 0, 1},
+                   {0, uint32_t(-1), 2},
+                   {0, 0, 1 | 4}};
+        for (auto b : bad) {
+            rt_color(b.fore, b.back, 0, b.passed);
+            EXPECT_EQ(error_pending_take(), 5u) << c.mode << " " << b.fore << "," << b.back;
+            EXPECT_EQ(r->fore_color, c.fore_max) << c.mode;
+            EXPECT_EQ(r->palette[0], entry0) << c.mode;
+            EXPECT_EQ(r->back_color, back) << c.mode;
+        }
+    }
+}
+
+// PALETTE in modes 1, 7, 8 (16-colour entries) and 11, 256 (6-bit components):
+// the highest attribute is set, one past it, a negative attribute or a colour
+// out of range is error 5 and leaves the entry alone.
+TEST_F(screen_modes, palette_in_the_other_modes)
+{
+    const uint32_t rgb6 = 0x3F2A15, rgb8 = 0x0055AAFF; // blue 63, green 42, red 21
+    struct {
+        int32_t mode, top;
+        int32_t colour;
+        uint32_t entry;
+        int32_t bad_colour;
+    } cases[] = {{1, 15, 15, default_palette_256[15], 16},
+                 {7, 15, 14, default_palette_256[14], 16},
+                 {8, 15, 9, default_palette_256[9], 16},
+                 {11, 1, rgb6, rgb8, 0x000040},
+                 {256, 255, rgb6, rgb8, 0x400000}};
+    for (auto c : cases) {
+        if (c.mode == 256)
+            write_page_set(image_new(4, 4, 256, true));
+        else
+            screen(c.mode);
+        uint32_t *palette = write_page.record->palette;
+        rt_palette(c.top, c.colour, true);
+        ASSERT_EQ(error_pending_take(), 0u) << c.mode;
+        EXPECT_EQ(palette[c.top], c.entry) << c.mode;
+
+        uint32_t before_0 = palette[0], before_top = palette[c.top];
+        rt_palette(c.top + 1, 0, true);
+        EXPECT_EQ(error_pending_take(), 5u) << c.mode;
+        rt_palette(-1, 0, true);
+        EXPECT_EQ(error_pending_take(), 5u) << c.mode;
+        rt_palette(0, c.bad_colour, true);
+        EXPECT_EQ(error_pending_take(), 5u) << c.mode;
+        rt_palette(0, -1, true);
+        EXPECT_EQ(error_pending_take(), 5u) << c.mode;
+        EXPECT_EQ(palette[0], before_0) << c.mode;
+        EXPECT_EQ(palette[c.top], before_top) << c.mode;
+    }
+}
+
 TEST_F(screen_modes, palette_arithmetic)
 {
     screen(13);
