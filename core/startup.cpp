@@ -11,6 +11,7 @@
 #include "core/traps.h"
 #include "display/runtime_loop.h"
 #include "display/devices.h"
+#include "display/display_callback.h"
 #include "display/frame_builder.h"
 #include "display/frame_ring.h"
 #include "display/gl_renderer.h"
@@ -109,6 +110,18 @@ void threads_start(basic_main_module main_module)
 
 void main_startup_hook() {}
 
+void program_window_options_apply(uint32_t resize_policy, uint32_t scaling_mode)
+{
+    constexpr uint32_t RESIZE_ALLOWED = 1, RESIZE_DENIED = 2;
+    constexpr uint32_t STRETCH = 1, STRETCH_SMOOTH = 2;
+    if (resize_policy == RESIZE_ALLOWED)
+        resize_denied.store(0);
+    else if (resize_policy == RESIZE_DENIED)
+        resize_denied.store(1);
+    if (scaling_mode == STRETCH || scaling_mode == STRETCH_SMOOTH)
+        stretch_mode.store(int32_t(scaling_mode));
+}
+
 void runtime_static_init()
 {
     strings_static_init();
@@ -146,6 +159,7 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
     renderer_state_reset();
     frame_ring_reset();
     main_startup_hook();
+    program_window_options_apply(unit.resize_policy, unit.scaling_mode);
     stream_record_list_create();
     hardware_lists_create();
     // Ends the process with exit code 111 or 222 when audio cannot start.

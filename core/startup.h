@@ -19,8 +19,10 @@ struct program_unit {
     basic_main_module main_module;
     bool window_hidden;   // start with no window until the program asks for one
     bool console;         // the program has a console
-    uint32_t resize_policy;
-    uint32_t scaling_mode;
+    // Window options, each applied at start-up only when non-zero (0 keeps the
+    // default: a window that keeps the frame's size, the frame unscaled).
+    uint32_t resize_policy; // 1 the user may resize the window, 2 it keeps the frame's size
+    uint32_t scaling_mode;  // 1 stretch the frame to the window, 2 stretch it smoothed
 };
 
 int runtime_main(int argc, char **argv, const program_unit &unit);
@@ -29,6 +31,11 @@ int runtime_main(int argc, char **argv, const program_unit &unit);
 // again by tests to start from fresh tables.
 void runtime_static_init();
 void program_unit_static_init();
+
+// Puts the program unit's window options into the words the display
+// callback reads (resize denied, stretch mode). A zero option, or a value
+// with no meaning, leaves its word as it is.
+void program_window_options_apply(uint32_t resize_policy, uint32_t scaling_mode);
 
 // An empty place for program-specific start-up, called once by runtime_main.
 void main_startup_hook();

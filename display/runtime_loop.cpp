@@ -7,6 +7,8 @@
 #include "platform/clock.h"
 #include "platform/process_exit.h"
 
+#include <cstdio>
+
 std::atomic<int32_t> shell_state{0};
 std::atomic<uint32_t> frame_pass_counter{0};
 std::atomic<uint32_t> key_companion_value{0};
@@ -30,6 +32,19 @@ void frame_step()
         if (services.frame_build)
             services.frame_build();
     frame_pass_counter.fetch_add(1);
+}
+
+// Says on standard error which threads the exit path stopped waiting for, so
+// that an end without their report can be told from a clean one.
+void thread_end_wait_abandoned(uint32_t ended)
+{
+    const bool program = (ended & THREAD_ENDED_PROGRAM) == 0;
+    const bool timer = (ended & THREAD_ENDED_TIMER) == 0;
+    const char *which = program && timer ? "the program and timer-trap threads"
+                        : program        ? "the program thread"
+                                         : "the timer-trap thread";
+    std::fprintf(stderr, "exit: stopped waiting for %s after %lld ms\n", which,
+                 static_cast<long long>(THREAD_END_WAIT_MS));
 }
 
 } // namespace
@@ -89,10 +104,12 @@ void runtime_loop_exit_prepare()
 {
     exit_acknowledged = 1;
     event_pending = 1;
+    constexpr uint32_t BOTH_ENDED = THREAD_ENDED_PROGRAM | THREAD_ENDED_TIMER;
     const int64_t deadline = clock_now_ms() + THREAD_END_WAIT_MS;
-    while (threads_ended.load() != (THREAD_ENDED_PROGRAM | THREAD_ENDED_TIMER) &&
-           clock_now_ms() < deadline)
+    while (threads_ended.load() != BOTH_ENDED && clock_now_ms() < deadline)
         clock_sleep_ms(16);
+    if (uint32_t ended = threads_ended.load(); ended != BOTH_ENDED)
+        thread_end_wait_abandoned(ended);
     if (services.printer_page_flush)
         services.printer_page_flush();
     if (services.files_close)

@@ -7,7 +7,8 @@
 // after a close request or the end of the program it acknowledges the exit,
 // waits (at most two seconds) until the program thread and the timer-trap
 // thread have stopped, closes every file and the audio device and exits with
-// code 0.
+// code 0. When it stops waiting, a note on standard error names the threads
+// that did not report their end.
 #pragma once
 
 #include <atomic>
@@ -48,8 +49,9 @@ struct runtime_loop_state {
 bool runtime_loop_pass(runtime_loop_state &state);
 
 // The exit path without the final process exit: acknowledges the exit, waits
-// up to two seconds for the program and timer-trap threads, closes files and
-// audio.
+// up to two seconds for the program and timer-trap threads (writing
+// "exit: stopped waiting for ..." to standard error when they do not both
+// report their end in time), closes files and audio.
 void runtime_loop_exit_prepare();
 
 // Thread entry: passes until the exit path, which ends the process.

@@ -16,7 +16,8 @@
 // changes through window_requests.h.
 //
 // Order of calls: window_layer_create, then window_layer_run, which never
-// returns; the other calls from the callbacks it runs.
+// returns; the other calls from the callbacks it runs. glut_callbacks_register
+// only once the window exists.
 #pragma once
 
 #include <cstdint>
@@ -26,9 +27,15 @@
 // opened or the display mode cannot be had.
 bool window_layer_create(int *argc, char **argv, const char *title, int32_t width, int32_t height);
 
-// Registers the display, timer (first after 8 ms), keyboard, special-key,
-// mouse, motion, reshape and wheel callbacks and runs the event loop.
+// Registers the eleven window callbacks (glut_callbacks_register) and runs
+// the event loop.
 [[noreturn]] void window_layer_run();
+
+// Registers, in this order: the display callback, the redisplay timer (first
+// after 8 ms), keyboard and keyboard-up, special and special-up, mouse,
+// motion, passive motion (the motion handler again), reshape and wheel
+// callbacks. Calling it again registers the same callbacks again.
+void glut_callbacks_register();
 
 void window_layer_reshape(int32_t width, int32_t height);
 void window_layer_full_screen();

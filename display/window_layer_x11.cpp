@@ -112,6 +112,21 @@ void mouse_wheel(int wheel, int direction, int x, int y)
     mouse_wheel_event(wheel, direction, x, y);
 }
 
+const toolkit_callback_registrar toolkit_registrar{
+    .display = glutDisplayFunc,
+    .timer = glutTimerFunc,
+    .keyboard = glutKeyboardFunc,
+    .keyboard_up = glutKeyboardUpFunc,
+    .special = glutSpecialFunc,
+    .special_up = glutSpecialUpFunc,
+    .mouse = glutMouseFunc,
+    .motion = glutMotionFunc,
+    .passive_motion = glutPassiveMotionFunc,
+    .reshape = glutReshapeFunc,
+    .wheel = glutMouseWheelFunc,
+};
+const toolkit_callback_registrar *registrar = &toolkit_registrar;
+
 } // namespace
 
 bool window_layer_create(int *argc, char **argv, const char *title, int32_t width, int32_t height)
@@ -135,19 +150,30 @@ bool window_layer_create(int *argc, char **argv, const char *title, int32_t widt
     return true;
 }
 
+void glut_callbacks_register()
+{
+    const toolkit_callback_registrar &r = *registrar;
+    r.display(glut_display_callback);
+    r.timer(FIRST_TIMER_MS, glut_timer_callback, 0);
+    r.keyboard(keyboard_down);
+    r.keyboard_up(keyboard_up);
+    r.special(special_down);
+    r.special_up(special_up);
+    r.mouse(mouse_button);
+    r.motion(mouse_motion);
+    r.passive_motion(mouse_motion);
+    r.reshape(glut_reshape_callback);
+    r.wheel(mouse_wheel);
+}
+
+void toolkit_callback_registrar_set(const toolkit_callback_registrar *replacement)
+{
+    registrar = replacement ? replacement : &toolkit_registrar;
+}
+
 void window_layer_run()
 {
-    glutDisplayFunc(glut_display_callback);
-    glutTimerFunc(FIRST_TIMER_MS, glut_timer_callback, 0);
-    glutKeyboardFunc(keyboard_down);
-    glutKeyboardUpFunc(keyboard_up);
-    glutSpecialFunc(special_down);
-    glutSpecialUpFunc(special_up);
-    glutMouseFunc(mouse_button);
-    glutMotionFunc(mouse_motion);
-    glutPassiveMotionFunc(mouse_motion);
-    glutReshapeFunc(glut_reshape_callback);
-    glutMouseWheelFunc(mouse_wheel);
+    glut_callbacks_register();
     glutMainLoop();
     // The loop returns only when the window was destroyed from outside: the
     // program ends as after the close button.

@@ -24,3 +24,21 @@ void window_events_poll();
 // Starts relative motion from the raw pointer device on a connection of its
 // own (the first time the pointer moves over the window).
 void window_raw_motion_start();
+
+// The toolkit's registration calls, one per callback, as glut_callbacks_register
+// makes them. Tests put recording functions in their place to see what is
+// registered without a display; null restores the toolkit's own.
+struct toolkit_callback_registrar {
+    void (*display)(void (*callback)());
+    void (*timer)(unsigned int delay_ms, void (*callback)(int), int value);
+    void (*keyboard)(void (*callback)(unsigned char, int, int));
+    void (*keyboard_up)(void (*callback)(unsigned char, int, int));
+    void (*special)(void (*callback)(int, int, int));
+    void (*special_up)(void (*callback)(int, int, int));
+    void (*mouse)(void (*callback)(int, int, int, int));
+    void (*motion)(void (*callback)(int, int));
+    void (*passive_motion)(void (*callback)(int, int));
+    void (*reshape)(void (*callback)(int, int));
+    void (*wheel)(void (*callback)(int, int, int, int));
+};
+void toolkit_callback_registrar_set(const toolkit_callback_registrar *replacement);

@@ -1,9 +1,14 @@
 #include "core/lists.h"
 
+#include "platform/message_box.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -111,6 +116,37 @@ TEST_F(ListsTest, LockedListHandsOutTheSameIndices)
     EXPECT_EQ(list_remove(list, 1), 0);
     EXPECT_EQ(list_add(list), 1);
     EXPECT_NE(list_get(list, 2), nullptr);
+}
+
+int answer_ok(const char *, const char *, uint32_t) { return MESSAGE_BOX_RESULT_OK; }
+
+// Records of 2 GB: each new block doubles, so a few additions ask for more
+// memory than can be had. The two "Alert" boxes then show, the failure text
+// and the record stride, and the process ends with code 0.
+TEST(ListsDeathTest, RecordsThatCannotBeHadShowTheTwoAlertsAndEnd)
+{
+    // The child runs as a fresh process that reads this environment, so that
+    // under AddressSanitizer the refused allocation comes back as null, as it
+    // does without it, instead of being reported.
+    const char *asan = std::getenv("ASAN_OPTIONS");
+    const std::string saved = asan ? asan : "";
+    setenv("ASAN_OPTIONS", (saved + (asan ? ":" : "") + "allocator_may_return_null=1").c_str(), 1);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            platform_message_box_seam_set(answer_ok);
+            indexed_list *huge = list_new(0x7FFFFFF0u);
+            for (int i = 0; i < 64; i++)
+                list_add(huge);
+            _exit(1);
+        },
+        ::testing::ExitedWithCode(0),
+        "\\[Alert\\]\nlist_add: failed to allocate new buffer, structure size:\n"
+        "\\[Alert\\]\n2147483640\n");
+    if (asan)
+        setenv("ASAN_OPTIONS", saved.c_str(), 1);
+    else
+        unsetenv("ASAN_OPTIONS");
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -121,25 +122,58 @@ TEST_F(RuntimeLoop, BiosTickCountsEighteenPointTwoPerSecondAndWrapsAtMidnight)
     EXPECT_EQ(bios_ticks(), 0u);
 }
 
+// A wait step of the exit path: the fake time advances by the step, and the
+// step lasts (in real time, 10 s at most) until both threads have reported.
+static void sleep_until_both_reported(uint32_t ms)
+{
+    fake_now.fetch_add(ms);
+    for (int i = 0;
+         i < 10000 && threads_ended.load() != (THREAD_ENDED_PROGRAM | THREAD_ENDED_TIMER); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
 TEST_F(RuntimeLoop, ExitPathWaitsForBothThreadsThenClosesFilesBeforeAudio)
 {
+    const clock_seam patient_clock{fake_now_ms, sleep_until_both_reported};
+    clock_seam_set(&patient_clock);
     std::thread other([] {
         while (!exit_acknowledged.load())
             std::this_thread::yield();
         threads_ended.fetch_or(THREAD_ENDED_PROGRAM);
         threads_ended.fetch_or(THREAD_ENDED_TIMER);
     });
+    ::testing::internal::CaptureStderr();
     runtime_loop_exit_prepare();
+    const std::string note = ::testing::internal::GetCapturedStderr();
     other.join();
+    clock_seam_set(&fake_clock);
     EXPECT_EQ(event_pending.load(), 1u);
     EXPECT_EQ(calls, "CA");
+    EXPECT_LE(fake_now.load(), 16); // no step after both reported
+    EXPECT_EQ(note, "");
 }
 
 TEST_F(RuntimeLoop, ExitPathStopsWaitingForAStuckProgramThreadAfterTwoSeconds)
 {
     threads_ended = THREAD_ENDED_TIMER;
+    ::testing::internal::CaptureStderr();
     runtime_loop_exit_prepare();
+    std::string note = ::testing::internal::GetCapturedStderr();
     EXPECT_GE(fake_now.load(), 2000);
     EXPECT_LT(fake_now.load(), 2000 + 16 + 1);
     EXPECT_EQ(calls, "CA");
+    EXPECT_EQ(note, "exit: stopped waiting for the program thread after 2000 ms\n");
+
+    // The note names every thread that did not report.
+    fake_now = 0;
+    threads_ended = THREAD_ENDED_PROGRAM;
+    ::testing::internal::CaptureStderr();
+    runtime_loop_exit_prepare();
+    note = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(note, "exit: stopped waiting for the timer-trap thread after 2000 ms\n");
+    threads_ended = 0;
+    ::testing::internal::CaptureStderr();
+    runtime_loop_exit_prepare();
+    note = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(note, "exit: stopped waiting for the program and timer-trap threads after 2000 ms\n");
 }
