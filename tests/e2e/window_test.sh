@@ -133,6 +133,19 @@ mouse_wait 30 20 "16.75 9.5" ""
 xdotool mousemove_relative -- -10 -5
 mouse_wait -10 -5 "15.5 8.875" ""
 
+# keys_expect CODES: the key-hit codes the program reads, gathered over
+# several asks until as long as CODES, are exactly CODES.
+keys_expect() {
+    local keys= answer
+    for _ in $(seq 50); do
+        answer=$(program_ask keys "keys:")
+        keys+=${answer#keys:}
+        [[ ${#keys} -ge ${#1} ]] && break
+        sleep 0.1
+    done
+    [[ $keys == "$1" ]] || fail "keys read \"$keys\", not \"$1\""
+}
+
 # Keys reach the program through the toolkit's callbacks and the window's
 # first look at key messages: Shift+Tab, which the toolkit does not report,
 # arrives once; the release of Shift+b releases "B" although Shift went up
@@ -140,15 +153,7 @@ mouse_wait -10 -5 "15.5 8.875" ""
 xdotool windowfocus --sync "$win"
 xdotool type --delay 20 'aB'
 xdotool key --delay 20 shift+Tab Return F1 Left
-keys_expected=" 97 -97 100304 66 -100304 -66 100304 9 -100304 -9 13 -13 15104 -15104 19200 -19200"
-keys=
-for _ in $(seq 50); do
-    answer=$(program_ask keys "keys:")
-    keys+=${answer#keys:}
-    [[ ${#keys} -ge ${#keys_expected} ]] && break
-    sleep 0.1
-done
-[[ $keys == "$keys_expected" ]] || fail "keys read \"$keys\""
+keys_expect " 97 -97 100304 66 -100304 -66 100304 9 -100304 -9 13 -13 15104 -15104 19200 -19200"
 
 # Synthetic desktop input reaches the focused window: the layout's Shift
 # comes with "H" and "!"; the click lands at its screen position. An
@@ -156,15 +161,7 @@ done
 # rely on, so that is not checked.
 program_say "desktop-type Hi!"
 output_wait ok
-keys_expected=" 100304 72 -72 -100304 105 -105 100304 33 -33 -100304"
-keys=
-for _ in $(seq 50); do
-    answer=$(program_ask keys "keys:")
-    keys+=${answer#keys:}
-    [[ ${#keys} -ge ${#keys_expected} ]] && break
-    sleep 0.1
-done
-[[ $keys == "$keys_expected" ]] || fail "desktop keys read \"$keys\""
+keys_expect " 100304 72 -72 -100304 105 -105 100304 33 -33 -100304"
 program_say "desktop-click 40 20"
 output_wait ok
 mouse_wait "*" "*" "5.5 3" "down 1 at 5.5 3 up 1 at 5.5 3"
