@@ -112,14 +112,13 @@ void main_startup_hook() {}
 
 void program_window_options_apply(uint32_t resize_policy, uint32_t scaling_mode)
 {
-    constexpr uint32_t RESIZE_ALLOWED = 1, RESIZE_DENIED = 2;
-    constexpr uint32_t STRETCH = 1, STRETCH_SMOOTH = 2;
-    if (resize_policy == RESIZE_ALLOWED)
-        resize_denied.store(0);
-    else if (resize_policy == RESIZE_DENIED)
-        resize_denied.store(1);
-    if (scaling_mode == STRETCH || scaling_mode == STRETCH_SMOOTH)
-        stretch_mode.store(int32_t(scaling_mode));
+    // The run-time resize statement's own setter; a scaling mode other than
+    // 1 or 2 keeps the current one, and policies other than 1 or 2 do
+    // nothing there.
+    const int32_t policy = resize_policy <= 2 ? int32_t(resize_policy) : 0;
+    const int32_t how =
+        scaling_mode == 1 || scaling_mode == 2 ? int32_t(scaling_mode) : stretch_mode.load();
+    resize_mode_set(policy, how);
 }
 
 void runtime_static_init()
