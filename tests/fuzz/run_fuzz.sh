@@ -1,29 +1,43 @@
 #!/usr/bin/env bash
-# Builds the number-reader fuzz target with clang (libFuzzer with
-# AddressSanitizer and UndefinedBehaviorSanitizer) and runs it for a fixed
-# number of inputs from a fixed seed, starting from the seed inputs in
-# corpus/. Any crash or sanitizer report makes the script fail.
+# Builds the fuzz targets with clang (libFuzzer with AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs each for a fixed number of inputs from
+# a fixed seed, starting from its seed inputs in corpus/NAME/. Any crash,
+# hang or sanitizer report makes the script fail.
 #
-#   tests/fuzz/run_fuzz.sh            # the short run the test command makes
-#   FUZZ_RUNS=1000000 tests/fuzz/run_fuzz.sh
+#   tests/fuzz/run_fuzz.sh                       # the short runs of ./check
+#   FUZZ_RUNS=1000000 tests/fuzz/run_fuzz.sh paint   # one long run of paint_fuzz
+#
+# Arguments name targets without the _fuzz suffix; none means every target.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 build="$root/build-fuzz"
-runs="${FUZZ_RUNS:-30000}"
+runs="${FUZZ_RUNS:-20000}"
 
-# The runtime library and the target, built by clang with coverage
-# instrumentation and the sanitizers; only the target and what it needs.
+names=("$@")
+if [[ ${#names[@]} -eq 0 ]]; then
+  for src in "$here"/*_fuzz.cpp; do
+    n=$(basename "$src" .cpp)
+    names+=("${n%_fuzz}")
+  done
+fi
+
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DRT_SANITIZE=address -DRT_FUZZ=ON \
   -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
-cmake --build "$build" --target val_data_fuzz -j "$(nproc)"
+targets=()
+for n in "${names[@]}"; do targets+=("${n}_fuzz"); done
+cmake --build "$build" --target "${targets[@]}" -j "$(nproc)"
 
-# libFuzzer adds what it finds to its first corpus folder: give it a copy.
-corpus="$build/corpus"
-rm -rf "$corpus"
-mkdir -p "$corpus"
-cp "$here"/corpus/* "$corpus"/
-"$build/tests/fuzz/val_data_fuzz" -runs="$runs" -seed=1 -max_len=4096 -timeout=10 -print_final_stats=1 \
-  "$corpus" 2>"$build/fuzz.log" || { tail -60 "$build/fuzz.log"; exit 1; }
-tail -3 "$build/fuzz.log"
+for n in "${names[@]}"; do
+  # libFuzzer adds what it finds to its first corpus folder: give it a copy.
+  corpus="$build/corpus/$n"
+  rm -rf "$corpus"
+  mkdir -p "$corpus"
+  if [[ -d "$here/corpus/$n" ]]; then cp -r "$here/corpus/$n"/. "$corpus"/; fi
+  log="$build/$n.log"
+  echo "-- ${n}_fuzz: $runs inputs"
+  "$build/tests/fuzz/${n}_fuzz" -runs="$runs" -seed=1 -max_len=4096 -timeout=10 -print_final_stats=1 \
+    "$corpus" 2>"$log" || { tail -60 "$log"; exit 1; }
+  tail -3 "$log"
+done
