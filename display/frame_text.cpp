@@ -155,28 +155,69 @@ void cell_draw(const text_pass &pass, cell_pos at, uint8_t code, uint8_t attribu
             dst[c] = fg;
 }
 
-// Copies an unchanged cell's pixels from the newest frame.
-void cell_copy(const text_pass &pass, cell_pos at)
-{
-    size_t offset = size_t(at.row) * pass.fh * pass.stride + size_t(at.col) * pass.fw;
-    uint32_t *__restrict dst = pass.frame + offset;
-    const uint32_t *__restrict src = pass.base + offset;
-    for (int32_t r = 0; r < pass.fh; r++, dst += pass.stride, src += pass.stride) {
-        if (pass.fw == 8)
-            std::memcpy(dst, src, 8 * 4);
-        else
-            std::memcpy(dst, src, size_t(pass.fw) * 4);
-    }
-}
-
-// Whether a cell that equals its copy must still be drawn (only cells that
-// blink or hold the cursor, now or before).
+// Whether a cell that equals its copy must still be drawn: a blinking cell
+// at a phase change, the cursor's cell at a phase change when the cursor
+// shows or showed there, and the cell the cursor left.
 bool cell_redraw_anyway(const text_pass &pass, cell_pos at, uint8_t attribute, bool phase_changed,
                         bool cursor_moved)
 {
-    if (phase_changed && ((attribute & ATTRIBUTE_BLINK) || at == pass.cursor))
+    if (phase_changed && (attribute & ATTRIBUTE_BLINK))
+        return true;
+    const bool shown_here = frame_mem.cursor_on_screen &&
+                            at == cell_pos{frame_mem.cursor_screen_col, frame_mem.cursor_screen_row};
+    if (phase_changed && at == pass.cursor && (pass.cursor_drawn || shown_here))
         return true;
     return cursor_moved && at == cell_pos{frame_mem.last_cursor_col, frame_mem.last_cursor_row};
+}
+
+// Where the cursor shows after this frame's cells are drawn.
+void cursor_on_screen_note(const text_pass &pass, int32_t cols, int32_t rows)
+{
+    auto redrawn = [&](int32_t col, int32_t row) {
+        return col >= 0 && row >= 0 && col < cols && row < rows &&
+               frame_mem.redraw[size_t(row) * cols + col];
+    };
+    if (frame_mem.cursor_on_screen && redrawn(frame_mem.cursor_screen_col, frame_mem.cursor_screen_row))
+        frame_mem.cursor_on_screen = false;
+    if (pass.cursor_drawn && redrawn(pass.cursor.col, pass.cursor.row)) {
+        frame_mem.cursor_on_screen = true;
+        frame_mem.cursor_screen_col = pass.cursor.col;
+        frame_mem.cursor_screen_row = pass.cursor.row;
+    }
+}
+
+// Brings the slot up to the newest frame in the rows where it lags behind,
+// leaving out rows whose every cell is drawn anew. Without a record of the
+// slot's rows every row is copied.
+void stale_rows_copy(const text_pass &pass, size_t slot, const std::vector<uint32_t> &drawn_in_row,
+                     int32_t cols, int32_t rows)
+{
+    const std::vector<uint8_t> &stale = frame_mem.stale_rows[slot];
+    const bool known = stale.size() == size_t(rows);
+    const size_t band = size_t(pass.fh) * pass.stride;
+    for (int32_t row = 0; row < rows; row++) {
+        if ((known && !stale[row]) || drawn_in_row[row] == uint32_t(cols))
+            continue;
+        std::memcpy(pass.frame + row * band, pass.base + row * band, band * 4);
+    }
+}
+
+// Records which rows this frame drew: every other slot now lags behind there
+// (everywhere after a whole frame), the slot itself nowhere.
+void stale_rows_note(size_t slot, const std::vector<uint32_t> &drawn_in_row, bool whole)
+{
+    const size_t rows = drawn_in_row.size();
+    for (size_t other = 0; other < FRAME_SLOT_COUNT; other++) {
+        std::vector<uint8_t> &stale = frame_mem.stale_rows[other];
+        if (other == slot) {
+            stale.assign(rows, 0);
+        } else if (whole || stale.size() != rows) {
+            stale.assign(rows, 1);
+        } else {
+            for (size_t row = 0; row < rows; row++)
+                stale[row] |= drawn_in_row[row] != 0;
+        }
+    }
 }
 
 // The newest frame, which the new one starts from: the frame the slot itself
@@ -281,6 +322,8 @@ frame_outcome text_frame_build(const frame_target &target, image_slot *page)
     // held when it was looked at, which the comparison copy keeps.
     size_t cell_count = size_t(cols) * rows, drawn = 0;
     frame_mem.redraw.assign(cell_count, 0);
+    std::vector<uint32_t> &drawn_in_row = frame_mem.drawn_in_row;
+    drawn_in_row.assign(size_t(rows), 0);
     uint8_t *copy = frame_mem.text_copy.data();
     for (int32_t row = 0, i = 0; row < rows; row++)
         for (int32_t col = 0; col < cols; col++, i++) {
@@ -291,23 +334,36 @@ frame_outcome text_frame_build(const frame_target &target, image_slot *page)
             copy[i * 2] = code;
             copy[i * 2 + 1] = attribute;
             frame_mem.redraw[i] = 1;
+            drawn_in_row[row]++;
             drawn++;
         }
-    // Unchanged cells come from the newest frame: in one copy when few cells
-    // are drawn, else cell by cell so that no pixel is written twice.
-    if (pass.base && drawn * 2 < cell_count) {
-        std::memcpy(pass.frame, pass.base, size_t(target.width) * target.height * 4);
-        pass.base = nullptr;
+    const size_t slot = size_t(target.slot - frame_ring);
+    if (comparing && drawn == 0) {
+        // A phase change that no cell shows: the newest frame stays as it is.
+        frame_mem.last_phase = phase;
+        frame_mem.last_cursor_col = cursor.col;
+        frame_mem.last_cursor_row = cursor.row;
+        return frame_outcome::give_back;
     }
-    for (int32_t row = 0, i = 0; row < rows; row++)
-        for (int32_t col = 0; col < cols; col++, i++) {
+    if (pass.base)
+        stale_rows_copy(pass, slot, drawn_in_row, cols, rows);
+    for (int32_t row = 0; row < rows; row++) {
+        if (!drawn_in_row[row])
+            continue;
+        for (int32_t col = 0, i = row * cols; col < cols; col++, i++)
             if (frame_mem.redraw[i])
                 cell_draw(pass, {col, row}, copy[i * 2], copy[i * 2 + 1]);
-            else if (pass.base)
-                cell_copy(pass, {col, row});
-        }
+    }
+    stale_rows_note(slot, drawn_in_row, !comparing);
+    cursor_on_screen_note(pass, cols, rows);
     frame_mem.last_phase = phase;
     frame_mem.last_cursor_col = cursor.col;
     frame_mem.last_cursor_row = cursor.row;
     return frame_outcome::publish;
+}
+
+void text_frames_forget()
+{
+    for (std::vector<uint8_t> &stale : frame_mem.stale_rows)
+        stale.clear();
 }
