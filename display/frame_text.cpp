@@ -6,6 +6,7 @@
 #include "display/frame_builder_internal.h"
 #include "display/frame_ring.h"
 #include "display/runtime_loop.h"
+#include "screen/data/screen_data.h"
 #include "screen/fonts.h"
 #include "screen/image_slots.h"
 #include "screen/palettes.h"
@@ -90,18 +91,49 @@ const std::array<row_masks, 256> mask_table = [] {
     return table;
 }();
 
-inline void glyph_row_draw(uint32_t *__restrict dst, const uint8_t *row, uint32_t fg, uint32_t bg)
+// The built-in glyph sets with each 8-pixel row packed as pattern_of packs
+// it, so drawing a row is one table look-up.
+// Made from the stored sets (one bit a pixel, leftmost pixel in bit 7).
+template <size_t N>
+std::array<uint8_t, N> packed_glyphs_of(const uint8_t *stored)
 {
-    const uint32_t *__restrict mask = mask_table[pattern_of(row)].px;
+    std::array<uint8_t, N> packed{};
+    for (size_t i = 0; i < N; i++) {
+        uint8_t row[8];
+        for (int32_t bit = 0; bit < 8; bit++)
+            row[bit] = (stored[i] >> (7 - bit) & 1) ? 0xFF : 0;
+        packed[i] = uint8_t(pattern_of(row));
+    }
+    return packed;
+}
+const std::array<uint8_t, STORED_GLYPHS_8X8_SIZE> packed_glyphs_8 =
+    packed_glyphs_of<STORED_GLYPHS_8X8_SIZE>(stored_glyphs_8x8);
+const std::array<uint8_t, STORED_GLYPHS_8X16_SIZE> packed_glyphs_16 =
+    packed_glyphs_of<STORED_GLYPHS_8X16_SIZE>(stored_glyphs_8x16);
+
+// The packed rows of a glyph of the 8, 14 or 16 set, or null.
+const uint8_t *packed_glyph(uint32_t glyph_font, uint8_t code)
+{
+    switch (glyph_font) {
+    case 8: return packed_glyphs_8.data() + code * 8;
+    case 14: return packed_glyphs_16.data() + code * 16 + 1;
+    case 16: return packed_glyphs_16.data() + code * 16;
+    default: return nullptr;
+    }
+}
+
+inline void glyph_row_draw(uint32_t *__restrict dst, uint8_t pattern, uint32_t fg, uint32_t bg)
+{
+    const uint32_t *__restrict mask = mask_table[pattern].px;
     uint32_t diff = fg ^ bg;
     for (int32_t c = 0; c < 8; c++)
         dst[c] = bg ^ (diff & mask[c]);
 }
 
-inline void glyph_row_draw_double(uint32_t *__restrict dst, const uint8_t *row, uint32_t fg,
+inline void glyph_row_draw_double(uint32_t *__restrict dst, uint8_t pattern, uint32_t fg,
                                   uint32_t bg)
 {
-    const uint32_t *__restrict mask = mask_table[pattern_of(row)].px;
+    const uint32_t *__restrict mask = mask_table[pattern].px;
     uint32_t diff = fg ^ bg;
     for (int32_t c = 0; c < 16; c++)
         dst[c] = bg ^ (diff & mask[c / 2]);
@@ -133,7 +165,7 @@ void cell_draw(const text_pass &pass, cell_pos at, uint8_t code, uint8_t attribu
     uint32_t fg_index = attribute & 15, bg_index = (attribute >> 4) & 7;
     uint32_t fg = frame_mem.palette_copy[fg_index], bg = frame_mem.palette_copy[bg_index];
     uint32_t shown_fg = (attribute & ATTRIBUTE_BLINK) && pass.phase ? bg : fg;
-    const uint8_t *glyph = pass.glyph_font ? font_glyph(pass.glyph_font, code) : nullptr;
+    const uint8_t *glyph = packed_glyph(pass.glyph_font, code);
     uint32_t *dst = pass.frame + size_t(at.row) * pass.fh * pass.stride + size_t(at.col) * pass.fw;
     if (!glyph || pass.fw != (pass.double_width ? 16 : 8)) {
         for (int32_t r = 0; r < pass.fh; r++, dst += pass.stride)
@@ -141,10 +173,10 @@ void cell_draw(const text_pass &pass, cell_pos at, uint8_t code, uint8_t attribu
                 dst[c] = bg;
     } else if (pass.double_width) {
         for (int32_t r = 0; r < pass.fh; r++, dst += pass.stride)
-            glyph_row_draw_double(dst, glyph + r * 8, shown_fg, bg);
+            glyph_row_draw_double(dst, glyph[r], shown_fg, bg);
     } else {
         for (int32_t r = 0; r < pass.fh; r++, dst += pass.stride)
-            glyph_row_draw(dst, glyph + r * 8, shown_fg, bg);
+            glyph_row_draw(dst, glyph[r], shown_fg, bg);
     }
     if (!pass.cursor_drawn || !(at == pass.cursor))
         return;
@@ -325,7 +357,15 @@ frame_outcome text_frame_build(const frame_target &target, image_slot *page)
     std::vector<uint32_t> &drawn_in_row = frame_mem.drawn_in_row;
     drawn_in_row.assign(size_t(rows), 0);
     uint8_t *copy = frame_mem.text_copy.data();
-    for (int32_t row = 0, i = 0; row < rows; row++)
+    const bool only_changes = comparing && !phase_changed && !cursor_moved;
+    for (int32_t row = 0, i = 0; row < rows; row++) {
+        // Without a phase change or a cursor move only changed cells draw:
+        // rows equal to their copy are passed over whole.
+        if (only_changes && std::memcmp(cells + size_t(i) * 2, copy + size_t(i) * 2,
+                                        size_t(cols) * 2) == 0) {
+            i += cols;
+            continue;
+        }
         for (int32_t col = 0; col < cols; col++, i++) {
             uint8_t code = cells[i * 2], attribute = cells[i * 2 + 1];
             if (comparing && copy[i * 2] == code && copy[i * 2 + 1] == attribute &&
@@ -337,6 +377,7 @@ frame_outcome text_frame_build(const frame_target &target, image_slot *page)
             drawn_in_row[row]++;
             drawn++;
         }
+    }
     const size_t slot = size_t(target.slot - frame_ring);
     if (comparing && drawn == 0) {
         // A phase change that no cell shows: the newest frame stays as it is.
