@@ -17,8 +17,6 @@
 #include "platform/clock.h"
 
 #include <GL/glew.h>
-#include <cstdio>
-#include <cstdlib>
 
 namespace
 {
@@ -138,7 +136,6 @@ void display_pass()
     if (swap)
         window_layer_swap_buffers();
     display_drawn_note(shown_order, bound, appended, commands, swap);
-    if (getenv("DBG_SWAP")) fprintf(stderr, "draw %lu %lu %d fs=%d force=%d\n", (unsigned long)shown_order, (unsigned long)bound, commands, full_screen_request.load(), 0);
 }
 
 } // namespace
