@@ -142,11 +142,32 @@ string_descriptor *string_over_memory(void *p, int32_t len, bool temporary) {
 
 // a + b as a new temporary; temporary operands are freed. An empty operand
 // gives the other operand itself.
+// Whether a is a plain temporary heap string at the end of the heap with room
+// after it for `more` bytes, so that a concatenation can grow it in place.
+static bool concat_in_place_fits(const string_descriptor *a, int64_t more) {
+    if (!a->tmp || a->fixed || a->readonly || a->in_dos || a->field || a->dos_descriptor)
+        return false;
+    const string_list &list = string_heap.list;
+    if (a->listi + 1 != list.count || list.entries[a->listi] != a) return false;
+    size_t end = size_t(a->chr - string_heap.base) + size_t(a->len) + size_t(more);
+    return end + STRING_HEAP_SPARE <= string_heap.capacity;
+}
+
+// A temporary first operand is consumed: when it is the last heap string it
+// grows in place and becomes the result (the common a$ + b$ + c$ chain).
 string_descriptor *string_concat(string_descriptor *a, string_descriptor *b) {
     if (b->len == 0) return a;
     if (a->len == 0) return b;
     int64_t len = int64_t(a->len) + int64_t(b->len);
     if (len > INT32_MAX) string_critical_error(ERROR_HEAP);
+    if (concat_in_place_fits(a, b->len)) {
+        std::memmove(a->chr + a->len, b->chr, size_t(b->len));
+        a->len = int32_t(len);
+        size_t end = size_t(a->chr - string_heap.base) + size_t(len) + STRING_HEAP_SPARE;
+        string_heap.used = std::max(string_heap.used, end);
+        if (b->tmp && b != a) string_free(b);
+        return a;
+    }
     string_descriptor *r = string_new(int32_t(len), true); // may move a and b
     std::memcpy(r->chr, a->chr, size_t(a->len));
     std::memcpy(r->chr + a->len, b->chr, size_t(b->len));

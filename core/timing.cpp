@@ -45,19 +45,17 @@ int64_t ticks_ms() {
     return clock_now_ms();
 }
 
+// The base pairs the millisecond counter with the time of day read at the
+// same moment, to the millisecond, so TIMER's whole seconds turn with the
+// calendar's and start-up never waits for a second to begin.
 void timer_base_take() {
-    time_t second = std::time(nullptr);
-    if (second == time_t(-1)) {
-        second = 0;
-    } else {
-        const time_t start = second;
-        while (second == start && !exit_acknowledged.load(std::memory_order_relaxed)) {
-            clock_sleep_ms(1);
-            second = std::time(nullptr);
-        }
-    }
     timer_base_tick = ticks_ms();
-    timer_base_time_ms = time_of_day_ms(second);
+    timespec wall{};
+    if (clock_gettime(CLOCK_REALTIME, &wall) != 0) {
+        timer_base_time_ms = 0;
+        return;
+    }
+    timer_base_time_ms = time_of_day_ms(wall.tv_sec) + uint32_t(wall.tv_nsec / 1'000'000);
 }
 
 double rt_timer(double accuracy, bool given) {

@@ -21,9 +21,8 @@ int64_t ticks_ms();
 extern int64_t timer_base_tick;
 extern uint32_t timer_base_time_ms;
 
-// Start-up step: waits (sleeping in 1 ms steps) until the wall clock's second
-// changes, then stores the base tick and the time of day of that second. Gives
-// up waiting when the exit is acknowledged.
+// Start-up step: stores the base tick and the time of day at that moment, to
+// the millisecond (no wait).
 void timer_base_take();
 
 // TIMER: seconds since midnight. Without an accuracy the value moves in steps

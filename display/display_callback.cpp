@@ -66,8 +66,9 @@ void bars_draw()
 }
 
 // Draws the layers in their positions: clear, the software screen, the two
-// hardware command layers, then bars beside the display rectangle.
-void layers_draw(const frame_slot *shown, uint64_t bound)
+// hardware command layers, then bars beside the display rectangle. Returns
+// how many hardware commands of the frame order `bound` ran.
+uint32_t layers_draw(const frame_slot *shown, uint64_t bound)
 {
     gl_render_destination_set(0);
     glClearColor(0, 0, 0, 1);
@@ -90,6 +91,7 @@ void layers_draw(const frame_slot *shown, uint64_t bound)
         }
     }
     bars_draw();
+    return pass.commands_run;
 }
 
 void mouse_viewport_publish(const render_viewport &v)
@@ -104,6 +106,14 @@ void mouse_viewport_publish(const render_viewport &v)
     mouse_viewport_set(m);
 }
 
+bool layer_order_changed(const display_window_state &d)
+{
+    for (int32_t layer = 0; layer < 4; ++layer)
+        if (display_layer_order[layer].load(std::memory_order_relaxed) != d.drawn_layer_order[layer])
+            return true;
+    return false;
+}
+
 void display_pass()
 {
     display_window_state &d = display_window;
@@ -112,9 +122,8 @@ void display_pass()
         return;
     const uint64_t shown_order = shown->order.load(std::memory_order_relaxed);
     const uint64_t bound = last_built_frame_order.load(std::memory_order_acquire);
-    if (d.last_drawn_frame_order == bound && d.last_shown_slot_order == shown_order &&
-        full_screen_request.load() == -1 && !d.force_redraw)
-        return;
+    // Read before the pass: a command queued during it is seen next time.
+    const uint64_t appended = hgc_appended_count.load(std::memory_order_acquire);
 
     const window_size frame{shown->width, shown->height};
     d.force_redraw = false;
@@ -122,14 +131,44 @@ void display_pass()
     display_viewport = display_viewport_of(frame);
     mouse_viewport_publish(display_viewport);
 
-    layers_draw(shown, bound);
-    d.last_drawn_frame_order = bound;
-    d.last_shown_slot_order = shown_order;
-    if (!(program_suspended.load(std::memory_order_relaxed) & 1))
+    const uint32_t commands = layers_draw(shown, bound);
+    const bool swap = !(program_suspended.load(std::memory_order_relaxed) & 1);
+    if (swap)
         window_layer_swap_buffers();
+    display_drawn_note(shown_order, bound, appended, commands, swap);
 }
 
 } // namespace
+
+void display_drawn_note(uint64_t shown_order, uint64_t bound, uint64_t appended,
+                        uint32_t commands, bool swapped)
+{
+    display_window_state &d = display_window;
+    d.last_drawn_frame_order = bound;
+    d.last_shown_slot_order = shown_order;
+    d.drawn_appended_count = appended;
+    d.drawn_commands = commands > 0;
+    d.swap_held = !swapped;
+    for (int32_t layer = 0; layer < 4; ++layer)
+        d.drawn_layer_order[layer] = display_layer_order[layer].load(std::memory_order_relaxed);
+}
+
+bool display_redraw_due()
+{
+    const display_window_state &d = display_window;
+    if (d.force_redraw || full_screen_request.load() != -1 || layer_order_changed(d))
+        return true;
+    if (d.swap_held && !(program_suspended.load(std::memory_order_relaxed) & 1))
+        return true;
+    if (frame_ring_newer_ready(d.last_shown_slot_order))
+        return true;
+    // A frame order without a new picture still moves the hardware layers on:
+    // commands queued since, or the end of the commands drawn last.
+    const uint64_t bound = last_built_frame_order.load(std::memory_order_acquire);
+    return bound != d.last_drawn_frame_order &&
+           (d.drawn_commands ||
+            hgc_appended_count.load(std::memory_order_acquire) != d.drawn_appended_count);
+}
 
 void glut_display_callback()
 {
@@ -148,12 +187,13 @@ void glut_reshape_callback(int width, int height)
 
 void glut_timer_callback(int value)
 {
-    window_layer_post_redisplay();
     clock_sleep_ms(TIMER_SELF_SLEEP_MS);
     window_requests_serve();
     display_alt_enter_serve();
     key_main_thread_poll();
     window_layer_poll();
+    if (display_redraw_due())
+        window_layer_post_redisplay();
     window_layer_timer_arm(redisplay_timer_interval_ms(frames_per_second.load()),
                            glut_timer_callback, value);
 }

@@ -57,6 +57,14 @@ struct display_window_state {
     window_size last_frame{640, 400};
     uint64_t last_drawn_frame_order = 0;
     uint64_t last_shown_slot_order = 0; // order of the frame drawn last, 0 none
+    // What the last drawing showed besides the frame, so that a still screen
+    // is not drawn again: the hardware commands queued by then, whether its
+    // pass ran any (the next frame order then shows none), the layer order,
+    // and whether the swap was held back by a pause.
+    uint64_t drawn_appended_count = 0;
+    bool drawn_commands = false;
+    int32_t drawn_layer_order[4] = {0, 0, 0, 0};
+    bool swap_held = false;
     bool in_callback = false;
 };
 extern display_window_state display_window;
@@ -97,6 +105,18 @@ void display_alt_enter_serve();
 
 // The viewport for a frame of the given size in the current window.
 render_viewport display_viewport_of(window_size frame);
+
+// True when a draw now would show something the window does not show yet: a
+// newer frame, hardware commands for a frame order not drawn, a changed layer
+// order, a reshape, a full-screen request, or a swap held back by a pause that
+// has ended. The redisplay timer posts a redisplay only then; every display
+// callback draws, so an expose from the window system is always served.
+bool display_redraw_due();
+// What a drawing showed: the frame's order, the frame-order bound, the
+// appended-command count read before the pass, the commands it ran and
+// whether it swapped. The display callback notes every drawing.
+void display_drawn_note(uint64_t shown_order, uint64_t bound, uint64_t appended,
+                        uint32_t commands, bool swapped);
 
 // Toolkit callbacks.
 void glut_display_callback();

@@ -151,6 +151,8 @@ bool frame_build_into_slot()
         outcome = true_colour_frame_build(target, page);
     else
         outcome = palette_frame_build(target, page);
+    if (outcome == frame_outcome::publish && !page->text_mode)
+        text_frames_forget(); // the slot's pixels are no text frame any more
     if (outcome == frame_outcome::publish)
         slot_publish(target.slot);
     else
@@ -202,6 +204,8 @@ void frame_builder_reset()
     frame_mem.last_cursor_col = -1;
     frame_mem.last_cursor_row = -1;
     frame_mem.last_phase = 0;
+    frame_mem.cursor_on_screen = false;
+    text_frames_forget();
     frame_previous_valid = 0;
     frame_done = 0;
     frame_force_rebuild = 0;

@@ -167,3 +167,12 @@ frame_slot *frame_ring_take_newest()
     }
     return chosen;
 }
+
+bool frame_ring_newer_ready(uint64_t order)
+{
+    for (const frame_slot &slot : frame_ring)
+        if (slot.state.load(std::memory_order_acquire) == FRAME_SLOT_READY &&
+            slot.order.load(std::memory_order_relaxed) > order)
+            return true;
+    return false;
+}

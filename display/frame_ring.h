@@ -65,6 +65,8 @@ void frame_slot_give_back(frame_slot *slot);
 // The slot in state 3 or 4 with the highest order other than `except`, or null.
 const frame_slot *frame_ring_newest_done(const frame_slot *except);
 
+// Display side (main thread): whether a ready frame newer than `order` waits.
+bool frame_ring_newer_ready(uint64_t order);
 // Display side (main thread): the newest ready frame newer than the one shown
 // becomes the shown frame and older ready or shown frames are freed. Returns
 // the shown slot (the previous one when nothing newer is ready), or null when

@@ -6,6 +6,7 @@
 #include "display/frame_builder_internal.h"
 #include "display/frame_ring.h"
 #include "display/runtime_loop.h"
+#include "screen/data/screen_data.h"
 #include "screen/fonts.h"
 #include "screen/image_slots.h"
 #include "screen/palettes.h"
@@ -90,18 +91,49 @@ const std::array<row_masks, 256> mask_table = [] {
     return table;
 }();
 
-inline void glyph_row_draw(uint32_t *__restrict dst, const uint8_t *row, uint32_t fg, uint32_t bg)
+// The built-in glyph sets with each 8-pixel row packed as pattern_of packs
+// it, so drawing a row is one table look-up.
+// Made from the stored sets (one bit a pixel, leftmost pixel in bit 7).
+template <size_t N>
+std::array<uint8_t, N> packed_glyphs_of(const uint8_t *stored)
 {
-    const uint32_t *__restrict mask = mask_table[pattern_of(row)].px;
+    std::array<uint8_t, N> packed{};
+    for (size_t i = 0; i < N; i++) {
+        uint8_t row[8];
+        for (int32_t bit = 0; bit < 8; bit++)
+            row[bit] = (stored[i] >> (7 - bit) & 1) ? 0xFF : 0;
+        packed[i] = uint8_t(pattern_of(row));
+    }
+    return packed;
+}
+const std::array<uint8_t, STORED_GLYPHS_8X8_SIZE> packed_glyphs_8 =
+    packed_glyphs_of<STORED_GLYPHS_8X8_SIZE>(stored_glyphs_8x8);
+const std::array<uint8_t, STORED_GLYPHS_8X16_SIZE> packed_glyphs_16 =
+    packed_glyphs_of<STORED_GLYPHS_8X16_SIZE>(stored_glyphs_8x16);
+
+// The packed rows of a glyph of the 8, 14 or 16 set, or null.
+const uint8_t *packed_glyph(uint32_t glyph_font, uint8_t code)
+{
+    switch (glyph_font) {
+    case 8: return packed_glyphs_8.data() + code * 8;
+    case 14: return packed_glyphs_16.data() + code * 16 + 1;
+    case 16: return packed_glyphs_16.data() + code * 16;
+    default: return nullptr;
+    }
+}
+
+inline void glyph_row_draw(uint32_t *__restrict dst, uint8_t pattern, uint32_t fg, uint32_t bg)
+{
+    const uint32_t *__restrict mask = mask_table[pattern].px;
     uint32_t diff = fg ^ bg;
     for (int32_t c = 0; c < 8; c++)
         dst[c] = bg ^ (diff & mask[c]);
 }
 
-inline void glyph_row_draw_double(uint32_t *__restrict dst, const uint8_t *row, uint32_t fg,
+inline void glyph_row_draw_double(uint32_t *__restrict dst, uint8_t pattern, uint32_t fg,
                                   uint32_t bg)
 {
-    const uint32_t *__restrict mask = mask_table[pattern_of(row)].px;
+    const uint32_t *__restrict mask = mask_table[pattern].px;
     uint32_t diff = fg ^ bg;
     for (int32_t c = 0; c < 16; c++)
         dst[c] = bg ^ (diff & mask[c / 2]);
@@ -133,7 +165,7 @@ void cell_draw(const text_pass &pass, cell_pos at, uint8_t code, uint8_t attribu
     uint32_t fg_index = attribute & 15, bg_index = (attribute >> 4) & 7;
     uint32_t fg = frame_mem.palette_copy[fg_index], bg = frame_mem.palette_copy[bg_index];
     uint32_t shown_fg = (attribute & ATTRIBUTE_BLINK) && pass.phase ? bg : fg;
-    const uint8_t *glyph = pass.glyph_font ? font_glyph(pass.glyph_font, code) : nullptr;
+    const uint8_t *glyph = packed_glyph(pass.glyph_font, code);
     uint32_t *dst = pass.frame + size_t(at.row) * pass.fh * pass.stride + size_t(at.col) * pass.fw;
     if (!glyph || pass.fw != (pass.double_width ? 16 : 8)) {
         for (int32_t r = 0; r < pass.fh; r++, dst += pass.stride)
@@ -141,10 +173,10 @@ void cell_draw(const text_pass &pass, cell_pos at, uint8_t code, uint8_t attribu
                 dst[c] = bg;
     } else if (pass.double_width) {
         for (int32_t r = 0; r < pass.fh; r++, dst += pass.stride)
-            glyph_row_draw_double(dst, glyph + r * 8, shown_fg, bg);
+            glyph_row_draw_double(dst, glyph[r], shown_fg, bg);
     } else {
         for (int32_t r = 0; r < pass.fh; r++, dst += pass.stride)
-            glyph_row_draw(dst, glyph + r * 8, shown_fg, bg);
+            glyph_row_draw(dst, glyph[r], shown_fg, bg);
     }
     if (!pass.cursor_drawn || !(at == pass.cursor))
         return;
@@ -155,28 +187,69 @@ void cell_draw(const text_pass &pass, cell_pos at, uint8_t code, uint8_t attribu
             dst[c] = fg;
 }
 
-// Copies an unchanged cell's pixels from the newest frame.
-void cell_copy(const text_pass &pass, cell_pos at)
-{
-    size_t offset = size_t(at.row) * pass.fh * pass.stride + size_t(at.col) * pass.fw;
-    uint32_t *__restrict dst = pass.frame + offset;
-    const uint32_t *__restrict src = pass.base + offset;
-    for (int32_t r = 0; r < pass.fh; r++, dst += pass.stride, src += pass.stride) {
-        if (pass.fw == 8)
-            std::memcpy(dst, src, 8 * 4);
-        else
-            std::memcpy(dst, src, size_t(pass.fw) * 4);
-    }
-}
-
-// Whether a cell that equals its copy must still be drawn (only cells that
-// blink or hold the cursor, now or before).
+// Whether a cell that equals its copy must still be drawn: a blinking cell
+// at a phase change, the cursor's cell at a phase change when the cursor
+// shows or showed there, and the cell the cursor left.
 bool cell_redraw_anyway(const text_pass &pass, cell_pos at, uint8_t attribute, bool phase_changed,
                         bool cursor_moved)
 {
-    if (phase_changed && ((attribute & ATTRIBUTE_BLINK) || at == pass.cursor))
+    if (phase_changed && (attribute & ATTRIBUTE_BLINK))
+        return true;
+    const bool shown_here = frame_mem.cursor_on_screen &&
+                            at == cell_pos{frame_mem.cursor_screen_col, frame_mem.cursor_screen_row};
+    if (phase_changed && at == pass.cursor && (pass.cursor_drawn || shown_here))
         return true;
     return cursor_moved && at == cell_pos{frame_mem.last_cursor_col, frame_mem.last_cursor_row};
+}
+
+// Where the cursor shows after this frame's cells are drawn.
+void cursor_on_screen_note(const text_pass &pass, int32_t cols, int32_t rows)
+{
+    auto redrawn = [&](int32_t col, int32_t row) {
+        return col >= 0 && row >= 0 && col < cols && row < rows &&
+               frame_mem.redraw[size_t(row) * cols + col];
+    };
+    if (frame_mem.cursor_on_screen && redrawn(frame_mem.cursor_screen_col, frame_mem.cursor_screen_row))
+        frame_mem.cursor_on_screen = false;
+    if (pass.cursor_drawn && redrawn(pass.cursor.col, pass.cursor.row)) {
+        frame_mem.cursor_on_screen = true;
+        frame_mem.cursor_screen_col = pass.cursor.col;
+        frame_mem.cursor_screen_row = pass.cursor.row;
+    }
+}
+
+// Brings the slot up to the newest frame in the rows where it lags behind,
+// leaving out rows whose every cell is drawn anew. Without a record of the
+// slot's rows every row is copied.
+void stale_rows_copy(const text_pass &pass, size_t slot, const std::vector<uint32_t> &drawn_in_row,
+                     int32_t cols, int32_t rows)
+{
+    const std::vector<uint8_t> &stale = frame_mem.stale_rows[slot];
+    const bool known = stale.size() == size_t(rows);
+    const size_t band = size_t(pass.fh) * pass.stride;
+    for (int32_t row = 0; row < rows; row++) {
+        if ((known && !stale[row]) || drawn_in_row[row] == uint32_t(cols))
+            continue;
+        std::memcpy(pass.frame + row * band, pass.base + row * band, band * 4);
+    }
+}
+
+// Records which rows this frame drew: every other slot now lags behind there
+// (everywhere after a whole frame), the slot itself nowhere.
+void stale_rows_note(size_t slot, const std::vector<uint32_t> &drawn_in_row, bool whole)
+{
+    const size_t rows = drawn_in_row.size();
+    for (size_t other = 0; other < FRAME_SLOT_COUNT; other++) {
+        std::vector<uint8_t> &stale = frame_mem.stale_rows[other];
+        if (other == slot) {
+            stale.assign(rows, 0);
+        } else if (whole || stale.size() != rows) {
+            stale.assign(rows, 1);
+        } else {
+            for (size_t row = 0; row < rows; row++)
+                stale[row] |= drawn_in_row[row] != 0;
+        }
+    }
 }
 
 // The newest frame, which the new one starts from: the frame the slot itself
@@ -281,8 +354,18 @@ frame_outcome text_frame_build(const frame_target &target, image_slot *page)
     // held when it was looked at, which the comparison copy keeps.
     size_t cell_count = size_t(cols) * rows, drawn = 0;
     frame_mem.redraw.assign(cell_count, 0);
+    std::vector<uint32_t> &drawn_in_row = frame_mem.drawn_in_row;
+    drawn_in_row.assign(size_t(rows), 0);
     uint8_t *copy = frame_mem.text_copy.data();
-    for (int32_t row = 0, i = 0; row < rows; row++)
+    const bool only_changes = comparing && !phase_changed && !cursor_moved;
+    for (int32_t row = 0, i = 0; row < rows; row++) {
+        // Without a phase change or a cursor move only changed cells draw:
+        // rows equal to their copy are passed over whole.
+        if (only_changes && std::memcmp(cells + size_t(i) * 2, copy + size_t(i) * 2,
+                                        size_t(cols) * 2) == 0) {
+            i += cols;
+            continue;
+        }
         for (int32_t col = 0; col < cols; col++, i++) {
             uint8_t code = cells[i * 2], attribute = cells[i * 2 + 1];
             if (comparing && copy[i * 2] == code && copy[i * 2 + 1] == attribute &&
@@ -291,23 +374,37 @@ frame_outcome text_frame_build(const frame_target &target, image_slot *page)
             copy[i * 2] = code;
             copy[i * 2 + 1] = attribute;
             frame_mem.redraw[i] = 1;
+            drawn_in_row[row]++;
             drawn++;
         }
-    // Unchanged cells come from the newest frame: in one copy when few cells
-    // are drawn, else cell by cell so that no pixel is written twice.
-    if (pass.base && drawn * 2 < cell_count) {
-        std::memcpy(pass.frame, pass.base, size_t(target.width) * target.height * 4);
-        pass.base = nullptr;
     }
-    for (int32_t row = 0, i = 0; row < rows; row++)
-        for (int32_t col = 0; col < cols; col++, i++) {
+    const size_t slot = size_t(target.slot - frame_ring);
+    if (comparing && drawn == 0) {
+        // A phase change that no cell shows: the newest frame stays as it is.
+        frame_mem.last_phase = phase;
+        frame_mem.last_cursor_col = cursor.col;
+        frame_mem.last_cursor_row = cursor.row;
+        return frame_outcome::give_back;
+    }
+    if (pass.base)
+        stale_rows_copy(pass, slot, drawn_in_row, cols, rows);
+    for (int32_t row = 0; row < rows; row++) {
+        if (!drawn_in_row[row])
+            continue;
+        for (int32_t col = 0, i = row * cols; col < cols; col++, i++)
             if (frame_mem.redraw[i])
                 cell_draw(pass, {col, row}, copy[i * 2], copy[i * 2 + 1]);
-            else if (pass.base)
-                cell_copy(pass, {col, row});
-        }
+    }
+    stale_rows_note(slot, drawn_in_row, !comparing);
+    cursor_on_screen_note(pass, cols, rows);
     frame_mem.last_phase = phase;
     frame_mem.last_cursor_col = cursor.col;
     frame_mem.last_cursor_row = cursor.row;
     return frame_outcome::publish;
+}
+
+void text_frames_forget()
+{
+    for (std::vector<uint8_t> &stale : frame_mem.stale_rows)
+        stale.clear();
 }

@@ -12,6 +12,7 @@ indexed_list *hgc_list = nullptr;
 std::atomic<uint32_t> hgc_queue_first{0};
 std::atomic<uint32_t> hgc_queue_last{0};
 std::atomic<uint32_t> hgc_last_executed{0};
+std::atomic<uint64_t> hgc_appended_count{0};
 
 namespace
 {
@@ -173,6 +174,7 @@ uint32_t hgc_append(const hgc_record &command)
     if (hgc_record *previous = record_of(last))
         next_word(previous).store(index, std::memory_order_release);
     hgc_queue_last.store(index, std::memory_order_release);
+    hgc_appended_count.fetch_add(1, std::memory_order_release);
     if (hgc_queue_first.load(std::memory_order_relaxed) == 0)
         hgc_queue_first.store(index, std::memory_order_release);
     return index;
@@ -214,6 +216,7 @@ void hgc_pass_begin(hgc_pass &pass, uint64_t bound)
     pass.bound = bound;
     pass.first_layer_done = false;
     pass.start = 0;
+    pass.commands_run = 0;
     hgc_drawing_bound.store(bound, std::memory_order_release);
 }
 
@@ -232,8 +235,10 @@ void hgc_layer_run(hgc_pass &pass, int32_t layer)
         if (r->frame_order != pass.bound)
             break;
         command_run(*r, first, first, layer, true);
-        if (first)
+        if (first) {
             mark_executed(index, r);
+            ++pass.commands_run;
+        }
         index = next_word(r).load(std::memory_order_acquire);
     }
     gl_batch_flush();

@@ -57,6 +57,9 @@ extern indexed_list *hgc_list;
 extern std::atomic<uint32_t> hgc_queue_first;
 extern std::atomic<uint32_t> hgc_queue_last;
 extern std::atomic<uint32_t> hgc_last_executed;
+// Grows by one with every appended record: the display callback compares it
+// to tell whether anything was queued since it last drew.
+extern std::atomic<uint64_t> hgc_appended_count;
 
 // A fresh empty queue (the old list and its records are dropped).
 void hgc_list_create();
@@ -76,6 +79,7 @@ struct hgc_pass {
     uint64_t bound;        // last_built_frame_order when the pass began
     bool first_layer_done; // a hardware layer has run in this pass
     uint32_t start;        // first command of the frame `bound`
+    uint32_t commands_run; // commands of the frame `bound` run by the first layer
 };
 void hgc_pass_begin(hgc_pass &pass, uint64_t bound);
 // Runs the queue for the hardware layer (0) or the second hardware layer (-1).

@@ -151,6 +151,37 @@ void sound_raw_frame_add(float left, float right, int32_t handle, int32_t flags)
     sound_busy_release();
 }
 
+int16_t pipe_sample_of(int16_t s)
+{
+    // s / 32768 is exact as a float and s x 32767 / 32768 = s - s / 32768, which
+    // truncation toward zero takes one step nearer to 0.
+    return int16_t(s - (s > 0) + (s < 0));
+}
+
+void sound_raw_frames_add(const int16_t *samples, int64_t count, int32_t handle)
+{
+    sound_handle_record *record = raw_stream_named(handle, true, true, &handle);
+    if (!record)
+        return;
+    const bool pipe = handle == tone_pipe.load(std::memory_order_relaxed);
+    int64_t done = 0;
+    while (done < count) {
+        sound_busy_take();
+        if (pipe)
+            tone_pipe_last_frame_ms.store(ticks_ms(), std::memory_order_relaxed);
+        int64_t room = (SOUND_BLOCK_BYTES - record->block_bytes) / SOUND_FRAME_BYTES;
+        int64_t n = std::min(room, count - done);
+        int16_t *dst = record->block + record->block_bytes / 2;
+        for (int64_t i = 0; i < n * 2; i++)
+            dst[i] = pipe_sample_of(samples[done * 2 + i]);
+        record->block_bytes += int32_t(n * SOUND_FRAME_BYTES);
+        done += n;
+        if (record->block_bytes >= SOUND_BLOCK_BYTES)
+            raw_stream_block_push(record);
+        sound_busy_release();
+    }
+}
+
 void sound_raw_flush(int32_t handle, int32_t handle_given)
 {
     sound_handle_record *record = raw_stream_named(handle, handle_given != 0, false, nullptr);

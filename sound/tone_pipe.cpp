@@ -57,11 +57,7 @@ void sound_samples_stream(std::vector<int16_t> samples, int64_t bytes, bool wait
     }
     int64_t frames = std::min<int64_t>(bytes / SOUND_FRAME_BYTES, int64_t(samples.size() / 2));
     tone_pipe_prepad_write(frames);
-    for (int64_t i = 0; i < frames; ++i) {
-        float left = float(samples[size_t(i) * 2] / 32768.0);
-        float right = float(samples[size_t(i) * 2 + 1] / 32768.0);
-        sound_raw_frame_add(left, right, handle, RAW_FRAME_RIGHT_GIVEN | RAW_FRAME_HANDLE_GIVEN);
-    }
+    sound_raw_frames_add(samples.data(), frames, handle);
     tone_pipe_streamed.store(true, std::memory_order_relaxed);
     samples = {};
     if (!wait)

@@ -202,6 +202,11 @@ void string_model::concat() {
         EXPECT_EQ(r, b.d);
         return;
     }
+    if (r == a.d) { // a temporary grown in place keeps its slot
+        temps[r] = a.text + b.text;
+        if (b.d != a.d && temps.count(b.d)) temp_gone(b.d);
+        return;
+    }
     temp_made(r, a.text + b.text);
     if (temps.count(a.d)) temp_gone(a.d);
     if (b.d != a.d && temps.count(b.d)) temp_gone(b.d);

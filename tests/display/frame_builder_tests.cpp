@@ -215,8 +215,9 @@ TEST_F(frame_builder, cursor_moves_redraw_the_old_cell_at_once_and_a_pending_wra
     // The new cell did not change: the cursor shows there from the next
     // phase in which it is on.
     EXPECT_EQ(frame_px(f, 0, 3 * 8), palette_of(0));
+    // The off phase changes nothing on screen: no frame.
     frame_pass_counter = 16;
-    ASSERT_NE(build(), nullptr);
+    EXPECT_EQ(build(), nullptr);
     frame_pass_counter = 24;
     f = build();
     ASSERT_NE(f, nullptr);

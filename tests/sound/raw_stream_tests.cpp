@@ -4,6 +4,9 @@
 #include "sound/raw_stream.h"
 #include "sound/sound_device.h"
 
+#include <cstring>
+#include <vector>
+
 namespace
 {
 
@@ -50,6 +53,27 @@ TEST_F(raw_stream_test, samples_are_scaled_by_32767_and_the_right_repeats_the_le
     EXPECT_EQ(block[3], 1999);
     EXPECT_EQ(block[4], 32767);
     EXPECT_EQ(block[5], -32768);
+}
+
+TEST_F(raw_stream_test, frames_added_in_bulk_equal_frames_added_one_by_one)
+{
+    // Every 16-bit value, through both ways, across several blocks.
+    std::vector<int16_t> samples(65536 * 2);
+    for (int32_t v = 0; v < 65536; ++v) {
+        samples[size_t(v) * 2] = int16_t(v - 32768);
+        samples[size_t(v) * 2 + 1] = int16_t(32767 - v);
+    }
+    int32_t one = sound_raw_open(), bulk = sound_raw_open();
+    for (size_t i = 0; i < samples.size(); i += 2)
+        sound_raw_frame_add(float(samples[i] / 32768.0), float(samples[i + 1] / 32768.0), one,
+                            RAW_FRAME_HANDLE_GIVEN | RAW_FRAME_RIGHT_GIVEN);
+    sound_raw_frames_add(samples.data(), 65536, bulk);
+    const sound_handle_record *a = sound_handle_get(one), *b = sound_handle_get(bulk);
+    ASSERT_EQ(a->ring_write.load(), b->ring_write.load());
+    ASSERT_EQ(a->block_bytes, b->block_bytes);
+    for (int32_t slot = 1; slot < a->ring_write.load(); ++slot)
+        ASSERT_EQ(std::memcmp(a->ring[slot], b->ring[slot], 4096 * 4), 0) << slot;
+    EXPECT_EQ(std::memcmp(a->block, b->block, size_t(a->block_bytes)), 0);
 }
 
 TEST_F(raw_stream_test, handles_that_are_no_open_raw_stream_are_refused)
