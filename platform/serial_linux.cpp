@@ -81,6 +81,8 @@ void line_format(termios &t, const serial_line_settings &s)
         t.c_cflag |= CSTOPB;
     if (s.parity != serial_parity::none)
         t.c_iflag |= INPCK;
+    else
+        t.c_iflag &= ~INPCK;
     if (s.rts_off)
         t.c_cflag &= ~CRTSCTS;
     t.c_cc[VMIN] = 0;
