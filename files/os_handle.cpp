@@ -202,8 +202,9 @@ int32_t os_handle_write(int32_t handle, int64_t position, const void *src, int64
         return checked;
     os_handle_record &r = *os_handle_at(handle);
     int64_t done = 0;
-    os_file_status s = r.com_port ? com_device_write(handle, src, count, &done)
-                                  : os_file_write(os_handle_file(handle), r.position, src, count, &done);
+    os_file_status s = r.com_port
+                           ? com_device_write(handle, src, count, &done)
+                           : os_file_write(os_handle_file(handle), r.position, src, count, &done);
     r.position += done;
     if (s != os_file_status::ok)
         return transfer_result(s);
@@ -217,8 +218,9 @@ int32_t os_handle_read(int32_t handle, int64_t position, void *dest, int64_t cou
         return checked;
     os_handle_record &r = *os_handle_at(handle);
     int64_t done = 0;
-    os_file_status s = r.com_port ? com_device_read(handle, dest, count, &done)
-                                  : os_file_read(os_handle_file(handle), r.position, dest, count, &done);
+    os_file_status s = r.com_port
+                           ? com_device_read(handle, dest, count, &done)
+                           : os_file_read(os_handle_file(handle), r.position, dest, count, &done);
     r.position += done;
     last_read_count = done;
     if (s != os_file_status::ok)

@@ -18,9 +18,9 @@ enum class serial_parity { none, even, odd, space, mark };
 struct serial_line_settings {
     uint32_t speed_bps;
     serial_parity parity; // any parity but none is also checked on input
-    uint8_t data_bits;   // 5 to 8
-    uint8_t stop_bits;   // 1 or 2
-    bool rts_off;        // drop RTS and use no hardware flow control
+    uint8_t data_bits;    // 5 to 8
+    uint8_t stop_bits;    // 1 or 2
+    bool rts_off;         // drop RTS and use no hardware flow control
 };
 
 // Opens the device with the access bits (OS_FILE_READ, OS_FILE_WRITE), takes

@@ -174,8 +174,7 @@ os_file_status serial_open(const char *path, uint32_t access, const serial_line_
     return os_file_status::ok;
 }
 
-os_file_status serial_read(os_file *file, void *dest, int64_t count, int32_t wait_ms,
-                           int64_t *done)
+os_file_status serial_read(os_file *file, void *dest, int64_t count, int32_t wait_ms, int64_t *done)
 {
     *done = 0;
     if (count <= 0)

@@ -92,8 +92,9 @@ TEST_F(ComDevice, TheLineGetsTheSettingsAskedFor)
         const char *name;
         std::vector<const char *> shown;
     } cases[] = {
-        {"COM1:9600,N,8,1", {"speed 9600", " cs8 ", " -parenb ", " -cstopb ", " -icanon ", " -echo ",
-                             " -inpck ", " -opost "}},
+        {"COM1:9600,N,8,1",
+         {"speed 9600", " cs8 ", " -parenb ", " -cstopb ", " -icanon ", " -echo ", " -inpck ",
+          " -opost "}},
         {"COM1:1200,E,7,2", {"speed 1200", " -parodd ", " -cmspar ", " cstopb ", " inpck "}},
         {"COM1:300,O,5,1.5", {"speed 300", " parodd ", " -cmspar ", " cstopb "}},
         {"COM1:2400,S,6", {"speed 2400", " -parodd ", " cmspar ", " -cstopb "}},
@@ -105,7 +106,8 @@ TEST_F(ComDevice, TheLineGetsTheSettingsAskedFor)
         ASSERT_EQ(open_port(c.name, OPEN_MODE_RANDOM), 0u) << c.name;
         std::string shown = stty_of(line_.slave_path());
         for (const char *want : c.shown)
-            EXPECT_NE(shown.find(want), std::string::npos) << c.name << ": " << want << "\n" << shown;
+            EXPECT_NE(shown.find(want), std::string::npos) << c.name << ": " << want << "\n"
+                                                           << shown;
         rt_close(1, 1);
     }
     // A speed without a termios constant goes through termios2.
@@ -132,6 +134,21 @@ TEST_F(ComDevice, ReadsWaitTheDsTimeAndThenComeUpShort)
     start = pty_now_ms();
     EXPECT_EQ(os_handle_read(file_number_handle(1), -1, buffer, 10), OS_HANDLE_SHORT_READ);
     EXPECT_LT(pty_now_ms() - start, 250); // nothing there: back at once
+}
+
+TEST_F(ComDevice, WritesGiveUpAfterTheCsTimeWhenNobodyReads)
+{
+    ASSERT_EQ(open_port("COM1:9600,N,8,1,CS150", OPEN_MODE_OUTPUT), 0u);
+    const std::string block(1 << 20, 'x'); // more than the line can queue
+    long long start = pty_now_ms();
+    EXPECT_EQ(os_handle_write(file_number_handle(1), -1, block.data(), int64_t(block.size())),
+              OS_HANDLE_SHORT_WRITE);
+    long long waited = pty_now_ms() - start;
+    EXPECT_GE(waited, 140);
+    EXPECT_LT(waited, 3000);
+    basic_text more("more");
+    rt_print_file(1, more, 0, 0, 0);
+    EXPECT_EQ(error_pending_take(), 75u);
 }
 
 TEST_F(ComDevice, APortIsOpenedByOneOpenerAtATime)

@@ -27,8 +27,8 @@ int32_t parse(const std::string &name, port_row *row = nullptr)
     os_handle_record r{};
     int32_t result = com_open_parse(name, r);
     if (row)
-        *row = {r.com_port, r.speed,   r.parity, r.data_bits, r.stop_bits_x10, r.asc,
-                r.lf,       r.rs,      r.cd_ms,  r.cs_ms,     r.ds_ms,         r.op_ms};
+        *row = {r.com_port, r.speed, r.parity, r.data_bits, r.stop_bits_x10, r.asc,
+                r.lf,       r.rs,    r.cd_ms,  r.cs_ms,     r.ds_ms,         r.op_ms};
     return result;
 }
 
@@ -71,20 +71,41 @@ TEST(ComOptions, AcceptedNamesStoreTheirSettingsAndTheDefaults)
 TEST(ComOptions, MalformedNamesAreRefused)
 {
     const char *names[] = {
-        "COM:",           "COM256:",        "COM1:0",           "COM1:09600",
-        "COM1:9600,X",    "COM1:9600,N,9",  "COM1:9600,N,4",    "COM1:9600,N,8,3",
-        "COM1:9600,5",    "COM1:B600",      "COM1:96A",         "COM1:9600,N,8,1,,RS",
-        "COM1:9600,N,8,1,CD70000",          "COM1:9600,N,8,1,RS,RS",
-        "COM1:9600,N,8,1,BIN,ASC",          "COM1:9600,N,8,1,BIN,BIN",
-        "COM1:9600,N,8,1,TB,TB",            "COM1:9600,N,8,1,DS1,DS1",
-        "COM1:9600,N,8,1,500",              "COM1:9600,N,8,1,XY",
-        "COM1:9600,N,8,1,RSX",              "COM1:9600,N,8,1,RS05",
-        "COM1:9600 ,N",   "COM1:9600;N",    "COM1:9600,N,8,1.5.",
-        "COM1:9600,N,8,1,CD-1",             "COM1:9600,N,8,1,C5D",
+        "COM:",
+        "COM256:",
+        "COM1:0",
+        "COM1:09600",
+        "COM1:9600,X",
+        "COM1:9600,N,9",
+        "COM1:9600,N,4",
+        "COM1:9600,N,8,3",
+        "COM1:9600,5",
+        "COM1:B600",
+        "COM1:96A",
+        "COM1:9600,N,8,1,,RS",
+        "COM1:9600,N,8,1,CD70000",
+        "COM1:9600,N,8,1,RS,RS",
+        "COM1:9600,N,8,1,BIN,ASC",
+        "COM1:9600,N,8,1,BIN,BIN",
+        "COM1:9600,N,8,1,TB,TB",
+        "COM1:9600,N,8,1,DS1,DS1",
+        "COM1:9600,N,8,1,500",
+        "COM1:9600,N,8,1,XY",
+        "COM1:9600,N,8,1,RSX",
+        "COM1:9600,N,8,1,RS05",
+        "COM1:9600 ,N",
+        "COM1:9600;N",
+        "COM1:9600,N,8,1.5.",
+        "COM1:9600,N,8,1,CD-1",
+        "COM1:9600,N,8,1,C5D",
         // Numbers too large for their field never wrap into range.
-        "COM4294967297:", "COM99999999999999999999999:",
-        "COM1:4294967296", "COM1:2147483648", "COM1:99999999999999999999999999",
-        "COM1:9600,N,8,1,CD4294967296",     "COM1:9600,N,8,1,DS18446744073709551616",
+        "COM4294967297:",
+        "COM99999999999999999999999:",
+        "COM1:4294967296",
+        "COM1:2147483648",
+        "COM1:99999999999999999999999999",
+        "COM1:9600,N,8,1,CD4294967296",
+        "COM1:9600,N,8,1,DS18446744073709551616",
         "COM1:9600,N,4294967304",
     };
     for (const char *name : names)
@@ -93,8 +114,8 @@ TEST(ComOptions, MalformedNamesAreRefused)
 
 TEST(ComOptions, OtherNamesAreOrdinaryFiles)
 {
-    const char *names[] = {"COM0:", "COM01:", "COM1.TXT", "COMMAND.TXT", "COM1", "CO",
-                           "",      "C:COM1:", "COMX1:", "saves/COM1:"};
+    const char *names[] = {"COM0:", "COM01:", "COM1.TXT", "COMMAND.TXT", "COM1",
+                           "CO",    "",       "C:COM1:",  "COMX1:",      "saves/COM1:"};
     for (const char *name : names) {
         port_row got{};
         EXPECT_EQ(parse(name, &got), 0) << name;

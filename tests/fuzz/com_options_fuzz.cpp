@@ -21,9 +21,9 @@ bool in(int64_t v, int64_t low, int64_t high)
 bool fields_in_range(const os_handle_record &r)
 {
     bool stop_ok = r.stop_bits_x10 == 10 || r.stop_bits_x10 == 15 || r.stop_bits_x10 == 20;
-    return in(r.com_port, 1, 255) && r.speed >= 1 && in(r.parity, 0, 5) &&
-           in(r.data_bits, 5, 8) && stop_ok && in(r.asc, 0, 1) && in(r.lf, 0, r.asc) &&
-           in(r.rs, 0, 1) && in(r.cd_ms, 0, COM_TIME_MAX_MS) && in(r.cs_ms, 0, COM_TIME_MAX_MS) &&
+    return in(r.com_port, 1, 255) && r.speed >= 1 && in(r.parity, 0, 5) && in(r.data_bits, 5, 8) &&
+           stop_ok && in(r.asc, 0, 1) && in(r.lf, 0, r.asc) && in(r.rs, 0, 1) &&
+           in(r.cd_ms, 0, COM_TIME_MAX_MS) && in(r.cs_ms, 0, COM_TIME_MAX_MS) &&
            in(r.ds_ms, 0, COM_TIME_MAX_MS) && in(r.op_ms, 0, COM_TIME_MAX_MS);
 }
 
