@@ -150,6 +150,14 @@ int64_t com_device_waiting(int32_t handle)
     return int64_t(kept_of(handle).size()) + serial_waiting(os_handle_file(handle));
 }
 
+bool com_device_at_end(int32_t handle, bool text)
+{
+    const std::string &kept = kept_of(handle);
+    if (text && !kept.empty() && kept.back() == 26)
+        return true;
+    return com_device_waiting(handle) == 0;
+}
+
 int32_t com_device_is_port(int32_t handle)
 {
     const os_handle_record *r = os_handle_at(handle);

@@ -35,5 +35,9 @@ void com_device_keep(int32_t handle, uint8_t byte);
 // Bytes waiting to be read: received by the device plus kept ones.
 int64_t com_device_waiting(int32_t handle);
 
+// Whether a port is at the end of its data: nothing is waiting, or (in text
+// use) the next byte is a kept 26, which ends the data like the end of a file.
+bool com_device_at_end(int32_t handle, bool text);
+
 // 1 when the handle is an open serial port, else 0.
 int32_t com_device_is_port(int32_t handle);

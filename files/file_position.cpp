@@ -60,7 +60,7 @@ int32_t rt_eof(int32_t number)
         return 0;
     const os_handle_record &r = *os_handle_at(handle);
     if (r.com_port != 0) // a serial port is at its end while nothing is waiting
-        return com_device_waiting(handle) == 0 ? -1 : 0;
+        return com_device_at_end(handle, r.mode == FILE_MODE_INPUT) ? -1 : 0;
     if (r.eof_flag)
         return -1;
     if (r.mode == FILE_MODE_INPUT && os_handle_at_eof(handle) == 1)

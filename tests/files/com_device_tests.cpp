@@ -202,6 +202,14 @@ TEST_F(ComDevice, EofAndLocTellWhatIsWaiting)
     EXPECT_EQ(rt_eof(1), -1);
     EXPECT_EQ(input_str(1), ""); // the time ran out: the end of the data
     EXPECT_EQ(error_pending_take(), 62u);
+    line_.send("d\x1a"); // in an INPUT port a 26 ends the data, as in a file
+    arrival_wait(2);
+    EXPECT_EQ(input_str(1), "d");
+    EXPECT_EQ(rt_eof(1), 0);
+    EXPECT_EQ(input_str(1), "");
+    EXPECT_EQ(error_pending_take(), 62u);
+    EXPECT_EQ(rt_eof(1), -1);
+    EXPECT_EQ(rt_loc(1), 1);
 }
 
 TEST_F(ComDevice, BinaryPortsReadLinesAndCountsWithoutALength)
