@@ -1,6 +1,7 @@
 #include "files/file_position.h"
 
 #include "core/errors.h"
+#include "files/com_device.h"
 #include "files/file_errors.h"
 #include "files/handle_table.h"
 #include "files/os_handle.h"
@@ -58,6 +59,8 @@ int32_t rt_eof(int32_t number)
     if (handle < 0)
         return 0;
     const os_handle_record &r = *os_handle_at(handle);
+    if (r.com_port != 0) // a serial port is at its end while nothing is waiting
+        return com_device_at_end(handle, r.mode == FILE_MODE_INPUT) ? -1 : 0;
     if (r.eof_flag)
         return -1;
     if (r.mode == FILE_MODE_INPUT && os_handle_at_eof(handle) == 1)
@@ -105,8 +108,8 @@ int64_t rt_loc(int32_t number)
     if (handle < 0)
         return 0;
     const os_handle_record &r = *os_handle_at(handle);
-    // Serial ports report the bytes waiting in their input queue once the
-    // serial layer exists; com_port stays 0 until then.
+    if (r.com_port != 0)
+        return com_device_waiting(handle);
     switch (r.mode) {
     case FILE_MODE_RANDOM:
         return record_number(r, r.position);

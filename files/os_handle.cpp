@@ -1,6 +1,8 @@
 #include "files/os_handle.h"
 
 #include "core/strings.h"
+#include "files/com_device.h"
+#include "files/com_options.h"
 #include "files/handle_table.h"
 
 #include <cstdlib>
@@ -101,12 +103,31 @@ int32_t lock_range(int64_t first, int64_t last, int64_t *start, int64_t *length)
     return 0;
 }
 
+// Gives back the record of a failed open, closing what it had opened.
+int32_t open_failed(int32_t handle, os_file *file, int32_t result)
+{
+    os_file_close(file);
+    os_handle_at(handle)->in_use = 1; // so that the release takes it back
+    os_handle_release(handle);
+    return result;
+}
+
+// Opens the serial port a COM device name asked for.
+int32_t port_open(int32_t handle)
+{
+    os_file *file = nullptr;
+    if (!com_device_open(handle, &file))
+        return open_failed(handle, file, OS_HANDLE_NO_DEVICE);
+    os_handle_file_set(handle, file);
+    os_handle_at(handle)->in_use = 1;
+    return handle;
+}
+
 } // namespace
 
 int32_t os_handle_open(const string_descriptor *name, uint32_t access, uint32_t deny, uint32_t how)
 {
     std::string copy(reinterpret_cast<const char *>(name->chr), size_t(name->len));
-    file_name_fix(copy);
     int32_t handle = os_handle_new();
     if (handle < 0)
         return OS_HANDLE_IO_FAILURE;
@@ -116,18 +137,17 @@ int32_t os_handle_open(const string_descriptor *name, uint32_t access, uint32_t 
     r.deny_read = (deny & OS_DENY_READ) != 0;
     r.deny_write = (deny & OS_DENY_WRITE) != 0;
     r.position = 0;
-    // Serial device names are recognised here once the serial layer exists;
-    // until then every name is a file.
+    if (com_open_parse(copy, r) < 0)
+        return open_failed(handle, nullptr, OS_HANDLE_BAD_DEVICE_NAME);
+    if (r.com_port != 0)
+        return port_open(handle);
+    file_name_fix(copy);
     os_file *file = nullptr;
     int32_t result = open_result(file_open_with_fall_back(copy, r, how, &file));
     if (result == 0 && how == OS_OPEN_TRUNCATE)
         result = file_empty(file, r);
-    if (result != 0) {
-        os_file_close(file);
-        r.in_use = 1; // so that the release below takes it back
-        os_handle_release(handle);
-        return result;
-    }
+    if (result != 0)
+        return open_failed(handle, file, result);
     os_handle_file_set(handle, file);
     r.in_use = 1;
     return handle;
@@ -182,7 +202,9 @@ int32_t os_handle_write(int32_t handle, int64_t position, const void *src, int64
         return checked;
     os_handle_record &r = *os_handle_at(handle);
     int64_t done = 0;
-    os_file_status s = os_file_write(os_handle_file(handle), r.position, src, count, &done);
+    os_file_status s = r.com_port
+                           ? com_device_write(handle, src, count, &done)
+                           : os_file_write(os_handle_file(handle), r.position, src, count, &done);
     r.position += done;
     if (s != os_file_status::ok)
         return transfer_result(s);
@@ -196,7 +218,9 @@ int32_t os_handle_read(int32_t handle, int64_t position, void *dest, int64_t cou
         return checked;
     os_handle_record &r = *os_handle_at(handle);
     int64_t done = 0;
-    os_file_status s = os_file_read(os_handle_file(handle), r.position, dest, count, &done);
+    os_file_status s = r.com_port
+                           ? com_device_read(handle, dest, count, &done)
+                           : os_file_read(os_handle_file(handle), r.position, dest, count, &done);
     r.position += done;
     last_read_count = done;
     if (s != os_file_status::ok)

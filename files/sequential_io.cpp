@@ -3,6 +3,8 @@
 #include "core/control_words.h"
 #include "core/errors.h"
 #include "core/strings.h"
+#include "files/com_device.h"
+#include "files/com_sequential.h"
 #include "files/file_bytes.h"
 #include "files/file_errors.h"
 #include "files/handle_table.h"
@@ -52,10 +54,14 @@ bool write_bytes(int32_t handle, const void *bytes, int64_t count)
     return !file_error_raise(os_handle_write(handle, -1, bytes, count));
 }
 
-// Moves the position one byte back: the byte just read stays unread.
-void unread_byte(int32_t handle)
+// Moves the position one byte back: the byte just read stays unread. A
+// serial port cannot go back: it keeps the byte and delivers it again.
+void unread_byte(int32_t handle, int32_t byte)
 {
-    os_handle_seek(handle, os_handle_tell(handle) - 1);
+    if (com_device_is_port(handle))
+        com_device_keep(handle, uint8_t(byte));
+    else
+        os_handle_seek(handle, os_handle_tell(handle) - 1);
 }
 
 // The column after printing text from column: a CR starts again at 1, an LF
@@ -119,7 +125,7 @@ int32_t file_read_byte(int32_t handle)
     if (file_error_raise(r))
         return -2;
     if (byte == 26) {
-        unread_byte(handle);
+        unread_byte(handle, byte);
         os_handle_at(handle)->eof_flag = 1;
         return -1;
     }
@@ -132,13 +138,16 @@ void file_skip_line_end(int32_t handle, int32_t first)
     if (b < 0)
         return;
     if ((first == 10 && b != 13) || (first == 13 && b != 10)) {
-        unread_byte(handle);
+        unread_byte(handle, b);
         return;
     }
     // A complete pair: peek at the byte after it, so that a 26 or the end of
-    // the file right behind the line end sets the end flag.
-    if (file_read_byte(handle) >= 0)
-        unread_byte(handle);
+    // the file right behind the line end sets the end flag. A serial port's
+    // end is what is waiting, not the flag: no peek, which would wait there.
+    if (com_device_is_port(handle))
+        return;
+    if (int32_t next = file_read_byte(handle); next >= 0)
+        unread_byte(handle, next);
 }
 
 void file_skip_separator(int32_t handle, int32_t last)
@@ -158,7 +167,7 @@ void file_skip_separator(int32_t handle, int32_t last)
             if (b < 0)
                 return;
             if (b != 32 && b != 44 && b != 10 && b != 13) {
-                unread_byte(handle);
+                unread_byte(handle, b);
                 return;
             }
             continue;
@@ -217,6 +226,10 @@ void file_line_input_text(int32_t handle, string_descriptor *dest)
 void file_line_input_binary(int32_t number, string_descriptor *dest)
 {
     int32_t handle = file_number_handle(number);
+    if (com_device_is_port(handle)) {
+        com_line_input_binary(handle, dest);
+        return;
+    }
     int64_t start = os_handle_tell(handle);
     int64_t size = os_handle_size(handle);
     if (file_error_raise(size))
@@ -285,6 +298,8 @@ string_descriptor *input_str_keyboard(int32_t count)
 // no error. Only the bytes the file holds are allocated.
 string_descriptor *input_str_binary(int32_t handle, int32_t count)
 {
+    if (com_device_is_port(handle))
+        return com_input_str(handle, count);
     int64_t size = os_handle_size(handle);
     if (file_error_raise(size))
         return string_new(0, true);

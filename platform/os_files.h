@@ -60,6 +60,13 @@ os_file_status os_file_from_bytes(const void *bytes, size_t count, os_file **fil
 // ends that.
 void os_file_fail_reads_at(os_file *file, int64_t position);
 
+// Wraps an open device descriptor (a serial line) as a file read and written
+// in stream order; os_file_close closes the descriptor.
+os_file *os_file_adopt(int fd, bool writable);
+
+// The descriptor under a file (serial lines wait on it).
+int os_file_descriptor(const os_file *file);
+
 // Closes the file and drops its range locks. Null is ignored.
 void os_file_close(os_file *file);
 

@@ -204,6 +204,16 @@ void os_file_fail_reads_at(os_file *file, int64_t position)
     file->fail_reads_at = position;
 }
 
+os_file *os_file_adopt(int fd, bool writable)
+{
+    return new os_file{fd, writable, false, {}};
+}
+
+int os_file_descriptor(const os_file *file)
+{
+    return file->fd;
+}
+
 void os_file_close(os_file *file)
 {
     if (!file)
