@@ -91,6 +91,7 @@ bool raw_stream_ring_empty(const sound_handle_record *record)
 
 int32_t sound_raw_open()
 {
+    sound_handles_busy_take();
     int32_t handle = list_add(sound_handle_list());
     sound_handle_record *record = sound_handle_get(handle);
     record->closed = 0;
@@ -108,6 +109,7 @@ int32_t sound_raw_open()
     record->play_state.store(SOUND_STOPPED, std::memory_order_relaxed);
     // Publishing the kind last makes the record visible to the pump.
     record->kind.store(SOUND_KIND_RAW_STREAM, std::memory_order_release);
+    sound_handles_busy_release();
     return handle;
 }
 

@@ -1,9 +1,13 @@
 #include "sound/sound_device.h"
 
 #include "core/lists.h"
+#include "platform/clock.h"
 #include "platform/process_exit.h"
 #include "sound/audio_device.h"
 #include "sound/raw_stream.h"
+#include "sound/sample_data.h"
+#include "sound/sound_apply.h"
+#include "sound/sound_handles.h"
 
 #include <cstdio>
 
@@ -11,6 +15,7 @@ namespace
 {
 
 bool sound_initialised = false;
+std::atomic_flag handles_busy = ATOMIC_FLAG_INIT;
 
 // Reports a failed start on standard error and ends the process with the
 // designed exit code: 111 without a device, 222 without a context.
@@ -39,6 +44,28 @@ indexed_list *sound_handle_list()
 sound_handle_record *sound_handle_get(int32_t handle)
 {
     return static_cast<sound_handle_record *>(list_get(sound_handle_list(), handle));
+}
+
+indexed_list *sound_sample_list()
+{
+    static indexed_list *const list = list_new(sizeof(sound_sample_data));
+    return list;
+}
+
+bool sound_handles_busy_try_take()
+{
+    return !handles_busy.test_and_set(std::memory_order_acquire);
+}
+
+void sound_handles_busy_take()
+{
+    while (handles_busy.test_and_set(std::memory_order_acquire))
+        clock_sleep_ms(0);
+}
+
+void sound_handles_busy_release()
+{
+    handles_busy.clear(std::memory_order_release);
 }
 
 void sound_init()
@@ -75,11 +102,24 @@ void sound_sweep()
         if (record && record->close_state.load(std::memory_order_acquire) == SOUND_CLOSE_FREEABLE)
             sound_free(handle);
     }
+    sound_handles_flags_reset();
 }
 
 void sound_free(int32_t handle)
 {
+    sound_handle_record *record = sound_handle_get(handle);
+    if (!record)
+        return;
+    sound_sample_data *data = nullptr;
+    sound_handles_busy_take();
+    if (record->kind.load(std::memory_order_relaxed) == SOUND_KIND_LOADED) {
+        loaded_sound_objects_delete(record);
+        data = record->sample_data;
+    }
     list_remove(sound_handle_list(), handle);
+    sound_handles_busy_release();
+    if (data)
+        sound_sample_data_release(data);
 }
 
 void sound_handles_reset()
@@ -94,4 +134,5 @@ void sound_handles_reset()
             raw_stream_release(record);
         sound_free(handle);
     }
+    sound_handles_flags_reset();
 }
