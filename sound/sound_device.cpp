@@ -102,7 +102,6 @@ void sound_sweep()
         if (record && record->close_state.load(std::memory_order_acquire) == SOUND_CLOSE_FREEABLE)
             sound_free(handle);
     }
-    sound_handles_flags_reset();
 }
 
 void sound_free(int32_t handle)
