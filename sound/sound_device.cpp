@@ -133,5 +133,14 @@ void sound_handles_reset()
             raw_stream_release(record);
         sound_free(handle);
     }
+    // Sample data that no handle took.
+    int32_t highest_data = list_highest_index(sound_sample_list());
+    for (int32_t index = 1; index <= highest_data; ++index) {
+        auto *data = static_cast<sound_sample_data *>(list_get(sound_sample_list(), index));
+        if (data) {
+            data->ref_count = 0;
+            sound_sample_data_release(data);
+        }
+    }
     sound_handles_flags_reset();
 }

@@ -169,6 +169,6 @@ void sound_sweep();
 // (raw_stream_release).
 void sound_free(int32_t handle);
 
-// Releases every handle, with its OpenAL objects and memory, so that a test
-// starts from an empty list. The device stays open.
+// Releases every handle, with its OpenAL objects and memory, and every
+// sample data, so that a test starts from empty lists. The device stays open.
 void sound_handles_reset();
