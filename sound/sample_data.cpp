@@ -5,6 +5,7 @@
 
 #include <samplerate.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -58,7 +59,7 @@ std::vector<int16_t> pcm_convert(const uint8_t *pcm, int64_t frames, int32_t cha
 int16_t *samples_copy(const std::vector<int16_t> &samples)
 {
     auto *copy = new int16_t[samples.size()];
-    std::memcpy(copy, samples.data(), samples.size() * sizeof(int16_t));
+    std::copy(samples.begin(), samples.end(), copy);
     return copy;
 }
 
