@@ -1,9 +1,9 @@
 #include "sound/sound_device.h"
 
 #include "core/lists.h"
-#include "platform/clock.h"
 #include "platform/process_exit.h"
 #include "sound/audio_device.h"
+#include "sound/busy_flag.h"
 #include "sound/raw_stream.h"
 #include "sound/sample_data.h"
 #include "sound/sound_apply.h"
@@ -15,7 +15,7 @@ namespace
 {
 
 bool sound_initialised = false;
-std::atomic_flag handles_busy = ATOMIC_FLAG_INIT;
+busy_flag handles_busy;
 
 // Reports a failed start on standard error and ends the process with the
 // designed exit code: 111 without a device, 222 without a context.
@@ -54,18 +54,17 @@ indexed_list *sound_sample_list()
 
 bool sound_handles_busy_try_take()
 {
-    return !handles_busy.test_and_set(std::memory_order_acquire);
+    return handles_busy.try_take();
 }
 
 void sound_handles_busy_take()
 {
-    while (handles_busy.test_and_set(std::memory_order_acquire))
-        clock_sleep_ms(0);
+    handles_busy.take();
 }
 
 void sound_handles_busy_release()
 {
-    handles_busy.clear(std::memory_order_release);
+    handles_busy.release();
 }
 
 void sound_init()

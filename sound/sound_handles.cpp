@@ -117,6 +117,17 @@ void handle_close(int32_t handle, sound_handle_record *record)
     }
 }
 
+// The play-state queries (raw streams answer them too): -1 when the handle's
+// state, freshly read, is `state`.
+int32_t play_state_is(int32_t handle, uint8_t state)
+{
+    sound_handle_record *record = handle_enter(handle, {need::exists, need::open});
+    if (!record)
+        return 0;
+    sound_apply(record);
+    return record->play_state.load(std::memory_order_relaxed) == state ? -1 : 0;
+}
+
 } // namespace
 
 int32_t sound_loaded_open(sound_sample_data *data, uint8_t capabilities, bool no_copy, float volume)
@@ -201,20 +212,12 @@ void sound_handle_loop(int32_t handle)
 
 int32_t sound_handle_is_paused(int32_t handle)
 {
-    sound_handle_record *record = handle_enter(handle, {need::exists, need::open});
-    if (!record)
-        return 0;
-    sound_apply(record);
-    return record->play_state.load(std::memory_order_relaxed) == SOUND_PAUSED ? -1 : 0;
+    return play_state_is(handle, SOUND_PAUSED);
 }
 
 int32_t sound_handle_is_playing(int32_t handle)
 {
-    sound_handle_record *record = handle_enter(handle, {need::exists, need::open});
-    if (!record)
-        return 0;
-    sound_apply(record);
-    return record->play_state.load(std::memory_order_relaxed) == SOUND_PLAYING ? -1 : 0;
+    return play_state_is(handle, SOUND_PLAYING);
 }
 
 double sound_handle_length(int32_t handle)
