@@ -8,12 +8,22 @@
 #include "sound/sound_apply.h"
 #include "sound/tone_pipe.h"
 
+#include <algorithm>
 #include <initializer_list>
+#include <limits>
 
 namespace
 {
 
 bool sound_volume_failed = false;
+
+// A double as a float; values beyond the float range become its largest
+// value of that sign (a plain conversion of those is undefined).
+float float_saturating(double value)
+{
+    constexpr double largest = std::numeric_limits<float>::max();
+    return float(std::clamp(value, -largest, largest));
+}
 
 // What an operation asks of its handle, checked in the order given.
 enum class need { exists, open, loaded, can_volume, can_pause, can_length, can_seek, may_copy };
@@ -239,9 +249,9 @@ void sound_handle_balance_set(int32_t handle, double x, double y, double z, int3
         return;
     if ((given & (BALANCE_Y_GIVEN | BALANCE_Z_GIVEN)) && y == 0.0 && z == 0.0)
         z = 0.001; // a 3-D place at the listener still counts as 3-D
-    record->x = float(x);
-    record->y = float(y);
-    record->z = float(z);
+    record->x = float_saturating(x);
+    record->y = float_saturating(y);
+    record->z = float_saturating(z);
     record->moved = 1;
     sound_apply(record);
 }
@@ -260,7 +270,7 @@ void sound_handle_position_set(int32_t handle, double seconds)
         handle, {need::exists, need::can_seek, need::open, need::loaded}, seconds >= 0.0);
     if (!record)
         return;
-    record->seek_seconds = float(seconds);
+    record->seek_seconds = float_saturating(seconds);
     record->seek_request = 1;
     sound_apply(record);
 }

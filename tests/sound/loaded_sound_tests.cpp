@@ -339,3 +339,16 @@ TEST_F(loaded_sound_test, closing_streams_the_tone_pipe_stays_and_the_default_is
     EXPECT_NE(default_raw_stream.load(), first);
     EXPECT_EQ(error_pending_take(), 0u);
 }
+
+TEST_F(loaded_sound_test, places_and_seeks_beyond_the_float_range_are_kept_in_it)
+{
+    int32_t h = sine_sound(2, 0.1);
+    sound_handle_balance_set(h, 1e300, -1e300, infinity, BALANCE_Y_GIVEN | BALANCE_Z_GIVEN);
+    EXPECT_EQ(sound_handle_get(h)->x, std::numeric_limits<float>::max());
+    EXPECT_EQ(sound_handle_get(h)->y, -std::numeric_limits<float>::max());
+    sound_handle_position_set(h, 1e300);
+    EXPECT_EQ(sound_handle_get(h)->seek_seconds, std::numeric_limits<float>::max());
+    sound_handle_play(h); // far away and past the end: nothing to hear
+    EXPECT_EQ(first_sound_frame(pump_render(4096)), -1);
+    EXPECT_EQ(error_pending_take(), 0u);
+}
