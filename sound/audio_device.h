@@ -53,3 +53,22 @@ int32_t audio_source_unqueue_processed(uint32_t source, uint32_t *names, int32_t
 
 audio_source_state audio_source_state_get(uint32_t source);
 void audio_source_play(uint32_t source);
+
+// Sources and buffers of loaded sounds. A sound source is positioned in 3-D
+// (a mono buffer is panned by its position; a stereo buffer keeps its
+// channels) and attenuates linearly between the two distances.
+enum class audio_format : int32_t { mono16 = 1, stereo16 = 2 };
+
+uint32_t audio_sound_source_new(uint32_t buffer, float reference_distance, float max_distance,
+                                float rolloff);
+void audio_buffer_fill(uint32_t buffer, audio_format format, const void *samples, int32_t bytes,
+                       int32_t rate_hz);
+void audio_source_gain_set(uint32_t source, float gain);
+void audio_source_position_set(uint32_t source, float x, float y, float z);
+void audio_source_looping_set(uint32_t source, bool looping);
+void audio_source_pause(uint32_t source);
+void audio_source_stop(uint32_t source);
+// The playing position in seconds from the start of the buffer; setting it on
+// a stopped source takes effect at the next play.
+float audio_source_offset_get(uint32_t source);
+void audio_source_offset_set(uint32_t source, float seconds);

@@ -155,3 +155,59 @@ void audio_source_play(uint32_t source)
 {
     alSourcePlay(source);
 }
+
+uint32_t audio_sound_source_new(uint32_t buffer, float reference_distance, float max_distance,
+                                float rolloff)
+{
+    ALuint source = 0;
+    alGenSources(1, &source);
+    alSourcef(source, AL_REFERENCE_DISTANCE, reference_distance);
+    alSourcef(source, AL_MAX_DISTANCE, max_distance);
+    alSourcef(source, AL_ROLLOFF_FACTOR, rolloff);
+    alSourcei(source, AL_BUFFER, ALint(buffer));
+    return source;
+}
+
+void audio_buffer_fill(uint32_t buffer, audio_format format, const void *samples, int32_t bytes,
+                       int32_t rate_hz)
+{
+    ALenum al_format = format == audio_format::mono16 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+    alBufferData(buffer, al_format, samples, bytes, rate_hz);
+}
+
+void audio_source_gain_set(uint32_t source, float gain)
+{
+    alSourcef(source, AL_GAIN, gain);
+}
+
+void audio_source_position_set(uint32_t source, float x, float y, float z)
+{
+    alSource3f(source, AL_POSITION, x, y, z);
+}
+
+void audio_source_looping_set(uint32_t source, bool looping)
+{
+    alSourcei(source, AL_LOOPING, looping ? AL_TRUE : AL_FALSE);
+}
+
+void audio_source_pause(uint32_t source)
+{
+    alSourcePause(source);
+}
+
+void audio_source_stop(uint32_t source)
+{
+    alSourceStop(source);
+}
+
+float audio_source_offset_get(uint32_t source)
+{
+    ALfloat seconds = 0.0f;
+    alGetSourcef(source, AL_SEC_OFFSET, &seconds);
+    return seconds;
+}
+
+void audio_source_offset_set(uint32_t source, float seconds)
+{
+    alSourcef(source, AL_SEC_OFFSET, seconds);
+}

@@ -4,6 +4,7 @@
 #include "core/timing.h"
 #include "sound/audio_device.h"
 #include "sound/raw_stream.h"
+#include "sound/sound_apply.h"
 #include "sound/sound_device.h"
 #include "sound/tone_pipe.h"
 
@@ -92,18 +93,6 @@ bool stream_pass(sound_handle_record *record, bool is_tone_pipe)
     return true;
 }
 
-uint8_t play_state_of(audio_source_state state)
-{
-    switch (state) {
-    case audio_source_state::playing:
-        return SOUND_PLAYING;
-    case audio_source_state::paused:
-        return SOUND_PAUSED;
-    default:
-        return SOUND_STOPPED;
-    }
-}
-
 // A stream closed by the program keeps playing what it has queued; 3 s after
 // the close, once its source no longer plays, its OpenAL objects and memory
 // are released and the next sweep frees the handle.
@@ -133,15 +122,53 @@ void raw_stream_pump(int32_t handle, sound_handle_record *record, pump_clock &cl
         closed_stream_release(record, clock);
 }
 
+// A loaded sound's play-time limit that has run out stops its source; a
+// sound closed while it played becomes freeable (for the next sweep) once it
+// has stopped. The pump frees nothing and raises no error here.
+void loaded_sound_limit_pump(sound_handle_record *record, pump_clock &clock)
+{
+    if (record->limit_state.load(std::memory_order_acquire) != SOUND_LIMIT_RUNNING ||
+        record->limit_deadline_ms.load(std::memory_order_relaxed) > clock.now())
+        return;
+    uint8_t running = SOUND_LIMIT_RUNNING;
+    if (record->limit_state.compare_exchange_strong(running, SOUND_LIMIT_NONE) && record->al_source)
+        audio_source_stop(record->al_source);
+}
+
+void loaded_sound_close_pump(sound_handle_record *record)
+{
+    if (record->close_state.load(std::memory_order_acquire) != SOUND_CLOSE_REQUESTED)
+        return;
+    uint8_t state = SOUND_STOPPED;
+    if (record->al_source)
+        state = play_state_of(audio_source_state_get(record->al_source));
+    record->play_state.store(state, std::memory_order_relaxed);
+    if (state != SOUND_PLAYING)
+        record->close_state.store(SOUND_CLOSE_FREEABLE, std::memory_order_release);
+}
+
 } // namespace
 
+// The whole pass holds sound_handles_busy, so no record is added, removed or
+// loses its OpenAL objects under it; while the program thread holds the flag,
+// the pass is skipped (the next comes about 16 ms later).
 void sound_update()
 {
+    if (!sound_handles_busy_try_take())
+        return;
     pump_clock clock;
     int32_t highest = list_highest_index(sound_handle_list());
     for (int32_t handle = 1; handle <= highest; ++handle) {
         sound_handle_record *record = sound_handle_get(handle);
-        if (record && record->kind.load(std::memory_order_acquire) == SOUND_KIND_RAW_STREAM)
+        if (!record)
+            continue;
+        uint8_t kind = record->kind.load(std::memory_order_acquire);
+        if (kind == SOUND_KIND_RAW_STREAM) {
             raw_stream_pump(handle, record, clock);
+        } else if (kind == SOUND_KIND_LOADED) {
+            loaded_sound_limit_pump(record, clock);
+            loaded_sound_close_pump(record);
+        }
     }
+    sound_handles_busy_release();
 }

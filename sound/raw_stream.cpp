@@ -3,8 +3,8 @@
 #include "core/errors.h"
 #include "core/lists.h"
 #include "core/timing.h"
-#include "platform/clock.h"
 #include "sound/audio_device.h"
+#include "sound/busy_flag.h"
 #include "sound/samples.h"
 #include "sound/sound_device.h"
 #include "sound/tone_pipe.h"
@@ -16,7 +16,7 @@ std::atomic<int32_t> default_raw_stream{0};
 namespace
 {
 
-std::atomic_flag sound_busy = ATOMIC_FLAG_INIT;
+busy_flag sound_busy;
 
 int16_t *block_new()
 {
@@ -64,18 +64,17 @@ int32_t ring_block_count(const sound_handle_record *record)
 
 bool sound_busy_try_take()
 {
-    return !sound_busy.test_and_set(std::memory_order_acquire);
+    return sound_busy.try_take();
 }
 
 void sound_busy_take()
 {
-    while (sound_busy.test_and_set(std::memory_order_acquire))
-        clock_sleep_ms(0);
+    sound_busy.take();
 }
 
 void sound_busy_release()
 {
-    sound_busy.clear(std::memory_order_release);
+    sound_busy.release();
 }
 
 int32_t raw_stream_next_slot(int32_t slot)
@@ -91,6 +90,7 @@ bool raw_stream_ring_empty(const sound_handle_record *record)
 
 int32_t sound_raw_open()
 {
+    sound_handles_busy_take();
     int32_t handle = list_add(sound_handle_list());
     sound_handle_record *record = sound_handle_get(handle);
     record->closed = 0;
@@ -108,6 +108,7 @@ int32_t sound_raw_open()
     record->play_state.store(SOUND_STOPPED, std::memory_order_relaxed);
     // Publishing the kind last makes the record visible to the pump.
     record->kind.store(SOUND_KIND_RAW_STREAM, std::memory_order_release);
+    sound_handles_busy_release();
     return handle;
 }
 

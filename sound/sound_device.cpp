@@ -3,7 +3,11 @@
 #include "core/lists.h"
 #include "platform/process_exit.h"
 #include "sound/audio_device.h"
+#include "sound/busy_flag.h"
 #include "sound/raw_stream.h"
+#include "sound/sample_data.h"
+#include "sound/sound_apply.h"
+#include "sound/sound_handles.h"
 
 #include <cstdio>
 
@@ -11,6 +15,7 @@ namespace
 {
 
 bool sound_initialised = false;
+busy_flag handles_busy;
 
 // Reports a failed start on standard error and ends the process with the
 // designed exit code: 111 without a device, 222 without a context.
@@ -39,6 +44,27 @@ indexed_list *sound_handle_list()
 sound_handle_record *sound_handle_get(int32_t handle)
 {
     return static_cast<sound_handle_record *>(list_get(sound_handle_list(), handle));
+}
+
+indexed_list *sound_sample_list()
+{
+    static indexed_list *const list = list_new(sizeof(sound_sample_data));
+    return list;
+}
+
+bool sound_handles_busy_try_take()
+{
+    return handles_busy.try_take();
+}
+
+void sound_handles_busy_take()
+{
+    handles_busy.take();
+}
+
+void sound_handles_busy_release()
+{
+    handles_busy.release();
 }
 
 void sound_init()
@@ -79,7 +105,19 @@ void sound_sweep()
 
 void sound_free(int32_t handle)
 {
+    sound_handle_record *record = sound_handle_get(handle);
+    if (!record)
+        return;
+    sound_sample_data *data = nullptr;
+    sound_handles_busy_take();
+    if (record->kind.load(std::memory_order_relaxed) == SOUND_KIND_LOADED) {
+        loaded_sound_objects_delete(record);
+        data = record->sample_data;
+    }
     list_remove(sound_handle_list(), handle);
+    sound_handles_busy_release();
+    if (data)
+        sound_sample_data_release(data);
 }
 
 void sound_handles_reset()
@@ -94,4 +132,14 @@ void sound_handles_reset()
             raw_stream_release(record);
         sound_free(handle);
     }
+    // Sample data that no handle took.
+    int32_t highest_data = list_highest_index(sound_sample_list());
+    for (int32_t index = 1; index <= highest_data; ++index) {
+        auto *data = static_cast<sound_sample_data *>(list_get(sound_sample_list(), index));
+        if (data) {
+            data->ref_count = 0;
+            sound_sample_data_release(data);
+        }
+    }
+    sound_handles_flags_reset();
 }

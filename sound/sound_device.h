@@ -9,7 +9,10 @@
 // the program thread runs the sound statements; the runtime loop thread runs
 // the audio pump (sound_update) and finally sound_close. The words of a record
 // that both the program thread and the pump touch are atomics; a raw stream's
-// current block is guarded by sound_busy (see raw_stream.h).
+// current block is guarded by sound_busy (see raw_stream.h). Adding and
+// removing records and making or deleting a loaded sound's OpenAL objects are
+// guarded by sound_handles_busy, which the pump only tries to take: it skips
+// a pass while the program thread holds it.
 #pragma once
 
 #include <atomic>
@@ -41,6 +44,35 @@ constexpr uint8_t SOUND_STOPPED = 0;
 constexpr uint8_t SOUND_PLAYING = 1;
 constexpr uint8_t SOUND_PAUSED = 2;
 
+// Bits of sound_capabilities (raw streams have none).
+constexpr uint8_t SOUND_CAN_VOLUME = 2; // volume and balance may be set
+constexpr uint8_t SOUND_CAN_PAUSE = 4;
+constexpr uint8_t SOUND_CAN_LENGTH = 8;
+constexpr uint8_t SOUND_CAN_SEEK = 16;
+
+// States of a loaded sound's play-time limit.
+constexpr uint8_t SOUND_LIMIT_NONE = 0;
+constexpr uint8_t SOUND_LIMIT_ARMED = 1; // starts at the next play
+constexpr uint8_t SOUND_LIMIT_RUNNING = 2;
+
+// The samples of a loaded sound, shared by its copies. `samples` holds the
+// sound as it was given (`bytes`, `channels`, `bits`, `rate` describe it);
+// `stereo16` and `mono16` are the 44,100 Hz 16-bit forms that play. At least
+// one of them exists; mono16 of stereo data is made when a sound first plays
+// in 3-D. Program thread only.
+struct sound_sample_data {
+    uint8_t *samples;
+    int64_t bytes;
+    uint8_t channels;
+    int16_t *stereo16;
+    int64_t stereo16_bytes;
+    int16_t *mono16;
+    int64_t mono16_bytes;
+    int32_t rate;
+    int32_t bits;
+    int32_t ref_count; // handles that share it
+};
+
 // States of a raw stream's OpenAL buffers.
 constexpr uint8_t STREAM_BUFFER_UNUSED = 0;
 constexpr uint8_t STREAM_BUFFER_QUEUED = 1;
@@ -54,8 +86,34 @@ struct sound_handle_record {
     std::atomic<uint8_t> kind;        // SOUND_KIND_*, 0 while being made
     std::atomic<uint8_t> close_state; // SOUND_CLOSE_*
     std::atomic<uint8_t> play_state;  // SOUND_STOPPED/PLAYING/PAUSED, as last read
-    uint8_t sound_capabilities;       // 0 for raw streams
+    uint8_t sound_capabilities;       // SOUND_CAN_*, 0 for raw streams
     int64_t last_use_ms;              // time of the close
+
+    // Loaded sounds. The OpenAL source and buffer are made at the first play
+    // and released again while the sound is stopped; the pump reads al_source
+    // only while it holds sound_handles_busy, and the program thread changes it
+    // only while holding it too.
+    uint8_t no_copy;
+    sound_sample_data *sample_data;
+    uint32_t al_buffer;
+    int32_t buffer_format; // what the buffer was last filled with
+    int32_t buffer_bytes;
+    int32_t buffer_rate;
+    const void *buffer_data;
+    uint32_t al_source;
+    float volume;    // the gain asked for
+    uint8_t changed; // volume must be sent again
+    float applied_volume;
+    uint8_t three_d;                  // positioned in 3-D rather than by balance
+    std::atomic<uint8_t> limit_state; // SOUND_LIMIT_*
+    double limit_seconds;
+    std::atomic<int64_t> limit_deadline_ms;
+    uint8_t seek_active;
+    uint8_t seek_request;
+    float seek_seconds;
+    float x, y, z;    // balance or position set by the program
+    uint8_t moved;    // position must be sent again
+    float px, py, pz; // position last sent
 
     // Raw streams. `block` and `block_bytes` change only while sound_busy is
     // held. The ring is single-producer (program thread: ring[ring_write],
@@ -78,6 +136,16 @@ indexed_list *sound_handle_list();
 // The record of a live handle, or null.
 sound_handle_record *sound_handle_get(int32_t handle);
 
+// The list of every loaded sound's sample data; made on first use.
+indexed_list *sound_sample_list();
+
+// The flag that guards adding and removing handles and making or deleting a
+// loaded sound's OpenAL objects. The program thread takes it (waiting,
+// yielding); the pump only tries, and skips its pass when it is held.
+bool sound_handles_busy_try_take();
+void sound_handles_busy_take();
+void sound_handles_busy_release();
+
 // Opens the default audio device once per process. With no device it says so
 // on standard error and ends the process with code 111; with no context, 222.
 void sound_init();
@@ -95,10 +163,12 @@ int32_t sound_rate_get();
 // statements run it first.
 void sound_sweep();
 
-// Removes a handle from the list; a raw stream's OpenAL objects and memory
-// have been released before (raw_stream_release).
+// Removes a handle from the list. A loaded sound's source and buffer are
+// deleted, and its sample data is freed with the last handle that shares it;
+// a raw stream's OpenAL objects and memory have been released before
+// (raw_stream_release).
 void sound_free(int32_t handle);
 
-// Releases every handle, with its OpenAL objects and memory, so that a test
-// starts from an empty list. The device stays open.
+// Releases every handle, with its OpenAL objects and memory, and every
+// sample data, so that a test starts from empty lists. The device stays open.
 void sound_handles_reset();

@@ -9,7 +9,9 @@
 #include "sound/audio_pump.h"
 #include "sound/play_parser.h"
 #include "sound/raw_stream.h"
+#include "sound/sample_data.h"
 #include "sound/sound_device.h"
+#include "sound/sound_handles.h"
 #include "sound/tone_pipe.h"
 
 #include <atomic>
@@ -164,6 +166,46 @@ double crossing_freq_hz(const std::vector<double> &signal)
     if (count < 2)
         return 0;
     return double(count - 1) * SOUND_RATE_HZ / double(last - first);
+}
+
+std::vector<uint8_t> pcm16_bytes(const std::vector<int16_t> &samples)
+{
+    std::vector<uint8_t> bytes;
+    for (int16_t s : samples) {
+        bytes.push_back(uint8_t(uint16_t(s) & 0xFF));
+        bytes.push_back(uint8_t(uint16_t(s) >> 8));
+    }
+    return bytes;
+}
+
+std::vector<int16_t> sine_samples(double freq_hz, double seconds, int32_t channels, double peak)
+{
+    std::vector<int16_t> out;
+    int64_t count = int64_t(seconds * SOUND_RATE_HZ);
+    for (int64_t i = 0; i < count; ++i) {
+        double angle = 2.0 * std::numbers::pi * freq_hz * double(i) / SOUND_RATE_HZ;
+        for (int32_t c = 0; c < channels; ++c)
+            out.push_back(int16_t(std::lround(peak * std::sin(angle))));
+    }
+    return out;
+}
+
+int32_t loaded_sound_make(const std::vector<int16_t> &samples, int32_t channels, bool no_copy)
+{
+    std::vector<uint8_t> pcm = pcm16_bytes(samples);
+    sound_sample_data *data =
+        sound_sample_data_new(pcm.data(), int64_t(pcm.size()), channels, 16, SOUND_RATE_HZ);
+    uint8_t all = SOUND_CAN_VOLUME | SOUND_CAN_PAUSE | SOUND_CAN_LENGTH | SOUND_CAN_SEEK;
+    return sound_loaded_open(data, all, no_copy, 1.0f);
+}
+
+double channel_rms(const frames &f, int32_t channel, int64_t begin, int64_t end)
+{
+    double sum = 0;
+    int64_t count = 0;
+    for (int64_t i = begin; i < end && size_t(i) * 2 < f.size(); ++i, ++count)
+        sum += double(f[size_t(i) * 2 + size_t(channel)]) * f[size_t(i) * 2 + size_t(channel)];
+    return count ? std::sqrt(sum / double(count)) : 0.0;
 }
 
 namespace

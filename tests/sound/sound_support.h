@@ -51,3 +51,14 @@ double tone_strength(const std::vector<double> &signal, double freq_hz);
 double peak(const std::vector<double> &signal);
 // Frequency estimated from rising zero crossings.
 double crossing_freq_hz(const std::vector<double> &signal);
+
+// 16-bit PCM bytes of interleaved samples.
+std::vector<uint8_t> pcm16_bytes(const std::vector<int16_t> &samples);
+// A sine of `seconds` at 44,100 Hz, `channels` channels, the given peak.
+std::vector<int16_t> sine_samples(double freq_hz, double seconds, int32_t channels, double peak);
+// A loaded sound with every capability at volume 1 made from 16-bit samples
+// at 44,100 Hz.
+int32_t loaded_sound_make(const std::vector<int16_t> &samples, int32_t channels,
+                          bool no_copy = false);
+// Root mean square of one channel (0 left, 1 right) of frames [begin, end).
+double channel_rms(const frames &f, int32_t channel, int64_t begin, int64_t end);
