@@ -7,15 +7,12 @@
 //     PRINT USING format; item; item; ...
 // on a console page (standard output, no window); a BASIC error prints
 // "ERROR n" on its own line and the next line follows.
+#include "console_program.h"
+
 #include "core/basic.h"
-#include "core/dos_memory.h"
 #include "core/errors.h"
 #include "core/number_scan.h"
 #include "core/print_using.h"
-#include "core/startup.h"
-#include "core/strings.h"
-#include "screen/image_slots.h"
-#include "screen/screen_startup.h"
 #include "screen/text_output.h"
 
 #include <cstdio>
@@ -124,12 +121,7 @@ void main_module()
 
 int main()
 {
-    runtime_static_init();
-    program_unit_static_init();
-    dos_memory_startup();
-    strings_shared_create();
-    screen_startup();
-    write_page.record->console = 1;
+    console_program_start();
     main_module();
     return 0;
 }
