@@ -11,41 +11,33 @@ constexpr int32_t ERROR_ILLEGAL_CALL = 5;
 constexpr int32_t ERROR_OVERFLOW = 6;
 
 constexpr double EXP_SINGLE_LIMIT = 88.02969;
-constexpr long double EXP_DOUBLE_LIMIT = 709.782712893L;
 
-double refused(int32_t error)
+} // namespace
+
+double math_refused(int32_t error)
 {
     error_raise(error);
     return 0;
 }
 
-} // namespace
-
 double rt_log(double x)
 {
     if (x <= 0)
-        return refused(ERROR_ILLEGAL_CALL);
+        return math_refused(ERROR_ILLEGAL_CALL);
     return std::log(x);
 }
 
 double rt_exp_single(double x)
 {
     if (!(x <= EXP_SINGLE_LIMIT))
-        return refused(ERROR_OVERFLOW);
+        return math_refused(ERROR_OVERFLOW);
     return std::exp(x);
-}
-
-double rt_exp_double(long double x)
-{
-    if (!(x <= EXP_DOUBLE_LIMIT))
-        return refused(ERROR_OVERFLOW);
-    return std::exp(double(x));
 }
 
 double rt_sqr(double x)
 {
     if (x < 0)
-        return refused(ERROR_ILLEGAL_CALL);
+        return math_refused(ERROR_ILLEGAL_CALL);
     return std::sqrt(x);
 }
 
@@ -67,7 +59,7 @@ double rt_fix_long_double(long double x)
 double power_check_negative_base(long double base, long double exponent)
 {
     if (base < 0 && !(exponent == floorl(exponent)))
-        return refused(ERROR_ILLEGAL_CALL);
+        return math_refused(ERROR_ILLEGAL_CALL);
     return std::pow(double(base), double(exponent));
 }
 

@@ -7,6 +7,7 @@
 // the error. Singles are passed as doubles. Program thread only.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 struct string_descriptor;
@@ -16,9 +17,18 @@ double rt_log(double x);
 
 // EXP through a single: x above 88.02969 or NaN is error 6.
 double rt_exp_single(double x);
+// Raises the error and gives the 0 that a refused argument returns.
+double math_refused(int32_t error);
+
 // EXP through a double: x above 709.782712893 or NaN is error 6; e^x is
 // computed on x rounded to double. Results below the smallest double are 0.
-double rt_exp_double(long double x);
+// Inline, so that the guard costs the caller one comparison.
+inline double rt_exp_double(long double x)
+{
+    if (!(x <= 709.782712893L)) [[unlikely]]
+        return math_refused(6);
+    return std::exp(double(x));
+}
 
 // SQR: x below 0 is error 5 (-0 is not below 0).
 double rt_sqr(double x);
