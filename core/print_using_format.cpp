@@ -22,7 +22,7 @@ struct number_layout {
     bool overflow = false;
     int32_t width = 0;           // fixed form: integer places including commas
     int32_t exponent_digits = 0; // exponent form: digits of the printed exponent
-    int32_t printed_exponent = 0;
+    int64_t printed_exponent = 0;
 };
 
 bool signed_by_char(const using_field &f)
@@ -41,7 +41,7 @@ char digit_at(const print_using_digit_record &d, int64_t index)
 }
 
 // Characters needed for the magnitude of an exponent.
-int32_t decimal_width(int32_t v)
+int32_t decimal_width(int64_t v)
 {
     int32_t n = 1;
     for (v = v < 0 ? -v : v; v >= 10; v /= 10)
@@ -64,8 +64,8 @@ void layout_exponent_form(number_layout &l, const print_using_digit_record &d)
         l.overflow = true;
         l.integer_places = 1;
     }
-    const int32_t first = l.exponent + d.count - 1;
-    l.printed_exponent = first - (l.integer_places - 1);
+    const int64_t first = int64_t(l.exponent) + d.count - 1;
+    l.printed_exponent = first - (int64_t(l.integer_places) - 1);
     if (decimal_width(l.printed_exponent) > l.exponent_digits) {
         l.overflow = true;
         l.exponent_digits = decimal_width(l.printed_exponent);
@@ -149,8 +149,7 @@ void put_exponent_form(const number_layout &l, const print_using_digit_record &d
     out += letter;
     out += l.printed_exponent < 0 ? '-' : '+';
     out.append(size_t(l.exponent_digits - decimal_width(l.printed_exponent)), '0');
-    out += std::to_string(l.printed_exponent < 0 ? -int64_t(l.printed_exponent)
-                                                 : int64_t(l.printed_exponent));
+    out += std::to_string(l.printed_exponent < 0 ? -l.printed_exponent : l.printed_exponent);
 }
 
 // Integer digits, with a ',' wherever the distance from their end is a
