@@ -80,26 +80,17 @@ field_found field_at(const format_text &f, int32_t at)
     return found;
 }
 
-} // namespace
-
-int32_t print_using_number(string_descriptor *format, int32_t start, string_descriptor *dest,
-                           string_descriptor *item, char exponent_letter)
+// Copies the literals before the item's field and formats the item there,
+// starting the format again once when it runs out. Returns the position
+// after the field, or -1 after an error.
+int32_t item_place(const format_text &f, int32_t at, string_descriptor *item, char exponent_letter)
 {
-    if (error_pending)
-        return 0;
-    const format_text f{reinterpret_cast<const char *>(format->chr), format->len};
-    int32_t at = start > 0 && start < f.length ? start : 0;
     int32_t search_start = at;
-    bool printed = false;
-    bool rounded = false;
-    item_text.clear();
     for (;;) {
         if (at >= f.length) {
-            if (printed)
-                break;
             if (search_start == 0) {
                 error_raise(ERROR_ILLEGAL_CALL);
-                return 0;
+                return -1;
             }
             at = search_start = 0;
             continue;
@@ -109,22 +100,43 @@ int32_t print_using_number(string_descriptor *format, int32_t start, string_desc
             at += literal_copy(f, at, item_text);
             continue;
         }
-        if (printed) {
-            dest_append(dest, item_text);
-            return at;
-        }
         if (found.numeric == (item != nullptr)) {
             error_raise(ERROR_TYPE_MISMATCH);
-            return 0;
+            return -1;
         }
         if (found.numeric)
-            numeric_field_format(found.numeric_field, print_using_digits, rounded, exponent_letter,
+            numeric_field_format(found.numeric_field, print_using_digits, exponent_letter,
                                  item_text);
         else
             string_field_fill(item, found.string_width, item_text);
-        at += found.length;
-        printed = true;
+        return at + found.length;
     }
-    dest_append(dest, item_text);
+}
+
+// Copies literals up to the next field; returns its position, or 0 at the
+// format's end.
+int32_t literals_to_next_field(const format_text &f, int32_t at)
+{
+    for (; at < f.length; at += literal_copy(f, at, item_text))
+        if (field_at(f, at).length > 0)
+            return at;
     return 0;
+}
+
+} // namespace
+
+int32_t print_using_number(string_descriptor *format, int32_t start, string_descriptor *dest,
+                           string_descriptor *item, char exponent_letter)
+{
+    if (error_pending)
+        return 0;
+    const format_text f{reinterpret_cast<const char *>(format->chr), format->len};
+    item_text.clear();
+    const int32_t after =
+        item_place(f, start > 0 && start < f.length ? start : 0, item, exponent_letter);
+    if (after < 0)
+        return 0;
+    const int32_t next = literals_to_next_field(f, after);
+    dest_append(dest, item_text);
+    return next;
 }

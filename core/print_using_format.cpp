@@ -193,14 +193,16 @@ void put_fixed_form(const number_layout &l, const using_field &f, const print_us
 
 } // namespace
 
-void numeric_field_format(const using_field &f, print_using_digit_record &d, bool &rounded,
-                          char exponent_letter, std::string &out)
+// The first unprinted digit of 5 or more rounds the last printed one up;
+// the layout is then made again for the rounded digits (which may have
+// gained a digit in front).
+void numeric_field_format(const using_field &f, print_using_digit_record &d, char exponent_letter,
+                          std::string &out)
 {
     number_layout l = layout_of(f, d);
     const int64_t next = next_unprinted(l, f, d);
-    if (!rounded && next >= 0 && next < d.count && d.digits[next] >= '5') {
+    if (next >= 0 && next < d.count && d.digits[next] >= '5') {
         digits_round_up(d, next - 1);
-        rounded = true;
         l = layout_of(f, d);
     }
     if (l.overflow)

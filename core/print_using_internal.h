@@ -36,6 +36,6 @@ constexpr int32_t STRING_FIELD_WHOLE = -1;
 int32_t string_field_width(const format_text &f, int32_t at);
 
 // Formats the number in `digits` through `field` and appends it to `out`.
-// May round the record (once per item: `rounded` remembers it).
-void numeric_field_format(const using_field &field, print_using_digit_record &digits, bool &rounded,
+// Rounds the record at most once, at the field's last printed digit.
+void numeric_field_format(const using_field &field, print_using_digit_record &digits,
                           char exponent_letter, std::string &out);
