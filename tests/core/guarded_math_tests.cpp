@@ -90,8 +90,21 @@ TEST_F(guarded_math, plus_one_wraps_at_the_top)
     EXPECT_EQ(plus_one(std::numeric_limits<int32_t>::max()), std::numeric_limits<int32_t>::min());
 }
 
-// A fixed wall clock for DATE$ and TIME$: 5 January 2024, 9:03:07.
+// A fixed wall clock for DATE$ and TIME$.
 tm fixed_time{};
+
+tm local_time(int year, int month, int day, int hour, int minute, int second)
+{
+    tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return t;
+}
+
 bool fixed_clock(tm *out)
 {
     *out = fixed_time;
@@ -108,12 +121,7 @@ class date_time : public StringTest
     void SetUp() override
     {
         StringTest::SetUp();
-        fixed_time = tm{};
-        fixed_time.tm_year = 124;
-        fixed_time.tm_mday = 5;
-        fixed_time.tm_hour = 9;
-        fixed_time.tm_min = 3;
-        fixed_time.tm_sec = 7;
+        fixed_time = local_time(2024, 1, 5, 9, 3, 7);
         wall_clock_seam_set(fixed_clock);
     }
     void TearDown() override
@@ -127,7 +135,7 @@ TEST_F(date_time, date_and_time_from_the_clock_with_leading_zeros)
 {
     EXPECT_EQ(text_of(rt_date_str()), "01-05-2024");
     EXPECT_EQ(text_of(rt_time_str()), "09:03:07");
-    fixed_time = tm{59, 59, 23, 31, 11, 99};
+    fixed_time = local_time(1999, 12, 31, 23, 59, 59);
     EXPECT_EQ(text_of(rt_date_str()), "12-31-1999");
     EXPECT_EQ(text_of(rt_time_str()), "23:59:59");
     EXPECT_TRUE(rt_date_str()->tmp);
