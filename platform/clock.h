@@ -20,3 +20,12 @@ struct clock_seam {
     void (*sleep_ms)(uint32_t ms);
 };
 void clock_seam_set(const clock_seam *seam);
+
+// The local wall-clock time, broken down (the C library's time and
+// localtime_r); false when the clock cannot be read. DATE$ and TIME$ read it
+// here. A test may replace the source with a function of its own; null
+// restores the real clock. Program thread only.
+struct tm;
+bool wall_clock_local_time(tm *out);
+using wall_clock_fn = bool (*)(tm *out);
+void wall_clock_seam_set(wall_clock_fn fn);
