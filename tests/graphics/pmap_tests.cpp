@@ -13,8 +13,9 @@
 namespace
 {
 
-class pmap : public ::testing::Test {
-protected:
+class pmap : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
         error_pending_take();

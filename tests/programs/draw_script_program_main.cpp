@@ -107,7 +107,6 @@ void paint_tile(args &a)
     if (a.given(2) && !hex_bytes(a.words[2], &bytes))
         a.ok = false;
     string_descriptor *tile = string_from_buffer(bytes.data(), int32_t(bytes.size()));
-    string_make_temp(tile);
     rt_paint_tile(a.f(0), a.f(1), tile, a.colour(3), nullptr,
                   a.bit(2, PAINT_TILE_GIVEN) | a.bit(3, PAINT_TILE_BORDER));
 }

@@ -9,8 +9,9 @@ namespace
 
 constexpr double PI = 3.141592653589793;
 
-class draw_circle : public drawing_test {
-protected:
+class draw_circle : public drawing_test
+{
+  protected:
     // The pixels one CIRCLE call changes.
     pixel_set circle(image_slot *r, float x, float y, double radius, double start = 0,
                      double end = 0, uint32_t flags = 0, double aspect = 1)

@@ -11,7 +11,9 @@
 namespace
 {
 
-class draw_lines : public drawing_test {};
+class draw_lines : public drawing_test
+{
+};
 
 TEST_F(draw_lines, pset_preset_and_point)
 {

@@ -8,8 +8,9 @@
 namespace
 {
 
-class view_window : public drawing_test {
-protected:
+class view_window : public drawing_test
+{
+  protected:
     // The pixel PSET lights for a program point, (-1, -1) for none.
     std::pair<int32_t, int32_t> lit(image_slot *r, float x, float y)
     {
@@ -89,9 +90,9 @@ TEST_F(view_window, bad_arguments_are_error_5_and_change_nothing)
     struct {
         float x1, y1, x2, y2;
         uint32_t flags;
-    } windows[] = {{1, 0, 1, 5, WINDOW_COORDS},          {0, 2, 5, 2, WINDOW_COORDS},
-                   {NAN, 0, 1, 1, WINDOW_COORDS},        {0, 0, inf, 1, WINDOW_COORDS},
-                   {0, 0, 1e-45f, 1, WINDOW_COORDS},     {0, 0, 0, 0, WINDOW_SCREEN}};
+    } windows[] = {{1, 0, 1, 5, WINDOW_COORDS},      {0, 2, 5, 2, WINDOW_COORDS},
+                   {NAN, 0, 1, 1, WINDOW_COORDS},    {0, 0, inf, 1, WINDOW_COORDS},
+                   {0, 0, 1e-45f, 1, WINDOW_COORDS}, {0, 0, 0, 0, WINDOW_SCREEN}};
     for (const auto &w : windows) {
         rt_window(w.x1, w.y1, w.x2, w.y2, w.flags);
         EXPECT_EQ(error_pending_take(), 5u);

@@ -10,8 +10,9 @@
 #include <vector>
 
 // Screen tests whose write page starts as a graphics page.
-class drawing_test : public screen_test {
-protected:
+class drawing_test : public screen_test
+{
+  protected:
     // SCREEN mode (1-13), or a width x height image of mode 32 made the
     // screen. Returns the write page.
     image_slot *page(int32_t mode, int32_t width = 640, int32_t height = 480);
