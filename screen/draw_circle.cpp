@@ -28,9 +28,10 @@ constexpr double RADIUS_LIMIT = 4194304.0;
 struct arc {
     double start, end;
     bool inverted;
+    bool whole; // every angle passes
     bool passes(double a) const
     {
-        return inverted ? a <= start || a >= end : a >= start && a <= end;
+        return whole || (inverted ? a <= start || a >= end : a >= start && a <= end);
     }
 };
 
@@ -137,7 +138,7 @@ void rt_circle(float x, float y, double radius, uint32_t colour, double start, d
     image_slot *r = draw_page_get();
     if (!r)
         return;
-    arc a{flags & CIRCLE_START ? start : 0.0, flags & CIRCLE_END ? end : TWO_PI, false};
+    arc a{flags & CIRCLE_START ? start : 0.0, flags & CIRCLE_END ? end : TWO_PI, false, false};
     if (std::isnan(a.start) || std::isnan(a.end))
         return (void)error_raise(5);
     bool line_start = a.start < 0, line_end = a.end < 0;
@@ -150,6 +151,7 @@ void rt_circle(float x, float y, double radius, uint32_t colour, double start, d
         std::swap(line_start, line_end);
         a.inverted = true;
     }
+    a.whole = !a.inverted && a.start == 0 && a.end == TWO_PI;
     if (flags & CIRCLE_STEP) {
         x += r->gfx_cursor_x;
         y += r->gfx_cursor_y;
