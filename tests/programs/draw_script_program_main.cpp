@@ -104,8 +104,10 @@ void line(args &a)
 void paint_tile(args &a)
 {
     std::string bytes;
-    if (a.given(2) && !hex_bytes(a.words[2], &bytes))
+    if (a.given(2) && !hex_bytes(a.words[2], &bytes)) {
         a.ok = false;
+        return;
+    }
     string_descriptor *tile = string_from_buffer(bytes.data(), int32_t(bytes.size()));
     rt_paint_tile(a.f(0), a.f(1), tile, a.colour(3), nullptr,
                   a.bit(2, PAINT_TILE_GIVEN) | a.bit(3, PAINT_TILE_BORDER));
@@ -192,6 +194,18 @@ const std::map<std::string, handler> statements = {
      }},
 };
 
+// A word a statement can take: "-", a number, a box kind or hexadecimal
+// bytes.
+bool word_readable(const std::string &w)
+{
+    if (w == "-" || w == "B" || w == "BF" ||
+        w.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos)
+        return true;
+    args probe{{w}};
+    probe.num(0);
+    return probe.ok;
+}
+
 void statement_run(const std::string &text)
 {
     std::istringstream in(text);
@@ -199,18 +213,21 @@ void statement_run(const std::string &text)
     if (!(in >> name))
         return;
     args a;
-    while (in >> word)
+    while (in >> word) {
         a.words.push_back(word);
+        a.ok = a.ok && word_readable(word);
+    }
     auto found = statements.find(name);
-    if (found == statements.end()) {
-        std::fprintf(stderr, "unknown statement: %s\n", text.c_str());
+    if (found == statements.end() || !a.ok) {
+        std::fprintf(stderr, "%s: %s\n", a.ok ? "unknown statement" : "unreadable argument",
+                     text.c_str());
         return;
     }
     uint32_t mark = string_temp_count;
     found->second(a);
     temp_strings_release(mark);
     if (!a.ok)
-        std::fprintf(stderr, "unreadable argument in: %s\n", text.c_str());
+        std::fprintf(stderr, "unreadable argument: %s\n", text.c_str());
     if (uint32_t n = error_pending_take())
         std::printf("ERROR %u\n", n);
     std::fflush(stdout);
