@@ -277,6 +277,9 @@ void rt_line(float x1, float y1, float x2, float y2, uint32_t colour, int32_t ki
         colour = r->fore_color;
     r->draw_color = colour;
     uint16_t pattern = flags & LINE_STYLE ? uint16_t(style) : 0xFFFF;
+    // A corner that is not a number has no pixel: nothing is drawn.
+    if (std::isnan(sx) || std::isnan(sy) || std::isnan(ex) || std::isnan(ey))
+        return;
     if (kind == 0) {
         line_draw_styled(sx, sy, ex, ey, colour, pattern);
     } else if (kind == 1) {

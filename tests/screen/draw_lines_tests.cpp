@@ -62,6 +62,10 @@ TEST_F(draw_lines, short_line_and_graphics_cursor)
     EXPECT_EQ(pixel_of(r, 5, 1), 9u);
     EXPECT_EQ(r->gfx_cursor_x, 5.0f);
     EXPECT_EQ(r->draw_color, 9u);
+    before = page_pixels(r);
+    for (int32_t kind = 0; kind < 3; kind++)
+        rt_line(NAN, 5, 100, 5, 9, kind, 0, LINE_START | LINE_COLOUR);
+    EXPECT_EQ(page_pixels(r), before);
 }
 
 // 500 seeded lines on a mode 12 page against the reference line.
