@@ -37,6 +37,7 @@ struct arc {
 
 struct ellipse {
     int64_t cx, cy;
+    double pixels; // the radius in pixels, before the aspect
     double rx, ry;
 };
 
@@ -106,10 +107,10 @@ void radius_line(image_slot *r, const ellipse &e, double angle, uint32_t colour)
     line_draw_pixels(r, {e.cx, e.cy, x, y}, colour, 0xFFFF);
 }
 
-// The outline walk: n steps per quadrant for a pixel radius of `pixels`.
-void outline_walk(image_slot *r, const ellipse &e, const arc &a, double pixels, uint32_t colour)
+// The outline walk: n steps per quadrant, n from the pixel radius.
+void outline_walk(image_slot *r, const ellipse &e, const arc &a, uint32_t colour)
 {
-    int64_t n = int64_t(TWO_PI * pixels / 4 + 0.5);
+    int64_t n = int64_t(TWO_PI * e.pixels / 4 + 0.5);
     double step = (PI / 2) / double(n), c = std::cos(step), s = std::sin(step);
     double X = 1, Y = 0;
     int64_t pend_x = 0, pend_y = 0, last_x = 0, last_y = 0;
@@ -130,36 +131,33 @@ void outline_walk(image_slot *r, const ellipse &e, const arc &a, double pixels, 
     mirror_plot(r, e, a, pend_x, pend_y, double(n) * step, colour);
 }
 
-} // namespace
-
-void rt_circle(float x, float y, double radius, uint32_t colour, double start, double end,
-               double aspect, uint32_t flags)
+// The arc from the given angles: magnitudes, radius-line requests (negative
+// angles), and an end below the start inverted. False (error 5 for the
+// caller) for an angle that is not a number or beyond 2 pi.
+bool arc_make(double start, double end, uint32_t flags, arc *a, bool *line_start, bool *line_end)
 {
-    image_slot *r = draw_page_get();
-    if (!r)
-        return;
-    arc a{flags & CIRCLE_START ? start : 0.0, flags & CIRCLE_END ? end : TWO_PI, false, false};
-    if (std::isnan(a.start) || std::isnan(a.end))
-        return (void)error_raise(5);
-    bool line_start = a.start < 0, line_end = a.end < 0;
-    a.start = std::fabs(a.start);
-    a.end = std::fabs(a.end);
-    if (a.start > TWO_PI || a.end > TWO_PI)
-        return (void)error_raise(5);
-    if (a.end < a.start) {
-        std::swap(a.start, a.end);
-        std::swap(line_start, line_end);
-        a.inverted = true;
+    *a = {flags & CIRCLE_START ? start : 0.0, flags & CIRCLE_END ? end : TWO_PI, false, false};
+    if (std::isnan(a->start) || std::isnan(a->end))
+        return false;
+    *line_start = a->start < 0;
+    *line_end = a->end < 0;
+    a->start = std::fabs(a->start);
+    a->end = std::fabs(a->end);
+    if (a->start > TWO_PI || a->end > TWO_PI)
+        return false;
+    if (a->end < a->start) {
+        std::swap(a->start, a->end);
+        std::swap(*line_start, *line_end);
+        a->inverted = true;
     }
-    a.whole = !a.inverted && a.start == 0 && a.end == TWO_PI;
-    if (flags & CIRCLE_STEP) {
-        x += r->gfx_cursor_x;
-        y += r->gfx_cursor_y;
-    }
-    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(radius))
-        return;
-    r->gfx_cursor_x = x;
-    r->gfx_cursor_y = y;
+    a->whole = !a->inverted && a->start == 0 && a->end == TWO_PI;
+    return true;
+}
+
+// The ellipse in pixels: the centre rounded half away from zero, the pixel
+// radius measured through the mapping, shaped by the aspect.
+ellipse ellipse_make(const image_slot *r, float x, float y, double radius, double aspect)
+{
     int32_t px, py, edge_x, edge_y;
     coord_to_pixel(r, x, y, &px, &py);
     coord_to_pixel(r, float(x + radius), y, &edge_x, &edge_y);
@@ -167,9 +165,7 @@ void rt_circle(float x, float y, double radius, uint32_t colour, double start, d
     int64_t view_x = r->coord_mode ? r->view_offset_x : 0;
     int64_t view_y = r->coord_mode ? r->view_offset_y : 0;
     ellipse e{view_x + centre_round(window_map_x(r, x)), view_y + centre_round(window_map_y(r, y)),
-              pixels, pixels};
-    if (!(flags & CIRCLE_ASPECT))
-        aspect = aspect_default(r->mode);
+              pixels, pixels, pixels};
     if (aspect < 0) {
         if (aspect > -1)
             e.ry = pixels * (aspect + 1);
@@ -178,16 +174,41 @@ void rt_circle(float x, float y, double radius, uint32_t colour, double start, d
     } else if (aspect > 1) {
         e.rx = pixels / aspect;
     }
+    return e;
+}
+
+} // namespace
+
+void rt_circle(float x, float y, double radius, uint32_t colour, double start, double end,
+               double aspect, uint32_t flags)
+{
+    image_slot *r = draw_page_get();
+    if (!r)
+        return;
+    arc a;
+    bool line_start, line_end;
+    if (!arc_make(start, end, flags, &a, &line_start, &line_end))
+        return (void)error_raise(5);
+    if (flags & CIRCLE_STEP) {
+        x += r->gfx_cursor_x;
+        y += r->gfx_cursor_y;
+    }
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(radius))
+        return;
+    r->gfx_cursor_x = x;
+    r->gfx_cursor_y = y;
+    ellipse e =
+        ellipse_make(r, x, y, radius, flags & CIRCLE_ASPECT ? aspect : aspect_default(r->mode));
     if (ellipse_misses_clip(r, e))
         return;
     if (!(flags & CIRCLE_COLOUR))
         colour = r->fore_color;
     r->draw_color = colour;
-    if (pixels == 0)
+    if (e.pixels == 0)
         return pixel_plot(r, e.cx, e.cy, colour);
     if (line_start)
         radius_line(r, e, a.start, colour);
-    outline_walk(r, e, a, pixels, colour);
+    outline_walk(r, e, a, colour);
     if (line_end)
         radius_line(r, e, a.end, colour);
 }

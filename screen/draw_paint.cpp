@@ -13,6 +13,7 @@
 #include "core/strings.h"
 #include "screen/pixels.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -187,15 +188,15 @@ void rt_paint(float x, float y, uint32_t fill, uint32_t border, const string_des
         paint_fill_32(r, px, py, fill, border);
 }
 
+namespace
+{
+
 // A tile: up to 64 rows of up to 8 pixel values, repeated over the page.
 struct paint_tile {
     uint8_t values[64][8];
     int32_t width, rows;
     uint8_t at(int32_t x, int32_t y) const { return values[y % rows][x % width]; }
 };
-
-namespace
-{
 
 // Decodes a tile string by the page's colour depth. False (error 5 for the
 // caller) for an empty or too long string or a page without tiles.

@@ -93,6 +93,29 @@ void view_frame(image_slot *r, int32_t x1, int32_t y1, int32_t x2, int32_t y2, u
         pixel_plot_page(r, x2 + 1, y, colour);
 }
 
+// The VIEW rectangle: the given corners sorted, each on the page, or the
+// whole page without coordinates. False for arguments that are error 5.
+bool view_rect(const image_slot *r, uint32_t flags, int32_t *x1, int32_t *y1, int32_t *x2,
+               int32_t *y2)
+{
+    auto on_page = [r](int32_t x, int32_t y) {
+        return x >= 0 && y >= 0 && x < r->width && y < r->height;
+    };
+    if (!(flags & VIEW_COORDS)) {
+        *x1 = *y1 = 0;
+        *x2 = r->width - 1;
+        *y2 = r->height - 1;
+        return !(flags & (VIEW_SCREEN | VIEW_FILL | VIEW_BORDER));
+    }
+    if (!on_page(*x1, *y1) || !on_page(*x2, *y2))
+        return false;
+    if (*x1 > *x2)
+        std::swap(*x1, *x2);
+    if (*y1 > *y2)
+        std::swap(*y1, *y2);
+    return true;
+}
+
 } // namespace
 
 void rt_window(float x1, float y1, float x2, float y2, uint32_t flags)
@@ -144,21 +167,8 @@ void rt_view(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t fill, uint
     if (!r)
         return (void)error_raise(5);
     bool given = flags & VIEW_COORDS;
-    auto on_page = [r](int32_t x, int32_t y) {
-        return x >= 0 && y >= 0 && x < r->width && y < r->height;
-    };
-    if (given ? !on_page(x1, y1) || !on_page(x2, y2)
-              : (flags & (VIEW_SCREEN | VIEW_FILL | VIEW_BORDER)) != 0)
+    if (!view_rect(r, flags, &x1, &y1, &x2, &y2))
         return (void)error_raise(5);
-    if (!given) {
-        x1 = y1 = 0;
-        x2 = r->width - 1;
-        y2 = r->height - 1;
-    }
-    if (x1 > x2)
-        std::swap(x1, x2);
-    if (y1 > y2)
-        std::swap(y1, y2);
     window_mapping m{};
     if (r->coord_mode == 2 && !window_mapping_compute(r->window_x1, r->window_y1, r->window_x2,
                                                       r->window_y2, x1, y1, x2, y2, &m))
