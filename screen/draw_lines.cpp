@@ -45,8 +45,9 @@ namespace
 
 // The pixel walk of a clipped line: the major axis steps one pixel at a
 // time; the minor axis is the true line's position rounded half away from
-// zero, kept exactly as a quotient and remainder, so no error accumulates
-// and the walk ends exactly on the clipped end point. Before each pixel the
+// zero (all pixels lie on the page, so halves round up), kept exactly as a
+// quotient and remainder, so no error accumulates and the walk ends exactly
+// on the clipped end point. Before each pixel the
 // 32-bit pattern rotates left by one; the pixel is drawn when its bit 0 is
 // then set.
 template <typename Plot> void line_walk(const line_ends &l, uint32_t pattern, Plot plot)
@@ -57,7 +58,9 @@ template <typename Plot> void line_walk(const line_ends &l, uint32_t pattern, Pl
     int64_t minor = steep ? std::llabs(dx) : std::llabs(dy);
     int64_t major_step = (steep ? dy : dx) < 0 ? -1 : 1;
     int64_t minor_step = (steep ? dx : dy) < 0 ? -1 : 1;
-    int64_t along = 0, across = 0, rest = major;
+    // Halves round up in page coordinates: away from the start when the
+    // minor axis grows, towards it when it shrinks.
+    int64_t along = 0, across = 0, rest = minor_step < 0 ? major - 1 : major;
     for (int64_t i = 0; i <= major; i++) {
         pattern = std::rotl(pattern, 1);
         if (pattern & 1) {

@@ -5,6 +5,7 @@
 #include "screen/pixels.h"
 #include "screen/screen_modes.h"
 
+#include <array>
 #include <cmath>
 #include <random>
 
@@ -58,6 +59,15 @@ TEST_F(draw_lines, short_line_and_graphics_cursor)
     rt_line(0, 0, 3, 1, 9, 0, 0, LINE_START | LINE_COLOUR);
     EXPECT_EQ(pixels_changed(r, before, page_pixels(r)),
               (pixel_set{{0, 0}, {1, 0}, {2, 1}, {3, 1}}));
+    // A half rounds up whichever way the line runs.
+    for (auto [x1, y1, x2, y2] : {std::array{10, 10, 12, 11}, {12, 11, 10, 10}}) {
+        rt_line(0, 0, 319, 199, 0, 2, 0, LINE_START | LINE_COLOUR);
+        before = page_pixels(r);
+        rt_line(float(x1), float(y1), float(x2), float(y2), 9, 0, 0, LINE_START | LINE_COLOUR);
+        EXPECT_EQ(pixels_changed(r, before, page_pixels(r)),
+                  (pixel_set{{10, 10}, {11, 11}, {12, 11}}));
+    }
+    rt_line(3, 1, 3, 1, 9, 0, 0, LINE_START | LINE_COLOUR);
     rt_line(0, 0, 2, 0, 9, 0, 0, LINE_END_STEP | LINE_COLOUR); // from the cursor (3, 1)
     EXPECT_EQ(pixel_of(r, 5, 1), 9u);
     EXPECT_EQ(r->gfx_cursor_x, 5.0f);

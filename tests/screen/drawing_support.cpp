@@ -47,8 +47,7 @@ std::vector<std::pair<int32_t, int32_t>> reference_line(int32_t x1, int32_t y1, 
     auto towards = [n](int64_t from, int64_t d, int64_t i) {
         if (n == 0)
             return from;
-        int64_t q = (2 * i * std::llabs(d) + n) / (2 * n); // |d| i / n, halves up
-        return from + (d < 0 ? -q : q);
+        return (2 * (from * n + d * i) + n) / (2 * n); // from + d i / n, halves up
     };
     std::vector<std::pair<int32_t, int32_t>> out;
     for (int64_t i = 0; i <= n; i++)

@@ -28,6 +28,7 @@ pixel_set pixels_changed(const image_slot *r, const std::vector<uint32_t> &befor
 // The value of one pixel of a page.
 uint32_t pixel_of(const image_slot *r, int32_t x, int32_t y);
 // The pixels of a line between two points: the major axis one step a pixel,
-// the minor axis the true line rounded half away from zero.
+// the minor axis the true line rounded to nearest, halves up (the points
+// must not be negative).
 std::vector<std::pair<int32_t, int32_t>> reference_line(int32_t x1, int32_t y1, int32_t x2,
                                                         int32_t y2);
