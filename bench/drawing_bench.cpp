@@ -33,8 +33,8 @@ const std::vector<segment> &segments()
         std::mt19937 rng(1);
         std::vector<segment> v;
         for (int i = 0; i < 10000; i++)
-            v.push_back({int32_t(rng() % W), int32_t(rng() % H), int32_t(rng() % W),
-                         int32_t(rng() % H)});
+            v.push_back(
+                {int32_t(rng() % W), int32_t(rng() % H), int32_t(rng() % W), int32_t(rng() % H)});
         return v;
     }();
     return all;
@@ -92,8 +92,8 @@ void midpoint_circle(uint8_t *p, int32_t cx, int32_t cy, int32_t radius, uint8_t
 {
     int32_t x = radius, y = 0, err = 1 - radius;
     while (x >= y) {
-        for (auto [dx, dy] : {std::pair{x, y}, {y, x}, {-y, x}, {-x, y}, {-x, -y}, {-y, -x},
-                              {y, -x}, {x, -y}})
+        for (auto [dx, dy] :
+             {std::pair{x, y}, {y, x}, {-y, x}, {-x, y}, {-x, -y}, {-y, -x}, {y, -x}, {x, -y}})
             p[(cy + dy) * W + cx + dx] = colour;
         y++;
         if (err < 0) {
