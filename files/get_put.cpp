@@ -16,7 +16,7 @@ namespace
 void element_transfer(int32_t number, int64_t position, bool given, uint8_t *bytes, int64_t count,
                       bool writing)
 {
-    int32_t handle = transfer_handle(number, writing, false);
+    int32_t handle = transfer_handle(number, writing, transfer_modes::random_or_binary);
     if (handle < 0)
         return;
     const os_handle_record &r = *os_handle_at(handle);
@@ -39,7 +39,7 @@ void element_transfer(int32_t number, int64_t position, bool given, uint8_t *byt
 
 } // namespace
 
-int32_t transfer_handle(int32_t number, bool writing, bool random_only)
+int32_t transfer_handle(int32_t number, bool writing, transfer_modes modes)
 {
     if (file_number_in_use(number) != 1) {
         error_raise(52);
@@ -47,7 +47,9 @@ int32_t transfer_handle(int32_t number, bool writing, bool random_only)
     }
     int32_t handle = file_number_handle(number);
     const os_handle_record &r = *os_handle_at(handle);
-    if (r.mode != FILE_MODE_RANDOM && (random_only || r.mode != FILE_MODE_BINARY)) {
+    bool mode_fits = modes == transfer_modes::any || r.mode == FILE_MODE_RANDOM ||
+                     (modes == transfer_modes::random_or_binary && r.mode == FILE_MODE_BINARY);
+    if (!mode_fits) {
         error_raise(54);
         return -1;
     }
@@ -83,32 +85,32 @@ int64_t transfer_first_byte(int32_t handle, int64_t position, bool given, int64_
     return first;
 }
 
-void rt_get(int32_t number, int64_t position, byte_element *element, int32_t position_given)
+// GET or PUT of a variable: file numbers here, special handles (negative
+// numbers) through the TCP/IP handle layer.
+static void element_statement(int32_t number, int64_t position, byte_element *element, bool given,
+                              bool writing)
 {
     if (error_pending)
         return;
     if (number < 0) {
-        // Stream connections receive through the TCP/IP handle layer.
-        if (!special_handle_get(number, element))
+        bool known =
+            writing ? special_handle_put(number, element) : special_handle_get(number, element);
+        if (!known)
             error_raise(52);
         return;
     }
-    element_transfer(number, position, position_given, byte_element_bytes(element), element->length,
-                     false);
+    element_transfer(number, position, given, byte_element_bytes(element), element->length,
+                     writing);
+}
+
+void rt_get(int32_t number, int64_t position, byte_element *element, int32_t position_given)
+{
+    element_statement(number, position, element, position_given, false);
 }
 
 void rt_put(int32_t number, int64_t position, byte_element *element, int32_t position_given)
 {
-    if (error_pending)
-        return;
-    if (number < 0) {
-        // Stream connections send through the TCP/IP handle layer.
-        if (!special_handle_put(number, element))
-            error_raise(52);
-        return;
-    }
-    element_transfer(number, position, position_given, byte_element_bytes(element), element->length,
-                     true);
+    element_statement(number, position, element, position_given, true);
 }
 
 // One record between the file and the record buffer.
@@ -120,7 +122,7 @@ static int32_t record_transfer(int32_t number, int64_t position, bool given, boo
         error_raise(54);
         return 0;
     }
-    int32_t handle = transfer_handle(number, writing, true);
+    int32_t handle = transfer_handle(number, writing, transfer_modes::random);
     if (handle < 0)
         return 0;
     const os_handle_record &r = *os_handle_at(handle);
@@ -144,39 +146,25 @@ int32_t rt_put_record(int32_t number, int64_t position, int32_t position_given)
     return record_transfer(number, position, position_given, true);
 }
 
-// The bound handle of a raw transfer with the right it needs; -1 after
-// raising.
-static int32_t raw_handle(int32_t number, bool writing)
+// A raw transfer; the buffer is only read when writing.
+static int32_t raw_transfer(int32_t number, int64_t byte_position, void *buffer, int64_t length,
+                            bool writing)
 {
-    if (file_number_in_use(number) != 1) {
-        error_raise(52);
-        return -1;
-    }
-    int32_t handle = file_number_handle(number);
-    const os_handle_record &r = *os_handle_at(handle);
-    if (!(writing ? r.may_write : r.may_read)) {
-        error_raise(75);
-        return -1;
-    }
-    return handle;
+    if (error_pending)
+        return 0;
+    int32_t handle = transfer_handle(number, writing, transfer_modes::any);
+    if (handle >= 0)
+        file_error_raise(writing ? os_handle_write(handle, byte_position, buffer, length)
+                                 : os_handle_read(handle, byte_position, buffer, length));
+    return 0;
 }
 
 int32_t file_write_at(int32_t number, int64_t byte_position, const void *buffer, int64_t length)
 {
-    if (error_pending)
-        return 0;
-    int32_t handle = raw_handle(number, true);
-    if (handle >= 0)
-        file_error_raise(os_handle_write(handle, byte_position, buffer, length));
-    return 0;
+    return raw_transfer(number, byte_position, const_cast<void *>(buffer), length, true);
 }
 
 int32_t file_read_at(int32_t number, int64_t byte_position, void *buffer, int64_t length)
 {
-    if (error_pending)
-        return 0;
-    int32_t handle = raw_handle(number, false);
-    if (handle >= 0)
-        file_error_raise(os_handle_read(handle, byte_position, buffer, length));
-    return 0;
+    return raw_transfer(number, byte_position, buffer, length, false);
 }

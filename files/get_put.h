@@ -63,10 +63,13 @@ int32_t string_prefix_encode(int64_t length, uint8_t out[8]);
 bool string_prefix_decode(const uint8_t *record, int64_t record_length, int64_t *offset,
                           int64_t *length);
 
-// The handle of a file number that GET or PUT may use: bound (else 52), in
-// RANDOM mode, or BINARY unless random_only (else 54), with the read or write
-// right (else 75). -1 after raising.
-int32_t transfer_handle(int32_t number, bool writing, bool random_only);
+// The modes a transfer accepts.
+enum class transfer_modes { random, random_or_binary, any };
+
+// The handle of a file number that a transfer may use: bound (else 52), in
+// one of the modes (else 54), with the read or write right (else 75). -1
+// after raising.
+int32_t transfer_handle(int32_t number, bool writing, transfer_modes modes);
 
 // The first byte of a transfer at a BASIC position (or the current position
 // when not given) that must have span bytes after it: -1 after raising 63 for

@@ -156,7 +156,7 @@ void rt_get_string(int32_t number, int64_t position, string_descriptor *dest,
         }
         return;
     }
-    int32_t handle = transfer_handle(number, false, false);
+    int32_t handle = transfer_handle(number, false, transfer_modes::random_or_binary);
     if (handle < 0)
         return;
     if (os_handle_at(handle)->mode == FILE_MODE_RANDOM) {
@@ -177,7 +177,7 @@ void rt_put_string(int32_t number, int64_t position, byte_element *element, int3
         rt_put(number, position, element, position_given);
         return;
     }
-    int32_t handle = transfer_handle(number, true, false);
+    int32_t handle = transfer_handle(number, true, transfer_modes::random_or_binary);
     if (handle < 0)
         return;
     const os_handle_record &r = *os_handle_at(handle);

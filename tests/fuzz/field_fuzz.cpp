@@ -19,12 +19,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 namespace
 {
 
-constexpr int FILES = 2, VARIABLES = 4, STATEMENTS_MAX = 200;
+constexpr int FILES = 2, VARIABLES = 4, STATEMENTS_MAX = 64;
 
 struct shadow_file {
     bool open = false;
@@ -201,37 +202,24 @@ void compare(const machine &m, int step)
     }
 }
 
+using statement_fn = void (*)(machine &, reader &);
+constexpr statement_fn STATEMENTS[] = {
+    do_open,
+    do_close,
+    do_field,
+    [](machine &m, reader &in) { do_set(m, in, false); },
+    [](machine &m, reader &in) { do_set(m, in, true); },
+    do_assign_or_free,
+    [](machine &m, reader &in) { do_record(m, in, true); },
+    [](machine &m, reader &in) { do_record(m, in, false); },
+};
+
 void run(machine &m, reader &in)
 {
     for (int step = 0; step < STATEMENTS_MAX && in.more(); ++step) {
         uint32_t mark = string_temp_count;
         m.expected_error = 0;
-        switch (in.next() % 8) {
-        case 0:
-            do_open(m, in);
-            break;
-        case 1:
-            do_close(m, in);
-            break;
-        case 2:
-            do_field(m, in);
-            break;
-        case 3:
-            do_set(m, in, false);
-            break;
-        case 4:
-            do_set(m, in, true);
-            break;
-        case 5:
-            do_assign_or_free(m, in);
-            break;
-        case 6:
-            do_record(m, in, true);
-            break;
-        default:
-            do_record(m, in, false);
-            break;
-        }
+        STATEMENTS[in.next() % std::size(STATEMENTS)](m, in);
         temp_strings_release(mark);
         compare(m, step);
     }
