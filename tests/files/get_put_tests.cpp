@@ -106,6 +106,13 @@ TEST_F(GetPut, RefusalsLeaveTheFileUnchanged)
     EXPECT_EQ(get_text(1, 1, 17), std::string(17, '?')); // too long for the record
     EXPECT_EQ(error_pending_take(), 59u);
     EXPECT_EQ(get_text(5, 0, 2), "01"); // reading is allowed there
+
+    // Negative numbers are TCP/IP handles, none of which is open.
+    char chars[2] = {};
+    for (string_descriptor *dest : {basic_variable(""), string_over_memory(chars, 2, false)}) {
+        rt_get_string(-2, 1, dest, 1);
+        EXPECT_EQ(error_pending_take(), 52u);
+    }
 }
 
 TEST_F(GetPut, PrefixedStringsRoundTripThroughRecords)

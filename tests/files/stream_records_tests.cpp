@@ -4,7 +4,8 @@
 
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 struct StreamRecordsTest : testing::Test {
     void SetUp() override { stream_record_list_create(); }
