@@ -4,8 +4,7 @@
 
 #include <cstdlib>
 
-namespace
-{
+namespace {
 
 struct StreamRecordsTest : testing::Test {
     void SetUp() override { stream_record_list_create(); }
