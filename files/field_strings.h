@@ -15,6 +15,7 @@
 
 #include <cstdint>
 
+struct os_handle_record;
 struct string_descriptor;
 
 // What a fielded string's field pointer holds.
@@ -49,7 +50,6 @@ void field_string_detach(string_descriptor *d);
 
 // The open record a link still mirrors (its file number bound to a RANDOM
 // file of the same open serial), or null when the link is stale.
-struct os_handle_record;
 os_handle_record *field_link_record(const field_link *link);
 
 // Forgets the statement in progress, as at start-up (tests).
