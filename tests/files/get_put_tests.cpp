@@ -115,28 +115,8 @@ TEST_F(GetPut, RefusalsLeaveTheFileUnchanged)
     }
 }
 
-TEST_F(GetPut, PrefixedStringsRoundTripThroughRecords)
-{
-    // Prefix bytes of the long form: 40000 = 1 x 32768 + 7232 (0x1C40).
-    uint8_t prefix[8];
-    ASSERT_EQ(string_prefix_encode(40000, prefix), 8);
-    EXPECT_EQ(std::string(reinterpret_cast<char *>(prefix), 8), "\x40\x9c\1\0\0\0\0\0"s);
-    ASSERT_EQ(string_prefix_encode(5, prefix), 2);
-    EXPECT_EQ(std::string(reinterpret_cast<char *>(prefix), 2), "\5\0"s);
-
-    open_file("s", OPEN_MODE_RANDOM, 1, 65536 + 8);
-    string_descriptor *dest = basic_variable("old");
-    for (int32_t length : {0, 5, 32767, 32768, 40000, 65536}) {
-        std::string text(size_t(length), 'a');
-        for (size_t i = 0; i < text.size(); ++i)
-            text[i] = char('a' + i % 26);
-        put_string(1, 2, text);
-        EXPECT_EQ(get_string(1, 2, dest), text) << length;
-        EXPECT_EQ(position_of(1), 2 * (65536 + 8));
-    }
-    EXPECT_EQ(error_pending_take(), 0u);
-}
-
+// (tests/e2e/records_test.sh compares the prefixes of strings of 0 to 65536
+// bytes with an independent writer's.)
 TEST_F(GetPut, StringRecordsPastTheEndAndCorruptPrefixes)
 {
     file_write_all("s", "\5\0hello....."s                       // record 1: "hello"
