@@ -130,10 +130,14 @@ TEST_F(Field, StringsNeverWriteOutsideTheirOwnBytes)
     EXPECT_EQ(fixed->field, nullptr);
 
     basic_text literal("lit"); // characters owned by the caller
-    ASSERT_EQ(field(1, {{8, literal}}), 0u);
+    string_descriptor *dos = string_new_dos(2, false);
+    ASSERT_EQ(field(1, {{8, literal}, {0, dos}}), 0u);
+    ASSERT_EQ(field(1, {{6, dos}}), 0u);
     rt_get_record(1, 1, 1);
     EXPECT_EQ(text_of(literal), "abcdefgh");
     EXPECT_EQ(literal.get()->readonly, 0);
+    EXPECT_EQ(text_of(dos), "abcdef");
+    EXPECT_EQ(dos->in_dos, 1);
     field_string_detach(literal);
 }
 
