@@ -47,6 +47,8 @@ struct os_handle_record {
     uint8_t *record_buffer;
     string_descriptor **field_strings;
     int32_t field_string_count;
+    // Entries field_strings has room for.
+    int32_t field_string_capacity;
     int64_t column; // PRINT # column, 1-based
     // Serial devices (0 in com_port for a plain file).
     uint8_t com_port;
