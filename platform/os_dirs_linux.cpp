@@ -128,8 +128,9 @@ os_dir_status os_dir_list(const std::string &dir, std::string_view pattern,
     DIR *d = opendir(dir.empty() ? "." : dir.c_str());
     if (!d)
         return status_of_errno(errno);
+    const wildcard_pattern wanted(pattern);
     while (dirent *e = readdir(d)) {
-        if (!wildcard_match(pattern, e->d_name))
+        if (!wanted.matches(e->d_name))
             continue;
         struct stat st;
         bool is_dir = fstatat(dirfd(d), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);

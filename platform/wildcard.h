@@ -10,10 +10,35 @@
 //   names without a '.', so "*." means "no extension".
 // Matching simulates the pattern as a set of states, one step per character
 // of the name: time grows with pattern length times name length, never
-// exponentially, whatever a program passes.
+// exponentially, whatever a program passes. Patterns of up to 63 characters
+// keep their states in the bits of one word.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
+
+// A pattern prepared once for matching many names (a directory listing).
+class wildcard_pattern
+{
+  public:
+    explicit wildcard_pattern(std::string_view pattern);
+    bool matches(std::string_view name) const;
+
+  private:
+    struct automaton {
+        std::string text;  // the pattern with runs of '*' made one
+        bool wide = false; // too long for the bits of one word
+        uint64_t star = 0, question = 0;
+        uint64_t literal[256] = {}; // positions whose character takes the byte
+        void build(std::string_view pattern);
+        bool run(std::string_view name) const;
+    };
+    automaton whole_;
+    automaton without_extension_; // used when the pattern ends in ".*"
+    bool extension_optional_ = false;
+    bool no_extension_ = false;
+};
 
 bool wildcard_match(std::string_view pattern, std::string_view name);
 
