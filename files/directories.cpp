@@ -19,27 +19,6 @@ constexpr size_t ENTRY_NAME_WIDTH = 12;
 constexpr size_t BASE_WIDTH = 8;
 constexpr size_t EXTENSION_MAX = 3;
 
-std::string system_name(const string_descriptor *name)
-{
-    std::string copy(reinterpret_cast<const char *>(name->chr), size_t(name->len));
-    file_name_fix(copy);
-    return copy;
-}
-
-// A name split after its last '/': the directory part keeps the '/'.
-struct split_name {
-    std::string dir;
-    std::string last;
-};
-
-split_name name_split(const std::string &name)
-{
-    std::string::size_type slash = name.rfind('/');
-    if (slash == std::string::npos)
-        return {"", name};
-    return {name.substr(0, slash + 1), name.substr(slash + 1)};
-}
-
 // Deletes one file; on failure raises 55 (refused) or 53 and returns false.
 bool kill_one(const std::string &path)
 {
@@ -134,7 +113,7 @@ void rt_kill(const string_descriptor *spec)
 {
     if (error_pending)
         return;
-    split_name parts = name_split(system_name(spec));
+    os_path_parts parts = os_path_split(file_name_text(spec));
     if (parts.last.empty() || wildcard_has_wild(parts.dir)) {
         error_raise(53);
         return;
@@ -156,8 +135,8 @@ void rt_name(const string_descriptor *old_name, const string_descriptor *new_nam
 {
     if (error_pending)
         return;
-    std::string from = os_path_resolve(system_name(old_name));
-    std::string to = os_path_resolve_parent(system_name(new_name));
+    std::string from = os_path_resolve(file_name_text(old_name));
+    std::string to = os_path_resolve_parent(file_name_text(new_name));
     switch (from.empty() ? os_dir_status::not_found : os_path_rename(from, to)) {
     case os_dir_status::ok:
         return;
@@ -183,26 +162,29 @@ void rt_chdir(const string_descriptor *path)
 {
     if (error_pending)
         return;
-    if (os_dir_change(system_name(path)) != os_dir_status::ok)
+    if (os_dir_change(file_name_text(path)) != os_dir_status::ok)
         error_raise(76);
+}
+
+// MKDIR and RMDIR: the one failure named gives 75, any other 76.
+void dir_statement(const string_descriptor *path, os_dir_status (*operation)(const std::string &),
+                   os_dir_status failure_75)
+{
+    if (error_pending)
+        return;
+    os_dir_status s = operation(file_name_text(path));
+    if (s != os_dir_status::ok)
+        error_raise(s == failure_75 ? 75 : 76);
 }
 
 void rt_mkdir(const string_descriptor *path)
 {
-    if (error_pending)
-        return;
-    os_dir_status s = os_dir_make(system_name(path));
-    if (s != os_dir_status::ok)
-        error_raise(s == os_dir_status::exists ? 75 : 76);
+    dir_statement(path, os_dir_make, os_dir_status::exists);
 }
 
 void rt_rmdir(const string_descriptor *path)
 {
-    if (error_pending)
-        return;
-    os_dir_status s = os_dir_remove(system_name(path));
-    if (s != os_dir_status::ok)
-        error_raise(s == os_dir_status::not_empty ? 75 : 76);
+    dir_statement(path, os_dir_remove, os_dir_status::not_empty);
 }
 
 void rt_files(const string_descriptor *spec, int32_t given)
@@ -222,7 +204,7 @@ void rt_files(const string_descriptor *spec, int32_t given)
         return;
     }
     print_text(upper(cwd), true);
-    split_name parts = name_split(text);
+    os_path_parts parts = os_path_split(text);
     std::string dir = parts.dir.empty() ? "" : os_path_resolve(parts.dir);
     std::vector<os_dir_entry> entries;
     if (wildcard_has_wild(parts.dir) ||

@@ -147,6 +147,16 @@ int64_t shell_run_windowed(const std::string &command)
     return result;
 }
 
+// With both the hide and the no-wait option written, the statement is the
+// hidden no-wait form.
+bool both_options_forward(const string_descriptor *command, int32_t options)
+{
+    if (!(options & SHELL_OTHER_OPTION))
+        return false;
+    rt_shell_nowait_hidden(command, options & SHELL_COMMAND_GIVEN);
+    return true;
+}
+
 } // namespace
 
 int32_t shell_cmd_exe_available()
@@ -194,12 +204,8 @@ void rt_shell(const string_descriptor *command, int32_t given)
 
 void rt_shell_hidden(const string_descriptor *command, int32_t options)
 {
-    if (error_pending)
+    if (error_pending || both_options_forward(command, options))
         return;
-    if (options & SHELL_OTHER_OPTION) {
-        rt_shell_nowait_hidden(command, options & SHELL_COMMAND_GIVEN);
-        return;
-    }
     std::string text = options & SHELL_COMMAND_GIVEN ? text_of(command) : "";
     if (text.empty()) {
         error_raise(5);
@@ -210,12 +216,8 @@ void rt_shell_hidden(const string_descriptor *command, int32_t options)
 
 void rt_shell_nowait(const string_descriptor *command, int32_t options)
 {
-    if (error_pending)
+    if (error_pending || both_options_forward(command, options))
         return;
-    if (options & SHELL_OTHER_OPTION) {
-        rt_shell_nowait_hidden(command, options & SHELL_COMMAND_GIVEN);
-        return;
-    }
     shell_run(options & SHELL_COMMAND_GIVEN ? text_of(command) : "", false, false);
 }
 

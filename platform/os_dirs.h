@@ -55,5 +55,13 @@ os_dir_status os_dir_change(const std::string &path);
 // current directory); 0 when that cannot be had.
 int64_t os_free_bytes(const std::string &dir);
 
+// A name split after its last '/': the directory part keeps the '/' (empty
+// when there is none).
+struct os_path_parts {
+    std::string dir;
+    std::string last;
+};
+os_path_parts os_path_split(const std::string &name);
+
 // The name with its directory part resolved and its last part as written.
 std::string os_path_resolve_parent(const std::string &name);

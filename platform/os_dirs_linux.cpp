@@ -53,15 +53,6 @@ os_dir_status result_of(int r)
     return r == 0 ? os_dir_status::ok : status_of_errno(errno);
 }
 
-// Splits a name after its last '/': the directory part keeps the '/'.
-std::pair<std::string, std::string> name_split(const std::string &name)
-{
-    std::string::size_type slash = name.rfind('/');
-    if (slash == std::string::npos)
-        return {"", name};
-    return {name.substr(0, slash + 1), name.substr(slash + 1)};
-}
-
 // True when dir holds an entry equal to name ignoring letter case that is not
 // the file `self` (pass a null self to count every such entry).
 bool name_taken_ignoring_case(const std::string &dir, const std::string &name,
@@ -115,9 +106,17 @@ os_dir_status rename_by_link(const std::string &from, const std::string &to)
 
 } // namespace
 
+os_path_parts os_path_split(const std::string &name)
+{
+    std::string::size_type slash = name.rfind('/');
+    if (slash == std::string::npos)
+        return {"", name};
+    return {name.substr(0, slash + 1), name.substr(slash + 1)};
+}
+
 std::string os_path_resolve_parent(const std::string &name)
 {
-    auto [dir, last] = name_split(name);
+    auto [dir, last] = os_path_split(name);
     return dir.empty() ? last : os_path_resolve(dir) + last;
 }
 
@@ -167,7 +166,7 @@ os_dir_status os_path_rename(const std::string &from, const std::string &to)
     struct stat self;
     if (lstat(from.c_str(), &self) != 0)
         return status_of_errno(errno);
-    auto [dir, last] = name_split(to);
+    auto [dir, last] = os_path_split(to);
     if (last.empty())
         return os_dir_status::bad_name;
     if (name_taken_ignoring_case(dir, last, &self))
@@ -182,7 +181,7 @@ os_dir_status os_path_rename(const std::string &from, const std::string &to)
 os_dir_status os_dir_make(const std::string &path)
 {
     std::string target = os_path_resolve_parent(path);
-    auto [dir, last] = name_split(target);
+    auto [dir, last] = os_path_split(target);
     if (!last.empty() && name_taken_ignoring_case(dir, last, nullptr))
         return os_dir_status::exists;
     return result_of(mkdir(target.c_str(), 0777));
