@@ -54,7 +54,10 @@ string_descriptor *text_of(const std::string &text)
     return string_from_buffer(text.data(), int32_t(text.size()));
 }
 
-void error_say() { say("error " + std::to_string(error_pending_take())); }
+void error_say()
+{
+    say("error " + std::to_string(error_pending_take()));
+}
 
 void command_run(const std::string &line)
 {
