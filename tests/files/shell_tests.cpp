@@ -90,6 +90,20 @@ TEST_F(Shell, HiddenCommandsPrintNothing)
     EXPECT_EQ(stdout_of(Shell::shown, "echo x"), "x\n");
 }
 
+// With no command the interactive shell reads the process's own input.
+TEST_F(Shell, EmptyCommandRunsTheInteractiveShellOnOurStreams)
+{
+    file_write_all("typed.txt", "echo typed > inter.txt\nexit 5\n");
+    int saved = dup(STDIN_FILENO);
+    int typed = open("typed.txt", O_RDONLY);
+    dup2(typed, STDIN_FILENO);
+    EXPECT_EQ(shown(""), 5);
+    dup2(saved, STDIN_FILENO);
+    close(saved);
+    close(typed);
+    EXPECT_EQ(file_read_all("inter.txt"), "typed\n");
+}
+
 TEST_F(Shell, MissingCommandsAndPendingErrors)
 {
     basic_text empty("");
