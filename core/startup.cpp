@@ -23,6 +23,8 @@
 #include "display/window_state.h"
 #include "files/open_close.h"
 #include "files/stream_records.h"
+#include "platform/message_box.h"
+#include "platform/os_environment.h"
 #include "platform/system_keys.h"
 #include "screen/input_editor.h"
 #include "screen/screen_modes.h"
@@ -191,6 +193,10 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
     devices_startup();
 
     subsystem_services_install();
+    // Nothing reads the environment once the threads run: ENVIRON may change
+    // it on the program thread.
+    os_environment_startup();
+    platform_message_box_answers_reload();
     threads_start(unit.main_module);
 
     if (!unit.window_hidden)

@@ -300,6 +300,15 @@ void traps_static_init() {
     timer_table_init();
 }
 
+void key_traps_off() {
+    for (key_trap_record &record : key_trap_table) {
+        record.handler.store(0);
+        record.state.store(TRAP_OFF);
+        record.pending.store(0);
+    }
+    key_trap_busy = false;
+}
+
 void key_trap_codes_fill() {
     for (uint32_t n = 1; n <= 10; ++n)
         key_trap_table[n].key_code = (0x3A + n) << 8;

@@ -120,6 +120,9 @@ void button_trap_state(int32_t n, int32_t controller, int32_t action, uint32_t f
 // ON KEY(key) (1 to 31) and KEY(key) ON/OFF/STOP (0 to 31; 0 = all).
 void key_trap_set(int32_t key, uint32_t handler, uint32_t argument1, uint32_t argument2);
 void key_trap_state(int32_t key, int32_t action);
+// Every key trap back to off with no handler and nothing pending, and no key
+// trap being taken (the run-state reset).
+void key_traps_off();
 
 // A pressed key as the key-down handler sees it.
 struct key_trap_key {

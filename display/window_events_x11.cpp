@@ -17,6 +17,7 @@
 #include "display/window_x11_internal.h"
 
 #include "core/small_ops.h"
+#include "platform/os_environment.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlibint.h>
@@ -269,7 +270,7 @@ void window_raw_motion_start()
 {
     if (raw_display)
         return;
-    raw_display = XOpenDisplay(nullptr);
+    raw_display = XOpenDisplay(os_display_name());
     if (!raw_display)
         return;
     int event = 0, error = 0, major = 2, minor = 0;

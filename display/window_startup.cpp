@@ -7,6 +7,7 @@
 #include "display/window_requests.h"
 #include "display/window_state.h"
 #include "platform/clock.h"
+#include "platform/os_environment.h"
 #include "platform/process_exit.h"
 
 #include <GL/glew.h>
@@ -27,8 +28,17 @@ void window_create(int argc, char **argv)
     // The toolkit takes its own options out of the argument list: give it a
     // copy, so COMMAND$ and the program's arguments stay as they were.
     std::vector<char *> args(argv, argv + argc);
+    // The display named at start-up: the toolkit would read the environment,
+    // which the program thread may be changing by now.
+    static char display_option[] = "-display";
+    static std::string display_name;
+    if (const char *name = os_display_name()) {
+        display_name = name;
+        args.push_back(display_option);
+        args.push_back(display_name.data());
+    }
+    int count = int(args.size());
     args.push_back(nullptr);
-    int count = argc;
     std::string title = "Untitled";
     window_title_take(title);
     display_window.reshape_started_ms = clock_now_ms();

@@ -150,6 +150,13 @@ void file_name_fix(std::string &name)
             c = '/';
 }
 
+std::string file_name_text(const string_descriptor *name)
+{
+    std::string copy(reinterpret_cast<const char *>(name->chr), size_t(name->len));
+    file_name_fix(copy);
+    return copy;
+}
+
 void handle_table_reset()
 {
     for (size_t h = 0; h < os_handle_records.size(); ++h) {

@@ -107,6 +107,8 @@ uint8_t *file_name_fix(string_descriptor *name);
 
 // The same for a name already copied into a text.
 void file_name_fix(std::string &name);
+// A copy of the name with every '\' made '/'.
+std::string file_name_text(const string_descriptor *name);
 
 // Closes every operating-system file the table still holds and empties the
 // table and the map (tests and a fresh start).

@@ -11,38 +11,25 @@
 #include <cstring>
 #include <string>
 
-namespace
-{
-
-// The name as the file system takes it: a copy with every '\' made '/'.
-std::string system_name(const string_descriptor *name)
-{
-    std::string copy(reinterpret_cast<const char *>(name->chr), size_t(name->len));
-    file_name_fix(copy);
-    return copy;
-}
-
-} // namespace
-
 int32_t file_exists(const string_descriptor *name)
 {
     if (error_pending)
         return 0;
-    return os_path_kind(system_name(name).c_str()) == 0 ? -1 : 0;
+    return os_path_kind(file_name_text(name).c_str()) == 0 ? -1 : 0;
 }
 
 int32_t dir_exists(const string_descriptor *name)
 {
     if (error_pending)
         return 0;
-    return os_path_kind(system_name(name).c_str()) == 1 ? -1 : 0;
+    return os_path_kind(file_name_text(name).c_str()) == 1 ? -1 : 0;
 }
 
 void rt_run_file(const string_descriptor *file)
 {
     if (error_pending)
         return;
-    if (!os_program_start(system_name(file))) {
+    if (!os_program_start(file_name_text(file))) {
         error_raise(53);
         return;
     }

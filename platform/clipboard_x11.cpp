@@ -12,6 +12,7 @@
 #include "platform/clipboard.h"
 
 #include "platform/clock.h"
+#include "platform/os_environment.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -156,7 +157,7 @@ bool owner_open()
 {
     if (owner_display)
         return true;
-    owner_display = XOpenDisplay(nullptr);
+    owner_display = XOpenDisplay(os_display_name());
     if (!owner_display)
         return false;
     owner_window =
@@ -246,7 +247,7 @@ std::string platform_clipboard_get()
             return process_copy;
         selection_held = false;
     }
-    Display *d = XOpenDisplay(nullptr);
+    Display *d = XOpenDisplay(os_display_name());
     if (!d) {
         std::lock_guard<std::mutex> lock(clipboard_mutex);
         return process_copy;

@@ -1,4 +1,5 @@
 #include "platform/desktop_input.h"
+#include "platform/os_environment.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -13,7 +14,7 @@ namespace
 // A connection with the XTEST extension, or null.
 Display *test_display_open()
 {
-    Display *d = XOpenDisplay(nullptr);
+    Display *d = XOpenDisplay(os_display_name());
     if (!d)
         return nullptr;
     int event = 0, error = 0, major = 0, minor = 0;

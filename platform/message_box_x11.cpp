@@ -6,6 +6,7 @@
 #include "platform/message_box_x11.h"
 
 #include "platform/message_box.h"
+#include "platform/os_environment.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -295,7 +296,7 @@ void dialog_close(box_dialog &d) {
 
 int message_box_x11_show(const char *text, const char *caption, uint32_t type) {
     box_dialog d;
-    d.dpy = XOpenDisplay(nullptr);
+    d.dpy = XOpenDisplay(os_display_name());
     if (!d.dpy) return MESSAGE_BOX_FAILED;
     int screen = DefaultScreen(d.dpy);
     Window root = RootWindow(d.dpy, screen);

@@ -22,3 +22,23 @@ std::string os_program_find(const std::string &name);
 // The new program inherits the standard streams and the environment, and none
 // of this process's files. Returns true when the program was started.
 bool os_program_start(const std::string &command);
+
+// Starts the program at path (as os_program_find gives it) with the words as
+// its argument list (the first is its name). It inherits the environment
+// and, unless hidden, the standard streams; hidden, its streams are
+// /dev/null. It gets no other file of this process, no blocked signals and
+// the default actions for interrupt, quit and broken pipe. Returns the
+// child's process id, or -1 when it could not be started.
+int os_process_spawn(const std::string &path, const std::vector<std::string> &words, bool hidden);
+
+// Waits for the child to end and gives its exit code, or 128 plus the signal
+// that ended it; -1 when there is no such child. Interrupt and quit signals
+// are ignored by this process meanwhile, as the C library's system() does.
+int os_process_wait(int pid);
+
+// Collects the child if it has ended (never waits, never touches other
+// children). True when it is gone.
+bool os_process_reap(int pid);
+
+// True when the command interpreter /bin/sh can be started.
+bool os_shell_available();

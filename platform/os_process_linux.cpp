@@ -2,11 +2,14 @@
 
 #include "platform/os_files.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <spawn.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 extern char **environ;
@@ -98,26 +101,90 @@ bool os_program_start(const std::string &command)
     if (words.empty())
         return false;
     std::string path = os_program_find(words[0]);
-    if (path.empty())
-        return false;
+    return !path.empty() && os_process_spawn(path, words, false) > 0;
+}
+
+namespace
+{
+
+// The child's signal state: nothing blocked, the default actions for the
+// signals a waiting parent ignores and for a broken pipe.
+void spawn_signals_set(posix_spawnattr_t *attr)
+{
+    sigset_t none, defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    for (int sig : {SIGPIPE, SIGINT, SIGQUIT})
+        sigaddset(&defaults, sig);
+    posix_spawnattr_setsigmask(attr, &none);
+    posix_spawnattr_setsigdefault(attr, &defaults);
+    posix_spawnattr_setflags(attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+}
+
+// The child's files: its standard streams (on /dev/null when hidden) and
+// nothing else.
+void spawn_files_set(posix_spawn_file_actions_t *files, bool hidden)
+{
+    if (hidden) {
+        posix_spawn_file_actions_addopen(files, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(files, STDOUT_FILENO, STDERR_FILENO);
+    }
+    posix_spawn_file_actions_addclosefrom_np(files, STDERR_FILENO + 1);
+}
+
+} // namespace
+
+int os_process_spawn(const std::string &path, const std::vector<std::string> &words, bool hidden)
+{
+    std::vector<std::string> copy = words;
     std::vector<char *> argv;
-    for (std::string &w : words)
+    for (std::string &w : copy)
         argv.push_back(w.data());
     argv.push_back(nullptr);
-
-    // The new program starts with no blocked signals and the default action
-    // for a broken pipe, whatever this process has set for itself.
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
-    sigset_t none, pipe;
-    sigemptyset(&none);
-    sigemptyset(&pipe);
-    sigaddset(&pipe, SIGPIPE);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &pipe);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    spawn_signals_set(&attr);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    spawn_files_set(&files, hidden);
     pid_t pid;
-    int r = posix_spawn(&pid, path.c_str(), nullptr, &attr, argv.data(), environ);
+    int r = posix_spawn(&pid, path.c_str(), &files, &attr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&files);
     posix_spawnattr_destroy(&attr);
-    return r == 0;
+    return r == 0 ? int(pid) : -1;
+}
+
+int os_process_wait(int pid)
+{
+    struct sigaction ignore {
+    }, old_int{}, old_quit{};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGINT, &ignore, &old_int);
+    sigaction(SIGQUIT, &ignore, &old_quit);
+    int status = 0;
+    pid_t r;
+    do
+        r = waitpid(pid_t(pid), &status, 0);
+    while (r < 0 && errno == EINTR);
+    sigaction(SIGINT, &old_int, nullptr);
+    sigaction(SIGQUIT, &old_quit, nullptr);
+    if (r != pid_t(pid))
+        return -1;
+    if (WIFSIGNALED(status))
+        return 128 + WTERMSIG(status);
+    return WEXITSTATUS(status);
+}
+
+bool os_process_reap(int pid)
+{
+    int status;
+    pid_t r = waitpid(pid_t(pid), &status, WNOHANG);
+    return r == pid_t(pid) || (r < 0 && errno == ECHILD);
+}
+
+bool os_shell_available()
+{
+    return is_executable_file("/bin/sh");
 }

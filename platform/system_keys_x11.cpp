@@ -1,6 +1,7 @@
 // Lock indicators through the keyboard extension and held keys through the
 // keymap, on a connection of this module's own. The connection is opened on
 // first use and kept; a display that cannot be opened is not tried again.
+#include "platform/os_environment.h"
 #include "platform/system_keys.h"
 
 #include <X11/XKBlib.h>
@@ -21,7 +22,7 @@ Display *connection_get()
 {
     if (!connection_tried) {
         connection_tried = true;
-        connection = XOpenDisplay(nullptr);
+        connection = XOpenDisplay(os_display_name());
     }
     return connection;
 }

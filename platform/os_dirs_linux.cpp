@@ -1,0 +1,208 @@
+#include "platform/os_dirs.h"
+
+#include "platform/os_files.h"
+#include "platform/wildcard.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace
+{
+
+constexpr mode_t WRITE_BITS = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// Failures by meaning: the designed system's codes are not Linux's numbers.
+os_dir_status status_of_errno(int err)
+{
+    switch (err) {
+    case ENOENT:
+        return os_dir_status::not_found;
+    case ENOTDIR:
+        return os_dir_status::path_not_found;
+    case EEXIST:
+        return os_dir_status::exists;
+    case ENOTEMPTY:
+        return os_dir_status::not_empty;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EBUSY:
+    case ETXTBSY:
+    case EWOULDBLOCK:
+        return os_dir_status::access_denied;
+    case EINVAL:
+    case ENAMETOOLONG:
+    case ELOOP:
+        return os_dir_status::bad_name;
+    default:
+        return os_dir_status::failed;
+    }
+}
+
+os_dir_status result_of(int r)
+{
+    return r == 0 ? os_dir_status::ok : status_of_errno(errno);
+}
+
+// True when dir holds an entry equal to name ignoring letter case that is not
+// the file `self` (pass a null self to count every such entry).
+bool name_taken_ignoring_case(const std::string &dir, const std::string &name,
+                              const struct stat *self)
+{
+    DIR *d = opendir(dir.empty() ? "." : dir.c_str());
+    if (!d)
+        return false;
+    bool taken = false;
+    while (dirent *e = readdir(d)) {
+        if (strcasecmp(e->d_name, name.c_str()) != 0)
+            continue;
+        struct stat st;
+        if (self && fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            st.st_dev == self->st_dev && st.st_ino == self->st_ino)
+            continue;
+        taken = true;
+        break;
+    }
+    closedir(d);
+    return taken;
+}
+
+// The share-lock probe of a delete: true when no open file holds the file.
+// Held exclusively until fd is closed, so no new open can lock it meanwhile.
+bool share_probe(const std::string &path, int *fd)
+{
+    *fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (*fd < 0)
+        return true; // a link or an unreadable file: nothing to probe
+    int r;
+    do
+        r = flock(*fd, LOCK_EX | LOCK_NB);
+    while (r != 0 && errno == EINTR);
+    return r == 0;
+}
+
+// Renames where the file system cannot refuse to replace by itself: a new
+// link fails when the name exists, then the old name goes.
+os_dir_status rename_by_link(const std::string &from, const std::string &to)
+{
+    if (link(from.c_str(), to.c_str()) != 0)
+        return status_of_errno(errno);
+    if (unlink(from.c_str()) != 0) {
+        int err = errno;
+        unlink(to.c_str());
+        return status_of_errno(err);
+    }
+    return os_dir_status::ok;
+}
+
+} // namespace
+
+os_path_parts os_path_split(const std::string &name)
+{
+    std::string::size_type slash = name.rfind('/');
+    if (slash == std::string::npos)
+        return {"", name};
+    return {name.substr(0, slash + 1), name.substr(slash + 1)};
+}
+
+std::string os_path_resolve_parent(const std::string &name)
+{
+    auto [dir, last] = os_path_split(name);
+    return dir.empty() ? last : os_path_resolve(dir) + last;
+}
+
+os_dir_status os_dir_list(const std::string &dir, std::string_view pattern,
+                          std::vector<os_dir_entry> *entries)
+{
+    entries->clear();
+    DIR *d = opendir(dir.empty() ? "." : dir.c_str());
+    if (!d)
+        return status_of_errno(errno);
+    const wildcard_pattern wanted(pattern);
+    while (dirent *e = readdir(d)) {
+        if (!wanted.matches(e->d_name))
+            continue;
+        struct stat st;
+        bool is_dir = fstatat(dirfd(d), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        entries->push_back({e->d_name, is_dir});
+    }
+    closedir(d);
+    std::sort(entries->begin(), entries->end(), [](const os_dir_entry &a, const os_dir_entry &b) {
+        int c = strcasecmp(a.name.c_str(), b.name.c_str());
+        return c != 0 ? c < 0 : a.name < b.name;
+    });
+    return os_dir_status::ok;
+}
+
+os_dir_status os_file_delete(const std::string &path)
+{
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0)
+        return status_of_errno(errno);
+    if (S_ISDIR(st.st_mode))
+        return os_dir_status::access_denied;
+    if (S_ISREG(st.st_mode) && (st.st_mode & WRITE_BITS) == 0)
+        return os_dir_status::access_denied;
+    int fd = -1;
+    os_dir_status result = os_dir_status::access_denied;
+    if (share_probe(path, &fd))
+        result = result_of(unlink(path.c_str()));
+    if (fd >= 0)
+        close(fd);
+    return result;
+}
+
+os_dir_status os_path_rename(const std::string &from, const std::string &to)
+{
+    struct stat self;
+    if (lstat(from.c_str(), &self) != 0)
+        return status_of_errno(errno);
+    auto [dir, last] = os_path_split(to);
+    if (last.empty())
+        return os_dir_status::bad_name;
+    if (name_taken_ignoring_case(dir, last, &self))
+        return os_dir_status::exists;
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return os_dir_status::ok;
+    if ((errno == EINVAL || errno == ENOSYS) && !S_ISDIR(self.st_mode))
+        return rename_by_link(from, to);
+    return status_of_errno(errno);
+}
+
+os_dir_status os_dir_make(const std::string &path)
+{
+    std::string target = os_path_resolve_parent(path);
+    auto [dir, last] = os_path_split(target);
+    if (!last.empty() && name_taken_ignoring_case(dir, last, nullptr))
+        return os_dir_status::exists;
+    return result_of(mkdir(target.c_str(), 0777));
+}
+
+os_dir_status os_dir_remove(const std::string &path)
+{
+    os_dir_status s = result_of(rmdir(os_path_resolve(path).c_str()));
+    return s == os_dir_status::exists ? os_dir_status::not_empty : s;
+}
+
+os_dir_status os_dir_change(const std::string &path)
+{
+    return result_of(chdir(os_path_resolve(path).c_str()));
+}
+
+int64_t os_free_bytes(const std::string &dir)
+{
+    struct statvfs vfs;
+    if (statvfs(dir.empty() ? "." : dir.c_str(), &vfs) != 0)
+        return 0;
+    unsigned __int128 bytes = static_cast<unsigned __int128>(vfs.f_bavail) * vfs.f_frsize;
+    return bytes > INT64_MAX ? INT64_MAX : int64_t(bytes);
+}

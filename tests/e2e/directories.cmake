@@ -1,0 +1,8 @@
+# Directory statements and SHELL in a window: FILES read off the screen, and
+# a waited SHELL leaving full screen and coming back to an unchanged screen.
+add_executable(directories_program ${CMAKE_CURRENT_SOURCE_DIR}/directories_program_main.cpp)
+target_link_libraries(directories_program PRIVATE runtime)
+add_test(NAME e2e.directories
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/directories_test.sh
+                 $<TARGET_FILE:directories_program> $<TARGET_FILE_DIR:screen_reader>)
+set_tests_properties(e2e.directories PROPERTIES LABELS "e2e" TIMEOUT 120)

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# FILES and SHELL through a real window: FILES lists a prepared tree on the
+# screen (header, 8.3 entries, <DIR>, a long name whole, the free bytes as df
+# counts them); a waited SHELL in full screen leaves it while the command
+# runs and comes back to the same screen.
+#
+#   directories_test.sh PROGRAM TOOLS_DIR
+set -euo pipefail
+program=$1
+source "$(dirname "$0")/lib.sh"
+e2e_init "$2"
+xvfb_start
+
+tree="$E2E_DIR/tree"
+mkdir -p "$tree/Sub"
+: >"$tree/a.txt"
+: >"$tree/readme"
+: >"$tree/long_file_name.text"
+
+program_start "$program"
+output_wait ready
+win=$(window_wait "Directory Check")
+xdotool windowmove --sync "$win" 0 0
+[[ $(program_ask "chdir $tree" "error") == "error 0" ]] || fail "CHDIR failed"
+[[ $(program_ask "files" "error") == "error 0" ]] || fail "FILES raised an error"
+
+header=$(tr '[:lower:]' '[:upper:]' <<<"$tree")
+screen_wait "$win" 1 "$header"
+rows=$(screen_text "$E2E_DIR/screen.ppm" | sed 's/ *$//')
+row() { sed -n "${1}p" <<<"$rows"; }
+expect_row() { [[ $(row "$1") == "$2" ]] || fail "row $1 reads \"$(row "$1")\", not \"$2\""; }
+expect_row 2 "        .   <DIR>         ..  <DIR> A       .TXT      LONG_FILE_NAME.TEXT"
+expect_row 3 "README            SUB         <DIR>"
+free=$(row 4 | sed -n 's/^ \([0-9]*\) Bytes free$/\1/p')
+[[ -n $free ]] || fail "row 4 reads \"$(row 4)\", not the free bytes"
+df_free=$(df -B1 --output=avail "$tree" | tail -n 1 | tr -d ' ')
+diff=$((free > df_free ? free - df_free : df_free - free))
+((diff < 64 * 1024 * 1024)) || fail "FILES shows $free bytes free, df $df_free"
+
+# SHELL in stretched full screen: windowed while the command runs.
+scale=1.6,3.84
+program_say "fullscreen 0"
+output_wait "full screen 1"
+window_size_wait "$win" 1024x768
+screen_wait root 1 "$header" --size 80x25 --scale "$scale"
+before=$(screen_text "$E2E_DIR/screen.ppm" --size 80x25 --scale "$scale")
+program_say "shell sh -c \"touch $E2E_DIR/started; while [ ! -e $E2E_DIR/go ]; do sleep 0.05; done\""
+for _ in $(seq 200); do [[ -e $E2E_DIR/started ]] && break; sleep 0.05; done
+[[ -e $E2E_DIR/started ]] || fail "the SHELL command did not start"
+window_size_wait "$win" 640x200
+touch "$E2E_DIR/go"
+output_wait "shell done"
+window_size_wait "$win" 1024x768
+screen_wait root 1 "$header" --size 80x25 --scale "$scale"
+after=$(screen_text "$E2E_DIR/screen.ppm" --size 80x25 --scale "$scale")
+[[ $after == "$before" ]] || fail "the screen changed across SHELL"
+
+program_say end
+program_exit_wait
+[[ $program_exit_code == 0 ]] || fail "exit code $program_exit_code"
+echo "directories: ok"

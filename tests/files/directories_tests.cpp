@@ -1,0 +1,257 @@
+#include "files/file_test_support.h"
+
+#include "core/errors.h"
+#include "files/directories.h"
+#include "files/open_close.h"
+#include "screen/image_slots.h"
+#include "screen/screen_modes.h"
+#include "screen/screen_startup.h"
+#include "screen/text_output.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+using Directories = file_test;
+
+// Runs a statement on one name and gives the error it raised.
+uint32_t error_of(void (*statement)(const string_descriptor *), const std::string &name)
+{
+    basic_text text(name);
+    statement(text);
+    return error_pending_take();
+}
+
+uint32_t kill_error(const std::string &spec)
+{
+    return error_of(rt_kill, spec);
+}
+
+uint32_t name_error(const std::string &from, const std::string &to)
+{
+    basic_text a(from), b(to);
+    rt_name(a, b);
+    return error_pending_take();
+}
+
+TEST_F(Directories, KillPatternDeletesTheMatchingFilesOnly)
+{
+    for (const char *name : {"a.txt", "B.Txt", "c.dat"})
+        file_write_all(name, name);
+    fs::create_directory("sub.txt");
+    EXPECT_EQ(kill_error("*.TXT"), 0u);
+    EXPECT_FALSE(file_exists_on_disk("a.txt"));
+    EXPECT_FALSE(file_exists_on_disk("B.Txt"));
+    EXPECT_TRUE(file_exists_on_disk("c.dat"));
+    EXPECT_TRUE(fs::is_directory("sub.txt"));
+    EXPECT_EQ(kill_error("*.TXT"), 53u); // only the directory is left
+}
+
+TEST_F(Directories, KillWithADirectoryPartWrittenEitherWay)
+{
+    fs::create_directory("Sub");
+    file_write_all("Sub/one.bas", "");
+    file_write_all("Sub/two.bas", "");
+    EXPECT_EQ(kill_error("sub\\one.BAS"), 0u);
+    EXPECT_EQ(kill_error("SUB/*.bas"), 0u);
+    EXPECT_TRUE(fs::is_empty("Sub"));
+}
+
+TEST_F(Directories, KillOfWhatIsNotThereIs53)
+{
+    fs::create_directory("sub");
+    file_write_all("sub/x", "");
+    for (const char *spec : {"missing", "*.none", "sub", "s*/x", "nodir/x", "", "sub/"})
+        EXPECT_EQ(kill_error(spec), 53u) << spec;
+    EXPECT_TRUE(file_exists_on_disk("sub/x"));
+}
+
+TEST_F(Directories, KillOfAPlainNameDeletesOnlyTheFileItResolvesTo)
+{
+    file_write_all("a.txt", "1");
+    file_write_all("A.TXT", "2");
+    EXPECT_EQ(kill_error("a.Txt"), 53u); // two case variants: neither is meant
+    EXPECT_EQ(kill_error("a.txt"), 0u);
+    EXPECT_EQ(file_read_all("A.TXT"), "2");
+}
+
+TEST_F(Directories, KillRefusesReadOnlyFilesAndStopsThere)
+{
+    for (const char *name : {"1.txt", "2.txt", "3.txt"})
+        file_write_all(name, "");
+    chmod("2.txt", 0444);
+    EXPECT_EQ(kill_error("*.txt"), 55u);
+    EXPECT_FALSE(file_exists_on_disk("1.txt"));
+    EXPECT_TRUE(file_exists_on_disk("2.txt"));
+    EXPECT_TRUE(file_exists_on_disk("3.txt"));
+}
+
+TEST_F(Directories, KillRefusesAFileHeldOpenHereOrElsewhere)
+{
+    file_write_all("held.txt", "data");
+    basic_text held("held.txt");
+    rt_open(held, OPEN_MODE_INPUT, 0, 0, 1, 0, 0);
+    ASSERT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(kill_error("held.txt"), 55u);
+    rt_close(1, 1);
+    EXPECT_TRUE(file_exists_on_disk("held.txt"));
+
+    // Another process holds a shared lock, as `flock -s` does.
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        int fd = open("held.txt", O_RDONLY);
+        flock(fd, LOCK_SH);
+        (void)!write(ready[1], "x", 1);
+        pause();
+        _exit(0);
+    }
+    char c;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    EXPECT_EQ(kill_error("HELD.TXT"), 55u);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+    EXPECT_EQ(kill_error("held.txt"), 0u);
+}
+
+TEST_F(Directories, NameNeverReplacesAFile)
+{
+    file_write_all("a.txt", "first");
+    file_write_all("b.txt", "second");
+    EXPECT_EQ(name_error("a.txt", "b.txt"), 75u);
+    EXPECT_EQ(name_error("a.txt", "B.TXT"), 75u);
+    EXPECT_EQ(file_read_all("a.txt"), "first");
+    EXPECT_EQ(file_read_all("b.txt"), "second");
+    EXPECT_FALSE(file_exists_on_disk("B.TXT"));
+}
+
+TEST_F(Directories, NameRenamesMovesAndChangesCase)
+{
+    file_write_all("b.txt", "second");
+    fs::create_directory("Sub");
+    EXPECT_EQ(name_error("B.txt", "B.TXT"), 0u);
+    EXPECT_EQ(file_read_all("B.TXT"), "second");
+    EXPECT_EQ(name_error("b.TXT", "sub\\moved.txt"), 0u);
+    EXPECT_EQ(file_read_all("Sub/moved.txt"), "second");
+    EXPECT_EQ(name_error("missing", "x"), 53u);
+    EXPECT_EQ(name_error("sub/moved.txt", "nodir/x"), 53u);
+    EXPECT_EQ(name_error("Sub", "Sub/inner"), 64u);
+}
+
+TEST_F(Directories, MakeChangeAndRemoveDirectories)
+{
+    EXPECT_EQ(error_of(rt_mkdir, "Sub"), 0u);
+    EXPECT_EQ(error_of(rt_mkdir, "SUB"), 75u);
+    EXPECT_EQ(error_of(rt_mkdir, "none/deeper"), 76u);
+    EXPECT_EQ(error_of(rt_mkdir, "sub\\Inner"), 0u);
+    EXPECT_TRUE(fs::is_directory("Sub/Inner"));
+    EXPECT_EQ(error_of(rt_rmdir, "SUB"), 75u); // not empty
+    EXPECT_EQ(error_of(rt_rmdir, "missing"), 76u);
+    EXPECT_EQ(error_of(rt_chdir, "missing"), 76u);
+    EXPECT_EQ(error_of(rt_chdir, "SUB"), 0u);
+    EXPECT_EQ(fs::current_path(), fs::path(dir_) / "Sub");
+    EXPECT_EQ(error_of(rt_rmdir, "inner"), 0u);
+    EXPECT_EQ(error_of(rt_chdir, ".."), 0u);
+    EXPECT_EQ(error_of(rt_rmdir, "sub"), 0u);
+    EXPECT_FALSE(fs::exists("Sub"));
+}
+
+TEST_F(Directories, StatementsDoNothingWhileAnErrorIsPending)
+{
+    file_write_all("a.txt", "");
+    error_raise(9);
+    basic_text a("a.txt"), b("b.txt"), d("d");
+    rt_kill(a);
+    rt_name(a, b);
+    rt_mkdir(d);
+    EXPECT_EQ(error_pending_take(), 9u);
+    EXPECT_TRUE(file_exists_on_disk("a.txt"));
+    EXPECT_FALSE(file_exists_on_disk("d"));
+}
+
+TEST(FilesEntry, LayoutOfNames)
+{
+    struct {
+        const char *name;
+        bool is_dir;
+        const char *shown;
+    } cases[] = {
+        {"a.txt", false, "A       .TXT      "},
+        {".", true, "        .   <DIR> "},
+        {"..", true, "        ..  <DIR> "},
+        {"readme", false, "README            "},
+        {"Sub", true, "SUB         <DIR> "},
+        {"abcdefgh.c", false, "ABCDEFGH.C        "},
+        {"a.b.c", false, "A.B.C             "},
+        {"x.text", false, "X.TEXT            "},
+        {"long_file_name.dat", false, "LONG_FILE_NAME.DAT      "},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(files_entry_text(c.name, c.is_dir), c.shown) << c.name;
+}
+
+// FILES prints on the start-up text screen.
+class FilesStatement : public file_test
+{
+  protected:
+    void SetUp() override
+    {
+        file_test::SetUp();
+        frame_builder_started = false;
+        auto_display = 1;
+        screen_startup();
+        text_output_reset();
+    }
+    std::string row(int32_t r)
+    {
+        std::string text;
+        for (int32_t c = 1; c <= 80; ++c)
+            text += char(rt_screen_function(r, c, 0));
+        return text.substr(0, text.find_last_not_of(' ') + 1);
+    }
+    uint32_t files(const std::string &spec, bool given = true)
+    {
+        basic_text text(spec);
+        rt_files(text, given ? -1 : 0);
+        return error_pending_take();
+    }
+};
+
+TEST_F(FilesStatement, ListsHeaderEntriesAndFreeBytes)
+{
+    file_write_all("b.txt", "");
+    fs::create_directory("Sub");
+    file_write_all("Sub/inner.bas", "");
+    EXPECT_EQ(files("", false), 0u);
+    std::string header = dir_;
+    for (char &c : header)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(row(1), header);
+    EXPECT_EQ(row(2), "        .   <DIR>         ..  <DIR> B       .TXT      SUB         <DIR>");
+    EXPECT_EQ(row(3).substr(0, 1), " ");
+    EXPECT_NE(row(3).find(" Bytes free"), std::string::npos);
+    EXPECT_EQ(files("sub\\"), 0u);
+    EXPECT_EQ(row(5), "        .   <DIR>         ..  <DIR> INNER   .BAS");
+}
+
+TEST_F(FilesStatement, MissingSpecPrintsTheHeaderThenRaises53)
+{
+    EXPECT_EQ(files("nothing.*"), 53u);
+    EXPECT_FALSE(row(1).empty());
+    EXPECT_TRUE(row(2).empty());
+    EXPECT_EQ(files("s*/x"), 53u);
+}
+
+} // namespace
