@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/lists.h"
+#include "core/small_ops.h"
 #include "display/frame_ring.h"
 #include "display/gl_renderer.h"
 #include "display/hardware_images.h"
@@ -42,8 +43,9 @@ void gl_execute(const hgc_record &c)
     const float *s = c.source_coords, *d = c.dest_coords;
     switch (c.type) {
     case HGC_RECT:
-        gl_draw_textured_rect(int32_t(d[0]), int32_t(d[1]), int32_t(d[3]), int32_t(d[4]), c.source,
-                              c.destination, s[0], s[1], s[2], s[3], c.alpha, c.smooth);
+        gl_draw_textured_rect(double_to_int32_saturating(d[0]), double_to_int32_saturating(d[1]),
+                              double_to_int32_saturating(d[3]), double_to_int32_saturating(d[4]),
+                              c.source, c.destination, s[0], s[1], s[2], s[3], c.alpha, c.smooth);
         break;
     case HGC_TRIANGLE_2D: {
         const float xy[6] = {d[0], d[1], d[3], d[4], d[6], d[7]};
@@ -100,6 +102,9 @@ void command_run(const hgc_record &c, bool frees, bool image_drawing, int32_t sc
         return;
     bool to_image = c.destination > 0;
     if (to_image ? !image_drawing : !(screen_drawing && c.destination == screen_layer))
+        return;
+    // GL cannot read a texture while drawing into it: such a command is skipped.
+    if (to_image && c.source == hardware_img_handle(c.destination))
         return;
     if (images_present(c))
         executor(c);
