@@ -1,0 +1,8 @@
+# Scaled image copies and depth control on the GL layer: queued commands read
+# back with glReadPixels.
+add_executable(scaled_copy_readback ${CMAKE_CURRENT_LIST_DIR}/scaled_copy_readback_main.cpp)
+target_link_libraries(scaled_copy_readback PRIVATE runtime GTest::gtest)
+add_test(NAME e2e.scaled_copy_readback
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/renderer_readback_test.sh
+                 $<TARGET_FILE:scaled_copy_readback>)
+set_tests_properties(e2e.scaled_copy_readback PROPERTIES LABELS "e2e" TIMEOUT 120)
