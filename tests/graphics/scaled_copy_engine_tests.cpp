@@ -191,6 +191,12 @@ TEST_F(copy_engine, far_corners_clip_in_64_bits)
     copy_expect(src, {3000000000LL, 0, -3000000000LL, 7}, dst, {0, 0, 7, 7});
     // The same span on both sides: one to one, nothing overlaps.
     copy_expect(src, {0, 0, 7, 7}, dst, {-3000000000LL, 0, -2999999993LL, 7});
+    // Sides beyond 16 bits.
+    test_picture wide(70000, 1, 4), narrow(3, 1, 4);
+    picture_fill(narrow, 2);
+    copy_expect(narrow, {0, 0, 2, 0}, wide, {3000000000LL, 0, -3000000000LL, 0});
+    copy_expect(narrow, {2, 0, 0, 0}, wide, {69998, 0, 70001, 0});
+    copy_expect(wide, {-5, 0, 69999, 0}, narrow, {2, 0, 0, 0});
 }
 
 } // namespace

@@ -115,6 +115,17 @@ inline uint32_t reference_pixel(test_picture &src, test_picture &dst, uint32_t s
     return src.blending_off || dst.blending_off ? s : reference_blend(d, s);
 }
 
+// The source pixel of every destination pixel on one axis, -1 where none.
+inline std::vector<int64_t> reference_axis(int64_t dest_size, int64_t d1, int64_t d2, int64_t s1,
+                                           int64_t s2, bool scaled, int64_t source_size)
+{
+    std::vector<int64_t> out(size_t(dest_size), -1);
+    for (int64_t d = 0; d < dest_size; d++)
+        reference_source_of(d, d1, d2, s1, s2, scaled, source_size, &out[size_t(d)]) ||
+            (out[size_t(d)] = -1);
+    return out;
+}
+
 // What the copy must make of `dst`.
 inline void reference_copy(test_picture &src, copy_rect from, test_picture &dst, copy_rect to)
 {
@@ -122,28 +133,27 @@ inline void reference_copy(test_picture &src, copy_rect from, test_picture &dst,
         return;
     bool scaled = std::abs(to.x2 - to.x1) != std::abs(from.x2 - from.x1) ||
                   std::abs(to.y2 - to.y1) != std::abs(from.y2 - from.y1);
-    for (int64_t y = 0; y < dst.height; y++) {
-        int64_t sy;
-        if (!reference_source_of(y, to.y1, to.y2, from.y1, from.y2, scaled, src.height, &sy))
-            continue;
-        for (int64_t x = 0; x < dst.width; x++) {
-            int64_t sx;
-            if (reference_source_of(x, to.x1, to.x2, from.x1, from.x2, scaled, src.width, &sx))
-                dst.set(x, y, reference_pixel(src, dst, src.get(sx, sy), dst.get(x, y)));
-        }
-    }
+    std::vector<int64_t> xs =
+        reference_axis(dst.width, to.x1, to.x2, from.x1, from.x2, scaled, src.width);
+    std::vector<int64_t> ys =
+        reference_axis(dst.height, to.y1, to.y2, from.y1, from.y2, scaled, src.height);
+    for (int64_t y = 0; y < dst.height; y++)
+        for (int64_t x = 0; ys[size_t(y)] >= 0 && x < dst.width; x++)
+            if (xs[size_t(x)] >= 0)
+                dst.set(x, y, reference_pixel(src, dst, src.get(xs[size_t(x)], ys[size_t(y)]),
+                                              dst.get(x, y)));
 }
 
 // Deterministic picture contents: every alpha class the rules tell apart.
 inline void picture_fill(test_picture &p, uint32_t seed)
 {
     static const uint32_t alphas[] = {0, 127, 128, 200, 255, 1, 254, 64};
-    for (int64_t y = 0; y < p.height; y++)
-        for (int64_t x = 0; x < p.width; x++) {
-            uint32_t h = (uint32_t(x) * 2654435761u) ^ (uint32_t(y) * 40503u) ^ seed;
-            h ^= h >> 13;
-            h *= 0x5bd1e995u;
-            h ^= h >> 15;
-            p.set(x, y, p.bpp == 1 ? (h & 0xFF) : (alphas[h >> 29] << 24 | (h & 0xFFFFFF)));
-        }
+    uint8_t *px = p.pixels();
+    size_t n = size_t(p.width) * size_t(p.height);
+    uint32_t h = seed * 2654435761u + 1;
+    for (size_t i = 0; i < n; i++) {
+        h = h * 1664525u + 1013904223u;
+        uint32_t v = p.bpp == 1 ? h >> 24 : alphas[h >> 29] << 24 | (h >> 4 & 0xFFFFFF);
+        std::memcpy(px + i * size_t(p.bpp), &v, size_t(p.bpp));
+    }
 }
