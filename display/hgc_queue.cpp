@@ -21,6 +21,11 @@ namespace
 // stay in the list (the second hardware layer may walk them again).
 std::atomic<uint64_t> hgc_drawing_bound{0};
 
+// Main thread: the first command of the frame drawn last, so that a redraw of
+// the same frame draws its screen commands again.
+uint64_t frame_start_order = 0;
+uint32_t frame_start_index = 0;
+
 std::atomic_ref<uint32_t> next_word(hgc_record *r)
 {
     return std::atomic_ref<uint32_t>(r->next);
@@ -144,6 +149,19 @@ uint32_t older_frames_run(uint64_t bound)
     return index;
 }
 
+// The first command of the frame `bound`, after what is left of older frames
+// has run. A pass that draws the same frame again (the window was redrawn)
+// starts where the first pass over it started.
+uint32_t frame_start_of(uint64_t bound)
+{
+    uint32_t index = older_frames_run(bound);
+    if (frame_start_order == bound && frame_start_index != 0)
+        return frame_start_index;
+    frame_start_order = bound;
+    frame_start_index = index;
+    return index;
+}
+
 void missing_command_alert(uint64_t bound, uint32_t index)
 {
     alert_number(int32_t(bound));
@@ -163,6 +181,8 @@ void hgc_list_create()
     hgc_queue_last = 0;
     hgc_last_executed = 0;
     hgc_drawing_bound = 0;
+    frame_start_order = 0;
+    frame_start_index = 0;
 }
 
 uint32_t hgc_append(const hgc_record &command)
@@ -226,7 +246,7 @@ void hgc_layer_run(hgc_pass &pass, int32_t layer)
 {
     bool first = !pass.first_layer_done;
     if (first)
-        pass.start = older_frames_run(pass.bound);
+        pass.start = frame_start_of(pass.bound);
     uint32_t index = pass.start;
     while (index) {
         hgc_record *r = record_of(index);
@@ -236,8 +256,11 @@ void hgc_layer_run(hgc_pass &pass, int32_t layer)
         }
         if (r->frame_order != pass.bound)
             break;
-        command_run(*r, first, first, layer, true);
-        if (first)
+        // Frees and drawing into images run once; screen drawing on every
+        // pass over the frame.
+        bool fresh = first && !executed_word(r).load(std::memory_order_relaxed);
+        command_run(*r, fresh, fresh, layer, true);
+        if (fresh)
             mark_executed(index, r);
         index = next_word(r).load(std::memory_order_acquire);
     }

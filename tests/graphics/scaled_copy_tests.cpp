@@ -263,10 +263,20 @@ TEST_F(scaled_copy, hardware_sources_share_one_graphics_cursor)
     EXPECT_EQ(hardware_dest_cursor.x, 1.0f); // dx1 + |trunc(sx2 - sx1)|
 }
 
-std::vector<int32_t> executed_sources;
+std::vector<int32_t> executed_sources, executed_destinations;
 void source_record(const hgc_record &c)
 {
     executed_sources.push_back(c.source);
+    executed_destinations.push_back(c.destination);
+}
+
+void display_pass_run(uint64_t bound)
+{
+    hgc_executor_set(source_record);
+    hgc_pass pass{};
+    hgc_pass_begin(pass, bound);
+    hgc_layer_run(pass, HGC_HARDWARE_LAYER);
+    hgc_executor_set(nullptr);
 }
 
 // GL cannot read a texture while drawing into it: a copy of a hardware
@@ -277,12 +287,23 @@ TEST_F(scaled_copy, a_hardware_image_copied_into_itself_is_skipped_by_the_displa
     image_rect_copy_scaled(0, 0, 0, 0, a, a, 0, 0, 0, 0, 0);
     image_rect_copy_scaled(0, 0, 0, 0, b, a, 0, 0, 0, 0, 0);
     executed_sources.clear();
-    hgc_executor_set(source_record);
-    hgc_pass pass{};
-    hgc_pass_begin(pass, frame_order_counter.load());
-    hgc_layer_run(pass, HGC_HARDWARE_LAYER);
-    hgc_executor_set(nullptr);
+    display_pass_run(frame_order_counter.load());
     EXPECT_EQ(executed_sources, std::vector<int32_t>{b});
+}
+
+// The window drawn again with the same frame (moved, exposed, a frame that
+// changed nothing): the copy onto the layer is drawn again, the copy into an
+// image is not repeated.
+TEST_F(scaled_copy, a_frame_drawn_again_draws_its_layer_copies_again)
+{
+    int32_t a = hardware_image_kept(8, 6), b = hardware_image_kept(8, 6);
+    image_rect_copy_scaled(0, 0, 0, 0, a, 0, 0, 0, 0, 0, 0);
+    image_rect_copy_scaled(0, 0, 0, 0, a, b, 0, 0, 0, 0, 0);
+    executed_destinations.clear();
+    uint64_t bound = frame_order_counter.load();
+    display_pass_run(bound);
+    display_pass_run(bound);
+    EXPECT_EQ(executed_destinations, (std::vector<int32_t>{0, hardware_img_index(b), 0}));
 }
 
 } // namespace
