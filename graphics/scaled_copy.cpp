@@ -124,8 +124,7 @@ bool software_sides(int32_t source, int32_t destination, uint32_t flags, copy_si
     return true;
 }
 
-void steps_apply(corners &d, corners &s, uint32_t flags, const copy_side &dst,
-                 const copy_side &src)
+void steps_apply(corners &d, corners &s, uint32_t flags, const copy_side &dst, const copy_side &src)
 {
     if (flags & COPY_DEST_CORNER1_STEP) {
         d.x1 += *dst.cursor_x;
@@ -254,9 +253,8 @@ bool rects_complete(uint32_t flags, const copy_side &dst, const copy_side &src, 
 
 copy_picture picture_of(const image_slot *r)
 {
-    return {r->pixels,    r->width,
-            r->height,    r->bytes_per_pixel,
-            r->palette,   r->transparent_color,
+    return {r->pixels,          r->width,   r->height,
+            r->bytes_per_pixel, r->palette, r->transparent_color,
             r->blend_off != 0};
 }
 
@@ -300,8 +298,8 @@ void image_rect_copy_scaled(double dx1, double dy1, double dx2, double dy2, int3
     copy_rect dr, sr;
     if (!side_corners(dst, d, flags & COPY_DEST_CORNER1_GIVEN, flags & COPY_DEST_CORNER2_GIVEN,
                       dr) ||
-        !side_corners(src, s, flags & COPY_SOURCE_CORNER1_GIVEN,
-                      flags & COPY_SOURCE_CORNER2_GIVEN, sr) ||
+        !side_corners(src, s, flags & COPY_SOURCE_CORNER1_GIVEN, flags & COPY_SOURCE_CORNER2_GIVEN,
+                      sr) ||
         !rects_complete(flags, dst, src, dr, sr))
         return;
     if (source_img)

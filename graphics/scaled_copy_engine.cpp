@@ -111,7 +111,8 @@ void scaled_plan(const axis_span &a, axis_plan &p)
     double start = double(a.s1) - EDGE_WIDEN, end = double(a.s2) + EDGE_WIDEN;
     int64_t w = a.d2 - a.d1;
     sampler s{start, w ? (end - start) / double(w) : 0.0};
-    int64_t lo = a.flip ? std::max<int64_t>(0, a.d2 - (a.dest_size - 1)) : std::max<int64_t>(0, -a.d1);
+    int64_t lo =
+        a.flip ? std::max<int64_t>(0, a.d2 - (a.dest_size - 1)) : std::max<int64_t>(0, -a.d1);
     int64_t hi = a.flip ? std::min(w, a.d2) : std::min(w, a.dest_size - 1 - a.d1);
     if (lo <= hi) {
         lo = first_k_from(s, lo, hi, 0.0);
@@ -256,8 +257,8 @@ __attribute__((target("avx2"))) __m256i blend8(__m256i s, __m256i d)
     __m256 df = _mm256_div_ps(_mm256_cvtepi32_ps(_mm256_srli_epi32(d, 24)), full);
     __m256 both = _mm256_mul_ps(_mm256_sub_ps(one, df), bf);
     __m256i alpha = _mm256_cvtps_epi32(_mm256_mul_ps(_mm256_sub_ps(one, both), full));
-    __m256i out = _mm256_or_si256(_mm256_blendv_epi8(colour, half, is_half),
-                                  _mm256_slli_epi32(alpha, 24));
+    __m256i out =
+        _mm256_or_si256(_mm256_blendv_epi8(colour, half, is_half), _mm256_slli_epi32(alpha, 24));
     out = _mm256_blendv_epi8(out, d, _mm256_cmpeq_epi32(a, _mm256_setzero_si256()));
     return _mm256_blendv_epi8(out, s, _mm256_cmpeq_epi32(a, low_byte));
 }

@@ -8,8 +8,8 @@
 // says "ready" once the frame is displayed and ends on the line "end".
 #include "core/basic.h"
 #include "core/program_thread.h"
-#include "core/strings.h"
 #include "core/startup.h"
+#include "core/strings.h"
 #include "display/window_services.h"
 #include "graphics/scaled_copy.h"
 #include "graphics/scaled_copy_reference.h"
@@ -38,7 +38,8 @@ uint32_t index_px(int32_t x, int32_t y)
 }
 uint32_t opaque_px(int32_t x, int32_t y)
 {
-    return 0xFF000000u | uint32_t(x * 30 + 10) << 16 | uint32_t(y * 40 + 20) << 8 | uint32_t(x * y * 5);
+    return 0xFF000000u | uint32_t(x * 30 + 10) << 16 | uint32_t(y * 40 + 20) << 8 |
+           uint32_t(x * y * 5);
 }
 uint32_t alpha_px(int32_t x, int32_t y)
 {
@@ -69,13 +70,13 @@ struct copy_step {
     int32_t key;
 };
 const copy_step STEPS[] = {
-    {0, {8, 8, 39, 31}, -1},                  // scaled x4
-    {1, {80, 8, 49, 31}, -1},                 // mirrored left to right
-    {1, {8, 40, 39, 63}, -1},                 // background ...
-    {0, {8, 40, 39, 63}, TRANSPARENT_INDEX},  // ... with the transparent colour over it
-    {1, {49, 40, 80, 63}, -1},                // background ...
-    {2, {80, 63, 49, 40}, -1},                // ... alpha over it, mirrored both ways
-    {2, {90, 40, 93, 42}, -1},                // alpha shrunk onto black
+    {0, {8, 8, 39, 31}, -1},                 // scaled x4
+    {1, {80, 8, 49, 31}, -1},                // mirrored left to right
+    {1, {8, 40, 39, 63}, -1},                // background ...
+    {0, {8, 40, 39, 63}, TRANSPARENT_INDEX}, // ... with the transparent colour over it
+    {1, {49, 40, 80, 63}, -1},               // background ...
+    {2, {80, 63, 49, 40}, -1},               // ... alpha over it, mirrored both ways
+    {2, {90, 40, 93, 42}, -1},               // alpha shrunk onto black
 };
 // The hardware copy onto the hardware layer: x4, upside down.
 constexpr copy_rect HARDWARE_TO{120, 31, 151, 8};
@@ -130,11 +131,9 @@ void images_make()
 void copies_run()
 {
     for (const copy_step &s : STEPS) {
-        image_transparent_color_set(uint32_t(s.key), handles[s.which],
-                                    s.key < 0 ? 1 | 4 : 2 | 4);
-        image_rect_copy_scaled(double(s.to.x1), double(s.to.y1), double(s.to.x2),
-                               double(s.to.y2), handles[s.which], 0, 0, 0, 0, 0,
-                               D12 | COPY_SOURCE_GIVEN);
+        image_transparent_color_set(uint32_t(s.key), handles[s.which], s.key < 0 ? 1 | 4 : 2 | 4);
+        image_rect_copy_scaled(double(s.to.x1), double(s.to.y1), double(s.to.x2), double(s.to.y2),
+                               handles[s.which], 0, 0, 0, 0, 0, D12 | COPY_SOURCE_GIVEN);
     }
 }
 
@@ -155,11 +154,13 @@ void main_module()
     p.stmt(40, [] { copies_run(); });
     p.stmt(50, [] { display_now(); }); // manual display from here on
     int32_t hardware = 0;
-    p.stmt(60, [&] { hardware = image_copy(handles[1], 33, IMAGE_COPY_HANDLE_GIVEN | IMAGE_COPY_MODE_GIVEN); });
+    p.stmt(60, [&] {
+        hardware = image_copy(handles[1], 33, IMAGE_COPY_HANDLE_GIVEN | IMAGE_COPY_MODE_GIVEN);
+    });
     p.stmt(70, [&] {
         image_rect_copy_scaled(double(HARDWARE_TO.x1), double(HARDWARE_TO.y1),
-                               double(HARDWARE_TO.x2), double(HARDWARE_TO.y2), hardware, 0, 0,
-                               0, 0, 0, D12);
+                               double(HARDWARE_TO.x2), double(HARDWARE_TO.y2), hardware, 0, 0, 0, 0,
+                               0, D12);
     });
     p.stmt(80, [] { display_now(); });
     p.stmt(90, [] { say("ready"); });

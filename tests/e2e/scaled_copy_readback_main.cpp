@@ -100,8 +100,8 @@ class hardware_copy : public ::testing::Test
         software_screen_forget();
         gl_render_setup(3);
         render_viewport &v = display_viewport;
-        v = {WINDOW_W, WINDOW_H, WINDOW_W, WINDOW_H, 0, 0, WINDOW_W - 1, WINDOW_H - 1,
-             WINDOW_W, WINDOW_H, 1.0f, 1.0f, 0, 0};
+        v = {WINDOW_W,     WINDOW_H, WINDOW_W, WINDOW_H, 0,    0, WINDOW_W - 1,
+             WINDOW_H - 1, WINDOW_W, WINDOW_H, 1.0f,     1.0f, 0, 0};
         gl_render_destination_set(0);
         glClearColor(0, 0, 0, 1);
         glClearDepth(1.0);

@@ -24,7 +24,7 @@ TEST_F(depth_control, options_set_the_mode_of_their_target_only)
         int32_t target;
         uint32_t mode;
     } cases[] = {
-        {2, 0, 0, HGC_HARDWARE_LAYER, DEPTH_OFF},         // no handle: the hardware layer
+        {2, 0, 0, HGC_HARDWARE_LAYER, DEPTH_OFF}, // no handle: the hardware layer
         {3, 1, 1, HGC_SECOND_HARDWARE_LAYER, DEPTH_READ_ONLY},
         {2, hw, 1, image, DEPTH_OFF},
         {1, 0, 1, HGC_HARDWARE_LAYER, DEPTH_READ_WRITE},

@@ -50,8 +50,9 @@ int32_t image_patterned(int32_t width, int32_t height, int32_t mode, uint32_t se
 
 copy_picture picture_of(image_slot *r)
 {
-    return {r->pixels,   r->width,           r->height,        r->bytes_per_pixel,
-            r->palette,  r->transparent_color, r->blend_off != 0};
+    return {r->pixels,          r->width,   r->height,
+            r->bytes_per_pixel, r->palette, r->transparent_color,
+            r->blend_off != 0};
 }
 
 int32_t hardware_image_kept(int32_t width, int32_t height, uint32_t colour)

@@ -20,9 +20,9 @@ void copy_expect(test_picture &src, copy_rect from, test_picture &dst, copy_rect
     test_picture want = dst;
     reference_copy(src, from, want, to);
     scaled_copy_pixels(src.view(), from, dst.view(), to);
-    ASSERT_EQ(dst.bytes, want.bytes) << "from " << from.x1 << "," << from.y1 << "-" << from.x2
-                                     << "," << from.y2 << " to " << to.x1 << "," << to.y1 << "-"
-                                     << to.x2 << "," << to.y2;
+    ASSERT_EQ(dst.bytes, want.bytes)
+        << "from " << from.x1 << "," << from.y1 << "-" << from.x2 << "," << from.y2 << " to "
+        << to.x1 << "," << to.y1 << "-" << to.x2 << "," << to.y2;
 }
 
 int64_t corner(std::mt19937 &rng, int32_t size)

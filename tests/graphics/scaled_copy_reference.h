@@ -140,8 +140,9 @@ inline void reference_copy(test_picture &src, copy_rect from, test_picture &dst,
     for (int64_t y = 0; y < dst.height; y++)
         for (int64_t x = 0; ys[size_t(y)] >= 0 && x < dst.width; x++)
             if (xs[size_t(x)] >= 0)
-                dst.set(x, y, reference_pixel(src, dst, src.get(xs[size_t(x)], ys[size_t(y)]),
-                                              dst.get(x, y)));
+                dst.set(x, y,
+                        reference_pixel(src, dst, src.get(xs[size_t(x)], ys[size_t(y)]),
+                                        dst.get(x, y)));
 }
 
 // Deterministic picture contents: every alpha class the rules tell apart.

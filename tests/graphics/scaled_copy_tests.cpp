@@ -52,24 +52,31 @@ TEST_F(scaled_copy, completes_rectangles_and_moves_both_cursors)
         copy_rect dest, source;
         float dest_cursor[2], source_cursor[2];
     } cases[] = {
-        {"both rectangles", D1 | D2 | S1 | S2, {1, 1, 8, 6}, {0, 0, 3, 2}, {1, 1, 8, 6},
-         {0, 0, 3, 2}, {8, 6}, {3, 2}},
-        {"mirrored", D1 | D2 | S1 | S2, {8, 1, 1, 6}, {0, 0, 3, 2}, {8, 1, 1, 6}, {0, 0, 3, 2},
-         {1, 6}, {3, 2}},
+        // clang-format off
+        // what, flags, destination and source corners given,
+        // destination and source rectangles, destination and source cursors
+        {"both rectangles", D1 | D2 | S1 | S2, {1, 1, 8, 6}, {0, 0, 3, 2},
+         {1, 1, 8, 6}, {0, 0, 3, 2}, {8, 6}, {3, 2}},
+        {"mirrored", D1 | D2 | S1 | S2, {8, 1, 1, 6}, {0, 0, 3, 2},
+         {8, 1, 1, 6}, {0, 0, 3, 2}, {1, 6}, {3, 2}},
         {"destination and a source corner", D1 | D2 | S1, {2, 1, 5, 3}, {1, 1, 0, 0},
          {2, 1, 5, 3}, {1, 1, 4, 3}, {5, 3}, {6, 5}},
-        {"destination alone", D1 | D2, {0, 0, 9, 7}, {}, {0, 0, 9, 7}, {0, 0, 5, 4}, {9, 7}, {6, 5}},
-        {"second destination corner alone", D2, {0, 0, 4, 4}, {}, {0, 0, 0, 0}, {0, 0, 5, 4},
-         {4, 4}, {6, 5}},
+        {"destination alone", D1 | D2, {0, 0, 9, 7}, {},
+         {0, 0, 9, 7}, {0, 0, 5, 4}, {9, 7}, {6, 5}},
+        {"second destination corner alone", D2, {0, 0, 4, 4}, {},
+         {0, 0, 0, 0}, {0, 0, 5, 4}, {4, 4}, {6, 5}},
         // The cursor counts logical units, the rectangle physical pixels.
         {"source and a destination corner", D1 | S1 | S2, {4, 2, 0, 0}, {1, 1, 3.7, 4.2},
          {4, 2, 7, 5}, {1, 1, 4, 4}, {6, 5}, {3.7f, 4.2f}},
-        {"source alone", S1 | S2, {}, {1, 1, 3, 4}, {0, 0, 9, 7}, {1, 1, 3, 4}, {10, 8}, {3, 4}},
-        {"a destination corner alone", D1, {3, 2, 0, 0}, {}, {3, 2, 8, 6}, {0, 0, 5, 4}, {9, 7},
-         {6, 5}},
-        {"nothing", 0, {}, {}, {0, 0, 9, 7}, {0, 0, 5, 4}, {10, 8}, {6, 5}},
+        {"source alone", S1 | S2, {}, {1, 1, 3, 4},
+         {0, 0, 9, 7}, {1, 1, 3, 4}, {10, 8}, {3, 4}},
+        {"a destination corner alone", D1, {3, 2, 0, 0}, {},
+         {3, 2, 8, 6}, {0, 0, 5, 4}, {9, 7}, {6, 5}},
+        {"nothing", 0, {}, {},
+         {0, 0, 9, 7}, {0, 0, 5, 4}, {10, 8}, {6, 5}},
         {"every STEP", D1 | D1S | D2 | D2S | S1 | S1S | S2 | S2S, {1, 1, 3, 2}, {0, 0, 2, 1},
          {3, 2, 6, 4}, {1, 1, 3, 2}, {6, 4}, {3, 2}},
+        // clang-format on
     };
     for (const auto &c : cases) {
         int32_t src = image_patterned(6, 5, 256, 1), dst = image_patterned(10, 8, 256, 2);
@@ -94,7 +101,8 @@ TEST_F(scaled_copy, copies_the_read_page_onto_the_write_page_by_default)
     int32_t src = image_patterned(16, 10, 256, 3);
     read_page_set(src);
     image_slot *page = image_slot_get(page_table[0]);
-    std::vector<uint8_t> want = engine_result(record_of(src), {0, 0, 15, 9}, page, {0, 0, 319, 199});
+    std::vector<uint8_t> want =
+        engine_result(record_of(src), {0, 0, 15, 9}, page, {0, 0, 319, 199});
     image_rect_copy_scaled(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
     EXPECT_EQ(pixels_of(page), want);
     EXPECT_EQ(page->pixels[319 + 199 * 320], record_of(src)->pixels[15 + 9 * 16]);
