@@ -124,23 +124,17 @@ bool software_sides(int32_t source, int32_t destination, uint32_t flags, copy_si
     return true;
 }
 
-void steps_apply(corners &d, corners &s, uint32_t flags, const copy_side &dst, const copy_side &src)
+// STEP: a first corner relative to the side's graphics cursor, a second one
+// relative to the first, in this order and in f64.
+void corners_step(corners &c, bool first, bool second, const copy_side &side)
 {
-    if (flags & COPY_DEST_CORNER1_STEP) {
-        d.x1 += *dst.cursor_x;
-        d.y1 += *dst.cursor_y;
+    if (first) {
+        c.x1 += *side.cursor_x;
+        c.y1 += *side.cursor_y;
     }
-    if (flags & COPY_DEST_CORNER2_STEP) {
-        d.x2 += d.x1;
-        d.y2 += d.y1;
-    }
-    if (flags & COPY_SOURCE_CORNER1_STEP) {
-        s.x1 += *src.cursor_x;
-        s.y1 += *src.cursor_y;
-    }
-    if (flags & COPY_SOURCE_CORNER2_STEP) {
-        s.x2 += s.x1;
-        s.y2 += s.y1;
+    if (second) {
+        c.x2 += c.x1;
+        c.y2 += c.y1;
     }
 }
 
@@ -293,7 +287,8 @@ void image_rect_copy_scaled(double dx1, double dy1, double dx2, double dy2, int3
                    : !software_sides(source, destination, flags, src, dst))
         return;
     corners d{dx1, dy1, dx2, dy2}, s{sx1, sy1, sx2, sy2};
-    steps_apply(d, s, flags, dst, src);
+    corners_step(d, flags & COPY_DEST_CORNER1_STEP, flags & COPY_DEST_CORNER2_STEP, dst);
+    corners_step(s, flags & COPY_SOURCE_CORNER1_STEP, flags & COPY_SOURCE_CORNER2_STEP, src);
     cursors_update(d, s, flags, dst, src);
     copy_rect dr, sr;
     if (!side_corners(dst, d, flags & COPY_DEST_CORNER1_GIVEN, flags & COPY_DEST_CORNER2_GIVEN,
