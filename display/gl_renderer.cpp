@@ -6,6 +6,7 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -186,6 +187,12 @@ bool destination_enter(int32_t destination, int32_t mode)
     return true;
 }
 
+// A 64-bit pixel sum held to the 32-bit range.
+int32_t pixel_sum(int64_t v)
+{
+    return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
 float map_x(float x)
 {
     return x * display_viewport.scale_x + float(display_viewport.x1);
@@ -222,21 +229,25 @@ bool renderer_framebuffers_available()
 
 int32_t window_x_map(float x)
 {
-    return round_double_to_int32(double(x) * display_viewport.scale_x) + display_viewport.x1;
+    return pixel_sum(int64_t(round_double_to_int32(double(x) * display_viewport.scale_x)) +
+                     display_viewport.x1);
 }
 int32_t window_y_map(float y)
 {
-    return round_double_to_int32(double(y) * display_viewport.scale_y) + display_viewport.y1;
+    return pixel_sum(int64_t(round_double_to_int32(double(y) * display_viewport.scale_y)) +
+                     display_viewport.y1);
 }
 int32_t window_x2_map(float x)
 {
-    return round_double_to_int32((double(x) + 1) * display_viewport.scale_x - 1) +
-           display_viewport.x1;
+    return pixel_sum(
+        int64_t(round_double_to_int32((double(x) + 1) * display_viewport.scale_x - 1)) +
+        display_viewport.x1);
 }
 int32_t window_y2_map(float y)
 {
-    return round_double_to_int32((double(y) + 1) * display_viewport.scale_y - 1) +
-           display_viewport.y1;
+    return pixel_sum(
+        int64_t(round_double_to_int32((double(y) + 1) * display_viewport.scale_y - 1)) +
+        display_viewport.y1);
 }
 
 void window_rect_map(int32_t *x1, int32_t *y1, int32_t *x2, int32_t *y2)
@@ -247,8 +258,8 @@ void window_rect_map(int32_t *x1, int32_t *y1, int32_t *x2, int32_t *y2)
         (std::abs(double(*y2) - *y1) + 1) * display_viewport.scale_y + 0.99);
     *x1 = window_x_map(float(*x1));
     *y1 = window_y_map(float(*y1));
-    *x2 = *x1 + w - 1;
-    *y2 = *y1 + h - 1;
+    *x2 = pixel_sum(int64_t(*x1) + w - 1);
+    *y2 = pixel_sum(int64_t(*y1) + h - 1);
 }
 
 void gl_batch_flush()
@@ -429,7 +440,8 @@ void gl_draw_textured_rect(int32_t dx1, int32_t dy1, int32_t dx2, int32_t dy2, i
     float u2 = sx1 <= sx2 ? (sx2 + 0.99f) / w : (sx2 + 0.01f) / w;
     float v1 = sy1 <= sy2 ? (sy1 + 0.01f) / h : (sy1 + 0.99f) / h;
     float v2 = sy1 <= sy2 ? (sy2 + 0.99f) / h : (sy2 + 0.01f) / h;
-    float left = float(dx1), top = float(dy1), right = float(dx2 + 1), bottom = float(dy2 + 1);
+    float left = float(dx1), top = float(dy1);
+    float right = float(int64_t(dx2) + 1), bottom = float(int64_t(dy2) + 1);
     const float corners[6][4] = {{left, top, u1, v1},    {right, top, u2, v1},
                                  {left, bottom, u1, v2}, {left, bottom, u1, v2},
                                  {right, top, u2, v1},   {right, bottom, u2, v2}};

@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/lists.h"
+#include "core/small_ops.h"
 #include "display/frame_ring.h"
 #include "display/gl_renderer.h"
 #include "display/hardware_images.h"
@@ -20,6 +21,11 @@ namespace
 // The frame order the display is drawing; records of this frame or later
 // stay in the list (the second hardware layer may walk them again).
 std::atomic<uint64_t> hgc_drawing_bound{0};
+
+// Main thread: the first command of the frame drawn last, so that a redraw of
+// the same frame draws its screen commands again.
+uint64_t frame_start_order = 0;
+uint32_t frame_start_index = 0;
 
 std::atomic_ref<uint32_t> next_word(hgc_record *r)
 {
@@ -43,8 +49,9 @@ void gl_execute(const hgc_record &c)
     const float *s = c.source_coords, *d = c.dest_coords;
     switch (c.type) {
     case HGC_RECT:
-        gl_draw_textured_rect(int32_t(d[0]), int32_t(d[1]), int32_t(d[3]), int32_t(d[4]), c.source,
-                              c.destination, s[0], s[1], s[2], s[3], c.alpha, c.smooth);
+        gl_draw_textured_rect(double_to_int32_saturating(d[0]), double_to_int32_saturating(d[1]),
+                              double_to_int32_saturating(d[3]), double_to_int32_saturating(d[4]),
+                              c.source, c.destination, s[0], s[1], s[2], s[3], c.alpha, c.smooth);
         break;
     case HGC_TRIANGLE_2D: {
         const float xy[6] = {d[0], d[1], d[3], d[4], d[6], d[7]};
@@ -102,6 +109,9 @@ void command_run(const hgc_record &c, bool frees, bool image_drawing, int32_t sc
     bool to_image = c.destination > 0;
     if (to_image ? !image_drawing : !(screen_drawing && c.destination == screen_layer))
         return;
+    // GL cannot read a texture while drawing into it: such a command is skipped.
+    if (to_image && c.source == hardware_img_handle(c.destination))
+        return;
     if (images_present(c))
         executor(c);
 }
@@ -140,6 +150,19 @@ uint32_t older_frames_run(uint64_t bound)
     return index;
 }
 
+// The first command of the frame `bound`, after what is left of older frames
+// has run. A pass that draws the same frame again (the window was redrawn)
+// starts where the first pass over it started.
+uint32_t frame_start_of(uint64_t bound)
+{
+    uint32_t index = older_frames_run(bound);
+    if (frame_start_order == bound && frame_start_index != 0)
+        return frame_start_index;
+    frame_start_order = bound;
+    frame_start_index = index;
+    return index;
+}
+
 void missing_command_alert(uint64_t bound, uint32_t index)
 {
     alert_number(int32_t(bound));
@@ -159,6 +182,8 @@ void hgc_list_create()
     hgc_queue_last = 0;
     hgc_last_executed = 0;
     hgc_drawing_bound = 0;
+    frame_start_order = 0;
+    frame_start_index = 0;
 }
 
 uint32_t hgc_append(const hgc_record &command)
@@ -224,7 +249,7 @@ void hgc_layer_run(hgc_pass &pass, int32_t layer)
 {
     bool first = !pass.first_layer_done;
     if (first)
-        pass.start = older_frames_run(pass.bound);
+        pass.start = frame_start_of(pass.bound);
     uint32_t index = pass.start;
     while (index) {
         hgc_record *r = record_of(index);
@@ -234,11 +259,14 @@ void hgc_layer_run(hgc_pass &pass, int32_t layer)
         }
         if (r->frame_order != pass.bound)
             break;
-        command_run(*r, first, first, layer, true);
-        if (first) {
+        // Frees and drawing into images run once; screen drawing on every
+        // pass over the frame.
+        bool fresh = first && !executed_word(r).load(std::memory_order_relaxed);
+        command_run(*r, fresh, fresh, layer, true);
+        if (fresh)
             mark_executed(index, r);
+        if (first)
             ++pass.commands_run;
-        }
         index = next_word(r).load(std::memory_order_acquire);
     }
     gl_batch_flush();

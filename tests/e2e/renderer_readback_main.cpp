@@ -13,14 +13,8 @@
 #include "screen/screen_modes.h"
 #include "screen/screen_startup.h"
 
-// GLEW's header must come before every other GL header.
-#include <GL/glew.h>
+#include "gl_readback.h"
 
-#include <GL/freeglut.h>
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <cstdio>
 #include <vector>
 
 namespace
@@ -45,21 +39,9 @@ std::vector<uint32_t> picture()
     return px;
 }
 
-// The window's pixels, top row first, as 0xRRGGBB.
 std::vector<uint32_t> window_read()
 {
-    gl_batch_flush();
-    glFinish();
-    std::vector<uint32_t> gl_rows(size_t(WINDOW_W) * WINDOW_H);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, WINDOW_W, WINDOW_H, GL_BGRA, GL_UNSIGNED_BYTE, gl_rows.data());
-    std::vector<uint32_t> top_down(gl_rows.size());
-    for (int32_t y = 0; y < WINDOW_H; y++)
-        for (int32_t x = 0; x < WINDOW_W; x++)
-            top_down[size_t(y) * WINDOW_W + x] =
-                gl_rows[size_t(WINDOW_H - 1 - y) * WINDOW_W + x] & 0xFFFFFF;
-    return top_down;
+    return gl_readback::window_read(WINDOW_W, WINDOW_H);
 }
 
 void viewport_set(float scale)
@@ -96,15 +78,11 @@ class renderer : public ::testing::Test
     int32_t image = 0;
 };
 
-// Checks a w x h block at (x, y) of the window against want(x, y).
 template <typename F>
 void block_expect(const std::vector<uint32_t> &win, int32_t x0, int32_t y0, int32_t w, int32_t h,
                   F want)
 {
-    for (int32_t y = 0; y < h; y++)
-        for (int32_t x = 0; x < w; x++)
-            ASSERT_EQ(win[size_t(y0 + y) * WINDOW_W + x0 + x], want(x, y) & 0xFFFFFF)
-                << "at " << x0 + x << "," << y0 + y;
+    gl_readback::block_expect(win, WINDOW_W, x0, y0, w, h, want);
 }
 
 TEST_F(renderer, an_image_drawn_one_to_one_reads_back_exactly)
@@ -277,29 +255,12 @@ TEST_F(renderer, state_setters_call_gl_only_on_a_change)
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-bool displayed = false;
-void display_seen()
-{
-    displayed = true;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
-    glutInitWindowSize(WINDOW_W, WINDOW_H);
-    glutCreateWindow("renderer readback");
-    glutDisplayFunc(display_seen);
-    auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!displayed && std::chrono::steady_clock::now() < give_up)
-        glutMainLoopEvent();
-    renderer_state_reset();
-    if (!renderer_gl_init()) {
-        std::fprintf(stderr, "renderer_readback: GL extensions could not be loaded\n");
+    if (!gl_readback::window_open(&argc, argv, "renderer readback", WINDOW_W, WINDOW_H))
         return 1;
-    }
     return RUN_ALL_TESTS();
 }

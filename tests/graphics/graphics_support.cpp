@@ -1,0 +1,63 @@
+#include "graphics_support.h"
+
+#include "core/dos_memory.h"
+#include "core/errors.h"
+#include "display/hardware_images.h"
+#include "graphics/depth_control.h"
+#include "screen/images.h"
+#include "screen/screen_modes.h"
+#include "screen/screen_startup.h"
+
+void graphics_test::SetUp()
+{
+    error_pending_take();
+    frame_builder_started = false;
+    auto_display = 1;
+    dos_memory_reset();
+    screen_startup();
+    hardware_lists_create();
+    depth_modes_reset();
+    hardware_source_cursor = {0, 0};
+    hardware_dest_cursor = {0, 0};
+    rt_screen(13, 0, 0, 0, 0, SCREEN_MODE_GIVEN);
+    ASSERT_EQ(error_pending_take(), 0u);
+}
+
+void graphics_test::TearDown()
+{
+    error_pending_take();
+}
+
+image_slot *record_of(int32_t handle)
+{
+    return image_slot_get(uint32_t(-handle));
+}
+
+int32_t image_patterned(int32_t width, int32_t height, int32_t mode, uint32_t seed)
+{
+    int32_t handle = image_new(width, height, mode, true);
+    image_slot *r = record_of(handle);
+    size_t count = size_t(width) * size_t(height);
+    for (size_t i = 0; i < count; i++) {
+        uint32_t v = uint32_t(i) * 37u + seed;
+        if (r->bytes_per_pixel == 1)
+            r->pixels[i] = uint8_t(v);
+        else
+            reinterpret_cast<uint32_t *>(r->pixels)[i] = 0xFF000000u | v * 0x010305u;
+    }
+    return handle;
+}
+
+copy_picture picture_of(image_slot *r)
+{
+    return {r->pixels,          r->width,   r->height,
+            r->bytes_per_pixel, r->palette, r->transparent_color,
+            r->blend_off != 0};
+}
+
+int32_t hardware_image_kept(int32_t width, int32_t height, uint32_t colour)
+{
+    std::vector<uint32_t> px(size_t(width) * size_t(height), colour);
+    return hardware_img_handle(
+        hardware_img_new(width, height, px.data(), HARDWARE_IMG_KEEP | HARDWARE_IMG_COPY));
+}

@@ -1,0 +1,160 @@
+// A per-pixel reference of the scaled copy, written from the rules alone: for
+// every pixel of the destination it decides on its own whether the copy
+// reaches it and which source pixel it takes, and applies the pixel rule by
+// the blend formulas themselves (not the tables). Pictures carry guard rows
+// above and below their pixels, so a stray write shows. Shared by the unit
+// tests and the fuzz target.
+#pragma once
+
+#include "graphics/scaled_copy.h"
+#include "screen/blend_tables.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+constexpr int32_t GUARD_ROWS = 2;
+constexpr uint8_t GUARD_BYTE = 0xA5;
+
+// A picture with its guard rows; `view` is what the engine sees.
+struct test_picture {
+    int32_t width = 0, height = 0, bpp = 1;
+    std::vector<uint8_t> bytes; // guard rows, pixels, guard rows
+    std::vector<uint32_t> palette;
+    int32_t key = -1;
+    bool blending_off = false;
+
+    test_picture() = default;
+    test_picture(int32_t w, int32_t h, int32_t bytes_per_pixel)
+        : width(w), height(h), bpp(bytes_per_pixel),
+          bytes(size_t(w) * size_t(h + 2 * GUARD_ROWS) * size_t(bytes_per_pixel), GUARD_BYTE),
+          palette(256)
+    {
+        for (uint32_t i = 0; i < 256; i++)
+            palette[i] = 0x01000000u * (255 - i) | i * 0x010203u;
+    }
+    uint8_t *pixels() { return bytes.data() + size_t(width) * GUARD_ROWS * size_t(bpp); }
+    uint32_t get(int64_t x, int64_t y)
+    {
+        uint8_t *p = pixels() + (size_t(y) * size_t(width) + size_t(x)) * size_t(bpp);
+        if (bpp == 1)
+            return *p;
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    }
+    void set(int64_t x, int64_t y, uint32_t v)
+    {
+        uint8_t *p = pixels() + (size_t(y) * size_t(width) + size_t(x)) * size_t(bpp);
+        if (bpp == 1)
+            *p = uint8_t(v);
+        else
+            std::memcpy(p, &v, 4);
+    }
+    copy_picture view()
+    {
+        return {pixels(), width, height, bpp, palette.data(), key, blending_off};
+    }
+};
+
+// The source pixel that destination pixel d takes on one axis, or false.
+inline bool reference_source_of(int64_t d, int64_t d1, int64_t d2, int64_t s1, int64_t s2,
+                                bool scaled, int64_t source_size, int64_t *s)
+{
+    bool flip = (d2 < d1 && s2 > s1) || (s2 < s1 && d2 > d1);
+    if (d2 < d1)
+        std::swap(d1, d2);
+    if (s2 < s1)
+        std::swap(s1, s2);
+    if (d < d1 || d > d2)
+        return false;
+    int64_t k = d - d1;
+    if (!scaled) {
+        *s = flip ? s2 - k : s1 + k;
+    } else {
+        // The walk starts at the destination's far end when mirrored.
+        if (flip)
+            k = d2 - d;
+        double start = double(s1) - 0.499999, end = double(s2) + 0.499999;
+        double step = d2 == d1 ? 0.0 : (end - start) / double(d2 - d1);
+        double v = std::nearbyint(start + double(k) * step);
+        if (v < 0 || v > double(source_size - 1))
+            return false;
+        *s = int64_t(v);
+    }
+    return *s >= 0 && *s < source_size;
+}
+
+// The alpha rule by the blend formulas.
+inline uint32_t reference_blend(uint32_t d, uint32_t s)
+{
+    uint32_t a = s >> 24, da = d >> 24;
+    if (a == 0)
+        return d;
+    if (a == 255)
+        return s;
+    if (a == 127 || a == 128)
+        return uint32_t(alpha_entry_reference(a, da)) << 24 |
+               (((s & 0xFEFEFE) + (d & 0xFEFEFE)) >> 1);
+    uint32_t out = uint32_t(alpha_entry_reference(da, a)) << 24;
+    for (int shift = 0; shift < 24; shift += 8)
+        out |= uint32_t(blend_entry_reference(a, s >> shift & 0xFF, d >> shift & 0xFF)) << shift;
+    return out;
+}
+
+inline uint32_t reference_pixel(test_picture &src, test_picture &dst, uint32_t s, uint32_t d)
+{
+    if (src.bpp == 1) {
+        if (int32_t(s) == src.key)
+            return d;
+        return dst.bpp == 4 ? src.palette[s] : s;
+    }
+    return src.blending_off || dst.blending_off ? s : reference_blend(d, s);
+}
+
+// The source pixel of every destination pixel on one axis, -1 where none.
+inline std::vector<int64_t> reference_axis(int64_t dest_size, int64_t d1, int64_t d2, int64_t s1,
+                                           int64_t s2, bool scaled, int64_t source_size)
+{
+    std::vector<int64_t> out(size_t(dest_size), -1);
+    for (int64_t d = 0; d < dest_size; d++)
+        reference_source_of(d, d1, d2, s1, s2, scaled, source_size, &out[size_t(d)]) ||
+            (out[size_t(d)] = -1);
+    return out;
+}
+
+// What the copy must make of `dst`.
+inline void reference_copy(test_picture &src, copy_rect from, test_picture &dst, copy_rect to)
+{
+    if (src.bpp == 4 && dst.bpp == 1)
+        return;
+    bool scaled = std::abs(to.x2 - to.x1) != std::abs(from.x2 - from.x1) ||
+                  std::abs(to.y2 - to.y1) != std::abs(from.y2 - from.y1);
+    std::vector<int64_t> xs =
+        reference_axis(dst.width, to.x1, to.x2, from.x1, from.x2, scaled, src.width);
+    std::vector<int64_t> ys =
+        reference_axis(dst.height, to.y1, to.y2, from.y1, from.y2, scaled, src.height);
+    for (int64_t y = 0; y < dst.height; y++)
+        for (int64_t x = 0; ys[size_t(y)] >= 0 && x < dst.width; x++)
+            if (xs[size_t(x)] >= 0)
+                dst.set(x, y,
+                        reference_pixel(src, dst, src.get(xs[size_t(x)], ys[size_t(y)]),
+                                        dst.get(x, y)));
+}
+
+// Deterministic picture contents: every alpha class the rules tell apart.
+inline void picture_fill(test_picture &p, uint32_t seed)
+{
+    static const uint32_t alphas[] = {0, 127, 128, 200, 255, 1, 254, 64};
+    uint8_t *px = p.pixels();
+    size_t n = size_t(p.width) * size_t(p.height);
+    uint32_t h = seed * 2654435761u + 1;
+    for (size_t i = 0; i < n; i++) {
+        h = h * 1664525u + 1013904223u;
+        uint32_t v = p.bpp == 1 ? h >> 24 : alphas[h >> 29] << 24 | (h >> 4 & 0xFFFFFF);
+        std::memcpy(px + i * size_t(p.bpp), &v, size_t(p.bpp));
+    }
+}
