@@ -1,0 +1,159 @@
+// What the interpreter's files share: the decoding state, the one accessor
+// of emulated memory, register views, fetching and the stack.
+//
+// Every linear address the interpreter forms is a segment base (at most
+// 0xFFFF0) plus a 16-bit offset, so an access of up to 4 bytes always lies
+// inside the emulated memory.
+#pragma once
+
+#include "core/dos_memory.h"
+#include "core/x86.h"
+
+#include <cstring>
+
+static_assert(0xFFFF0u + 0xFFFFu + 4 <= DOS_MEMORY_SIZE);
+
+// Segment registers in the processor's encoding order.
+constexpr unsigned X86_ES = 0, X86_CS = 1, X86_SS = 2, X86_DS = 3, X86_FS = 4, X86_GS = 5;
+constexpr unsigned X86_SEGMENTS = 6;
+// General registers in encoding order.
+constexpr unsigned X86_AX = 0, X86_CX = 1, X86_DX = 2, X86_BX = 3, X86_SP = 4, X86_BP = 5,
+                   X86_SI = 6, X86_DI = 7;
+constexpr uint32_t X86_MAX_INSTRUCTION_BYTES = 15;
+
+struct x86_machine {
+    uint32_t segment_base[X86_SEGMENTS]; // linear: segment * 16
+    uint16_t ip;                         // wraps at 64 KB
+    uint32_t instruction_bytes;          // fetched for the current instruction
+    uint32_t data_base;                  // DS, or the segment prefix's
+    uint32_t stack_base;                 // SS, or the segment prefix's
+    bool operand32;
+    bool address32;
+    bool esp_based; // the last memory operand was based on ESP
+};
+extern x86_machine x86_cpu;
+
+// A ModR/M operand: a register number or a linear address.
+struct x86_operand {
+    bool memory;
+    uint32_t where;
+};
+struct x86_modrm {
+    unsigned reg; // the reg field
+    x86_operand rm;
+};
+
+// Reads the ModR/M byte and what follows it (SIB, displacement).
+x86_modrm x86_modrm_decode();
+
+// Loads a segment register and its base.
+void x86_segment_load(unsigned segment, uint16_t value);
+uint16_t x86_segment_value(unsigned segment);
+
+// Sets the segment bases and the instruction pointer from x86_registers.
+void x86_machine_load();
+
+constexpr uint32_t X86_SHARED_START = 0x400; // the BIOS data area
+constexpr uint32_t X86_SHARED_END = 0x500;
+
+// The accessor of emulated memory: 1, 2 or 4 bytes, little-endian.
+inline uint32_t x86_memory_read(uint32_t linear, unsigned bytes)
+{
+    uint8_t b[4] = {0, 0, 0, 0};
+    if (linear < X86_SHARED_END && linear + bytes > X86_SHARED_START)
+        dos_memory_read(linear, b, bytes);
+    else if (bytes == 1)
+        b[0] = emulated_dos_memory[linear];
+    else if (bytes == 2)
+        std::memcpy(b, emulated_dos_memory + linear, 2);
+    else
+        std::memcpy(b, emulated_dos_memory + linear, 4);
+    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+}
+
+inline void x86_memory_write(uint32_t linear, unsigned bytes, uint32_t value)
+{
+    const uint8_t b[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
+                          uint8_t(value >> 24)};
+    if (linear < X86_SHARED_END && linear + bytes > X86_SHARED_START)
+        dos_memory_write(linear, b, bytes);
+    else if (bytes == 1)
+        emulated_dos_memory[linear] = b[0];
+    else if (bytes == 2)
+        std::memcpy(emulated_dos_memory + linear, b, 2);
+    else
+        std::memcpy(emulated_dos_memory + linear, b, 4);
+}
+
+inline constexpr uint32_t x86_register_file::*X86_GENERAL[8] = {
+    &x86_register_file::eax, &x86_register_file::ecx, &x86_register_file::edx,
+    &x86_register_file::ebx, &x86_register_file::esp, &x86_register_file::ebp,
+    &x86_register_file::esi, &x86_register_file::edi};
+
+// Register number n of a width: 1 byte (AL CL DL BL AH CH DH BH), 2 or 4.
+inline uint32_t x86_register_read(unsigned n, unsigned bytes)
+{
+    if (bytes == 1)
+        return (x86_registers.*X86_GENERAL[n & 3] >> ((n & 4) ? 8 : 0)) & 0xFF;
+    const uint32_t v = x86_registers.*X86_GENERAL[n];
+    return bytes == 2 ? v & 0xFFFF : v;
+}
+
+inline void x86_register_write(unsigned n, unsigned bytes, uint32_t value)
+{
+    if (bytes == 1) {
+        const unsigned shift = (n & 4) ? 8 : 0;
+        uint32_t &r = x86_registers.*X86_GENERAL[n & 3];
+        r = (r & ~(0xFFu << shift)) | (value & 0xFF) << shift;
+        return;
+    }
+    uint32_t &r = x86_registers.*X86_GENERAL[n];
+    r = bytes == 2 ? (r & 0xFFFF0000u) | (value & 0xFFFF) : value;
+}
+
+inline uint32_t x86_operand_read(x86_operand o, unsigned bytes)
+{
+    return o.memory ? x86_memory_read(o.where, bytes) : x86_register_read(o.where, bytes);
+}
+
+inline void x86_operand_write(x86_operand o, unsigned bytes, uint32_t value)
+{
+    if (o.memory)
+        x86_memory_write(o.where, bytes, value);
+    else
+        x86_register_write(o.where, bytes, value);
+}
+
+// The next bytes of the instruction stream at CS:IP.
+inline uint32_t x86_fetch(unsigned bytes)
+{
+    uint32_t v = 0;
+    for (unsigned i = 0; i < bytes; i++) {
+        v |= x86_memory_read(x86_cpu.segment_base[X86_CS] + x86_cpu.ip, 1) << (8 * i);
+        x86_cpu.ip = uint16_t(x86_cpu.ip + 1);
+    }
+    x86_cpu.instruction_bytes += bytes;
+    return v;
+}
+
+// 2, or 4 under the operand-size prefix.
+inline unsigned x86_operand_bytes()
+{
+    return x86_cpu.operand32 ? 4 : 2;
+}
+
+// SP is lowered first (16-bit arithmetic); the value goes to SS:SP.
+inline void x86_push(unsigned bytes, uint32_t value)
+{
+    const uint16_t sp = uint16_t(x86_registers.esp - bytes);
+    x86_register_write(X86_SP, 2, sp);
+    x86_memory_write(x86_cpu.segment_base[X86_SS] + sp, bytes, value);
+}
+
+inline uint32_t x86_pop(unsigned bytes)
+{
+    const uint16_t sp = uint16_t(x86_registers.esp);
+    const uint32_t value = x86_memory_read(x86_cpu.segment_base[X86_SS] + sp, bytes);
+    x86_register_write(X86_SP, 2, uint16_t(sp + bytes));
+    return value;
+}
