@@ -34,6 +34,8 @@ bool dos_memory_range_inside(uint64_t linear, uint64_t count)
 
 void dos_memory_read(uint32_t linear, void *dest, uint32_t count)
 {
+    if (count == 0)
+        return;
     auto *d = static_cast<uint8_t *>(dest);
     uint32_t first, last;
     bios_part(linear, count, first, last);
@@ -49,6 +51,8 @@ void dos_memory_read(uint32_t linear, void *dest, uint32_t count)
 
 void dos_memory_write(uint32_t linear, const void *src, uint32_t count)
 {
+    if (count == 0)
+        return;
     const auto *s = static_cast<const uint8_t *>(src);
     uint32_t first, last;
     bios_part(linear, count, first, last);

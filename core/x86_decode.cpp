@@ -81,15 +81,17 @@ uint32_t address32(unsigned mod, unsigned rm)
 
 } // namespace
 
-x86_modrm x86_modrm_decode()
+void x86_modrm_decode(x86_modrm &m)
 {
-    const uint32_t m = x86_fetch(1);
-    const unsigned mod = m >> 6, rm = m & 7;
+    const uint32_t byte = x86_fetch(1);
+    const unsigned mod = byte >> 6, rm = byte & 7;
     x86_cpu.esp_based = false;
+    m.reg = (byte >> 3) & 7;
+    m.rm.memory = mod != 3;
     if (mod == 3)
-        return x86_modrm{(m >> 3) & 7, x86_operand{false, rm}};
-    const uint32_t linear = x86_cpu.address32 ? address32(mod, rm) : address16(mod, rm);
-    return x86_modrm{(m >> 3) & 7, x86_operand{true, linear}};
+        m.rm.where = rm;
+    else
+        m.rm.where = x86_cpu.address32 ? address32(mod, rm) : address16(mod, rm);
 }
 
 void x86_segment_load(unsigned segment, uint16_t value)

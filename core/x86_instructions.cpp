@@ -51,7 +51,8 @@ bool prefixes_take(uint32_t &op)
 outcome mov_rm(uint32_t op)
 {
     const unsigned bytes = (op & 1) ? x86_operand_bytes() : 1;
-    const x86_modrm m = x86_modrm_decode();
+    x86_modrm m;
+    x86_modrm_decode(m);
     const x86_operand reg{false, m.reg};
     if (op & 2)
         x86_operand_write(reg, bytes, x86_operand_read(m.rm, bytes));
@@ -63,7 +64,8 @@ outcome mov_rm(uint32_t op)
 // 8C MOV r/m16, Sreg and 8E MOV Sreg, r/m16 (never CS).
 outcome mov_segment(uint32_t op)
 {
-    const x86_modrm m = x86_modrm_decode();
+    x86_modrm m;
+    x86_modrm_decode(m);
     if (m.reg >= X86_SEGMENTS || (op == 0x8E && m.reg == X86_CS))
         return outcome::unknown;
     if (op == 0x8C)
@@ -99,7 +101,8 @@ outcome mov_register_immediate(uint32_t op)
 outcome mov_rm_immediate(uint32_t op)
 {
     const unsigned bytes = op == 0xC7 ? x86_operand_bytes() : 1;
-    const x86_modrm m = x86_modrm_decode();
+    x86_modrm m;
+    x86_modrm_decode(m);
     if (m.reg != 0)
         return outcome::unknown;
     x86_operand_write(m.rm, bytes, x86_fetch(bytes));
@@ -143,7 +146,8 @@ outcome pop_segment(unsigned segment)
 outcome pop_rm()
 {
     const unsigned bytes = x86_operand_bytes();
-    x86_modrm m = x86_modrm_decode();
+    x86_modrm m;
+    x86_modrm_decode(m);
     if (m.reg != 0)
         return outcome::unknown;
     const uint32_t value = x86_pop(bytes);
@@ -159,7 +163,8 @@ outcome pop_rm()
 outcome push_rm()
 {
     const unsigned bytes = x86_operand_bytes();
-    const x86_modrm m = x86_modrm_decode();
+    x86_modrm m;
+    x86_modrm_decode(m);
     if (m.reg != 6)
         return outcome::unknown;
     x86_push(bytes, x86_operand_read(m.rm, bytes));

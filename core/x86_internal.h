@@ -9,9 +9,11 @@
 #include "core/dos_memory.h"
 #include "core/x86.h"
 
+#include <bit>
 #include <cstring>
 
 static_assert(0xFFFF0u + 0xFFFFu + 4 <= DOS_MEMORY_SIZE);
+static_assert(std::endian::native == std::endian::little);
 
 // Segment registers in the processor's encoding order.
 constexpr unsigned X86_ES = 0, X86_CS = 1, X86_SS = 2, X86_DS = 3, X86_FS = 4, X86_GS = 5;
@@ -43,8 +45,10 @@ struct x86_modrm {
     x86_operand rm;
 };
 
-// Reads the ModR/M byte and what follows it (SIB, displacement).
-x86_modrm x86_modrm_decode();
+// Reads the ModR/M byte and what follows it (SIB, displacement). Filled in
+// place rather than returned: a returned mixed-width record is rebuilt through
+// the stack, which stalls the processor on every instruction.
+void x86_modrm_decode(x86_modrm &m);
 
 // Loads a segment register and its base.
 void x86_segment_load(unsigned segment, uint16_t value);
@@ -56,33 +60,50 @@ void x86_machine_load();
 constexpr uint32_t X86_SHARED_START = 0x400; // the BIOS data area
 constexpr uint32_t X86_SHARED_END = 0x500;
 
-// The accessor of emulated memory: 1, 2 or 4 bytes, little-endian.
+// True when an access touches the BIOS data area, which other threads write.
+inline bool x86_shared(uint32_t linear, unsigned bytes)
+{
+    return linear < X86_SHARED_END && linear + bytes > X86_SHARED_START;
+}
+
+// The accessor of emulated memory: 1, 2 or 4 bytes, little-endian (the host
+// is too, so the value's bytes are copied as they stand).
 inline uint32_t x86_memory_read(uint32_t linear, unsigned bytes)
 {
-    uint8_t b[4] = {0, 0, 0, 0};
-    if (linear < X86_SHARED_END && linear + bytes > X86_SHARED_START)
+    const uint8_t *p = emulated_dos_memory + linear;
+    uint32_t v = 0;
+    if (x86_shared(linear, bytes)) {
+        uint8_t b[4] = {0, 0, 0, 0};
         dos_memory_read(linear, b, bytes);
-    else if (bytes == 1)
-        b[0] = emulated_dos_memory[linear];
-    else if (bytes == 2)
-        std::memcpy(b, emulated_dos_memory + linear, 2);
-    else
-        std::memcpy(b, emulated_dos_memory + linear, 4);
-    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+        return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
+               uint32_t(b[3]) << 24;
+    }
+    if (bytes == 1)
+        return *p;
+    if (bytes == 2) {
+        uint16_t w;
+        std::memcpy(&w, p, 2);
+        return w;
+    }
+    std::memcpy(&v, p, 4);
+    return v;
 }
 
 inline void x86_memory_write(uint32_t linear, unsigned bytes, uint32_t value)
 {
-    const uint8_t b[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
-                          uint8_t(value >> 24)};
-    if (linear < X86_SHARED_END && linear + bytes > X86_SHARED_START)
+    uint8_t *p = emulated_dos_memory + linear;
+    if (x86_shared(linear, bytes)) {
+        const uint8_t b[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
+                              uint8_t(value >> 24)};
         dos_memory_write(linear, b, bytes);
-    else if (bytes == 1)
-        emulated_dos_memory[linear] = b[0];
-    else if (bytes == 2)
-        std::memcpy(emulated_dos_memory + linear, b, 2);
-    else
-        std::memcpy(emulated_dos_memory + linear, b, 4);
+    } else if (bytes == 1) {
+        *p = uint8_t(value);
+    } else if (bytes == 2) {
+        const uint16_t w = uint16_t(value);
+        std::memcpy(p, &w, 2);
+    } else {
+        std::memcpy(p, &value, 4);
+    }
 }
 
 inline constexpr uint32_t x86_register_file::*X86_GENERAL[8] = {
@@ -124,15 +145,18 @@ inline void x86_operand_write(x86_operand o, unsigned bytes, uint32_t value)
         x86_register_write(o.where, bytes, value);
 }
 
-// The next bytes of the instruction stream at CS:IP.
+// The next bytes of the instruction stream at CS:IP; the offset wraps at
+// 64 KB between bytes.
 inline uint32_t x86_fetch(unsigned bytes)
 {
-    uint32_t v = 0;
-    for (unsigned i = 0; i < bytes; i++) {
-        v |= x86_memory_read(x86_cpu.segment_base[X86_CS] + x86_cpu.ip, 1) << (8 * i);
-        x86_cpu.ip = uint16_t(x86_cpu.ip + 1);
-    }
+    const uint32_t ip = x86_cpu.ip;
     x86_cpu.instruction_bytes += bytes;
+    x86_cpu.ip = uint16_t(ip + bytes);
+    if (ip + bytes <= 0x10000)
+        return x86_memory_read(x86_cpu.segment_base[X86_CS] + ip, bytes);
+    uint32_t v = 0;
+    for (unsigned i = 0; i < bytes; i++)
+        v |= x86_memory_read(x86_cpu.segment_base[X86_CS] + uint16_t(ip + i), 1) << (8 * i);
     return v;
 }
 
