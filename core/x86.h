@@ -64,7 +64,8 @@ x86_result x86_run(uint64_t max_steps);
 // The unknown-opcode box text: "Unknown Opcode (9A)".
 void x86_unknown_opcode_text(uint8_t opcode, char text[20]);
 
-// Serves interrupt number on the register file (33h: the mouse).
+// Serves interrupt number (33h: the mouse) on the registers of the running
+// routine or of CALL INTERRUPT; called by INT and by CALL INTERRUPT(X).
 void interrupt_dispatch(uint32_t number);
 
 // CALL INTERRUPT: words 0-6 of the input block (AX BX CX DX BP SI DI) to the

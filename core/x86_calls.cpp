@@ -66,6 +66,7 @@ void call_interrupt(int32_t number, const void *in, int64_t in_size, void *out, 
         x86_segment_load(X86_ES, word_get(in, 9));
     }
     interrupt_dispatch(uint32_t(number) & 0xFF);
+    x86_machine_store();
     for (unsigned i = 0; i < 7; i++)
         word_put(out, i, uint16_t(x86_register_read(BLOCK_REGISTERS[i], 2)));
     if (segments) {
@@ -100,6 +101,7 @@ void rt_call_absolute(int32_t count, uint16_t offset)
     for (int32_t i = 0; i < count; i++)
         x86_push(2, x86_call_arguments[i]);
     x86_push(4, CALL_RETURN_ADDRESS);
+    x86_machine_store();
     stop_handle(x86_run(0));
 }
 

@@ -7,6 +7,10 @@ x86_machine x86_cpu{};
 namespace
 {
 
+constexpr uint32_t x86_register_file::*GENERAL_MEMBERS[8] = {
+    &x86_register_file::eax, &x86_register_file::ecx, &x86_register_file::edx,
+    &x86_register_file::ebx, &x86_register_file::esp, &x86_register_file::ebp,
+    &x86_register_file::esi, &x86_register_file::edi};
 constexpr uint16_t x86_register_file::*SEGMENT_MEMBERS[X86_SEGMENTS] = {
     &x86_register_file::es, &x86_register_file::cs, &x86_register_file::ss,
     &x86_register_file::ds, &x86_register_file::fs, &x86_register_file::gs};
@@ -109,5 +113,13 @@ void x86_machine_load()
 {
     for (unsigned s = 0; s < X86_SEGMENTS; s++)
         x86_cpu.segment_base[s] = uint32_t(x86_registers.*SEGMENT_MEMBERS[s]) * 16;
+    for (unsigned n = 0; n < 8; n++)
+        x86_cpu.gpr[n] = x86_registers.*GENERAL_MEMBERS[n];
     x86_cpu.ip = x86_registers.ip;
+}
+
+void x86_machine_store()
+{
+    for (unsigned n = 0; n < 8; n++)
+        x86_registers.*GENERAL_MEMBERS[n] = x86_cpu.gpr[n];
 }

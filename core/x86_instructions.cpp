@@ -270,12 +270,15 @@ bool step(x86_result &stop)
 x86_result x86_run(uint64_t max_steps)
 {
     x86_machine_load();
+    x86_result stop{x86_stop::step_limit, 0};
     for (uint64_t n = 0; max_steps == 0 || n < max_steps; n++) {
-        x86_result stop{};
         if (!step(stop))
-            return stop;
-        if (x86_memory_read(x86_cpu.segment_base[X86_CS] + x86_cpu.ip, 1) == 0)
-            return x86_result{x86_stop::zero_byte, 0};
+            break;
+        if (x86_memory_read(x86_cpu.segment_base[X86_CS] + x86_cpu.ip, 1) == 0) {
+            stop = x86_result{x86_stop::zero_byte, 0};
+            break;
+        }
     }
-    return x86_result{x86_stop::step_limit, 0};
+    x86_machine_store();
+    return stop;
 }

@@ -24,6 +24,7 @@ constexpr unsigned X86_AX = 0, X86_CX = 1, X86_DX = 2, X86_BX = 3, X86_SP = 4, X
 constexpr uint32_t X86_MAX_INSTRUCTION_BYTES = 15;
 
 struct x86_machine {
+    uint32_t gpr[8];                     // the general registers, in encoding order
     uint32_t segment_base[X86_SEGMENTS]; // linear: segment * 16
     uint16_t ip;                         // wraps at 64 KB
     uint32_t instruction_bytes;          // fetched for the current instruction
@@ -54,8 +55,12 @@ void x86_modrm_decode(x86_modrm &m);
 void x86_segment_load(unsigned segment, uint16_t value);
 uint16_t x86_segment_value(unsigned segment);
 
-// Sets the segment bases and the instruction pointer from x86_registers.
+// The interpreter works on its own copy of the general registers (an array
+// by encoding number): x86_machine_load takes them, the segment bases and the
+// instruction pointer from x86_registers; x86_machine_store writes the
+// general registers back.
 void x86_machine_load();
+void x86_machine_store();
 
 constexpr uint32_t X86_SHARED_START = 0x400; // the BIOS data area
 constexpr uint32_t X86_SHARED_END = 0x500;
@@ -106,17 +111,12 @@ inline void x86_memory_write(uint32_t linear, unsigned bytes, uint32_t value)
     }
 }
 
-inline constexpr uint32_t x86_register_file::*X86_GENERAL[8] = {
-    &x86_register_file::eax, &x86_register_file::ecx, &x86_register_file::edx,
-    &x86_register_file::ebx, &x86_register_file::esp, &x86_register_file::ebp,
-    &x86_register_file::esi, &x86_register_file::edi};
-
 // Register number n of a width: 1 byte (AL CL DL BL AH CH DH BH), 2 or 4.
 inline uint32_t x86_register_read(unsigned n, unsigned bytes)
 {
     if (bytes == 1)
-        return (x86_registers.*X86_GENERAL[n & 3] >> ((n & 4) ? 8 : 0)) & 0xFF;
-    const uint32_t v = x86_registers.*X86_GENERAL[n];
+        return (x86_cpu.gpr[n & 3] >> ((n & 4) ? 8 : 0)) & 0xFF;
+    const uint32_t v = x86_cpu.gpr[n];
     return bytes == 2 ? v & 0xFFFF : v;
 }
 
@@ -124,11 +124,11 @@ inline void x86_register_write(unsigned n, unsigned bytes, uint32_t value)
 {
     if (bytes == 1) {
         const unsigned shift = (n & 4) ? 8 : 0;
-        uint32_t &r = x86_registers.*X86_GENERAL[n & 3];
+        uint32_t &r = x86_cpu.gpr[n & 3];
         r = (r & ~(0xFFu << shift)) | (value & 0xFF) << shift;
         return;
     }
-    uint32_t &r = x86_registers.*X86_GENERAL[n];
+    uint32_t &r = x86_cpu.gpr[n];
     r = bytes == 2 ? (r & 0xFFFF0000u) | (value & 0xFFFF) : value;
 }
 
@@ -169,14 +169,14 @@ inline unsigned x86_operand_bytes()
 // SP is lowered first (16-bit arithmetic); the value goes to SS:SP.
 inline void x86_push(unsigned bytes, uint32_t value)
 {
-    const uint16_t sp = uint16_t(x86_registers.esp - bytes);
+    const uint16_t sp = uint16_t(x86_cpu.gpr[X86_SP] - bytes);
     x86_register_write(X86_SP, 2, sp);
     x86_memory_write(x86_cpu.segment_base[X86_SS] + sp, bytes, value);
 }
 
 inline uint32_t x86_pop(unsigned bytes)
 {
-    const uint16_t sp = uint16_t(x86_registers.esp);
+    const uint16_t sp = uint16_t(x86_cpu.gpr[X86_SP]);
     const uint32_t value = x86_memory_read(x86_cpu.segment_base[X86_SS] + sp, bytes);
     x86_register_write(X86_SP, 2, uint16_t(sp + bytes));
     return value;
