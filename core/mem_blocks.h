@@ -90,24 +90,25 @@ void mem_block_copy(const mem_block &source, uintptr_t source_start, int64_t cou
                     const mem_block &destination, uintptr_t destination_start);
 
 // The fill family: the value's bytes as the pattern. The several entry points
-// of one width behave alike (the compiled program uses one per numeric type).
+// of one width are one operation (the compiled program names one per numeric
+// type).
 void mem_block_fill_u8(const mem_block &block, uintptr_t start, int64_t count, uint8_t value);
 void mem_block_fill_u16(const mem_block &block, uintptr_t start, int64_t count, uint16_t value);
 void mem_block_fill_u32(const mem_block &block, uintptr_t start, int64_t count, uint32_t value);
-void mem_block_fill_u32_b(const mem_block &block, uintptr_t start, int64_t count, uint32_t value);
-void mem_block_fill_u32_c(const mem_block &block, uintptr_t start, int64_t count, uint32_t value);
 void mem_block_fill_u64(const mem_block &block, uintptr_t start, int64_t count, uint64_t value);
-void mem_block_fill_u64_b(const mem_block &block, uintptr_t start, int64_t count, uint64_t value);
 void mem_block_fill_long_double(const mem_block &block, uintptr_t start, int64_t count,
                                 long double value);
+inline constexpr auto &mem_block_fill_u32_b = mem_block_fill_u32;
+inline constexpr auto &mem_block_fill_u32_c = mem_block_fill_u32;
+inline constexpr auto &mem_block_fill_u64_b = mem_block_fill_u64;
 void mem_fill_u8(uintptr_t address, int64_t count, uint8_t value);
 void mem_fill_u16(uintptr_t address, int64_t count, uint16_t value);
 void mem_fill_u32(uintptr_t address, int64_t count, uint32_t value);
-void mem_fill_u32_b(uintptr_t address, int64_t count, uint32_t value);
-void mem_fill_u32_c(uintptr_t address, int64_t count, uint32_t value);
 void mem_fill_u64(uintptr_t address, int64_t count, uint64_t value);
-void mem_fill_u64_b(uintptr_t address, int64_t count, uint64_t value);
 void mem_fill_long_double(uintptr_t address, int64_t count, long double value);
+inline constexpr auto &mem_fill_u32_b = mem_fill_u32;
+inline constexpr auto &mem_fill_u32_c = mem_fill_u32;
+inline constexpr auto &mem_fill_u64_b = mem_fill_u64;
 
 // Test seam: while set, every allocation of mem_block_new fails.
 void mem_block_allocations_fail(bool fail);

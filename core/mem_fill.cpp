@@ -103,19 +103,7 @@ void mem_block_fill_u32(const mem_block &b, uintptr_t start, int64_t count, uint
 {
     block_fill_value(b, start, count, value);
 }
-void mem_block_fill_u32_b(const mem_block &b, uintptr_t start, int64_t count, uint32_t value)
-{
-    block_fill_value(b, start, count, value);
-}
-void mem_block_fill_u32_c(const mem_block &b, uintptr_t start, int64_t count, uint32_t value)
-{
-    block_fill_value(b, start, count, value);
-}
 void mem_block_fill_u64(const mem_block &b, uintptr_t start, int64_t count, uint64_t value)
-{
-    block_fill_value(b, start, count, value);
-}
-void mem_block_fill_u64_b(const mem_block &b, uintptr_t start, int64_t count, uint64_t value)
 {
     block_fill_value(b, start, count, value);
 }
@@ -138,19 +126,7 @@ void mem_fill_u32(uintptr_t address, int64_t count, uint32_t value)
 {
     fill_value(address, count, value);
 }
-void mem_fill_u32_b(uintptr_t address, int64_t count, uint32_t value)
-{
-    fill_value(address, count, value);
-}
-void mem_fill_u32_c(uintptr_t address, int64_t count, uint32_t value)
-{
-    fill_value(address, count, value);
-}
 void mem_fill_u64(uintptr_t address, int64_t count, uint64_t value)
-{
-    fill_value(address, count, value);
-}
-void mem_fill_u64_b(uintptr_t address, int64_t count, uint64_t value)
 {
     fill_value(address, count, value);
 }
