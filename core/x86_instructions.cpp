@@ -2,46 +2,43 @@
 // and the stop conditions.
 #include "core/x86_internal.h"
 
+#include <array>
+
 namespace
 {
 
 enum class outcome { next, far_return, unknown };
 
-// The segment a prefix byte names, or -1 when the byte is no segment prefix.
-int segment_prefix(uint32_t byte)
-{
-    switch (byte) {
-    case 0x26:
-        return X86_ES;
-    case 0x2E:
-        return X86_CS;
-    case 0x36:
-        return X86_SS;
-    case 0x3E:
-        return X86_DS;
-    case 0x64:
-        return X86_FS;
-    case 0x65:
-        return X86_GS;
-    default:
-        return -1;
-    }
-}
+// What each byte is as a prefix: not one (0), a segment (PREFIX_SEGMENT plus
+// the segment's number), operand size or address size.
+constexpr uint8_t PREFIX_SEGMENT = 1, PREFIX_OPERAND = 16, PREFIX_ADDRESS = 17;
+constexpr std::array<uint8_t, 256> PREFIX_KIND = [] {
+    std::array<uint8_t, 256> kind{};
+    kind[0x26] = PREFIX_SEGMENT + X86_ES;
+    kind[0x2E] = PREFIX_SEGMENT + X86_CS;
+    kind[0x36] = PREFIX_SEGMENT + X86_SS;
+    kind[0x3E] = PREFIX_SEGMENT + X86_DS;
+    kind[0x64] = PREFIX_SEGMENT + X86_FS;
+    kind[0x65] = PREFIX_SEGMENT + X86_GS;
+    kind[0x66] = PREFIX_OPERAND;
+    kind[0x67] = PREFIX_ADDRESS;
+    return kind;
+}();
 
-// Takes the prefixes in any order and returns the opcode byte; false when
-// prefixes alone fill the longest instruction.
+// Takes the prefixes in any order (the last segment prefix wins) and returns
+// the opcode byte; false when prefixes alone fill the longest instruction.
 bool prefixes_take(uint32_t &op)
 {
     for (op = x86_fetch(1);; op = x86_fetch(1)) {
-        const int segment = segment_prefix(op);
-        if (segment >= 0)
-            x86_cpu.data_base = x86_cpu.stack_base = x86_cpu.segment_base[segment];
-        else if (op == 0x66)
+        const uint8_t kind = PREFIX_KIND[op];
+        if (kind == 0)
+            return true;
+        if (kind == PREFIX_OPERAND)
             x86_cpu.operand32 = true;
-        else if (op == 0x67)
+        else if (kind == PREFIX_ADDRESS)
             x86_cpu.address32 = true;
         else
-            return true;
+            x86_cpu.data_base = x86_cpu.stack_base = x86_cpu.segment_base[kind - PREFIX_SEGMENT];
         if (x86_cpu.instruction_bytes >= X86_MAX_INSTRUCTION_BYTES)
             return false;
     }
