@@ -12,8 +12,8 @@
 namespace
 {
 
-constexpr uint32_t PAIRS = 4096;  // one run: 16 KB moved, 40 KB of code
-constexpr uint32_t RUNS = 4;      // 64 KB in all
+constexpr uint32_t PAIRS = 4096;   // one run: 16 KB moved, 40 KB of code
+constexpr uint32_t RUNS = 4;       // 64 KB in all
 constexpr uint32_t CODE = 0x10000; // 1000:0000
 constexpr uint16_t SOURCE_SEGMENT = 0x2000;
 constexpr uint16_t DEST_SEGMENT = 0x3000;

@@ -28,9 +28,9 @@ constexpr uint32_t MEM_LONG_DOUBLE_PATTERN_SIZE = 32;
 
 // Passed and returned by value; a copy stays as valid as the original.
 struct mem_block {
-    uintptr_t offset = 0; // address of the first byte
-    uint64_t size = 0;    // bytes
-    uint64_t lock_id = 0; // the lock's id when the block was made
+    uintptr_t offset = 0;     // address of the first byte
+    uint64_t size = 0;        // bytes
+    uint64_t lock_id = 0;     // the lock's id when the block was made
     mem_lock *lock = nullptr; // null: never initialised
     uint32_t type = 0;        // MEM_BLOCK_TYPE_*, the variable's type, 0 after a failed make
     uint32_t element_size = 0;
@@ -79,8 +79,7 @@ void mem_block_fill(const mem_block &block, uintptr_t start, int64_t count, cons
 
 // Writes the pattern's bytes cyclically until count bytes are written, the
 // last repetition cut short. count <= 0 or an empty pattern writes nothing.
-void mem_fill_pattern(uintptr_t address, int64_t count, const void *pattern,
-                      uint32_t pattern_size);
+void mem_fill_pattern(uintptr_t address, int64_t count, const void *pattern, uint32_t pattern_size);
 
 // Checked copy, overlapping ranges allowed. Errors in this order: 312, 311,
 // 310 for blocks never initialised; the copy itself when both are valid and

@@ -105,8 +105,7 @@ void rt_call_absolute(int32_t count, uint16_t offset)
     stop_handle(x86_run(0));
 }
 
-void rt_call_interrupt(int32_t number, const void *in, int64_t in_size, void *out,
-                       int64_t out_size)
+void rt_call_interrupt(int32_t number, const void *in, int64_t in_size, void *out, int64_t out_size)
 {
     call_interrupt(number, in, in_size, out, out_size, false);
 }

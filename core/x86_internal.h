@@ -80,8 +80,7 @@ inline uint32_t x86_memory_read(uint32_t linear, unsigned bytes)
     if (x86_shared(linear, bytes)) {
         uint8_t b[4] = {0, 0, 0, 0};
         dos_memory_read(linear, b, bytes);
-        return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
-               uint32_t(b[3]) << 24;
+        return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
     }
     if (bytes == 1)
         return *p;

@@ -124,31 +124,41 @@ struct fill_case {
 };
 
 const fill_case fill_cases[] = {
-    {"u8", [](const mem_block &b, uintptr_t s, int64_t n) { mem_block_fill_u8(b, s, n, 7); }, 3,
+    {"u8",
+     [](const mem_block &b, uintptr_t s, int64_t n) { mem_block_fill_u8(b, s, n, 7); },
+     3,
      {7, 7, 7}},
-    {"u16", [](const mem_block &b, uintptr_t s, int64_t n) { mem_block_fill_u16(b, s, n, 0x0201); },
-     5, {1, 2, 1, 2, 1}},
+    {"u16",
+     [](const mem_block &b, uintptr_t s, int64_t n) { mem_block_fill_u16(b, s, n, 0x0201); },
+     5,
+     {1, 2, 1, 2, 1}},
     {"u32 cut short",
      [](const mem_block &b, uintptr_t s, int64_t n) { mem_block_fill_u32(b, s, n, 0x04030201); },
-     10, {1, 2, 3, 4, 1, 2, 3, 4, 1, 2}},
+     10,
+     {1, 2, 3, 4, 1, 2, 3, 4, 1, 2}},
     {"u32_b",
      [](const mem_block &b, uintptr_t s, int64_t n) { mem_block_fill_u32_b(b, s, n, 0x04030201); },
-     4, {1, 2, 3, 4}},
+     4,
+     {1, 2, 3, 4}},
     {"u32_c",
      [](const mem_block &b, uintptr_t s, int64_t n) { mem_block_fill_u32_c(b, s, n, 0x04030201); },
-     6, {1, 2, 3, 4, 1, 2}},
+     6,
+     {1, 2, 3, 4, 1, 2}},
     {"u64",
      [](const mem_block &b, uintptr_t s, int64_t n) {
          mem_block_fill_u64(b, s, n, 0x0807060504030201);
      },
-     12, {1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4}},
+     12,
+     {1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4}},
     {"u64_b",
      [](const mem_block &b, uintptr_t s, int64_t n) { mem_block_fill_u64_b(b, s, n, 0x0201); },
-     9, {1, 2, 0, 0, 0, 0, 0, 0, 1}},
+     9,
+     {1, 2, 0, 0, 0, 0, 0, 0, 1}},
     // 1.0L: mantissa 0x8000000000000000, exponent 0x3FFF; 22 zero bytes follow.
     {"long double",
      [](const mem_block &b, uintptr_t s, int64_t n) { mem_block_fill_long_double(b, s, n, 1.0L); },
-     12, {0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F, 0, 0}},
+     12,
+     {0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F, 0, 0}},
 };
 
 TEST_F(MemBlocks, FillPatterns)
@@ -206,9 +216,8 @@ TEST_F(MemBlocks, FillErrorsInOrder)
         uint32_t pattern_size;
         uint32_t error;
     } cases[] = {
-        {mem_block{}, -1, 0, 309}, {freed, -1, 0, 308},  {live, -1, 1, 301},
-        {live, 1, 0, 301},         {live, 99, 0, 301},   {live, 5, 1, 300},
-        {live, 4, 1, 0},
+        {mem_block{}, -1, 0, 309}, {freed, -1, 0, 308}, {live, -1, 1, 301}, {live, 1, 0, 301},
+        {live, 99, 0, 301},        {live, 5, 1, 300},   {live, 4, 1, 0},
     };
     for (const auto &c : cases) {
         mem_block_fill(c.block, c.block.offset, c.count, &one, c.pattern_size);
@@ -228,9 +237,14 @@ TEST_F(MemBlocks, ExtremeStartsAndCountsWriteNothing)
         int64_t count;
         uint32_t error;
     } cases[] = {
-        {b.offset - 1, 1, 300},  {b.offset + 32, 1, 300}, {b.offset + 1, huge, 300},
-        {top, 2, 300},           {top - 1, huge, 300},    {0, 16, 300},
-        {b.offset, int64_t(1) << 32, 300}, {b.offset + 33, 0, 300},
+        {b.offset - 1, 1, 300},
+        {b.offset + 32, 1, 300},
+        {b.offset + 1, huge, 300},
+        {top, 2, 300},
+        {top - 1, huge, 300},
+        {0, 16, 300},
+        {b.offset, int64_t(1) << 32, 300},
+        {b.offset + 33, 0, 300},
         {b.offset, std::numeric_limits<int64_t>::min(), 301},
     };
     for (const auto &c : cases) {
@@ -294,10 +308,10 @@ TEST_F(MemBlocks, CopyErrorTable)
         uintptr_t destination_skip;
         uint32_t error;
     } cases[] = {
-        {none, 0, 1, none, 0, 312},  {a, 0, 1, none, 0, 311},    {none, 0, 1, a, 0, 310},
-        {dead1, 0, 1, dead2, 0, 313}, {dead1, 0, 1, a, 0, 305},  {a, 0, 1, dead1, 0, 306},
-        {a, 0, -1, b, 0, 301},       {a, 0, 4, b, 1, 303},       {a, 1, 4, b, 0, 302},
-        {a, 1, 4, b, 1, 304},        {a, 0, 4, b, 0, 0},         {a, 4, 0, b, 4, 0},
+        {none, 0, 1, none, 0, 312},   {a, 0, 1, none, 0, 311},  {none, 0, 1, a, 0, 310},
+        {dead1, 0, 1, dead2, 0, 313}, {dead1, 0, 1, a, 0, 305}, {a, 0, 1, dead1, 0, 306},
+        {a, 0, -1, b, 0, 301},        {a, 0, 4, b, 1, 303},     {a, 1, 4, b, 0, 302},
+        {a, 1, 4, b, 1, 304},         {a, 0, 4, b, 0, 0},       {a, 4, 0, b, 4, 0},
     };
     for (const auto &c : cases) {
         mem_block_copy(c.source, c.source.offset + c.source_skip, c.count, c.destination,

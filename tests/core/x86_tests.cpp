@@ -56,13 +56,12 @@ void machine_prepare(const bytes &code)
         emulated_dos_memory[a] = uint8_t(a ^ a >> 8 ^ a >> 16);
     std::copy(code.begin(), code.end(), emulated_dos_memory + CODE);
     emulated_dos_memory[CODE + code.size()] = 0xCB;
-    x86_registers = x86_register_file{0x11223344, 0x200, 0x55667788, 0x99AABBCC, 0x10, 0x20,
-                                      0x300, 0x400, 0x1000, 0x4000, 0x2000, 0x3000, 0x5000,
-                                      0x6000, 0x100};
+    x86_registers =
+        x86_register_file{0x11223344, 0x200,  0x55667788, 0x99AABBCC, 0x10,   0x20,   0x300, 0x400,
+                          0x1000,     0x4000, 0x2000,     0x3000,     0x5000, 0x6000, 0x100};
 }
 
-void changed_register(std::string &out, const char *name, uint32_t now, uint32_t before,
-                      int digits)
+void changed_register(std::string &out, const char *name, uint32_t now, uint32_t before, int digits)
 {
     char text[32];
     if (now != before) {
@@ -75,9 +74,9 @@ void changed_register(std::string &out, const char *name, uint32_t now, uint32_t
 std::string changes(const x86_register_file &r, const bytes &before)
 {
     std::string out;
-    const x86_register_file b{0x11223344, 0x200, 0x55667788, 0x99AABBCC, 0x10, 0x20,
-                              0x300, 0x400, 0x1000, 0x4000, 0x2000, 0x3000, 0x5000,
-                              0x6000, 0x100};
+    const x86_register_file b{0x11223344, 0x200,  0x55667788, 0x99AABBCC, 0x10,
+                              0x20,       0x300,  0x400,      0x1000,     0x4000,
+                              0x2000,     0x3000, 0x5000,     0x6000,     0x100};
     const struct {
         const char *name;
         uint32_t now, was;
@@ -152,8 +151,7 @@ TEST_F(X86, CallAbsoluteRunsTheCodeAndReturns)
 TEST_F(X86, CallAbsolutePushesTheArgumentsAndAFarReturnAddress)
 {
     // MOV BP,SP; MOV AX,[BP+4]; MOV BX,[BP+6]; MOV CX,[BP]; MOV DX,DS; RETF
-    code_place({0x89, 0xE5, 0x8B, 0x46, 0x04, 0x8B, 0x5E, 0x06, 0x8B, 0x4E, 0x00, 0x8C, 0xDA,
-                0xCB},
+    code_place({0x89, 0xE5, 0x8B, 0x46, 0x04, 0x8B, 0x5E, 0x06, 0x8B, 0x4E, 0x00, 0x8C, 0xDA, 0xCB},
                0x10020);
     x86_call_arguments[0] = 0x1111;
     x86_call_arguments[1] = 0x2222;

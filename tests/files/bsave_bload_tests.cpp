@@ -61,7 +61,7 @@ TEST_F(BsaveBload, WholeSegmentRoundTripsWithLengthZeroInTheHeader)
     ASSERT_EQ(file.size(), 7u + 65536);
     EXPECT_EQ(file.substr(0, 7), header(0x2000, 0, 0));
     std::memset(memory_at(0x20000), 0, 65536);
-    rt_def_seg(0x3000, 1); // the header's address wins without an offset
+    rt_def_seg(0x3000, 1);                 // the header's address wins without an offset
     rt_bload(basic_text("seg.bin"), 0, 0); // names resolve ignoring case
     EXPECT_EQ(error_pending_take(), 0u);
     EXPECT_EQ(memory_text(0x20000, 65536), saved);
