@@ -39,7 +39,7 @@ bool prefixes_take(uint32_t &op)
             x86_cpu.address32 = true;
         else
             x86_cpu.data_base = x86_cpu.stack_base = x86_cpu.segment_base[kind - PREFIX_SEGMENT];
-        if (x86_cpu.instruction_bytes >= X86_MAX_INSTRUCTION_BYTES)
+        if (x86_instruction_bytes() >= X86_MAX_INSTRUCTION_BYTES)
             return false;
     }
 }
@@ -250,10 +250,10 @@ bool step(x86_result &stop)
     x86_cpu.operand32 = x86_cpu.address32 = false;
     x86_cpu.data_base = x86_cpu.segment_base[X86_DS];
     x86_cpu.stack_base = x86_cpu.segment_base[X86_SS];
-    x86_cpu.instruction_bytes = 0;
+    x86_cpu.instruction_ip = x86_cpu.ip;
     uint32_t op = 0;
     outcome o = prefixes_take(op) ? execute(op) : outcome::unknown;
-    if (o != outcome::unknown && x86_cpu.instruction_bytes > X86_MAX_INSTRUCTION_BYTES)
+    if (o != outcome::unknown && x86_instruction_bytes() > X86_MAX_INSTRUCTION_BYTES)
         o = outcome::unknown;
     if (o == outcome::unknown)
         stop = x86_result{x86_stop::unknown_opcode, uint8_t(op)};

@@ -27,7 +27,7 @@ struct x86_machine {
     uint32_t gpr[8];                     // the general registers, in encoding order
     uint32_t segment_base[X86_SEGMENTS]; // linear: segment * 16
     uint16_t ip;                         // wraps at 64 KB
-    uint32_t instruction_bytes;          // fetched for the current instruction
+    uint16_t instruction_ip;             // where the current instruction began
     uint32_t data_base;                  // DS, or the segment prefix's
     uint32_t stack_base;                 // SS, or the segment prefix's
     bool operand32;
@@ -149,7 +149,6 @@ inline void x86_operand_write(x86_operand o, unsigned bytes, uint32_t value)
 inline uint32_t x86_fetch(unsigned bytes)
 {
     const uint32_t ip = x86_cpu.ip;
-    x86_cpu.instruction_bytes += bytes;
     x86_cpu.ip = uint16_t(ip + bytes);
     if (ip + bytes <= 0x10000)
         return x86_memory_read(x86_cpu.segment_base[X86_CS] + ip, bytes);
@@ -157,6 +156,12 @@ inline uint32_t x86_fetch(unsigned bytes)
     for (unsigned i = 0; i < bytes; i++)
         v |= x86_memory_read(x86_cpu.segment_base[X86_CS] + uint16_t(ip + i), 1) << (8 * i);
     return v;
+}
+
+// The bytes fetched for the current instruction so far.
+inline uint32_t x86_instruction_bytes()
+{
+    return uint16_t(x86_cpu.ip - x86_cpu.instruction_ip);
 }
 
 // 2, or 4 under the operand-size prefix.

@@ -322,26 +322,6 @@ TEST_F(MemBlocks, CopyErrorTable)
     mem_block_free(b);
 }
 
-TEST_F(MemBlocks, ErrorTexts)
-{
-    const char *texts[] = {"Memory region out of range",
-                           "Invalid size",
-                           "Source memory region out of range",
-                           "Destination memory region out of range",
-                           "Source and destination memory regions out of range",
-                           "Source memory has been freed",
-                           "Destination memory has been freed",
-                           "Memory already freed",
-                           "Memory has been freed",
-                           "Memory not initialized",
-                           "Source memory not initialized",
-                           "Destination memory not initialized",
-                           "Source and destination memory not initialized",
-                           "Source and destination memory have been freed"};
-    for (uint32_t n = 300; n <= 313; n++)
-        EXPECT_STREQ(error_message(n), texts[n - 300]);
-}
-
 TEST_F(MemBlocks, VariableBlocksFollowTheirLock)
 {
     int32_t values[4] = {};
