@@ -250,9 +250,10 @@ bool step(x86_result &stop)
     x86_cpu.operand32 = x86_cpu.address32 = false;
     x86_cpu.data_base = x86_cpu.segment_base[X86_DS];
     x86_cpu.stack_base = x86_cpu.segment_base[X86_SS];
-    x86_cpu.instruction_ip = x86_cpu.ip;
+    x86_code_window_load();
     uint32_t op = 0;
     outcome o = prefixes_take(op) ? execute(op) : outcome::unknown;
+    x86_cpu.ip = uint16_t(x86_cpu.instruction_ip + x86_cpu.code_used);
     if (o != outcome::unknown && x86_instruction_bytes() > X86_MAX_INSTRUCTION_BYTES)
         o = outcome::unknown;
     if (o == outcome::unknown)

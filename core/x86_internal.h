@@ -22,12 +22,17 @@ constexpr unsigned X86_SEGMENTS = 6;
 constexpr unsigned X86_AX = 0, X86_CX = 1, X86_DX = 2, X86_BX = 3, X86_SP = 4, X86_BP = 5,
                    X86_SI = 6, X86_DI = 7;
 constexpr uint32_t X86_MAX_INSTRUCTION_BYTES = 15;
+// The bytes copied from CS:IP before an instruction is decoded: at most 14
+// prefixes, the opcode and 10 bytes of operands fit.
+constexpr uint32_t X86_CODE_WINDOW = 32;
 
 struct x86_machine {
     uint32_t gpr[8];                     // the general registers, in encoding order
     uint32_t segment_base[X86_SEGMENTS]; // linear: segment * 16
     uint16_t ip;                         // wraps at 64 KB
     uint16_t instruction_ip;             // where the current instruction began
+    uint32_t code_used;                  // bytes of it decoded so far
+    uint8_t code[X86_CODE_WINDOW];       // its bytes, from instruction_ip on
     uint32_t data_base;                  // DS, or the segment prefix's
     uint32_t stack_base;                 // SS, or the segment prefix's
     bool operand32;
@@ -144,24 +149,37 @@ inline void x86_operand_write(x86_operand o, unsigned bytes, uint32_t value)
         x86_register_write(o.where, bytes, value);
 }
 
-// The next bytes of the instruction stream at CS:IP; the offset wraps at
-// 64 KB between bytes.
+// Copies the bytes from CS:IP into the code window for the next
+// instruction; the offset wraps at 64 KB between bytes.
+inline void x86_code_window_load()
+{
+    const uint32_t ip = x86_cpu.ip, base = x86_cpu.segment_base[X86_CS];
+    x86_cpu.instruction_ip = uint16_t(ip);
+    x86_cpu.code_used = 0;
+    if (ip + X86_CODE_WINDOW <= 0x10000 && base + ip >= X86_SHARED_END) {
+        std::memcpy(x86_cpu.code, emulated_dos_memory + base + ip, X86_CODE_WINDOW);
+        return;
+    }
+    for (uint32_t i = 0; i < X86_CODE_WINDOW; i++)
+        x86_cpu.code[i] = uint8_t(x86_memory_read(base + uint16_t(ip + i), 1));
+}
+
+// The next bytes of the instruction, little-endian.
 inline uint32_t x86_fetch(unsigned bytes)
 {
-    const uint32_t ip = x86_cpu.ip;
-    x86_cpu.ip = uint16_t(ip + bytes);
-    if (ip + bytes <= 0x10000)
-        return x86_memory_read(x86_cpu.segment_base[X86_CS] + ip, bytes);
-    uint32_t v = 0;
-    for (unsigned i = 0; i < bytes; i++)
-        v |= x86_memory_read(x86_cpu.segment_base[X86_CS] + uint16_t(ip + i), 1) << (8 * i);
-    return v;
+    const uint8_t *p = x86_cpu.code + x86_cpu.code_used;
+    x86_cpu.code_used += bytes;
+    if (bytes == 1)
+        return p[0];
+    if (bytes == 2)
+        return uint32_t(p[0]) | uint32_t(p[1]) << 8;
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
 // The bytes fetched for the current instruction so far.
 inline uint32_t x86_instruction_bytes()
 {
-    return uint16_t(x86_cpu.ip - x86_cpu.instruction_ip);
+    return x86_cpu.code_used;
 }
 
 // 2, or 4 under the operand-size prefix.
