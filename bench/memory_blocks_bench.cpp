@@ -20,6 +20,9 @@ struct block_pair {
         mem_locks_init();
         a = mem_block_new(BLOCK_BYTES);
         b = mem_block_new(BLOCK_BYTES);
+        // Touch every page, as the baselines' vectors do.
+        mem_fill_u8(a.offset, BLOCK_BYTES, 1);
+        mem_fill_u8(b.offset, BLOCK_BYTES, 2);
     }
     ~block_pair()
     {
