@@ -4,7 +4,6 @@
 #include "core/dos_memory.h"
 #include "core/errors.h"
 #include "core/strings.h"
-#include "display/devices.h"
 #include "display/mouse.h"
 #include "display/window_state.h"
 #include "screen/screen_modes.h"
@@ -24,8 +23,6 @@ struct MouseInterrupt : testing::Test {
         dos_memory_reset();
         strings_static_init();
         screen_startup(); // SCREEN 0: 80 x 25 cells of 8 x 16 pixels
-        devices_static_init();
-        devices_startup();
         mouse_reset();
         window_exists = 1;
     }
