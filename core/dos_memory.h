@@ -34,6 +34,16 @@ extern uint8_t *emulated_dos_memory;
 // BLOAD.
 extern uint32_t peek_base;
 
+// Copies between the emulated memory and the caller's bytes; the range must
+// lie inside the memory. Bytes of the BIOS data area (segment 0x40, which the
+// window and runtime loop threads write) are moved one by one as PEEK and
+// POKE move them; all others by memcpy.
+void dos_memory_read(uint32_t linear, void *dest, uint32_t count);
+void dos_memory_write(uint32_t linear, const void *src, uint32_t count);
+// True when count bytes from linear lie inside the emulated memory (64-bit
+// arithmetic: no overflow).
+bool dos_memory_range_inside(uint64_t linear, uint64_t count);
+
 // Allocates the block (once) and zeroes it.
 void dos_memory_reset();
 

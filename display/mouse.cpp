@@ -313,6 +313,15 @@ double mouse_y()
     return page_coordinate(current.y, v.y1_px, v.scale_y, v.frame_height_px, true);
 }
 
+mouse_newest mouse_newest_get()
+{
+    const mouse_record r = slot_load(newest_index.load(std::memory_order_acquire));
+    const mouse_viewport v = mouse_viewport_get();
+    return mouse_newest{page_coordinate(r.x, v.x1_px, v.scale_x, v.frame_width_px, false),
+                        page_coordinate(r.y, v.y1_px, v.scale_y, v.frame_height_px, true),
+                        r.buttons};
+}
+
 double mouse_movement_x()
 {
     return current.move_x;

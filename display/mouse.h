@@ -77,6 +77,14 @@ double mouse_movement_y();
 int32_t mouse_button_held(int32_t n);
 // -1 for a notch up, 1 for a notch down, 0 otherwise.
 int32_t mouse_wheel_get();
+// The newest record (the live state), read without moving the read position:
+// its position as mouse_x and mouse_y give it and its buttons (bit 0 left,
+// bit 1 middle, bit 2 right).
+struct mouse_newest {
+    double x, y;
+    uint32_t buttons;
+};
+mouse_newest mouse_newest_get();
 // Checks a position on the display page (error 5 outside it). The pointer is
 // not moved.
 void mouse_move_to(double x, double y);

@@ -37,6 +37,7 @@ enum class os_file_status {
     too_many_open,      // the process or system file table is full
     device_unavailable, // no such device or device not ready
     io_failure,         // any other failure
+    disk_full,          // a write found no room left on the device
 };
 
 struct os_file;

@@ -111,6 +111,8 @@ os_file_status transfer_failure_status(int err)
 {
     if (err == EACCES || err == EAGAIN || err == EPERM)
         return os_file_status::lock_violation;
+    if (err == ENOSPC || err == EDQUOT)
+        return os_file_status::disk_full;
     return os_file_status::io_failure;
 }
 

@@ -169,12 +169,19 @@ int32_t image_slot_free(uint32_t slot)
         free_stack = grown;
         free_stack_capacity = capacity;
     }
-    // A lock record whose id changed was freed and handed to someone else.
-    if (r->mem_lock_serial && r->mem_lock && r->mem_lock->id == r->mem_lock_serial)
-        mem_lock_free(r->mem_lock);
+    image_mem_lock_release(r);
     std::memset(r, 0, sizeof *r);
     free_stack[++free_stack_top] = slot;
     return 1;
+}
+
+void image_mem_lock_release(image_slot *r)
+{
+    // A lock record whose id changed was freed and handed to someone else.
+    if (r->mem_lock_serial && r->mem_lock && r->mem_lock->id == r->mem_lock_serial)
+        mem_lock_free(r->mem_lock);
+    r->mem_lock = nullptr;
+    r->mem_lock_serial = 0;
 }
 
 void image_release(uint32_t slot)

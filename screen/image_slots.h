@@ -109,6 +109,10 @@ uint32_t image_create(int32_t width, int32_t height, int32_t mode);
 void image_reset(uint32_t slot);
 // Sets the font; cursor to (1, 1) and the scroll region recomputed.
 void image_font_apply(uint32_t font, image_slot *record);
+// Ends the memory blocks over the image's pixels: releases its memory lock
+// (when the record still carries the image's id) and forgets it. Called when
+// the pixel memory is freed or replaced.
+void image_mem_lock_release(image_slot *record);
 // Frees what the image owns (pixels, palette) and its slot.
 void image_release(uint32_t slot);
 

@@ -75,6 +75,7 @@ void width_of_image_screen(image_slot *r, int32_t columns, int32_t rows, uint32_
     }
     kept_colors colors = colors_keep(r);
     uint32_t font = r->font;
+    image_mem_lock_release(r); // blocks over the old pixels end with them
     if (r->flags & IMAGE_FLAG_OWNS_PIXELS)
         std::free(r->pixels);
     // The new size needs memory of its own even when the old memory was lent.
