@@ -17,15 +17,18 @@ export LIBGL_ALWAYS_SOFTWARE=1
 program_start "$program" "$E2E_DIR/expected.ppm"
 output_wait ready 20
 id=$(window_wait "Scaled Copy")
-size=$(window_size "$id")
-# Without a window manager the window may sit partly off the screen, where a
-# screenshot cannot reach: compare the part that is on it.
-read -r x y < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}')
-cut_x=$((x < 0 ? -x : 0)) cut_y=$((y < 0 ? -y : 0))
-convert "$E2E_DIR/expected.ppm" -filter point -resize "${size}!" \
-    -crop "+${cut_x}+${cut_y}" +repage "$E2E_DIR/want.ppm"
+# The window follows the frame's size once the frame is shown, which may come
+# after "ready": the size, and with it the expected picture, is taken anew
+# for every screenshot.
 differing=unknown
 for i in $(seq 50); do
+    size=$(window_size "$id")
+    # Without a window manager the window may sit partly off the screen,
+    # where a screenshot cannot reach: compare the part that is on it.
+    read -r x y < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}')
+    cut_x=$((x < 0 ? -x : 0)) cut_y=$((y < 0 ? -y : 0))
+    convert "$E2E_DIR/expected.ppm" -filter point -resize "${size}!" \
+        -crop "+${cut_x}+${cut_y}" +repage "$E2E_DIR/want.ppm"
     screenshot "$id" "$E2E_DIR/shot.ppm"
     differing=$(compare -metric AE "$E2E_DIR/shot.ppm" "$E2E_DIR/want.ppm" null: 2>&1 || true)
     [[ $differing == 0 ]] && break
