@@ -9,7 +9,6 @@
 #include "core/strings.h"
 #include "core/timing.h"
 #include "core/traps.h"
-#include "display/runtime_loop.h"
 #include "display/devices.h"
 #include "display/display_callback.h"
 #include "display/frame_builder.h"
@@ -18,11 +17,12 @@
 #include "display/hardware_images.h"
 #include "display/keyboard.h"
 #include "display/mouse.h"
+#include "display/runtime_loop.h"
 #include "display/window_services.h"
 #include "display/window_startup.h"
 #include "display/window_state.h"
+#include "files/network_handles.h"
 #include "files/open_close.h"
-#include "files/stream_records.h"
 #include "platform/system_keys.h"
 #include "screen/input_editor.h"
 #include "screen/screen_modes.h"
@@ -40,7 +40,8 @@
 
 extern char **environ;
 
-namespace {
+namespace
+{
 
 // Environment strings at start-up, kept for ENVIRON$.
 uint32_t environment_count = 0;
@@ -63,7 +64,10 @@ std::string own_program_path(const char *argv0)
 }
 
 // CLOSE with no number.
-void files_close_all() { rt_close(0, 0); }
+void files_close_all()
+{
+    rt_close(0, 0);
+}
 
 // END's key test: whether INKEY$ gives a key, its temporary freed at once.
 bool end_key_read()
@@ -159,7 +163,7 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
     frame_ring_reset();
     main_startup_hook();
     program_window_options_apply(unit.resize_policy, unit.scaling_mode);
-    stream_record_list_create();
+    network_lists_create();
     hardware_lists_create();
     // Ends the process with exit code 111 or 222 when audio cannot start.
     sound_init();
