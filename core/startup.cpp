@@ -9,6 +9,7 @@
 #include "core/strings.h"
 #include "core/timing.h"
 #include "core/traps.h"
+#include "display/runtime_loop.h"
 #include "display/devices.h"
 #include "display/display_callback.h"
 #include "display/frame_builder.h"
@@ -17,7 +18,6 @@
 #include "display/hardware_images.h"
 #include "display/keyboard.h"
 #include "display/mouse.h"
-#include "display/runtime_loop.h"
 #include "display/window_services.h"
 #include "display/window_startup.h"
 #include "display/window_state.h"
@@ -40,8 +40,7 @@
 
 extern char **environ;
 
-namespace
-{
+namespace {
 
 // Environment strings at start-up, kept for ENVIRON$.
 uint32_t environment_count = 0;
@@ -64,10 +63,7 @@ std::string own_program_path(const char *argv0)
 }
 
 // CLOSE with no number.
-void files_close_all()
-{
-    rt_close(0, 0);
-}
+void files_close_all() { rt_close(0, 0); }
 
 // END's key test: whether INKEY$ gives a key, its temporary freed at once.
 bool end_key_read()
