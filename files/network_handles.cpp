@@ -165,6 +165,8 @@ int32_t connection_open(int32_t mode, const string_descriptor *text, int32_t ind
     open_text parsed;
     if (!open_text_parse(text->chr, text->len, &parsed) || parsed.parts != (mode == 0 ? 3 : 2))
         return -1;
+    if (error_pending) // VAL found the port too large for its notation
+        return 0;
     if (mode == 0) {
         net_socket *s = connect_wait(parsed.host, parsed.port);
         return s ? entry_add(CONNECTION_CLIENT, s, parsed.port) : 0;
