@@ -36,12 +36,12 @@ int32_t local_port_of(int fd)
 
 } // namespace
 
-raw_listener::raw_listener()
+raw_listener::raw_listener(int backlog)
 {
     fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in a = loopback(0);
     bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
-    listen(fd, 8);
+    listen(fd, backlog);
     port = local_port_of(fd);
 }
 

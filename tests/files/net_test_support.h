@@ -12,7 +12,7 @@
 struct raw_listener {
     int fd = -1;
     int32_t port = 0;
-    raw_listener();
+    explicit raw_listener(int backlog = 8);
     ~raw_listener();
     int accept_one() const; // blocking
 };

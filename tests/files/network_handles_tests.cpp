@@ -7,7 +7,10 @@
 #include "files/network_open_text.h"
 #include "files/open_close.h"
 #include "files/stream_records.h"
+#include "platform/clock.h"
 #include "platform/net.h"
+
+#include <atomic>
 
 #include <climits>
 #include <sys/socket.h>
@@ -85,6 +88,7 @@ TEST_F(NetworkHandles, MalformedTextsRaiseFiveAndRefusedPortsGiveZero)
         {true, "TCP/IP:4294967376", 0},
         {true, "TCP/IP:-1", 0},
         {false, "TCP/IP:4294967376:127.0.0.1", 0},
+        {true, "TCP/IP:&H7FFFFFFFFFFFFFFFF", 6}, // VAL's overflow: nothing opens
         {false, "TCP/IP:1:no.such.host.invalid", 0},
     };
     for (const auto &c : cases) {
@@ -198,6 +202,27 @@ TEST_F(NetworkHandles, ClientToAClosedPortGivesZero)
     std::string port = std::to_string(raw_listener().port); // listens no more
     EXPECT_EQ(client_open("TCP/IP:" + port + ":127.0.0.1"), 0);
     EXPECT_EQ(error_pending_take(), 0u);
+}
+
+std::atomic<int64_t> racing_now{0};
+
+// A listener whose queue is full never answers: the connection is given up
+// once 5 seconds have passed (on a clock that races ahead 100 ms a reading).
+TEST_F(NetworkHandles, ConnectGivesUpAfterFiveSeconds)
+{
+    raw_listener full(0);
+    int queued = raw_connect(full.port);
+    static const clock_seam seam{[] { return racing_now += 100; },
+                                 [](uint32_t) { std::this_thread::yield(); }};
+    racing_now = 0;
+    clock_seam_set(&seam);
+    EXPECT_EQ(client_open("TCP/IP:" + std::to_string(full.port) + ":127.0.0.1"), 0);
+    int64_t waited = racing_now;
+    clock_seam_set(nullptr);
+    EXPECT_GE(waited, 5000);
+    EXPECT_LE(waited, 5300);
+    EXPECT_EQ(error_pending_take(), 0u);
+    close(queued);
 }
 
 // A peer that floods: the buffer stops at the cap, the rest waits in the
