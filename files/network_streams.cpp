@@ -56,6 +56,24 @@ int64_t receive_room(stream_record *s)
     return int64_t(s->capacity) - s->offset - s->waiting;
 }
 
+// The stream of a handle with whatever has arrived taken in; null for a
+// handle that is no stream connection.
+stream_record *stream_polled(int32_t number)
+{
+    stream_record *stream = special_handle_stream(number);
+    if (stream)
+        net_receive_poll(stream);
+    return stream;
+}
+
+// Takes n waiting bytes (the caller has checked that they wait).
+void stream_take(stream_record *stream, int64_t n)
+{
+    stream->offset += n;
+    stream->waiting -= n;
+    stream->short_read = 0;
+}
+
 } // namespace
 
 void stream_receive_cap_set(int64_t bytes)
@@ -102,10 +120,9 @@ void connection_send(stream_record *stream, const uint8_t *buffer, int64_t lengt
 
 bool special_handle_lof(int32_t number, int64_t *bytes_waiting)
 {
-    stream_record *stream = special_handle_stream(number);
+    stream_record *stream = stream_polled(number);
     if (!stream)
         return false;
-    net_receive_poll(stream);
     *bytes_waiting = stream->waiting;
     return true;
 }
@@ -121,10 +138,9 @@ bool special_handle_eof(int32_t number, int32_t *at_end)
 
 bool special_handle_get(int32_t number, byte_element *element)
 {
-    stream_record *stream = special_handle_stream(number);
+    stream_record *stream = stream_polled(number);
     if (!stream)
         return false;
-    net_receive_poll(stream);
     if (stream->waiting < element->length) {
         stream->short_read = 1;
         return true;
@@ -132,9 +148,7 @@ bool special_handle_get(int32_t number, byte_element *element)
     if (element->length > 0)
         std::memcpy(byte_element_bytes(element), stream->data + stream->offset,
                     size_t(element->length));
-    stream->offset += element->length;
-    stream->waiting -= element->length;
-    stream->short_read = 0;
+    stream_take(stream, element->length);
     return true;
 }
 
@@ -149,15 +163,12 @@ bool special_handle_put(int32_t number, const byte_element *element)
 
 bool special_handle_get_string(int32_t number, string_descriptor *dest)
 {
-    stream_record *stream = special_handle_stream(number);
+    stream_record *stream = stream_polled(number);
     if (!stream)
         return false;
-    net_receive_poll(stream);
     // The cap keeps the waiting bytes within one string.
     int32_t n = int32_t(std::min<int64_t>(stream->waiting, INT32_MAX));
     string_set(dest, string_from_buffer(stream->data + stream->offset, n));
-    stream->offset += n;
-    stream->waiting -= n;
-    stream->short_read = 0;
+    stream_take(stream, n);
     return true;
 }

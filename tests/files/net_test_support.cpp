@@ -2,10 +2,10 @@
 
 #include "core/errors.h"
 #include "files/get_put.h"
-#include "files/record_test_support.h"
 #include "files/network_handles.h"
 #include "files/open_close.h"
 #include "files/public_address.h"
+#include "files/record_test_support.h"
 #include "platform/clock.h"
 
 #include <arpa/inet.h>

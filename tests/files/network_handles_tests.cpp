@@ -62,8 +62,8 @@ TEST(OpenText, SplitsChecksTheWordAndRoundsThePort)
     }
     open_text t{};
     std::string zero = "TCP/IP:1:ab\0cd"s;
-    ASSERT_TRUE(open_text_parse(reinterpret_cast<const uint8_t *>(zero.data()),
-                                int32_t(zero.size()), &t));
+    ASSERT_TRUE(
+        open_text_parse(reinterpret_cast<const uint8_t *>(zero.data()), int32_t(zero.size()), &t));
     EXPECT_EQ(t.host, "ab");
 }
 
@@ -191,7 +191,7 @@ TEST_F(NetworkHandles, ClientShowsItsHostAndPortAndSurvivesAClosedPeer)
     for (int i = 0; i < 500 && (connected = connection_is_connected(h)) != 0; ++i)
         usleep(2000);
     EXPECT_EQ(connected, 0);
-    EXPECT_EQ(get_all(h), "last words"); // still readable
+    EXPECT_EQ(get_all(h), "last words");     // still readable
     put_bytes(h, std::string(1 << 20, 'z')); // no SIGPIPE
     put_bytes(h, "more");
     EXPECT_EQ(error_pending_take(), 0u);
