@@ -7,7 +7,6 @@
 //   accept H          waits (up to 20 s) for a connection on host H; "handle H"
 //   address H         "address TEXT"
 //   connected H       "connected N"
-//   lof H, eof H      "lof N", "eof N"
 //   put H FILE        PUT of the file's bytes on H; "put N"
 //   putaddress H      PUT of H's own address text on H; "put N"
 //   get H COUNT FILE  takes LOF bytes with GET until COUNT have come (up to
@@ -122,10 +121,6 @@ void command_run(const std::string &line)
         answer("address " + text_of(connection_address_str(h)));
     } else if (word == "connected") {
         answer("connected " + std::to_string(connection_is_connected(h)));
-    } else if (word == "lof") {
-        answer("lof " + std::to_string(rt_lof(h)));
-    } else if (word == "eof") {
-        answer("eof " + std::to_string(rt_eof(h)));
     } else if (word == "put") {
         in >> text;
         put_bytes(h, file_bytes(text));
