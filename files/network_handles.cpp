@@ -23,8 +23,11 @@ constexpr int64_t CONNECT_LIMIT_MS = 5000;
 indexed_list *special_handle_list = nullptr;
 indexed_list *connection_list = nullptr;
 
+// Null for a free index, and for every index before the lists exist.
 special_handle_entry *entry_at(int32_t index)
 {
+    if (!special_handle_list)
+        return nullptr;
     return static_cast<special_handle_entry *>(list_get(special_handle_list, index));
 }
 
@@ -160,6 +163,8 @@ bool network_wait_serve()
 
 int32_t connection_open(int32_t mode, const string_descriptor *text, int32_t index)
 {
+    if (!special_handle_list || !stream_record_list)
+        network_lists_create();
     if (mode == 2)
         return open_accept(index);
     open_text parsed;
