@@ -1,6 +1,5 @@
 #include "files/net_test_support.h"
 
-#include "core/control_words.h"
 #include "core/errors.h"
 #include "files/file_position.h"
 #include "files/network_handles.h"
@@ -176,27 +175,6 @@ TEST_F(NetworkHandles, AcceptedStreamMovesBytesBothWays)
     close(peer);
 }
 
-TEST_F(NetworkHandles, ClientShowsItsHostAndPortAndSurvivesAClosedPeer)
-{
-    raw_listener server;
-    std::string port = std::to_string(server.port);
-    int32_t h = client_open("tcp/ip:" + port + ":127.0.0.1");
-    ASSERT_EQ(h, -2);
-    EXPECT_EQ(address_of(h), "TCP/IP:" + port + ":127.0.0.1");
-    int peer = server.accept_one();
-    ASSERT_TRUE(raw_send_all(peer, "last words"));
-    EXPECT_EQ(connection_is_connected(h), -1);
-    close(peer);
-    int32_t connected = -1;
-    for (int i = 0; i < 500 && (connected = connection_is_connected(h)) != 0; ++i)
-        usleep(2000);
-    EXPECT_EQ(connected, 0);
-    EXPECT_EQ(get_all(h), "last words");     // still readable
-    put_bytes(h, std::string(1 << 20, 'z')); // no SIGPIPE
-    put_bytes(h, "more");
-    EXPECT_EQ(error_pending_take(), 0u);
-}
-
 TEST_F(NetworkHandles, ClientToAClosedPortGivesZero)
 {
     std::string port = std::to_string(raw_listener().port); // listens no more
@@ -260,24 +238,6 @@ TEST_F(NetworkHandles, FloodStaysAtTheCapAndLosesNothing)
     EXPECT_EQ(got, TOTAL);
     EXPECT_TRUE(exact);
     EXPECT_LE(largest, CAP);
-}
-
-// A peer that never reads: PUT waits for room, keeps taking the peer's bytes
-// and ends when the program stops.
-TEST_F(NetworkHandles, SendToAPeerThatNeverReadsEndsWhenTheProgramStops)
-{
-    raw_listener server;
-    int32_t h = client_open("TCP/IP:" + std::to_string(server.port) + ":127.0.0.1");
-    int peer = server.accept_one();
-    ASSERT_TRUE(raw_send_all(peer, "hello"));
-    std::thread stopper([] {
-        usleep(300'000);
-        program_stop_flag = 1;
-    });
-    put_bytes(h, std::string(64 << 20, 'q'));
-    stopper.join();
-    EXPECT_EQ(rt_lof(h), 5); // taken while the send waited
-    close(peer);
 }
 
 } // namespace
