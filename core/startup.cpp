@@ -21,8 +21,8 @@
 #include "display/window_services.h"
 #include "display/window_startup.h"
 #include "display/window_state.h"
+#include "files/network_handles.h"
 #include "files/open_close.h"
-#include "files/stream_records.h"
 #include "platform/message_box.h"
 #include "platform/os_environment.h"
 #include "platform/system_keys.h"
@@ -161,7 +161,7 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
     frame_ring_reset();
     main_startup_hook();
     program_window_options_apply(unit.resize_policy, unit.scaling_mode);
-    stream_record_list_create();
+    network_lists_create();
     hardware_lists_create();
     // Ends the process with exit code 111 or 222 when audio cannot start.
     sound_init();

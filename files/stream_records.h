@@ -1,6 +1,7 @@
 // Stream records: one per stream connection (a TCP/IP client or an accepted
 // connection), kept in stream_record_list and reached through the special
-// handles. The record holds the connection's receive buffer.
+// handles. The record holds the connection's receive buffer; the waiting bytes
+// start at an offset, so taking a few of them moves nothing.
 #pragma once
 
 #include "core/lists.h"
@@ -8,12 +9,13 @@
 #include <cstdint>
 
 struct stream_record {
-    uint8_t *data;       // receive buffer, or null
-    int32_t waiting;     // received bytes at the front of the buffer
-    uint32_t capacity;   // allocated size of data; 0 = no buffer is owned
-    uint8_t short_read;  // 1 when the last GET found fewer bytes than it asked
+    uint8_t *data;      // receive buffer, or null
+    int64_t offset;     // where the waiting bytes start in data
+    int64_t waiting;    // received bytes not yet taken, from data + offset
+    uint64_t capacity;  // allocated size of data; 0 = no buffer is owned
+    uint8_t short_read; // 1 when the last GET found fewer bytes than it asked
     uint8_t is_connection;
-    void *connection;    // the stream's connection record
+    void *connection; // the stream's connection record
 };
 
 extern indexed_list *stream_record_list;
