@@ -56,9 +56,7 @@ void heap_grow(size_t capacity) {
 // A temporary or permanent read-only string over someone else's bytes.
 string_descriptor *string_over_text(const void *p, int32_t len) {
     uint8_t *chr = p ? static_cast<uint8_t *>(const_cast<void *>(p)) : empty_text;
-    string_descriptor *d = descriptor_take(chr, p ? std::max(len, 0) : 0, 0, 1);
-    temp_slot_take(d);
-    return d;
+    return temp_descriptor_take(chr, p ? std::max(len, 0) : 0, 0, 1);
 }
 } // namespace
 
@@ -99,10 +97,11 @@ static inline string_descriptor *heap_string_make(int32_t len, bool temporary) {
     if (len < 0) string_critical_error(ERROR_HEAP);
     size_t need = size_t(len) + STRING_HEAP_SPARE;
     if (string_heap.used + need > string_heap.capacity) string_heap_compact(need);
-    string_descriptor *d = descriptor_take(string_heap.base + string_heap.used, len, 0, 0);
+    uint8_t *chr = string_heap.base + string_heap.used;
+    string_descriptor *d =
+        temporary ? temp_descriptor_take(chr, len, 0, 0) : descriptor_take(chr, len, 0, 0);
     string_heap.used += need;
     string_list_append(string_heap.list, d);
-    if (temporary) temp_slot_take(d);
     return d;
 }
 

@@ -33,6 +33,13 @@ void temp_list_reset(uint32_t capacity) {
     string_temp_count = 1;
 }
 
+string_descriptor *temp_descriptor_take_growing(uint8_t *chr, int32_t len, uint8_t fixed,
+                                                uint8_t readonly) {
+    string_descriptor *d = descriptor_take(chr, len, fixed, readonly);
+    temp_slot_take(d);
+    return d;
+}
+
 void string_make_temp(string_descriptor *d) {
     if (d->tmplisti == 0) temp_slot_take(d);
 }

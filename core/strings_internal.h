@@ -134,27 +134,34 @@ string_descriptor *descriptor_from_block();
 // Doubles the free stack (critical error 508 when it cannot).
 void descriptor_free_stack_grow();
 
-// A fresh descriptor over len bytes at chr with the given kind flags and
-// every other field zero. Each field is stored once, in its own width: a
-// zeroing followed by narrower stores would stall the wider reads that the
-// flag tests compile to.
-inline string_descriptor *descriptor_take(uint8_t *chr, int32_t len, uint8_t fixed,
-                                          uint8_t readonly)
+// Stores every field of a descriptor once, each in its own width: a zeroing
+// followed by narrower stores would stall the wider reads that the flag tests
+// compile to.
+inline void descriptor_fill(string_descriptor *d, uint8_t *chr, int32_t len, uint8_t fixed,
+                            uint8_t readonly, uint32_t tmplisti)
 {
-    string_descriptor *d = descriptor_free.count > 0
-                               ? descriptor_free.entries[--descriptor_free.count]
-                               : descriptor_from_block();
     d->chr = chr;
     d->len = len;
     d->in_dos = 0;
     d->dos_descriptor = nullptr;
     d->dos_descriptor_offset = 0;
     d->listi = 0;
-    d->tmp = 0;
-    d->tmplisti = 0;
+    d->tmp = tmplisti != 0;
+    d->tmplisti = tmplisti;
     d->fixed = fixed;
     d->readonly = readonly;
     d->field = nullptr;
+}
+
+// A fresh descriptor over len bytes at chr with the given kind flags and
+// every other field zero.
+inline string_descriptor *descriptor_take(uint8_t *chr, int32_t len, uint8_t fixed,
+                                          uint8_t readonly)
+{
+    string_descriptor *d = descriptor_free.count > 0
+                               ? descriptor_free.entries[--descriptor_free.count]
+                               : descriptor_from_block();
+    descriptor_fill(d, chr, len, fixed, readonly, 0);
     return d;
 }
 
@@ -195,6 +202,26 @@ inline void temp_slot_take(string_descriptor *d)
     d->tmplisti = string_temp_count;
     temp_list.slots[string_temp_count++] = d;
     d->tmp = 1;
+}
+
+// descriptor_take and then temp_slot_take, out of line: the free stack or
+// the temporary list has to grow first.
+string_descriptor *temp_descriptor_take_growing(uint8_t *chr, int32_t len, uint8_t fixed,
+                                                uint8_t readonly);
+
+// A fresh temporary, as descriptor_take and then temp_slot_take make it. The
+// common case, a released descriptor waiting and a free temporary slot,
+// calls nothing.
+inline string_descriptor *temp_descriptor_take(uint8_t *chr, int32_t len, uint8_t fixed,
+                                               uint8_t readonly)
+{
+    if (descriptor_free.count == 0 || string_temp_count > temp_list.capacity) [[unlikely]]
+        return temp_descriptor_take_growing(chr, len, fixed, readonly);
+    string_descriptor *d = descriptor_free.entries[--descriptor_free.count];
+    uint32_t slot = string_temp_count++;
+    temp_list.slots[slot] = d;
+    descriptor_fill(d, chr, len, fixed, readonly, slot);
+    return d;
 }
 
 // Frees d's slot, then drops every freed slot from the end of the list.
