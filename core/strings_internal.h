@@ -67,31 +67,33 @@ extern temp_list_state temp_list;
 // Raises a critical string error and ends the process.
 [[noreturn]] void string_critical_error(int32_t n);
 
+// Copies n bytes, sizeof(T) <= n <= 2 * sizeof(T), as a first and a last
+// word that may overlap; both are loaded before either is stored.
+template <typename T>
+inline void string_bytes_move_ends(uint8_t *dest, const uint8_t *src, size_t n)
+{
+    T head, tail;
+    std::memcpy(&head, src, sizeof(T));
+    std::memcpy(&tail, src + n - sizeof(T), sizeof(T));
+    std::memcpy(dest, &head, sizeof(T));
+    std::memcpy(dest + n - sizeof(T), &tail, sizeof(T));
+}
+
 // Copies n bytes (ranges may overlap); n of 0 touches nothing. Copies of up
-// to 32 bytes, most of what string building moves, load every byte before
-// storing any and stay inline.
+// to 32 bytes, most of what string building moves, stay inline.
 inline void string_bytes_move(uint8_t *dest, const uint8_t *src, size_t n)
 {
+    struct bytes16 {
+        uint8_t b[16];
+    };
     if (n > 32) {
         std::memmove(dest, src, n);
     } else if (n >= 16) {
-        uint8_t head[16], tail[16];
-        std::memcpy(head, src, 16);
-        std::memcpy(tail, src + n - 16, 16);
-        std::memcpy(dest, head, 16);
-        std::memcpy(dest + n - 16, tail, 16);
+        string_bytes_move_ends<bytes16>(dest, src, n);
     } else if (n >= 8) {
-        uint64_t head, tail;
-        std::memcpy(&head, src, 8);
-        std::memcpy(&tail, src + n - 8, 8);
-        std::memcpy(dest, &head, 8);
-        std::memcpy(dest + n - 8, &tail, 8);
+        string_bytes_move_ends<uint64_t>(dest, src, n);
     } else if (n >= 4) {
-        uint32_t head, tail;
-        std::memcpy(&head, src, 4);
-        std::memcpy(&tail, src + n - 4, 4);
-        std::memcpy(dest, &head, 4);
-        std::memcpy(dest + n - 4, &tail, 4);
+        string_bytes_move_ends<uint32_t>(dest, src, n);
     } else if (n > 0) {
         uint8_t first = src[0], middle = src[n / 2], last = src[n - 1];
         dest[0] = first;
