@@ -71,7 +71,7 @@ void take_over(string_descriptor *d, string_descriptor *s) {
     temp_slot_free(s);
     if (s->field) field_string_detach(s);
     if (s->dos_descriptor) dos_descriptor_release(s);
-    string_descriptor_release(s);
+    descriptor_give_back(s);
 }
 
 // Moves d to the end of its area with room for s's characters, then copies
@@ -109,26 +109,31 @@ void assign_longer(string_descriptor *d, const string_descriptor *s) {
         relocate(d, s);
     }
 }
+
+// Every assignment but the take-over of a temporary: copies the characters
+// and frees a temporary s. Kept apart so that the take-over stays short.
+[[gnu::noinline]] void assign_copying(string_descriptor *d, string_descriptor *s) {
+    if (d == s) return;
+    if (d->fixed)
+        assign_fixed(d, s);
+    else if (d->readonly)
+        relocate(d, s);
+    else if (s->len > d->len)
+        assign_longer(d, s);
+    else {
+        string_bytes_move(d->chr, s->chr, size_t(s->len));
+        d->len = s->len;
+    }
+    if (s->tmp) string_free(s);
+}
 } // namespace
 
 // Assignment d = s; returns d. A temporary s is consumed.
 string_descriptor *string_set(string_descriptor *d, string_descriptor *s) {
-    if (d == s) {
-        // nothing to copy
-    } else if (d->fixed) {
-        assign_fixed(d, s);
-    } else if (can_take_over(d, s)) {
+    if (d != s && !d->fixed && can_take_over(d, s))
         take_over(d, s);
-        s = nullptr;
-    } else if (d->readonly) {
-        relocate(d, s);
-    } else if (s->len > d->len) {
-        assign_longer(d, s);
-    } else {
-        string_bytes_move(d->chr, s->chr, size_t(s->len));
-        d->len = s->len;
-    }
-    if (s && s != d && s->tmp) string_free(s);
+    else
+        assign_copying(d, s);
     if (d->dos_descriptor) dos_descriptor_write(d);
     return d;
 }

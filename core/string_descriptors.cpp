@@ -1,5 +1,6 @@
 // The descriptor pool: blocks of zero-filled descriptors that never move, and
 // a free stack that hands back the most recently released descriptor first.
+// The taking and releasing fast paths are inline in core/strings_internal.h.
 #include "core/strings_internal.h"
 
 #include <cstdlib>
@@ -11,19 +12,17 @@ constexpr int32_t ERROR_DESCRIPTORS = 508;
 
 std::vector<string_descriptor *> blocks; // every block ever started
 uint32_t block_used = DESCRIPTORS_PER_BLOCK;
-string_descriptor **free_stack = nullptr;
-uint32_t free_count = 0;
-uint32_t free_capacity = 0;
 
 void free_stack_resize(uint64_t capacity) {
     if (capacity > UINT32_MAX) string_critical_error(ERROR_DESCRIPTORS);
-    void *p = std::realloc(free_stack, capacity * sizeof(string_descriptor *));
+    void *p = std::realloc(descriptor_free.entries, capacity * sizeof(string_descriptor *));
     if (!p) string_critical_error(ERROR_DESCRIPTORS);
-    free_stack = static_cast<string_descriptor **>(p);
-    free_capacity = uint32_t(capacity);
+    descriptor_free.entries = static_cast<string_descriptor **>(p);
+    descriptor_free.capacity = uint32_t(capacity);
 }
 } // namespace
 
+descriptor_free_stack descriptor_free;
 string_descriptor *string_empty_dos = nullptr;
 string_descriptor *string_space_dos = nullptr;
 
@@ -32,20 +31,14 @@ void string_descriptors_reset(uint32_t free_stack_capacity) {
         std::free(block);
     blocks.clear();
     block_used = DESCRIPTORS_PER_BLOCK;
-    std::free(free_stack);
-    free_stack = nullptr;
-    free_count = 0;
+    std::free(descriptor_free.entries);
+    descriptor_free = descriptor_free_stack{};
     free_stack_resize(free_stack_capacity);
     string_empty_dos = nullptr;
     string_space_dos = nullptr;
 }
 
-string_descriptor *string_descriptor_alloc() {
-    if (free_count > 0) {
-        string_descriptor *d = free_stack[--free_count];
-        *d = string_descriptor{};
-        return d;
-    }
+string_descriptor *descriptor_from_block() {
     if (block_used == DESCRIPTORS_PER_BLOCK) {
         void *block = std::calloc(DESCRIPTORS_PER_BLOCK, sizeof(string_descriptor));
         if (!block) string_critical_error(ERROR_DESCRIPTORS);
@@ -55,7 +48,14 @@ string_descriptor *string_descriptor_alloc() {
     return &blocks.back()[block_used++];
 }
 
+void descriptor_free_stack_grow() {
+    free_stack_resize(uint64_t(descriptor_free.capacity) * 2);
+}
+
+string_descriptor *string_descriptor_alloc() {
+    return descriptor_take(nullptr, 0, 0, 0);
+}
+
 void string_descriptor_release(string_descriptor *d) {
-    if (free_count == free_capacity) free_stack_resize(uint64_t(free_capacity) * 2);
-    free_stack[free_count++] = d;
+    descriptor_give_back(d);
 }

@@ -112,9 +112,7 @@ string_descriptor *string_new_dos(int32_t len, bool temporary) {
     if (uint64_t(dos_strings.next_free) + uint64_t(len) > dos_strings.descriptor_top &&
         !dos_string_compact(uint32_t(len)))
         string_critical_error(ERROR_DOS_FULL);
-    string_descriptor *d = string_descriptor_alloc();
-    d->len = len;
-    d->chr = dos_string_area() + dos_strings.next_free;
+    string_descriptor *d = descriptor_take(dos_string_area() + dos_strings.next_free, len, 0, 0);
     d->in_dos = 1;
     dos_strings.next_free += uint32_t(len);
     string_list_append(dos_strings.list, d);

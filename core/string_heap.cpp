@@ -55,12 +55,8 @@ void heap_grow(size_t capacity) {
 
 // A temporary or permanent read-only string over someone else's bytes.
 string_descriptor *string_over_text(const void *p, int32_t len) {
-    string_descriptor *d = string_descriptor_alloc();
-    d->chr = p ? static_cast<uint8_t *>(const_cast<void *>(p)) : empty_text;
-    d->len = p ? std::max(len, 0) : 0;
-    d->readonly = 1;
-    temp_slot_take(d);
-    return d;
+    uint8_t *chr = p ? static_cast<uint8_t *>(const_cast<void *>(p)) : empty_text;
+    return temp_descriptor_take(chr, p ? std::max(len, 0) : 0, 0, 1);
 }
 } // namespace
 
@@ -97,17 +93,20 @@ void string_heap_entry_free(string_descriptor *d) {
 
 // Makes a heap string of len bytes (contents undefined) with 32 spare bytes
 // after it. A negative length, or one the heap cannot hold, is critical.
-string_descriptor *string_new(int32_t len, bool temporary) {
+static inline string_descriptor *heap_string_make(int32_t len, bool temporary) {
     if (len < 0) string_critical_error(ERROR_HEAP);
     size_t need = size_t(len) + STRING_HEAP_SPARE;
     if (string_heap.used + need > string_heap.capacity) string_heap_compact(need);
-    string_descriptor *d = string_descriptor_alloc();
-    d->len = len;
-    d->chr = string_heap.base + string_heap.used;
+    uint8_t *chr = string_heap.base + string_heap.used;
+    string_descriptor *d =
+        temporary ? temp_descriptor_take(chr, len, 0, 0) : descriptor_take(chr, len, 0, 0);
     string_heap.used += need;
     string_list_append(string_heap.list, d);
-    if (temporary) temp_slot_take(d);
     return d;
+}
+
+string_descriptor *string_new(int32_t len, bool temporary) {
+    return heap_string_make(len, temporary);
 }
 
 string_descriptor *string_from_cstr(const char *text) {
@@ -123,10 +122,8 @@ string_descriptor *string_from_buffer(const void *p, int32_t len) {
 // A fixed-length string over caller memory. A permanent one over the DOS
 // string area gets a DOS descriptor of its own.
 string_descriptor *string_over_memory(void *p, int32_t len, bool temporary) {
-    string_descriptor *d = string_descriptor_alloc();
-    d->fixed = 1;
-    d->chr = p ? static_cast<uint8_t *>(p) : empty_text;
-    d->len = p ? std::max(len, 0) : 0;
+    uint8_t *chr = p ? static_cast<uint8_t *>(p) : empty_text;
+    string_descriptor *d = descriptor_take(chr, p ? std::max(len, 0) : 0, 1, 0);
     if (temporary) {
         temp_slot_take(d);
         return d;
@@ -140,8 +137,6 @@ string_descriptor *string_over_memory(void *p, int32_t len, bool temporary) {
     return d;
 }
 
-// a + b as a new temporary; temporary operands are freed. An empty operand
-// gives the other operand itself.
 // Whether a is a plain temporary heap string at the end of the heap with room
 // after it for `more` bytes, so that a concatenation can grow it in place.
 static bool concat_in_place_fits(const string_descriptor *a, int64_t more) {
@@ -153,26 +148,39 @@ static bool concat_in_place_fits(const string_descriptor *a, int64_t more) {
     return end + STRING_HEAP_SPARE <= string_heap.capacity;
 }
 
-// A temporary first operand is consumed: when it is the last heap string it
-// grows in place and becomes the result (the common a$ + b$ + c$ chain).
+// Frees a consumed temporary operand. A literal (read-only, with no FIELD
+// link or DOS descriptor) only gives back its slot and its descriptor.
+static inline void operand_free(string_descriptor *d) {
+    if (!d->readonly || d->field || d->dos_descriptor) {
+        string_free(d);
+        return;
+    }
+    if (d->tmplisti) temp_slot_free(d);
+    descriptor_give_back(d);
+}
+
+// a + b as a new temporary; temporary operands are freed. An empty operand
+// gives the other operand itself. A temporary first operand that is the last
+// heap string grows in place and becomes the result (the common a$ + b$ + c$
+// chain).
 string_descriptor *string_concat(string_descriptor *a, string_descriptor *b) {
     if (b->len == 0) return a;
     if (a->len == 0) return b;
     int64_t len = int64_t(a->len) + int64_t(b->len);
     if (len > INT32_MAX) string_critical_error(ERROR_HEAP);
     if (concat_in_place_fits(a, b->len)) {
-        std::memmove(a->chr + a->len, b->chr, size_t(b->len));
+        string_bytes_move(a->chr + a->len, b->chr, size_t(b->len));
         a->len = int32_t(len);
         size_t end = size_t(a->chr - string_heap.base) + size_t(len) + STRING_HEAP_SPARE;
         string_heap.used = std::max(string_heap.used, end);
-        if (b->tmp && b != a) string_free(b);
+        if (b->tmp && b != a) operand_free(b);
         return a;
     }
-    string_descriptor *r = string_new(int32_t(len), true); // may move a and b
-    std::memcpy(r->chr, a->chr, size_t(a->len));
-    std::memcpy(r->chr + a->len, b->chr, size_t(b->len));
-    if (a->tmp) string_free(a);
-    if (b->tmp && b != a) string_free(b);
+    string_descriptor *r = heap_string_make(int32_t(len), true); // may move a and b
+    string_bytes_move(r->chr, a->chr, size_t(a->len));
+    string_bytes_move(r->chr + a->len, b->chr, size_t(b->len));
+    if (a->tmp) operand_free(a);
+    if (b->tmp && b != a) operand_free(b);
     return r;
 }
 
@@ -186,5 +194,5 @@ void string_free(string_descriptor *d) {
             string_heap_entry_free(d);
     }
     if (d->dos_descriptor) dos_descriptor_release(d);
-    string_descriptor_release(d);
+    descriptor_give_back(d);
 }

@@ -22,9 +22,11 @@ void list_resize(string_list &list, uint64_t capacity) {
     list.capacity = uint32_t(capacity);
 }
 
+} // namespace
+
 // Removes freed entries keeping the order and renumbers the live ones; then
 // doubles the capacity when the list is at least half full.
-void list_compact(string_list &list) {
+void string_list_compact(string_list &list) {
     uint32_t live = 0;
     for (uint32_t i = 0; i < list.count; i++) {
         string_descriptor *d = list.entries[i];
@@ -35,7 +37,6 @@ void list_compact(string_list &list) {
     list.count = live;
     if (list.capacity / 2 <= list.count) list_resize(list, uint64_t(list.capacity) * 2);
 }
-} // namespace
 
 // error_raise shows the box and ends the process for every critical number.
 // Should it ever come back, stop here rather than run on with a request that
@@ -43,10 +44,6 @@ void list_compact(string_list &list) {
 void string_critical_error(int32_t n) {
     error_raise(n);
     std::abort();
-}
-
-void string_bytes_move(uint8_t *dest, const uint8_t *src, size_t n) {
-    if (n > 0 && dest != src) std::memmove(dest, src, n);
 }
 
 void string_list_init(string_list &list, uint32_t capacity, int32_t grow_error) {
@@ -58,12 +55,6 @@ void string_list_init(string_list &list, uint32_t capacity, int32_t grow_error) 
 void string_list_release(string_list &list) {
     std::free(list.entries);
     list = string_list{};
-}
-
-void string_list_append(string_list &list, string_descriptor *d) {
-    if (list.count > list.capacity) list_compact(list);
-    d->listi = list.count;
-    list.entries[list.count++] = d;
 }
 
 string_descriptor *string_list_next_live(const string_list &list, const string_descriptor *d) {

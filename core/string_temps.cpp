@@ -7,8 +7,11 @@
 
 namespace {
 constexpr int32_t ERROR_TEMP_LIST = 511;
+} // namespace
 
-// Doubles the list when it is at least half full; new slots are zero.
+temp_list_state temp_list;
+uint32_t string_temp_count = 1;
+
 void temp_list_grow() {
     if (temp_list.capacity / 2 > string_temp_count) return;
     uint64_t capacity = uint64_t(temp_list.capacity) * 2;
@@ -20,10 +23,6 @@ void temp_list_grow() {
                 (capacity - temp_list.capacity) * sizeof(string_descriptor *));
     temp_list.capacity = uint32_t(capacity);
 }
-} // namespace
-
-temp_list_state temp_list;
-uint32_t string_temp_count = 1;
 
 void temp_list_reset(uint32_t capacity) {
     std::free(temp_list.slots);
@@ -34,30 +33,27 @@ void temp_list_reset(uint32_t capacity) {
     string_temp_count = 1;
 }
 
-void temp_slot_take(string_descriptor *d) {
-    if (string_temp_count > temp_list.capacity) temp_list_grow();
-    d->tmplisti = string_temp_count;
-    temp_list.slots[string_temp_count++] = d;
-    d->tmp = 1;
-}
-
-// Frees d's slot, then drops every freed slot from the end of the list.
-void temp_slot_free(string_descriptor *d) {
-    temp_list.slots[d->tmplisti] = STRING_SLOT_FREED;
-    d->tmplisti = 0;
-    d->tmp = 0;
-    while (string_temp_count > 1 && temp_list.slots[string_temp_count - 1] == STRING_SLOT_FREED)
-        string_temp_count--;
+string_descriptor *temp_descriptor_take_growing(uint8_t *chr, int32_t len, uint8_t fixed,
+                                                uint8_t readonly) {
+    string_descriptor *d = descriptor_take(chr, len, fixed, readonly);
+    temp_slot_take(d);
+    return d;
 }
 
 void string_make_temp(string_descriptor *d) {
     if (d->tmplisti == 0) temp_slot_take(d);
 }
 
-void temp_strings_release(uint32_t mark) {
-    if (mark < 1) mark = 1; // slot 0 is never used
+// Frees the temporaries in slots at or above mark (at least 1: slot 0 is
+// never used).
+[[gnu::noinline]] static void temp_strings_free_from(uint32_t mark) {
+    if (mark < 1) mark = 1;
     while (string_temp_count > mark) {
         string_descriptor *d = temp_list.slots[--string_temp_count];
         if (d && d != STRING_SLOT_FREED) string_free(d);
     }
+}
+
+void temp_strings_release(uint32_t mark) {
+    if (string_temp_count > mark) temp_strings_free_from(mark); // most statements leave none
 }

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // Marks a freed entry of the heap list, the DOS list or the temporary list.
 inline string_descriptor string_slot_freed_marker{};
@@ -66,16 +67,113 @@ extern temp_list_state temp_list;
 // Raises a critical string error and ends the process.
 [[noreturn]] void string_critical_error(int32_t n);
 
-// Copies n bytes (ranges may overlap); n of 0 touches nothing.
-void string_bytes_move(uint8_t *dest, const uint8_t *src, size_t n);
+// Copies n bytes, sizeof(T) <= n <= 2 * sizeof(T), as a first and a last
+// word that may overlap; both are loaded before either is stored.
+template <typename T>
+inline void string_bytes_move_ends(uint8_t *dest, const uint8_t *src, size_t n)
+{
+    T head, tail;
+    std::memcpy(&head, src, sizeof(T));
+    std::memcpy(&tail, src + n - sizeof(T), sizeof(T));
+    std::memcpy(dest, &head, sizeof(T));
+    std::memcpy(dest + n - sizeof(T), &tail, sizeof(T));
+}
+
+// Copies n bytes (ranges may overlap); n of 0 touches nothing. Copies of up
+// to 32 bytes, most of what string building moves, stay inline.
+inline void string_bytes_move(uint8_t *dest, const uint8_t *src, size_t n)
+{
+    struct bytes16 {
+        uint8_t b[16];
+    };
+    if (n > 32) {
+        std::memmove(dest, src, n);
+    } else if (n >= 16) {
+        string_bytes_move_ends<bytes16>(dest, src, n);
+    } else if (n >= 8) {
+        string_bytes_move_ends<uint64_t>(dest, src, n);
+    } else if (n >= 4) {
+        string_bytes_move_ends<uint32_t>(dest, src, n);
+    } else if (n > 0) {
+        uint8_t first = src[0], middle = src[n / 2], last = src[n - 1];
+        dest[0] = first;
+        dest[n / 2] = middle;
+        dest[n - 1] = last;
+    }
+}
 
 void string_list_init(string_list &list, uint32_t capacity, int32_t grow_error);
 void string_list_release(string_list &list);
-void string_list_append(string_list &list, string_descriptor *d);
+// Drops the freed entries of a full list, and doubles it when it is still at
+// least half full (the list's critical error when it cannot grow).
+void string_list_compact(string_list &list);
+
+inline void string_list_append(string_list &list, string_descriptor *d)
+{
+    if (list.count > list.capacity)
+        string_list_compact(list);
+    d->listi = list.count;
+    list.entries[list.count++] = d;
+}
 // The next live entry after d, or null when d is the last live one.
 string_descriptor *string_list_next_live(const string_list &list, const string_descriptor *d);
 
 void string_descriptors_reset(uint32_t free_stack_capacity);
+
+// The free stack of released descriptors; the most recent one is handed out
+// first. Its fast paths below are inline: every string operation takes and
+// releases descriptors.
+struct descriptor_free_stack {
+    string_descriptor **entries = nullptr;
+    uint32_t count = 0;
+    uint32_t capacity = 0;
+};
+extern descriptor_free_stack descriptor_free;
+
+// The next unused descriptor of the current block, starting a new block when
+// it is used up.
+string_descriptor *descriptor_from_block();
+// Doubles the free stack (critical error 508 when it cannot).
+void descriptor_free_stack_grow();
+
+// Stores every field of a descriptor once, each in its own width: a zeroing
+// followed by narrower stores would stall the wider reads that the flag tests
+// compile to.
+inline void descriptor_fill(string_descriptor *d, uint8_t *chr, int32_t len, uint8_t fixed,
+                            uint8_t readonly, uint32_t tmplisti)
+{
+    d->chr = chr;
+    d->len = len;
+    d->in_dos = 0;
+    d->dos_descriptor = nullptr;
+    d->dos_descriptor_offset = 0;
+    d->listi = 0;
+    d->tmp = tmplisti != 0;
+    d->tmplisti = tmplisti;
+    d->fixed = fixed;
+    d->readonly = readonly;
+    d->field = nullptr;
+}
+
+// A fresh descriptor over len bytes at chr with the given kind flags and
+// every other field zero.
+inline string_descriptor *descriptor_take(uint8_t *chr, int32_t len, uint8_t fixed,
+                                          uint8_t readonly)
+{
+    string_descriptor *d = descriptor_free.count > 0
+                               ? descriptor_free.entries[--descriptor_free.count]
+                               : descriptor_from_block();
+    descriptor_fill(d, chr, len, fixed, readonly, 0);
+    return d;
+}
+
+// Pushes d on the free stack, as string_descriptor_release does.
+inline void descriptor_give_back(string_descriptor *d)
+{
+    if (descriptor_free.count == descriptor_free.capacity)
+        descriptor_free_stack_grow();
+    descriptor_free.entries[descriptor_free.count++] = d;
+}
 
 void string_heap_reset(size_t capacity, uint32_t list_capacity);
 // Closes gaps and, when still short of need bytes, grows the heap.
@@ -94,5 +192,49 @@ void dos_descriptor_write(const string_descriptor *d);
 void dos_descriptor_release(string_descriptor *d);
 
 void temp_list_reset(uint32_t capacity);
-void temp_slot_take(string_descriptor *d);
-void temp_slot_free(string_descriptor *d);
+// Doubles the temporary list when it is at least half full (critical error
+// 511 when it cannot); new slots are zero.
+void temp_list_grow();
+
+// Gives d the next temporary slot and marks it temporary.
+inline void temp_slot_take(string_descriptor *d)
+{
+    if (string_temp_count > temp_list.capacity)
+        temp_list_grow();
+    d->tmplisti = string_temp_count;
+    temp_list.slots[string_temp_count++] = d;
+    d->tmp = 1;
+}
+
+// descriptor_take and then temp_slot_take, out of line: the free stack or
+// the temporary list has to grow first.
+string_descriptor *temp_descriptor_take_growing(uint8_t *chr, int32_t len, uint8_t fixed,
+                                                uint8_t readonly);
+
+// A fresh temporary, as descriptor_take and then temp_slot_take make it. The
+// common case, a released descriptor waiting and a free temporary slot,
+// calls nothing.
+inline string_descriptor *temp_descriptor_take(uint8_t *chr, int32_t len, uint8_t fixed,
+                                               uint8_t readonly)
+{
+    if (descriptor_free.count == 0 || string_temp_count > temp_list.capacity) [[unlikely]]
+        return temp_descriptor_take_growing(chr, len, fixed, readonly);
+    string_descriptor *d = descriptor_free.entries[--descriptor_free.count];
+    uint32_t slot = string_temp_count++;
+    temp_list.slots[slot] = d;
+    descriptor_fill(d, chr, len, fixed, readonly, slot);
+    return d;
+}
+
+// Frees d's slot, then drops every freed slot from the end of the list.
+inline void temp_slot_free(string_descriptor *d)
+{
+    string_descriptor **slots = temp_list.slots;
+    uint32_t count = string_temp_count;
+    slots[d->tmplisti] = STRING_SLOT_FREED;
+    d->tmplisti = 0;
+    d->tmp = 0;
+    while (count > 1 && slots[count - 1] == STRING_SLOT_FREED)
+        count--;
+    string_temp_count = count;
+}

@@ -234,6 +234,27 @@ int32_t os_handle_read(int32_t handle, int64_t position, void *dest, int64_t cou
     return 0;
 }
 
+int64_t os_handle_peek(int32_t handle, const uint8_t **bytes)
+{
+    if (!os_handle_valid(handle))
+        return 0;
+    const os_handle_record &r = *os_handle_at(handle);
+    if (!r.may_read || r.com_port)
+        return 0;
+    int64_t count = 0;
+    if (os_file_read_ahead(os_handle_file(handle), r.position, bytes, &count) != os_file_status::ok)
+        return 0;
+    return count;
+}
+
+void os_handle_peek_take(int32_t handle, int64_t n)
+{
+    os_handle_record &r = *os_handle_at(handle);
+    r.position += n;
+    r.eof_flag = 0;
+    last_read_count = 1;
+}
+
 int64_t os_handle_last_read_count()
 {
     return last_read_count;

@@ -56,6 +56,18 @@ int32_t os_handle_write(int32_t handle, int64_t position, const void *src, int64
 // rest of the destination is zeroed and the end flag set), -2, -3, -4, -7, -9.
 int32_t os_handle_read(int32_t handle, int64_t position, void *dest, int64_t count);
 
+// Sequential reading without a call per byte: the bytes from the position on
+// that reads would deliver now (a regular file's read-ahead block), without
+// moving anything. Their count, 0 when none can be had this way (a serial
+// port, the end of the file, a lock of another open file ahead, no read
+// right, an invalid handle): the caller then reads as usual.
+int64_t os_handle_peek(int32_t handle, const uint8_t **bytes);
+
+// Takes n of the peeked bytes (n >= 1) as n one-byte reads would: the
+// position moves over them, the end flag is cleared and the last read count
+// is 1.
+void os_handle_peek_take(int32_t handle, int64_t n);
+
 // Bytes delivered by the most recent os_handle_read of any handle.
 int64_t os_handle_last_read_count();
 

@@ -77,6 +77,115 @@ int64_t column_after(int64_t column, const string_descriptor *text)
     return column;
 }
 
+// The blanks a PRINT # item writes after its text when the column after the
+// text is `column`: one for the trailing blank; for a comma one and then up
+// to the next 14-column zone.
+int64_t blank_count(int64_t column, int32_t trailing_blank, int32_t comma)
+{
+    int64_t count = 0;
+    if (trailing_blank)
+        ++count;
+    if (comma) {
+        ++count;
+        int64_t into_zone = (column + count - 1) % ZONE_WIDTH;
+        if (into_zone != 0)
+            count += ZONE_WIDTH - into_zone;
+    }
+    return count;
+}
+
+// A PRINT # item in three writes: the text, its blanks, its line end. Each
+// failure raises its error and ends the item, keeping what was written.
+void print_item_pieces(int32_t handle, const string_descriptor *text, int32_t trailing_blank,
+                       int32_t comma, int32_t newline)
+{
+    if (!write_bytes(handle, text->chr, text->len))
+        return;
+    os_handle_record *r = os_handle_at(handle);
+    r->column = column_after(r->column, text);
+    int64_t count = blank_count(r->column, trailing_blank, comma);
+    r->column += count;
+    if (count != 0 && !write_bytes(handle, blanks, count))
+        return;
+    if (newline && write_bytes(handle, line_end, 2))
+        os_handle_at(handle)->column = 1;
+}
+
+// A PRINT # item with blanks or a line end in one write, so that it costs
+// one system call. False, with nothing written, when the item does not fit
+// the buffer or the whole write was refused (a lock of another open file on
+// part of it): the caller then writes it in pieces, each refused or not on
+// its own. A failure part-way raises its error as the pieces would.
+bool print_item_whole(int32_t handle, const string_descriptor *text, int32_t trailing_blank,
+                      int32_t comma, int32_t newline)
+{
+    char item[256];
+    os_handle_record *r = os_handle_at(handle);
+    int64_t column = column_after(r->column, text);
+    int64_t count = blank_count(column, trailing_blank, comma);
+    int64_t tail = count + (newline ? 2 : 0);
+    if (tail == 0 || text->len > int64_t(sizeof item) - tail)
+        return false;
+    std::memcpy(item, text->chr, size_t(text->len));
+    std::memcpy(item + text->len, blanks, size_t(count));
+    std::memcpy(item + text->len + count, line_end, newline ? 2 : 0);
+    int64_t start = r->position;
+    int32_t result = os_handle_write(handle, -1, item, text->len + tail);
+    int64_t written = os_handle_at(handle)->position - start;
+    if (result != 0 && written == 0)
+        return false;
+    r = os_handle_at(handle);
+    if (written >= text->len)
+        r->column = result == 0 && newline ? 1 : column + count;
+    file_error_raise(result);
+    return true;
+}
+
+// The index of the first 10, 13 or 26 among n bytes, or n. Eight bytes at a
+// time: a word with no byte below 27 cannot hold one.
+int64_t line_end_find(const uint8_t *bytes, int64_t n)
+{
+    constexpr uint64_t ONES = 0x0101010101010101u, HIGHS = 0x8080808080808080u;
+    int64_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        if (((word - 27 * ONES) & ~word & HIGHS) != 0)
+            break;
+    }
+    while (i < n && bytes[i] != 10 && bytes[i] != 13 && bytes[i] != 26)
+        ++i;
+    return i;
+}
+
+// LINE INPUT # of a line whose end, and the two bytes after the line's
+// first end byte, lie in the bytes ahead (os_handle_peek): no read per byte,
+// and the same line, position and end flag as the reading byte by byte
+// below. False, with nothing done, when the bytes ahead cannot tell.
+bool line_input_peeked(int32_t handle, string_descriptor *dest)
+{
+    const uint8_t *bytes = nullptr;
+    int64_t n = os_handle_peek(handle, &bytes);
+    int64_t i = line_end_find(bytes, n);
+    if (i + 2 >= n || (bytes[i] == 26 && i == 0))
+        return false;
+    int64_t taken = i; // bytes the position moves over
+    bool at_26 = bytes[i] == 26;
+    if (!at_26) {
+        uint8_t first = bytes[i], second = bytes[i + 1];
+        bool pair = (first == 10 && second == 13) || (first == 13 && second == 10);
+        taken = pair ? i + 2 : i + 1;
+        at_26 = bytes[taken] == 26;
+    }
+    string_descriptor *line = string_new(int32_t(i), true);
+    std::memcpy(line->chr, bytes, size_t(i));
+    os_handle_peek_take(handle, taken);
+    if (at_26)
+        os_handle_at(handle)->eof_flag = 1;
+    string_set(dest, line);
+    return true;
+}
+
 } // namespace
 
 void rt_print_file(int32_t number, const string_descriptor *text, int32_t trailing_blank,
@@ -96,24 +205,8 @@ void rt_print_file(int32_t number, const string_descriptor *text, int32_t traili
         return;
     }
     int32_t handle = file_number_handle(number);
-    if (!write_bytes(handle, text->chr, text->len))
-        return;
-    r = os_handle_at(handle);
-    r->column = column_after(r->column, text);
-    int64_t count = 0;
-    if (trailing_blank)
-        ++count;
-    if (comma) {
-        ++count;
-        int64_t into_zone = (r->column + count - 1) % ZONE_WIDTH;
-        if (into_zone != 0)
-            count += ZONE_WIDTH - into_zone;
-    }
-    r->column += count;
-    if (count != 0 && !write_bytes(handle, blanks, count))
-        return;
-    if (newline && write_bytes(handle, line_end, 2))
-        os_handle_at(handle)->column = 1;
+    if (!print_item_whole(handle, text, trailing_blank, comma, newline))
+        print_item_pieces(handle, text, trailing_blank, comma, newline);
 }
 
 int32_t file_read_byte(int32_t handle)
@@ -199,6 +292,8 @@ void rt_line_input_file(int32_t number, string_descriptor *dest)
 
 void file_line_input_text(int32_t handle, string_descriptor *dest)
 {
+    if (line_input_peeked(handle, dest))
+        return;
     int32_t b = file_read_byte(handle);
     if (b == -2)
         return;

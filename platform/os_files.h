@@ -78,9 +78,22 @@ os_file_status os_file_truncate(os_file *file);
 
 // Reads up to count bytes at position; *done gets the bytes delivered, fewer
 // than count only at the end of the file. Retries interrupted and partial
-// transfers.
+// transfers. Small reads of a regular file are served from a block read ahead
+// with one lock probe; every write, truncation, lock and unlock through any
+// file of this process drops every such block, and a read that reaches past
+// its block goes to the system, so the end of a file is always the system's
+// answer. Bytes another process changes behind a block are seen once the
+// reads leave it.
 os_file_status os_file_read(os_file *file, int64_t position, void *dest, int64_t count,
                             int64_t *done);
+
+// The bytes from position on that reads of a regular file would deliver now,
+// without copying them: *bytes points at *count bytes, valid until the next
+// call on the same file. *count is 0 when they cannot be had this way (a device,
+// the end of the file, a failure, or a lock of another open file on the
+// bytes ahead); reads then give the exact answer.
+os_file_status os_file_read_ahead(os_file *file, int64_t position, const uint8_t **bytes,
+                                  int64_t *count);
 
 // Writes count bytes at position; *done gets the bytes written, fewer than
 // count only when the system stops taking them.

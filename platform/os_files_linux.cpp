@@ -6,6 +6,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <strings.h>
 #include <sys/file.h>
 #include <sys/mman.h>
@@ -25,18 +26,39 @@ struct locked_range {
 
 } // namespace
 
+// The read-ahead block of a regular file: bytes [start, start + count) as
+// read at a time when no other open file had a lock on them. It holds only
+// while `generation` equals the process's write-and-lock generation.
+struct read_ahead_block {
+    std::unique_ptr<uint8_t[]> bytes;
+    int64_t start = 0;
+    int64_t count = 0;
+    uint64_t generation = 0;
+};
+
 struct os_file {
     int fd;
     bool writable;
     bool seekable; // regular files; devices and pipes are read in stream order
     std::vector<locked_range> locks;
     int64_t fail_reads_at = -1;
+    read_ahead_block ahead;
 };
 
 namespace
 {
 
 constexpr mode_t WRITE_BITS = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// Read-ahead: small reads of a regular file are served from a block read
+// ahead with one lock probe. Every write, truncation, lock and unlock through
+// any file of this process moves the generation on, which drops every block,
+// so a block never holds bytes this process has changed since or a range it
+// has locked since. Reads that reach past a block, and so every end of file,
+// go to the system.
+constexpr int64_t READ_AHEAD_BYTES = 32768;
+constexpr int64_t READ_AHEAD_LARGEST_READ = 4096;
+uint64_t files_generation = 1;
 
 // Last byte of a range, saturating where the range runs past the largest
 // file offset.
@@ -116,6 +138,56 @@ os_file_status transfer_failure_status(int err)
     return os_file_status::io_failure;
 }
 
+// Reads count bytes at position (in stream order for devices), retrying
+// interrupted and partial transfers; *done gets the bytes delivered, fewer
+// than count only at the end of the file.
+os_file_status bytes_read(os_file *file, int64_t position, uint8_t *p, int64_t count, int64_t *done)
+{
+    *done = 0;
+    while (*done < count) {
+        size_t want = size_t(std::min<int64_t>(count - *done, SSIZE_MAX));
+        ssize_t got = file->seekable ? pread(file->fd, p + *done, want, position + *done)
+                                     : read(file->fd, p + *done, want);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return transfer_failure_status(errno);
+        }
+        if (got == 0)
+            break; // end of the file
+        *done += got;
+    }
+    return os_file_status::ok;
+}
+
+bool read_ahead_holds(const os_file *file, int64_t position, int64_t count)
+{
+    const read_ahead_block &a = file->ahead;
+    return a.generation == files_generation && position >= a.start &&
+           count <= a.start + a.count - position;
+}
+
+// Fills the file's block from position on. It stays empty where a plain read
+// could answer otherwise: a device, a failure, the end of the file, the
+// failing-byte seam in the block, or a lock of another open file on it.
+void read_ahead_fill(os_file *file, int64_t position)
+{
+    read_ahead_block &a = file->ahead;
+    a.count = 0;
+    if (!file->seekable ||
+        (file->fail_reads_at >= position && file->fail_reads_at - position < READ_AHEAD_BYTES))
+        return;
+    if (!a.bytes)
+        a.bytes = std::make_unique<uint8_t[]>(size_t(READ_AHEAD_BYTES));
+    int64_t got = 0;
+    if (bytes_read(file, position, a.bytes.get(), READ_AHEAD_BYTES, &got) != os_file_status::ok ||
+        got == 0 || range_locked_elsewhere(file, position, got))
+        return;
+    a.start = position;
+    a.count = got;
+    a.generation = files_generation;
+}
+
 // Refuses what the designed system refuses before the open: a directory, and
 // writing to a file that has no write permission bit (checked here because a
 // privileged user would otherwise pass).
@@ -180,7 +252,7 @@ os_file_status os_file_open(const char *name, uint32_t access, bool deny_others,
         close(fd);
         return os_file_status::access_denied;
     }
-    *file = new os_file{fd, (access & OS_FILE_WRITE) != 0, S_ISREG(st.st_mode) != 0, {}};
+    *file = new os_file{fd, (access & OS_FILE_WRITE) != 0, S_ISREG(st.st_mode) != 0, {}, -1, {}};
     return os_file_status::ok;
 }
 
@@ -190,7 +262,7 @@ os_file_status os_file_from_bytes(const void *bytes, size_t count, os_file **fil
     int fd = memfd_create("bytes", MFD_CLOEXEC);
     if (fd < 0)
         return open_failure_status(errno, "");
-    auto *f = new os_file{fd, true, true, {}};
+    auto *f = new os_file{fd, true, true, {}, -1, {}};
     int64_t done = 0;
     if (os_file_write(f, 0, bytes, int64_t(count), &done) != os_file_status::ok ||
         done != int64_t(count)) {
@@ -204,11 +276,12 @@ os_file_status os_file_from_bytes(const void *bytes, size_t count, os_file **fil
 void os_file_fail_reads_at(os_file *file, int64_t position)
 {
     file->fail_reads_at = position;
+    file->ahead.count = 0;
 }
 
 os_file *os_file_adopt(int fd, bool writable)
 {
-    return new os_file{fd, writable, false, {}};
+    return new os_file{fd, writable, false, {}, -1, {}};
 }
 
 int os_file_descriptor(const os_file *file)
@@ -235,6 +308,7 @@ os_file_status os_file_size(os_file *file, int64_t *size)
 
 os_file_status os_file_truncate(os_file *file)
 {
+    ++files_generation;
     int r;
     do
         r = ftruncate(file->fd, 0);
@@ -251,23 +325,34 @@ os_file_status os_file_read(os_file *file, int64_t position, void *dest, int64_t
     *done = 0;
     if (count <= 0)
         return os_file_status::ok;
+    if (file->seekable && count <= READ_AHEAD_LARGEST_READ) {
+        if (!read_ahead_holds(file, position, count))
+            read_ahead_fill(file, position);
+        if (read_ahead_holds(file, position, count)) {
+            std::memcpy(dest, file->ahead.bytes.get() + (position - file->ahead.start),
+                        size_t(count));
+            *done = count;
+            return os_file_status::ok;
+        }
+    }
     if (file->seekable && range_locked_elsewhere(file, position, count))
         return os_file_status::lock_violation;
     if (file->fail_reads_at >= position && file->fail_reads_at - position < count)
         return os_file_status::io_failure;
-    auto *p = static_cast<uint8_t *>(dest);
-    while (*done < count) {
-        size_t want = size_t(std::min<int64_t>(count - *done, SSIZE_MAX));
-        ssize_t got = file->seekable ? pread(file->fd, p + *done, want, position + *done)
-                                     : read(file->fd, p + *done, want);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return transfer_failure_status(errno);
-        }
-        if (got == 0)
-            break; // end of the file
-        *done += got;
+    return bytes_read(file, position, static_cast<uint8_t *>(dest), count, done);
+}
+
+os_file_status os_file_read_ahead(os_file *file, int64_t position, const uint8_t **bytes,
+                                  int64_t *count)
+{
+    *count = 0;
+    if (!file->seekable)
+        return os_file_status::ok;
+    if (!read_ahead_holds(file, position, 1))
+        read_ahead_fill(file, position);
+    if (read_ahead_holds(file, position, 1)) {
+        *bytes = file->ahead.bytes.get() + (position - file->ahead.start);
+        *count = file->ahead.start + file->ahead.count - position;
     }
     return os_file_status::ok;
 }
@@ -278,6 +363,7 @@ os_file_status os_file_write(os_file *file, int64_t position, const void *src, i
     *done = 0;
     if (count <= 0)
         return os_file_status::ok;
+    ++files_generation;
     if (file->seekable && range_locked_elsewhere(file, position, count))
         return os_file_status::lock_violation;
     auto *p = static_cast<const uint8_t *>(src);
@@ -299,6 +385,7 @@ os_file_status os_file_write(os_file *file, int64_t position, const void *src, i
 
 os_file_status os_file_lock(os_file *file, int64_t first, int64_t length)
 {
+    ++files_generation;
     int64_t last = range_last(first, length);
     for (const locked_range &r : file->locks)
         if (r.first <= last && first <= r.last)
@@ -319,6 +406,7 @@ os_file_status os_file_lock(os_file *file, int64_t first, int64_t length)
 
 os_file_status os_file_unlock(os_file *file, int64_t first, int64_t length)
 {
+    ++files_generation;
     for (size_t i = 0; i < file->locks.size(); ++i) {
         const locked_range &r = file->locks[i];
         if (r.first != first || r.length != length)

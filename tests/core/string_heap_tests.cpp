@@ -84,6 +84,23 @@ TEST_F(StringHeapTest, ConcatOfATemporaryWithItselfFreesItOnce) {
     EXPECT_NE(next, after); // a double release would hand t out twice
 }
 
+// Short copies take their own inline paths by length: every length up to
+// past the longest of them, with the ranges overlapping either way.
+TEST(StringBytesMove, EveryLengthAndOverlapCopiesAsMemmoveDoes) {
+    uint8_t pattern[128];
+    for (int i = 0; i < 128; i++)
+        pattern[i] = uint8_t(i * 7 + 1);
+    for (size_t n = 0; n <= 40; n++)
+        for (int shift = -9; shift <= 9; shift++) {
+            uint8_t got[128], want[128];
+            std::memcpy(got, pattern, sizeof got);
+            std::memcpy(want, pattern, sizeof want);
+            string_bytes_move(got + 40 + shift, got + 40, n);
+            std::memmove(want + 40 + shift, want + 40, n);
+            ASSERT_EQ(std::memcmp(got, want, sizeof got), 0) << n << " bytes by " << shift;
+        }
+}
+
 TEST_F(StringHeapTest, StringsOverTextOwnNoHeapBytes) {
     string_descriptor *none = string_from_cstr(nullptr);
     EXPECT_EQ(none->len, 0);

@@ -98,6 +98,26 @@ TEST_F(SequentialIo, CommaZonesAndBlanksAdvanceTheColumn)
                                       std::string(15, ' ') + std::string(14, ' ') + "1\r23\n4");
 }
 
+// An item goes out in one write; a lock of another open file on its blanks
+// refuses only the blanks, as writing the pieces one by one does.
+TEST_F(SequentialIo, ALockOnAnItemsBlanksKeepsItsTextAndItsColumn)
+{
+    open_file("f", OPEN_MODE_OUTPUT);
+    basic_text name("f");
+    int32_t holder = os_handle_open(name, OS_ACCESS_READ | OS_ACCESS_WRITE, 0, OS_OPEN_EXISTING);
+    ASSERT_EQ(os_handle_lock(holder, 2, 20), 0);
+    print("ab", 0, 1, 0);
+    EXPECT_EQ(error_pending_take(), 70u);
+    EXPECT_EQ(column(), 15);
+    EXPECT_EQ(file_read_all("f"), "ab");
+
+    ASSERT_EQ(os_handle_unlock(holder, 2, 20), 0);
+    print("cd", 1, 0, 1);
+    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(column(), 1);
+    EXPECT_EQ(file_read_all("f"), "abcd \r\n");
+}
+
 TEST_F(SequentialIo, PrintNeedsAnOutputFile)
 {
     basic_text t("x");
