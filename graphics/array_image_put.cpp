@@ -23,18 +23,30 @@ struct put_rule {
 };
 
 // Combines n image pixels (source(i) gives the i-th) with the page pixels at
-// dst by the rule's action.
+// dst by op, skipping image pixels of the transparent colour when asked. The
+// rule is read into locals first: stores through a byte pointer could
+// otherwise alias it and keep the loop from being vectorised.
+template <typename T, typename Source, typename Op>
+void span_combine(T *dst, int64_t n, Source source, Op op, bool skip, uint32_t transparent)
+{
+    if (!skip) {
+        for (int64_t i = 0; i < n; i++)
+            dst[i] = T(op(uint32_t(dst[i]), source(i)));
+        return;
+    }
+    for (int64_t i = 0; i < n; i++) {
+        uint32_t p = source(i);
+        if (p != transparent)
+            dst[i] = T(op(uint32_t(dst[i]), p));
+    }
+}
+
 template <typename T, typename Source>
 void span_put(T *dst, int64_t n, Source source, const put_rule &rule)
 {
-    auto run = [&](auto op) {
-        for (int64_t i = 0; i < n; i++) {
-            uint32_t p = source(i);
-            if (!rule.transparent_given || p != rule.transparent)
-                dst[i] = T(op(uint32_t(dst[i]), p));
-        }
-    };
-    uint32_t mask = rule.mask;
+    bool skip = rule.transparent_given;
+    uint32_t transparent = rule.transparent, mask = rule.mask;
+    auto run = [&](auto op) { span_combine(dst, n, source, op, skip, transparent); };
     switch (rule.action) {
     case PUT_XOR:
     case PUT_XOR_TOO:
@@ -52,17 +64,48 @@ void span_put(T *dst, int64_t n, Source source, const put_rule &rule)
     }
 }
 
+// Whole-byte pixels without a transparent colour: every action is bitwise,
+// so eight bytes at a time serve any pixel size. mask is the page's colour
+// mask repeated over the word.
+void bytes_put(uint8_t *dst, const uint8_t *src, uint64_t n, uint32_t action, uint64_t mask)
+{
+    auto run = [&](auto op) {
+        uint64_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            uint64_t d, p;
+            std::memcpy(&d, dst + i, 8);
+            std::memcpy(&p, src + i, 8);
+            d = op(d, p);
+            std::memcpy(dst + i, &d, 8);
+        }
+        for (; i < n; i++)
+            dst[i] = uint8_t(op(uint64_t(dst[i]), uint64_t(src[i])));
+    };
+    switch (action) {
+    case PUT_XOR:
+    case PUT_XOR_TOO:
+        return run([](uint64_t d, uint64_t p) { return d ^ p; });
+    case PUT_PSET:
+        return (void)std::memcpy(dst, src, n);
+    case PUT_PRESET:
+        return run([mask](uint64_t, uint64_t p) { return mask & ~p; });
+    case PUT_AND:
+        return run([](uint64_t d, uint64_t p) { return d & p; });
+    case PUT_OR:
+        return run([](uint64_t d, uint64_t p) { return d | p; });
+    default:
+        return;
+    }
+}
+
 // The part of a row that lands on the page: image columns first to first + n
 // of the row's bytes.
 void row_put(image_slot *r, const uint8_t *row, uint64_t width, int64_t first, int64_t n,
              uint8_t *page_at, const put_rule &rule, std::vector<uint32_t> &values)
 {
     uint32_t bits = r->bits_per_pixel;
-    bool copy = rule.action == PUT_PSET && !rule.transparent_given;
-    if (bits == 32) {
+    if (bits == 32 && rule.transparent_given) {
         const uint8_t *src = row + 4 * first;
-        if (copy)
-            return (void)std::memcpy(page_at, src, 4 * uint64_t(n));
         auto word = [src](int64_t i) {
             uint32_t v;
             std::memcpy(&v, src + 4 * i, 4);
@@ -70,12 +113,16 @@ void row_put(image_slot *r, const uint8_t *row, uint64_t width, int64_t first, i
         };
         return span_put(reinterpret_cast<uint32_t *>(page_at), n, word, rule);
     }
-    if (bits == 8) {
+    if (bits == 8 && rule.transparent_given) {
         const uint8_t *src = row + first;
-        if (copy)
-            return (void)std::memcpy(page_at, src, uint64_t(n));
         return span_put(
             page_at, n, [src](int64_t i) { return uint32_t(src[i]); }, rule);
+    }
+    if (bits == 8 || bits == 32) {
+        uint64_t size = bits / 8;
+        uint64_t mask = bits == 8 ? (rule.mask & 0xFF) * 0x0101010101010101u : ~uint64_t(0);
+        return bytes_put(page_at, row + size * uint64_t(first), size * uint64_t(n), rule.action,
+                         mask);
     }
     array_image_row_unpack(bits, row, width, values.data());
     const uint32_t *v = values.data() + first;

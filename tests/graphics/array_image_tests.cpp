@@ -209,7 +209,7 @@ TEST_F(array_image_test, put_refuses_bad_headers_and_short_arrays)
     EXPECT_EQ(error_pending_take(), 5u);
 }
 
-TEST_F(array_image_test, preset_inverts_within_the_page_depth)
+TEST_F(array_image_test, preset_inverts_within_the_page_depth_and_transparency_skips)
 {
     for (auto [mode, pixel, inverted] : {std::tuple{12, 6u, 9u}, {32, 0xFF00FF00u, 0x00FF00FFu}}) {
         image_slot *r = page(mode, 64, 48);
@@ -218,6 +218,10 @@ TEST_F(array_image_test, preset_inverts_within_the_page_depth)
         rt_graphics_get(0, 0, 0, 0, &a.element, 0, 0);
         rt_graphics_put(1, 1, &a.element, PUT_PRESET, 0, 0);
         EXPECT_EQ(pixel_of(r, 1, 1), inverted);
+        rt_graphics_put(1, 1, &a.element, PUT_PSET, pixel, PUT_TRANSPARENT);
+        EXPECT_EQ(pixel_of(r, 1, 1), inverted) << "transparent";
+        rt_graphics_put(1, 1, &a.element, PUT_PSET, pixel + 1, PUT_TRANSPARENT);
+        EXPECT_EQ(pixel_of(r, 1, 1), pixel);
     }
 }
 
