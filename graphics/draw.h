@@ -47,9 +47,5 @@ struct draw_number {
 // only as the argument's first byte.
 draw_number draw_number_read(draw_cursor *at);
 
-// The pixel aspect that horizontal steps are multiplied by under a turn, by
-// screen mode.
-double draw_aspect(uint32_t mode);
-
 // How many strings X may suspend before error 6.
 constexpr uint32_t DRAW_NESTING_LIMIT = 8192;

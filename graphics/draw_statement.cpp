@@ -343,7 +343,7 @@ void run_start(draw_run_state &s, image_slot *r, const string_descriptor *comman
     s.page = r;
     s.angle = std::isfinite(r->draw_angle) ? r->draw_angle : 0.0;
     s.scale = std::isfinite(r->draw_scale) ? r->draw_scale : 1.0;
-    s.aspect = draw_aspect(r->mode);
+    s.aspect = mode_pixel_aspect(r->mode);
     s.inverse_aspect = 1.0 / s.aspect;
     vectors_set(s);
     s.pen_x = double(r->gfx_cursor_x);
@@ -363,24 +363,6 @@ void run_start(draw_run_state &s, image_slot *r, const string_descriptor *comman
 }
 
 } // namespace
-
-double draw_aspect(uint32_t mode)
-{
-    switch (mode) {
-    case 1:
-    case 7:
-    case 13:
-        return 5.0 / 6.0;
-    case 2:
-    case 8:
-        return 5.0 / 12.0;
-    case 9:
-    case 10:
-        return 35.0 / 48.0;
-    default:
-        return 1.0;
-    }
-}
 
 void rt_draw(const string_descriptor *commands)
 {
