@@ -5,6 +5,8 @@
 // arrays are exactly as long as given and unaligned, the page is its own
 // allocation); the error must be 0 or 5, and a refused statement changes
 // neither the page nor the array.
+#include "fuzz/fuzz_image.h"
+
 #include "core/dos_memory.h"
 #include "core/errors.h"
 #include "core/strings.h"
@@ -23,47 +25,35 @@ namespace
 
 constexpr int32_t MODES[] = {1, 2, 7, 9, 11, 12, 13, 256, 32};
 
-struct input {
-    const uint8_t *data;
-    size_t size, at = 0;
-    uint8_t byte() { return at < size ? data[at++] : 0; }
-    float coordinate() { return float(int8_t(byte())) * (byte() & 1 ? 1.0f : 0.5f); }
-    uint32_t word()
-    {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; i++)
-            v = v << 8 | byte();
-        return v;
-    }
-};
-
-std::vector<uint8_t> page_bytes(const image_slot *r)
+float coordinate(fuzz_input &in)
 {
-    return {r->pixels, r->pixels + size_t(r->width) * r->height * r->bytes_per_pixel};
+    float v = in.small();
+    return in.byte() & 1 ? v : v / 2;
 }
 
-void put_once(input &in, image_slot *r)
+void put_once(fuzz_input &in, image_slot *r)
 {
-    float x = in.coordinate(), y = in.coordinate();
+    float x = coordinate(in), y = coordinate(in);
     uint32_t action = in.byte() % 8, transparent = in.word(), flags = in.byte() & 7;
     // The array: one byte of padding in front, so it lies unaligned.
     std::vector<uint8_t> storage(1 + in.size - in.at);
     std::memcpy(storage.data() + 1, in.data + in.at, in.size - in.at);
     byte_element e{uint64_t(uintptr_t(storage.data() + 1)), int32_t(in.size - in.at)};
-    std::vector<uint8_t> before = page_bytes(r);
+    std::vector<uint8_t> before = fuzz_page_bytes(r);
     rt_graphics_put(x, y, &e, action, transparent, flags);
     uint32_t error = error_pending_take();
     if (error != 0 && error != 5)
         std::abort();
-    if (error && page_bytes(r) != before)
+    if (error && fuzz_page_bytes(r) != before)
         std::abort();
 }
 
-void get_once(input &in)
+void get_once(fuzz_input &in)
 {
-    float x1 = in.coordinate(), y1 = in.coordinate(), x2 = in.coordinate(), y2 = in.coordinate();
+    float x1 = coordinate(in), y1 = coordinate(in), x2 = coordinate(in), y2 = coordinate(in);
     uint32_t fill = in.word(), flags = in.byte() & 7;
-    size_t length = in.byte() * 4u + in.byte() % 4;
+    size_t length = in.byte() * 4u;
+    length += in.byte() % 4;
     std::vector<uint8_t> storage(1 + length, 0xA5);
     byte_element e{uint64_t(uintptr_t(storage.data() + 1)), int32_t(length)};
     rt_graphics_get(x1, y1, x2, y2, &e, fill, flags);
@@ -87,20 +77,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    input in{data, size};
-    int32_t mode = MODES[in.byte() % std::size(MODES)];
-    int32_t w = 1 + in.byte() % 80, h = 1 + in.byte() % 60;
-    int32_t handle = image_new(w, h, mode, true);
-    if (error_pending_take() || handle >= 0)
-        return 0;
-    write_page_set(handle);
-    read_page_set(handle);
-    image_slot *r = image_slot_get(uint32_t(-handle));
-    get_once(in);
-    put_once(in, r);
-    write_page_set(0);
-    read_page_set(0);
-    image_free(handle, true);
-    error_pending_take();
+    fuzz_input in{data, size};
+    fuzz_on_image(in, MODES, 80, 60, [&](image_slot *r) {
+        get_once(in);
+        put_once(in, r);
+    });
     return 0;
 }

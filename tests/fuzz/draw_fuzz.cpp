@@ -5,6 +5,8 @@
 // values of every reference type. Nothing may crash or trip a sanitizer, the
 // error must be 0, 5 or 6, no pixel outside the VIEW may change and the
 // cursor must stay a finite number.
+#include "fuzz/fuzz_image.h"
+
 #include "core/dos_memory.h"
 #include "core/errors.h"
 #include "core/strings.h"
@@ -23,13 +25,6 @@ namespace
 {
 
 constexpr int32_t MODES[] = {1, 2, 7, 8, 9, 10, 11, 12, 13, 256, 32};
-
-struct input {
-    const uint8_t *data;
-    size_t size, at = 0;
-    uint8_t byte() { return at < size ? data[at++] : 0; }
-    int8_t small() { return int8_t(byte()); }
-};
 
 // Puts a DOS string (descriptor, characters) and a value into the area.
 void area_put(uint16_t offset, const void *bytes, size_t size)
@@ -55,7 +50,7 @@ void area_fill()
     area_put(0x60, &big, 10);
 }
 
-void page_set_up(input &in, image_slot *r)
+void page_set_up(fuzz_input &in, image_slot *r)
 {
     uint8_t how = in.byte();
     int32_t w = r->width, h = r->height;
@@ -74,16 +69,10 @@ void page_set_up(input &in, image_slot *r)
     r->blend_off = how >> 6 & 1;
 }
 
-bool outside_view(const image_slot *r, int32_t x, int32_t y)
-{
-    return x < r->clip_x1 || x > r->clip_x2 || y < r->clip_y1 || y > r->clip_y2;
-}
-
-void draw_once(input &in, image_slot *r)
+void draw_once(fuzz_input &in, image_slot *r)
 {
     page_set_up(in, r);
-    size_t bytes = size_t(r->width) * r->height * r->bytes_per_pixel;
-    std::vector<uint8_t> before(r->pixels, r->pixels + bytes);
+    std::vector<uint8_t> before = fuzz_page_bytes(r);
     string_descriptor s{};
     s.chr = const_cast<uint8_t *>(in.data + in.at);
     s.len = int32_t(in.size - in.at);
@@ -93,13 +82,8 @@ void draw_once(input &in, image_slot *r)
         std::abort();
     if (!std::isfinite(r->gfx_cursor_x) || !std::isfinite(r->gfx_cursor_y))
         std::abort();
-    for (int32_t y = 0; y < r->height; y++)
-        for (int32_t x = 0; x < r->width; x++) {
-            size_t at = (size_t(y) * r->width + x) * r->bytes_per_pixel;
-            if (outside_view(r, x, y) &&
-                std::memcmp(r->pixels + at, before.data() + at, r->bytes_per_pixel))
-                std::abort();
-        }
+    if (fuzz_outside_view_changed(r, before))
+        std::abort();
 }
 
 } // namespace
@@ -115,16 +99,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    input in{data, size};
-    int32_t mode = MODES[in.byte() % std::size(MODES)];
-    int32_t w = 1 + in.byte() % 96, h = 1 + in.byte() % 64;
-    int32_t handle = image_new(w, h, mode, true);
-    if (error_pending_take() || handle >= 0)
-        return 0;
-    write_page_set(handle);
-    draw_once(in, image_slot_get(uint32_t(-handle)));
-    write_page_set(0);
-    image_free(handle, true);
-    error_pending_take();
+    fuzz_input in{data, size};
+    fuzz_on_image(in, MODES, 96, 64, [&](image_slot *r) { draw_once(in, r); });
     return 0;
 }
