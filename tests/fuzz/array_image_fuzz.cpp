@@ -69,9 +69,7 @@ void get_once(fuzz_input &in)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    dos_memory_reset();
-    strings_static_init();
-    screen_startup();
+    fuzz_screen_start();
     return 0;
 }
 

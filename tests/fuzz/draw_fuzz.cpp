@@ -90,9 +90,7 @@ void draw_once(fuzz_input &in, image_slot *r)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    dos_memory_reset();
-    strings_static_init();
-    screen_startup();
+    fuzz_screen_start();
     area_fill();
     return 0;
 }

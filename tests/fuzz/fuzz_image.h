@@ -3,14 +3,25 @@
 // and the check that nothing outside the VIEW changed.
 #pragma once
 
+#include "core/dos_memory.h"
 #include "core/errors.h"
+#include "core/strings.h"
 #include "screen/image_slots.h"
 #include "screen/images.h"
+#include "screen/screen_startup.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+// The runtime's memory, strings and screen, as the targets' start-up needs.
+inline void fuzz_screen_start()
+{
+    dos_memory_reset();
+    strings_static_init();
+    screen_startup();
+}
 
 // Reads the input front to back; past its end every byte is 0.
 struct fuzz_input {

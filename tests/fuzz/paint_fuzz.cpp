@@ -55,9 +55,7 @@ void paint_once(fuzz_input &in, image_slot *r)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    dos_memory_reset();
-    strings_static_init();
-    screen_startup();
+    fuzz_screen_start();
     return 0;
 }
 
