@@ -18,10 +18,12 @@ void graphics_test::SetUp()
 
 image_slot *graphics_test::page(int32_t mode, int32_t width, int32_t height)
 {
-    int32_t screen = mode >= 32 ? image_new(width, height, mode, true) : mode;
-    rt_screen(screen, 0, 0, 0, 0, SCREEN_MODE_GIVEN);
+    rt_screen(mode == 32 ? image_new(width, height, 32, true) : mode, 0, 0, 0, 0,
+              SCREEN_MODE_GIVEN);
     EXPECT_EQ(error_pending_take(), 0u);
-    return write_page.record;
+    image_slot *r = write_page.record;
+    std::memset(r->pixels, 0, size_t(r->width) * r->height * r->bytes_per_pixel);
+    return r;
 }
 
 uint32_t pixel_of(const image_slot *r, int32_t x, int32_t y)
@@ -49,33 +51,12 @@ std::vector<uint32_t> page_pixels(const image_slot *r)
     return out;
 }
 
-pixel_set pixels_lit(const image_slot *r)
+std::set<std::pair<int32_t, int32_t>> pixels_lit(const image_slot *r)
 {
-    pixel_set out;
+    std::set<std::pair<int32_t, int32_t>> out;
     for (int32_t y = 0; y < r->height; y++)
         for (int32_t x = 0; x < r->width; x++)
             if (pixel_of(r, x, y))
                 out.insert({x, y});
     return out;
-}
-
-uint8_t *dos_area()
-{
-    return emulated_dos_memory + DOS_STRING_AREA;
-}
-
-void dos_put(uint16_t offset, const std::string &bytes)
-{
-    std::memcpy(dos_area() + offset, bytes.data(), bytes.size());
-}
-
-std::string le16(uint16_t v)
-{
-    return {char(v & 0xFF), char(v >> 8)};
-}
-
-void dos_string_put(uint16_t descriptor, uint16_t chars, const std::string &text)
-{
-    dos_put(descriptor, le16(uint16_t(text.size())) + le16(chars));
-    dos_put(chars, text);
 }
