@@ -65,18 +65,19 @@ void span_put(T *dst, int64_t n, Source source, const put_rule &rule)
 }
 
 // Whole-byte pixels without a transparent colour: every action is bitwise,
-// so eight bytes at a time serve any pixel size. mask is the page's colour
+// so 32 bytes at a time serve any pixel size. mask is the page's colour
 // mask repeated over the word.
 void bytes_put(uint8_t *dst, const uint8_t *src, uint64_t n, uint32_t action, uint64_t mask)
 {
     auto run = [&](auto op) {
         uint64_t i = 0;
-        for (; i + 8 <= n; i += 8) {
-            uint64_t d, p;
-            std::memcpy(&d, dst + i, 8);
-            std::memcpy(&p, src + i, 8);
-            d = op(d, p);
-            std::memcpy(dst + i, &d, 8);
+        for (; i + 32 <= n; i += 32) {
+            uint64_t d[4], p[4];
+            std::memcpy(d, dst + i, 32);
+            std::memcpy(p, src + i, 32);
+            for (int k = 0; k < 4; k++)
+                d[k] = op(d[k], p[k]);
+            std::memcpy(dst + i, d, 32);
         }
         for (; i < n; i++)
             dst[i] = uint8_t(op(uint64_t(dst[i]), uint64_t(src[i])));
