@@ -131,12 +131,13 @@ bool target_valid(double v)
 }
 
 // Draws from the pen to the target (unless B) and moves the pen there
-// (unless N); both prefixes are then used up.
+// (unless N); both prefixes are then used up. A pen that is no number (the
+// graphics cursor was none) has no pixel to draw from: only the move counts.
 bool move_end(draw_run_state &s, double x, double y)
 {
     if (!target_valid(x) || !target_valid(y))
         return refuse();
-    if (!s.blind)
+    if (!s.blind && std::isfinite(s.pen_x) && std::isfinite(s.pen_y))
         line_draw_clipped(round_double_to_int32(s.pen_x), round_double_to_int32(s.pen_y),
                           round_double_to_int32(x), round_double_to_int32(y), s.color);
     if (!s.no_update) {

@@ -238,6 +238,10 @@ TEST_F(draw_test, prefixes_colours_and_paint)
     r->draw_scale = INFINITY;
     EXPECT_EQ(draw("R5"), 0u);
     expect_cursor(r, 60, 50, "nan");
+    r = pen_page(); // a cursor that is no number: the first segment has no start
+    r->gfx_cursor_x = NAN;
+    EXPECT_EQ(draw("M10,10 R2"), 0u);
+    EXPECT_EQ(pixels_lit(r), (std::set<std::pair<int32_t, int32_t>>{{10, 10}, {11, 10}, {12, 10}}));
 }
 
 TEST_F(draw_test, strings_run_from_the_dos_string_area)
