@@ -41,27 +41,33 @@ void span_combine(T *dst, int64_t n, Source source, Op op, bool skip, uint32_t t
     }
 }
 
+// Calls run with the action's combining function of a page word d and an
+// image word p (of any unsigned type); mask is the page's colour mask in the
+// word's type. Actions 6 and above call nothing.
+template <typename Word, typename Run> void action_run(uint32_t action, Word mask, Run run)
+{
+    switch (action) {
+    case PUT_XOR:
+    case PUT_XOR_TOO:
+        return run([](Word d, Word p) -> Word { return d ^ p; });
+    case PUT_PSET:
+        return run([](Word, Word p) -> Word { return p; });
+    case PUT_PRESET:
+        return run([mask](Word, Word p) -> Word { return mask & ~p; });
+    case PUT_AND:
+        return run([](Word d, Word p) -> Word { return d & p; });
+    case PUT_OR:
+        return run([](Word d, Word p) -> Word { return d | p; });
+    }
+}
+
 template <typename T, typename Source>
 void span_put(T *dst, int64_t n, Source source, const put_rule &rule)
 {
     bool skip = rule.transparent_given;
-    uint32_t transparent = rule.transparent, mask = rule.mask;
-    auto run = [&](auto op) { span_combine(dst, n, source, op, skip, transparent); };
-    switch (rule.action) {
-    case PUT_XOR:
-    case PUT_XOR_TOO:
-        return run([](uint32_t d, uint32_t p) { return d ^ p; });
-    case PUT_PSET:
-        return run([](uint32_t, uint32_t p) { return p; });
-    case PUT_PRESET:
-        return run([mask](uint32_t, uint32_t p) { return mask & ~p; });
-    case PUT_AND:
-        return run([](uint32_t d, uint32_t p) { return d & p; });
-    case PUT_OR:
-        return run([](uint32_t d, uint32_t p) { return d | p; });
-    default:
-        return;
-    }
+    uint32_t transparent = rule.transparent;
+    action_run(rule.action, rule.mask,
+               [&](auto op) { span_combine(dst, n, source, op, skip, transparent); });
 }
 
 // Whole-byte pixels without a transparent colour: every action is bitwise,
@@ -69,7 +75,9 @@ void span_put(T *dst, int64_t n, Source source, const put_rule &rule)
 // mask repeated over the word.
 void bytes_put(uint8_t *dst, const uint8_t *src, uint64_t n, uint32_t action, uint64_t mask)
 {
-    auto run = [&](auto op) {
+    if (action == PUT_PSET)
+        return (void)std::memcpy(dst, src, n);
+    action_run(action, mask, [&](auto op) {
         uint64_t i = 0;
         for (; i + 32 <= n; i += 32) {
             uint64_t d[4], p[4];
@@ -80,23 +88,8 @@ void bytes_put(uint8_t *dst, const uint8_t *src, uint64_t n, uint32_t action, ui
             std::memcpy(dst + i, d, 32);
         }
         for (; i < n; i++)
-            dst[i] = uint8_t(op(uint64_t(dst[i]), uint64_t(src[i])));
-    };
-    switch (action) {
-    case PUT_XOR:
-    case PUT_XOR_TOO:
-        return run([](uint64_t d, uint64_t p) { return d ^ p; });
-    case PUT_PSET:
-        return (void)std::memcpy(dst, src, n);
-    case PUT_PRESET:
-        return run([mask](uint64_t, uint64_t p) { return mask & ~p; });
-    case PUT_AND:
-        return run([](uint64_t d, uint64_t p) { return d & p; });
-    case PUT_OR:
-        return run([](uint64_t d, uint64_t p) { return d | p; });
-    default:
-        return;
-    }
+            dst[i] = uint8_t(op(dst[i], src[i]));
+    });
 }
 
 // The part of a row that lands on the page: image columns first to first + n
