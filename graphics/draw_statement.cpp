@@ -36,7 +36,7 @@ struct draw_run_state {
     uint32_t depth;
 };
 
-draw_run_state run;
+draw_run_state draw_run;
 
 // The eight step commands: the unit vector they move along and its sign.
 struct step_rule {
@@ -371,11 +371,11 @@ void rt_draw(const string_descriptor *commands)
     if (!r)
         return;
     float cursor_x = r->gfx_cursor_x, cursor_y = r->gfx_cursor_y;
-    run_start(run, r, commands);
-    if (!commands_run(run)) {
+    run_start(draw_run, r, commands);
+    if (!commands_run(draw_run)) {
         r->gfx_cursor_x = cursor_x;
         r->gfx_cursor_y = cursor_y;
         return;
     }
-    pen_logical(run, &r->gfx_cursor_x, &r->gfx_cursor_y);
+    pen_logical(draw_run, &r->gfx_cursor_x, &r->gfx_cursor_y);
 }
