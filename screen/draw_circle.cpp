@@ -49,24 +49,6 @@ int64_t centre_round(double v)
     return double_to_int64_saturating(v < 0 ? v - 0.5 : v + 0.5);
 }
 
-double aspect_default(uint32_t mode)
-{
-    switch (mode) {
-    case 1:
-    case 7:
-    case 13:
-        return 5.0 / 6.0;
-    case 2:
-    case 8:
-        return 5.0 / 12.0;
-    case 9:
-    case 10:
-        return 35.0 / 48.0;
-    default:
-        return 1.0;
-    }
-}
-
 // True when nothing of the outline can touch the clip rectangle: its box
 // misses it, or the rectangle lies wholly inside the ellipse.
 bool ellipse_misses_clip(const image_slot *r, const ellipse &e)
@@ -179,6 +161,24 @@ ellipse ellipse_make(const image_slot *r, float x, float y, double radius, doubl
 
 } // namespace
 
+double mode_pixel_aspect(uint32_t mode)
+{
+    switch (mode) {
+    case 1:
+    case 7:
+    case 13:
+        return 5.0 / 6.0;
+    case 2:
+    case 8:
+        return 5.0 / 12.0;
+    case 9:
+    case 10:
+        return 35.0 / 48.0;
+    default:
+        return 1.0;
+    }
+}
+
 void rt_circle(float x, float y, double radius, uint32_t colour, double start, double end,
                double aspect, uint32_t flags)
 {
@@ -198,7 +198,7 @@ void rt_circle(float x, float y, double radius, uint32_t colour, double start, d
     r->gfx_cursor_x = x;
     r->gfx_cursor_y = y;
     ellipse e =
-        ellipse_make(r, x, y, radius, flags & CIRCLE_ASPECT ? aspect : aspect_default(r->mode));
+        ellipse_make(r, x, y, radius, flags & CIRCLE_ASPECT ? aspect : mode_pixel_aspect(r->mode));
     if (ellipse_misses_clip(r, e))
         return;
     if (!(flags & CIRCLE_COLOUR))

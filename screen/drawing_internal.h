@@ -53,6 +53,11 @@ double window_map_y(const image_slot *r, double y);
 // inverse stays finite.
 long double window_unmap(long double pixel, float offset, float scale, float corner);
 
+// The shape of a pixel of a screen mode as shown (its width over its height
+// on a 4:3 screen; 1.0 for modes of square pixels and for modern pages):
+// CIRCLE's default aspect, and the correction of DRAW's turned steps.
+double mode_pixel_aspect(uint32_t mode);
+
 struct line_ends;
 // Clips a line between two pixels to the page's clip rectangle and draws it
 // with a 16-bit style (0xFFFF solid).

@@ -40,34 +40,9 @@ SHOW
 SCRIPT
 }
 
-# check NAME MODE FILL BORDER BLEND TILE
+# check NAME SCENE-ARGS...
 check() {
-    local name=$1 out="$E2E_DIR/$1.ppm" shot="$E2E_DIR/$1-shot.ppm" win i diff=unknown
-    shift
-    program_start "$program" "$out" --window
-    scene "$@" >&"$program_input"
-    output_wait drawn 20
-    win=$(window_wait Untitled)
-    # With no window manager the window may sit partly off the screen.
-    xdotool windowmove --sync "$win" 10 10
-    for i in $(seq 50); do
-        screenshot "$win" "$shot"
-        diff=$(compare -metric AE "$shot" "$out" null: 2>&1 || true)
-        [[ $diff == 0 ]] && break
-        sleep 0.2
-    done
-    [[ $diff == 0 ]] || fail "$name: the window differs from the page in $diff pixels"
-    grep -q ERROR "$E2E_DIR/out" && fail "$name: a statement failed"
-    # The end of its input ends the program.
-    exec {program_input}>&-
-    program_input=
-    for i in $(seq 100); do
-        kill -0 "$program_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    wait "$program_pid" || fail "$name: exit code $?"
-    program_pid=
-    echo "ok $name"
+    page_shown_check "$1" "$program" scene "${@:2}"
 }
 
 check mode-12 12 1 14 4 "PAINT_TILE 80 185 F00F0F0F0F0F0FF0C3 14"

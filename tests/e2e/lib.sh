@@ -144,6 +144,40 @@ program_exit_wait() {
     fail "the program did not end within ${1:-10} s"
 }
 
+# page_shown_check NAME PROGRAM SCENE ARGS...: runs the drawing script
+# program PROGRAM in a window on the lines that the shell function SCENE
+# prints for ARGS (ending in SHOW); fails unless a screenshot of the window
+# equals the page the program wrote, no statement failed and the program
+# ends with exit code 0 at the end of its input.
+page_shown_check() {
+    local name=$1 program=$2 scene=$3 win i diff=unknown
+    local out="$E2E_DIR/$1.ppm" shot="$E2E_DIR/$1-shot.ppm"
+    shift 3
+    program_start "$program" "$out" --window
+    "$scene" "$@" >&"$program_input"
+    output_wait drawn 20
+    win=$(window_wait Untitled)
+    # With no window manager the window may sit partly off the screen.
+    xdotool windowmove --sync "$win" 10 10
+    for i in $(seq 50); do
+        screenshot "$win" "$shot"
+        diff=$(compare -metric AE "$shot" "$out" null: 2>&1 || true)
+        [[ $diff == 0 ]] && break
+        sleep 0.2
+    done
+    [[ $diff == 0 ]] || fail "$name: the window differs from the page in $diff pixels"
+    grep -q ERROR "$E2E_DIR/out" && fail "$name: a statement failed"
+    exec {program_input}>&-
+    program_input=
+    for i in $(seq 100); do
+        kill -0 "$program_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    wait "$program_pid" || fail "$name: exit code $?"
+    program_pid=
+    echo "ok $name"
+}
+
 # window_wait TITLE: the id of the visible window titled exactly TITLE.
 window_wait() {
     local id

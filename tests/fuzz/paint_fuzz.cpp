@@ -2,6 +2,8 @@
 // the seed, the fill and border colours, blending, an optional tile and
 // background string, and the image's pixels. Nothing may crash or trip a
 // sanitizer, and no pixel outside the VIEW may change.
+#include "fuzz/fuzz_image.h"
+
 #include "core/dos_memory.h"
 #include "core/errors.h"
 #include "core/strings.h"
@@ -19,26 +21,7 @@ namespace
 
 constexpr int32_t MODES[] = {1, 2, 7, 8, 9, 10, 11, 12, 13, 256, 32, 32};
 
-// Reads the input front to back; past its end every byte is 0.
-struct input {
-    const uint8_t *data;
-    size_t size, at = 0;
-    uint8_t byte() { return at < size ? data[at++] : 0; }
-    uint32_t word()
-    {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; i++)
-            v = v << 8 | byte();
-        return v;
-    }
-};
-
-bool outside_view(const image_slot *r, int32_t x, int32_t y)
-{
-    return x < r->clip_x1 || x > r->clip_x2 || y < r->clip_y1 || y > r->clip_y2;
-}
-
-void paint_once(input &in, image_slot *r)
+void paint_once(fuzz_input &in, image_slot *r)
 {
     int32_t w = r->width, h = r->height;
     rt_view(in.byte() % w, in.byte() % h, in.byte() % w, in.byte() % h, 0, 0, VIEW_COORDS);
@@ -55,7 +38,7 @@ void paint_once(input &in, image_slot *r)
     size_t bytes = size_t(w) * h * r->bytes_per_pixel;
     for (size_t i = 0; i < bytes; i++)
         r->pixels[i] = in.size ? in.data[(in.at + i) % in.size] : 0;
-    std::vector<uint8_t> before(r->pixels, r->pixels + bytes);
+    std::vector<uint8_t> before = fuzz_page_bytes(r);
     if (how & 8)
         rt_paint_tile(x, y, string_from_buffer(tile.data(), int32_t(tile.size())), border,
                       string_from_buffer(back.data(), int32_t(back.size())),
@@ -64,39 +47,25 @@ void paint_once(input &in, image_slot *r)
     else
         rt_paint(x, y, fill, border, nullptr, (how & 16 ? PAINT_BORDER : 0) | PAINT_FILL);
     error_pending_take();
-    for (int32_t py = 0; py < h; py++)
-        for (int32_t px = 0; px < w; px++) {
-            size_t at = (size_t(py) * w + px) * r->bytes_per_pixel;
-            if (outside_view(r, px, py) &&
-                std::memcmp(r->pixels + at, before.data() + at, r->bytes_per_pixel))
-                std::abort();
-        }
+    if (fuzz_outside_view_changed(r, before))
+        std::abort();
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    dos_memory_reset();
-    strings_static_init();
-    screen_startup();
+    fuzz_screen_start();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    input in{data, size};
-    int32_t mode = MODES[in.byte() % std::size(MODES)];
-    int32_t w = 1 + in.byte() % 96, h = 1 + in.byte() % 64;
-    int32_t handle = image_new(w, h, mode, true);
-    if (error_pending_take() || handle >= 0)
-        return 0;
-    write_page_set(handle);
-    uint32_t mark = string_temp_count;
-    paint_once(in, image_slot_get(uint32_t(-handle)));
-    temp_strings_release(mark);
-    write_page_set(0);
-    image_free(handle, true);
-    error_pending_take();
+    fuzz_input in{data, size};
+    fuzz_on_image(in, MODES, 96, 64, [&](image_slot *r) {
+        uint32_t mark = string_temp_count;
+        paint_once(in, r);
+        temp_strings_release(mark);
+    });
     return 0;
 }

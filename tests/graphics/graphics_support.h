@@ -1,12 +1,16 @@
-// Shared helpers of the graphics tests: a fresh screen and hardware lists.
+// Shared helpers of the graphics tests: a fresh screen and hardware lists,
+// pages in a chosen mode and their pixels.
 #pragma once
 
+#include "core/errors.h"
 #include "graphics/scaled_copy.h"
 #include "screen/image_slots.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <set>
+#include <utility>
 #include <vector>
 
 // Every test starts from SCREEN 13 (320 x 200, 8 bits) on a fresh start-up
@@ -27,3 +31,21 @@ int32_t image_patterned(int32_t width, int32_t height, int32_t mode, uint32_t se
 copy_picture picture_of(image_slot *r);
 // A hardware image kept in memory (no GL needed until drawn); its handle.
 int32_t hardware_image_kept(int32_t width, int32_t height, uint32_t colour = 0xFF00FF00);
+
+// Starts every test from a fresh start-up screen with no pending error.
+class page_test : public ::testing::Test
+{
+  protected:
+    void SetUp() override;
+    void TearDown() override { error_pending_take(); }
+    // SCREEN mode (1-13), or a width x height image of mode 32 made the
+    // screen; its pixels cleared. Returns the write page.
+    image_slot *page(int32_t mode, int32_t width = 640, int32_t height = 480);
+};
+
+uint32_t pixel_of(const image_slot *r, int32_t x, int32_t y);
+void pixel_set_to(image_slot *r, int32_t x, int32_t y, uint32_t value);
+// The page's pixels as 32-bit values (palette pages: the byte).
+std::vector<uint32_t> page_pixels(const image_slot *r);
+// The pixels whose value is not 0.
+std::set<std::pair<int32_t, int32_t>> pixels_lit(const image_slot *r);

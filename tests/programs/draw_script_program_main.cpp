@@ -19,6 +19,13 @@
 //   WINDOW x1 y1 x2 y2 | WINDOW_SCREEN x1 y1 x2 y2 | WINDOW
 //   VIEW x1 y1 x2 y2 fill border | VIEW_SCREEN ... | VIEW
 //   POINT x y | POINTF n | PMAP value function (each prints its result)
+//   DRAW command-string      (the rest of the line, blanks included)
+//   GET x1 y1 x2 y2 name     into the byte array name, sized for the block on
+//                            the read page
+//   PUT x y name PSET|PRESET|AND|OR|XOR|-   (- is XOR)
+//   GET_HEX name             prints the array's bytes in hexadecimal
+//   SET_HEX name bytes-in-hex   makes the array hold those bytes
+// Arrays start one byte past an aligned address.
 //
 // A BASIC error prints "ERROR n" on standard output and the program goes on
 // with the next line; a line it cannot read is named on standard error.
@@ -27,6 +34,9 @@
 #include "core/program_thread.h"
 #include "core/startup.h"
 #include "core/strings.h"
+#include "files/byte_element.h"
+#include "graphics/array_image.h"
+#include "graphics/draw.h"
 #include "graphics/pmap.h"
 #include "screen/drawing.h"
 #include "screen/image_slots.h"
@@ -34,6 +44,8 @@
 #include "screen/screen_modes.h"
 #include "screen/screen_startup.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -147,6 +159,72 @@ void page_dump()
     std::fclose(f);
 }
 
+// The byte arrays of GET and PUT by name, each one byte past the start of
+// its storage so that it lies unaligned.
+std::map<std::string, std::vector<uint8_t>> arrays;
+
+byte_element array_element(const std::string &name)
+{
+    std::vector<uint8_t> &storage = arrays[name];
+    if (storage.empty())
+        storage.push_back(0);
+    return {uint64_t(uintptr_t(storage.data() + 1)), int32_t(storage.size() - 1)};
+}
+
+void graphics_get(args &a)
+{
+    const image_slot *r = read_page.record;
+    if (!a.given(4) || !r) {
+        a.ok = false;
+        return;
+    }
+    uint64_t w = uint64_t(std::abs(a.num(2) - a.num(0))) + 1;
+    uint64_t h = uint64_t(std::abs(a.num(3) - a.num(1))) + 1;
+    uint64_t size = 4 + h * array_image_row_bytes(r->bits_per_pixel, w);
+    arrays[a.words[4]].assign(size_t(std::min<uint64_t>(size, 1u << 26)) + 1, 0);
+    byte_element e = array_element(a.words[4]);
+    rt_graphics_get(a.f(0), a.f(1), a.f(2), a.f(3), &e, 0, 0);
+}
+
+void graphics_put(args &a)
+{
+    static const std::map<std::string, uint32_t> actions = {
+        {"PSET", PUT_PSET}, {"PRESET", PUT_PRESET}, {"AND", PUT_AND},
+        {"OR", PUT_OR},     {"XOR", PUT_XOR},       {"-", PUT_XOR}};
+    auto action = actions.find(a.given(2) && a.words.size() > 3 ? a.words[3] : "?");
+    if (action == actions.end()) {
+        a.ok = false;
+        return;
+    }
+    byte_element e = array_element(a.words[2]);
+    rt_graphics_put(a.f(0), a.f(1), &e, action->second, 0, 0);
+}
+
+void hex_get(args &a)
+{
+    if (!a.given(0)) {
+        a.ok = false;
+        return;
+    }
+    byte_element e = array_element(a.words[0]);
+    const uint8_t *b = byte_element_bytes(&e);
+    for (int32_t i = 0; i < e.length; i++)
+        std::printf("%s%02X", i ? " " : "", b[i]);
+    std::printf("\n");
+}
+
+void hex_set(args &a)
+{
+    std::string bytes;
+    if (!a.given(0) || !hex_bytes(a.given(1) ? a.words[1] : "", &bytes)) {
+        a.ok = false;
+        return;
+    }
+    std::vector<uint8_t> &storage = arrays[a.words[0]];
+    storage.assign(1, 0);
+    storage.insert(storage.end(), bytes.begin(), bytes.end());
+}
+
 using handler = void (*)(args &);
 // The statements, by name. Later statements join this table.
 const std::map<std::string, handler> statements = {
@@ -187,6 +265,10 @@ const std::map<std::string, handler> statements = {
     {"POINT", [](args &a) { say("%.10Lg\n", rt_point(a.f(0), a.f(1), 1)); }},
     {"POINTF", [](args &a) { say("%.10Lg\n", rt_point(a.f(0), 0, 0)); }},
     {"PMAP", [](args &a) { say("%.9Lg\n", rt_pmap(a.f(0), int32_t(a.num(1)))); }},
+    {"GET", graphics_get},
+    {"PUT", graphics_put},
+    {"GET_HEX", hex_get},
+    {"SET_HEX", hex_set},
     {"SHOW",
      [](args &) {
          page_dump();
@@ -195,10 +277,10 @@ const std::map<std::string, handler> statements = {
 };
 
 // A word a statement can take: "-", a number, a box kind or hexadecimal
-// bytes.
+// bytes, a name or an action.
 bool word_readable(const std::string &w)
 {
-    if (w == "-" || w == "B" || w == "BF" ||
+    if (w == "-" || w == "B" || w == "BF" || std::isalpha(uint8_t(w[0])) ||
         w.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos)
         return true;
     args probe{{w}};
@@ -206,14 +288,25 @@ bool word_readable(const std::string &w)
     return probe.ok;
 }
 
-void statement_run(const std::string &text)
+// DRAW with the rest of the line as its command string.
+void draw_run(const std::string &text)
 {
-    std::istringstream in(text);
-    std::string name, word;
-    if (!(in >> name))
-        return;
+    size_t start = text.find("DRAW") + 4;
+    start += start < text.size() && text[start] == ' ';
+    std::string commands = text.substr(std::min(start, text.size()));
+    rt_draw(string_from_buffer(commands.data(), int32_t(commands.size())));
+}
+
+// Runs one line: DRAW, or a statement from the table. False for a line that
+// cannot be read.
+bool line_run(const std::string &text, const std::string &name, std::istringstream &in)
+{
+    if (name == "DRAW") {
+        draw_run(text);
+        return true;
+    }
     args a;
-    while (in >> word) {
+    for (std::string word; in >> word;) {
         a.words.push_back(word);
         a.ok = a.ok && word_readable(word);
     }
@@ -221,13 +314,24 @@ void statement_run(const std::string &text)
     if (found == statements.end() || !a.ok) {
         std::fprintf(stderr, "%s: %s\n", a.ok ? "unknown statement" : "unreadable argument",
                      text.c_str());
-        return;
+        return false;
     }
-    uint32_t mark = string_temp_count;
     found->second(a);
-    temp_strings_release(mark);
     if (!a.ok)
         std::fprintf(stderr, "unreadable argument: %s\n", text.c_str());
+    return true;
+}
+
+void statement_run(const std::string &text)
+{
+    std::istringstream in(text);
+    std::string name;
+    if (!(in >> name))
+        return;
+    uint32_t mark = string_temp_count;
+    if (!line_run(text, name, in))
+        return;
+    temp_strings_release(mark);
     if (uint32_t n = error_pending_take())
         std::printf("ERROR %u\n", n);
     std::fflush(stdout);
@@ -235,7 +339,7 @@ void statement_run(const std::string &text)
 
 void script_run()
 {
-    char buffer[4096];
+    static char buffer[65536];
     while (std::fgets(buffer, sizeof buffer, stdin)) {
         std::string text(buffer);
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
