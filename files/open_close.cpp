@@ -5,6 +5,7 @@
 #include "files/handle_table.h"
 #include "files/os_handle.h"
 #include "files/network_handles.h"
+#include "platform/os_files.h"
 
 #include <cstdlib>
 
@@ -136,6 +137,7 @@ void rt_open(const string_descriptor *name, int32_t mode, int32_t access, int32_
         if (size > 0)
             os_handle_seek(handle, size);
     } else if (mode == OPEN_MODE_INPUT) {
+        os_file_read_ahead_set(os_handle_file(handle), true);
         input_first_byte_check(handle);
     }
 }

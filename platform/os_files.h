@@ -76,9 +76,14 @@ os_file_status os_file_size(os_file *file, int64_t *size);
 // Cuts the file to length 0 (the file must be open for writing).
 os_file_status os_file_truncate(os_file *file);
 
+// Lets small reads of a regular file opened for sequential input come from a
+// block read ahead (off by default). Only such readers take it: a record file
+// shared with other processes must see their writes and locks at every read.
+void os_file_read_ahead_set(os_file *file, bool on);
+
 // Reads up to count bytes at position; *done gets the bytes delivered, fewer
 // than count only at the end of the file. Retries interrupted and partial
-// transfers. Small reads of a regular file are served from a block read ahead
+// transfers. With read-ahead on, small reads of a regular file are served from a block read ahead
 // with one lock probe; every write, truncation, lock and unlock through any
 // file of this process drops every such block, and a read that reaches past
 // its block goes to the system, so the end of a file is always the system's

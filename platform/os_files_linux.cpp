@@ -42,6 +42,7 @@ struct os_file {
     bool seekable; // regular files; devices and pipes are read in stream order
     std::vector<locked_range> locks;
     int64_t fail_reads_at = -1;
+    bool reads_ahead = false; // a sequential reader: see os_file_read_ahead_set
     read_ahead_block ahead;
 };
 
@@ -174,7 +175,7 @@ void read_ahead_fill(os_file *file, int64_t position)
 {
     read_ahead_block &a = file->ahead;
     a.count = 0;
-    if (!file->seekable ||
+    if (!file->seekable || !file->reads_ahead ||
         (file->fail_reads_at >= position && file->fail_reads_at - position < READ_AHEAD_BYTES))
         return;
     if (!a.bytes)
@@ -340,6 +341,12 @@ os_file_status os_file_read(os_file *file, int64_t position, void *dest, int64_t
     if (file->fail_reads_at >= position && file->fail_reads_at - position < count)
         return os_file_status::io_failure;
     return bytes_read(file, position, static_cast<uint8_t *>(dest), count, done);
+}
+
+void os_file_read_ahead_set(os_file *file, bool on)
+{
+    file->reads_ahead = on;
+    file->ahead.count = 0;
 }
 
 os_file_status os_file_read_ahead(os_file *file, int64_t position, const uint8_t **bytes,

@@ -23,10 +23,14 @@ namespace
 constexpr uint32_t READ = OS_ACCESS_READ;
 constexpr uint32_t READ_WRITE = OS_ACCESS_READ | OS_ACCESS_WRITE;
 
+// A handle whose reads come from the block ahead, as an INPUT file's do.
 int32_t open_handle(const std::string &name, uint32_t access, uint32_t how = OS_OPEN_EXISTING)
 {
     basic_text text(name);
-    return os_handle_open(text, access, 0, how);
+    int32_t handle = os_handle_open(text, access, 0, how);
+    if (handle >= 0)
+        os_file_read_ahead_set(os_handle_file(handle), true);
+    return handle;
 }
 
 std::string read_at(int32_t handle, int64_t position, int64_t count, int32_t *result = nullptr)
@@ -108,6 +112,25 @@ class ReadAheadLines : public file_test
         return e ? "<error " + std::to_string(e) + ">" : text_of(dest);
     }
 };
+
+TEST_F(ReadAheadLines, RecordFilesSeeAnotherProcesssWritesAtOnce)
+{
+    // RANDOM and BINARY files read no block ahead: a record another program
+    // PUT is what the next GET reads.
+    for (int32_t mode : {OPEN_MODE_RANDOM, OPEN_MODE_BINARY}) {
+        file_write_all("db", std::string(256, 'a'));
+        open_file("db", mode);
+        int32_t handle = file_number_handle(1);
+        EXPECT_EQ(read_at(handle, 0, 4), "aaaa");
+        in_child_process([] {
+            int fd = ::open("db", O_WRONLY);
+            (void)!pwrite(fd, "new!", 4, 128);
+            ::close(fd);
+        });
+        EXPECT_EQ(read_at(handle, 128, 4), "new!") << mode;
+        rt_close(1, 1);
+    }
+}
 
 TEST_F(ReadAheadLines, TheEndOfTheFileIsAskedOfTheSystemEachTime)
 {
