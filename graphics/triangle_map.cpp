@@ -96,12 +96,11 @@ image_slot *software_image(int32_t handle, bool given, const page_ref &fallback)
 
 triangle_picture picture_of(const image_slot *r)
 {
-    return {r->pixels, r->width, r->height, r->bytes_per_pixel, r->transparent_color,
+    return {r->pixels,        r->width, r->height, r->bytes_per_pixel, r->transparent_color,
             r->blend_off != 0};
 }
 
-void software_triangle(const triangle_args &a, int32_t source, int32_t destination,
-                       uint32_t flags)
+void software_triangle(const triangle_args &a, int32_t source, int32_t destination, uint32_t flags)
 {
     if (flags & TRIANGLE_Z_GIVEN) {
         error_raise(5);

@@ -204,8 +204,8 @@ bool triangle_map_pixels(const triangle_picture &source, const triangle_picture 
         return true;
     triangle_plan plan{};
     plan.no_shared_edges = no_shared_edges;
-    plan.texel_wrap = texel_wrap_decide(v, int64_t(source.width) * ONE,
-                                        int64_t(source.height) * ONE);
+    plan.texel_wrap =
+        texel_wrap_decide(v, int64_t(source.width) * ONE, int64_t(source.height) * ONE);
     edges_order(v, plan);
     part_sides(plan);
     triangle_fill(source, destination, plan);
