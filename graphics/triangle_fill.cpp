@@ -5,10 +5,12 @@
 // per-pixel test of format, rule or addressing is made.
 #include "graphics/triangle_internal.h"
 
+#include "graphics/scaled_copy.h"
 #include "screen/blend_tables.h"
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 namespace
 {
@@ -28,13 +30,16 @@ int64_t floor_mod(int64_t x, int64_t m)
     return r < 0 ? r + m : r;
 }
 
-// The pixel rules.
+// The pixel rules. A gathering rule takes a span's texels in blocks and
+// draws each block at once.
 struct rule_copy8 {
     using pixel = uint8_t;
+    static constexpr bool gathers = false;
     void put(uint8_t &d, uint8_t s) const { d = s; }
 };
 struct rule_keyed8 {
     using pixel = uint8_t;
+    static constexpr bool gathers = false;
     int32_t key;
     void put(uint8_t &d, uint8_t s) const
     {
@@ -44,15 +49,18 @@ struct rule_keyed8 {
 };
 struct rule_copy32 {
     using pixel = uint32_t;
+    static constexpr bool gathers = false;
     void put(uint32_t &d, uint32_t s) const { d = s; }
 };
 struct rule_blend32 {
     using pixel = uint32_t;
+    static constexpr bool gathers = true;
     void put(uint32_t &d, uint32_t s) const { d = blend_pixel(d, s); }
+    void put_block(uint32_t *d, const uint32_t *s, size_t n) const { blend_pixels_row(d, s, n); }
 };
 
-// Texel addressing. A walk fetches the texels of one span from u, v on by
-// du, dv per pixel; `at` fetches a single texel.
+// Texel addressing. A walk hands the texels of one span, from u, v on by du,
+// dv per pixel, to `emit`; `at` fetches a single texel.
 template <class P> struct source_view {
     const P *pixels;
     size_t width;
@@ -60,22 +68,28 @@ template <class P> struct source_view {
     P texel(int64_t tx, int64_t ty) const { return pixels[size_t(ty) * width + size_t(tx)]; }
 };
 
+template <class P, class F>
+void texels_emit(const source_view<P> &s, int64_t &u, int64_t &v, int64_t du, int64_t dv, size_t n,
+                 F &emit)
+{
+    for (size_t k = 0; k < n; k++) {
+        emit(s.texel(u >> 16, v >> 16));
+        u += du;
+        v += dv;
+    }
+}
+
 // Direct: the source triangle lies inside the image.
 template <class P> struct direct_walk {
     const source_view<P> &s;
     int64_t u, v, du, dv;
     static P at(const source_view<P> &s, int64_t u, int64_t v) { return s.texel(u >> 16, v >> 16); }
-    P next()
-    {
-        P t = s.texel(u >> 16, v >> 16);
-        u += du;
-        v += dv;
-        return t;
-    }
+    template <class F> void run(size_t n, F &&emit) { texels_emit(s, u, v, du, dv, n, emit); }
 };
 
 // Modulo: positions are kept reduced modulo the 16.16 size, which gives the
-// texel (u >> 16) mod width with one compare per axis instead of a division.
+// texel (u >> 16) mod width. The span runs directly up to each point where a
+// position passes the image's edge and is brought back there.
 template <class P> struct modulo_walk {
     const source_view<P> &s;
     int64_t u, v, du, dv;
@@ -88,16 +102,40 @@ template <class P> struct modulo_walk {
     {
         return s.texel(floor_mod(u, s.w16) >> 16, floor_mod(v, s.h16) >> 16);
     }
-    P next()
+    // Pixels before position p, stepping by d, reaches size.
+    static size_t before_edge(int64_t p, int64_t d, int64_t size)
     {
-        P t = s.texel(u >> 16, v >> 16);
-        u += du;
-        v += dv;
-        u -= u >= s.w16 ? s.w16 : 0;
-        v -= v >= s.h16 ? s.h16 : 0;
-        return t;
+        return d == 0 ? SIZE_MAX : size_t((size - 1 - p) / d + 1);
+    }
+    template <class F> void run(size_t n, F &&emit)
+    {
+        while (n > 0) {
+            size_t m = std::min({n, before_edge(u, du, s.w16), before_edge(v, dv, s.h16)});
+            texels_emit(s, u, v, du, dv, m, emit);
+            n -= m;
+            u -= u >= s.w16 ? s.w16 : 0;
+            v -= v >= s.h16 ? s.h16 : 0;
+        }
     }
 };
+
+// The inner pixels of a span.
+template <class Rule, class Walk>
+void span_draw(const Rule &rule, typename Rule::pixel *d, Walk &walk, size_t n)
+{
+    using P = typename Rule::pixel;
+    if constexpr (Rule::gathers) {
+        constexpr size_t BLOCK = 256;
+        P block[BLOCK];
+        for (size_t done = 0; done < n; done += BLOCK) {
+            size_t m = std::min(BLOCK, n - done), k = 0;
+            walk.run(m, [&](P t) { block[k++] = t; });
+            rule.put_block(d + done, block, m);
+        }
+    } else {
+        walk.run(n, [&](P t) { rule.put(*d++, t); });
+    }
+}
 
 // One row's edges.
 struct span_ends {
@@ -159,9 +197,10 @@ void filler<Rule, Walk>::span(int32_t y, const span_ends &e) const
         ixl = 0;
     }
     ixr = std::min(ixr, width - 1);
+    if (ixl > ixr)
+        return;
     Walk<P> walk(src, u, v, du, dv);
-    for (int32_t x = ixl; x <= ixr; x++)
-        rule.put(row[x], walk.next());
+    span_draw(rule, row + ixl, walk, size_t(ixr - ixl + 1));
 }
 
 // Rows first to last between two edges, clipped to the image.
