@@ -199,7 +199,7 @@ void filler<Rule, Walk>::span(int32_t y, const span_ends &e) const
     ixr = std::min(ixr, width - 1);
     if (ixl > ixr)
         return;
-    Walk<P> walk(src, u, v, du, dv);
+    Walk<P> walk{src, u, v, du, dv};
     span_draw(rule, row + ixl, walk, size_t(ixr - ixl + 1));
 }
 

@@ -9,15 +9,11 @@
 namespace
 {
 
-// A picture filled with distinct texels; 32-bit ones with every kind of alpha.
+// A picture filled with varied texels; 32-bit ones with every kind of alpha.
 test_picture patterned(int32_t w, int32_t h, int32_t bpp, uint32_t seed)
 {
     test_picture p(w, h, bpp);
-    std::mt19937 rng(seed);
-    uint32_t alphas[] = {0, 255, 127, 128, 60, 200};
-    for (int32_t y = 0; y < h; y++)
-        for (int32_t x = 0; x < w; x++)
-            p.set(x, y, bpp == 1 ? rng() : (alphas[rng() % 6] << 24 | (rng() & 0xFFFFFF)));
+    picture_fill(p, seed);
     return p;
 }
 
