@@ -90,8 +90,8 @@ void fill_check(input &in)
     uint32_t kind = in.byte();
     int32_t sw, sh, bpp = (kind & 1) ? 4 : 1;
     source_size(in, &sw, &sh);
-    test_picture src(sw, sh, bpp), dst(1 + int32_t(in.byte() % 64), 1 + int32_t(in.byte() % 64),
-                                       bpp);
+    test_picture src(sw, sh, bpp),
+        dst(1 + int32_t(in.byte() % 64), 1 + int32_t(in.byte() % 64), bpp);
     picture_fill(src, in.word());
     picture_fill(dst, in.word());
     src.key = (kind & 2) ? int32_t(in.byte()) : -1;
