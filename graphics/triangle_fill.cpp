@@ -32,10 +32,10 @@ int64_t floor_mod(int64_t x, int64_t m)
 
 // The pixel rules. A gathering rule takes a span's texels in blocks and
 // draws each block at once.
-struct rule_copy8 {
-    using pixel = uint8_t;
+template <class P> struct rule_copy {
+    using pixel = P;
     static constexpr bool gathers = false;
-    void put(uint8_t &d, uint8_t s) const { d = s; }
+    void put(P &d, P s) const { d = s; }
 };
 struct rule_keyed8 {
     using pixel = uint8_t;
@@ -46,11 +46,6 @@ struct rule_keyed8 {
         if (int32_t(s) != key)
             d = s;
     }
-};
-struct rule_copy32 {
-    using pixel = uint32_t;
-    static constexpr bool gathers = false;
-    void put(uint32_t &d, uint32_t s) const { d = s; }
 };
 struct rule_blend32 {
     using pixel = uint32_t;
@@ -274,12 +269,12 @@ void triangle_fill(const triangle_picture &source, const triangle_picture &desti
 {
     if (source.bytes_per_pixel == 1 && destination.bytes_per_pixel == 1) {
         if (source.transparent_color == -1)
-            fill_rule(rule_copy8{}, source, destination, plan);
+            fill_rule(rule_copy<uint8_t>{}, source, destination, plan);
         else
             fill_rule(rule_keyed8{source.transparent_color}, source, destination, plan);
     } else if (source.bytes_per_pixel == 4 && destination.bytes_per_pixel == 4) {
         if (source.blending_off || destination.blending_off)
-            fill_rule(rule_copy32{}, source, destination, plan);
+            fill_rule(rule_copy<uint32_t>{}, source, destination, plan);
         else if (blend_tables_ensure())
             fill_rule(rule_blend32{}, source, destination, plan);
     }

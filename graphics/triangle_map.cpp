@@ -27,28 +27,6 @@ bool blending_off_of(hardware_img *img)
     return std::atomic_ref<uint32_t>(img->blending_off).load(std::memory_order_relaxed) != 0;
 }
 
-// The command destination of a hardware triangle: a hardware image's list
-// index, or one of the two layers. False after the error.
-bool hardware_target(int32_t destination, int32_t *target, hardware_img **img)
-{
-    *img = nullptr;
-    if (destination < 0) {
-        *img = hardware_img_lookup(destination);
-        if (!*img) {
-            error_raise(258);
-            return false;
-        }
-        *target = hardware_img_index(destination);
-        return true;
-    }
-    if (destination > 1) {
-        error_raise(5);
-        return false;
-    }
-    *target = destination == 0 ? HGC_HARDWARE_LAYER : HGC_SECOND_HARDWARE_LAYER;
-    return true;
-}
-
 // Queues one 2-D or 3-D textured triangle drawn from the source image.
 void hardware_triangle(int32_t cull_mode, const triangle_args &a, int32_t source,
                        hardware_img *source_img, int32_t destination, int32_t smooth,
@@ -56,9 +34,9 @@ void hardware_triangle(int32_t cull_mode, const triangle_args &a, int32_t source
 {
     hardware_queue_flush();
     int32_t target;
-    hardware_img *dest_img;
-    if (!hardware_target(destination, &target, &dest_img))
+    if (!hardware_destination_resolve(destination, &target))
         return;
+    hardware_img *dest_img = target > 0 ? hardware_img_record(target) : nullptr;
     bool three_d = flags & TRIANGLE_Z_GIVEN;
     if ((flags & TRIANGLE_NO_SHARED_EDGES) && !three_d) {
         error_raise(5);

@@ -1,30 +1,16 @@
-// A program with a window for the textured triangle's end-to-end test: on a
+// The textured triangle's end-to-end program (picture_program.h): on a
 // 32-bit 640 x 400 screen it draws triangles in software (rotated, blended,
 // wrapping, a quad split with the no-shared-edges rule, one cut at the
 // screen's edges) and queues one hardware triangle enlarged four times onto
-// the hardware layer; then it displays by hand, so that frame and its
-// hardware command stay on the window. Before it starts it writes the picture
-// the window must show (binary PPM) to the file named by its first argument,
-// computed by the per-pixel reference of the unit tests and, for the hardware
-// triangle, from the pixel centres inside it. It says "ready" once the frame
-// is displayed and ends on the line "end".
-#include "core/basic.h"
-#include "core/program_thread.h"
-#include "core/startup.h"
-#include "core/strings.h"
-#include "display/window_services.h"
+// the hardware layer. The expected picture comes from the per-pixel
+// reference of the unit tests and, for the hardware triangle, from the pixel
+// centres inside it.
 #include "graphics/triangle_map.h"
 #include "graphics/triangle_reference.h"
-#include "screen/image_slots.h"
-#include "screen/images.h"
-#include "screen/screen_modes.h"
-
-#include <cstdio>
-#include <cstring>
+#include "picture_program.h"
 
 namespace
 {
-
 constexpr int32_t SCREEN_W = 640, SCREEN_H = 400, PIC = 16;
 // The hardware triangle: its sides of 64.25 pixels keep every pixel centre
 // off its edges, so which pixels it covers is certain.
@@ -67,27 +53,14 @@ struct pictures {
     }
 };
 
-bool expected_write(const char *path)
+void expected(test_picture &screen)
 {
     pictures p;
-    test_picture screen(SCREEN_W, SCREEN_H, 4);
-    std::memset(screen.pixels(), 0, size_t(SCREEN_W) * SCREEN_H * 4);
     for (const triangle_step &s : STEPS)
         reference_triangle(s.which ? p.alpha : p.opaque, screen, s.s, s.d, s.nse);
     for (int32_t y = 0; y < 64; y++)
         for (int32_t x = 0; x + y < 64; x++)
             screen.set(int32_t(HW_X) + x, int32_t(HW_Y) + y, opaque_px(x / 4, y / 4));
-    FILE *f = std::fopen(path, "wb");
-    if (!f)
-        return false;
-    std::fprintf(f, "P6\n%d %d\n255\n", SCREEN_W, SCREEN_H);
-    for (int32_t y = 0; y < SCREEN_H; y++)
-        for (int32_t x = 0; x < SCREEN_W; x++) {
-            uint32_t v = screen.get(x, y);
-            const unsigned char rgb[3] = {uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
-            std::fwrite(rgb, 1, 3, f);
-        }
-    return std::fclose(f) == 0;
 }
 
 int32_t handles[2];
@@ -103,8 +76,9 @@ void images_make()
     }
 }
 
-void triangles_draw()
+void software()
 {
+    images_make();
     for (const triangle_step &t : STEPS) {
         const float *s = t.s, *d = t.d;
         image_triangle_map(0, s[0], s[1], s[2], s[3], s[4], s[5], handles[t.which], d[0], d[1], 0,
@@ -113,51 +87,17 @@ void triangles_draw()
     }
 }
 
-void hardware_triangle_queue(int32_t hardware)
+void hardware()
 {
-    image_triangle_map(0, 0, 0, HW_TEXELS, 0, 0, HW_TEXELS, hardware, HW_X, HW_Y, 0, HW_X + HW_SIDE,
-                       HW_Y, 0, HW_X, HW_Y + HW_SIDE, 0, 0, 0, 0);
-}
-
-void say(const char *text)
-{
-    std::printf("%s\n", text);
-    std::fflush(stdout);
-}
-
-void main_module()
-{
-    basic_procedure p;
-    p.stmt(10, [] { window_title_set(string_from_cstr("Textured Triangles")); });
-    p.stmt(20, [] {
-        rt_screen(image_new(SCREEN_W, SCREEN_H, 32, true), 0, 0, 0, 0, SCREEN_MODE_GIVEN);
-    });
-    p.stmt(30, [] { images_make(); });
-    p.stmt(40, [] { triangles_draw(); });
-    p.stmt(50, [] { display_now(); }); // manual display from here on
-    int32_t hardware = 0;
-    p.stmt(60, [&] {
-        hardware = image_copy(handles[0], 33, IMAGE_COPY_HANDLE_GIVEN | IMAGE_COPY_MODE_GIVEN);
-    });
-    p.stmt(70, [&] { hardware_triangle_queue(hardware); });
-    p.stmt(80, [] { display_now(); });
-    p.stmt(90, [] { say("ready"); });
-    for (;;) {
-        char line[64];
-        p.stmt(100, [&] {
-            if (std::fgets(line, sizeof line, stdin) && std::strncmp(line, "end", 3) == 0)
-                rt_system();
-        });
-    }
+    int32_t hw = image_copy(handles[0], 33, IMAGE_COPY_HANDLE_GIVEN | IMAGE_COPY_MODE_GIVEN);
+    image_triangle_map(0, 0, 0, HW_TEXELS, 0, 0, HW_TEXELS, hw, HW_X, HW_Y, 0, HW_X + HW_SIDE, HW_Y,
+                       0, HW_X, HW_Y + HW_SIDE, 0, 0, 0, 0);
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc < 2 || !expected_write(argv[1])) {
-        std::fprintf(stderr, "usage: triangle_program EXPECTED.ppm\n");
-        return 2;
-    }
-    return runtime_main(argc, argv, program_unit{main_module, false, false, 0, 0});
+    return picture_program_main(
+        argc, argv, {"Textured Triangles", SCREEN_W, SCREEN_H, software, hardware, expected});
 }

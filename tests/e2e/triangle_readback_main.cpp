@@ -2,17 +2,12 @@
 // commands the statement queues run through the display's queue pass and GL
 // executor, and the window is read back with glReadPixels. Run by
 // renderer_readback_test.sh under its own Xvfb display with Mesa.
-#include "core/dos_memory.h"
 #include "core/errors.h"
-#include "display/frame_ring.h"
 #include "display/gl_renderer.h"
 #include "display/hardware_images.h"
 #include "display/hgc_queue.h"
-#include "display/software_screen.h"
 #include "graphics/depth_control.h"
 #include "graphics/triangle_map.h"
-#include "screen/screen_modes.h"
-#include "screen/screen_startup.h"
 
 #include "gl_readback.h"
 
@@ -21,25 +16,12 @@
 namespace
 {
 
+using gl_readback::display_pass;
+using gl_readback::picture_px;
+
 constexpr int32_t WINDOW_W = 640, WINDOW_H = 400;
 constexpr uint32_t RED = 0xFF0000, GREEN = 0x00FF00;
 constexpr uint32_t Z = 4 | 8 | 16;
-
-uint32_t picture_px(int32_t x, int32_t y)
-{
-    return 0xFF000000u | uint32_t(x * 30 + 5) << 16 | uint32_t(y * 40 + 3) << 8 |
-           uint32_t(x * 7 + y * 11);
-}
-
-int32_t image_make(int32_t w, int32_t h, uint32_t (*px)(int32_t, int32_t))
-{
-    std::vector<uint32_t> pixels(size_t(w) * h);
-    for (int32_t y = 0; y < h; y++)
-        for (int32_t x = 0; x < w; x++)
-            pixels[size_t(y) * w + x] = px(x, y);
-    return hardware_img_handle(
-        hardware_img_new(w, h, pixels.data(), HARDWARE_IMG_KEEP | HARDWARE_IMG_COPY));
-}
 
 uint32_t red(int32_t, int32_t)
 {
@@ -48,15 +30,6 @@ uint32_t red(int32_t, int32_t)
 uint32_t green(int32_t, int32_t)
 {
     return 0xFF000000u | GREEN;
-}
-
-void display_pass()
-{
-    hgc_pass pass{};
-    hgc_pass_begin(pass, frame_order_counter.load());
-    hgc_layer_run(pass, HGC_HARDWARE_LAYER);
-    hgc_layer_run(pass, HGC_SECOND_HARDWARE_LAYER);
-    frame_order_counter++;
 }
 
 uint32_t centre()
@@ -78,20 +51,7 @@ void triangle_3d(int32_t source, float z, int32_t cull, bool reversed = false)
 class hardware_triangle : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        error_pending_take();
-        dos_memory_reset();
-        screen_startup();
-        rt_screen(13, 0, 0, 0, 0, SCREEN_MODE_GIVEN);
-        hardware_lists_create();
-        depth_modes_reset();
-        software_screen_forget();
-        gl_render_setup(3);
-        display_viewport = {WINDOW_W,     WINDOW_H, WINDOW_W, WINDOW_H, 0,    0, WINDOW_W - 1,
-                            WINDOW_H - 1, WINDOW_W, WINDOW_H, 1.0f,     1.0f, 0, 0};
-        clear();
-    }
+    void SetUp() override { gl_readback::scene_reset(WINDOW_W, WINDOW_H); }
     void TearDown() override { EXPECT_EQ(error_pending_take(), 0u); }
     void clear()
     {
@@ -105,7 +65,7 @@ class hardware_triangle : public ::testing::Test
 // texel; the pixels beside its two straight sides stay black.
 TEST_F(hardware_triangle, a_2d_triangle_takes_the_nearest_texels)
 {
-    int32_t image = image_make(8, 8, picture_px);
+    int32_t image = gl_readback::hardware_image(8, 8, picture_px);
     image_triangle_map(0, 0, 0, 8, 0, 0, 8, image, 100, 60, 0, 132, 60, 0, 100, 92, 0, 0, 0, 0);
     display_pass();
     std::vector<uint32_t> win = gl_readback::window_read(WINDOW_W, WINDOW_H);
@@ -123,7 +83,8 @@ TEST_F(hardware_triangle, a_2d_triangle_takes_the_nearest_texels)
 // with a test but no writes into the cleared buffer, the later one covers.
 TEST_F(hardware_triangle, depth_modes_decide_which_triangle_shows)
 {
-    int32_t r = image_make(2, 2, red), g = image_make(2, 2, green);
+    int32_t r = gl_readback::hardware_image(2, 2, red),
+            g = gl_readback::hardware_image(2, 2, green);
     const struct {
         int32_t option; // depth control option: 1 read and write, 2 off, 3 read only
         bool far_first;
@@ -145,7 +106,7 @@ TEST_F(hardware_triangle, depth_modes_decide_which_triangle_shows)
 // the reverse; 0 keeps both.
 TEST_F(hardware_triangle, culling_by_winding)
 {
-    int32_t r = image_make(2, 2, red);
+    int32_t r = gl_readback::hardware_image(2, 2, red);
     depth_buffer_control(2, 0, 0);
     const struct {
         int32_t cull;
@@ -164,8 +125,5 @@ TEST_F(hardware_triangle, culling_by_winding)
 
 int main(int argc, char **argv)
 {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (!gl_readback::window_open(&argc, argv, "triangle readback", WINDOW_W, WINDOW_H))
-        return 1;
-    return RUN_ALL_TESTS();
+    return gl_readback::tests_run(argc, argv, "triangle readback", WINDOW_W, WINDOW_H);
 }

@@ -13,6 +13,6 @@ add_executable(triangle_program ${CMAKE_CURRENT_LIST_DIR}/triangle_program_main.
 target_link_libraries(triangle_program PRIVATE runtime)
 target_include_directories(triangle_program PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 add_test(NAME e2e.triangles
-         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/triangle_test.sh
-                 $<TARGET_FILE:triangle_program> $<TARGET_FILE_DIR:screen_reader>)
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/window_picture_test.sh
+                 $<TARGET_FILE:triangle_program> $<TARGET_FILE_DIR:screen_reader> "Textured Triangles")
 set_tests_properties(e2e.triangles PROPERTIES LABELS "e2e" TIMEOUT 120)

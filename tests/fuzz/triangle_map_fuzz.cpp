@@ -8,15 +8,13 @@
 // statement itself with any flags on software images, pages, a text image
 // and a hardware image: BASIC errors are expected and cleared, nothing may
 // crash or trip a sanitizer.
-#include "core/dos_memory.h"
 #include "core/errors.h"
 #include "display/hardware_images.h"
 #include "display/hgc_queue.h"
+#include "fuzz/fuzz_support.h"
 #include "graphics/triangle_reference.h"
 #include "screen/image_slots.h"
 #include "screen/images.h"
-#include "screen/screen_modes.h"
-#include "screen/screen_startup.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,20 +27,7 @@ namespace
 constexpr int32_t SIDE_MAX = 70000;
 constexpr int64_t AREA_MAX = 1 << 12;
 
-struct input {
-    const uint8_t *data;
-    size_t size, at = 0;
-    uint32_t byte() { return at < size ? data[at++] : 0; }
-    uint32_t word()
-    {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; i++)
-            v = v << 8 | byte();
-        return v;
-    }
-};
-
-void source_size(input &in, int32_t *w, int32_t *h)
+void source_size(fuzz_input &in, int32_t *w, int32_t *h)
 {
     uint32_t pick = in.byte();
     if (pick % 8) {
@@ -56,7 +41,7 @@ void source_size(input &in, int32_t *w, int32_t *h)
         std::swap(*w, *h);
 }
 
-float coordinate(input &in, int32_t size)
+float coordinate(fuzz_input &in, int32_t size)
 {
     const float inf = std::numeric_limits<float>::infinity();
     const float values[] = {std::numeric_limits<float>::quiet_NaN(),
@@ -85,7 +70,7 @@ float coordinate(input &in, int32_t size)
     return float(int32_t(in.byte() << 8 | in.byte()) % 160 - 50) + float(pick % 4) * 0.25f;
 }
 
-void fill_check(input &in)
+void fill_check(fuzz_input &in)
 {
     uint32_t kind = in.byte();
     int32_t sw, sh, bpp = (kind & 1) ? 4 : 1;
@@ -112,11 +97,10 @@ void fill_check(input &in)
     }
 }
 
-// Handles the statement may meet: images of both pixel sizes, pages, a text
-// image, a hardware image, names of nothing.
+// The handles of fuzz_statement_images.
 int32_t handles[8];
 
-void statement_run(input &in)
+void statement_run(fuzz_input &in)
 {
     float c[15];
     for (float &v : c)
@@ -134,28 +118,13 @@ void statement_run(input &in)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    dos_memory_reset();
-    screen_startup();
-    hardware_lists_create();
-    rt_screen(image_new(32, 20, 256, true), 0, 0, 0, 0, SCREEN_MODE_GIVEN);
-    blend_tables_ensure();
-    std::vector<uint32_t> px(64, 0x80FF8040);
-    handles[0] = image_new(20, 15, 256, true);
-    handles[1] = image_new(20, 15, 32, true);
-    handles[2] = image_new(7, 3, 32, true);
-    handles[3] = image_new(10, 4, 0, true);
-    handles[4] = hardware_img_handle(
-        hardware_img_new(8, 8, px.data(), HARDWARE_IMG_KEEP | HARDWARE_IMG_COPY));
-    handles[5] = 0;
-    handles[6] = 1;
-    handles[7] = -9999;
-    error_pending_take();
+    fuzz_statement_images(handles);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    input in{data, size};
+    fuzz_input in{data, size};
     fill_check(in);
     for (int i = 0; i < 4 && in.at < in.size; i++)
         statement_run(in);

@@ -2,9 +2,10 @@
 // it decides on its own which row part and which edges reach it, where those
 // edges cross the row (interpolated from the vertices in closed form, not
 // stepped), whether the pixel is drawn and from which texel, and applies the
-// pixel rule by the blend formulas themselves. It never reads outside the
-// source: a texel position outside it is reported instead. Shared by the unit
-// tests, the fuzz target and the end-to-end program.
+// pixel rule of the scaled copy's reference (the blend formulas themselves).
+// It never reads outside the source: a texel position outside it is reported
+// instead. Shared by the unit tests, the fuzz target and the end-to-end
+// program.
 #pragma once
 
 #include "graphics/scaled_copy_reference.h"
@@ -204,20 +205,6 @@ inline bool pixel_source(int64_t x, int64_t width, bool nse, const cross &l, con
     return true;
 }
 
-inline uint32_t blend(uint32_t d, uint32_t s)
-{
-    uint32_t a = s >> 24, da = d >> 24;
-    if (a == 0 || a == 255)
-        return a ? s : d;
-    if (a == 127 || a == 128)
-        return uint32_t(alpha_entry_reference(a, da)) << 24 |
-               (((s & 0xFEFEFE) + (d & 0xFEFEFE)) >> 1);
-    uint32_t out = uint32_t(alpha_entry_reference(da, a)) << 24;
-    for (int shift = 0; shift < 24; shift += 8)
-        out |= uint32_t(blend_entry_reference(a, s >> shift & 0xFF, d >> shift & 0xFF)) << shift;
-    return out;
-}
-
 struct result {
     bool valid = false;        // the coordinates passed the checks
     bool read_outside = false; // a texel outside the source was asked for
@@ -237,7 +224,6 @@ inline triangle_ref::result reference_triangle(test_picture &src, test_picture &
     res.valid = true;
     bool wrap = wrap_decide(v, src.width, src.height);
     shape sh = shape_of(v);
-    bool copy32 = src.blending_off || dst.blending_off;
     for (int64_t y = 0; y < dst.height; y++) {
         edge le, re;
         if (!row_edges(sh, y, dst.height, nse, &le, &re))
@@ -256,10 +242,7 @@ inline triangle_ref::result reference_triangle(test_picture &src, test_picture &
                 res.read_outside = true;
                 continue;
             }
-            uint32_t t = src.get(tx, ty);
-            if (src.bpp == 1 && int32_t(t) == src.key)
-                continue;
-            dst.set(x, y, src.bpp == 4 && !copy32 ? blend(dst.get(x, y), t) : t);
+            dst.set(x, y, reference_pixel(src, dst, src.get(tx, ty), dst.get(x, y)));
         }
     }
     return res;
