@@ -1,7 +1,8 @@
 // The textured triangle's software fill on a triangle covering half of a
 // 640 x 400 picture, from a 320 x 200 source: against memset of the same row
 // spans, against a naive bounding-box loop with barycentric weights, the
-// wrapping fill against the direct one, and blending against copying.
+// wrapping fill against the direct one, and blending against copying. The
+// source triangle keeps its rows level, or (turned) crosses them.
 #include "graphics/triangle_map.h"
 #include "screen/blend_tables.h"
 
@@ -18,6 +19,8 @@ constexpr int32_t SW = 320, SH = 200, DW = 640, DH = 400;
 const float DEST[6] = {0, 0, DW - 1, 0, 0, DH - 1};
 const float SOURCE[6] = {0, 0, SW - 1, 0, 0, SH - 1};
 const float SOURCE_WRAPPED[6] = {-100, -50, SW - 101, -50, -100, SH - 51};
+// The same triangle turned in the source: every span crosses source rows.
+const float SOURCE_TURNED[6] = {20, 10, SW - 1, 60, 0, SH - 1};
 
 struct pictures {
     std::vector<uint8_t> source, destination;
@@ -103,6 +106,10 @@ void BM_triangle_8bit(benchmark::State &state)
 {
     fill_bench(state, 1, true, SOURCE);
 }
+void BM_triangle_8bit_turned(benchmark::State &state)
+{
+    fill_bench(state, 1, true, SOURCE_TURNED);
+}
 void BM_triangle_8bit_wrapping(benchmark::State &state)
 {
     fill_bench(state, 1, true, SOURCE_WRAPPED);
@@ -118,6 +125,7 @@ void BM_triangle_32bit_blend(benchmark::State &state)
 BENCHMARK(BM_memset_spans_8bit);
 BENCHMARK(BM_naive_barycentric_8bit);
 BENCHMARK(BM_triangle_8bit);
+BENCHMARK(BM_triangle_8bit_turned);
 BENCHMARK(BM_triangle_8bit_wrapping);
 BENCHMARK(BM_triangle_32bit_copy);
 BENCHMARK(BM_triangle_32bit_blend);

@@ -63,10 +63,20 @@ template <class P> struct source_view {
     P texel(int64_t tx, int64_t ty) const { return pixels[size_t(ty) * width + size_t(tx)]; }
 };
 
+// The texels of n pixels from u, v on; a span along one source row (dv = 0,
+// as under any mapping that keeps rows level) reads that row alone.
 template <class P, class F>
 void texels_emit(const source_view<P> &s, int64_t &u, int64_t &v, int64_t du, int64_t dv, size_t n,
                  F &emit)
 {
+    if (dv == 0) {
+        const P *row = s.pixels + size_t(v >> 16) * s.width;
+        for (size_t k = 0; k < n; k++) {
+            emit(row[size_t(u >> 16)]);
+            u += du;
+        }
+        return;
+    }
     for (size_t k = 0; k < n; k++) {
         emit(s.texel(u >> 16, v >> 16));
         u += du;
@@ -120,7 +130,7 @@ void span_draw(const Rule &rule, typename Rule::pixel *d, Walk &walk, size_t n)
 {
     using P = typename Rule::pixel;
     if constexpr (Rule::gathers) {
-        constexpr size_t BLOCK = 256;
+        constexpr size_t BLOCK = 64;
         P block[BLOCK];
         for (size_t done = 0; done < n; done += BLOCK) {
             size_t m = std::min(BLOCK, n - done), k = 0;
