@@ -14,8 +14,9 @@ namespace
 constexpr uint32_t OPTION_MODES[] = {DEPTH_READ_WRITE, DEPTH_OFF, DEPTH_READ_ONLY};
 constexpr int32_t OPTION_CLEAR = 4;
 
-// The command destination a handle names, or false after the error.
-bool depth_target(int32_t handle, int32_t *target)
+} // namespace
+
+bool hardware_destination_resolve(int32_t handle, int32_t *target)
 {
     if (handle < 0) {
         if (!hardware_img_lookup(handle)) {
@@ -33,14 +34,12 @@ bool depth_target(int32_t handle, int32_t *target)
     return true;
 }
 
-} // namespace
-
 void depth_buffer_control(int32_t option, int32_t handle, uint32_t flags)
 {
     if (error_pending.load(std::memory_order_relaxed))
         return;
     int32_t target;
-    if (!depth_target((flags & 1) ? handle : 0, &target))
+    if (!hardware_destination_resolve((flags & 1) ? handle : 0, &target))
         return;
     if (option < 1 || option > OPTION_CLEAR) {
         error_raise(5);

@@ -25,6 +25,12 @@ extern uint32_t second_layer_depth_mode;
 // error is pending.
 void depth_buffer_control(int32_t option, int32_t handle, uint32_t flags);
 
+// The command destination a target handle names: a live hardware image's
+// list index for a negative handle, 0 (the hardware layer) for handle 0, -1
+// (the second one) for handle 1. False after error 258 for a negative handle
+// that names no live hardware image, or 5 for a handle above 1.
+bool hardware_destination_resolve(int32_t handle, int32_t *destination);
+
 // The mode of a command destination: a hardware image list index above 0,
 // 0 the hardware layer, -1 the second one. An index naming no image gives 1.
 uint32_t depth_mode_of(int32_t destination);

@@ -14,6 +14,7 @@
 // correctly instead of wrapping.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Flags of image_rect_copy_scaled: which optional parts were given.
@@ -71,3 +72,8 @@ struct copy_rect {
 // or written.
 void scaled_copy_pixels(const copy_picture &source, copy_rect from, const copy_picture &destination,
                         copy_rect to);
+
+// Blends n 0xAARRGGBB source pixels over n destination pixels by each source
+// pixel's alpha exactly as blend_pixel does (blend_tables.h), eight at a time
+// where the processor can. The tables must exist.
+void blend_pixels_row(uint32_t *destination, const uint32_t *source, size_t n);

@@ -349,6 +349,11 @@ void copy_dispatch(const copy_picture &src, const copy_picture &dst, const axis_
 
 } // namespace
 
+void blend_pixels_row(uint32_t *destination, const uint32_t *source, size_t n)
+{
+    blend_row(destination, source, n);
+}
+
 void scaled_copy_pixels(const copy_picture &source, copy_rect from, const copy_picture &destination,
                         copy_rect to)
 {

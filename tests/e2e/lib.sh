@@ -211,6 +211,31 @@ screenshot() {
         fail "no screenshot of $1"
 }
 
+# window_expect_picture ID EXPECTED.ppm: waits until the window shows the
+# expected frame picture (scaled to the window's size by nearest pixel),
+# pixel for pixel; fails with the count of differing pixels otherwise.
+# Without a window manager the window may sit partly off the screen, where a
+# screenshot cannot reach: the part that is on it is compared.
+window_expect_picture() {
+    local id=$1 size x y cut_x cut_y differing=unknown i
+    # The window follows the frame's size once the frame is shown, which may
+    # come after the program reports ready: the size, and with it the expected
+    # picture, is taken anew for every screenshot.
+    for i in $(seq 50); do
+        size=$(window_size "$id")
+        read -r x y < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}')
+        cut_x=$((x < 0 ? -x : 0)) cut_y=$((y < 0 ? -y : 0))
+        convert "$2" -filter point -resize "${size}!" \
+            -crop "+${cut_x}+${cut_y}" +repage "$E2E_DIR/want.ppm"
+        screenshot "$id" "$E2E_DIR/shot.ppm"
+        differing=$(compare -metric AE "$E2E_DIR/shot.ppm" "$E2E_DIR/want.ppm" null: 2>&1 || true)
+        [[ $differing == 0 ]] && return 0
+        sleep 0.1
+    done
+    cp "$E2E_DIR/shot.ppm" "$E2E_DIR/want.ppm" /tmp/ 2>/dev/null || true
+    fail "the window differs from the expected picture in $differing pixels ($size)"
+}
+
 # screen_read FILE [READER OPTIONS]: the text rows, "--", the colour rows.
 screen_read() {
     "$E2E_TOOLS/screen_reader" "$@" || fail "screen_reader could not read $1"

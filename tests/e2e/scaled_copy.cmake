@@ -13,6 +13,6 @@ add_executable(scaled_copy_program ${CMAKE_CURRENT_LIST_DIR}/scaled_copy_program
 target_link_libraries(scaled_copy_program PRIVATE runtime)
 target_include_directories(scaled_copy_program PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 add_test(NAME e2e.scaled_copy
-         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/scaled_copy_test.sh
-                 $<TARGET_FILE:scaled_copy_program> $<TARGET_FILE_DIR:screen_reader>)
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/window_picture_test.sh
+                 $<TARGET_FILE:scaled_copy_program> $<TARGET_FILE_DIR:screen_reader> "Scaled Copy")
 set_tests_properties(e2e.scaled_copy PROPERTIES LABELS "e2e" TIMEOUT 120)

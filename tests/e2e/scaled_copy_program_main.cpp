@@ -1,25 +1,10 @@
-// A program with a window for the scaled copy's end-to-end test: on a 32-bit
+// The scaled copy's end-to-end program (picture_program.h): on a 32-bit
 // 320 x 200 screen it copies small pictures scaled, mirrored, with a
 // transparent colour and with alpha, and queues a hardware image copied onto
-// the hardware layer; then it displays by hand, so that frame and its
-// hardware command stay on the window. Before it starts it writes the picture
-// the window must show (frame pixels, binary PPM) to the file named by its
-// first argument, computed by the per-pixel reference of the unit tests. It
-// says "ready" once the frame is displayed and ends on the line "end".
-#include "core/basic.h"
-#include "core/program_thread.h"
-#include "core/startup.h"
-#include "core/strings.h"
-#include "display/window_services.h"
+// the hardware layer. The expected picture comes from the per-pixel
+// reference of the unit tests.
 #include "graphics/scaled_copy.h"
-#include "graphics/scaled_copy_reference.h"
-#include "screen/image_slots.h"
-#include "screen/images.h"
-#include "screen/screen_modes.h"
-
-#include <cstdio>
-#include <cstring>
-#include <string>
+#include "picture_program.h"
 
 namespace
 {
@@ -86,11 +71,9 @@ test_picture &picture_of(pictures &p, int which)
     return which == 0 ? p.index : which == 1 ? p.opaque : p.alpha;
 }
 
-bool expected_write(const char *path)
+void expected(test_picture &screen)
 {
     pictures p;
-    test_picture screen(SCREEN_W, SCREEN_H, 4);
-    std::memset(screen.pixels(), 0, size_t(SCREEN_W) * SCREEN_H * 4);
     for (const copy_step &s : STEPS) {
         test_picture &src = picture_of(p, s.which);
         src.key = s.key;
@@ -99,17 +82,6 @@ bool expected_write(const char *path)
     for (int32_t y = 0; y < 24; y++) // nearest texels of the upside-down x4 copy
         for (int32_t x = 0; x < 32; x++)
             screen.set(HARDWARE_TO.x1 + x, HARDWARE_TO.y2 + y, opaque_px(x / 4, PIC_H - 1 - y / 4));
-    FILE *f = std::fopen(path, "wb");
-    if (!f)
-        return false;
-    std::fprintf(f, "P6\n%d %d\n255\n", SCREEN_W, SCREEN_H);
-    for (int32_t y = 0; y < SCREEN_H; y++)
-        for (int32_t x = 0; x < SCREEN_W; x++) {
-            uint32_t v = screen.get(x, y);
-            const unsigned char rgb[3] = {uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
-            std::fwrite(rgb, 1, 3, f);
-        }
-    return std::fclose(f) == 0;
 }
 
 // The same pictures as runtime images; handles [0..2].
@@ -128,8 +100,9 @@ void images_make()
         palette_entry_set(int32_t(i), palette_colour(i), handles[0], true);
 }
 
-void copies_run()
+void software()
 {
+    images_make();
     for (const copy_step &s : STEPS) {
         image_transparent_color_set(uint32_t(s.key), handles[s.which], s.key < 0 ? 1 | 4 : 2 | 4);
         image_rect_copy_scaled(double(s.to.x1), double(s.to.y1), double(s.to.x2), double(s.to.y2),
@@ -137,49 +110,17 @@ void copies_run()
     }
 }
 
-void say(const char *text)
+void hardware()
 {
-    std::printf("%s\n", text);
-    std::fflush(stdout);
-}
-
-void main_module()
-{
-    basic_procedure p;
-    p.stmt(10, [] { window_title_set(string_from_cstr("Scaled Copy")); });
-    p.stmt(20, [] {
-        rt_screen(image_new(SCREEN_W, SCREEN_H, 32, true), 0, 0, 0, 0, SCREEN_MODE_GIVEN);
-    });
-    p.stmt(30, [] { images_make(); });
-    p.stmt(40, [] { copies_run(); });
-    p.stmt(50, [] { display_now(); }); // manual display from here on
-    int32_t hardware = 0;
-    p.stmt(60, [&] {
-        hardware = image_copy(handles[1], 33, IMAGE_COPY_HANDLE_GIVEN | IMAGE_COPY_MODE_GIVEN);
-    });
-    p.stmt(70, [&] {
-        image_rect_copy_scaled(double(HARDWARE_TO.x1), double(HARDWARE_TO.y1),
-                               double(HARDWARE_TO.x2), double(HARDWARE_TO.y2), hardware, 0, 0, 0, 0,
-                               0, D12);
-    });
-    p.stmt(80, [] { display_now(); });
-    p.stmt(90, [] { say("ready"); });
-    for (;;) {
-        char line[64];
-        p.stmt(100, [&] {
-            if (std::fgets(line, sizeof line, stdin) && std::strncmp(line, "end", 3) == 0)
-                rt_system();
-        });
-    }
+    int32_t hw = image_copy(handles[1], 33, IMAGE_COPY_HANDLE_GIVEN | IMAGE_COPY_MODE_GIVEN);
+    image_rect_copy_scaled(double(HARDWARE_TO.x1), double(HARDWARE_TO.y1), double(HARDWARE_TO.x2),
+                           double(HARDWARE_TO.y2), hw, 0, 0, 0, 0, 0, D12);
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc < 2 || !expected_write(argv[1])) {
-        std::fprintf(stderr, "usage: scaled_copy_program EXPECTED.ppm\n");
-        return 2;
-    }
-    return runtime_main(argc, argv, program_unit{main_module, false, false, 0, 0});
+    return picture_program_main(argc, argv,
+                                {"Scaled Copy", SCREEN_W, SCREEN_H, software, hardware, expected});
 }

@@ -7,16 +7,14 @@
 // any flags and with corners that may be NaN, infinite or huge, on software
 // images, pages and a hardware image: BASIC errors are expected and cleared,
 // nothing may crash or trip a sanitizer.
-#include "core/dos_memory.h"
 #include "core/errors.h"
 #include "display/hardware_images.h"
 #include "display/hgc_queue.h"
+#include "fuzz/fuzz_support.h"
 #include "graphics/scaled_copy.h"
 #include "graphics/scaled_copy_reference.h"
 #include "screen/image_slots.h"
 #include "screen/images.h"
-#include "screen/screen_modes.h"
-#include "screen/screen_startup.h"
 
 #include <cmath>
 #include <cstdio>
@@ -29,22 +27,9 @@ namespace
 constexpr int32_t SIDE_MAX = 70000;
 constexpr int64_t AREA_MAX = 1 << 12;
 
-struct input {
-    const uint8_t *data;
-    size_t size, at = 0;
-    uint32_t byte() { return at < size ? data[at++] : 0; }
-    uint32_t word()
-    {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; i++)
-            v = v << 8 | byte();
-        return v;
-    }
-};
-
 // Small pictures, or with `large` one in 16 with a side up to 70,000 and the
 // area held to AREA_MAX.
-void picture_size(input &in, int32_t *w, int32_t *h, bool large)
+void picture_size(fuzz_input &in, int32_t *w, int32_t *h, bool large)
 {
     uint32_t pick = in.byte();
     if (!large || pick % 16) {
@@ -57,7 +42,7 @@ void picture_size(input &in, int32_t *w, int32_t *h, bool large)
     *h = 1 + int32_t((in.byte() << 8 | in.byte()) % room);
 }
 
-int64_t engine_corner(input &in, int32_t size)
+int64_t engine_corner(fuzz_input &in, int32_t size)
 {
     uint32_t pick = in.byte(), raw = in.word();
     switch (pick % 8) {
@@ -78,7 +63,7 @@ int64_t engine_corner(input &in, int32_t size)
     }
 }
 
-void engine_check(input &in)
+void engine_check(fuzz_input &in)
 {
     uint32_t kind = in.byte();
     const int32_t formats[][2] = {{1, 4}, {1, 1}, {4, 4}, {4, 1}};
@@ -105,11 +90,10 @@ void engine_check(input &in)
     }
 }
 
-// Handles the statement may meet: images of both formats, pages, a text
-// image, a hardware image, names of nothing.
+// The handles of fuzz_statement_images.
 int32_t handles[8];
 
-double statement_corner(input &in)
+double statement_corner(fuzz_input &in)
 {
     static const double values[] = {std::numeric_limits<double>::quiet_NaN(),
                                     std::numeric_limits<double>::infinity(),
@@ -125,7 +109,7 @@ double statement_corner(input &in)
     return double(int32_t(in.word())) / double(1 + pick % 16);
 }
 
-void statement_run(input &in)
+void statement_run(fuzz_input &in)
 {
     double c[8];
     for (double &v : c)
@@ -148,29 +132,13 @@ void statement_run(input &in)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    dos_memory_reset();
-    screen_startup();
-    hardware_lists_create();
-    // A small image as the screen keeps whole-page copies quick.
-    rt_screen(image_new(32, 20, 256, true), 0, 0, 0, 0, SCREEN_MODE_GIVEN);
-    blend_tables_ensure();
-    std::vector<uint32_t> px(64, 0x80FF8040);
-    handles[0] = image_new(20, 15, 256, true);
-    handles[1] = image_new(20, 15, 32, true);
-    handles[2] = image_new(7, 3, 32, true);
-    handles[3] = image_new(10, 4, 0, true);
-    handles[4] = hardware_img_handle(
-        hardware_img_new(8, 8, px.data(), HARDWARE_IMG_KEEP | HARDWARE_IMG_COPY));
-    handles[5] = 0;
-    handles[6] = 1;
-    handles[7] = -9999;
-    error_pending_take();
+    fuzz_statement_images(handles);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    input in{data, size};
+    fuzz_input in{data, size};
     engine_check(in);
     for (int i = 0; i < 4 && in.at < in.size; i++)
         statement_run(in);
