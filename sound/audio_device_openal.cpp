@@ -80,7 +80,8 @@ bool audio_device_loopback_render(int16_t *frames, int32_t frame_count)
 {
     if (!device || !device_is_loopback || frame_count <= 0)
         return false;
-    std::vector<float> mixed(size_t(frame_count) * 2);
+    thread_local std::vector<float> mixed; // kept: no allocation per call
+    mixed.resize(size_t(frame_count) * 2);
     alcRenderSamplesSOFT(device, mixed.data(), frame_count);
     for (size_t i = 0; i < mixed.size(); ++i)
         frames[i] = sample_to_i16(double(mixed[i]) * 32768.0);
