@@ -136,7 +136,8 @@ void word_put(int32_t f, int32_t v)
 bool handover_write(const handover &h, const std::string &directory)
 {
     int32_t f = rt_freefile();
-    string_descriptor *name = string_from_buffer(h.path().data(), int32_t(h.path().size()));
+    const std::string path = h.path();
+    string_descriptor *name = string_from_buffer(path.data(), int32_t(path.size()));
     rt_open(name, OPEN_MODE_BINARY, 0, 0, f, 0, 0);
     string_free(name);
     if (error_pending)
