@@ -17,6 +17,7 @@
 #include "screen/fonts.h"
 #include "screen/image_slots.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -75,7 +76,6 @@ enum : size_t {
     AT_DRAW_ANGLE = 152,
     AT_DRAW_SCALE = 160,
 };
-constexpr size_t FLOAT_COUNT = 10;
 
 // The slot's f32 fields in their record order.
 template <typename Slot> auto float_fields(Slot &s)
@@ -179,12 +179,13 @@ bool in_range(int64_t v, int64_t low, int64_t high)
     return v >= low && v <= high;
 }
 
-// Cursor, scroll region and small enumerations within the page's text grid.
+// Cursor, scroll region and small enumerations within the page's text grid
+// (an image smaller than one cell has a grid of one).
 bool text_state_valid(const image_slot &s)
 {
-    int32_t rows = image_text_rows(&s), columns = image_text_columns(&s);
-    return rows >= 1 && columns >= 1 && in_range(s.cursor_row, 1, rows) &&
-           in_range(s.cursor_col, 1, columns) && in_range(s.view_print_top, 1, rows) &&
+    int32_t rows = std::max(image_text_rows(&s), 1), columns = std::max(image_text_columns(&s), 1);
+    return in_range(s.cursor_row, 1, rows) && in_range(s.cursor_col, 1, columns) &&
+           in_range(s.view_print_top, 1, rows) &&
            in_range(s.view_print_bottom, s.view_print_top, rows) && s.cursor_shown <= 1 &&
            s.cursor_start <= 31 && s.cursor_stop <= 31 && s.pending_wrap <= 2 &&
            in_range(s.print_mode, 1, 3) && s.coord_mode <= 2 && s.blend_off <= 1;

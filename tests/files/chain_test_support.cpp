@@ -13,6 +13,7 @@
 #include "screen/screen_startup.h"
 #include "screen/text_output.h"
 
+#include <algorithm>
 #include <cstring>
 
 void chain_test::SetUp()
@@ -133,7 +134,8 @@ bool screen_pages_consistent()
         const image_slot *r = page_table[page] ? image_slot_get(page_table[page]) : nullptr;
         if (!r)
             continue;
-        int32_t rows = image_text_rows(r), columns = image_text_columns(r);
+        int32_t rows = std::max(image_text_rows(r), 1),
+                columns = std::max(image_text_columns(r), 1);
         if (!r->in_use || !r->pixels || r->width == 0 || r->height == 0 || r->cursor_row < 1 ||
             r->cursor_row > rows || r->cursor_col < 1 || r->cursor_col > columns ||
             r->clip_x2 >= r->width || r->clip_y2 >= r->height ||
