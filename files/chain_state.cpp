@@ -14,29 +14,66 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace
 {
 
-// Pixel blocks move in pieces of this size.
+// Words and small blocks gather in a buffer of this size; larger blocks move
+// straight between the file and the pixels in pieces of CHUNK_BYTES.
+constexpr int64_t BUFFER_BYTES = 65536;
 constexpr int64_t CHUNK_BYTES = 1 << 20;
 
+void le32_put(uint8_t *out, int32_t v)
+{
+    for (int i = 0; i < 4; i++)
+        out[i] = uint8_t(uint32_t(v) >> (8 * i));
+}
+
+int32_t le32_get(const uint8_t *in)
+{
+    return int32_t(uint32_t(in[0]) | uint32_t(in[1]) << 8 | uint32_t(in[2]) << 16 |
+                   uint32_t(in[3]) << 24);
+}
+
 // The sending side: words and blocks at the file's current position.
-struct stream_writer {
-    int32_t f;
+class stream_writer
+{
+  public:
+    explicit stream_writer(int32_t f) : f_(f) {}
+    ~stream_writer() { flush(); }
 
     void words(std::initializer_list<int32_t> values)
     {
         for (int32_t v : values) {
-            uint8_t le[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-            file_write_at(f, -1, le, 4);
+            if (used_ + 4 > BUFFER_BYTES)
+                flush();
+            le32_put(buffer_.get() + used_, v);
+            used_ += 4;
         }
     }
     void bytes(const uint8_t *data, int64_t count)
     {
+        if (used_ + count <= BUFFER_BYTES) {
+            std::memcpy(buffer_.get() + used_, data, size_t(count));
+            used_ += count;
+            return;
+        }
+        flush();
         for (int64_t done = 0; done < count && !error_pending; done += CHUNK_BYTES)
-            file_write_at(f, -1, data + done, std::min(CHUNK_BYTES, count - done));
+            file_write_at(f_, -1, data + done, std::min(CHUNK_BYTES, count - done));
     }
+    void flush()
+    {
+        if (used_ > 0)
+            file_write_at(f_, -1, buffer_.get(), used_);
+        used_ = 0;
+    }
+
+  private:
+    int32_t f_;
+    int64_t used_ = 0;
+    std::unique_ptr<uint8_t[]> buffer_{new uint8_t[BUFFER_BYTES]}; // not zeroed
 };
 
 int64_t page_bytes(const image_slot &s)
@@ -91,7 +128,7 @@ void chain_save(int32_t f)
 {
     if (error_pending || !page_table_count || !page_table[0])
         return;
-    stream_writer w{f};
+    stream_writer w(f);
     const image_slot &p0 = *image_slot_get(page_table[0]);
     if (lies_in_dos_memory(p0.pixels)) {
         w.words({CHAIN_TAG_DOS_SCREEN, p0.mode});
@@ -105,10 +142,10 @@ void chain_save(int32_t f)
     pages_write(w);
     w.words({CHAIN_TAG_PAGES_SHOWN, page_of_slot(write_page.slot),
              page_of_slot(display_page_slot.load(std::memory_order_relaxed))});
-    if (p0.bytes_per_pixel < 4) {
+    if (p0.bytes_per_pixel < 4 && p0.palette) {
         w.words({CHAIN_TAG_PALETTE});
-        for (int32_t i = 0; i < 256 && !error_pending; i++)
-            w.words({int32_t(palette_entry_get(i, 0, true))});
+        for (int32_t i = 0; i < 256; i++)
+            w.words({int32_t(p0.palette[i] | 0xFF000000u)});
     }
     w.words({CHAIN_TAG_END});
 }
@@ -116,24 +153,42 @@ void chain_save(int32_t f)
 namespace
 {
 
-// The receiving side: every read first checks that the file still holds the
-// bytes, so a stream cut short ends the restore instead of repeating a word.
-struct stream_reader {
-    int32_t f;
-    int32_t handle;
-
-    int64_t left() const
+// The receiving side. It learns the bytes left once and checks every read
+// against them, so a stream cut short ends the restore instead of repeating a
+// word; words come through a read-ahead buffer, and the file's position is
+// put back just after the last byte used when the reader goes.
+class stream_reader
+{
+  public:
+    stream_reader(int32_t f, int32_t handle) : f_(f), handle_(handle)
     {
         int64_t size = os_handle_size(handle), at = os_handle_tell(handle);
-        return size < 0 || at < 0 || at > size ? 0 : size - at;
+        position_ = at < 0 ? 0 : at;
+        end_ = size < 0 || at < 0 || at > size ? position_ : size;
     }
-    bool has(int64_t count) const { return !error_pending && count >= 0 && count <= left(); }
+    ~stream_reader()
+    {
+        if (handle_ >= 0)
+            os_handle_seek(handle_, position_);
+    }
+
+    bool has(int64_t count) const
+    {
+        return !error_pending && count >= 0 && count <= end_ - position_;
+    }
     bool bytes(uint8_t *dest, int64_t count)
     {
         if (!has(count))
             return false;
-        for (int64_t done = 0; done < count && !error_pending; done += CHUNK_BYTES)
-            file_read_at(f, -1, dest + done, std::min(CHUNK_BYTES, count - done));
+        int64_t buffered = std::max<int64_t>(0, buffer_end_ - position_);
+        if (count <= buffered || (count <= BUFFER_BYTES && refill())) {
+            std::memcpy(dest, buffer_.get() + (position_ - buffer_start_), size_t(count));
+        } else {
+            for (int64_t done = 0; done < count && !error_pending; done += CHUNK_BYTES)
+                file_read_at(f_, position_ + done, dest + done,
+                             std::min(CHUNK_BYTES, count - done));
+        }
+        position_ += count;
         return !error_pending;
     }
     bool word(int32_t *v)
@@ -141,10 +196,26 @@ struct stream_reader {
         uint8_t le[4];
         if (!bytes(le, 4))
             return false;
-        *v = int32_t(uint32_t(le[0]) | uint32_t(le[1]) << 8 | uint32_t(le[2]) << 16 |
-                     uint32_t(le[3]) << 24);
+        *v = le32_get(le);
         return true;
     }
+
+  private:
+    // Reads ahead from the position; false after a read error.
+    bool refill()
+    {
+        int64_t count = std::min(BUFFER_BYTES, end_ - position_);
+        file_read_at(f_, position_, buffer_.get(), count);
+        buffer_start_ = position_;
+        buffer_end_ = error_pending ? position_ : position_ + count;
+        return !error_pending;
+    }
+
+    int32_t f_;
+    int32_t handle_;
+    int64_t position_, end_;
+    int64_t buffer_start_ = 0, buffer_end_ = 0;
+    std::unique_ptr<uint8_t[]> buffer_{new uint8_t[BUFFER_BYTES]}; // not zeroed
 };
 
 // The bytes a page of that mode and size takes, -1 for sizes no page has.
@@ -231,14 +302,16 @@ bool palette_read(stream_reader &r)
     uint8_t words[256 * 4];
     if (!r.bytes(words, sizeof words))
         return false;
-    for (int32_t i = 0; i < 256 && !error_pending; i++) {
-        const uint8_t *le = words + 4 * i;
-        palette_entry_set(i,
-                          uint32_t(le[0]) | uint32_t(le[1]) << 8 | uint32_t(le[2]) << 16 |
-                              uint32_t(le[3]) << 24,
-                          0, true);
+    // Page 0 exists and has a palette whenever the sender wrote this section;
+    // a stream that claims otherwise gets the error palette_entry_set gives.
+    image_slot *p0 = page_table[0] ? image_slot_get(page_table[0]) : nullptr;
+    if (!p0 || !p0->palette) {
+        palette_entry_set(0, 0, 0, true);
+        return false;
     }
-    return !error_pending;
+    for (int32_t i = 0; i < 256; i++)
+        p0->palette[i] = uint32_t(le32_get(words + 4 * i));
+    return true;
 }
 
 } // namespace
@@ -247,9 +320,12 @@ void chain_restore(int32_t f)
 {
     if (error_pending)
         return;
-    stream_reader r{f, file_number_handle(f)};
+    int32_t handle = file_number_handle(f);
+    if (handle < 0)
+        return;
+    stream_reader r(f, handle);
     int32_t tag;
-    if (r.handle < 0 || !r.word(&tag))
+    if (!r.word(&tag))
         return;
     if (tag == CHAIN_TAG_DOS_SCREEN && !dos_screen_read(r, &tag))
         return;
