@@ -231,7 +231,8 @@ int64_t page_size_of(int32_t mode, int32_t width, int32_t height)
 bool dos_screen_read(stream_reader &r, int32_t *tag)
 {
     int32_t mode, columns, rows;
-    if (!r.word(&mode))
+    // A negative mode would name an image to SCREEN: no sender writes one.
+    if (!r.word(&mode) || mode < 0)
         return false;
     if (mode != 0)
         rt_screen(mode, 0, 0, 0, 0, SCREEN_MODE_GIVEN);

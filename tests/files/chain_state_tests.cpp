@@ -118,6 +118,7 @@ TEST_F(ChainState, HostileCountsEndBeforeAnythingIsMade)
     const std::string hostile[] = {
         le32({257, 32, 65535, 65535}) + std::string(64, 'x'),
         le32({257, 12, 0, 480}),
+        le32({256, -int32_t(builtin_image_16_slot), 258, 80, 25}) + std::string(4000, 'x'),
         le32({256, 0, 258, 65535, 65535}) + std::string(64, 'x'),
         le32({260, CHAIN_PAGE_LIMIT}) + std::string(5000, 'x'),
         le32({260, -1}) + std::string(5000, 'x'),
