@@ -1,31 +1,38 @@
 #!/usr/bin/env bash
-# CHAIN between two programs: the sender sets up an 80 x 25 text in the 8 x 8 font screen with a
-# changed palette entry and text in colours on pages 0 and 1, page 1 active,
-# and CHAINs; the receiver, started with the arguments, shows the same screen,
+# CHAIN between two programs: the sender sets up an 80 x 25 text screen in
+# the 8 x 8 font with a changed palette entry and text in colours on pages 0
+# and 1, page 1 active, and CHAINs; the receiver, started with the arguments, shows the same screen,
 # runs in the handed-over directory, and no hand-over file remains. Variants:
 # a directory with blanks, no directory (the receiver beside the sender, the
 # sender's current directory handed over), a symbolic link to the receiver, and
 # a missing target (error 53). The sender ends with exit code 0 after CHAIN.
 #
-#   chain_test.sh SENDER RECEIVER TOOLS_DIR
+# Sender and receiver are copies of one program (chain_program_main.cpp).
+#
+#   chain_test.sh PROGRAM TOOLS_DIR
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
-e2e_init "$3"
+e2e_init "$2"
 xvfb_start
 
 app="$E2E_DIR/my app"
 mkdir -p "$app/sub dir" "$app/work" "$app/links"
 cp "$1" "$app/sender"
-cp "$2" "$app/sub dir/receiver"
-cp "$2" "$app/receiver"
+cp "$1" "$app/sub dir/receiver"
+cp "$1" "$app/receiver"
 ln -s "../sub dir/receiver" "$app/links/receiver"
 
 handover_files() { find "$E2E_DIR" -name 'chain[0-9][0-9][0-9].tmp' | wc -l; }
 
-# chain_start DIR TEXT: the sender, CHDIR DIR (unless empty), CHAIN TEXT.
+# last LABEL: the last line of output starting with "LABEL ", without it.
+last() { sed -n "s/^$1 //p" "$E2E_DIR/out" | tail -n 1; }
+
+# chain_start DIR TEXT: the sender with its screen set up, CHDIR DIR (unless
+# empty), CHAIN TEXT.
 chain_start() {
     program_start "$app/sender"
     output_wait ready
+    [[ $(program_ask setup "set up") == "set up" ]] || fail "no screen set up"
     if [[ -n $1 ]]; then
         [[ $(program_ask "chdir $1" error) == "error 0" ]] || fail "CHDIR $1 failed"
     fi
@@ -35,25 +42,29 @@ chain_start() {
 # receiver_take: waits for the receiver's pid and the sender's end (exit
 # code 0); from then on the helpers follow the receiver.
 receiver_take() {
-    local i pid=
+    local i pid= sender=$(last pid)
     for i in $(seq 400); do
-        pid=$(sed -n 's/^pid //p' "$E2E_DIR/out")
-        [[ -n $pid ]] && break
+        pid=$(last pid)
+        [[ $pid != "$sender" ]] && break
         sleep 0.05
     done
-    [[ -n $pid ]] || fail "the receiver did not start"
+    [[ $pid != "$sender" ]] || fail "the receiver did not start"
     local code=0
     wait "$program_pid" || code=$?
     [[ $code == 0 ]] || fail "the sender ended with exit code $code"
     program_pid=$pid
-    output_wait "receiver ready" 20
+    for i in $(seq 400); do
+        (($(grep -cx ready "$E2E_DIR/out") == 2)) && return 0
+        sleep 0.05
+    done
+    fail "the receiver is not ready"
 }
 
 # receiver_expect COMMAND DIR: what the receiver printed.
 receiver_expect() {
-    grep -qxF "command $1" "$E2E_DIR/out" || fail "COMMAND\$ is not \"$1\""
-    grep -qxF "dir $2" "$E2E_DIR/out" || fail "the directory is not \"$2\""
-    grep -qxF "active 1" "$E2E_DIR/out" || fail "page 1 is not the active page"
+    [[ $(last command) == "$1" ]] || fail "COMMAND\$ is \"$(last command)\", not \"$1\""
+    [[ $(last dir) == "$2" ]] || fail "the directory is \"$(last dir)\", not \"$2\""
+    [[ $(last active) == 1 ]] || fail "page 1 is not the active page"
     [[ $(handover_files) == 0 ]] || fail "a hand-over file remains"
 }
 
@@ -61,7 +72,7 @@ receiver_expect() {
 # text in those colours (hexadecimal palette digits; blanks show no fore).
 page_expect() {
     local win colours expected= i
-    win=$(window_wait "Chain Receiver")
+    win=$(window_wait "Chain Check")
     xdotool windowmove --sync "$win" 0 0
     screen_wait "$win" 1 "$1" --palette 1=2050A0
     colours=$(screen_colours "$E2E_DIR/screen.ppm" --palette 1=2050A0 | sed -n 1p)
