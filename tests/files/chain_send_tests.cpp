@@ -45,13 +45,17 @@ size_t handover_files_in(const std::string &dir)
     return count;
 }
 
-// A program that no attempt finds: 53, and no hand-over file anywhere.
+// A program that no attempt finds or starts: 53, and no hand-over file
+// anywhere, also when it was moved beside a program that then failed to run.
 TEST_F(ChainSend, MissingTargetRaises53AndLeavesNoFile)
 {
     fs::create_directory("sub");
+    file_write_all("sub/broken", "not a program");
+    fs::permissions("sub/broken", fs::perms::owner_all);
     const std::string own_dir = os_program_directory();
     size_t own_before = handover_files_in(own_dir);
-    for (const char *file : {"absent", "sub/absent.exe 1 2", "nodir/absent.bas", ""}) {
+    for (const char *file :
+         {"absent", "sub/absent.exe 1 2", "nodir/absent.bas", "sub/broken", ""}) {
         basic_text name(file);
         rt_chain(name);
         EXPECT_EQ(error_pending_take(), 53u) << file;
