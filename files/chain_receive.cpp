@@ -60,10 +60,28 @@ int32_t word_of(const uint8_t *le)
                    uint32_t(le[3]) << 24);
 }
 
-// Reads the tag and the directory; false when the file is not a hand-over
-// file of this runtime (wrong tag, a directory longer than its buffer or than
-// the bytes left).
-bool header_read(int32_t f, std::string *directory)
+// Restores the screen and the directory from the file when it is sound, and
+// deletes it then; an unsound file is left as it is.
+void handover_take(const std::string &name)
+{
+    int32_t f = digits_in_range(name) ? handover_open(name) : 0;
+    if (!f)
+        return;
+    std::string directory;
+    if (!chain_handover_header_read(f, &directory)) {
+        handover_close(f);
+        return;
+    }
+    chain_restore(f);
+    handover_close(f);
+    os_file_delete(name);
+    if (!directory.empty())
+        os_dir_change(directory);
+}
+
+} // namespace
+
+bool chain_handover_header_read(int32_t f, std::string *directory)
 {
     int32_t handle = file_number_handle(f);
     int64_t size = os_handle_size(handle);
@@ -77,27 +95,6 @@ bool header_read(int32_t f, std::string *directory)
     directory->resize(size_t(length));
     return os_handle_read(handle, -1, directory->data(), length) == 0;
 }
-
-// Restores the screen and the directory from the file when it is sound, and
-// deletes it then; an unsound file is left as it is.
-void handover_take(const std::string &name)
-{
-    int32_t f = digits_in_range(name) ? handover_open(name) : 0;
-    if (!f)
-        return;
-    std::string directory;
-    if (!header_read(f, &directory)) {
-        handover_close(f);
-        return;
-    }
-    chain_restore(f);
-    handover_close(f);
-    os_file_delete(name);
-    if (!directory.empty())
-        os_dir_change(directory);
-}
-
-} // namespace
 
 std::string chain_handover_name(const std::string &command)
 {

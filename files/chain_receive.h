@@ -5,11 +5,18 @@
 // hand-over file ("chain", three digits, ".tmp").
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // The hand-over file named at the end of command, or an empty text when the
 // command carries no hand-over suffix.
 std::string chain_handover_name(const std::string &command);
+
+// Reads the tag and the directory text at the start of an open hand-over
+// file (file number f); false when it is not a hand-over file of this
+// runtime: another tag, or a directory longer than 4,095 bytes or than the
+// bytes the file holds.
+bool chain_handover_header_read(int32_t f, std::string *directory);
 
 // Called once before the program's own code: when COMMAND$ ends with the
 // hand-over suffix, takes the hand-over and removes the suffix (and the blank

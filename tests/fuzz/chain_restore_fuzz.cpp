@@ -1,5 +1,7 @@
-// Fuzz target for chain_restore: the input is a chain state stream read from
-// a BINARY file, restored over a fresh start-up screen. Beyond not crashing
+// Fuzz target for chain_restore and the hand-over file's header: after a
+// first byte, the input is a chain state stream (first byte even) or a whole
+// hand-over file (odd: tag, directory, stream, end word) read from a BINARY
+// file and restored over a fresh start-up screen. Beyond not crashing
 // or hanging (AddressSanitizer watches every page's memory, -timeout the
 // loops), the restore must leave every screen page usable: in use, with its
 // memory and palette, its cursor and clip area inside it, and the current
@@ -8,6 +10,7 @@
 #include "core/dos_memory.h"
 #include "core/errors.h"
 #include "core/strings.h"
+#include "files/chain_receive.h"
 #include "files/chain_state.h"
 #include "files/file_bytes.h"
 #include "files/file_bytes_memory.h"
@@ -18,6 +21,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 namespace
@@ -58,9 +62,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         started = true;
     }
     screen_startup();
-    file_bytes_memory_bind(1, std::string_view(reinterpret_cast<const char *>(data), size),
+    if (size == 0)
+        return 0;
+    file_bytes_memory_bind(1, std::string_view(reinterpret_cast<const char *>(data + 1), size - 1),
                            FILE_MODE_BINARY);
-    chain_restore(1);
+    std::string directory;
+    if (!(data[0] & 1) || chain_handover_header_read(1, &directory))
+        chain_restore(1);
     error_pending_take();
     screen_check();
     file_bytes_memory_reset();
