@@ -127,21 +127,3 @@ int32_t chain_stream_restore(const std::string &bytes, int64_t fail_read_at)
     chain_restore(1);
     return handle;
 }
-
-bool screen_pages_consistent()
-{
-    for (uint32_t page = 0; page < page_table_count; page++) {
-        const image_slot *r = page_table[page] ? image_slot_get(page_table[page]) : nullptr;
-        if (!r)
-            continue;
-        int32_t rows = std::max(image_text_rows(r), 1),
-                columns = std::max(image_text_columns(r), 1);
-        if (!r->in_use || !r->pixels || r->width == 0 || r->height == 0 || r->cursor_row < 1 ||
-            r->cursor_row > rows || r->cursor_col < 1 || r->cursor_col > columns ||
-            r->clip_x2 >= r->width || r->clip_y2 >= r->height ||
-            (r->bytes_per_pixel < 4 && !r->palette))
-            return false;
-    }
-    return write_page.record && read_page.record && display_page_record.load() &&
-           write_page.record->in_use && display_page_record.load()->in_use;
-}

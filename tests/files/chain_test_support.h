@@ -4,6 +4,7 @@
 #pragma once
 
 #include "files/file_test_support.h"
+#include "files/screen_pages_check.h"
 
 #include <cstdint>
 #include <string>
@@ -36,6 +37,3 @@ std::string chain_stream_save();
 // A fresh start-up screen, then chain_restore over the bytes; the handle of
 // the memory file (file number 1) for further checks.
 int32_t chain_stream_restore(const std::string &bytes, int64_t fail_read_at = -1);
-// True when every screen page is a usable slot: in use, pixels, a size that
-// matches its mode, cursor and clip inside it.
-bool screen_pages_consistent();
