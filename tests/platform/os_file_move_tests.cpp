@@ -1,0 +1,70 @@
+#include "platform/os_file_move.h"
+
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+// Two fresh directories: one under /tmp and one on the memory file system,
+// which lies on another device wherever /tmp is on a disk.
+class OsFileMove : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        for (std::string *dir : {&disk_, &memory_}) {
+            std::string pattern =
+                (dir == &disk_ ? "/tmp" : "/dev/shm") + std::string("/move_XXXXXX");
+            ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+            *dir = pattern + "/";
+        }
+    }
+    void TearDown() override
+    {
+        fs::remove_all(disk_);
+        fs::remove_all(memory_);
+    }
+    std::string disk_, memory_;
+};
+
+TEST_F(OsFileMove, CreatesOnlyUnderAFreeName)
+{
+    EXPECT_EQ(os_file_create_new(disk_ + "a"), os_dir_status::ok);
+    file_write_all(disk_ + "b", "user");
+    EXPECT_EQ(os_file_create_new(disk_ + "b"), os_dir_status::exists);
+    EXPECT_EQ(file_read_all(disk_ + "b"), "user");
+    EXPECT_EQ(os_file_create_new(disk_ + "no/c"), os_dir_status::not_found);
+}
+
+// Within a file system and across file systems: the bytes arrive, the old
+// name goes, nothing is replaced and no temporary file stays.
+TEST_F(OsFileMove, MovesWithoutReplacingWithinAndAcrossFileSystems)
+{
+    for (const std::string &to_dir : {disk_, memory_}) {
+        SCOPED_TRACE(to_dir);
+        file_write_all(disk_ + "from", std::string(200000, 'x') + "end");
+        file_write_all(to_dir + "taken", "user");
+        EXPECT_EQ(os_file_move(disk_ + "from", to_dir + "taken"), os_dir_status::exists);
+        EXPECT_EQ(file_read_all(to_dir + "taken"), "user");
+        EXPECT_EQ(os_file_move(disk_ + "from", to_dir + "moved"), os_dir_status::ok);
+        EXPECT_EQ(file_read_all(to_dir + "moved"), std::string(200000, 'x') + "end");
+        EXPECT_FALSE(fs::exists(disk_ + "from"));
+        EXPECT_EQ(os_file_move(disk_ + "from", to_dir + "again"), os_dir_status::not_found);
+        size_t entries = 0;
+        for (const auto &e : fs::directory_iterator(to_dir))
+            entries += e.exists();
+        EXPECT_EQ(entries, 2u);
+        fs::remove(to_dir + "moved");
+        fs::remove(to_dir + "taken");
+    }
+}
+
+} // namespace
