@@ -10,6 +10,7 @@
 //   chain TEXT    CHAIN TEXT; answers "error N" only when it returns
 //   show N        SCREEN , , N, N; answers "shown"
 //   end           SYSTEM
+#include "command_program.h"
 #include "core/basic.h"
 #include "core/command_line.h"
 #include "core/errors.h"
@@ -35,25 +36,7 @@
 namespace
 {
 
-void say(const std::string &text)
-{
-    std::printf("%s\n", text.c_str());
-    std::fflush(stdout);
-}
 
-bool input_line(std::string &line)
-{
-    pollfd p{STDIN_FILENO, POLLIN, 0};
-    if (poll(&p, 1, 20) <= 0)
-        return false;
-    char buf[1024];
-    if (!std::fgets(buf, sizeof buf, stdin))
-        rt_system();
-    line = buf;
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.pop_back();
-    return true;
-}
 
 string_descriptor *basic_of(const std::string &text)
 {
@@ -128,13 +111,7 @@ void main_module()
     p.stmt(50, [] { say("dir " + text_of(current_dir_str())); });
     p.stmt(60, [] { say("active " + std::to_string(active_page())); });
     p.stmt(70, [] { say("ready"); });
-    for (;;) {
-        std::string line;
-        p.stmt(100, [&] {
-            if (input_line(line))
-                command_run(line);
-        });
-    }
+    commands_serve(p, 100, command_run);
 }
 
 } // namespace

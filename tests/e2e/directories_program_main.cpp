@@ -8,6 +8,7 @@
 //   fullscreen MODE  full_screen_set (MODE, 0); answers the request state
 //   shell COMMAND    SHELL COMMAND (shown, waits); answers "shell done"
 //   end              SYSTEM
+#include "command_program.h"
 #include "core/basic.h"
 #include "core/errors.h"
 #include "core/program_thread.h"
@@ -28,26 +29,7 @@
 namespace
 {
 
-void say(const std::string &text)
-{
-    std::printf("%s\n", text.c_str());
-    std::fflush(stdout);
-}
 
-// A line of standard input when one is there within 20 ms.
-bool input_line(std::string &line)
-{
-    pollfd p{STDIN_FILENO, POLLIN, 0};
-    if (poll(&p, 1, 20) <= 0)
-        return false;
-    char buf[1024];
-    if (!std::fgets(buf, sizeof buf, stdin))
-        rt_system();
-    line = buf;
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.pop_back();
-    return true;
-}
 
 string_descriptor *text_of(const std::string &text)
 {
@@ -89,13 +71,7 @@ void main_module()
     p.stmt(20, [] { image_font_set(8, 0, false); });
     p.stmt(25, [] { rt_locate(0, 0, 0, 0, 0, LOCATE_CURSOR); });
     p.stmt(30, [] { say("ready"); });
-    for (;;) {
-        std::string line;
-        p.stmt(100, [&] {
-            if (input_line(line))
-                command_run(line);
-        });
-    }
+    commands_serve(p, 100, command_run);
 }
 
 } // namespace

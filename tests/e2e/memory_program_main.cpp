@@ -9,6 +9,7 @@
 //   call         machine code at 2000:0000 that stores 'A' with attribute
 //                1Eh at B800:0000, run by CALL ABSOLUTE
 //   end          SYSTEM
+#include "command_program.h"
 #include "core/basic.h"
 #include "core/dos_memory.h"
 #include "core/program_thread.h"
@@ -28,29 +29,11 @@
 namespace
 {
 
-void say(const std::string &text)
-{
-    std::printf("%s\n", text.c_str());
-    std::fflush(stdout);
-}
 
 // MOV AX,B800h; MOV ES,AX; MOV WORD [ES:0000h],1E41h; RETF
 constexpr uint8_t STORE_A[] = {0xB8, 0x00, 0xB8, 0x8E, 0xC0, 0x26, 0xC7,
                                0x06, 0x00, 0x00, 0x41, 0x1E, 0xCB};
 
-bool input_line(std::string &line)
-{
-    pollfd p{STDIN_FILENO, POLLIN, 0};
-    if (poll(&p, 1, 20) <= 0)
-        return false;
-    char buf[256];
-    if (!std::fgets(buf, sizeof buf, stdin))
-        rt_system();
-    line = buf;
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.pop_back();
-    return true;
-}
 
 void command_run(const std::string &line)
 {
@@ -83,13 +66,7 @@ void main_module()
         rt_print(string_from_cstr("SAVED TO DISK AND BACK"), PRINT_STAY);
     });
     p.stmt(30, [] { say("ready"); });
-    for (;;) {
-        std::string line;
-        p.stmt(100, [&] {
-            if (input_line(line))
-                command_run(line);
-        });
-    }
+    commands_serve(p, 100, command_run);
 }
 
 } // namespace

@@ -29,6 +29,7 @@
 //
 // Statements poll standard input briefly, so close requests and the end are
 // noticed between them as in any program.
+#include "command_program.h"
 #include "core/basic.h"
 #include "core/program_thread.h"
 #include "core/small_ops.h"
@@ -60,11 +61,6 @@ bool exit_guarded = false;
 // Buttons 1-3 held in the last mouse record the program took (bit n - 1).
 uint32_t mouse_buttons_held = 0;
 
-void say(const std::string &text)
-{
-    std::printf("%s\n", text.c_str());
-    std::fflush(stdout);
-}
 
 // LOCATE row, column, 0 (cursor hidden); COLOR fore, back; PRINT text;
 void print_at(int32_t row, int32_t column, uint32_t fore, uint32_t back, const char *text)
@@ -97,21 +93,6 @@ void screen_setup(basic_procedure &p)
     p.stmt(130, [] { print_at(37, 1, 12, 5, "{[(<0123456789>)]}"); });
 }
 
-// A line of standard input when one is there within 20 ms.
-bool input_line(std::string &line)
-{
-    pollfd p{STDIN_FILENO, POLLIN, 0};
-    if (poll(&p, 1, 20) <= 0)
-        return false;
-    char buf[512];
-    if (!std::fgets(buf, sizeof buf, stdin)) {
-        rt_system();
-    }
-    line = buf;
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.pop_back();
-    return true;
-}
 
 std::string number_text(double v)
 {

@@ -1,0 +1,48 @@
+// What the end-to-end test programs driven through standard input share: a
+// line to the test on standard output, a command line from it, and the loop
+// that runs each command as one statement.
+#pragma once
+
+#include "core/basic.h"
+#include "core/program_thread.h"
+
+#include <cstdio>
+#include <poll.h>
+#include <string>
+#include <unistd.h>
+
+// One line on standard output, at once.
+inline void say(const std::string &text)
+{
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
+}
+
+// A line of standard input when one is there within 20 ms, without its line
+// end. The end of the input ends the program.
+inline bool input_line(std::string &line)
+{
+    pollfd p{STDIN_FILENO, POLLIN, 0};
+    if (poll(&p, 1, 20) <= 0)
+        return false;
+    char buf[1024];
+    if (!std::fgets(buf, sizeof buf, stdin))
+        rt_system();
+    line = buf;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    return true;
+}
+
+// Runs every command line as statement `line_number`, for ever.
+template <typename RUN>
+[[noreturn]] void commands_serve(basic_procedure &p, uint32_t line_number, RUN run)
+{
+    for (;;) {
+        std::string line;
+        p.stmt(line_number, [&] {
+            if (input_line(line))
+                run(line);
+        });
+    }
+}
