@@ -22,6 +22,10 @@ enum class os_dir_status {
     failed,         // any other failure
 };
 
+// A failure's errno by its meaning: the designed system's codes are not
+// Linux's numbers.
+os_dir_status os_dir_status_of_errno(int err);
+
 struct os_dir_entry {
     std::string name;
     bool is_dir;

@@ -20,37 +20,10 @@ namespace
 
 constexpr mode_t WRITE_BITS = S_IWUSR | S_IWGRP | S_IWOTH;
 
-// Failures by meaning: the designed system's codes are not Linux's numbers.
-os_dir_status status_of_errno(int err)
-{
-    switch (err) {
-    case ENOENT:
-        return os_dir_status::not_found;
-    case ENOTDIR:
-        return os_dir_status::path_not_found;
-    case EEXIST:
-        return os_dir_status::exists;
-    case ENOTEMPTY:
-        return os_dir_status::not_empty;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EBUSY:
-    case ETXTBSY:
-    case EWOULDBLOCK:
-        return os_dir_status::access_denied;
-    case EINVAL:
-    case ENAMETOOLONG:
-    case ELOOP:
-        return os_dir_status::bad_name;
-    default:
-        return os_dir_status::failed;
-    }
-}
 
 os_dir_status result_of(int r)
 {
-    return r == 0 ? os_dir_status::ok : status_of_errno(errno);
+    return r == 0 ? os_dir_status::ok : os_dir_status_of_errno(errno);
 }
 
 // True when dir holds an entry equal to name ignoring letter case that is not
@@ -95,11 +68,11 @@ bool share_probe(const std::string &path, int *fd)
 os_dir_status rename_by_link(const std::string &from, const std::string &to)
 {
     if (link(from.c_str(), to.c_str()) != 0)
-        return status_of_errno(errno);
+        return os_dir_status_of_errno(errno);
     if (unlink(from.c_str()) != 0) {
         int err = errno;
         unlink(to.c_str());
-        return status_of_errno(err);
+        return os_dir_status_of_errno(err);
     }
     return os_dir_status::ok;
 }
@@ -126,7 +99,7 @@ os_dir_status os_dir_list(const std::string &dir, std::string_view pattern,
     entries->clear();
     DIR *d = opendir(dir.empty() ? "." : dir.c_str());
     if (!d)
-        return status_of_errno(errno);
+        return os_dir_status_of_errno(errno);
     const wildcard_pattern wanted(pattern);
     while (dirent *e = readdir(d)) {
         if (!wanted.matches(e->d_name))
@@ -147,7 +120,7 @@ os_dir_status os_file_delete(const std::string &path)
 {
     struct stat st;
     if (lstat(path.c_str(), &st) != 0)
-        return status_of_errno(errno);
+        return os_dir_status_of_errno(errno);
     if (S_ISDIR(st.st_mode))
         return os_dir_status::access_denied;
     if (S_ISREG(st.st_mode) && (st.st_mode & WRITE_BITS) == 0)
@@ -165,7 +138,7 @@ os_dir_status os_path_rename(const std::string &from, const std::string &to)
 {
     struct stat self;
     if (lstat(from.c_str(), &self) != 0)
-        return status_of_errno(errno);
+        return os_dir_status_of_errno(errno);
     auto [dir, last] = os_path_split(to);
     if (last.empty())
         return os_dir_status::bad_name;
@@ -175,7 +148,7 @@ os_dir_status os_path_rename(const std::string &from, const std::string &to)
         return os_dir_status::ok;
     if ((errno == EINVAL || errno == ENOSYS) && !S_ISDIR(self.st_mode))
         return rename_by_link(from, to);
-    return status_of_errno(errno);
+    return os_dir_status_of_errno(errno);
 }
 
 os_dir_status os_dir_make(const std::string &path)
@@ -205,4 +178,31 @@ int64_t os_free_bytes(const std::string &dir)
         return 0;
     unsigned __int128 bytes = static_cast<unsigned __int128>(vfs.f_bavail) * vfs.f_frsize;
     return bytes > INT64_MAX ? INT64_MAX : int64_t(bytes);
+}
+
+os_dir_status os_dir_status_of_errno(int err)
+{
+    switch (err) {
+    case ENOENT:
+        return os_dir_status::not_found;
+    case ENOTDIR:
+        return os_dir_status::path_not_found;
+    case EEXIST:
+        return os_dir_status::exists;
+    case ENOTEMPTY:
+        return os_dir_status::not_empty;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EBUSY:
+    case ETXTBSY:
+    case EWOULDBLOCK:
+        return os_dir_status::access_denied;
+    case EINVAL:
+    case ENAMETOOLONG:
+    case ELOOP:
+        return os_dir_status::bad_name;
+    default:
+        return os_dir_status::failed;
+    }
 }

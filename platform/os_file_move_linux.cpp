@@ -11,20 +11,7 @@ namespace
 
 os_dir_status status_now()
 {
-    switch (errno) {
-    case ENOENT:
-        return os_dir_status::not_found;
-    case ENOTDIR:
-        return os_dir_status::path_not_found;
-    case EEXIST:
-        return os_dir_status::exists;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return os_dir_status::access_denied;
-    default:
-        return os_dir_status::failed;
-    }
+    return os_dir_status_of_errno(errno);
 }
 
 int open_retrying(const char *path, int flags, mode_t mode = 0)
