@@ -24,7 +24,8 @@ fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DRT_SANITIZE=address -DRT_FUZZ=ON \
-  -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
+  -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" >/dev/null
 targets=()
 for n in "${names[@]}"; do targets+=("${n}_fuzz"); done
 cmake --build "$build" --target "${targets[@]}" -j "$(nproc)"
