@@ -152,7 +152,8 @@ void sound_raw_frame_add(float left, float right, int32_t handle, int32_t flags)
     sound_busy_release();
 }
 
-int16_t pipe_sample_of(int16_t s)
+// The stream sample a 16-bit sample becomes through sound_raw_frame_add.
+static int16_t pipe_sample_of(int16_t s)
 {
     // s / 32768 is exact as a float and s x 32767 / 32768 = s - s / 32768, which
     // truncation toward zero takes one step nearer to 0.

@@ -39,8 +39,6 @@ void sound_raw_frame_add(float left, float right, int32_t handle, int32_t flags)
 // the stream receives exactly what count calls of sound_raw_frame_add would
 // give it, with the lookup and the busy flag taken once a block.
 void sound_raw_frames_add(const int16_t *samples, int64_t count, int32_t handle);
-// The stream sample a 16-bit sample becomes on that way.
-int16_t pipe_sample_of(int16_t sample);
 
 // Pushes a partly filled current block onto the ring, padded with silence.
 // Does nothing for an empty block or while sound_busy is held elsewhere.
