@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# DATE$ and TIME$ of a real program under a frozen fake clock (faketime),
+# DATE$ and TIME$ of a real program under a frozen fake clock (faketime -f:
+# an absolute time without "@" stands still),
 # against date(1) under the same clock, in several time zones.
 #   date_time_test.sh CLOCK_TEXT_PROGRAM
 set -euo pipefail
@@ -7,8 +8,8 @@ program="$1"
 fail=0
 check() { # zone, local time
   local want got
-  want=$(TZ="$1" faketime "$2" date '+%m-%d-%Y%n%H:%M:%S')
-  got=$(TZ="$1" faketime "$2" "$program")
+  want=$(TZ="$1" faketime -f "$2" date '+%m-%d-%Y%n%H:%M:%S')
+  got=$(TZ="$1" faketime -f "$2" "$program")
   if [[ "$got" != "$want" ]]; then
     echo "TZ=$1 at $2: expected '$want', got '$got'"
     fail=1
