@@ -11,6 +11,8 @@ std::atomic<uint32_t> threads_ended{0};
 std::atomic<uint8_t> program_suspended{0};
 std::atomic<uint32_t> sleep_wake{0};
 std::atomic<uint32_t> error_line{0};
+std::atomic<uint32_t> program_wake{0};
+std::atomic<uint32_t> timer_wake{0};
 
 void control_words_reset()
 {

@@ -195,6 +195,7 @@ void timer_record_copy(timer_trap_record &to, const timer_trap_record &from) {
 // meanwhile: the process is ending and the thread may never answer.
 bool timer_thread_pause() {
     timer_table_suspend.store(1);
+    clock_wake(&timer_wake);
     while (timer_thread_running.load() && timer_table_suspend.load() != 2) {
         if (exit_acknowledged.load()) {
             timer_table_suspend.store(0);
@@ -388,6 +389,7 @@ int32_t key_trap_match(const key_trap_key &key) {
             continue;
         pending_raise(record.pending, state);
         event_pending.store(1);
+        clock_wake(&program_wake);
         return int32_t(n);
     }
     return -1;
@@ -454,6 +456,7 @@ void timer_interval_set(int32_t handle, double seconds, uint32_t handler, uint32
     record->argument1 = argument1;
     record->argument2 = argument2;
     record->handler.store(handler);
+    clock_wake(&timer_wake);
 }
 
 // ON also raises event_pending when a due mark was kept while the timer was
@@ -484,4 +487,5 @@ void timer_handle_state(int32_t handle, int32_t action, bool given) {
         timer_handle_release(handle);
         break;
     }
+    clock_wake(&timer_wake);
 }

@@ -160,8 +160,9 @@ void timer_thread_main();
 // One pass of that loop over the table at time now_s (seconds): marks due the
 // timers (on or stopped, with a handler) whose interval has passed; a timer
 // seen for the first time after ON TIMER starts its cadence now. Returns false
-// when it stopped early because the program asked for the table.
-bool timer_table_scan(double now_s);
+// when it stopped early because the program asked for the table; else *live,
+// when given, tells whether any timer can still fire.
+bool timer_table_scan(double now_s, bool *live = nullptr);
 
 // True while timer_thread_main runs.
 extern std::atomic<bool> timer_thread_running;

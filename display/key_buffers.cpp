@@ -13,6 +13,7 @@
 // producer's; a full buffer drops the new key, so neither side moves the
 // other's index. The bytes live in the emulated DOS memory and are accessed
 // atomically from both threads.
+#include "core/control_words.h"
 #include "core/dos_memory.h"
 #include "core/errors.h"
 #include "core/strings.h"
@@ -82,6 +83,7 @@ void key_hit_ring_push(int32_t code, bool keypad)
     }
     ring_slots[w % KEY_HIT_RING_SLOTS].store(entry, std::memory_order_relaxed);
     ring_write.store(w + 1, std::memory_order_release);
+    clock_wake(&program_wake);
 }
 
 int32_t key_hit_next()

@@ -8,6 +8,7 @@
 #include "display/key_table.h"
 #include "display/keyboard_internal.h"
 #include "display/scancode_queue.h"
+#include "platform/clock.h"
 
 #include <algorithm>
 #include <cstring>
@@ -68,6 +69,7 @@ void break_key_serve()
         exit_request.fetch_or(2);
     else
         program_stop_flag.store(1);
+    clock_wake(&program_wake);
 }
 
 void toggle_held(int32_t code)
@@ -249,6 +251,7 @@ bool key_down_control(int32_t code)
     if (is_pause_key(code)) {
         program_suspended.fetch_or(1);
         event_pending.store(1);
+        clock_wake(&program_wake);
         return true;
     }
     if (program_suspended.load() & 1) {

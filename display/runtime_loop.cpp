@@ -104,6 +104,8 @@ void runtime_loop_exit_prepare()
 {
     exit_acknowledged = 1;
     event_pending = 1;
+    clock_wake(&program_wake);
+    clock_wake(&timer_wake);
     constexpr uint32_t BOTH_ENDED = THREAD_ENDED_PROGRAM | THREAD_ENDED_TIMER;
     const int64_t deadline = clock_now_ms() + THREAD_END_WAIT_MS;
     while (threads_ended.load() != BOTH_ENDED && clock_now_ms() < deadline)

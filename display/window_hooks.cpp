@@ -4,6 +4,7 @@
 #include "display/devices.h"
 #include "display/keyboard.h"
 #include "display/mouse.h"
+#include "platform/clock.h"
 
 #include <atomic>
 
@@ -42,6 +43,7 @@ int32_t window_proc_event_hook(int32_t what, int32_t code, int32_t value)
     switch (what) {
     case WINDOW_EVENT_CLOSE:
         exit_request.fetch_or(1);
+        clock_wake(&program_wake);
         return 0;
     case WINDOW_EVENT_KEY:
         return window_key_hook_event(code, value);

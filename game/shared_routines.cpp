@@ -1,5 +1,6 @@
 #include "game/shared_routines.h"
 
+#include "core/control_words.h"
 #include "core/program_thread.h"
 #include "core/small_ops.h"
 #include "core/timing.h"
@@ -101,8 +102,13 @@ void show_splash(basic_procedure &p)
     p.stmt(2163, [&] { game_return(); });
 }
 
+// Sleeps until a key hit, an event from another thread or the exit, so a
+// loop waiting for a key costs next to nothing. A key that lands between the
+// loop's read and this wait is seen after at most KEY_POLL_WAIT_MS, the
+// reaction time of the runtime's own waits.
 void key_poll_pause(uint32_t line)
 {
-    clock_sleep_ms(1);
+    constexpr uint32_t KEY_POLL_WAIT_MS = 10;
+    clock_wait_ms(&program_wake, program_wake.load(), KEY_POLL_WAIT_MS);
     statement_event_check(line);
 }

@@ -28,7 +28,8 @@ void show_splash(basic_procedure &p);
 // the program thread goes no further.
 void basic_input(string_descriptor *prompt, string_descriptor *target);
 
-// One pass of a loop that polls key_hit_next without a frame limit: sleeps a
-// millisecond and makes the event check, so the loop never keeps a core busy
-// and a close request or the Pause key is served at once.
+// One pass of a loop that polls key_hit_next without a frame limit: sleeps
+// until a key hit or an event (at most 10 ms) and makes the event check, so
+// the loop never keeps a core busy and a close request or the Pause key is
+// served at once.
 void key_poll_pause(uint32_t line);

@@ -5,6 +5,7 @@
 // jumps with the wall clock and counts time, not processor use.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 // Milliseconds since an arbitrary fixed point.
@@ -12,6 +13,15 @@ int64_t clock_now_ms();
 
 // Sleeps for the given milliseconds; 0 yields the processor.
 void clock_sleep_ms(uint32_t ms);
+
+// Sleeps until *word no longer holds seen, until limit_ms have passed, or
+// earlier: callers test their condition again after every return. Under a
+// replacement clock it is one 1 ms sleep of that clock, so faked time moves
+// as it would in a 1 ms polling loop.
+void clock_wait_ms(const std::atomic<uint32_t> *word, uint32_t seen, uint32_t limit_ms);
+
+// Changes *word and wakes every thread waiting on it in clock_wait_ms.
+void clock_wake(std::atomic<uint32_t> *word);
 
 // A replacement clock for tests. Both functions may be called from any thread,
 // so a fake must be thread-safe. Passing null restores the real clock.

@@ -2,7 +2,11 @@
 
 #include <atomic>
 #include <ctime>
+#include <climits>
+#include <linux/futex.h>
 #include <sched.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,4 +41,27 @@ void clock_sleep_ms(uint32_t ms) { active_clock.load(std::memory_order_acquire)-
 void clock_seam_set(const clock_seam *seam)
 {
     active_clock.store(seam ? seam : &real_clock, std::memory_order_release);
+}
+
+// The kernel compares and waits on the 32-bit value the atomic holds; the
+// timeout is relative and measured on the monotonic clock.
+void clock_wait_ms(const std::atomic<uint32_t> *word, uint32_t seen, uint32_t limit_ms)
+{
+    const clock_seam *active = active_clock.load(std::memory_order_acquire);
+    if (active != &real_clock) {
+        active->sleep_ms(1);
+        return;
+    }
+    if (word->load(std::memory_order_acquire) != seen)
+        return;
+    timespec limit{time_t(limit_ms / 1000), long(limit_ms % 1000) * 1000000L};
+    syscall(SYS_futex, reinterpret_cast<const uint32_t *>(word), FUTEX_WAIT_PRIVATE, seen, &limit,
+            nullptr, 0);
+}
+
+void clock_wake(std::atomic<uint32_t> *word)
+{
+    word->fetch_add(1, std::memory_order_acq_rel);
+    syscall(SYS_futex, reinterpret_cast<uint32_t *>(word), FUTEX_WAKE_PRIVATE, INT_MAX, nullptr,
+            nullptr, 0);
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -278,6 +279,30 @@ TEST_F(Traps, TimerFiresOneIntervalAfterItIsSet) {
     EXPECT_EQ(timer_trap_table[0].pending.load(), TIMER_NOT_DUE);
     timer_table_scan(2.52);
     EXPECT_EQ(timer_trap_table[0].pending.load(), TIMER_DUE);
+}
+
+// The thread sleeps until woken only while no timer can fire; every setting
+// that could make one fire changes timer_wake.
+TEST_F(Traps, ScanTellsWhetherAnyTimerCanFire) {
+    struct step {
+        std::function<void()> act;
+        bool live;
+    };
+    const step steps[] = {
+        {[] {}, false},
+        {[] { timer_interval_set(0, 1.0, 300, 0, 0); }, false}, // a handler, still off
+        {[] { timer_handle_state(0, TRAP_ACTION_ON, false); }, true},
+        {[] { timer_handle_state(0, TRAP_ACTION_STOP, false); }, true},
+        {[] { timer_handle_state(0, TRAP_ACTION_OFF, false); }, false},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        const uint32_t before = timer_wake.load();
+        steps[i].act();
+        EXPECT_TRUE(i == 0 || timer_wake.load() != before) << i;
+        bool live = !steps[i].live;
+        EXPECT_TRUE(timer_table_scan(1000.0, &live));
+        EXPECT_EQ(live, steps[i].live) << i;
+    }
 }
 
 TEST_F(Traps, TimerRestartsItsCadenceAfterAStall) {
