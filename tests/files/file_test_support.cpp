@@ -4,6 +4,7 @@
 #include "core/dos_memory.h"
 #include "core/errors.h"
 #include "files/handle_table.h"
+#include "files/open_close.h"
 #include "files/sequential_io.h"
 
 #include <cstdlib>
@@ -28,6 +29,21 @@ string_descriptor *basic_variable(const std::string &text)
 bool file_exists_on_disk(const std::string &path)
 {
     return std::filesystem::exists(path);
+}
+
+uint32_t open_error(const std::string &name, int32_t mode, int32_t number)
+{
+    basic_text text(name);
+    rt_open(text, mode, 0, 0, number, 0, 0);
+    return error_pending_take();
+}
+
+std::string line_input(int32_t number)
+{
+    string_descriptor *dest = basic_variable("unchanged");
+    rt_line_input_file(number, dest);
+    uint32_t e = error_pending_take();
+    return e ? "<error " + std::to_string(e) + ">" : text_of(dest);
 }
 
 void file_test::SetUp()

@@ -5,8 +5,6 @@
 
 #include <filesystem>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace
 {
@@ -211,17 +209,6 @@ TEST_F(OsHandle, ALockedRangeRefusesTheOtherOpenFilesReadsAndWrites)
     EXPECT_EQ(os_handle_read(other, 30, buf, 20), 0);
     os_handle_close(reader); // closing drops its locks
     EXPECT_EQ(os_handle_write(other, 0, "x", 1), 0);
-}
-
-// Runs body in a child process and gives its exit status.
-template <typename F> int in_child_process(F body)
-{
-    pid_t pid = fork();
-    if (pid == 0)
-        _exit(body());
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST_F(OsHandle, LocksAndShareModesHoldBetweenProcesses)

@@ -14,8 +14,6 @@
 
 #include <fcntl.h>
 #include <random>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace
 {
@@ -83,33 +81,12 @@ TEST_F(ReadAhead, ALockTakenAfterTheReadAheadRefusesTheBytesItCovers)
     EXPECT_EQ(result, 0);
 }
 
-// Runs body in a child process and waits for it.
-template <typename F> void in_child_process(F body)
-{
-    pid_t pid = fork();
-    if (pid == 0) {
-        body();
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-}
-
 class ReadAheadLines : public file_test
 {
   protected:
     void open_file(const std::string &name, int32_t mode)
     {
-        basic_text text(name);
-        rt_open(text, mode, 0, 0, 1, 0, 0);
-        ASSERT_EQ(error_pending_take(), 0u);
-    }
-    std::string line_input()
-    {
-        string_descriptor *dest = basic_variable("unchanged");
-        rt_line_input_file(1, dest);
-        uint32_t e = error_pending_take();
-        return e ? "<error " + std::to_string(e) + ">" : text_of(dest);
+        ASSERT_EQ(open_error(name, mode), 0u) << name;
     }
 };
 
