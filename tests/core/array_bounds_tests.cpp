@@ -1,6 +1,7 @@
 #include "core/array_descriptor.h"
 
 #include "core/errors.h"
+#include "support/gives_raising.h"
 
 #include <gtest/gtest.h>
 
@@ -32,11 +33,9 @@ TEST(ArrayBounds, BadDimensionOrUnallocatedArrayIsError9) {
         EXPECT_EQ(rt_ubound(&a, dimension, 2), 0);
         EXPECT_EQ(error_pending_take(), 9u) << dimension;
     }
-    EXPECT_EQ(rt_lbound(&a, 1, int32_t(ARRAY_DIMENSIONS_MAX) + 1), 0);
-    EXPECT_EQ(error_pending_take(), 9u);
+    EXPECT_TRUE(gives_raising(rt_lbound(&a, 1, int32_t(ARRAY_DIMENSIONS_MAX) + 1), 0, 9));
     a.flags = ARRAY_STATIC;
-    EXPECT_EQ(rt_lbound(&a, 1, 2), 0);
-    EXPECT_EQ(error_pending_take(), 9u);
+    EXPECT_TRUE(gives_raising(rt_lbound(&a, 1, 2), 0, 9));
 }
 
 } // namespace

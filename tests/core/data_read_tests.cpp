@@ -133,8 +133,8 @@ TEST_F(DataRead, StringQuoteRules)
 {
     use("a\"b\",\"q\"z,next");
     EXPECT_EQ(read_text(), "a\"b\""); // a quote after other characters is ordinary
-    EXPECT_TRUE(
-        gives_raising(read_text(), "", 4)); // only the ending comma may follow a closing quote
+    // Only the ending comma may follow a closing quote.
+    EXPECT_TRUE(gives_raising(read_text(), "", 4));
     EXPECT_EQ(read_text(), "next");
 }
 
