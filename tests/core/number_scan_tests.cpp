@@ -82,15 +82,30 @@ TEST(NumberScan, DataSyntax)
               SCAN_NO_ITEM);
 }
 
-struct float_row {
+template <typename T> struct conversion_row {
     const char *text;
     bool fits;
-    long double value;
+    T value;
 };
+
+// Scans each row's text, converts it with to() and, where it fits, compares
+// the result that to() stores.
+template <typename T, size_t N>
+void expect_conversions(const conversion_row<T> (&rows)[N], bool (*to)(), const T &result)
+{
+    for (const conversion_row<T> &r : rows) {
+        SCOPED_TRACE(r.text);
+        ASSERT_EQ(scan(r.text), SCAN_OK);
+        EXPECT_EQ(to(), r.fits);
+        if (r.fits) {
+            EXPECT_EQ(result, r.value);
+        }
+    }
+}
 
 TEST(NumberScan, ToFloatTable)
 {
-    float_row rows[] = {
+    const conversion_row<long double> rows[] = {
         {"2.6", true, 2.6},
         {"-12.5E+1", true, -125},
         {"1E-400", true, 0},
@@ -110,25 +125,12 @@ TEST(NumberScan, ToFloatTable)
         {"&O0000002000000000000000000000", false, 0},
         {"&O00000000000000000000000017", true, 15},
     };
-    for (const float_row &r : rows) {
-        SCOPED_TRACE(r.text);
-        ASSERT_EQ(scan(r.text), SCAN_OK);
-        EXPECT_EQ(number_to_float(), r.fits);
-        if (r.fits) {
-            EXPECT_EQ(scanned_number.float_result, r.value);
-        }
-    }
+    expect_conversions(rows, number_to_float, scanned_number.float_result);
 }
-
-struct int_row {
-    const char *text;
-    bool fits;
-    int64_t value;
-};
 
 TEST(NumberScan, ToInt64Table)
 {
-    int_row rows[] = {
+    const conversion_row<int64_t> rows[] = {
         {"9223372036854775807", true, INT64_MAX},
         {"9223372036854775808", false, 0},
         {"-9223372036854775808", true, INT64_MIN},
@@ -148,23 +150,12 @@ TEST(NumberScan, ToInt64Table)
         {"&HFFFFFFFFFFFFFFFF", true, -1},
         {"&O777", true, 511},
     };
-    for (const int_row &r : rows) {
-        SCOPED_TRACE(r.text);
-        ASSERT_EQ(scan(r.text), SCAN_OK);
-        EXPECT_EQ(number_to_int64(), r.fits);
-        if (r.fits) {
-            EXPECT_EQ(scanned_number.int64_result, r.value);
-        }
-    }
+    expect_conversions(rows, number_to_int64, scanned_number.int64_result);
 }
 
 TEST(NumberScan, ToUint64Table)
 {
-    struct row {
-        const char *text;
-        bool fits;
-        uint64_t value;
-    } rows[] = {
+    const conversion_row<uint64_t> rows[] = {
         {"18446744073709551615", true, UINT64_MAX},
         {"18446744073709551616", false, 0},
         {"18446744073709551614.5", true, UINT64_MAX},
@@ -175,14 +166,7 @@ TEST(NumberScan, ToUint64Table)
         {"2.5", true, 3},
         {"&HFFFFFFFFFFFFFFFF", true, UINT64_MAX},
     };
-    for (const auto &r : rows) {
-        SCOPED_TRACE(r.text);
-        ASSERT_EQ(scan(r.text), SCAN_OK);
-        EXPECT_EQ(number_to_uint64(), r.fits);
-        if (r.fits) {
-            EXPECT_EQ(scanned_number.uint64_result, r.value);
-        }
-    }
+    expect_conversions(rows, number_to_uint64, scanned_number.uint64_result);
 }
 
 // A random decimal text of 1 to 17 significant digits, laid out with
