@@ -19,6 +19,10 @@ using bytes = std::vector<uint8_t>;
 
 constexpr uint32_t CODE = 0x10100; // 1000:0100
 constexpr uint32_t DATA_START = 0x20000, DATA_END = 0x70000;
+// The registers every table case starts with.
+constexpr x86_register_file START_REGISTERS{0x11223344, 0x200,  0x55667788, 0x99AABBCC, 0x10,
+                                            0x20,       0x300,  0x400,      0x1000,     0x4000,
+                                            0x2000,     0x3000, 0x5000,     0x6000,     0x100};
 
 struct X86 : testing::Test {
     void SetUp() override
@@ -56,9 +60,7 @@ void machine_prepare(const bytes &code)
         emulated_dos_memory[a] = uint8_t(a ^ a >> 8 ^ a >> 16);
     std::copy(code.begin(), code.end(), emulated_dos_memory + CODE);
     emulated_dos_memory[CODE + code.size()] = 0xCB;
-    x86_registers =
-        x86_register_file{0x11223344, 0x200,  0x55667788, 0x99AABBCC, 0x10,   0x20,   0x300, 0x400,
-                          0x1000,     0x4000, 0x2000,     0x3000,     0x5000, 0x6000, 0x100};
+    x86_registers = START_REGISTERS;
 }
 
 void changed_register(std::string &out, const char *name, uint32_t now, uint32_t before, int digits)
@@ -74,9 +76,7 @@ void changed_register(std::string &out, const char *name, uint32_t now, uint32_t
 std::string changes(const x86_register_file &r, const bytes &before)
 {
     std::string out;
-    const x86_register_file b{0x11223344, 0x200,  0x55667788, 0x99AABBCC, 0x10,
-                              0x20,       0x300,  0x400,      0x1000,     0x4000,
-                              0x2000,     0x3000, 0x5000,     0x6000,     0x100};
+    const x86_register_file &b = START_REGISTERS;
     const struct {
         const char *name;
         uint32_t now, was;
