@@ -9,7 +9,7 @@ namespace
 
 using Val = StringTest;
 
-TEST_F(Val, DecimalTable)
+TEST_F(Val, ValueTable)
 {
     struct row {
         const char *text;
@@ -39,27 +39,14 @@ TEST_F(Val, DecimalTable)
         {"-&H10", 0},
         {"E5", 0},
         {"1E0000000000000000000005", 1E5L}, // leading exponent zeros are skipped
-    };
-    for (const row &r : rows)
-        EXPECT_EQ(rt_val(literal(r.text)), r.value) << '"' << r.text << '"';
-}
-
-TEST_F(Val, IntegersOfNineteenAndMoreDigitsDoNotWrap)
-{
-    EXPECT_EQ(rt_val(literal("123456789012345678")), 123456789012345678.0L);
-    EXPECT_EQ(rt_val(literal("9223372036854775807")), 9223372036854775807.0L);
-    EXPECT_EQ(rt_val(literal("9223372036854775808")), 9223372036854775808.0L);
-    EXPECT_EQ(rt_val(literal("-9223372036854775809")), -9223372036854775809.0L);
-    EXPECT_EQ(rt_val(literal("18446744073709551615")), 18446744073709551615.0L);
-    EXPECT_EQ(rt_val(literal("123456789012345678901234")), 123456789012345678901234.0L);
-}
-
-TEST_F(Val, HexadecimalAndOctalTable)
-{
-    struct row {
-        const char *text;
-        long double value;
-    } rows[] = {
+        // Integers of nineteen and more digits do not wrap.
+        {"123456789012345678", 123456789012345678.0L},
+        {"9223372036854775807", 9223372036854775807.0L},
+        {"9223372036854775808", 9223372036854775808.0L},
+        {"-9223372036854775809", -9223372036854775809.0L},
+        {"18446744073709551615", 18446744073709551615.0L},
+        {"123456789012345678901234", 123456789012345678901234.0L},
+        // Hexadecimal and octal.
         {"&HFF", 255},
         {"  &h f f", 255},
         {"&o17", 15},
@@ -74,7 +61,7 @@ TEST_F(Val, HexadecimalAndOctalTable)
         {"&X12", 0},
     };
     for (const row &r : rows)
-        EXPECT_EQ(rt_val(literal(r.text)), r.value) << r.text;
+        EXPECT_EQ(rt_val(literal(r.text)), r.value) << '"' << r.text << '"';
 }
 
 TEST_F(Val, HexadecimalAndOctalOverflowIsErrorSix)
