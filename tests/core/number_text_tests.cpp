@@ -7,19 +7,15 @@
 
 namespace {
 
-std::string oct(int64_t v, uint32_t bits) {
+// The digits a writer gives, checking the count it returns.
+template <auto write> std::string digits(int64_t v, uint32_t bits) {
     char text[NUMBER_DIGITS_BUFFER];
-    const int32_t n = oct_digits_int64(v, bits, text);
+    const int32_t n = write(v, bits, text);
     EXPECT_EQ(size_t(n), std::string(text).size());
     return text;
 }
-
-std::string hex(int64_t v, uint32_t bits) {
-    char text[NUMBER_DIGITS_BUFFER];
-    const int32_t n = hex_digits_int64(v, bits, text);
-    EXPECT_EQ(size_t(n), std::string(text).size());
-    return text;
-}
+constexpr auto oct = digits<oct_digits_int64>;
+constexpr auto hex = digits<hex_digits_int64>;
 
 TEST(NumberText, NonNegativeValuesUseTheirOwnBits) {
     EXPECT_EQ(hex(255, 16), "FF");

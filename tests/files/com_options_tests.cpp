@@ -71,43 +71,17 @@ TEST(ComOptions, AcceptedNamesStoreTheirSettingsAndTheDefaults)
 TEST(ComOptions, MalformedNamesAreRefused)
 {
     const char *names[] = {
-        "COM:",
-        "COM256:",
-        "COM1:0",
-        "COM1:09600",
-        "COM1:9600,X",
-        "COM1:9600,N,9",
-        "COM1:9600,N,4",
-        "COM1:9600,N,8,3",
-        "COM1:9600,5",
-        "COM1:B600",
-        "COM1:96A",
-        "COM1:9600,N,8,1,,RS",
-        "COM1:9600,N,8,1,CD70000",
-        "COM1:9600,N,8,1,RS,RS",
-        "COM1:9600,N,8,1,BIN,ASC",
-        "COM1:9600,N,8,1,BIN,BIN",
-        "COM1:9600,N,8,1,TB,TB",
-        "COM1:9600,N,8,1,DS1,DS1",
-        "COM1:9600,N,8,1,500",
-        "COM1:9600,N,8,1,XY",
-        "COM1:9600,N,8,1,RSX",
-        "COM1:9600,N,8,1,RS05",
-        "COM1:9600 ,N",
-        "COM1:9600;N",
-        "COM1:9600,N,8,1.5.",
-        "COM1:9600,N,8,1,CD-1",
+        "COM:", "COM256:", "COM1:0", "COM1:09600", "COM1:9600,X", "COM1:9600,N,9", "COM1:9600,N,4",
+        "COM1:9600,N,8,3", "COM1:9600,5", "COM1:B600", "COM1:96A", "COM1:9600,N,8,1,,RS",
+        "COM1:9600,N,8,1,CD70000", "COM1:9600,N,8,1,RS,RS", "COM1:9600,N,8,1,BIN,ASC",
+        "COM1:9600,N,8,1,BIN,BIN", "COM1:9600,N,8,1,TB,TB", "COM1:9600,N,8,1,DS1,DS1",
+        "COM1:9600,N,8,1,500", "COM1:9600,N,8,1,XY", "COM1:9600,N,8,1,RSX", "COM1:9600,N,8,1,RS05",
+        "COM1:9600 ,N", "COM1:9600;N", "COM1:9600,N,8,1.5.", "COM1:9600,N,8,1,CD-1",
         "COM1:9600,N,8,1,C5D",
         // Numbers too large for their field never wrap into range.
-        "COM4294967297:",
-        "COM99999999999999999999999:",
-        "COM1:4294967296",
-        "COM1:2147483648",
-        "COM1:99999999999999999999999999",
-        "COM1:9600,N,8,1,CD4294967296",
-        "COM1:9600,N,8,1,DS18446744073709551616",
-        "COM1:9600,N,4294967304",
-    };
+        "COM4294967297:", "COM99999999999999999999999:", "COM1:4294967296", "COM1:2147483648",
+        "COM1:99999999999999999999999999", "COM1:9600,N,8,1,CD4294967296",
+        "COM1:9600,N,8,1,DS18446744073709551616", "COM1:9600,N,4294967304"};
     for (const char *name : names)
         EXPECT_EQ(parse(name), -1) << name;
 }
