@@ -176,8 +176,7 @@ TEST_F(palettes, codepage_table_and_conversions)
 
     codepage_entry_set(0x263B, 65);
     EXPECT_EQ(codepage_entry_get(65), 0x263B);
-    codepage_entry_set(70000, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { codepage_entry_set(70000, 1); }), 5u);
     EXPECT_EQ(codepage_entry_get(256), 0);
     EXPECT_EQ(error_pending_take(), 5u);
     EXPECT_EQ(font_text_convert(16, text, 2)[1], 0x263A);
