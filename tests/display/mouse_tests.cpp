@@ -1,3 +1,5 @@
+#include "display_support.h"
+
 #include "display/mouse.h"
 
 #include "core/control_words.h"
@@ -193,17 +195,12 @@ TEST_F(Mouse, FullRingDropsTheOldestRecords)
 TEST_F(Mouse, MoveToChecksThePositionAgainstTheDisplayPage)
 {
     mouse_move_to(0.5, 0.5);
-    mouse_move_to(80.5, 25.5);
-    EXPECT_EQ(error_pending_take(), 0u);
-    mouse_move_to(81, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
-    mouse_move_to(NAN, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { mouse_move_to(80.5, 25.5); }), 0u);
+    EXPECT_EQ(error_of([&] { mouse_move_to(81, 1); }), 5u);
+    EXPECT_EQ(error_of([&] { mouse_move_to(NAN, 1); }), 5u);
     rt_screen(13, 0, 0, 0, 0, SCREEN_MODE_GIVEN);
-    mouse_move_to(319, 199);
-    EXPECT_EQ(error_pending_take(), 0u);
-    mouse_move_to(0, 200);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { mouse_move_to(319, 199); }), 0u);
+    EXPECT_EQ(error_of([&] { mouse_move_to(0, 200); }), 5u);
 }
 
 string_descriptor text_of(const char *s)
@@ -225,8 +222,7 @@ TEST_F(Mouse, PointerStylesBecomeCursorRequests)
     mouse_show(nullptr, 0); // the last style again
     EXPECT_EQ(mouse_cursor_request.load(), 9);
     string_descriptor bogus = text_of("DEFAULTS");
-    mouse_show(&bogus, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { mouse_show(&bogus, 1); }), 5u);
     EXPECT_EQ(mouse_cursor_request.load(), 9);
     // With no window yet the request waits for it, but not past the exit.
     window_exists = 0;

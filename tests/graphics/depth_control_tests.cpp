@@ -33,8 +33,7 @@ TEST_F(depth_control, options_set_the_mode_of_their_target_only)
     for (const auto &c : cases) {
         uint32_t before[] = {depth_mode_of(HGC_HARDWARE_LAYER),
                              depth_mode_of(HGC_SECOND_HARDWARE_LAYER), depth_mode_of(image)};
-        depth_buffer_control(c.option, c.handle, c.flags);
-        EXPECT_EQ(error_pending_take(), 0u);
+        EXPECT_EQ(error_of([&] { depth_buffer_control(c.option, c.handle, c.flags); }), 0u);
         EXPECT_EQ(depth_mode_of(c.target), c.mode) << c.option << " " << c.target;
         const int32_t targets[] = {HGC_HARDWARE_LAYER, HGC_SECOND_HARDWARE_LAYER, image};
         for (int i = 0; i < 3; i++)
@@ -85,8 +84,7 @@ TEST_F(depth_control, refuses_bad_targets_and_options_and_changes_nothing)
         EXPECT_EQ(error_pending_take(), c.error) << c.option << " " << c.handle;
     }
     error_raise(53);
-    depth_buffer_control(2, 1, 1);
-    EXPECT_EQ(error_pending_take(), 53u);
+    EXPECT_EQ(error_of([&] { depth_buffer_control(2, 1, 1); }), 53u);
     EXPECT_EQ(hgc_queue_last.load(), queued_last);
     EXPECT_EQ(depth_mode_of(HGC_SECOND_HARDWARE_LAYER), DEPTH_READ_WRITE);
 }

@@ -49,3 +49,10 @@ void pixel_set_to(image_slot *r, int32_t x, int32_t y, uint32_t value);
 std::vector<uint32_t> page_pixels(const image_slot *r);
 // The pixels whose value is not 0.
 std::set<std::pair<int32_t, int32_t>> pixels_lit(const image_slot *r);
+
+// Runs a statement and takes the error it left pending (0 for none).
+template <typename F> uint32_t error_of(F &&statement)
+{
+    statement();
+    return error_pending_take();
+}

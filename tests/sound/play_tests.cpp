@@ -121,8 +121,7 @@ TEST_F(play_test, a_chord_sounds_both_notes_at_once)
 
 TEST_F(play_test, a_tempo_set_by_one_play_holds_for_the_next)
 {
-    play("T240");
-    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(play_error("T240"), 0u);
     play("O2 A");
     frames out = pump_render_until_quiet();
     auto [start, end] = note_span(out, 0);

@@ -89,14 +89,11 @@ TEST_F(raw_stream_test, handles_that_are_no_open_raw_stream_are_refused)
     EXPECT_EQ(sound_raw_queued_seconds(0, 0), 0.0);
     EXPECT_EQ(error_pending_take(), 0u);
 
-    sound_raw_frame_add(0.5f, 0.5f, 77, RAW_FRAME_HANDLE_GIVEN);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { sound_raw_frame_add(0.5f, 0.5f, 77, RAW_FRAME_HANDLE_GIVEN); }), 5u);
     int32_t h = sound_raw_open();
     sound_handle_get(h)->closed = 1;
-    sound_raw_frame_add(0.5f, 0.5f, h, RAW_FRAME_HANDLE_GIVEN);
-    EXPECT_EQ(error_pending_take(), 5u);
-    sound_raw_flush(h, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { sound_raw_frame_add(0.5f, 0.5f, h, RAW_FRAME_HANDLE_GIVEN); }), 5u);
+    EXPECT_EQ(error_of([&] { sound_raw_flush(h, 1); }), 5u);
     EXPECT_EQ(sound_raw_queued_seconds(h, 1), 0.0);
     EXPECT_EQ(error_pending_take(), 5u);
 }
