@@ -140,18 +140,14 @@ TEST_F(Mouse, GraphicsPositionsAndDeviceAxesMapThroughTheViewport)
     v.frame_height_px = 200;
     mouse_viewport_set(v);
 
-    mouse_motion_event(100, 0);
-    records_drain();
-    EXPECT_EQ(mouse_x(), 0);
-    EXPECT_EQ(mouse_y(), 0);
-    mouse_motion_event(100 + 2 * 160 + 1, 2 * 100);
-    records_drain();
-    EXPECT_EQ(mouse_x(), 160);
-    EXPECT_EQ(mouse_y(), 100);
-    mouse_motion_event(5000, 5000);
-    records_drain();
-    EXPECT_EQ(mouse_x(), 319);
-    EXPECT_EQ(mouse_y(), 199);
+    const position_case cases[] = {
+        {100, 0, 0, 0}, {100 + 2 * 160 + 1, 2 * 100, 160, 100}, {5000, 5000, 319, 199}};
+    for (const position_case &c : cases) {
+        mouse_motion_event(c.x_px, c.y_px);
+        records_drain();
+        EXPECT_EQ(mouse_x(), c.column) << c.x_px;
+        EXPECT_EQ(mouse_y(), c.row) << c.x_px;
+    }
 
     // The device's axes follow the same mapping: the left bar is -1, the right
     // edge of the frame +1.
