@@ -1,7 +1,6 @@
 #include "graphics_support.h"
 
 #include "core/errors.h"
-#include "core/lists.h"
 #include "display/frame_ring.h"
 #include "display/hardware_images.h"
 #include "display/hgc_queue.h"
@@ -42,11 +41,6 @@ TEST_F(depth_control, options_set_the_mode_of_their_target_only)
     EXPECT_EQ(depth_mode_of(hardware_img_index(other)), DEPTH_READ_WRITE);
 }
 
-hgc_record queued(uint32_t index)
-{
-    return *static_cast<hgc_record *>(list_get(hgc_list, int32_t(index)));
-}
-
 TEST_F(depth_control, option_4_queues_a_depth_clear_of_the_target)
 {
     int32_t hw = hardware_image_kept(4, 4);
@@ -59,7 +53,7 @@ TEST_F(depth_control, option_4_queues_a_depth_clear_of_the_target)
                  {hw, 1, hardware_img_index(hw)}};
     for (const auto &c : cases) {
         depth_buffer_control(4, c.handle, c.flags);
-        hgc_record r = queued(hgc_queue_last.load());
+        hgc_record r = last_queued();
         EXPECT_EQ(r.type, HGC_DEPTH_CLEAR);
         EXPECT_EQ(r.destination, c.destination);
         EXPECT_EQ(r.source, 0);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/errors.h"
+#include "display/hgc_queue.h"
 #include "graphics/scaled_copy.h"
 #include "screen/image_slots.h"
 
@@ -31,6 +32,8 @@ int32_t image_patterned(int32_t width, int32_t height, int32_t mode, uint32_t se
 copy_picture picture_of(image_slot *r);
 // A hardware image kept in memory (no GL needed until drawn); its handle.
 int32_t hardware_image_kept(int32_t width, int32_t height, uint32_t colour = 0xFF00FF00);
+// The command queued last for the display.
+hgc_record last_queued();
 
 // Starts every test from a fresh start-up screen with no pending error.
 class page_test : public ::testing::Test

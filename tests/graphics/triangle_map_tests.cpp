@@ -1,7 +1,6 @@
 #include "graphics_support.h"
 
 #include "core/errors.h"
-#include "core/lists.h"
 #include "display/frame_ring.h"
 #include "display/hardware_images.h"
 #include "display/hgc_queue.h"
@@ -153,11 +152,6 @@ TEST_F(triangle_map, transparent_index_and_blending)
         EXPECT_EQ(px(d32)[0], c.want) << std::hex << c.texel;
     }
     EXPECT_EQ(error_pending_take(), 0u);
-}
-
-hgc_record last_queued()
-{
-    return *static_cast<hgc_record *>(list_get(hgc_list, int32_t(hgc_queue_last.load())));
 }
 
 // A hardware source queues one triangle: type 4 in 2-D (no culling, depth or
