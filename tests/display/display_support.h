@@ -2,6 +2,7 @@
 // message boxes caught instead of shown.
 #pragma once
 
+#include "core/errors.h"
 #include "display/frame_ring.h"
 #include "screen/image_slots.h"
 
@@ -35,3 +36,10 @@ int ready_count();
 uint32_t frame_px(const frame_slot *slot, int32_t x, int32_t y);
 // Expected pixel of a glyph of the 8 x 8 set: fg where the glyph is set.
 uint32_t glyph8_px(uint8_t code, int32_t x, int32_t y, uint32_t fg, uint32_t bg);
+
+// Runs a statement and takes the error it left pending (0 for none).
+template <typename F> uint32_t error_of(F &&statement)
+{
+    statement();
+    return error_pending_take();
+}

@@ -90,16 +90,14 @@ TEST_F(hardware_images, the_image_layer_copies_sizes_and_releases_them)
     image_blend_off(hard, true);
     EXPECT_EQ(hardware_img_lookup(hard)->blending_off, 1u);
 
-    image_free(hard, true);
-    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(error_of([&] { image_free(hard, true); }), 0u);
     auto *queued = static_cast<hgc_record *>(list_get(hgc_list, int32_t(hgc_queue_last.load())));
     ASSERT_NE(queued, nullptr);
     EXPECT_EQ(queued->type, HGC_FREE_REQUEST);
     EXPECT_EQ(queued->source, hard);
     EXPECT_EQ(image_width(hard, true), 0);
     EXPECT_EQ(error_pending_take(), 258u);
-    image_free(hard, true);
-    EXPECT_EQ(error_pending_take(), 258u);
+    EXPECT_EQ(error_of([&] { image_free(hard, true); }), 258u);
 }
 
 } // namespace

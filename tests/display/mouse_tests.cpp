@@ -1,3 +1,5 @@
+#include "display_support.h"
+
 #include "display/mouse.h"
 
 #include "core/control_words.h"
@@ -138,18 +140,14 @@ TEST_F(Mouse, GraphicsPositionsAndDeviceAxesMapThroughTheViewport)
     v.frame_height_px = 200;
     mouse_viewport_set(v);
 
-    mouse_motion_event(100, 0);
-    records_drain();
-    EXPECT_EQ(mouse_x(), 0);
-    EXPECT_EQ(mouse_y(), 0);
-    mouse_motion_event(100 + 2 * 160 + 1, 2 * 100);
-    records_drain();
-    EXPECT_EQ(mouse_x(), 160);
-    EXPECT_EQ(mouse_y(), 100);
-    mouse_motion_event(5000, 5000);
-    records_drain();
-    EXPECT_EQ(mouse_x(), 319);
-    EXPECT_EQ(mouse_y(), 199);
+    const position_case cases[] = {
+        {100, 0, 0, 0}, {100 + 2 * 160 + 1, 2 * 100, 160, 100}, {5000, 5000, 319, 199}};
+    for (const position_case &c : cases) {
+        mouse_motion_event(c.x_px, c.y_px);
+        records_drain();
+        EXPECT_EQ(mouse_x(), c.column) << c.x_px;
+        EXPECT_EQ(mouse_y(), c.row) << c.x_px;
+    }
 
     // The device's axes follow the same mapping: the left bar is -1, the right
     // edge of the frame +1.
@@ -193,17 +191,12 @@ TEST_F(Mouse, FullRingDropsTheOldestRecords)
 TEST_F(Mouse, MoveToChecksThePositionAgainstTheDisplayPage)
 {
     mouse_move_to(0.5, 0.5);
-    mouse_move_to(80.5, 25.5);
-    EXPECT_EQ(error_pending_take(), 0u);
-    mouse_move_to(81, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
-    mouse_move_to(NAN, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { mouse_move_to(80.5, 25.5); }), 0u);
+    EXPECT_EQ(error_of([&] { mouse_move_to(81, 1); }), 5u);
+    EXPECT_EQ(error_of([&] { mouse_move_to(NAN, 1); }), 5u);
     rt_screen(13, 0, 0, 0, 0, SCREEN_MODE_GIVEN);
-    mouse_move_to(319, 199);
-    EXPECT_EQ(error_pending_take(), 0u);
-    mouse_move_to(0, 200);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { mouse_move_to(319, 199); }), 0u);
+    EXPECT_EQ(error_of([&] { mouse_move_to(0, 200); }), 5u);
 }
 
 string_descriptor text_of(const char *s)
@@ -225,8 +218,7 @@ TEST_F(Mouse, PointerStylesBecomeCursorRequests)
     mouse_show(nullptr, 0); // the last style again
     EXPECT_EQ(mouse_cursor_request.load(), 9);
     string_descriptor bogus = text_of("DEFAULTS");
-    mouse_show(&bogus, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { mouse_show(&bogus, 1); }), 5u);
     EXPECT_EQ(mouse_cursor_request.load(), 9);
     // With no window yet the request waits for it, but not past the exit.
     window_exists = 0;

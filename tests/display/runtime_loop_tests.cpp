@@ -153,27 +153,24 @@ TEST_F(RuntimeLoop, ExitPathWaitsForBothThreadsThenClosesFilesBeforeAudio)
     EXPECT_EQ(note, "");
 }
 
-TEST_F(RuntimeLoop, ExitPathStopsWaitingForAStuckProgramThreadAfterTwoSeconds)
+// The note names every thread that did not report.
+TEST_F(RuntimeLoop, ExitPathStopsWaitingForAStuckThreadAfterTwoSeconds)
 {
-    threads_ended = THREAD_ENDED_TIMER;
-    ::testing::internal::CaptureStderr();
-    runtime_loop_exit_prepare();
-    std::string note = ::testing::internal::GetCapturedStderr();
-    EXPECT_GE(fake_now.load(), 2000);
-    EXPECT_LT(fake_now.load(), 2000 + 16 + 1);
-    EXPECT_EQ(calls, "CA");
-    EXPECT_EQ(note, "exit: stopped waiting for the program thread after 2000 ms\n");
-
-    // The note names every thread that did not report.
-    fake_now = 0;
-    threads_ended = THREAD_ENDED_PROGRAM;
-    ::testing::internal::CaptureStderr();
-    runtime_loop_exit_prepare();
-    note = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(note, "exit: stopped waiting for the timer-trap thread after 2000 ms\n");
-    threads_ended = 0;
-    ::testing::internal::CaptureStderr();
-    runtime_loop_exit_prepare();
-    note = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(note, "exit: stopped waiting for the program and timer-trap threads after 2000 ms\n");
+    const std::pair<uint32_t, const char *> cases[] = {
+        {THREAD_ENDED_TIMER, "the program thread"},
+        {THREAD_ENDED_PROGRAM, "the timer-trap thread"},
+        {0, "the program and timer-trap threads"}};
+    for (auto [ended, stuck] : cases) {
+        SCOPED_TRACE(stuck);
+        fake_now = 0;
+        calls.clear();
+        threads_ended = ended;
+        ::testing::internal::CaptureStderr();
+        runtime_loop_exit_prepare();
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  std::string("exit: stopped waiting for ") + stuck + " after 2000 ms\n");
+        EXPECT_GE(fake_now.load(), 2000);
+        EXPECT_LT(fake_now.load(), 2000 + 16 + 1);
+        EXPECT_EQ(calls, "CA");
+    }
 }

@@ -1,3 +1,5 @@
+#include "display_support.h"
+
 #include "display/window_services.h"
 
 #include "core/control_words.h"
@@ -104,10 +106,8 @@ TEST_F(WindowServices, ExitRequestTakeHandsExitToTheProgram)
 TEST_F(WindowServices, WindowMoveChecksItsFormThenQueuesForTheMainThread)
 {
     window_exists = 1;
-    window_move(10, 20, 3);
-    EXPECT_EQ(error_pending_take(), 5u);
-    window_move(10, 20, 0);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { window_move(10, 20, 3); }), 5u);
+    EXPECT_EQ(error_of([&] { window_move(10, 20, 0); }), 5u);
 
     window_move(10, 20, 2);
     window_move(0, 0, 1);
@@ -239,10 +239,8 @@ TEST_F(WindowServices, LayerOrderNamesEachLayerOnce)
     EXPECT_EQ(display_layer_order[DISPLAY_LAYER_GL].load(), 0);
     EXPECT_EQ(display_layer_order[DISPLAY_LAYER_HARDWARE2].load(), 0);
 
-    display_layer_order_set(1, 2, 1, 3);
-    EXPECT_EQ(error_pending_take(), 5u);
-    display_layer_order_set(1, 5, 0, 0);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { display_layer_order_set(1, 2, 1, 3); }), 5u);
+    EXPECT_EQ(error_of([&] { display_layer_order_set(1, 5, 0, 0); }), 5u);
     EXPECT_EQ(display_layer_order[DISPLAY_LAYER_HARDWARE].load(), 1);
 
     display_layer_order_preset(1);

@@ -1,7 +1,6 @@
 #include "graphics_support.h"
 
 #include "core/errors.h"
-#include "core/lists.h"
 #include "display/frame_ring.h"
 #include "display/hardware_images.h"
 #include "display/hgc_queue.h"
@@ -33,19 +32,13 @@ TEST_F(depth_control, options_set_the_mode_of_their_target_only)
     for (const auto &c : cases) {
         uint32_t before[] = {depth_mode_of(HGC_HARDWARE_LAYER),
                              depth_mode_of(HGC_SECOND_HARDWARE_LAYER), depth_mode_of(image)};
-        depth_buffer_control(c.option, c.handle, c.flags);
-        EXPECT_EQ(error_pending_take(), 0u);
+        EXPECT_EQ(error_of([&] { depth_buffer_control(c.option, c.handle, c.flags); }), 0u);
         EXPECT_EQ(depth_mode_of(c.target), c.mode) << c.option << " " << c.target;
         const int32_t targets[] = {HGC_HARDWARE_LAYER, HGC_SECOND_HARDWARE_LAYER, image};
         for (int i = 0; i < 3; i++)
             EXPECT_TRUE(targets[i] == c.target || depth_mode_of(targets[i]) == before[i]) << i;
     }
     EXPECT_EQ(depth_mode_of(hardware_img_index(other)), DEPTH_READ_WRITE);
-}
-
-hgc_record queued(uint32_t index)
-{
-    return *static_cast<hgc_record *>(list_get(hgc_list, int32_t(index)));
 }
 
 TEST_F(depth_control, option_4_queues_a_depth_clear_of_the_target)
@@ -60,7 +53,7 @@ TEST_F(depth_control, option_4_queues_a_depth_clear_of_the_target)
                  {hw, 1, hardware_img_index(hw)}};
     for (const auto &c : cases) {
         depth_buffer_control(4, c.handle, c.flags);
-        hgc_record r = queued(hgc_queue_last.load());
+        hgc_record r = last_queued();
         EXPECT_EQ(r.type, HGC_DEPTH_CLEAR);
         EXPECT_EQ(r.destination, c.destination);
         EXPECT_EQ(r.source, 0);
@@ -85,8 +78,7 @@ TEST_F(depth_control, refuses_bad_targets_and_options_and_changes_nothing)
         EXPECT_EQ(error_pending_take(), c.error) << c.option << " " << c.handle;
     }
     error_raise(53);
-    depth_buffer_control(2, 1, 1);
-    EXPECT_EQ(error_pending_take(), 53u);
+    EXPECT_EQ(error_of([&] { depth_buffer_control(2, 1, 1); }), 53u);
     EXPECT_EQ(hgc_queue_last.load(), queued_last);
     EXPECT_EQ(depth_mode_of(HGC_SECOND_HARDWARE_LAYER), DEPTH_READ_WRITE);
 }

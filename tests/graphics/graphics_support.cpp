@@ -2,6 +2,7 @@
 
 #include "core/dos_memory.h"
 #include "core/errors.h"
+#include "core/lists.h"
 #include "display/hardware_images.h"
 #include "graphics/depth_control.h"
 #include "screen/images.h"
@@ -62,6 +63,11 @@ int32_t hardware_image_kept(int32_t width, int32_t height, uint32_t colour)
     std::vector<uint32_t> px(size_t(width) * size_t(height), colour);
     return hardware_img_handle(
         hardware_img_new(width, height, px.data(), HARDWARE_IMG_KEEP | HARDWARE_IMG_COPY));
+}
+
+hgc_record last_queued()
+{
+    return *static_cast<hgc_record *>(list_get(hgc_list, int32_t(hgc_queue_last.load())));
 }
 
 void page_test::SetUp()

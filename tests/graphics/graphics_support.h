@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/errors.h"
+#include "display/hgc_queue.h"
 #include "graphics/scaled_copy.h"
 #include "screen/image_slots.h"
 
@@ -31,6 +32,8 @@ int32_t image_patterned(int32_t width, int32_t height, int32_t mode, uint32_t se
 copy_picture picture_of(image_slot *r);
 // A hardware image kept in memory (no GL needed until drawn); its handle.
 int32_t hardware_image_kept(int32_t width, int32_t height, uint32_t colour = 0xFF00FF00);
+// The command queued last for the display.
+hgc_record last_queued();
 
 // Starts every test from a fresh start-up screen with no pending error.
 class page_test : public ::testing::Test
@@ -49,3 +52,10 @@ void pixel_set_to(image_slot *r, int32_t x, int32_t y, uint32_t value);
 std::vector<uint32_t> page_pixels(const image_slot *r);
 // The pixels whose value is not 0.
 std::set<std::pair<int32_t, int32_t>> pixels_lit(const image_slot *r);
+
+// Runs a statement and takes the error it left pending (0 for none).
+template <typename F> uint32_t error_of(F &&statement)
+{
+    statement();
+    return error_pending_take();
+}

@@ -1,7 +1,6 @@
 #include "graphics_support.h"
 
 #include "core/errors.h"
-#include "core/lists.h"
 #include "display/frame_ring.h"
 #include "display/hardware_images.h"
 #include "display/hgc_queue.h"
@@ -210,11 +209,6 @@ TEST_F(scaled_copy, runs_while_an_error_is_pending)
     image_rect_copy_scaled(0, 0, 0, 0, src, dst, 0, 0, 0, 0, HANDLES);
     EXPECT_EQ(pixels_of(record_of(dst)), pixels_of(record_of(src)));
     EXPECT_EQ(error_pending_take(), 53u);
-}
-
-hgc_record last_queued()
-{
-    return *static_cast<hgc_record *>(list_get(hgc_list, int32_t(hgc_queue_last.load())));
 }
 
 // A hardware source queues one textured rectangle with the source's handle,

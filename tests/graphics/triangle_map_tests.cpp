@@ -1,7 +1,6 @@
 #include "graphics_support.h"
 
 #include "core/errors.h"
-#include "core/lists.h"
 #include "display/frame_ring.h"
 #include "display/hardware_images.h"
 #include "display/hgc_queue.h"
@@ -89,12 +88,10 @@ TEST_F(triangle_map, checks_every_argument_before_drawing)
         EXPECT_EQ(error_pending_take(), c.error) << c.what;
         EXPECT_EQ(pixels_of(dst) == start, c.error != 0) << c.what;
     }
-    call().run(src, text, HANDLES);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { call().run(src, text, HANDLES); }), 5u);
     error_raise(53);
     std::vector<uint8_t> before = pixels_of(dst);
-    call().run(src, dst, HANDLES);
-    EXPECT_EQ(error_pending_take(), 53u);
+    EXPECT_EQ(error_of([&] { call().run(src, dst, HANDLES); }), 53u);
     EXPECT_EQ(pixels_of(dst), before);
 }
 
@@ -155,11 +152,6 @@ TEST_F(triangle_map, transparent_index_and_blending)
         EXPECT_EQ(px(d32)[0], c.want) << std::hex << c.texel;
     }
     EXPECT_EQ(error_pending_take(), 0u);
-}
-
-hgc_record last_queued()
-{
-    return *static_cast<hgc_record *>(list_get(hgc_list, int32_t(hgc_queue_last.load())));
 }
 
 // A hardware source queues one triangle: type 4 in 2-D (no culling, depth or

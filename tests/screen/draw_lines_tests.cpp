@@ -19,8 +19,7 @@ class draw_lines : public drawing_test
 TEST_F(draw_lines, pset_preset_and_point)
 {
     image_slot *r = page(13);
-    rt_pset(-1, 0, 4, PSET_COLOUR);
-    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(error_of([&] { rt_pset(-1, 0, 4, PSET_COLOUR); }), 0u);
     EXPECT_EQ(r->gfx_cursor_x, -1.0f);
     rt_pset(2, 3, 0x1FF, PSET_COLOUR); // masked to the page's 8 bits
     rt_pset(1, 1, 0, PSET_STEP);       // STEP from (2, 3), the foreground colour
@@ -37,19 +36,15 @@ TEST_F(draw_lines, pset_preset_and_point)
         EXPECT_EQ(rt_point(bad, 0, 0), 0.0L);
         EXPECT_EQ(error_pending_take(), 5u);
     }
-    rt_point(NAN, 1, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_point(NAN, 1, 1); }), 5u);
 }
 
 TEST_F(draw_lines, text_pages_refuse_drawing)
 {
     rt_screen(0, 0, 0, 0, 0, SCREEN_MODE_GIVEN);
-    rt_pset(1, 1, 0, 0);
-    EXPECT_EQ(error_pending_take(), 5u);
-    rt_line(0, 0, 1, 1, 0, 0, 0, LINE_START);
-    EXPECT_EQ(error_pending_take(), 5u);
-    rt_point(0, 0, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_pset(1, 1, 0, 0); }), 5u);
+    EXPECT_EQ(error_of([&] { rt_line(0, 0, 1, 1, 0, 0, 0, LINE_START); }), 5u);
+    EXPECT_EQ(error_of([&] { rt_point(0, 0, 1); }), 5u);
 }
 
 TEST_F(draw_lines, short_line_and_graphics_cursor)

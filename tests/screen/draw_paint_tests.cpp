@@ -130,8 +130,7 @@ TEST_F(draw_paint, borders_hold_and_seeds_on_borders_do_nothing)
     rt_paint(5, 5, 6, 4, nullptr, PAINT_FILL | PAINT_BORDER);
     EXPECT_EQ(pixel_of(r, 5, 5), 6u);
     EXPECT_EQ(pixel_of(r, 60, 60), 0u);
-    rt_paint(0, 0, 1, 1, nullptr, PAINT_TILE);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_paint(0, 0, 1, 1, nullptr, PAINT_TILE); }), 5u);
 }
 
 // A temporary string over the bytes (which must outlive the statement).
@@ -197,8 +196,7 @@ TEST_F(draw_paint, tile_errors_and_background)
     rt_paint_tile(1, 1, bytes(std::vector<uint8_t>(257, 0)), 1, nullptr, PAINT_TILE_GIVEN);
     EXPECT_EQ(error_pending_take(), 5u);
     page(32, 10, 10);
-    rt_paint_tile(1, 1, bytes({1}), 1, nullptr, PAINT_TILE_GIVEN);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_paint_tile(1, 1, bytes({1}), 1, nullptr, PAINT_TILE_GIVEN); }), 5u);
     // A seed that already shows its pattern value is painted only when that
     // value is the background.
     image_slot *r = page(13);

@@ -94,16 +94,12 @@ TEST_F(view_window, bad_arguments_are_error_5_and_change_nothing)
                    {NAN, 0, 1, 1, WINDOW_COORDS},    {0, 0, inf, 1, WINDOW_COORDS},
                    {0, 0, 1e-45f, 1, WINDOW_COORDS}, {0, 0, 0, 0, WINDOW_SCREEN}};
     for (const auto &w : windows) {
-        rt_window(w.x1, w.y1, w.x2, w.y2, w.flags);
-        EXPECT_EQ(error_pending_take(), 5u);
+        EXPECT_EQ(error_of([&] { rt_window(w.x1, w.y1, w.x2, w.y2, w.flags); }), 5u);
         EXPECT_TRUE(same());
     }
-    rt_view(0, 0, 320, 10, 0, 0, VIEW_COORDS);
-    EXPECT_EQ(error_pending_take(), 5u);
-    rt_view(-1, 0, 10, 10, 0, 0, VIEW_COORDS);
-    EXPECT_EQ(error_pending_take(), 5u);
-    rt_view(0, 0, 0, 0, 4, 0, VIEW_FILL);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_view(0, 0, 320, 10, 0, 0, VIEW_COORDS); }), 5u);
+    EXPECT_EQ(error_of([&] { rt_view(-1, 0, 10, 10, 0, 0, VIEW_COORDS); }), 5u);
+    EXPECT_EQ(error_of([&] { rt_view(0, 0, 0, 0, 4, 0, VIEW_FILL); }), 5u);
     EXPECT_TRUE(same());
 }
 

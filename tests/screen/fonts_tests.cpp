@@ -80,8 +80,7 @@ TEST_F(fonts, font_set_on_text_screen_changes_every_page_and_keeps_the_cursor)
     p0->cursor_col = 7;
     p0->cursor_row = 3;
     frame_previous_valid = 1;
-    image_font_set(8, 0, false);
-    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(error_of([&] { image_font_set(8, 0, false); }), 0u);
     for (uint32_t p = 0; p < 8; p++)
         EXPECT_EQ(page_record(p)->font, 8u) << p;
     EXPECT_EQ(p0->cursor_col, 7);
@@ -91,17 +90,14 @@ TEST_F(fonts, font_set_on_text_screen_changes_every_page_and_keeps_the_cursor)
 
 TEST_F(fonts, font_numbers_that_name_no_font)
 {
-    image_font_set(10, 0, false);
-    EXPECT_EQ(error_pending_take(), 258u);
-    image_font_set(9, 0, false);
-    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(error_of([&] { image_font_set(10, 0, false); }), 258u);
+    EXPECT_EQ(error_of([&] { image_font_set(9, 0, false); }), 0u);
     EXPECT_EQ(page_record(0)->font, 9u);
     EXPECT_EQ(font_width(9, true), 0);
     EXPECT_EQ(error_pending_take(), 258u);
     EXPECT_EQ(font_height(14, true), 14);
     EXPECT_EQ(font_width(0, false), 16); // the write page's font 9
-    font_free(8);
-    EXPECT_EQ(error_pending_take(), 258u);
+    EXPECT_EQ(error_of([&] { font_free(8); }), 258u);
 }
 
 TEST_F(fonts, font_set_on_a_graphics_image_moves_its_cursor_home)

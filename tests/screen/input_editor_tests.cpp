@@ -227,12 +227,9 @@ TEST_F(input_editor, bad_target_tables_are_refused)
 {
     int16_t n = 0;
     input_target_set(1, &n, 12); // no integer has 12 bits
-    rt_input(1, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
-    rt_input(0, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
-    rt_input(1000, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_input(1, 1); }), 5u);
+    EXPECT_EQ(error_of([&] { rt_input(0, 1); }), 5u);
+    EXPECT_EQ(error_of([&] { rt_input(1000, 1); }), 5u);
 }
 
 } // namespace

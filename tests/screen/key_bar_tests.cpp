@@ -49,8 +49,7 @@ TEST_F(key_bar, key_on_draws_eight_cell_labels_on_80_columns)
     image_slot *p0 = page_record(0);
     p0->cursor_col = 5;
     p0->cursor_row = 3;
-    rt_key_on();
-    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(error_of([&] { rt_key_on(); }), 0u);
     std::string row = last_row();
     EXPECT_EQ(row.substr(0, 8), "1)LIST  ");
     EXPECT_EQ(row.substr(8, 6), std::string("2)RUN") + char(27));
@@ -81,8 +80,7 @@ TEST_F(key_bar, redraw_after_a_label_change_and_on_a_graphics_page)
 
 TEST_F(key_bar, key_definitions)
 {
-    define(1, std::string(16, 'x'));
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { define(1, std::string(16, 'x')); }), 5u);
     define(31, std::string(15, 'y'));
     string_descriptor *label = key_trap_table[31].label.load();
     ASSERT_NE(label, nullptr);
@@ -96,15 +94,12 @@ TEST_F(key_bar, key_definitions)
     define(15, std::string("\x04\x1E"));
     EXPECT_EQ(key_trap_table[15].shift_flags.load(), 4);
     EXPECT_EQ(key_trap_table[15].scan_code.load(), 0x1E);
-    define(16, "x");
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { define(16, "x"); }), 5u);
     EXPECT_EQ(key_trap_table[16].scan_code.load(), 0);
     key_trap_table[15].scan_code = 0;
     key_trap_table[15].shift_flags = 0;
-    define(11, "no");
-    EXPECT_EQ(error_pending_take(), 5u);
-    define(0, "no");
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { define(11, "no"); }), 5u);
+    EXPECT_EQ(error_of([&] { define(0, "no"); }), 5u);
 }
 
 TEST_F(key_bar, key_list_prints_aligned_lines)

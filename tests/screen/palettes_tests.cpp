@@ -152,22 +152,17 @@ TEST_F(palettes, pixel_write_blends_by_alpha)
 
 TEST_F(palettes, codepage_table_and_conversions)
 {
-    EXPECT_EQ(codepage_table[0], 0x20);
-    EXPECT_EQ(codepage_table[1], 0x263A);
-    EXPECT_EQ(codepage_table[31], 0x25BC);
-    EXPECT_EQ(codepage_table[127], 0x2302);
-    EXPECT_EQ(codepage_table[219], 0x2588);
-    EXPECT_EQ(codepage_table[255], 0x20);
+    for (auto [code, unicode] :
+         {std::pair{0, 0x20}, {1, 0x263A}, {31, 0x25BC}, {127, 0x2302}, {219, 0x2588}, {255, 0x20}})
+        EXPECT_EQ(codepage_table[code], unicode) << code;
     EXPECT_EQ(codepage_from_unicode(0x263A), 1u);
     EXPECT_EQ(codepage_from_unicode(0x4E00), 0u);
 
     const uint8_t text[3] = {'A', 1, 0xE1};
     uint16_t out16[4];
     EXPECT_EQ(codepage_convert(8, text, 3, 16, out16), 3);
-    EXPECT_EQ(out16[0], 'A');
-    EXPECT_EQ(out16[1], 0x263A);
-    EXPECT_EQ(out16[2], 0x00DF);
-    EXPECT_EQ(out16[3], 0);
+    EXPECT_EQ(std::vector<uint16_t>(out16, out16 + 4),
+              (std::vector<uint16_t>{'A', 0x263A, 0xDF, 0}));
     const uint32_t wide[2] = {0x1F600, 0x41};
     uint32_t out32[3];
     EXPECT_EQ(codepage_convert(32, wide, 7, 32, out32), 1); // whole characters only
@@ -176,8 +171,7 @@ TEST_F(palettes, codepage_table_and_conversions)
 
     codepage_entry_set(0x263B, 65);
     EXPECT_EQ(codepage_entry_get(65), 0x263B);
-    codepage_entry_set(70000, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { codepage_entry_set(70000, 1); }), 5u);
     EXPECT_EQ(codepage_entry_get(256), 0);
     EXPECT_EQ(error_pending_take(), 5u);
     EXPECT_EQ(font_text_convert(16, text, 2)[1], 0x263A);

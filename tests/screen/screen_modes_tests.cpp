@@ -101,16 +101,15 @@ TEST_F(screen_modes, width_40_makes_2048_byte_pages)
 
 TEST_F(screen_modes, width_errors)
 {
-    rt_width(0, 0, 0, 0);
-    EXPECT_EQ(error_pending_take(), 5u);
-    rt_width(0, 0, 10, 1 | 2);
-    EXPECT_EQ(error_pending_take(), 5u);
-    rt_width(1, 80, 0, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
     rt_width(2, 100, 0, 1);
     EXPECT_EQ(printer_width, 100);
-    rt_width(2, 256, 0, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    struct {
+        int32_t device, cols, rows;
+        uint32_t passed;
+    } bad[] = {{0, 0, 0, 0}, {0, 0, 10, 1 | 2}, {1, 80, 0, 1}, {2, 256, 0, 1}};
+    for (auto b : bad)
+        EXPECT_EQ(error_of([&] { rt_width(b.device, b.cols, b.rows, b.passed); }), 5u)
+            << b.device << " " << b.cols << "," << b.rows;
     EXPECT_EQ(page_record(0)->width, 80);
 }
 
@@ -145,10 +144,8 @@ TEST_F(screen_modes, mode_changes_build_the_designed_pages)
         EXPECT_EQ(display_page_record.load(), r);
     }
     EXPECT_EQ(page_record(0)->pixels, emulated_dos_memory + 0xA0000);
-    for (int32_t bad : {3, 4, 6, 14, 32, 256}) {
-        screen(bad);
-        EXPECT_EQ(error_pending_take(), 5u) << bad;
-    }
+    for (int32_t bad : {3, 4, 6, 14, 32, 256})
+        EXPECT_EQ(error_of([&] { screen(bad); }), 5u) << bad;
     EXPECT_EQ(page_record(0)->mode, 13);
 }
 
@@ -173,10 +170,9 @@ TEST_F(screen_modes, active_and_visual_pages)
     EXPECT_EQ(write_page.slot, page_table[1]);
     EXPECT_EQ(display_page_slot.load(), p0);
     EXPECT_EQ(default_screen_untouched, 0u);
-    rt_screen(0, 0, -1, 0, 0, SCREEN_ACTIVE_GIVEN);
-    EXPECT_EQ(error_pending_take(), 5u);
-    rt_screen(0, 0, 1, -1, 0, SCREEN_ACTIVE_GIVEN | SCREEN_VISUAL_GIVEN);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([] { rt_screen(0, 0, -1, 0, 0, SCREEN_ACTIVE_GIVEN); }), 5u);
+    EXPECT_EQ(
+        error_of([] { rt_screen(0, 0, 1, -1, 0, SCREEN_ACTIVE_GIVEN | SCREEN_VISUAL_GIVEN); }), 5u);
     EXPECT_EQ(write_page.slot, page_table[1]);
 }
 
@@ -202,16 +198,13 @@ TEST_F(screen_modes, an_image_made_the_screen_survives_the_next_mode)
     EXPECT_EQ(screen_adopted_image, 1u);
     EXPECT_EQ(write_page.slot, slot);
     EXPECT_TRUE(image_slot_get(slot)->flags & IMAGE_FLAG_SCREEN_PAGE);
-    image_free(h, true);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { image_free(h, true); }), 5u);
     screen(0);
     EXPECT_NE(page_table[0], slot);
     EXPECT_NE(image_slot_live(slot), nullptr);
     EXPECT_FALSE(image_slot_get(slot)->flags & IMAGE_FLAG_SCREEN_PAGE);
-    image_free(h, true);
-    EXPECT_EQ(error_pending_take(), 0u);
-    rt_screen(-77777, 0, 0, 0, 0, MODE);
-    EXPECT_EQ(error_pending_take(), 258u);
+    EXPECT_EQ(error_of([&] { image_free(h, true); }), 0u);
+    EXPECT_EQ(error_of([] { rt_screen(-77777, 0, 0, 0, 0, MODE); }), 258u);
 }
 
 TEST_F(screen_modes, width_on_an_image_screen_resizes_it)
@@ -226,8 +219,7 @@ TEST_F(screen_modes, width_on_an_image_screen_resizes_it)
     EXPECT_EQ(r->fore_color, 0xFF00FF00u);
     EXPECT_EQ(r->clip_x2, 159);
     EXPECT_EQ(pixel32(r, 159, 63), 0u);
-    rt_width(0, 10000, 0, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([] { rt_width(0, 10000, 0, 1); }), 5u);
 }
 
 TEST_F(screen_modes, width_on_another_write_page_keeps_its_palette_alive)
@@ -250,8 +242,7 @@ TEST_F(screen_modes, width_on_another_write_page_keeps_its_palette_alive)
     EXPECT_EQ(wp->palette[100], 0xFF0A0B0Cu); // ASan: the palette is live memory
     image_slot *p1 = page_record(1);
     EXPECT_EQ(p1->palette, wp->palette);
-    screen(13); // frees the page and its palette exactly once
-    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(error_of([&] { screen(13); }), 0u); // frees the page and its palette exactly once
 }
 
 TEST_F(screen_modes, width_on_graphics_pages)
@@ -273,20 +264,17 @@ TEST_F(screen_modes, width_on_graphics_pages)
     EXPECT_EQ(page_record(0)->mode, 0);
     EXPECT_EQ(page_record(0)->width, 80);
     screen(13);
-    rt_width(0, 66, 0, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([] { rt_width(0, 66, 0, 1); }), 5u);
 }
 
 TEST_F(screen_modes, color_per_mode)
 {
-    rt_color(31, 9, 4, 1 | 2 | 4);
-    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(error_of([] { rt_color(31, 9, 4, 1 | 2 | 4); }), 0u);
     EXPECT_EQ(write_page.record->fore_color, 31u);
     EXPECT_EQ(write_page.record->back_color, 1u);
-    rt_color(32, 0, 0, 1);
-    rt_color(0, 16, 0, 2);
-    rt_color(uint32_t(-1), 0, 0, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([] { rt_color(32, 0, 0, 1); }), 5u);
+    EXPECT_EQ(error_of([] { rt_color(0, 16, 0, 2); }), 5u);
+    EXPECT_EQ(error_of([] { rt_color(uint32_t(-1), 0, 0, 1); }), 5u);
     EXPECT_EQ(write_page.record->fore_color, 31u);
 
     screen(1);
@@ -297,33 +285,28 @@ TEST_F(screen_modes, color_per_mode)
     EXPECT_EQ(write_page.record->palette[3], default_palette_256[7]);
     rt_color(0, 2, 0, 2);
     EXPECT_EQ(write_page.record->palette[2], default_palette_256[4]);
-    rt_color(1, 0, 0, 1 | 4);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([] { rt_color(1, 0, 0, 1 | 4); }), 5u);
 
     screen(9);
     rt_color(14, 63, 0, 1 | 2);
     EXPECT_EQ(write_page.record->fore_color, 14u);
     EXPECT_EQ(write_page.record->palette[0], default_palette_64[63]);
-    rt_color(0, 64, 0, 2);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([] { rt_color(0, 64, 0, 2); }), 5u);
 
     screen(10);
     rt_color(3, 8, 0, 1 | 2);
     EXPECT_EQ(write_page.record->palette[4], 8u);
-    rt_color(4, 0, 0, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([] { rt_color(4, 0, 0, 1); }), 5u);
 
     screen(2);
     rt_color(1, 15, 0, 1 | 2);
     EXPECT_EQ(write_page.record->palette[0], default_palette_256[15]);
-    rt_color(2, 0, 0, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([] { rt_color(2, 0, 0, 1); }), 5u);
 
     screen(13);
     rt_color(255, 200, 0, 1 | 2);
     EXPECT_EQ(write_page.record->back_color, 200u);
-    rt_color(256, 0, 0, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([] { rt_color(256, 0, 0, 1); }), 5u);
 
     int32_t tc = image_new(2, 2, 32, true);
     write_page_set(tc);
@@ -406,14 +389,9 @@ TEST_F(screen_modes, palette_in_the_other_modes)
         EXPECT_EQ(palette[c.top], c.entry) << c.mode;
 
         uint32_t before_0 = palette[0], before_top = palette[c.top];
-        rt_palette(c.top + 1, 0, true);
-        EXPECT_EQ(error_pending_take(), 5u) << c.mode;
-        rt_palette(-1, 0, true);
-        EXPECT_EQ(error_pending_take(), 5u) << c.mode;
-        rt_palette(0, c.bad_colour, true);
-        EXPECT_EQ(error_pending_take(), 5u) << c.mode;
-        rt_palette(0, -1, true);
-        EXPECT_EQ(error_pending_take(), 5u) << c.mode;
+        for (auto b : {std::pair{c.top + 1, 0}, {-1, 0}, {0, c.bad_colour}, {0, -1}})
+            EXPECT_EQ(error_of([&] { rt_palette(b.first, b.second, true); }), 5u)
+                << c.mode << " " << b.first << "," << b.second;
         EXPECT_EQ(palette[0], before_0) << c.mode;
         EXPECT_EQ(palette[c.top], before_top) << c.mode;
     }
@@ -424,30 +402,24 @@ TEST_F(screen_modes, palette_arithmetic)
     screen(13);
     rt_palette(200, 0x3F2A15, true); // blue 63, green 42, red 21
     EXPECT_EQ(write_page.record->palette[200], 0x0055AAFFu);
-    rt_palette(1, 0x000040, true);
-    EXPECT_EQ(error_pending_take(), 5u);
-    rt_palette(256, 0, true);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([] { rt_palette(1, 0x000040, true); }), 5u);
+    EXPECT_EQ(error_of([] { rt_palette(256, 0, true); }), 5u);
     rt_palette(0, 0, false);
     EXPECT_EQ(write_page.record->palette[200], default_palette_256[200]);
 
     screen(12);
-    rt_palette(16, 0, true);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([] { rt_palette(16, 0, true); }), 5u);
     screen(10);
     rt_palette(3, 8, true);
     EXPECT_EQ(write_page.record->palette[7], 8u);
     screen(0);
     rt_palette(15, 6, true);
     EXPECT_EQ(write_page.record->palette[15], default_palette_64[6]);
-    rt_palette(0, 64, true);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([] { rt_palette(0, 64, true); }), 5u);
     screen(2);
-    rt_palette(2, 1, true);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([] { rt_palette(2, 1, true); }), 5u);
     write_page_set(image_new(2, 2, 32, true));
-    rt_palette(0, 0, true);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([] { rt_palette(0, 0, true); }), 5u);
 }
 
 TEST_F(screen_modes, palette_using)
@@ -456,21 +428,17 @@ TEST_F(screen_modes, palette_using)
     for (int i = 0; i < 16; i++)
         values[i] = i == 3 ? -1 : 63 - i;
     uint32_t before3 = write_page.record->palette[3];
-    rt_palette_using(values, 16, 32);
-    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(error_of([&] { rt_palette_using(values, 16, 32); }), 0u);
     EXPECT_EQ(write_page.record->palette[0], default_palette_64[63]);
     EXPECT_EQ(write_page.record->palette[3], before3);
     int16_t short_values[16] = {};
     short_values[2] = -2;
-    rt_palette_using(short_values, 16, 16);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_palette_using(short_values, 16, 16); }), 5u);
     EXPECT_EQ(write_page.record->palette[1], default_palette_64[0]); // applied before the stop
     EXPECT_EQ(write_page.record->palette[2], default_palette_64[61]);
-    rt_palette_using(values, 15, 32);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_palette_using(values, 15, 32); }), 5u);
     screen(13);
-    rt_palette_using(short_values, 256, 16);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_palette_using(short_values, 256, 16); }), 5u);
 }
 
 TEST_F(screen_modes, pcopy)
@@ -479,17 +447,13 @@ TEST_F(screen_modes, pcopy)
     reinterpret_cast<uint16_t *>(p0->pixels)[0] = 0x1E41;
     rt_pcopy(0, 2);
     EXPECT_EQ(cell_at(p2, 1, 1), 0x1E41);
-    rt_pcopy(2, 2);
-    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(error_of([] { rt_pcopy(2, 2); }), 0u);
     rt_width(0, 66, 37, 1 | 2);
     int32_t other = image_new(80, 25, 0, true);
-    rt_pcopy(0, other);
-    EXPECT_EQ(error_pending_take(), 5u);
-    rt_pcopy(-12345, 0);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_pcopy(0, other); }), 5u);
+    EXPECT_EQ(error_of([] { rt_pcopy(-12345, 0); }), 5u);
     int32_t a = image_new(8, 8, 13, true), b = image_new(8, 8, 12, true);
-    rt_pcopy(a, b); // 256 colours into 16: refused
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_pcopy(a, b); }), 5u); // 256 colours into 16: refused
     image_slot_get(uint32_t(-b))->pixels[0] = 7;
     rt_pcopy(b, a);
     EXPECT_EQ(image_slot_get(uint32_t(-a))->pixels[0], 7);

@@ -24,5 +24,12 @@ uint16_t cell_at(const image_slot *r, int32_t row, int32_t col);
 // A 32-bit pixel of an image.
 uint32_t &pixel32(image_slot *r, int32_t x, int32_t y);
 
+// Runs a statement and takes the error it left pending (0 for none).
+template <typename F> uint32_t error_of(F &&statement)
+{
+    statement();
+    return error_pending_take();
+}
+
 // SHA-256 of a byte block, as lowercase hex.
 std::string sha256_hex(const uint8_t *data, size_t size);

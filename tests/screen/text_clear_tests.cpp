@@ -68,10 +68,8 @@ TEST_F(cls, bad_arguments_change_nothing)
 {
     mode13_page_make();
     write_page.record->pixels[0] = 9;
-    rt_cls(3, 0, CLS_METHOD);
-    EXPECT_EQ(error_pending_take(), 5u);
-    rt_cls(0, 256, CLS_COLOR);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_cls(3, 0, CLS_METHOD); }), 5u);
+    EXPECT_EQ(error_of([&] { rt_cls(0, 256, CLS_COLOR); }), 5u);
     EXPECT_EQ(write_page.record->pixels[0], 9);
 }
 

@@ -14,24 +14,17 @@ constexpr uint32_t ROW_COL = LOCATE_ROW | LOCATE_COLUMN;
 TEST_F(locate, game_page_allows_the_last_row_and_refuses_rows_outside)
 {
     game_page_make();
-    rt_locate(37, 1, 0, 0, 0, ROW_COL);
-    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(error_of([&] { rt_locate(37, 1, 0, 0, 0, ROW_COL); }), 0u);
     EXPECT_EQ(cursor(), std::make_pair(37, 1));
-    for (int32_t row : {0, 38, -1}) {
-        rt_locate(row, 1, 0, 0, 0, ROW_COL);
-        EXPECT_EQ(error_pending_take(), 5u) << row;
-    }
+    for (int32_t row : {0, 38, -1})
+        EXPECT_EQ(error_of([&] { rt_locate(row, 1, 0, 0, 0, ROW_COL); }), 5u) << row;
     for (int32_t col : {0, 67}) {
-        rt_locate(3, col, 0, 0, 0, ROW_COL);
-        EXPECT_EQ(error_pending_take(), 5u) << col;
+        EXPECT_EQ(error_of([&] { rt_locate(3, col, 0, 0, 0, ROW_COL); }), 5u) << col;
     }
     // A refused LOCATE changes nothing, not even the row it could have set.
-    rt_locate(3, 1, 2, 0, 0, ROW_COL | LOCATE_CURSOR);
-    EXPECT_EQ(error_pending_take(), 5u);
-    rt_locate(4, 1, 0, 32, 0, ROW_COL | LOCATE_START);
-    EXPECT_EQ(error_pending_take(), 5u);
-    rt_locate(5, 1, 0, 0, -1, ROW_COL | LOCATE_STOP);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_locate(3, 1, 2, 0, 0, ROW_COL | LOCATE_CURSOR); }), 5u);
+    EXPECT_EQ(error_of([&] { rt_locate(4, 1, 0, 32, 0, ROW_COL | LOCATE_START); }), 5u);
+    EXPECT_EQ(error_of([&] { rt_locate(5, 1, 0, 0, -1, ROW_COL | LOCATE_STOP); }), 5u);
     EXPECT_EQ(cursor(), std::make_pair(37, 1));
 }
 
@@ -49,8 +42,7 @@ TEST_F(locate, without_position_a_pending_wrap_shows_on_the_next_row)
 TEST_F(locate, cursor_shape_goes_to_every_screen_page)
 {
     image_slot *p0 = page_record(0), *p3 = page_record(3);
-    rt_locate(0, 0, 1, 6, 0, LOCATE_CURSOR | LOCATE_START);
-    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(error_of([&] { rt_locate(0, 0, 1, 6, 0, LOCATE_CURSOR | LOCATE_START); }), 0u);
     for (image_slot *r : {p0, p3}) {
         EXPECT_EQ(r->cursor_shown, 1);
         EXPECT_EQ(r->cursor_start, 6);
@@ -76,32 +68,27 @@ TEST_F(locate, untouched_start_screen_grows_to_80_by_50_once_keeping_text_and_co
     EXPECT_EQ(cursor(), std::make_pair(30, 5));
     EXPECT_EQ(default_screen_untouched, 0u);
     // Only once: the 80 x 50 page now has its own region and last row.
-    rt_locate(50, 1, 0, 0, 0, LOCATE_ROW);
-    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(error_of([&] { rt_locate(50, 1, 0, 0, 0, LOCATE_ROW); }), 0u);
     EXPECT_EQ(write_page.record, r);
 }
 
 TEST_F(locate, start_screen_growth_is_refused_past_its_limits_and_only_while_untouched)
 {
-    rt_locate(25, 1, 0, 0, 0, LOCATE_ROW); // the last row: no growth needed
-    EXPECT_EQ(error_pending_take(), 0u);
+    // The last row: no growth needed.
+    EXPECT_EQ(error_of([&] { rt_locate(25, 1, 0, 0, 0, LOCATE_ROW); }), 0u);
     EXPECT_EQ(default_screen_untouched, 1u);
-    rt_locate(51, 1, 0, 0, 0, LOCATE_ROW);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_locate(51, 1, 0, 0, 0, LOCATE_ROW); }), 5u);
     // The one chance is spent: no growth afterwards.
-    rt_locate(30, 1, 0, 0, 0, LOCATE_ROW);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_locate(30, 1, 0, 0, 0, LOCATE_ROW); }), 5u);
     EXPECT_EQ(write_page.record->height, 25);
 
     SetUp();
-    rt_locate(30, 81, 0, 0, 0, ROW_COL);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_locate(30, 81, 0, 0, 0, ROW_COL); }), 5u);
     EXPECT_EQ(write_page.record->height, 25);
 
     SetUp();
     rt_width(0, 80, 25, 3); // WIDTH touches the screen even when it changes nothing
-    rt_locate(30, 1, 0, 0, 0, LOCATE_ROW);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { rt_locate(30, 1, 0, 0, 0, LOCATE_ROW); }), 5u);
 }
 
 using view_print = text_test;
@@ -124,22 +111,17 @@ TEST_F(view_print, region_limits_scrolling_and_homes_the_cursor)
     EXPECT_EQ(row_text(r, 3).substr(0, 5), "above");
     EXPECT_EQ(row_text(r, 7), std::string(66, ' '));
     // LOCATE keeps to the region and the last row.
-    for (int32_t row : {4, 7}) {
-        rt_locate(row, 1, 0, 0, 0, LOCATE_ROW);
-        EXPECT_EQ(error_pending_take(), 5u) << row;
-    }
-    rt_locate(37, 66, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN);
-    EXPECT_EQ(error_pending_take(), 0u);
+    for (int32_t row : {4, 7})
+        EXPECT_EQ(error_of([&] { rt_locate(row, 1, 0, 0, 0, LOCATE_ROW); }), 5u) << row;
+    EXPECT_EQ(error_of([&] { rt_locate(37, 66, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN); }), 0u);
 }
 
 TEST_F(view_print, bad_regions_are_refused_and_no_arguments_take_the_whole_page)
 {
     game_page_make();
     image_slot *r = write_page.record;
-    for (auto [top, bottom] : {std::pair{0, 5}, {6, 5}, {1, 38}, {38, 38}}) {
-        rt_view_print(top, bottom, true);
-        EXPECT_EQ(error_pending_take(), 5u) << top << "-" << bottom;
-    }
+    for (auto [top, bottom] : {std::pair{0, 5}, {6, 5}, {1, 38}, {38, 38}})
+        EXPECT_EQ(error_of([&] { rt_view_print(top, bottom, true); }), 5u) << top << "-" << bottom;
     EXPECT_EQ(r->view_print_top, 1);
     EXPECT_EQ(r->view_print_bottom, 36);
     rt_view_print(0, 0, false);

@@ -134,32 +134,26 @@ TEST_F(print_text, cursor_control_characters_stay_inside_the_region)
 {
     game_page_make();
     rt_view_print(5, 10, true);
-    auto at = [](int32_t row, int32_t col) {
-        rt_locate(row, col, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN);
+    struct {
+        int32_t row, col;
+        const char *codes;
+        int32_t to_row, to_col;
+    } moves[] = {
+        {5, 66, "\x1c", 6, 1},    // right from the last column: next row
+        {10, 66, "\x1c", 10, 66}, // but not from the region's last row
+        {6, 1, "\x1d", 5, 66},    // left from column 1: end of the row above
+        {5, 1, "\x1d", 5, 1},     // not from the region's first row
+        {5, 3, "\x1e", 5, 3},     // up stops at the top
+        {5, 3, "\x1f\x1f", 7, 3},
+        {10, 3, "\x1f", 10, 3},     // down stops at the bottom, without scrolling
+        {37, 4, "\x1e\x1f", 37, 4}, // below the region neither moves
     };
-    at(5, 66);
-    say("\x1c", false); // right from the last column: next row
-    EXPECT_EQ(cursor(), std::make_pair(6, 1));
-    at(10, 66);
-    say("\x1c", false); // but not from the region's last row
-    EXPECT_EQ(cursor(), std::make_pair(10, 66));
-    at(6, 1);
-    say("\x1d", false); // left from column 1: end of the row above
-    EXPECT_EQ(cursor(), std::make_pair(5, 66));
-    at(5, 1);
-    say("\x1d", false); // not from the region's first row
-    EXPECT_EQ(cursor(), std::make_pair(5, 1));
-    at(5, 3);
-    say("\x1e", false); // up stops at the top
-    EXPECT_EQ(cursor(), std::make_pair(5, 3));
-    say("\x1f\x1f", false);
-    EXPECT_EQ(cursor(), std::make_pair(7, 3));
-    at(10, 3);
-    say("\x1f", false); // down stops at the bottom, without scrolling
-    EXPECT_EQ(cursor(), std::make_pair(10, 3));
-    at(37, 4);
-    say("\x1e\x1f", false); // below the region neither moves
-    EXPECT_EQ(cursor(), std::make_pair(37, 4));
+    for (const auto &m : moves) {
+        rt_locate(m.row, m.col, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN);
+        say(m.codes, false);
+        EXPECT_EQ(cursor(), std::make_pair(m.to_row, m.to_col))
+            << "from " << m.row << "," << m.col << " code " << int(m.codes[0]);
+    }
     EXPECT_EQ(row_text(write_page.record, 5), std::string(66, ' '));
 }
 

@@ -143,10 +143,8 @@ TEST_F(loaded_sound_test, seek_pause_and_replay_start_where_they_should)
     sound_handle_position_set(h, 0.25); // while it plays: at once
     out = pump_render(2048);
     EXPECT_NEAR(ramp_start_frame(out), 11025, 2);
-    sound_handle_position_set(h, -1);
-    EXPECT_EQ(error_pending_take(), 5u);
-    sound_handle_position_set(h, not_a_number);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { sound_handle_position_set(h, -1); }), 5u);
+    EXPECT_EQ(error_of([&] { sound_handle_position_set(h, not_a_number); }), 5u);
 }
 
 TEST_F(loaded_sound_test, a_sound_played_out_stops_and_a_looped_one_goes_on)
@@ -188,8 +186,7 @@ TEST_F(loaded_sound_test, a_limit_stops_the_sound_on_time)
     sound_handle_play(h);
     out = render_10ms_steps(40);
     EXPECT_EQ(sound_end_frame(out), 40 * 441);
-    sound_handle_stop(h);
-    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(error_of([&] { sound_handle_stop(h); }), 0u);
 }
 
 TEST_F(loaded_sound_test, an_infinite_limit_never_fires_and_nan_or_negative_are_refused)
@@ -201,8 +198,7 @@ TEST_F(loaded_sound_test, an_infinite_limit_never_fires_and_nan_or_negative_are_
     frames out = render_10ms_steps(200);
     EXPECT_EQ(sound_end_frame(out), 200 * 441);
     for (double bad : {not_a_number, -1.0}) {
-        sound_handle_limit_set(h, bad);
-        EXPECT_EQ(error_pending_take(), 5u) << bad;
+        EXPECT_EQ(error_of([&] { sound_handle_limit_set(h, bad); }), 5u) << bad;
     }
     EXPECT_EQ(sound_handle_get(h)->limit_state.load(), SOUND_LIMIT_RUNNING);
 }
@@ -243,8 +239,7 @@ TEST_F(loaded_sound_test, the_last_handle_frees_the_samples)
     sound_handle_close(copy); // playing: freed once it has stopped
     EXPECT_NE(sound_handle_get(copy), nullptr);
     EXPECT_NE(first_sound_frame(pump_render(4096)), -1);
-    sound_handle_stop(copy);
-    EXPECT_EQ(error_pending_take(), 5u); // a closed handle is refused
+    EXPECT_EQ(error_of([&] { sound_handle_stop(copy); }), 5u); // a closed handle is refused
     pump_render_until_quiet();
     sound_sweep();
     EXPECT_EQ(sound_handle_get(copy), nullptr);
@@ -257,16 +252,14 @@ TEST_F(loaded_sound_test, copies_of_no_copy_sounds_and_refused_volumes_leave_not
     int32_t highest = list_highest_index(sound_handle_list());
     EXPECT_EQ(sound_handle_copy(h), 0);
     EXPECT_EQ(error_pending_take(), 5u);
-    sound_handle_play_copy(h, 0, 0);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { sound_handle_play_copy(h, 0, 0); }), 5u);
     EXPECT_EQ(list_highest_index(sound_handle_list()), highest);
 
     // A copy whose volume is refused is closed again.
     std::vector<uint8_t> pcm = pcm16_bytes(sine_samples(1000, 0.1, 2, 8000));
     sound_sample_data *data = sound_sample_data_new(pcm.data(), int64_t(pcm.size()), 2, 16, 44100);
     int32_t fixed = sound_loaded_open(data, SOUND_CAN_PAUSE, false, 1.0f);
-    sound_handle_play_copy(fixed, 0.5f, PLAY_COPY_VOLUME_GIVEN);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { sound_handle_play_copy(fixed, 0.5f, PLAY_COPY_VOLUME_GIVEN); }), 5u);
     EXPECT_EQ(data->ref_count, 1);
     EXPECT_EQ(first_sound_frame(pump_render(4096)), -1);
 }
@@ -325,10 +318,8 @@ TEST_F(loaded_sound_test, length_counts_the_pcm_as_given)
 TEST_F(loaded_sound_test, closing_streams_the_tone_pipe_stays_and_the_default_is_renewed)
 {
     sound_tone_play(440, 0.05, false);
-    sound_handle_close(tone_pipe.load());
-    EXPECT_EQ(error_pending_take(), 5u);
-    sound_tone_play(440, 0.05, false);
-    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(error_of([&] { sound_handle_close(tone_pipe.load()); }), 5u);
+    EXPECT_EQ(error_of([&] { sound_tone_play(440, 0.05, false); }), 0u);
 
     sound_raw_frame_add(0.5f, 0.5f, 0, 0);
     int32_t first = default_raw_stream.load();

@@ -121,8 +121,7 @@ TEST_F(play_test, a_chord_sounds_both_notes_at_once)
 
 TEST_F(play_test, a_tempo_set_by_one_play_holds_for_the_next)
 {
-    play("T240");
-    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(play_error("T240"), 0u);
     play("O2 A");
     frames out = pump_render_until_quiet();
     auto [start, end] = note_span(out, 0);
@@ -164,30 +163,12 @@ TEST_F(play_test, every_tune_of_the_game_plays_in_game_order)
 
 TEST_F(play_test, refused_strings_are_error_5)
 {
-    for (const char *text : {"C4#",
-                             "C#-",
-                             "C.8",
-                             "P0",
-                             "O7",
-                             "L65",
-                             "T31",
-                             "T256",
-                             "V101",
-                             "N85",
-                             "MB5",
-                             "5",
-                             "MX",
-                             "M",
-                             "L8,",
-                             "X",
-                             "C\t",
-                             "L",
-                             "N",
-                             "L.",
-                             "C=",
-                             "C8=\x02\x10\x01",
-                             "L18446744073709551624C",
-                             "L99999999999999999999999999C"})
+    std::vector<std::string> refused = {"C4#",  "C#-",  "C.8", "P0",  "O7", "L65", "T31",
+                                        "T256", "V101", "N85", "MB5", "5",  "MX",  "M",
+                                        "L8,",  "X",    "C\t", "L",   "N",  "L.",  "C="};
+    refused.insert(refused.end(),
+                   {"C8=\x02\x10\x01", "L18446744073709551624C", "L99999999999999999999999999C"});
+    for (const std::string &text : refused)
         EXPECT_EQ(play_error(text), 5u) << text;
 }
 

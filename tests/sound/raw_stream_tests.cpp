@@ -47,12 +47,8 @@ TEST_F(raw_stream_test, samples_are_scaled_by_32767_and_the_right_repeats_the_le
     int32_t h = default_raw_stream.load();
     ASSERT_NE(h, 0);
     const int16_t *block = sound_handle_get(h)->block;
-    EXPECT_EQ(block[0], 999);
-    EXPECT_EQ(block[1], 999);
-    EXPECT_EQ(block[2], -999);
-    EXPECT_EQ(block[3], 1999);
-    EXPECT_EQ(block[4], 32767);
-    EXPECT_EQ(block[5], -32768);
+    EXPECT_EQ(std::vector<int16_t>(block, block + 6),
+              (std::vector<int16_t>{999, 999, -999, 1999, 32767, -32768}));
 }
 
 TEST_F(raw_stream_test, frames_added_in_bulk_equal_frames_added_one_by_one)
@@ -89,14 +85,11 @@ TEST_F(raw_stream_test, handles_that_are_no_open_raw_stream_are_refused)
     EXPECT_EQ(sound_raw_queued_seconds(0, 0), 0.0);
     EXPECT_EQ(error_pending_take(), 0u);
 
-    sound_raw_frame_add(0.5f, 0.5f, 77, RAW_FRAME_HANDLE_GIVEN);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { sound_raw_frame_add(0.5f, 0.5f, 77, RAW_FRAME_HANDLE_GIVEN); }), 5u);
     int32_t h = sound_raw_open();
     sound_handle_get(h)->closed = 1;
-    sound_raw_frame_add(0.5f, 0.5f, h, RAW_FRAME_HANDLE_GIVEN);
-    EXPECT_EQ(error_pending_take(), 5u);
-    sound_raw_flush(h, 1);
-    EXPECT_EQ(error_pending_take(), 5u);
+    EXPECT_EQ(error_of([&] { sound_raw_frame_add(0.5f, 0.5f, h, RAW_FRAME_HANDLE_GIVEN); }), 5u);
+    EXPECT_EQ(error_of([&] { sound_raw_flush(h, 1); }), 5u);
     EXPECT_EQ(sound_raw_queued_seconds(h, 1), 0.0);
     EXPECT_EQ(error_pending_take(), 5u);
 }

@@ -2,6 +2,8 @@
 // fake clock, rendering through the audio pump, and signal analysis.
 #pragma once
 
+#include "core/errors.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -62,3 +64,10 @@ int32_t loaded_sound_make(const std::vector<int16_t> &samples, int32_t channels,
                           bool no_copy = false);
 // Root mean square of one channel (0 left, 1 right) of frames [begin, end).
 double channel_rms(const frames &f, int32_t channel, int64_t begin, int64_t end);
+
+// Runs a statement and takes the error it left pending (0 for none).
+template <typename F> uint32_t error_of(F &&statement)
+{
+    statement();
+    return error_pending_take();
+}
