@@ -4,6 +4,7 @@
 #include "core/string_builtins.h"
 #include "files/field_store.h"
 #include "files/field_strings.h"
+#include "files/file_position.h"
 #include "files/get_put.h"
 
 #include <string>
@@ -86,6 +87,52 @@ TEST_F(Field, RecordGetFillsThePiecesAndZeroesPastTheEnd)
     EXPECT_EQ(position_of(1), 19);
     rt_get_record(1, 0, 1);
     EXPECT_EQ(error_pending_take(), 63u);
+}
+
+// An address book as a ported program keeps it: PUT in a loop, GET by record
+// number and in sequence, the queries after each, CLOSE and OPEN again.
+TEST_F(Field, AnAddressBookSurvivesCloseAndReopen)
+{
+    string_descriptor *name = basic_variable(""), *phone = basic_variable("");
+    string_descriptor *zip = basic_variable("");
+    auto open_book = [&] {
+        open_file("addr.dat", OPEN_MODE_RANDOM, 1, 40);
+        ASSERT_EQ(field(1, {{20, name}, {15, phone}, {5, zip}}), 0u);
+    };
+    open_book();
+    const char *names[] = {"Ann", "Bob", "Cyd"}, *phones[] = {"555-0100", "555-0101", "555-0102"};
+    for (int i = 0; i < 3; ++i) {
+        lset(name, names[i]);
+        lset(phone, phones[i]);
+        rset(zip, std::to_string(100 * (i + 1)).c_str());
+        rt_put_record(1, i + 1, 1);
+        EXPECT_EQ(rt_lof(1), 40 * (i + 1));
+        EXPECT_EQ(rt_loc(1), i + 2); // the record the next GET or PUT would use
+        EXPECT_EQ(rt_eof(1), 0);
+    }
+    rt_get_record(1, 2, 1);
+    EXPECT_EQ(text_of(name) + text_of(phone) + text_of(zip),
+              "Bob" + std::string(17, ' ') + "555-0101       " + "  200");
+    rt_get_record(1, 0, 0);
+    EXPECT_EQ(text_of(zip), "  300");
+    EXPECT_EQ(rt_eof(1), 0);
+    rt_get_record(1, 0, 0); // past the last record
+    EXPECT_EQ(rt_eof(1), -1);
+    EXPECT_EQ(text_of(name), std::string(20, '\0'));
+    rt_seek(1, 1);
+    rt_get_record(1, 0, 0);
+    EXPECT_EQ(rt_eof(1), 0);
+    lset(phone, "555-0199"); // change record 1 in place
+    rt_put_record(1, 1, 1);
+    rt_close(1, 1);
+
+    open_book();
+    EXPECT_EQ(rt_lof(1) / 40, 3);
+    EXPECT_EQ(rt_loc(1), 1);
+    rt_get_record(1, 1, 1);
+    EXPECT_EQ(text_of(name).substr(0, 3) + text_of(phone).substr(0, 8) + text_of(zip),
+              "Ann555-0199  100");
+    EXPECT_EQ(error_pending_take(), 0u);
 }
 
 TEST_F(Field, ClosedAndReopenedFilesLeaveOrdinaryStrings)

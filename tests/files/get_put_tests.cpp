@@ -5,6 +5,7 @@
 #include "files/file_position.h"
 #include "files/get_put.h"
 
+#include <cstring>
 #include <string>
 
 namespace
@@ -160,6 +161,36 @@ TEST_F(GetPut, BinaryStringsMoveTheirOwnCharacters)
     EXPECT_EQ(literal.get()->readonly, 0);
     put_string(1, 6, "XYZ");
     EXPECT_EQ(file_read_all("b"), "abcdeXYZ");
+    EXPECT_EQ(error_pending_take(), 0u);
+}
+
+TEST_F(GetPut, MixedVariablesRoundTripThroughABinaryFile)
+{
+    open_file("mix.bin", OPEN_MODE_BINARY);
+    int16_t i16 = -2;
+    int32_t i32 = 100000;
+    float f = 1.5f;
+    double d = -0.25;
+    char fixed[6] = {'A', 'B', 'C', ' ', ' ', ' '};
+    const std::pair<void *, int32_t> vars[] = {{&i16, 2}, {&i32, 4}, {&f, 4}, {&d, 8}, {fixed, 6}};
+    byte_element e{};
+    for (auto [address, length] : vars)
+        rt_put(1, 0, byte_element_fill(uintptr_t(address), length, &e), 0);
+    put_string(1, 0, "hello");
+    EXPECT_EQ(rt_lof(1), 29);
+    EXPECT_EQ(rt_loc(1), 29);
+    EXPECT_EQ(rt_seek_function(1), 30);
+
+    rt_seek(1, 1);
+    for (auto [address, length] : vars) {
+        std::string bytes = get_text(1, 0, size_t(length));
+        EXPECT_EQ(std::memcmp(bytes.data(), address, bytes.size()), 0) << length;
+    }
+    EXPECT_EQ(get_string(1, 0, basic_variable("12345")), "hello");
+    EXPECT_EQ(rt_eof(1), 0);
+    EXPECT_EQ(get_text(1, 0, 2), "\0\0"s); // one more is past the end
+    EXPECT_EQ(rt_eof(1), -1);
+    EXPECT_EQ(rt_loc(1), 29);
     EXPECT_EQ(error_pending_take(), 0u);
 }
 

@@ -97,6 +97,35 @@ TEST_F(Lock, BadArgumentsAreRefusedAndLeaveNoLock)
     EXPECT_EQ(ranges_of("r"), std::vector<std::string>{"0-255"});
 }
 
+// Two file numbers on one BINARY file, each locking its own range.
+TEST_F(Lock, TwoFileNumbersShareAFileByRanges)
+{
+    file_write_all("shared", std::string(100, '.'));
+    open_file("shared", OPEN_MODE_BINARY, 1);
+    open_file("shared", OPEN_MODE_BINARY, 2);
+    auto put_error = [&](int32_t number, int64_t position, const char *bytes) {
+        put_text(number, position, bytes);
+        return error_pending_take();
+    };
+    rt_lock(1, 1, 10, BOTH);
+    EXPECT_EQ(put_error(2, 11, "x"), 0u);
+    EXPECT_EQ(put_error(2, 10, "xy"), 70u); // crosses into #1's range
+    EXPECT_EQ(get_error(2, 1), 70u);
+    rt_lock(2, 5, 15, BOTH);
+    EXPECT_EQ(error_pending_take(), 70u);
+    rt_lock(2, 11, 20, BOTH);
+    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(put_error(1, 15, "x"), 70u);
+    EXPECT_EQ(put_error(1, 5, "x"), 0u);
+    rt_unlock(1, 1, 10, BOTH);
+    EXPECT_EQ(put_error(2, 5, "x"), 0u);
+    rt_unlock(1, 1, 10, BOTH); // already unlocked
+    EXPECT_EQ(error_pending_take(), 70u);
+    rt_close(2, 1); // closing gives up its locks
+    EXPECT_EQ(put_error(1, 15, "x"), 0u);
+    EXPECT_TRUE(ranges_of("shared").empty());
+}
+
 TEST_F(Lock, OtherOpensAreRefusedUntilUnlock)
 {
     open_file("r", OPEN_MODE_RANDOM, 1, 128);
