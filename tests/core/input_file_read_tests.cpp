@@ -6,6 +6,7 @@
 #include "tests/core/string_test_support.h"
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -157,6 +158,19 @@ TEST_F(InputFileRead, StringItems)
     open("  hello world \t,\"a,b\r\nc\" junk,x\r\n\"q\"\r\nlast");
     for (const char *want : {"hello world", "a,b\r\nc", "x", "q", "last"})
         EXPECT_EQ(text(), want);
+    EXPECT_TRUE(gives_raising(text(), "", 62));
+}
+
+// Records as WRITE # leaves them, read back with INPUT # name$, age, score.
+TEST_F(InputFileRead, WrittenRecordsReadBackFieldByField)
+{
+    open("\"Alice\",42,3.5\r\n\"Bob, Jr.\",7,-2.5E-1\r\n");
+    for (const auto &[name, age, score] : {std::tuple{"Alice", 42, 3.5}, {"Bob, Jr.", 7, -0.25}}) {
+        EXPECT_EQ(text(), name);
+        EXPECT_EQ(number(16), age);
+        EXPECT_EQ(static_cast<float>(number(SINGLE)), float(score));
+        rt_input_file_end();
+    }
     EXPECT_TRUE(gives_raising(text(), "", 62));
 }
 

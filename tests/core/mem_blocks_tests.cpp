@@ -299,6 +299,41 @@ TEST_F(MemBlocks, OverlappingCopiesMoveAsMemmove)
     mem_block_free(b);
 }
 
+// A program keeps records in a block: clears it, stamps a 2-byte marker into
+// each 8-byte record, copies a variable's bytes into one record, copies the
+// block into a second one and reads the records back; after the free every
+// access is refused and reads a zeroed scratch buffer.
+TEST_F(MemBlocks, RecordsFilledCopiedAndReadBack)
+{
+    mem_block table = mem_block_new(32), copy = mem_block_new(32);
+    mem_block_fill_u8(table, table.offset, 32, 0);
+    for (int r = 0; r < 4; r++)
+        mem_block_fill_u16(table, table.offset + 8 * r, 2, uint16_t(0xA500 + r));
+    uint32_t price = 0x01020304;
+    mem_lock *lock = mem_lock_new();
+    const mem_block var = mem_block_for_variable(address_of(&price), 4, 20, 4, lock);
+    mem_block_copy(var, var.offset, 4, table, table.offset + 8 * 2 + 4);
+    mem_block_copy(table, table.offset, 32, copy, copy.offset);
+    EXPECT_EQ(error_pending_take(), 0u);
+
+    const uint8_t *rec = bytes_at(mem_block_check_get(copy, copy.offset + 16, 8));
+    EXPECT_EQ(std::vector<uint8_t>(rec, rec + 8),
+              (std::vector<uint8_t>{0x02, 0xA5, 0, 0, 4, 3, 2, 1}));
+    rec = bytes_at(mem_block_check_get(copy, copy.offset + 24, 8));
+    EXPECT_EQ(rec[0] | rec[1] << 8, 0xA503);
+    EXPECT_EQ(error_pending_take(), 0u);
+
+    mem_block_free(table);
+    mem_block_free(copy);
+    mem_lock_free(lock);
+    EXPECT_EQ(error_pending_take(), 0u);
+    rec = bytes_at(mem_block_check_get(copy, copy.offset, 8));
+    EXPECT_EQ(error_pending_take(), 308u);
+    EXPECT_EQ(std::vector<uint8_t>(rec, rec + 8), std::vector<uint8_t>(8, 0));
+    mem_block_copy(var, var.offset, 4, table, table.offset);
+    EXPECT_EQ(error_pending_take(), 313u);
+}
+
 TEST_F(MemBlocks, CopyErrorTable)
 {
     mem_block a = mem_block_new(4), b = mem_block_new(4);

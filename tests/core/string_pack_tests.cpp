@@ -100,6 +100,16 @@ TEST_F(StringPack, MbfForms)
     EXPECT_EQ(rt_cvsmbf(rt_mksmbf_str(0.1f)), 0.1f);
     EXPECT_EQ(rt_cvdmbf(rt_mkdmbf_str(-0.1)), -0.1);
 
+    // Values a program stores and reads back come back unchanged.
+    for (double v : {0.0, 1.0, -1.0, 0.1, 3.14159, 65535.0, -1E-10, 1E10, 1.7E38, 1E-38}) {
+        const float f = float(v);
+        EXPECT_EQ(rt_cvsmbf(rt_mksmbf_str(f)), f) << v;
+        EXPECT_EQ(string_to_single(string_from_single(f)), f) << v;
+        EXPECT_EQ(rt_cvdmbf(rt_mkdmbf_str(v)), v) << v;
+        EXPECT_EQ(string_to_double(string_from_double(v)), v) << v;
+    }
+    EXPECT_EQ(error_pending_take(), 0u);
+
     // The lowest mantissa bit has no IEEE room: dropped without an error.
     EXPECT_EQ(rt_cvdmbf(literal(bytes({1, 0, 0, 0, 0, 0, 0, 0x81}))), 1.0);
 }

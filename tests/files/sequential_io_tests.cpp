@@ -3,6 +3,7 @@
 #include "core/control_words.h"
 #include "core/errors.h"
 #include "core/number_scan.h"
+#include "core/print_using.h"
 #include "core/string_builtins.h"
 #include "files/file_bytes.h"
 #include "files/file_position.h"
@@ -312,6 +313,55 @@ TEST_F(SequentialIo, SkippingALineEndPeeksForTheEndOfTheFile)
     EXPECT_EQ(file_read_byte(h), '2');
     file_skip_separator(h, file_read_byte(h));
     EXPECT_EQ(rt_eof(1), -1);
+}
+
+// A ported report program: READ prices from DATA, PRINT # USING a line of
+// several fields per row, a format reused for a list of values, CLOSE, then
+// LINE INPUT the lines back and INPUT # the listed values.
+TEST_F(SequentialIo, APrintUsingReportReadsBack)
+{
+    const std::string data = "1.2345E3,-2.5D-1,&H1F,&o17";
+    const auto *block = reinterpret_cast<const uint8_t *>(data.data());
+    int32_t at_data = 0;
+    long double prices[4];
+    for (long double &p : prices)
+        p = rt_read_number(block, &at_data, int32_t(data.size()), NUMERIC_TYPE_FLOAT | 64);
+
+    open_file("REPORT.TXT", OPEN_MODE_OUTPUT);
+    basic_text row("\\    \\_# ###  $$#,###.##  ##.#^^^^-");
+    const char *names[] = {"Widget", "Nut", "Bolt", "Gear"};
+    for (int i = 0; i < 4; ++i) {
+        string_descriptor *line = basic_variable("");
+        basic_text name(names[i]);
+        int32_t at = print_using_number(row, 0, line, name);
+        at = rt_print_using_integer64(row, i + 1, at, line);
+        at = rt_print_using_double(row, double(prices[i]), at, line);
+        EXPECT_EQ(rt_print_using_double(row, double(prices[i]), at, line), 0);
+        rt_print_file(1, line, 0, 0, 1);
+    }
+    basic_text list("###.##");
+    string_descriptor *line = basic_variable("");
+    for (double v : {1.5, -2.25, 1000.0, 0.125})
+        EXPECT_EQ(rt_print_using_double(list, v, 0, line), 0);
+    rt_print_file(1, line, 0, 0, 1);
+    rt_close(1, 1);
+
+    open_file("REPORT.TXT", OPEN_MODE_INPUT);
+    EXPECT_EQ(line_input(), "Widget#   1   $1,234.50  12.3E+02 ");
+    EXPECT_EQ(line_input(), "Nut   #   2      -$0.25  25.0E-02-");
+    EXPECT_EQ(line_input(), "Bolt  #   3      $31.00  31.0E+00 ");
+    EXPECT_EQ(line_input(), "Gear  #   4      $15.00  15.0E+00 ");
+    EXPECT_EQ(line_input(), "  1.50 -2.25%1000.00  0.13");
+    rt_close(1, 1);
+    open_file("REPORT.TXT", OPEN_MODE_INPUT);
+    for (int i = 0; i < 4; ++i)
+        line_input();
+    // %1000.00 ends the item before it and is skipped with its digits.
+    for (double want : {1.5, -2.25, 0.13})
+        EXPECT_EQ(double(rt_input_file_number(1, NUMERIC_TYPE_FLOAT | 64)), want);
+    EXPECT_TRUE(gives_raising(rt_input_file_number(1, NUMERIC_TYPE_FLOAT | 64), 0.0L, 62));
+    rt_close(1, 1);
+    EXPECT_EQ(error_pending_take(), 0u);
 }
 
 } // namespace
