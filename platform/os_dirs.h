@@ -52,6 +52,8 @@ os_dir_status os_path_rename(const std::string &from, const std::string &to);
 // Makes a directory; an existing entry of the same name in any letter case
 // gives exists.
 os_dir_status os_dir_make(const std::string &path);
+// Removes an empty directory; the current directory is refused with
+// access_denied.
 os_dir_status os_dir_remove(const std::string &path);
 os_dir_status os_dir_change(const std::string &path);
 

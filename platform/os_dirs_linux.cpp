@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
@@ -61,6 +62,21 @@ bool share_probe(const std::string &path, int *fd)
         r = flock(*fd, LOCK_EX | LOCK_NB);
     while (r != 0 && errno == EINTR);
     return r == 0;
+}
+
+bool directory_empty(const char *dir)
+{
+    DIR *d = opendir(dir);
+    if (!d)
+        return false;
+    bool empty = true;
+    while (dirent *e = readdir(d))
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
+            empty = false;
+            break;
+        }
+    closedir(d);
+    return empty;
 }
 
 // Renames where the file system cannot refuse to replace by itself: a new
@@ -162,7 +178,15 @@ os_dir_status os_dir_make(const std::string &path)
 
 os_dir_status os_dir_remove(const std::string &path)
 {
-    os_dir_status s = result_of(rmdir(os_path_resolve(path).c_str()));
+    const std::string target = os_path_resolve(path);
+    // The current directory is in use once it is empty: removing it would
+    // leave every later relative name, and the current-directory query,
+    // failing.
+    struct stat st, current;
+    if (stat(target.c_str(), &st) == 0 && stat(".", &current) == 0 && st.st_dev == current.st_dev &&
+        st.st_ino == current.st_ino)
+        return directory_empty(".") ? os_dir_status::access_denied : os_dir_status::not_empty;
+    os_dir_status s = result_of(rmdir(target.c_str()));
     return s == os_dir_status::exists ? os_dir_status::not_empty : s;
 }
 
