@@ -1,5 +1,6 @@
 #include "platform/os_dirs.h"
 
+#include "platform/os_file_move.h"
 #include "platform/os_files.h"
 #include "platform/wildcard.h"
 
@@ -93,6 +94,20 @@ os_dir_status rename_by_link(const std::string &from, const std::string &to)
     return os_dir_status::ok;
 }
 
+// A file renamed onto another file system: copied there and the old name
+// deleted, unless an open file holds it (its writes would go on into the
+// deleted copy).
+os_dir_status move_across(const std::string &from, const std::string &to)
+{
+    int fd = -1;
+    os_dir_status result = os_dir_status::access_denied;
+    if (share_probe(from, &fd))
+        result = os_file_move(from, to);
+    if (fd >= 0)
+        close(fd);
+    return result;
+}
+
 } // namespace
 
 os_path_parts os_path_split(const std::string &name)
@@ -164,6 +179,8 @@ os_dir_status os_path_rename(const std::string &from, const std::string &to)
         return os_dir_status::ok;
     if ((errno == EINVAL || errno == ENOSYS) && !S_ISDIR(self.st_mode))
         return rename_by_link(from, to);
+    if (errno == EXDEV && S_ISREG(self.st_mode))
+        return move_across(from, to);
     return os_dir_status_of_errno(errno);
 }
 

@@ -152,6 +152,27 @@ TEST_F(Directories, NameRenamesMovesAndChangesCase)
     EXPECT_EQ(name_error("Sub", "Sub/inner"), 64u);
 }
 
+// /dev/shm is a memory file system, another device wherever /tmp is on disk.
+TEST_F(Directories, NameMovesAFileToAnotherFileSystem)
+{
+    char pattern[] = "/dev/shm/name_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string other = pattern;
+    file_write_all("a.txt", "data");
+    file_write_all("held.txt", "open");
+    EXPECT_EQ(name_error("a.txt", other + "/b.txt"), 0u);
+    EXPECT_EQ(file_read_all(other + "/b.txt"), "data");
+    EXPECT_FALSE(file_exists_on_disk("a.txt"));
+    EXPECT_EQ(name_error(other + "/b.txt", "a.txt"), 0u);
+    EXPECT_EQ(open_error("held.txt", OPEN_MODE_APPEND), 0u);
+    EXPECT_EQ(name_error("held.txt", other + "/held.txt"), 75u);
+    rt_close(1, 1);
+    EXPECT_EQ(file_read_all("held.txt"), "open");
+    EXPECT_EQ(name_error("a.txt", other), 75u); // never replaces
+    EXPECT_EQ(file_read_all("a.txt"), "data");
+    fs::remove_all(other);
+}
+
 TEST_F(Directories, MakeChangeAndRemoveDirectories)
 {
     EXPECT_EQ(error_of(rt_mkdir, "Sub"), 0u);
