@@ -200,8 +200,8 @@ os_dir_status os_dir_remove(const std::string &path)
     // leave every later relative name, and the current-directory query,
     // failing.
     struct stat st, current;
-    if (lstat(target.c_str(), &st) == 0 && stat(".", &current) == 0 && st.st_dev == current.st_dev &&
-        st.st_ino == current.st_ino)
+    if (lstat(target.c_str(), &st) == 0 && stat(".", &current) == 0 &&
+        st.st_dev == current.st_dev && st.st_ino == current.st_ino)
         return directory_empty(".") ? os_dir_status::access_denied : os_dir_status::not_empty;
     os_dir_status s = result_of(rmdir(target.c_str()));
     return s == os_dir_status::exists ? os_dir_status::not_empty : s;
