@@ -160,8 +160,10 @@ TEST_F(Directories, NameMovesAFileToAnotherFileSystem)
     const std::string other = pattern;
     file_write_all("a.txt", "data");
     file_write_all("held.txt", "open");
+    chmod("a.txt", 0444);
     EXPECT_EQ(name_error("a.txt", other + "/b.txt"), 0u);
     EXPECT_EQ(file_read_all(other + "/b.txt"), "data");
+    EXPECT_EQ(fs::status(other + "/b.txt").permissions(), fs::perms(0444)); // still read-only
     EXPECT_FALSE(file_exists_on_disk("a.txt"));
     EXPECT_EQ(name_error(other + "/b.txt", "a.txt"), 0u);
     EXPECT_EQ(open_error("held.txt", OPEN_MODE_APPEND), 0u);
