@@ -1,5 +1,6 @@
 #include "platform/os_dirs.h"
 
+#include "platform/os_file_move.h"
 #include "platform/os_files.h"
 #include "platform/wildcard.h"
 
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
@@ -63,6 +65,21 @@ bool share_probe(const std::string &path, int *fd)
     return r == 0;
 }
 
+bool directory_empty(const char *dir)
+{
+    DIR *d = opendir(dir);
+    if (!d)
+        return false;
+    bool empty = true;
+    while (dirent *e = readdir(d))
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
+            empty = false;
+            break;
+        }
+    closedir(d);
+    return empty;
+}
+
 // Renames where the file system cannot refuse to replace by itself: a new
 // link fails when the name exists, then the old name goes.
 os_dir_status rename_by_link(const std::string &from, const std::string &to)
@@ -75,6 +92,20 @@ os_dir_status rename_by_link(const std::string &from, const std::string &to)
         return os_dir_status_of_errno(err);
     }
     return os_dir_status::ok;
+}
+
+// A file renamed onto another file system: copied there and the old name
+// deleted, unless an open file holds it (its writes would go on into the
+// deleted copy).
+os_dir_status move_across(const std::string &from, const std::string &to)
+{
+    int fd = -1;
+    os_dir_status result = os_dir_status::access_denied;
+    if (share_probe(from, &fd))
+        result = os_file_move(from, to);
+    if (fd >= 0)
+        close(fd);
+    return result;
 }
 
 } // namespace
@@ -148,6 +179,8 @@ os_dir_status os_path_rename(const std::string &from, const std::string &to)
         return os_dir_status::ok;
     if ((errno == EINVAL || errno == ENOSYS) && !S_ISDIR(self.st_mode))
         return rename_by_link(from, to);
+    if (errno == EXDEV && S_ISREG(self.st_mode))
+        return move_across(from, to);
     return os_dir_status_of_errno(errno);
 }
 
@@ -162,7 +195,15 @@ os_dir_status os_dir_make(const std::string &path)
 
 os_dir_status os_dir_remove(const std::string &path)
 {
-    os_dir_status s = result_of(rmdir(os_path_resolve(path).c_str()));
+    const std::string target = os_path_resolve(path);
+    // The current directory is in use once it is empty: removing it would
+    // leave every later relative name, and the current-directory query,
+    // failing.
+    struct stat st, current;
+    if (lstat(target.c_str(), &st) == 0 && stat(".", &current) == 0 &&
+        st.st_dev == current.st_dev && st.st_ino == current.st_ino)
+        return directory_empty(".") ? os_dir_status::access_denied : os_dir_status::not_empty;
+    os_dir_status s = result_of(rmdir(target.c_str()));
     return s == os_dir_status::exists ? os_dir_status::not_empty : s;
 }
 

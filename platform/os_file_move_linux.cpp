@@ -74,7 +74,11 @@ os_dir_status move_by_copy(const std::string &from, const std::string &to)
     }
     os_dir_status result = out < 0 ? status_now() : os_dir_status::ok;
     if (out >= 0) {
-        if (!bytes_copy(in, out) || fsync(out) != 0)
+        // The copy keeps the file's permission bits: a read-only file stays
+        // read-only.
+        struct stat st;
+        if (fstat(in, &st) != 0 || fchmod(out, st.st_mode & 07777) != 0 || !bytes_copy(in, out) ||
+            fsync(out) != 0)
             result = os_dir_status::failed;
         if (close(out) != 0 && result == os_dir_status::ok)
             result = os_dir_status::failed;

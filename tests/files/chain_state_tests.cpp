@@ -6,6 +6,7 @@
 #include "screen/images.h"
 #include "screen/screen_modes.h"
 #include "screen/screen_startup.h"
+#include "screen/text_output.h"
 
 #include <cmath>
 #include <cstring>
@@ -49,6 +50,29 @@ TEST_F(ChainState, RoundTripsCarryPagesPaletteAndShownPages)
         EXPECT_EQ(image_slot_get(page_table[0])->bytes_per_pixel == 4,
                   which == chain_screen::image32);
     }
+}
+
+// A ported program's text screen: 80 x 50, colours, a scroll region, the
+// cursor placed. After the hand-over the next PRINT lands where it would have
+// landed in the sender.
+TEST_F(ChainState, ReceiverPrintsOnWhereTheSenderStopped)
+{
+    rt_width(0, 80, 50, 3);
+    rt_color(14, 1, 0, 3);
+    rt_cls(0, 0, 0);
+    rt_view_print(2, 40, true);
+    rt_locate(39, 70, 1, 0, 0, LOCATE_ROW | LOCATE_COLUMN | LOCATE_CURSOR);
+    basic_text text("a line that wraps and scrolls the region");
+    rt_print(text, PRINT_STAY);
+    ASSERT_EQ(error_pending_take(), 0u);
+    const std::string bytes = chain_stream_save();
+    rt_print(text, PRINT_NEWLINE);
+    const screen_snapshot sender = screen_snapshot_take();
+    chain_stream_restore(bytes);
+    rt_print(text, PRINT_NEWLINE);
+    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_TRUE(screen_snapshot_take() == sender);
+    EXPECT_EQ(write_page.record->view_print_bottom, 40);
 }
 
 // A 40 x 25 text screen with page 1 active: every word and block in order.

@@ -3,6 +3,8 @@
 #include "core/errors.h"
 #include "files/directories.h"
 #include "files/open_close.h"
+#include "files/sequential_io.h"
+#include "files/system_queries.h"
 #include "screen/image_slots.h"
 #include "screen/screen_modes.h"
 #include "screen/screen_startup.h"
@@ -150,6 +152,29 @@ TEST_F(Directories, NameRenamesMovesAndChangesCase)
     EXPECT_EQ(name_error("Sub", "Sub/inner"), 64u);
 }
 
+// /dev/shm is a memory file system, another device wherever /tmp is on disk.
+TEST_F(Directories, NameMovesAFileToAnotherFileSystem)
+{
+    char pattern[] = "/dev/shm/name_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string other = pattern;
+    file_write_all("a.txt", "data");
+    file_write_all("held.txt", "open");
+    chmod("a.txt", 0444);
+    EXPECT_EQ(name_error("a.txt", other + "/b.txt"), 0u);
+    EXPECT_EQ(file_read_all(other + "/b.txt"), "data");
+    EXPECT_EQ(fs::status(other + "/b.txt").permissions(), fs::perms(0444)); // still read-only
+    EXPECT_FALSE(file_exists_on_disk("a.txt"));
+    EXPECT_EQ(name_error(other + "/b.txt", "a.txt"), 0u);
+    EXPECT_EQ(open_error("held.txt", OPEN_MODE_APPEND), 0u);
+    EXPECT_EQ(name_error("held.txt", other + "/held.txt"), 75u);
+    rt_close(1, 1);
+    EXPECT_EQ(file_read_all("held.txt"), "open");
+    EXPECT_EQ(name_error("a.txt", other), 75u); // never replaces
+    EXPECT_EQ(file_read_all("a.txt"), "data");
+    fs::remove_all(other);
+}
+
 TEST_F(Directories, MakeChangeAndRemoveDirectories)
 {
     EXPECT_EQ(error_of(rt_mkdir, "Sub"), 0u);
@@ -252,6 +277,41 @@ TEST_F(FilesStatement, MissingSpecPrintsTheHeaderThenRaises53)
     EXPECT_FALSE(row(1).empty());
     EXPECT_TRUE(row(2).empty());
     EXPECT_EQ(files("s*/x"), 53u);
+}
+
+// A program's work folder from start to end: MKDIR, CHDIR in, files written,
+// listed, renamed and killed with a wildcard, CHDIR back, RMDIR.
+TEST_F(FilesStatement, WorkFolderLifeCycle)
+{
+    auto run = [](void (*statement)(const string_descriptor *), const char *name) {
+        basic_text text(name);
+        statement(text);
+        return error_pending_take();
+    };
+    ASSERT_EQ(run(rt_mkdir, "Work"), 0u);
+    ASSERT_EQ(run(rt_chdir, "WORK"), 0u);
+    for (const char *name : {"a.txt", "b.txt", "keep.dat"}) {
+        basic_text file(name), line("line");
+        rt_open(file, OPEN_MODE_OUTPUT, 0, 0, 1, 0, 0);
+        rt_print_file(1, line, 0, 0, 1);
+        rt_close(1, 1);
+    }
+    EXPECT_EQ(text_of(current_dir_str()), dir_ + "/Work");
+    EXPECT_EQ(files("*.TXT"), 0u);
+    EXPECT_EQ(row(2), "A       .TXT      B       .TXT");
+    EXPECT_EQ(name_error("a.txt", "c.TXT"), 0u);
+    EXPECT_EQ(file_read_all("c.TXT"), "line\r\n");
+    EXPECT_EQ(run(rt_kill, "*.txt"), 0u);
+    basic_text kept("keep.dat"), gone("b.txt");
+    EXPECT_EQ(file_exists(kept), -1);
+    EXPECT_EQ(file_exists(gone), 0);
+    EXPECT_EQ(run(rt_rmdir, "..\\work"), 75u); // still holds keep.dat
+    EXPECT_EQ(run(rt_kill, "KEEP.DAT"), 0u);
+    EXPECT_EQ(run(rt_rmdir, "..\\work"), 76u); // the current directory
+    EXPECT_EQ(run(rt_chdir, ".."), 0u);
+    EXPECT_EQ(run(rt_rmdir, "work"), 0u);
+    basic_text work("Work");
+    EXPECT_EQ(dir_exists(work), 0);
 }
 
 } // namespace

@@ -129,6 +129,30 @@ TEST_F(Environment, EntriesByNumberFollowTheEnvironmentNow)
     EXPECT_EQ(error_pending_take(), 5u);
 }
 
+// ENVIRON "X=1", then ENVIRON$("X") and a walk of ENVIRON$(n) up to the
+// first empty entry, as a program lists its environment; then removed.
+TEST_F(Environment, SetValueShowsByNameAndOnceInTheWalk)
+{
+    auto walk_finds = [](const std::string &entry) {
+        int32_t found = 0;
+        for (int32_t n = 1; n < 100000; ++n) {
+            std::string e = text_of(rt_environ_str_index(n));
+            if (e.empty())
+                break;
+            found += e == entry;
+        }
+        return found;
+    };
+    environ_text("RT_ENV_B=1");
+    EXPECT_EQ(value("RT_ENV_B"), "1");
+    EXPECT_EQ(walk_finds("RT_ENV_B=1"), 1);
+    EXPECT_EQ(walk_finds("RT_ENV_A=one"), 1);
+    environ_text("RT_ENV_B=");
+    EXPECT_EQ(value("RT_ENV_B"), "");
+    EXPECT_EQ(walk_finds("RT_ENV_B=1"), 0);
+    EXPECT_EQ(error_pending_take(), 0u);
+}
+
 // The environment keeps its own copy: the program's string may go.
 TEST_F(Environment, SetValueOutlivesTheProgramsString)
 {
