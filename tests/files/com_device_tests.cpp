@@ -1,9 +1,11 @@
 #include "files/file_test_support.h"
 #include "files/pty_support.h"
+#include "files/record_test_support.h"
 
 #include "core/errors.h"
 #include "core/number_scan.h"
 #include "files/file_position.h"
+#include "files/get_put.h"
 #include "files/handle_table.h"
 #include "files/open_close.h"
 #include "files/os_handle.h"
@@ -210,6 +212,30 @@ TEST_F(ComDevice, BinaryPortsReadLinesAndCountsWithoutALength)
     EXPECT_EQ(line_input(), "<error 62>");
     line_.send("end"); // a line cut short by the time-out comes as it is
     EXPECT_EQ(line_input(), "end");
+}
+
+// A terminal program: a command goes out with PUT, the answer is read with
+// INPUT$ of what LOC counts, and EOF tells when nothing more is waiting.
+TEST_F(ComDevice, ATerminalSessionPutsCommandsAndReadsWhatLocCounts)
+{
+    ASSERT_EQ(open_error("COM1:9600,N,8,1,DS0", OPEN_MODE_BINARY), 0u);
+    for (std::string answer : {"OK\r\n", "CONNECT 9600\r\n"}) {
+        std::string command = "ATZ\r";
+        byte_element e = element_of(command);
+        rt_put_string(1, 0, &e, 0);
+        EXPECT_EQ(line_.receive(4), "ATZ\r");
+        EXPECT_EQ(rt_eof(1), -1);
+        line_.send(answer);
+        arrival_wait(int64_t(answer.size()));
+        EXPECT_EQ(rt_eof(1), 0);
+        EXPECT_EQ(input_str(int32_t(rt_loc(1))), answer);
+        EXPECT_EQ(rt_loc(1), 0);
+        EXPECT_EQ(rt_eof(1), -1);
+    }
+    EXPECT_EQ(input_str(8), ""); // DS0: nothing waiting, back at once
+    EXPECT_EQ(error_pending_take(), 0u);
+    rt_close(1, 1);
+    EXPECT_EQ(open_error("COM1:9600,N,8,1", OPEN_MODE_BINARY), 0u); // the port is free again
 }
 
 TEST_F(ComDevice, PrintWritesToAnOutputPort)

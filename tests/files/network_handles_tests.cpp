@@ -175,6 +175,52 @@ TEST_F(NetworkHandles, AcceptedStreamMovesBytesBothWays)
     close(peer);
 }
 
+// A client and a server of this runtime talk, then the server closes: the
+// client sees the close, still reads the last bytes, and its PUT is lost
+// without an error.
+TEST_F(NetworkHandles, ClientAndServerTalkUntilTheServerCloses)
+{
+    int32_t host = host_open("TCP/IP:0");
+    std::string port = address_of(host).substr(7);
+    port.resize(port.find(':'));
+    int32_t client = client_open("TCP/IP:" + port + ":127.0.0.1");
+    int32_t server = accept_wait(host);
+    ASSERT_EQ(client, -3);
+    ASSERT_EQ(server, -4);
+    auto waiting = [](int32_t h, int64_t n) {
+        for (int i = 0; i < 1000 && rt_lof(h) < n; ++i)
+            usleep(2000);
+        return rt_lof(h);
+    };
+    put_bytes(client, "HELLO");
+    ASSERT_EQ(waiting(server, 5), 5);
+    EXPECT_EQ(get_all(server), "HELLO");
+    put_bytes(server, "WORLD!");
+    ASSERT_EQ(waiting(client, 6), 6);
+    EXPECT_EQ(get_bytes(client, 3), "WOR");
+    EXPECT_EQ(get_bytes(client, 4), "****");
+    EXPECT_EQ(rt_eof(client), -1);
+    EXPECT_EQ(connection_is_connected(client), -1);
+
+    put_bytes(server, "BYE");
+    rt_close(server, 1);
+    for (int i = 0; i < 1000 && connection_is_connected(client) != 0; ++i)
+        usleep(2000);
+    EXPECT_EQ(connection_is_connected(client), 0);
+    EXPECT_EQ(rt_lof(client), 6);
+    EXPECT_EQ(get_all(client), "LD!BYE");
+    EXPECT_EQ(rt_eof(client), 0);
+    EXPECT_EQ(address_of(client), "TCP/IP:" + port + ":127.0.0.1");
+    put_bytes(client, "late");
+    put_bytes(client, "late");
+    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(connection_is_connected(server), 0);
+    EXPECT_EQ(error_pending_take(), 52u);
+    rt_close(client, 1);
+    EXPECT_EQ(client_open("TCP/IP:" + port + ":localhost"), -3);
+    EXPECT_EQ(address_of(-3), "TCP/IP:" + port + ":localhost");
+}
+
 TEST_F(NetworkHandles, ClientToAClosedPortGivesZero)
 {
     std::string port = std::to_string(raw_listener().port); // listens no more

@@ -315,6 +315,43 @@ TEST_F(loaded_sound_test, length_counts_the_pcm_as_given)
     EXPECT_DOUBLE_EQ(sound_handle_length(h), 0.5);
 }
 
+// What a program does with a loaded sound file of each PCM kind: ask its
+// length, play it to the end, play and stop it, and free it.
+TEST_F(loaded_sound_test, each_pcm_format_plays_for_its_length_and_is_freed)
+{
+    struct format {
+        int32_t channels, bits, rate_hz;
+    };
+    for (format f :
+         {format{1, 8, 8000}, format{2, 8, 11025}, format{1, 16, 22050}, format{2, 16, 48000}}) {
+        std::vector<uint8_t> pcm; // 0.2 s of 440 Hz
+        for (int32_t i = 0; i < f.rate_hz / 5 * f.channels; ++i) {
+            auto v = int16_t(8000 * std::sin(2 * M_PI * 440 * (i / f.channels) / f.rate_hz));
+            if (f.bits == 8)
+                pcm.push_back(uint8_t(128 + v / 256));
+            else
+                pcm.insert(pcm.end(), {uint8_t(v), uint8_t(uint16_t(v) >> 8)});
+        }
+        sound_sample_data *data =
+            sound_sample_data_new(pcm.data(), int64_t(pcm.size()), f.channels, f.bits, f.rate_hz);
+        int32_t h = sound_loaded_open(data, SOUND_CAN_LENGTH, false, 1.0f);
+        int32_t data_index = list_index_of(sound_sample_list(), data);
+        EXPECT_DOUBLE_EQ(sound_handle_length(h), 0.2) << f.rate_hz;
+        sound_handle_play(h);
+        EXPECT_EQ(sound_handle_is_playing(h), -1);
+        EXPECT_NEAR(double(sound_end_frame(pump_render_until_quiet())), 8820, 2) << f.rate_hz;
+        EXPECT_EQ(sound_handle_is_playing(h), 0);
+        sound_handle_play(h);
+        pump_render(1024);
+        sound_handle_stop(h);
+        EXPECT_EQ(sound_handle_is_playing(h), 0);
+        sound_handle_close(h);
+        EXPECT_EQ(sound_handle_get(h), nullptr);
+        EXPECT_EQ(list_get(sound_sample_list(), data_index), nullptr);
+    }
+    EXPECT_EQ(error_pending_take(), 0u);
+}
+
 TEST_F(loaded_sound_test, closing_streams_the_tone_pipe_stays_and_the_default_is_renewed)
 {
     sound_tone_play(440, 0.05, false);
