@@ -49,13 +49,18 @@ int64_t centre_round(double v)
     return double_to_int64_saturating(v < 0 ? v - 0.5 : v + 0.5);
 }
 
-// True when nothing of the outline can touch the clip rectangle: its box
-// misses it, or the rectangle lies wholly inside the ellipse.
+// True when the ellipse's box, widened by half a pixel, misses the clip
+// rectangle: then nothing is drawn at all.
 bool ellipse_misses_clip(const image_slot *r, const ellipse &e)
 {
-    if (double(e.cx) + e.rx + 0.5 < r->clip_x1 || double(e.cx) - e.rx - 0.5 > r->clip_x2 ||
-        double(e.cy) + e.ry + 0.5 < r->clip_y1 || double(e.cy) - e.ry - 0.5 > r->clip_y2)
-        return true;
+    return double(e.cx) + e.rx + 0.5 < r->clip_x1 || double(e.cx) - e.rx - 0.5 > r->clip_x2 ||
+           double(e.cy) + e.ry + 0.5 < r->clip_y1 || double(e.cy) - e.ry - 0.5 > r->clip_y2;
+}
+
+// True when the clip rectangle lies wholly inside the ellipse, so no pixel of
+// the outline can touch it (radius lines still can).
+bool clip_inside_ellipse(const image_slot *r, const ellipse &e)
+{
     if (e.rx <= 2 || e.ry <= 2)
         return false;
     for (int32_t x : {r->clip_x1, r->clip_x2})
@@ -208,7 +213,8 @@ void rt_circle(float x, float y, double radius, uint32_t colour, double start, d
         return pixel_plot(r, e.cx, e.cy, colour);
     if (line_start)
         radius_line(r, e, a.start, colour);
-    outline_walk(r, e, a, colour);
+    if (!clip_inside_ellipse(r, e))
+        outline_walk(r, e, a, colour);
     if (line_end)
         radius_line(r, e, a.end, colour);
 }

@@ -84,6 +84,13 @@ TEST_F(draw_circle, arcs_gaps_and_radius_lines)
         EXPECT_TRUE(up.count({100, y})) << y;
     EXPECT_FALSE(up.count({150, 200}));
     EXPECT_TRUE(up.count({50, 200}));
+    // A pie far larger than a small VIEW: its outline misses the VIEW, but
+    // its radius lines cross it and the drawing colour is set.
+    rt_view(300, 200, 340, 240, 0, 0, VIEW_COORDS | VIEW_SCREEN);
+    r->draw_color = 0;
+    pixel_set pie = circle(r, 320, 220, 200, -PI / 2, -PI, CIRCLE_START | CIRCLE_END);
+    EXPECT_TRUE(pie.count({320, 200}) && pie.count({300, 220}));
+    EXPECT_EQ(r->draw_color, 9u);
 }
 
 TEST_F(draw_circle, bad_and_huge_arguments)
