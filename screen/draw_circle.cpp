@@ -94,10 +94,16 @@ void radius_line(image_slot *r, const ellipse &e, double angle, uint32_t colour)
     line_draw_pixels(r, {e.cx, e.cy, x, y}, colour, 0xFFFF);
 }
 
-// The outline walk: n steps per quadrant, n from the pixel radius.
+// The steps per quadrant of the outline walk, from the pixel radius.
+int64_t outline_steps(const ellipse &e)
+{
+    return int64_t(TWO_PI * e.pixels / 4 + 0.5);
+}
+
+// The outline walk: n steps per quadrant.
 void outline_walk(image_slot *r, const ellipse &e, const arc &a, uint32_t colour)
 {
-    int64_t n = int64_t(TWO_PI * e.pixels / 4 + 0.5);
+    int64_t n = outline_steps(e);
     double step = (PI / 2) / double(n), c = std::cos(step), s = std::sin(step);
     double X = 1, Y = 0;
     int64_t pend_x = 0, pend_y = 0, last_x = 0, last_y = 0;
@@ -142,13 +148,14 @@ bool arc_make(double start, double end, uint32_t flags, arc *a, bool *line_start
 }
 
 // The ellipse in pixels: the centre rounded half away from zero, the pixel
-// radius measured through the mapping, shaped by the aspect.
+// radius measured through the WINDOW mapping unrounded (a WINDOW's scale
+// makes it fractional, and the outline walk uses it as it is), shaped by the
+// aspect.
 ellipse ellipse_make(const image_slot *r, float x, float y, double radius, double aspect)
 {
-    int32_t px, py, edge_x, edge_y;
-    coord_to_pixel(r, x, y, &px, &py);
-    coord_to_pixel(r, float(x + radius), y, &edge_x, &edge_y);
-    double pixels = std::fmin(double(std::llabs(int64_t(edge_x) - px)), RADIUS_LIMIT);
+    double pixels = std::fabs(window_map_x(r, double(x) + radius) - window_map_x(r, x));
+    if (!(pixels <= RADIUS_LIMIT)) // beyond the single range, or a zero scale met infinity
+        pixels = std::isnan(pixels) ? 0.0 : RADIUS_LIMIT;
     int64_t view_x = r->coord_mode ? r->view_offset_x : 0;
     int64_t view_y = r->coord_mode ? r->view_offset_y : 0;
     ellipse e{view_x + centre_round(window_map_x(r, x)), view_y + centre_round(window_map_y(r, y)),
@@ -209,7 +216,9 @@ void rt_circle(float x, float y, double radius, uint32_t colour, double start, d
     if (!(flags & CIRCLE_COLOUR))
         colour = r->fore_color;
     r->draw_color = colour;
-    if (e.pixels == 0)
+    // Below a third of a pixel the walk has no steps: every offset is the
+    // centre, drawn once.
+    if (outline_steps(e) == 0)
         return pixel_plot(r, e.cx, e.cy, colour);
     if (line_start)
         radius_line(r, e, a.start, colour);
