@@ -49,13 +49,18 @@ int64_t centre_round(double v)
     return double_to_int64_saturating(v < 0 ? v - 0.5 : v + 0.5);
 }
 
-// True when nothing of the outline can touch the clip rectangle: its box
-// misses it, or the rectangle lies wholly inside the ellipse.
+// True when the ellipse's box, widened by half a pixel, misses the clip
+// rectangle: then nothing is drawn at all.
 bool ellipse_misses_clip(const image_slot *r, const ellipse &e)
 {
-    if (double(e.cx) + e.rx + 0.5 < r->clip_x1 || double(e.cx) - e.rx - 0.5 > r->clip_x2 ||
-        double(e.cy) + e.ry + 0.5 < r->clip_y1 || double(e.cy) - e.ry - 0.5 > r->clip_y2)
-        return true;
+    return double(e.cx) + e.rx + 0.5 < r->clip_x1 || double(e.cx) - e.rx - 0.5 > r->clip_x2 ||
+           double(e.cy) + e.ry + 0.5 < r->clip_y1 || double(e.cy) - e.ry - 0.5 > r->clip_y2;
+}
+
+// True when the clip rectangle lies wholly inside the ellipse, so no pixel of
+// the outline can touch it (radius lines still can).
+bool clip_inside_ellipse(const image_slot *r, const ellipse &e)
+{
     if (e.rx <= 2 || e.ry <= 2)
         return false;
     for (int32_t x : {r->clip_x1, r->clip_x2})
@@ -89,10 +94,16 @@ void radius_line(image_slot *r, const ellipse &e, double angle, uint32_t colour)
     line_draw_pixels(r, {e.cx, e.cy, x, y}, colour, 0xFFFF);
 }
 
-// The outline walk: n steps per quadrant, n from the pixel radius.
+// The steps per quadrant of the outline walk, from the pixel radius.
+int64_t outline_steps(const ellipse &e)
+{
+    return int64_t(TWO_PI * e.pixels / 4 + 0.5);
+}
+
+// The outline walk: n steps per quadrant.
 void outline_walk(image_slot *r, const ellipse &e, const arc &a, uint32_t colour)
 {
-    int64_t n = int64_t(TWO_PI * e.pixels / 4 + 0.5);
+    int64_t n = outline_steps(e);
     double step = (PI / 2) / double(n), c = std::cos(step), s = std::sin(step);
     double X = 1, Y = 0;
     int64_t pend_x = 0, pend_y = 0, last_x = 0, last_y = 0;
@@ -137,13 +148,14 @@ bool arc_make(double start, double end, uint32_t flags, arc *a, bool *line_start
 }
 
 // The ellipse in pixels: the centre rounded half away from zero, the pixel
-// radius measured through the mapping, shaped by the aspect.
+// radius measured through the WINDOW mapping unrounded (a WINDOW's scale
+// makes it fractional, and the outline walk uses it as it is), shaped by the
+// aspect.
 ellipse ellipse_make(const image_slot *r, float x, float y, double radius, double aspect)
 {
-    int32_t px, py, edge_x, edge_y;
-    coord_to_pixel(r, x, y, &px, &py);
-    coord_to_pixel(r, float(x + radius), y, &edge_x, &edge_y);
-    double pixels = std::fmin(double(std::llabs(int64_t(edge_x) - px)), RADIUS_LIMIT);
+    double pixels = std::fabs(window_map_x(r, double(x) + radius) - window_map_x(r, x));
+    if (!(pixels <= RADIUS_LIMIT)) // beyond the single range, or a zero scale met infinity
+        pixels = std::isnan(pixels) ? 0.0 : RADIUS_LIMIT;
     int64_t view_x = r->coord_mode ? r->view_offset_x : 0;
     int64_t view_y = r->coord_mode ? r->view_offset_y : 0;
     ellipse e{view_x + centre_round(window_map_x(r, x)), view_y + centre_round(window_map_y(r, y)),
@@ -204,11 +216,14 @@ void rt_circle(float x, float y, double radius, uint32_t colour, double start, d
     if (!(flags & CIRCLE_COLOUR))
         colour = r->fore_color;
     r->draw_color = colour;
-    if (e.pixels == 0)
+    // Below a third of a pixel the walk has no steps: every offset is the
+    // centre, drawn once.
+    if (outline_steps(e) == 0)
         return pixel_plot(r, e.cx, e.cy, colour);
     if (line_start)
         radius_line(r, e, a.start, colour);
-    outline_walk(r, e, a, colour);
+    if (!clip_inside_ellipse(r, e))
+        outline_walk(r, e, a, colour);
     if (line_end)
         radius_line(r, e, a.end, colour);
 }

@@ -2,6 +2,7 @@
 
 #include "files/byte_element.h"
 #include "graphics/array_image.h"
+#include "screen/drawing.h"
 
 #include <cstring>
 #include <random>
@@ -165,6 +166,39 @@ TEST_F(array_image_test, transparent_colour_clipping_and_step)
     test_array w(12, std::string("\x02\0\x01\0\x01\x02\x03\x04\x04\x03\x02\x01", 12));
     rt_graphics_put(0, 0, &w.element, PUT_PSET, 0x04030201, PUT_TRANSPARENT);
     EXPECT_EQ(block_of(r, 0, 0, 2, 1), (std::vector<uint32_t>{0, 0x01020304}));
+}
+
+// A ported sprite loop: a ball drawn with CIRCLE and PAINT is taken by GET,
+// moved over a drawn background by PUT XOR at each place and XOR again to
+// erase it, which leaves the background whole; PUT PSET with STEP stamps it,
+// and GET takes the same image back.
+TEST_F(array_image_test, sprite_moved_by_xor_over_a_drawn_background)
+{
+    for (int32_t mode : {12, 13, 32}) {
+        image_slot *r = page(mode);
+        bool deep = mode == 32;
+        rt_line(0, 0, 319, 199, deep ? 0xFF204060 : 1, 2, 0, LINE_START | LINE_COLOUR);
+        rt_line(0, 199, 319, 0, deep ? 0xFFFFFF00 : 14, 0, 0, LINE_START | LINE_COLOUR);
+        rt_line(0, 0, 16, 16, deep ? 0xFF000000 : 0, 2, 0, LINE_START | LINE_COLOUR);
+        rt_circle(8, 8, 6, deep ? 0xFFFF0000 : 4, 0, 0, 1, CIRCLE_COLOUR | CIRCLE_ASPECT);
+        rt_paint(8, 8, deep ? 0xFF00FF00 : 2, deep ? 0xFFFF0000 : 4, nullptr,
+                 PAINT_FILL | PAINT_BORDER);
+        test_array ball(4 + 17 * 17 * 4), back(4 + 17 * 17 * 4);
+        rt_graphics_get(0, 0, 16, 16, &ball.element, 0, 0);
+        auto background = page_pixels(r);
+        for (int32_t x = 40; x < 300; x += 7) {
+            rt_graphics_put(float(x), 90, &ball.element, PUT_XOR, 0, 0);
+            ASSERT_EQ(pixel_of(r, x + 8, 98), background[98 * r->width + x + 8] ^ pixel_of(r, 8, 8))
+                << mode << " " << x;
+            rt_graphics_put(float(x), 90, &ball.element, PUT_XOR, 0, 0);
+        }
+        EXPECT_EQ(page_pixels(r), background) << mode;
+        r->gfx_cursor_x = 100, r->gfx_cursor_y = 100;
+        rt_graphics_put(5, 5, &ball.element, PUT_PSET, 0, PUT_STEP);
+        rt_graphics_get(0, 0, 16, 16, &back.element, 0, GET_STEP_FIRST | GET_STEP_SECOND);
+        EXPECT_EQ(back.contents(), ball.contents()) << mode;
+        EXPECT_EQ(error_pending_take(), 0u);
+    }
 }
 
 TEST_F(array_image_test, put_refuses_bad_headers_and_short_arrays)

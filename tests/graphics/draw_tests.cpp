@@ -4,6 +4,7 @@
 #include "core/strings.h"
 #include "graphics/draw.h"
 #include "screen/drawing.h"
+#include "screen/drawing_internal.h"
 
 #include <cmath>
 #include <cstring>
@@ -262,6 +263,45 @@ TEST_F(draw_test, strings_run_from_the_dos_string_area)
     // A string longer than 65,535 bytes resumes after its X where it was.
     EXPECT_EQ(draw("B" + std::string(70000, ' ') + run_string(0x104) + "R3"), 0u);
     expect_cursor(r, 116, 108, "long");
+}
+
+// A ported clock face under WINDOW (-1, -1)-(1, 1): a CIRCLE, twelve ticks
+// drawn by TA from an integer variable and X of a tick string, the pen back
+// at the centre after each; then the face painted by P with colour
+// references, and two hands drawn with N.
+TEST_F(draw_test, clock_face_with_turns_references_and_paint)
+{
+    for (int32_t mode : {12, 13, 32}) {
+        image_slot *r = page(mode);
+        bool deep = mode == 32;
+        const uint32_t rim = deep ? 0xFFFFFFFF : 15, hand = deep ? 0xFFFF0000 : 4,
+                       face = deep ? 0xFF0000FF : 1;
+        const int32_t cx = r->width / 2, cy = r->height / 2;
+        const double stretch = 1 / mode_pixel_aspect(r->mode);
+        dos_put(0x300, &rim, 4), dos_put(0x304, &hand, 4), dos_put(0x308, &face, 4);
+        dos_string_put(0x310, 0x1000, "BU20 U5 BD25");
+        rt_window(-1, -1, 1, 1, WINDOW_COORDS);
+        rt_circle(0, 0, 0.5, rim, 0, 0, 1, CIRCLE_COLOUR | CIRCLE_ASPECT);
+        rt_pset(0, 0, rim, PSET_COLOUR);
+        for (int16_t h = 0; h < 12; h++) {
+            const int16_t angle = int16_t(-30 * h);
+            dos_put(0x30C, &angle, 2);
+            ASSERT_EQ(draw("C=\x94" + le16(0x300) + "TA=\x02" + le16(0x30C) + run_string(0x310)),
+                      0u);
+            ASSERT_TRUE(std::fabs(r->gfx_cursor_x) < 1e-4 && std::fabs(r->gfx_cursor_y) < 1e-4);
+        }
+        EXPECT_EQ(pixel_of(r, cx, cy - 25), rim) << mode; // 12 o'clock
+        EXPECT_EQ(pixel_of(r, cx, cy - 19), 0u) << mode;
+        EXPECT_EQ(pixel_of(r, cx + int32_t(std::lround(22 * stretch)), cy), rim) << mode;
+        EXPECT_EQ(draw("BE3 P=\x94" + le16(0x308) + ",=\x94" + le16(0x300) + "BG3 C=\x94" +
+                       le16(0x304) + "TA0 NU15 TA-90 NR12"),
+                  0u);
+        EXPECT_EQ(pixel_of(r, cx, cy - 15), hand) << mode;
+        EXPECT_EQ(pixel_of(r, cx + 5, cy - 8), face) << mode;
+        EXPECT_EQ(pixel_of(r, cx - 30, cy + 30), face) << mode;
+        EXPECT_EQ(pixel_of(r, 0, 0), 0u) << mode; // outside the rim
+        EXPECT_EQ(r->draw_color, hand);
+    }
 }
 
 TEST_F(draw_test, errors_leave_the_cursor_and_keep_what_was_drawn)

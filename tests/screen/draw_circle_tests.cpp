@@ -32,22 +32,33 @@ double angle_of(int32_t x, int32_t y, int32_t cx, int32_t cy)
 TEST_F(draw_circle, radius_0_is_one_pixel_drawn_once)
 {
     image_slot *r = page(32, 20, 20);
-    rt_line(0, 0, 19, 19, 0xFF000000, 2, 0, LINE_START | LINE_COLOUR);
-    rt_circle(5, 5, 0, 0x80FEFEFE, 0, 0, 0, CIRCLE_COLOUR);
-    EXPECT_EQ(pixel_of(r, 5, 5), 0xFF7F7F7Fu);
-    EXPECT_EQ(pixel_of(r, 6, 5), 0xFF000000u);
-    EXPECT_EQ(pixel_of(r, 5, 4), 0xFF000000u);
+    for (double radius : {0.0, 0.3}) { // below a third of a pixel: no outline steps
+        rt_line(0, 0, 19, 19, 0xFF000000, 2, 0, LINE_START | LINE_COLOUR);
+        rt_circle(5, 5, radius, 0x80FEFEFE, 0, 0, 0, CIRCLE_COLOUR);
+        EXPECT_EQ(pixel_of(r, 5, 5), 0xFF7F7F7Fu) << radius;
+        EXPECT_EQ(pixel_of(r, 6, 5), 0xFF000000u);
+        EXPECT_EQ(pixel_of(r, 5, 4), 0xFF000000u);
+    }
 }
 
 TEST_F(draw_circle, extents_and_symmetry)
 {
+    // The pixel radius is not rounded: 10.5 reaches 11 pixels; under WINDOW
+    // (-1, -1)-(1, 1) a radius of 0.5 is 159.75 pixels and reaches 160.
     struct {
-        int32_t mode, radius, half_width, half_height;
-    } cases[] = {{13, 50, 50, 42}, {12, 30, 30, 30}, {12, 1, 1, 1}, {9, 40, 40, 29}};
+        int32_t mode;
+        double radius;
+        int32_t half_width, half_height;
+        bool window = false;
+    } cases[] = {{13, 50, 50, 42}, {12, 30, 30, 30},   {12, 1, 1, 1},
+                 {9, 40, 40, 29},  {12, 10.5, 11, 11}, {12, 0.5, 160, 160, true}};
     for (const auto &c : cases) {
         image_slot *r = page(c.mode);
         int32_t cx = r->width / 2, cy = r->height / 2;
-        pixel_set got = circle(r, float(cx), float(cy), c.radius);
+        if (c.window)
+            rt_window(-1, -1, 1, 1, WINDOW_COORDS);
+        pixel_set got =
+            c.window ? circle(r, 0, 0, c.radius) : circle(r, float(cx), float(cy), c.radius);
         int32_t max_dx = 0, max_dy = 0;
         for (auto [x, y] : got) {
             max_dx = std::max(max_dx, std::abs(x - cx));
@@ -84,6 +95,13 @@ TEST_F(draw_circle, arcs_gaps_and_radius_lines)
         EXPECT_TRUE(up.count({100, y})) << y;
     EXPECT_FALSE(up.count({150, 200}));
     EXPECT_TRUE(up.count({50, 200}));
+    // A pie far larger than a small VIEW: its outline misses the VIEW, but
+    // its radius lines cross it and the drawing colour is set.
+    rt_view(300, 200, 340, 240, 0, 0, VIEW_COORDS | VIEW_SCREEN);
+    r->draw_color = 0;
+    pixel_set pie = circle(r, 320, 220, 200, -PI / 2, -PI, CIRCLE_START | CIRCLE_END);
+    EXPECT_TRUE(pie.count({320, 200}) && pie.count({300, 220}));
+    EXPECT_EQ(r->draw_color, 9u);
 }
 
 TEST_F(draw_circle, bad_and_huge_arguments)

@@ -4,6 +4,8 @@
 #include "screen/screen_modes.h"
 
 #include <cmath>
+#include <cstring>
+#include <string>
 
 namespace
 {
@@ -101,6 +103,42 @@ TEST_F(view_window, bad_arguments_are_error_5_and_change_nothing)
     EXPECT_EQ(error_of([&] { rt_view(-1, 0, 10, 10, 0, 0, VIEW_COORDS); }), 5u);
     EXPECT_EQ(error_of([&] { rt_view(0, 0, 0, 0, 4, 0, VIEW_FILL); }), 5u);
     EXPECT_TRUE(same());
+}
+
+// A ported demo: WINDOW (-1, -1)-(1, 1), a diagonal, a circle and a LINE
+// -STEP from its centre in world coordinates; then VIEW to the middle
+// quarter of the page and the same drawing again, now inside the VIEW.
+TEST_F(view_window, world_coordinate_demo_with_and_without_a_view)
+{
+    for (int32_t mode : {12, 13, 32}) {
+        image_slot *r = page(mode);
+        uint32_t colour = mode == 32 ? 0xFFFFFF00 : 14;
+        int32_t x1 = 0, y1 = 0, x2 = r->width - 1, y2 = r->height - 1;
+        rt_window(-1, -1, 1, 1, WINDOW_COORDS);
+        for (bool in_view : {false, true}) {
+            if (in_view) {
+                x1 = r->width / 4, y1 = r->height / 4, x2 = 3 * x1 - 1, y2 = 3 * y1 - 1;
+                rt_view(x1, y1, x2, y2, 0, 0, VIEW_COORDS);
+            }
+            std::memset(r->pixels, 0, size_t(r->width) * r->height * r->bytes_per_pixel);
+            auto before = page_pixels(r);
+            rt_line(-1, -1, 1, 1, colour, 0, 0, LINE_START | LINE_COLOUR);
+            rt_circle(0, 0, 0.5, colour, 0, 0, 0, CIRCLE_COLOUR);
+            rt_line(0, 0, 0.5f, 0, colour, 0, 0, LINE_END_STEP | LINE_COLOUR);
+            auto lit = pixels_changed(r, before, page_pixels(r));
+            std::string what = std::to_string(mode) + (in_view ? " view" : "");
+            EXPECT_TRUE(lit.count({x1, y2}) && lit.count({x2, y1})) << what; // the diagonal
+            int32_t cx = (x1 + x2 + 1) / 2, cy = (y1 + y2 + 1) / 2;
+            int32_t radius = int32_t(0.25 * (x2 - x1) + 0.5);
+            EXPECT_TRUE(lit.count({cx + radius, cy}) && lit.count({cx - radius, cy})) << what;
+            EXPECT_TRUE(lit.count({cx + radius / 2, cy})) << what; // the radius
+            for (auto [x, y] : lit)
+                ASSERT_TRUE(x >= x1 && x <= x2 && y >= y1 && y <= y2) << what;
+            EXPECT_TRUE(r->gfx_cursor_x == 0.5f && r->gfx_cursor_y == 0) << what;
+            EXPECT_EQ(rt_point(0, 0, 0), std::nearbyint(0.75L * (x2 - x1))) << what; // in the VIEW
+        }
+        EXPECT_EQ(error_pending_take(), 0u);
+    }
 }
 
 // A one-pixel VIEW gives a zero WINDOW scale: points still map, and the
