@@ -18,6 +18,9 @@ void codepage_load() { std::memcpy(codepage_table, stored_codepage_437, sizeof c
 int32_t codepage_convert(int32_t input_bits, const void *text, int32_t byte_length,
                          int32_t output_bits, void *out)
 {
+    // 1-byte text may be named by its width in bytes (1) or in bits (8).
+    if (input_bits == 1)
+        input_bits = 8;
     if ((input_bits != 8 && input_bits != 16 && input_bits != 32) ||
         (output_bits != 16 && output_bits != 32) || byte_length < 0)
         return -1;

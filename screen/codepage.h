@@ -10,10 +10,10 @@ extern uint16_t codepage_table[256];
 // Copies the stored table into the working one (start-up, tests).
 void codepage_load();
 
-// Converts `byte_length` bytes of text of `input_bits` (8, 16 or 32) into
-// `output_bits` (16 or 32) characters in `out`, which must hold the result
-// and a terminating 0. 8-bit text goes through the table; wider text is taken
-// as it is. Returns the characters written (without the 0); -1 for bad widths.
+// Converts `byte_length` bytes of text of `input_bits` (8, or 1 for 1-byte
+// text; 16 or 32) into `output_bits` (16 or 32) characters in `out`, which
+// must hold the result and a terminating 0. 1-byte text goes through the
+// table; wider text is taken as it is. Returns the characters written (without the 0); -1 for bad widths.
 int32_t codepage_convert(int32_t input_bits, const void *text, int32_t byte_length,
                          int32_t output_bits, void *out);
 // The first code whose entry equals `unicode`, else 0.

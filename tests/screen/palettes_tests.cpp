@@ -163,6 +163,8 @@ TEST_F(palettes, codepage_table_and_conversions)
     EXPECT_EQ(codepage_convert(8, text, 3, 16, out16), 3);
     EXPECT_EQ(std::vector<uint16_t>(out16, out16 + 4),
               (std::vector<uint16_t>{'A', 0x263A, 0xDF, 0}));
+    EXPECT_EQ(codepage_convert(1, text, 2, 16, out16), 2); // width in bytes
+    EXPECT_EQ(out16[1], 0x263A);
     const uint32_t wide[2] = {0x1F600, 0x41};
     uint32_t out32[3];
     EXPECT_EQ(codepage_convert(32, wide, 7, 32, out32), 1); // whole characters only
