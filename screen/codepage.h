@@ -13,7 +13,8 @@ void codepage_load();
 // Converts `byte_length` bytes of text of `input_bits` (8, or 1 for 1-byte
 // text; 16 or 32) into `output_bits` (16 or 32) characters in `out`, which
 // must hold the result and a terminating 0. 1-byte text goes through the
-// table; wider text is taken as it is. Returns the characters written (without the 0); -1 for bad widths.
+// table; wider text is taken as it is. Returns the characters written
+// (without the 0); -1 for bad widths.
 int32_t codepage_convert(int32_t input_bits, const void *text, int32_t byte_length,
                          int32_t output_bits, void *out);
 // The first code whose entry equals `unicode`, else 0.
