@@ -90,7 +90,7 @@ int32_t rt_pos();
 
 // TAB(n) and SPC(n) as temporaries of blanks (a CR first when the target
 // column lies behind the cursor or the blanks would not fit on the line).
-// Arguments outside -32,768..32,767 give error 5 and an empty string.
+// Arguments outside -32,768..32,767 give error 7 and an empty string.
 string_descriptor *rt_tab(int32_t n);
 string_descriptor *rt_spc(int32_t n);
 // The same inside LPRINT, measured on the printer page.

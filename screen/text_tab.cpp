@@ -14,6 +14,8 @@ namespace {
 
 constexpr int32_t ARGUMENT_MIN = -32768;
 constexpr int32_t ARGUMENT_MAX = 32767;
+// The BASIC error of an argument outside that range.
+constexpr uint32_t ARGUMENT_ERROR = 7;
 
 // Where a line stands. Positions count in steps of `unit`: one column, or
 // on a page with a proportional font one pixel, with a unit the width of a
@@ -55,7 +57,7 @@ bool argument_bad(int32_t n)
 {
     if (n >= ARGUMENT_MIN && n <= ARGUMENT_MAX)
         return false;
-    error_raise(5);
+    error_raise(ARGUMENT_ERROR);
     return true;
 }
 
