@@ -257,6 +257,10 @@ TEST_F(play_test, numbers_can_come_from_variables_in_the_dos_string_area)
     EXPECT_EQ(play_lasting.octave, 5);
     play("V" + ref(128 + 64 + 8, 0x50) + "O4"); // no lower bound for V
     EXPECT_EQ(play_lasting.volume, -11.0);
+    play("O" + ref(128 + 64 + 8, 0x50) + ">"); // nor for O; ">" only stops at 6
+    EXPECT_EQ(play_lasting.octave, -10);
+    play("<");
+    EXPECT_EQ(play_lasting.octave, 0);
     EXPECT_EQ(error_pending_take(), 0u);
     EXPECT_EQ(play_error("L" + ref(8, 0x30)), 5u); // not a number
     EXPECT_EQ(play_error("L" + ref(8, 0x40)), 5u); // beyond 32 bits
