@@ -215,9 +215,14 @@ class play_reader
     {
         if (t == ' ')
             return true;
-        if (t == '<' || t == '>') {
-            int64_t octave = int64_t(play_lasting.octave) + (t == '<' ? -1 : 1);
-            play_lasting.octave = int32_t(std::clamp<int64_t>(octave, 0, 6));
+        // Each direction stops at its own end only: an octave below 0 (from
+        // "=") moves up by one at ">".
+        if (t == '<') {
+            play_lasting.octave = int32_t(std::max<int64_t>(int64_t(play_lasting.octave) - 1, 0));
+            return true;
+        }
+        if (t == '>') {
+            play_lasting.octave = std::min(play_lasting.octave + 1, 6);
             return true;
         }
         if (is_note_letter(t)) {

@@ -8,9 +8,10 @@
 //
 // Commands: A-G notes (then "+" or "#" sharp, "-" flat, a length 0..64, dots),
 // N0..84 numbered note, P1..64 rest, L1..64 length, T32..255 tempo, O..6
-// octave, V..100 volume, "<" and ">" octave down and up (held in 0..6), MB
-// background, MF foreground, ML/MN/MS legato/normal/staccato, "," between the
-// notes of a chord, "=" and a variable reference in place of a number.
+// octave, V..100 volume, "<" and ">" octave down and up (not below 0, not
+// above 6), MB background, MF foreground, ML/MN/MS legato/normal/staccato, ","
+// between the notes of a chord, "=" and a variable reference in place of a
+// number.
 // Tempo, length, volume, articulation, octave and the mode last from one PLAY
 // to the next. Any refusal is error 5 and ends the statement; what the string
 // had mixed and not yet handed over is dropped.

@@ -93,6 +93,8 @@ void rt_sound(double freq_hz, double duration_ticks)
 void rt_beep()
 {
     sound_sweep();
+    if (error_pending.load() != 0)
+        return;
     sound_tone_play(783.99, 0.2, false);
     delay_seconds(0.25);
 }

@@ -37,7 +37,8 @@ void sound_tone_play(double freq_hz, double seconds, bool wait);
 // 0) or above 32767, or a duration below 0 or above 65535.
 void rt_sound(double freq_hz, double duration_ticks);
 
-// BEEP: a 0.2 s tone of 783.99 Hz; the statement takes 0.25 s.
+// BEEP: a 0.2 s tone of 783.99 Hz; the statement takes 0.25 s. Nothing while
+// an error is pending.
 void rt_beep();
 
 // Forgets the pipe and its words (tests; the handle is released separately).

@@ -257,12 +257,68 @@ TEST_F(play_test, numbers_can_come_from_variables_in_the_dos_string_area)
     EXPECT_EQ(play_lasting.octave, 5);
     play("V" + ref(128 + 64 + 8, 0x50) + "O4"); // no lower bound for V
     EXPECT_EQ(play_lasting.volume, -11.0);
+    play("O" + ref(128 + 64 + 8, 0x50) + ">"); // nor for O; ">" only stops at 6
+    EXPECT_EQ(play_lasting.octave, -10);
+    play("<");
+    EXPECT_EQ(play_lasting.octave, 0);
     EXPECT_EQ(error_pending_take(), 0u);
     EXPECT_EQ(play_error("L" + ref(8, 0x30)), 5u); // not a number
     EXPECT_EQ(play_error("L" + ref(8, 0x40)), 5u); // beyond 32 bits
     EXPECT_EQ(play_error("L" + ref(64 + 57, 0x50)), 5u);
     EXPECT_EQ(play_error("L" + ref(3, 0x10)), 5u);
     EXPECT_EQ(play_error("L" + ref(2, 0x10) + "5"), 5u); // digits after "="
+}
+
+// A ported program's music: a tune in the foreground, a second PLAY that
+// relies on the octave, tempo and length the first left, a string that fails
+// half-way, a background rest, then SOUND and BEEP on the same pipe.
+TEST_F(play_test, a_ported_program_keeps_its_settings_from_tune_to_tune)
+{
+    // Eleven sixths of a second at T180 L8 (1.5 x for the dot); each note is
+    // cut by less than one period of its wave. Waits 95 % of 1,826 ms less 250.
+    EXPECT_EQ(waited_ms([] { play("T180 O3 L8 C D E. F16 G4 P8 A+ B- N40 >C<"); }), 1484);
+    int64_t tune = pipe_frames();
+    EXPECT_LE(tune, 80850);
+    EXPECT_GT(tune, 80850 - 9 * 90);
+    EXPECT_EQ(play_lasting.octave, 3);
+    EXPECT_EQ(play_lasting.tempo, 180.0);
+    EXPECT_EQ(play_lasting.length, 8.0);
+
+    // An eighth at T180 in octave 3: too short to wait.
+    EXPECT_EQ(waited_ms([] { play("C"); }), 0);
+    int64_t eighth = pipe_frames() - tune;
+    EXPECT_LE(eighth, 7350);
+    EXPECT_GT(eighth, 7350 - 90);
+
+    // Nothing of a failing string sounds; what it set before the error stays.
+    EXPECT_EQ(play_error("O5 T90 L2 C D X E"), 5u);
+    EXPECT_EQ(pipe_frames(), tune + eighth);
+    EXPECT_EQ(play_lasting.octave, 5);
+    EXPECT_EQ(play_lasting.tempo, 90.0);
+    EXPECT_EQ(play_lasting.length, 2.0);
+    EXPECT_EQ(waited_ms([] { play("MB P"); }), 0); // d0 = 4/3 s, exact for a rest
+    EXPECT_EQ(pipe_frames(), tune + eighth + 58800);
+    play("MF");
+
+    int64_t before = pipe_frames();
+    EXPECT_GT(waited_ms([] { rt_sound(0.0, 9.1); }), 225);
+    EXPECT_EQ(error_of([] { rt_sound(32767.0, 9.1); }), 0u);
+    EXPECT_EQ(error_of([] { rt_sound(36.9, 9.1); }), 5u);
+    EXPECT_EQ(error_of([] { rt_sound(440.0, 65535.5); }), 5u);
+    EXPECT_EQ(pipe_frames(), before + 2 * 22050); // silence is never cut
+    EXPECT_EQ(waited_ms([] { rt_beep(); }), 250);
+
+    frames out = pump_render(pipe_frames() + 8192);
+    int64_t start = first_sound_frame(out) - 1; // a tone's frame 0 is 0
+    ASSERT_GE(start, 0);
+    EXPECT_NEAR(crossing_freq_hz(left_channel(out, start, start + 6000)), 523.25, 0.5);
+    EXPECT_NEAR(crossing_freq_hz(left_channel(out, start + tune, start + tune + 6000)), 523.25,
+                0.5);
+    EXPECT_EQ(first_sound_frame(frames(out.begin() + 2 * (start + tune + eighth),
+                                       out.begin() + 2 * (start + tune + eighth + 58800 + 44100))),
+              -1);
+    EXPECT_NEAR(crossing_freq_hz(left_channel(out, before + start + 44100, sound_end_frame(out))),
+                783.99, 0.5);
 }
 
 TEST(play_synth, chords_add_and_clamp_to_32767)

@@ -71,8 +71,11 @@ TEST_F(tone_pipe_test, sound_arguments_out_of_range_are_error_5)
     for (auto [freq, ticks] : refused)
         EXPECT_EQ(error_of([&] { rt_sound(freq, ticks); }), 5u) << freq << " " << ticks;
     rt_sound(440.0, 0.0); // nothing at all
-    error_raise(6);       // while an error is pending: nothing
+    error_raise(6);       // while an error is pending: nothing, BEEP included
     EXPECT_EQ(error_of([&] { rt_sound(440.0, 18.2); }), 6u);
+    error_raise(6);
+    EXPECT_EQ(waited_ms([] { rt_beep(); }), 0);
+    EXPECT_EQ(error_pending_take(), 6u);
     EXPECT_EQ(tone_pipe.load(), 0);
 }
 
