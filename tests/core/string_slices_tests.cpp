@@ -269,4 +269,34 @@ TEST_F(StringSlices, PortedProgramSequence)
     EXPECT_TRUE(string_tables_consistent());
 }
 
+// A copy of a variable that needs room the heap has only after compaction: the
+// variable's characters move, and the copy must be of them where they are now.
+TEST_F(StringSlices, CopiesOfAVariableSurviveTheCompactionTheyCause)
+{
+    using build = string_descriptor *(*)(string_descriptor *);
+    struct row {
+        const char *name;
+        build make;
+        std::string expected;
+    } rows[] = {
+        {"LEFT$", [](string_descriptor *v) { return rt_left_str(v, 99); }, std::string(99, 'v')},
+        {"RIGHT$", [](string_descriptor *v) { return rt_right_str(v, 99); }, std::string(99, 'v')},
+        {"MID$", [](string_descriptor *v) { return rt_mid_str(v, 2, 0, false); },
+         std::string(99, 'v')},
+        {"UCASE$", [](string_descriptor *v) { return rt_ucase_str(v); }, std::string(100, 'V')},
+    };
+    for (const row &r : rows) {
+        // A freed 400-byte string before v and a 350-byte one after it: making
+        // the copy closes the gap, moving v to the start and the other string
+        // over the bytes where v was, without growing the heap.
+        strings_reset(1070, 65535);
+        string_descriptor *gap = variable(std::string(400, 'g'));
+        string_descriptor *v = variable(std::string(100, 'v'));
+        variable(std::string(350, 'w'));
+        string_free(gap);
+        EXPECT_EQ(text_of(r.make(v)), r.expected) << r.name;
+        EXPECT_EQ(text_of(v), std::string(100, 'v')) << r.name;
+    }
+}
+
 } // namespace
