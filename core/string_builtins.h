@@ -28,8 +28,14 @@
 
 // ---- Helpers the built-ins share -------------------------------------------
 
-// A new temporary heap string holding a copy of the bytes.
+// A new temporary heap string holding a copy of the bytes. The bytes must not
+// lie in the string heap: making the new string may move heap strings.
 string_descriptor *string_temp_of_bytes(const void *bytes, int32_t len);
+
+// A new temporary heap string holding a copy of s's bytes [offset,
+// offset + len). s's characters are found after the new string is made, so
+// a heap string that its making moved is copied from where it is now.
+string_descriptor *string_temp_of_slice(const string_descriptor *s, int32_t offset, int32_t len);
 
 // Frees s when it is a temporary.
 void string_consume(string_descriptor *s);

@@ -17,7 +17,7 @@ string_descriptor *change_case(string_descriptor *s, uint8_t from, int delta)
         return s;
     string_descriptor *r = s;
     if (!string_is_own_temp(s)) {
-        r = string_temp_of_bytes(s->chr, s->len);
+        r = string_temp_of_slice(s, 0, s->len);
         string_consume(s);
     }
     for (int32_t i = 0; i < r->len; i++) {

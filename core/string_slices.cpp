@@ -47,6 +47,15 @@ string_descriptor *string_temp_of_bytes(const void *bytes, int32_t len)
     return r;
 }
 
+string_descriptor *string_temp_of_slice(const string_descriptor *s, int32_t offset, int32_t len)
+{
+    if (len <= 0)
+        return empty_result();
+    string_descriptor *r = string_new(len, true); // may move s's characters
+    std::memcpy(r->chr, s->chr + offset, size_t(len));
+    return r;
+}
+
 void string_consume(string_descriptor *s)
 {
     if (s && s->tmp)
@@ -67,7 +76,7 @@ string_descriptor *string_take_slice(string_descriptor *s, int32_t offset, int32
         s->len = len;
         return s;
     }
-    string_descriptor *r = string_temp_of_bytes(s->chr + offset, len);
+    string_descriptor *r = string_temp_of_slice(s, offset, len);
     string_consume(s);
     return r;
 }

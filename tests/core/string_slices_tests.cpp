@@ -200,4 +200,103 @@ TEST_F(StringSlices, RepeatedBytes)
     EXPECT_EQ(text_of(rt_string_str(-1, '*')), "");
 }
 
+// What a ported program runs through the built-ins, statement by statement,
+// releasing its temporaries after each one as compiled code does.
+TEST_F(StringSlices, PortedProgramSequence)
+{
+    const uint32_t mark = string_temp_count;
+    auto let = [&](string_descriptor *var, string_descriptor *value) {
+        string_set(var, value);
+        temp_strings_release(mark);
+    };
+
+    // Word splitter: INSTR for the next blank, MID$ for the word.
+    string_descriptor *s = variable("");
+    string_descriptor *w = variable("");
+    string_descriptor *words = variable("");
+    let(s, literal("  the quick  brown fox "));
+    for (int32_t p = 1; p <= rt_len(s);) {
+        int32_t q = rt_instr(p, s, literal(" "), true);
+        temp_strings_release(mark);
+        if (q == 0)
+            q = rt_len(s) + 1;
+        let(w, rt_mid_str(s, p, q - p, true));
+        if (rt_len(w))
+            let(words,
+                string_concat(string_concat(string_concat(words, literal("[")), w), literal("]")));
+        p = q + 1;
+    }
+    EXPECT_EQ(text_of(words), "[the][quick][brown][fox]");
+
+    // MID$ statement inside a fixed-length string and a variable string.
+    char field[10];
+    string_descriptor *f = string_over_memory(field, 10, false);
+    let(f, literal("abc"));
+    rt_mid_str_statement(f, 2, 0, literal("XYZW"), false);
+    rt_mid_str_statement(f, 9, 5, literal("12345"), true);
+    temp_strings_release(mark);
+    EXPECT_EQ(text_of(f), "aXYZW   12");
+    EXPECT_EQ(text_of(rt_rtrim_str(f)), "aXYZW   12");
+    let(s, literal("hello world"));
+    rt_mid_str_statement(s, 7, 0, rt_ucase_str(rt_mid_str(s, 7, 0, false)), false);
+    temp_strings_release(mark);
+    EXPECT_EQ(text_of(s), "hello WORLD");
+
+    // A padded report line.
+    string_descriptor *line = variable("");
+    let(line, string_concat(rt_left_str(string_concat(literal("Item"), rt_space_str(10)), 10),
+                            rt_right_str(string_concat(rt_space_str(6), rt_str_str_long(-42)), 6)));
+    let(line, string_concat(
+                  line, rt_right_str(string_concat(rt_space_str(6), rt_str_str_integer(7)), 6)));
+    let(line, string_concat(string_concat(line, rt_string_str(3, '*')),
+                            string_concat(literal(" #"), rt_ltrim_str(rt_str_str_long(15)))));
+    EXPECT_EQ(text_of(line), "Item         -42     7*** #15");
+    EXPECT_EQ(text_of(rt_str_str_single(-0.25f)), "-.25");
+    temp_strings_release(mark);
+
+    // VAL, INSTR at the edges, comparisons.
+    EXPECT_EQ(rt_val(literal("  12abc")), 12.0L);
+    EXPECT_EQ(rt_val(literal("&HFF")), 255.0L);
+    EXPECT_EQ(rt_val(literal("1E3")), 1000.0L);
+    EXPECT_EQ(rt_instr(9, literal("abc"), literal("b"), true), 0);
+    EXPECT_EQ(rt_instr(4, literal("abc"), literal(""), true), 0);
+    EXPECT_EQ(rt_instr(0, literal("abc"), literal(""), false), 1);
+    EXPECT_EQ(string_less(literal("a"), literal("B")), 0);
+    EXPECT_EQ(string_less(literal(""), literal("a")), -1);
+    temp_strings_release(mark);
+
+    EXPECT_EQ(string_temp_count, mark);
+    EXPECT_TRUE(string_tables_consistent());
+}
+
+// A copy of a variable that needs room the heap has only after compaction: the
+// variable's characters move, and the copy must be of them where they are now.
+TEST_F(StringSlices, CopiesOfAVariableSurviveTheCompactionTheyCause)
+{
+    using build = string_descriptor *(*)(string_descriptor *);
+    struct row {
+        const char *name;
+        build make;
+        std::string expected;
+    } rows[] = {
+        {"LEFT$", [](string_descriptor *v) { return rt_left_str(v, 99); }, std::string(99, 'v')},
+        {"RIGHT$", [](string_descriptor *v) { return rt_right_str(v, 99); }, std::string(99, 'v')},
+        {"MID$", [](string_descriptor *v) { return rt_mid_str(v, 2, 0, false); },
+         std::string(99, 'v')},
+        {"UCASE$", [](string_descriptor *v) { return rt_ucase_str(v); }, std::string(100, 'V')},
+    };
+    for (const row &r : rows) {
+        // A freed 400-byte string before v and a 350-byte one after it: making
+        // the copy closes the gap, moving v to the start and the other string
+        // over the bytes where v was, without growing the heap.
+        strings_reset(1070, 65535);
+        string_descriptor *gap = variable(std::string(400, 'g'));
+        string_descriptor *v = variable(std::string(100, 'v'));
+        variable(std::string(350, 'w'));
+        string_free(gap);
+        EXPECT_EQ(text_of(r.make(v)), r.expected) << r.name;
+        EXPECT_EQ(text_of(v), std::string(100, 'v')) << r.name;
+    }
+}
+
 } // namespace
