@@ -154,27 +154,6 @@ bool key_trap_take_one() {
     return false;
 }
 
-// True when a trap that is on has an event waiting to be taken.
-bool trap_waiting() {
-    const auto waits = [](uint32_t handler, uint8_t state, bool pending) {
-        return handler && state == TRAP_ON && pending;
-    };
-    for (const key_trap_record &record : key_trap_table)
-        if (waits(record.handler.load(), record.state.load(), record.pending.load() != 0))
-            return true;
-    if (button_traps_with_handler)
-        for (const button_trap_record &record : button_trap_table)
-            if (waits(record.handler, record.state.load(), record.pending.load() != 0))
-                return true;
-    for (uint32_t h = 0; h < timer_handle_count; ++h) {
-        const timer_trap_record &record = timer_trap_table[h];
-        if (record.used.load() &&
-            waits(record.handler.load(), record.state.load(), record.pending.load() == TIMER_DUE))
-            return true;
-    }
-    return false;
-}
-
 // Free timer handles, most recently freed on top; doubled when full.
 uint32_t *timer_free_stack = nullptr;
 uint32_t timer_free_count = 0;
@@ -431,7 +410,27 @@ void event_dispatch() {
         took = true;
     if (!handling_error() && timer_traps_take()) took = true;
     if (took) sleep_wake.store(1);
-    if (handling_error() && trap_waiting()) event_pending.store(1);
+    if (handling_error() && traps_waiting()) event_pending.store(1);
+}
+
+bool traps_waiting() {
+    const auto waits = [](uint32_t handler, uint8_t state, bool pending) {
+        return handler && state == TRAP_ON && pending;
+    };
+    for (const key_trap_record &record : key_trap_table)
+        if (waits(record.handler.load(), record.state.load(), record.pending.load() != 0))
+            return true;
+    if (button_traps_with_handler)
+        for (const button_trap_record &record : button_trap_table)
+            if (waits(record.handler, record.state.load(), record.pending.load() != 0))
+                return true;
+    for (uint32_t h = 0; h < timer_handle_count; ++h) {
+        const timer_trap_record &record = timer_trap_table[h];
+        if (record.used.load() &&
+            waits(record.handler.load(), record.state.load(), record.pending.load() == TIMER_DUE))
+            return true;
+    }
+    return false;
 }
 
 int32_t timer_handle_alloc() {

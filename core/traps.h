@@ -171,3 +171,7 @@ extern std::atomic<bool> timer_thread_running;
 // ERROR handler is running; a trap held back by the handler keeps
 // event_pending raised. Sets sleep_wake when it took any. Program thread only.
 void event_dispatch();
+
+// True when a trap that is on has an event waiting to be taken. Program
+// thread only.
+bool traps_waiting();

@@ -52,6 +52,7 @@ class PortedProgram : public ::testing::Test
         key_trap_codes_fill();
         control_words_reset();
         errors_reset();
+        rt_close(0, 0); // file #1 of an earlier test
         rnd_reset();
         timing_reset();
         keyboard_reset();
