@@ -100,11 +100,11 @@ TEST_F(PortedProgram, RandomizeThenRndSequences)
 }
 
 // 10 ON TIMER(1) GOSUB 500: 20 TIMER ON: 30 wait 2.5 s: 40 TIMER STOP
-// 50 wait 1.5 s: 60 TIMER ON: 70 ...: 80 TIMER OFF: 90 wait 3 s
+// 50 wait 2.3 s: 60 TIMER ON: 70 wait 0.15 s: 80 TIMER OFF: 90 wait 3 s
 TEST_F(PortedProgram, OnTimerWithStopAndOn)
 {
     basic_procedure p;
-    size_t after_wait = 0, while_stopped = 0, after_on = 0;
+    size_t after_wait = 0, while_stopped = 0, after_on = 0, shortly_after_on = 0;
     p.stmt(10, [&] { timer_interval_set(0, 1.0, 500, 0, 0); });
     p.stmt(20, [&] { timer_handle_state(0, TRAP_ACTION_ON, false); });
     p.stmt(30, [&] { delay_seconds(2.5); });
@@ -112,19 +112,25 @@ TEST_F(PortedProgram, OnTimerWithStopAndOn)
         after_wait = traps_taken.size();
         timer_handle_state(0, TRAP_ACTION_STOP, false);
     });
-    p.stmt(50, [&] { delay_seconds(1.5); });
+    p.stmt(50, [&] { delay_seconds(2.3); });
     p.stmt(60, [&] {
         while_stopped = traps_taken.size();
         timer_handle_state(0, TRAP_ACTION_ON, false);
     });
-    p.stmt(70, [&] { after_on = traps_taken.size(); });
-    p.stmt(80, [&] { timer_handle_state(0, TRAP_ACTION_OFF, false); });
-    const size_t before_off_wait = traps_taken.size();
+    p.stmt(70, [&] {
+        after_on = traps_taken.size();
+        delay_seconds(0.15);
+    });
+    p.stmt(80, [&] {
+        shortly_after_on = traps_taken.size();
+        timer_handle_state(0, TRAP_ACTION_OFF, false);
+    });
     p.stmt(90, [&] { delay_seconds(3); });
     EXPECT_EQ(after_wait, 2u);
     EXPECT_EQ(while_stopped, 2u) << "a stopped timer is not taken";
-    EXPECT_EQ(after_on, 3u) << "the event seen while stopped is taken right after TIMER ON";
-    EXPECT_EQ(traps_taken.size(), before_off_wait) << "an off timer does not fire";
+    EXPECT_EQ(after_on, 3u) << "the events seen while stopped are taken once, right after ON";
+    EXPECT_EQ(shortly_after_on, 3u) << "and the timer does not fire again at once";
+    EXPECT_EQ(traps_taken.size(), 3u) << "an off timer does not fire";
     EXPECT_EQ(traps_taken, std::vector<uint32_t>(traps_taken.size(), 500u));
     EXPECT_TRUE(boxes.empty());
 }

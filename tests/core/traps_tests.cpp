@@ -361,6 +361,12 @@ TEST_F(Traps, StoppedTimerFiresAfterOnAtTheNextCheck) {
     EXPECT_EQ(event_pending.load(), 1u);
     statement_event_check(0);
     EXPECT_EQ(calls.size(), 1u);
+
+    // The cadence went on meanwhile: no second event at once.
+    timer_table_scan(1003.1);
+    EXPECT_EQ(timer_trap_table[0].pending.load(), TIMER_NOT_DUE);
+    timer_table_scan(1004.2);
+    EXPECT_EQ(timer_trap_table[0].pending.load(), TIMER_DUE);
 }
 
 TEST_F(Traps, OffAndNewIntervalDropADueMarkAndRestartTheCadence) {
