@@ -41,6 +41,10 @@ void statement_event_check(uint32_t line)
     }
     error_line = line;
     error_handle();
+    // The check that handles an error takes no trap: one that waits is taken
+    // at the next statement's check (a due timer is not marked again).
+    if (traps_waiting())
+        event_pending = 1;
     if (retry_request.exchange(0))
         statement_retry = 1;
 }

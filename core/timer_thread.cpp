@@ -34,12 +34,17 @@ bool timer_record_live(const timer_trap_record &record) {
 
 // Marks one record due. The last-fire time moves by compare-exchange, so a
 // reset by the program thread (ON TIMER, TIMER OFF) in the meantime wins; a
-// due mark that lands after such a reset is withdrawn again.
+// due mark that lands after such a reset is withdrawn again. While a due mark
+// waits to be taken (a stopped timer, a long statement) the cadence goes on
+// without a second mark: the one event is remembered, and the timer does not
+// fire again at once after it has been taken. While its handler runs the
+// cadence waits, so an interval that passes meanwhile fires right after it.
 void timer_record_scan(timer_trap_record &record, double now_s) {
-    if (!timer_record_live(record) || record.pending.load() != TIMER_NOT_DUE) return;
+    const uint8_t pending = record.pending.load();
+    if (!timer_record_live(record) || pending == TIMER_BEING_TAKEN) return;
     double last_s = record.last_fire_s.load();
     if (last_s == 0.0) {
-        record.last_fire_s.compare_exchange_strong(last_s, now_s);
+        if (pending == TIMER_NOT_DUE) record.last_fire_s.compare_exchange_strong(last_s, now_s);
         return;
     }
     const double interval_s = record.interval_s.load();
@@ -47,6 +52,7 @@ void timer_record_scan(timer_trap_record &record, double now_s) {
     if (!record.last_fire_s.compare_exchange_strong(last_s,
                                                     timer_next_fire(last_s, interval_s, now_s)))
         return;
+    if (pending == TIMER_DUE) return;
     uint8_t mark = TIMER_NOT_DUE;
     if (!record.pending.compare_exchange_strong(mark, TIMER_DUE)) return;
     if (record.state.load() == TRAP_OFF || record.last_fire_s.load() == 0.0) {

@@ -396,7 +396,10 @@ int32_t key_trap_match(const key_trap_key &key) {
 }
 
 // Each table's traps are taken one event at a time, first trap first, until
-// none is left; an ON ERROR handler that is running holds them back.
+// none is left; an ON ERROR handler that is running holds them back. A trap
+// held back keeps event_pending raised, so the first event check after the
+// handler has ended takes it: a due timer is not marked again, and would
+// otherwise wait for some other event.
 void event_dispatch() {
     bool took = false;
     const auto handling_error = [] { return on_error_inside_handler.load() != 0; };
@@ -407,6 +410,27 @@ void event_dispatch() {
         took = true;
     if (!handling_error() && timer_traps_take()) took = true;
     if (took) sleep_wake.store(1);
+    if (handling_error() && traps_waiting()) event_pending.store(1);
+}
+
+bool traps_waiting() {
+    const auto waits = [](uint32_t handler, uint8_t state, bool pending) {
+        return handler && state == TRAP_ON && pending;
+    };
+    for (const key_trap_record &record : key_trap_table)
+        if (waits(record.handler.load(), record.state.load(), record.pending.load() != 0))
+            return true;
+    if (button_traps_with_handler)
+        for (const button_trap_record &record : button_trap_table)
+            if (waits(record.handler, record.state.load(), record.pending.load() != 0))
+                return true;
+    for (uint32_t h = 0; h < timer_handle_count; ++h) {
+        const timer_trap_record &record = timer_trap_table[h];
+        if (record.used.load() &&
+            waits(record.handler.load(), record.state.load(), record.pending.load() == TIMER_DUE))
+            return true;
+    }
+    return false;
 }
 
 int32_t timer_handle_alloc() {

@@ -167,6 +167,11 @@ bool timer_table_scan(double now_s, bool *live = nullptr);
 // True while timer_thread_main runs.
 extern std::atomic<bool> timer_thread_running;
 
-// Takes pending traps: buttons, then keys, then (unless an ON ERROR handler is
-// running) due timers. Sets sleep_wake when it took any. Program thread only.
+// Takes pending traps: buttons, then keys, then due timers, none while an ON
+// ERROR handler is running; a trap held back by the handler keeps
+// event_pending raised. Sets sleep_wake when it took any. Program thread only.
 void event_dispatch();
+
+// True when a trap that is on has an event waiting to be taken. Program
+// thread only.
+bool traps_waiting();

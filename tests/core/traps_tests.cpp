@@ -3,6 +3,7 @@
 #include "core/control_words.h"
 #include "core/errors.h"
 #include "core/program_thread.h"
+#include "platform/message_box.h"
 
 #include <gtest/gtest.h>
 
@@ -194,17 +195,45 @@ TEST_F(Traps, ButtonTrapsAddressControllerAndButton) {
     EXPECT_EQ(event_pending.load(), 1u);
 }
 
+// Held back, not lost: the event stays raised, so the first check after the
+// handler has ended takes the traps (a due timer is not marked again).
 TEST_F(Traps, RunningErrorHandlerHoldsTrapsBack) {
     key_trap_set(1, 11, 0, 0);
     key_trap_state(1, TRAP_ACTION_ON);
+    timer_interval_set(0, 1.0, 300, 0, 0);
+    timer_handle_state(0, TRAP_ACTION_ON, false);
+    timer_table_scan(1000.0);
+    timer_table_scan(1001.5);
     key_trap_match(key_with_code(0x3B00));
     on_error_inside_handler = 1;
-    event_dispatch();
+    statement_event_check(0);
     EXPECT_TRUE(calls.empty());
     EXPECT_EQ(sleep_wake.load(), 0u);
+    EXPECT_EQ(event_pending.load(), 1u);
     on_error_inside_handler = 0;
-    event_dispatch();
-    EXPECT_EQ(calls.size(), 1u);
+    statement_event_check(0);
+    EXPECT_EQ(handlers_called(), (std::vector<uint32_t>{11, 300}));
+    EXPECT_EQ(event_pending.load(), 0u);
+}
+
+// The check that handles an error takes no trap; one that waits is taken at
+// the next statement's check, whether the dialog or the handler took the error.
+TEST_F(Traps, TrapWaitingBesideAnErrorIsTakenAtTheNextCheck) {
+    platform_message_box_seam_set([](const char *, const char *, uint32_t) {
+        return MESSAGE_BOX_RESULT_YES;
+    });
+    timer_interval_set(0, 1.0, 300, 0, 0);
+    timer_handle_state(0, TRAP_ACTION_ON, false);
+    timer_table_scan(1000.0);
+    timer_table_scan(1001.5);
+    error_raise(53);
+    statement_event_check(10);
+    platform_message_box_seam_set(nullptr);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(error_pending.load(), 0u);
+    EXPECT_EQ(event_pending.load(), 1u);
+    statement_event_check(20);
+    EXPECT_EQ(handlers_called(), std::vector<uint32_t>{300});
 }
 
 // A key trap whose handler makes an event check itself: the nested dispatch
@@ -332,6 +361,12 @@ TEST_F(Traps, StoppedTimerFiresAfterOnAtTheNextCheck) {
     EXPECT_EQ(event_pending.load(), 1u);
     statement_event_check(0);
     EXPECT_EQ(calls.size(), 1u);
+
+    // The cadence went on meanwhile: no second event at once.
+    timer_table_scan(1003.1);
+    EXPECT_EQ(timer_trap_table[0].pending.load(), TIMER_NOT_DUE);
+    timer_table_scan(1004.2);
+    EXPECT_EQ(timer_trap_table[0].pending.load(), TIMER_DUE);
 }
 
 TEST_F(Traps, OffAndNewIntervalDropADueMarkAndRestartTheCadence) {
