@@ -44,8 +44,8 @@ extern std::atomic<uint8_t> program_suspended;
 extern std::atomic<uint32_t> sleep_wake;
 
 // Wake counters for clock_wait_ms. program_wake changes with every key hit,
-// every event raised from another thread and the exit, so that the program
-// thread's key polls can sleep until one of them; timer_wake changes when a
+// every trap made due, Break, Pause, a close request and the exit, so that
+// the program thread's key polls can sleep until one of them; timer_wake changes when a
 // timer trap is set, switched or asked for, and at the exit, so that an idle
 // timer-trap thread can do the same. Counters only: never reset.
 extern std::atomic<uint32_t> program_wake;
