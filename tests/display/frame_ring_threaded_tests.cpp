@@ -57,11 +57,13 @@ TEST_F(frame_ring_threads, builder_and_display_exchange_whole_frames)
     rt_width(0, 40, 25, 1 | 2); // 640 x 400
     std::vector<uint32_t> palette(display_page_record.load()->palette,
                                   display_page_record.load()->palette + 256);
-    std::atomic<bool> stop{false};
+    // The pauser stops first: a pause it asks for is answered only while the
+    // builder still builds.
+    std::atomic<bool> stop_pauser{false}, stop_builder{false};
     std::atomic<uint32_t> built{0};
 
     std::thread builder([&] {
-        for (uint32_t k = 0; !stop.load(std::memory_order_relaxed); k++) {
+        for (uint32_t k = 0; !stop_builder.load(std::memory_order_relaxed); k++) {
             page_fill(k);
             runtime_frame_build();
             built.fetch_add(1, std::memory_order_relaxed);
@@ -69,7 +71,7 @@ TEST_F(frame_ring_threads, builder_and_display_exchange_whole_frames)
     });
     // Page changes ask the builder to pause now and then.
     std::thread pauser([&] {
-        while (!stop.load(std::memory_order_relaxed)) {
+        while (!stop_pauser.load(std::memory_order_relaxed)) {
             bool paused = frame_builder_pause_begin();
             frame_builder_pause_end(paused);
             clock_sleep_ms(3);
@@ -96,8 +98,9 @@ TEST_F(frame_ring_threads, builder_and_display_exchange_whole_frames)
             f->pixels[size_t(f->width) * f->height - 1] != before)
             overwritten++;
     }
-    stop = true;
-    pauser.join(); // the builder still answers its last pause
+    stop_pauser = true;
+    pauser.join();
+    stop_builder = true;
     builder.join();
 
     EXPECT_GT(shown, 10u);
