@@ -89,13 +89,6 @@ image_slot *page_test::page(int32_t mode, int32_t width, int32_t height)
     return r;
 }
 
-uint32_t pixel_of(const image_slot *r, int32_t x, int32_t y)
-{
-    uint64_t at = uint64_t(y) * r->width + uint32_t(x);
-    return r->bytes_per_pixel == 4 ? reinterpret_cast<const uint32_t *>(r->pixels)[at]
-                                   : r->pixels[at];
-}
-
 void pixel_set_to(image_slot *r, int32_t x, int32_t y, uint32_t value)
 {
     uint64_t at = uint64_t(y) * r->width + uint32_t(x);
@@ -103,15 +96,6 @@ void pixel_set_to(image_slot *r, int32_t x, int32_t y, uint32_t value)
         reinterpret_cast<uint32_t *>(r->pixels)[at] = value;
     else
         r->pixels[at] = uint8_t(value);
-}
-
-std::vector<uint32_t> page_pixels(const image_slot *r)
-{
-    std::vector<uint32_t> out;
-    for (int32_t y = 0; y < r->height; y++)
-        for (int32_t x = 0; x < r->width; x++)
-            out.push_back(pixel_of(r, x, y));
-    return out;
 }
 
 std::set<std::pair<int32_t, int32_t>> pixels_lit(const image_slot *r)

@@ -6,6 +6,7 @@
 #include "display/hgc_queue.h"
 #include "graphics/scaled_copy.h"
 #include "screen/image_slots.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -46,10 +47,7 @@ class page_test : public ::testing::Test
     image_slot *page(int32_t mode, int32_t width = 640, int32_t height = 480);
 };
 
-uint32_t pixel_of(const image_slot *r, int32_t x, int32_t y);
 void pixel_set_to(image_slot *r, int32_t x, int32_t y, uint32_t value);
-// The page's pixels as 32-bit values (palette pages: the byte).
-std::vector<uint32_t> page_pixels(const image_slot *r);
 // The pixels whose value is not 0.
 std::set<std::pair<int32_t, int32_t>> pixels_lit(const image_slot *r);
 

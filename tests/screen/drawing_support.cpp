@@ -13,22 +13,6 @@ image_slot *drawing_test::page(int32_t mode, int32_t width, int32_t height)
     return write_page.record;
 }
 
-uint32_t pixel_of(const image_slot *r, int32_t x, int32_t y)
-{
-    uint64_t at = uint64_t(y) * r->width + uint32_t(x);
-    return r->bytes_per_pixel == 4 ? reinterpret_cast<const uint32_t *>(r->pixels)[at]
-                                   : r->pixels[at];
-}
-
-std::vector<uint32_t> page_pixels(const image_slot *r)
-{
-    std::vector<uint32_t> out;
-    for (int32_t y = 0; y < r->height; y++)
-        for (int32_t x = 0; x < r->width; x++)
-            out.push_back(pixel_of(r, x, y));
-    return out;
-}
-
 pixel_set pixels_changed(const image_slot *r, const std::vector<uint32_t> &before,
                          const std::vector<uint32_t> &after)
 {

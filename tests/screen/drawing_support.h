@@ -3,6 +3,7 @@
 #pragma once
 
 #include "screen_support.h"
+#include "support/test_support.h"
 
 #include <cstdint>
 #include <set>
@@ -20,13 +21,9 @@ class drawing_test : public screen_test
 
 using pixel_set = std::set<std::pair<int32_t, int32_t>>;
 
-// The page's pixels as 32-bit values (palette pages: the byte).
-std::vector<uint32_t> page_pixels(const image_slot *r);
 // The pixels whose value differs between two snapshots.
 pixel_set pixels_changed(const image_slot *r, const std::vector<uint32_t> &before,
                          const std::vector<uint32_t> &after);
-// The value of one pixel of a page.
-uint32_t pixel_of(const image_slot *r, int32_t x, int32_t y);
 // The pixels of a line between two points: the major axis one step a pixel,
 // the minor axis the true line rounded to nearest, halves up (the points
 // must not be negative).

@@ -1,5 +1,7 @@
 #include "support/test_support.h"
 
+#include "screen/image_slots.h"
+
 #include <fstream>
 #include <iterator>
 
@@ -18,4 +20,20 @@ void file_write_all(const std::string &path, const std::string &bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+uint32_t pixel_of(const image_slot *r, int32_t x, int32_t y)
+{
+    uint64_t at = uint64_t(y) * r->width + uint32_t(x);
+    return r->bytes_per_pixel == 4 ? reinterpret_cast<const uint32_t *>(r->pixels)[at]
+                                   : r->pixels[at];
+}
+
+std::vector<uint32_t> page_pixels(const image_slot *r)
+{
+    std::vector<uint32_t> out;
+    for (int32_t y = 0; y < r->height; y++)
+        for (int32_t x = 0; x < r->width; x++)
+            out.push_back(pixel_of(r, x, y));
+    return out;
 }
