@@ -56,7 +56,9 @@ void audio_source_play(uint32_t source);
 
 // Sources and buffers of loaded sounds. A sound source is positioned in 3-D
 // (a mono buffer is panned by its position; a stereo buffer keeps its
-// channels) and attenuates linearly between the two distances.
+// channels) and attenuates linearly between the two distances. The device
+// mixes a limited number of sources (256 by default): beyond that
+// audio_sound_source_new returns 0.
 enum class audio_format : int32_t { mono16 = 1, stereo16 = 2 };
 
 uint32_t audio_sound_source_new(uint32_t buffer, float reference_distance, float max_distance,

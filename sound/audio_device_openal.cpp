@@ -162,6 +162,8 @@ uint32_t audio_sound_source_new(uint32_t buffer, float reference_distance, float
 {
     ALuint source = 0;
     alGenSources(1, &source);
+    if (!alIsSource(source))
+        return 0; // every source of the device is taken
     alSourcef(source, AL_REFERENCE_DISTANCE, reference_distance);
     alSourcef(source, AL_MAX_DISTANCE, max_distance);
     alSourcef(source, AL_ROLLOFF_FACTOR, rolloff);

@@ -199,9 +199,8 @@ void sound_apply(sound_handle_record *record)
 
 void loaded_sound_stop(sound_handle_record *record)
 {
-    if (!record->al_source || record->play_state.load(std::memory_order_relaxed) == SOUND_STOPPED)
-        return;
-    audio_source_stop(record->al_source);
+    if (record->al_source && record->play_state.load(std::memory_order_relaxed) != SOUND_STOPPED)
+        audio_source_stop(record->al_source);
     record->play_state.store(SOUND_STOPPED, std::memory_order_relaxed);
     uint8_t running = SOUND_LIMIT_RUNNING;
     record->limit_state.compare_exchange_strong(running, SOUND_LIMIT_NONE);
@@ -210,6 +209,14 @@ void loaded_sound_stop(sound_handle_record *record)
 void loaded_sound_play(sound_handle_record *record)
 {
     loaded_sound_ready(record);
+    if (!record->al_source) {
+        // The device has no source left: nothing plays and the sound stays
+        // stopped (an armed limit waits for a play that sounds). It keeps no
+        // buffer while it has no source.
+        loaded_sound_objects_release(record);
+        record->play_state.store(SOUND_STOPPED, std::memory_order_relaxed);
+        return;
+    }
     audio_source_looping_set(record->al_source, sound_loop_request);
     audio_source_play(record->al_source);
     record->play_state.store(SOUND_PLAYING, std::memory_order_relaxed);

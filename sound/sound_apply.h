@@ -23,11 +23,13 @@ void loaded_sound_objects_delete(sound_handle_record *record);
 // and position to be sent to the next ones.
 void loaded_sound_objects_release(sound_handle_record *record);
 
-// Stops a sound that plays or is paused; a running limit is cancelled.
+// Stops a sound that plays or is paused; a running limit is cancelled. The
+// sound counts as stopped afterwards, with or without a source.
 void loaded_sound_stop(sound_handle_record *record);
 
 // Plays from the start, looping when sound_loop_request is set, and starts an
-// armed limit (a running one is cancelled).
+// armed limit (a running one is cancelled). When the device has no source to
+// give, nothing plays and the sound stays stopped.
 void loaded_sound_play(sound_handle_record *record);
 
 // Starts the limit now: the pump stops the sound `seconds` from now (a

@@ -34,7 +34,8 @@ int32_t sound_handle_copy(int32_t handle);
 void sound_handle_volume_set(int32_t handle, float volume);
 void sound_handle_pause(int32_t handle);
 void sound_handle_stop(int32_t handle);
-// Plays from the start (a playing or paused sound restarts).
+// Plays from the start (a playing or paused sound restarts). When every
+// source of the device is taken, nothing plays and the sound stays stopped.
 void sound_handle_play(int32_t handle);
 void sound_handle_loop(int32_t handle);
 int32_t sound_handle_is_paused(int32_t handle);  // -1 or 0

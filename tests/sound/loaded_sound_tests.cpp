@@ -380,3 +380,43 @@ TEST_F(loaded_sound_test, places_and_seeks_beyond_the_float_range_are_kept_in_it
     EXPECT_EQ(first_sound_frame(pump_render(4096)), -1);
     EXPECT_EQ(error_pending_take(), 0u);
 }
+
+// The device mixes a limited number of voices (256 by default); a sound that
+// gets none plays nothing and must not report playing, or a program waiting
+// for it to end waits for ever.
+TEST_F(loaded_sound_test, sounds_beyond_the_voices_of_the_device_do_not_report_playing)
+{
+    int32_t tone = sine_sound(2, 0.01);
+    std::vector<int32_t> copies;
+    for (int32_t i = 0; i < 300; ++i)
+        copies.push_back(sound_handle_copy(tone));
+    auto playing_count = [&] {
+        int32_t count = 0;
+        for (int32_t copy : copies)
+            count += sound_handle_is_playing(copy) ? 1 : 0;
+        return count;
+    };
+    auto play_all = [&] {
+        for (int32_t copy : copies)
+            sound_handle_play(copy);
+    };
+    auto stop_all = [&] {
+        for (int32_t copy : copies)
+            sound_handle_stop(copy);
+    };
+
+    play_all();
+    int32_t voiced = playing_count();
+    EXPECT_GT(voiced, 0);
+    EXPECT_LT(voiced, 300) << "the device gave every copy a voice; nothing was shown";
+    stop_all();
+    EXPECT_EQ(playing_count(), 0);
+
+    play_all();
+    frames out = pump_render(3 * SOUND_RATE_HZ);
+    EXPECT_NE(first_sound_frame(out), -1); // those with a voice were heard
+    EXPECT_EQ(playing_count(), 0);
+    stop_all();
+    EXPECT_EQ(playing_count(), 0);
+    EXPECT_EQ(error_pending_take(), 0u);
+}
