@@ -98,9 +98,13 @@ TEST_F(ComDevice, TheLineGetsTheSettingsAskedFor)
                                                            << shown;
         rt_close(1, 1);
     }
-    // A speed without a termios constant goes through termios2.
-    ASSERT_EQ(open_error("COM1:12345,N,8", OPEN_MODE_RANDOM), 0u);
-    EXPECT_EQ(pty_line_speed(line_.slave_path()), 12345);
+    // A speed without a termios constant goes through termios2; every open
+    // sets both directions to the speed asked, also after such a speed.
+    for (long speed : {12345L, 9600L, 2400L}) {
+        ASSERT_EQ(open_error("COM1:" + std::to_string(speed) + ",N,8", OPEN_MODE_RANDOM), 0u);
+        EXPECT_EQ(pty_line_speeds(line_.slave_path()), std::make_pair(speed, speed));
+        rt_close(1, 1);
+    }
 }
 
 TEST_F(ComDevice, ReadsWaitTheDsTimeAndThenComeUpShort)
