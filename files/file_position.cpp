@@ -4,8 +4,8 @@
 #include "files/com_device.h"
 #include "files/file_errors.h"
 #include "files/handle_table.h"
-#include "files/os_handle.h"
 #include "files/network_handles.h"
+#include "files/os_handle.h"
 
 namespace
 {
@@ -59,7 +59,11 @@ int32_t rt_eof(int32_t number)
     if (handle < 0)
         return 0;
     const os_handle_record &r = *os_handle_at(handle);
-    if (r.com_port != 0) // a serial port is at its end while nothing is waiting
+    // A RANDOM or BINARY port, like a file, is at its end when its last read
+    // came up short (a time-out); in the other modes a port has no end to
+    // reach and is at its end while nothing is waiting.
+    bool records = r.mode == FILE_MODE_RANDOM || r.mode == FILE_MODE_BINARY;
+    if (r.com_port != 0 && !records)
         return com_device_at_end(handle, r.mode == FILE_MODE_INPUT) ? -1 : 0;
     if (r.eof_flag)
         return -1;

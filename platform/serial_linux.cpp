@@ -96,6 +96,9 @@ bool line_set(int fd, const serial_line_settings &s)
     if (tcgetattr(fd, &t) != 0)
         return false;
     line_format(t, s);
+    // An input speed field left set (by termios2 for an unnamed speed) would
+    // keep that speed for input: cleared, input follows the output speed.
+    t.c_cflag &= ~CIBAUD;
     speed_t code = B38400; // stands in until termios2 sets an unnamed speed
     bool named = speed_code_of(s.speed_bps, &code);
     if (cfsetispeed(&t, code) != 0 || cfsetospeed(&t, code) != 0)

@@ -41,7 +41,7 @@ peer_expect "42 TARVO ZUDUZ"
 printf 'ABCDEF' >&"$peer"
 output_wait "loc 6"
 output_wait "input$ ABCDEF"
-output_wait "eof -1"
+output_wait "eof 0"
 printf 'line two\r\n' >&"$peer"
 output_wait "binary line line two"
 program_exit_wait 10

@@ -98,9 +98,13 @@ TEST_F(ComDevice, TheLineGetsTheSettingsAskedFor)
                                                            << shown;
         rt_close(1, 1);
     }
-    // A speed without a termios constant goes through termios2.
-    ASSERT_EQ(open_error("COM1:12345,N,8", OPEN_MODE_RANDOM), 0u);
-    EXPECT_EQ(pty_line_speed(line_.slave_path()), 12345);
+    // A speed without a termios constant goes through termios2; every open
+    // sets both directions to the speed asked, also after such a speed.
+    for (long speed : {12345L, 9600L, 2400L}) {
+        ASSERT_EQ(open_error("COM1:" + std::to_string(speed) + ",N,8", OPEN_MODE_RANDOM), 0u);
+        EXPECT_EQ(pty_line_speeds(line_.slave_path()), std::make_pair(speed, speed));
+        rt_close(1, 1);
+    }
 }
 
 TEST_F(ComDevice, ReadsWaitTheDsTimeAndThenComeUpShort)
@@ -214,8 +218,40 @@ TEST_F(ComDevice, BinaryPortsReadLinesAndCountsWithoutALength)
     EXPECT_EQ(line_input(), "end");
 }
 
+// A program reading records with GET learns from EOF whether the last one
+// timed out, whatever has arrived since (in INPUT mode EOF tells instead
+// whether anything is waiting).
+TEST_F(ComDevice, EofOfARecordPortTellsWhetherTheLastGetCameUpShort)
+{
+    for (int32_t mode : {OPEN_MODE_BINARY, OPEN_MODE_RANDOM}) {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(open_error("COM1:9600,N,8,1,DS100", mode), 0u);
+        std::string record(4, '\0'), longer(6, '\0');
+        auto get = [](std::string &into) {
+            byte_element e = element_of(into);
+            rt_get(1, 0, &e, 0);
+            return into;
+        };
+        EXPECT_EQ(rt_eof(1), 0); // nothing read yet
+        line_.send("abcd");
+        EXPECT_EQ(get(record), "abcd");
+        EXPECT_EQ(rt_loc(1), 0);
+        EXPECT_EQ(rt_eof(1), 0); // complete, though nothing more is waiting
+        line_.send("ef");
+        EXPECT_EQ(get(longer), std::string("ef\0\0\0\0", 6));
+        EXPECT_EQ(rt_eof(1), -1);
+        line_.send("ghij");
+        arrival_wait(4);
+        EXPECT_EQ(rt_eof(1), -1); // still the time-out, though bytes wait
+        EXPECT_EQ(get(record), "ghij");
+        EXPECT_EQ(rt_eof(1), 0);
+        EXPECT_EQ(error_pending_take(), 0u);
+        rt_close(1, 1);
+    }
+}
+
 // A terminal program: a command goes out with PUT, the answer is read with
-// INPUT$ of what LOC counts, and EOF tells when nothing more is waiting.
+// INPUT$ of what LOC counts, and EOF tells whether a read came up short.
 TEST_F(ComDevice, ATerminalSessionPutsCommandsAndReadsWhatLocCounts)
 {
     ASSERT_EQ(open_error("COM1:9600,N,8,1,DS0", OPEN_MODE_BINARY), 0u);
@@ -224,16 +260,15 @@ TEST_F(ComDevice, ATerminalSessionPutsCommandsAndReadsWhatLocCounts)
         byte_element e = element_of(command);
         rt_put_string(1, 0, &e, 0);
         EXPECT_EQ(line_.receive(4), "ATZ\r");
-        EXPECT_EQ(rt_eof(1), -1);
         line_.send(answer);
         arrival_wait(int64_t(answer.size()));
-        EXPECT_EQ(rt_eof(1), 0);
         EXPECT_EQ(input_str(int32_t(rt_loc(1))), answer);
         EXPECT_EQ(rt_loc(1), 0);
-        EXPECT_EQ(rt_eof(1), -1);
+        EXPECT_EQ(rt_eof(1), 0);
     }
     EXPECT_EQ(input_str(8), ""); // DS0: nothing waiting, back at once
     EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(rt_eof(1), -1);
     rt_close(1, 1);
     EXPECT_EQ(open_error("COM1:9600,N,8,1", OPEN_MODE_BINARY), 0u); // the port is free again
 }

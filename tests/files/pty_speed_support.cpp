@@ -1,4 +1,4 @@
-// The speed a line reports through termios2 (speeds without a termios
+// The speeds a line reports through termios2 (speeds without a termios
 // constant show as 0 through the classic interface); its kernel header
 // cannot share a file with <termios.h>.
 #include <asm/ioctls.h>
@@ -6,17 +6,20 @@
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 extern "C" int ioctl(int fd, unsigned long request, ...);
 
-long pty_line_speed(const std::string &path)
+std::pair<long, long> pty_line_speeds(const std::string &path)
 {
+    std::pair<long, long> speeds{-1, -1};
     int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return -1;
+        return speeds;
     struct termios2 t {
     };
-    long speed = ioctl(fd, TCGETS2, &t) == 0 ? long(t.c_ospeed) : -1;
+    if (ioctl(fd, TCGETS2, &t) == 0)
+        speeds = {long(t.c_ispeed), long(t.c_ospeed)};
     close(fd);
-    return speed;
+    return speeds;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 class pty_line
 {
@@ -29,9 +30,9 @@ class pty_line
     std::string variable_;
 };
 
-// The output speed of the line at path in bits per second, as termios2
-// reports it; -1 when it cannot be read.
-long pty_line_speed(const std::string &path);
+// The input and output speeds of the line at path in bits per second, as
+// termios2 reports them; -1 and -1 when they cannot be read.
+std::pair<long, long> pty_line_speeds(const std::string &path);
 
 // Milliseconds on the monotonic clock.
 long long pty_now_ms();
