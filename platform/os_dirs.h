@@ -46,9 +46,9 @@ os_dir_status os_file_delete(const std::string &path);
 // Renames from (resolved) to to (its directory part resolved, its last part
 // as written). Never replaces: a to that exists, or that equals another entry
 // of its directory ignoring letter case, gives exists and changes nothing. A
-// rename that changes only letter case works. A file goes to another file
-// system by copy and delete, refused with access_denied while a file is open
-// on it.
+// rename that changes only letter case works. A file that any open file of
+// any process holds is refused with access_denied, as by os_file_delete. A
+// file goes to another file system by copy and delete.
 os_dir_status os_path_rename(const std::string &from, const std::string &to);
 
 // Makes a directory; an existing entry of the same name in any letter case

@@ -22,7 +22,6 @@ namespace
 
 constexpr mode_t WRITE_BITS = S_IWUSR | S_IWGRP | S_IWOTH;
 
-
 os_dir_status result_of(int r)
 {
     return r == 0 ? os_dir_status::ok : os_dir_status_of_errno(errno);
@@ -51,7 +50,7 @@ bool name_taken_ignoring_case(const std::string &dir, const std::string &name,
     return taken;
 }
 
-// The share-lock probe of a delete: true when no open file holds the file.
+// The share-lock probe of a delete or rename: true when no open file holds the file.
 // Held exclusively until fd is closed, so no new open can lock it meanwhile.
 bool share_probe(const std::string &path, int *fd)
 {
@@ -63,6 +62,17 @@ bool share_probe(const std::string &path, int *fd)
         r = flock(*fd, LOCK_EX | LOCK_NB);
     while (r != 0 && errno == EINTR);
     return r == 0;
+}
+
+// Runs action unless an open file holds path, else gives access_denied. The
+// probe's lock lasts until action returns.
+template <typename Action> os_dir_status unless_held(const std::string &path, Action action)
+{
+    int fd = -1;
+    os_dir_status result = share_probe(path, &fd) ? action() : os_dir_status::access_denied;
+    if (fd >= 0)
+        close(fd);
+    return result;
 }
 
 bool directory_empty(const char *dir)
@@ -94,18 +104,17 @@ os_dir_status rename_by_link(const std::string &from, const std::string &to)
     return os_dir_status::ok;
 }
 
-// A file renamed onto another file system: copied there and the old name
-// deleted, unless an open file holds it (its writes would go on into the
-// deleted copy).
-os_dir_status move_across(const std::string &from, const std::string &to)
+// The rename itself, once the names are checked: in place where the file
+// system allows, across file systems by copy and delete for a file.
+os_dir_status rename_unheld(const std::string &from, const std::string &to, const struct stat &self)
 {
-    int fd = -1;
-    os_dir_status result = os_dir_status::access_denied;
-    if (share_probe(from, &fd))
-        result = os_file_move(from, to);
-    if (fd >= 0)
-        close(fd);
-    return result;
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return os_dir_status::ok;
+    if ((errno == EINVAL || errno == ENOSYS) && !S_ISDIR(self.st_mode))
+        return rename_by_link(from, to);
+    if (errno == EXDEV && S_ISREG(self.st_mode))
+        return os_file_move(from, to);
+    return os_dir_status_of_errno(errno);
 }
 
 } // namespace
@@ -156,15 +165,18 @@ os_dir_status os_file_delete(const std::string &path)
         return os_dir_status::access_denied;
     if (S_ISREG(st.st_mode) && (st.st_mode & WRITE_BITS) == 0)
         return os_dir_status::access_denied;
-    int fd = -1;
-    os_dir_status result = os_dir_status::access_denied;
-    if (share_probe(path, &fd))
-        result = result_of(unlink(path.c_str()));
-    if (fd >= 0)
-        close(fd);
-    return result;
+    return unless_held(path, [&] { return result_of(unlink(path.c_str())); });
 }
 
+// A regular file that an open file holds is refused as a delete is: a rename
+// under the holder would send its later writes to the new name. The probe
+// keeps its exclusive lock until the rename is done, so no runtime open, in
+// this process or another, takes the file in between (such an open is refused
+// as a sharing conflict). Not covered: programs that take no share lock, and
+// another file put under the old name between the probe and the rename (the
+// probe then tested the file that was there before). Two probes of one file
+// at the same moment each see the other as a holder, so a rename or delete
+// may be refused once although no file is open, but a held file never goes.
 os_dir_status os_path_rename(const std::string &from, const std::string &to)
 {
     struct stat self;
@@ -175,13 +187,9 @@ os_dir_status os_path_rename(const std::string &from, const std::string &to)
         return os_dir_status::bad_name;
     if (name_taken_ignoring_case(dir, last, &self))
         return os_dir_status::exists;
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return os_dir_status::ok;
-    if ((errno == EINVAL || errno == ENOSYS) && !S_ISDIR(self.st_mode))
-        return rename_by_link(from, to);
-    if (errno == EXDEV && S_ISREG(self.st_mode))
-        return move_across(from, to);
-    return os_dir_status_of_errno(errno);
+    if (!S_ISREG(self.st_mode))
+        return rename_unheld(from, to, self);
+    return unless_held(from, [&] { return rename_unheld(from, to, self); });
 }
 
 os_dir_status os_dir_make(const std::string &path)

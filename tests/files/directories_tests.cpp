@@ -11,9 +11,7 @@
 #include "screen/text_output.h"
 
 #include <csignal>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -97,35 +95,81 @@ TEST_F(Directories, KillRefusesReadOnlyFilesAndStopsThere)
     EXPECT_TRUE(file_exists_on_disk("3.txt"));
 }
 
-TEST_F(Directories, KillRefusesAFileHeldOpenHereOrElsewhere)
+// Holds a file open FOR INPUT as #1, in this process or in another runtime
+// process (a child that OPENs it and waits), until the object goes.
+class file_holder
 {
-    file_write_all("held.txt", "data");
-    basic_text held("held.txt");
-    rt_open(held, OPEN_MODE_INPUT, 0, 0, 1, 0, 0);
-    ASSERT_EQ(error_pending_take(), 0u);
-    EXPECT_EQ(kill_error("held.txt"), 55u);
-    rt_close(1, 1);
-    EXPECT_TRUE(file_exists_on_disk("held.txt"));
-
-    // Another process holds a shared lock, as `flock -s` does.
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    pid_t child = fork();
-    if (child == 0) {
-        int fd = open("held.txt", O_RDONLY);
-        flock(fd, LOCK_SH);
-        (void)!write(ready[1], "x", 1);
-        pause();
-        _exit(0);
+  public:
+    file_holder(const std::string &name, bool elsewhere)
+    {
+        if (!elsewhere) {
+            opened_ = open_error(name, OPEN_MODE_INPUT);
+            return;
+        }
+        int ready[2];
+        if (pipe(ready) != 0)
+            return;
+        child_ = fork();
+        if (child_ == 0) {
+            uint8_t error = uint8_t(open_error(name, OPEN_MODE_INPUT));
+            (void)!write(ready[1], &error, 1);
+            pause();
+            _exit(0);
+        }
+        uint8_t error = 255;
+        (void)!read(ready[0], &error, 1);
+        opened_ = error;
+        close(ready[0]);
+        close(ready[1]);
     }
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
-    EXPECT_EQ(kill_error("HELD.TXT"), 55u);
-    kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
-    close(ready[0]);
-    close(ready[1]);
-    EXPECT_EQ(kill_error("held.txt"), 0u);
+    ~file_holder()
+    {
+        if (child_ > 0) {
+            kill(child_, SIGKILL);
+            waitpid(child_, nullptr, 0);
+        } else {
+            rt_close(1, 1);
+        }
+    }
+    uint32_t opened() const { return opened_; }
+
+  private:
+    pid_t child_ = -1;
+    uint32_t opened_ = 255;
+};
+
+// A held file is neither deleted nor renamed: every OPEN holds its file, and
+// a rename would send the holder's later writes to the new name. Once it is
+// closed, the file renames (and deletes unless it is read-only).
+TEST_F(Directories, KillAndNameRefuseAFileHeldOpenHereOrElsewhere)
+{
+    struct {
+        const char *holder;
+        bool elsewhere;
+        bool read_only;
+    } cases[] = {
+        {"this process", false, false},
+        {"another process", true, false},
+        {"another process, read-only file", true, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.holder);
+        file_write_all("held.txt", "data");
+        chmod("held.txt", c.read_only ? 0444 : 0644);
+        {
+            file_holder holder("held.txt", c.elsewhere);
+            ASSERT_EQ(holder.opened(), 0u);
+            EXPECT_EQ(kill_error("HELD.TXT"), 55u);
+            EXPECT_EQ(name_error("held.txt", "new.txt"), 75u);
+            EXPECT_EQ(file_read_all("held.txt"), "data");
+            EXPECT_FALSE(file_exists_on_disk("new.txt"));
+        }
+        EXPECT_EQ(name_error("held.txt", "new.txt"), 0u);
+        EXPECT_EQ(file_read_all("new.txt"), "data");
+        EXPECT_FALSE(file_exists_on_disk("held.txt"));
+        EXPECT_EQ(kill_error("new.txt"), c.read_only ? 55u : 0u);
+        fs::remove("new.txt");
+    }
 }
 
 TEST_F(Directories, NameNeverReplacesAFile)
@@ -150,6 +194,8 @@ TEST_F(Directories, NameRenamesMovesAndChangesCase)
     EXPECT_EQ(name_error("missing", "x"), 53u);
     EXPECT_EQ(name_error("sub/moved.txt", "nodir/x"), 53u);
     EXPECT_EQ(name_error("Sub", "Sub/inner"), 64u);
+    EXPECT_EQ(name_error("sub", "Folder"), 0u); // a directory, its file with it
+    EXPECT_EQ(file_read_all("Folder/moved.txt"), "second");
 }
 
 // /dev/shm is a memory file system, another device wherever /tmp is on disk.
