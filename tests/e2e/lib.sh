@@ -18,9 +18,12 @@
 # the display.
 
 export LC_ALL=C.UTF-8
-# Test programs need no sound card: OpenAL writes a discarded wave file.
+# Test programs need no sound card: OpenAL writes a discarded wave file. The
+# file's "drivers = wave" pins OpenAL to that writer, so no system audio library
+# is loaded; ALSOFT_DRIVERS would override it.
 export ALSOFT_CONF
 ALSOFT_CONF="$(cd "$(dirname "${BASH_SOURCE[0]}")/../programs" && pwd)/openal_discard.conf"
+unset ALSOFT_DRIVERS
 unset BOX_ANSWERS
 
 E2E_DIR=

@@ -6,6 +6,8 @@
 #
 #   loaded_sound_test.sh PROGRAM
 set -euo pipefail
+# The configurations' "drivers = wave" decides; ALSOFT_DRIVERS would override it.
+unset ALSOFT_DRIVERS
 program="$1"
 dir="$(mktemp -d)"
 trap 'rm -rf "$dir"' EXIT

@@ -14,6 +14,7 @@
 #include "sound/raw_stream.h"
 #include "sound/sound_device.h"
 #include "sound/tone_pipe.h"
+#include "support/openal_drivers.h"
 
 #include <atomic>
 #include <cmath>
@@ -51,6 +52,13 @@ void set_up_once()
 }
 
 } // namespace
+
+// Runs before libFuzzer starts its own threads.
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    openal_drivers_pin();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <link.h>
 #include <thread>
 
 namespace
@@ -62,6 +63,23 @@ TEST_F(sound_device_test, a_second_start_does_nothing)
     sound_init(); // the loopback device is already open: no exit, no new device
     EXPECT_EQ(sound_rate_get(), 44100);
     EXPECT_EQ(first_sound_frame(pump_render(4096)), -1);
+}
+
+// OpenAL loads its system back-ends when it first starts, which the fixture's
+// loopback device did: none of the libraries only they bring in may be loaded,
+// whatever the machine has installed (those are not built for the sanitizers).
+TEST_F(sound_device_test, the_loopback_device_loads_no_system_audio_back_end)
+{
+    std::string loaded;
+    dl_iterate_phdr(
+        [](dl_phdr_info *info, size_t, void *names) {
+            *static_cast<std::string *>(names) += std::string(info->dlpi_name) + "\n";
+            return 0;
+        },
+        &loaded);
+    ASSERT_NE(loaded.find("libopenal"), std::string::npos) << loaded;
+    for (const char *back_end : {"libpulse", "libjack", "libportaudio"})
+        EXPECT_EQ(loaded.find(back_end), std::string::npos) << back_end;
 }
 
 TEST(sound_device_process, without_an_audio_device_the_process_says_so_and_ends_with_111)

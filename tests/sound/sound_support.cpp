@@ -13,6 +13,7 @@
 #include "sound/sound_device.h"
 #include "sound/sound_handles.h"
 #include "sound/tone_pipe.h"
+#include "support/openal_drivers.h"
 
 #include <atomic>
 #include <cmath>
@@ -211,10 +212,12 @@ double channel_rms(const frames &f, int32_t channel, int64_t begin, int64_t end)
 namespace
 {
 
-// Closes the loopback device once every test has run.
+// Pins OpenAL's back-end before the first test opens the loopback device (no
+// test thread runs yet), and closes the device once every test has run.
 class loopback_environment : public ::testing::Environment
 {
   public:
+    void SetUp() override { openal_drivers_pin(); }
     void TearDown() override { sound_close(); }
 };
 
