@@ -12,10 +12,10 @@
 // wins), 66h (32-bit operands) and 67h (32-bit addressing) in any order and
 // repeated, at most 15 bytes an instruction: a longer one is refused before
 // any of it runs, as an unknown opcode that names the instruction's first
-// byte (always a prefix, which no other refusal names). Effective offsets
-// are cut to 16 bits before the segment base is added, as is the instruction
-// pointer, so every access stays inside the emulated memory. Forms based on
-// BP, EBP or ESP use SS, the others DS.
+// byte (always a prefix). Effective offsets are cut to 16 bits before the
+// segment base is added, as is the instruction pointer, so every access
+// stays inside the emulated memory. Forms based on BP, EBP or ESP use SS,
+// the others DS.
 //
 // Interrupt 33h serves the mouse (AX 0 reset, 1 show, 2 hide, 3 position
 // and buttons); every other interrupt does nothing.

@@ -87,11 +87,11 @@ uint32_t address32(unsigned mod, unsigned rm)
 }
 
 // What follows each opcode the interpreter knows: a ModR/M operand and an
-// immediate of none, 1 or 2 bytes, of the operand size or of the address
-// size (the offset of A0-A3). The second byte of the 0Fh forms counts as a
-// 1-byte immediate. Unknown opcodes take nothing: they are never run.
-constexpr uint8_t IMMEDIATE_NONE = 0, IMMEDIATE_1 = 1, IMMEDIATE_2 = 2, IMMEDIATE_OPERAND = 3,
-                  IMMEDIATE_ADDRESS = 4, FOLLOWS_MODRM = 8;
+// immediate of 1 or 2 bytes, of the operand size or of the address size (the
+// offset of A0-A3), or nothing (0). The second byte of the 0Fh forms counts
+// as a 1-byte immediate. Unknown opcodes take nothing: they are never run.
+constexpr uint8_t IMMEDIATE_1 = 1, IMMEDIATE_2 = 2, IMMEDIATE_OPERAND = 3, IMMEDIATE_ADDRESS = 4,
+                  FOLLOWS_MODRM = 8;
 constexpr std::array<uint8_t, 256> FOLLOWS = [] {
     std::array<uint8_t, 256> f{};
     for (unsigned op : {0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8E, 0x8F, 0xFF})

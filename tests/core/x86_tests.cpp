@@ -302,14 +302,10 @@ const bytes instruction_forms[] = {
     {0xC7, 0x06, 0x00, 0x10, 0x34, 0x12},                   // MOV word [1000h],1234h
     {0x66, 0x67, 0xC7, 0x84, 0x24, 0, 1, 0, 0, 1, 2, 3, 4}, // the longest form
     {0x50},                                                 // PUSH AX
-    {0x58},                                                 // POP AX
     {0x68, 0x34, 0x12},                                     // PUSH 1234h
-    {0x66, 0x68, 0x01, 0x02, 0x03, 0x04},                   // PUSH dword 4030201h
     {0x6A, 0x80},                                           // PUSH -80h
     {0x06},                                                 // PUSH ES
-    {0x1F},                                                 // POP DS
     {0x0F, 0xA0},                                           // PUSH FS
-    {0x0F, 0xA9},                                           // POP GS
     {0x8F, 0x06, 0x00, 0x10},                               // POP word [1000h]
     {0x67, 0x8F, 0x44, 0x24, 0x04},                         // POP word [ESP+4]
     {0xFF, 0x36, 0x00, 0x10},                               // PUSH word [1000h]
