@@ -259,12 +259,14 @@ void over_long_refused(const bytes &code)
     EXPECT_EQ(changes(x86_registers, before), "");
 }
 
+// MOV dword [GS:100h],0DEADBEEFh: 18 bytes
+const bytes over_long_move = {0x66, 0x26, 0x2E, 0x36, 0x3E, 0x64, 0x65, 0x67, 0xC7,
+                              0x05, 0x00, 0x01, 0x00, 0x00, 0xEF, 0xBE, 0xAD, 0xDE};
+
 TEST_F(X86, OverLongInstructionsChangeNothingAndNameTheirFirstByte)
 {
     const bytes cases[] = {
-        // MOV dword [GS:100h],0DEADBEEFh: 18 bytes
-        {0x66, 0x26, 0x2E, 0x36, 0x3E, 0x64, 0x65, 0x67, 0xC7, 0x05, 0x00, 0x01, 0x00, 0x00, 0xEF,
-         0xBE, 0xAD, 0xDE},
+        over_long_move,
         // POP dword [GS:ESP+100h]: 16 bytes
         {0x66, 0x66, 0x26, 0x2E, 0x36, 0x3E, 0x64, 0x65, 0x67, 0x8F, 0x84, 0x24, 0x00, 0x01, 0x00,
          0x00},
@@ -335,7 +337,9 @@ using X86Death = X86;
 
 TEST_F(X86Death, UnknownOpcodeShowsTheBoxAndExitsWith86)
 {
-    for (const unknown_case &c : {unknown_cases[0], unknown_cases[1], unknown_cases[8]}) {
+    const unknown_case over_long{over_long_move, "66"};
+    for (const unknown_case &c :
+         {unknown_cases[0], unknown_cases[1], unknown_cases[8], over_long}) {
         code_place(c.code);
         EXPECT_EXIT(rt_call_absolute(0, 0), testing::ExitedWithCode(86),
                     std::string("X86 Error[^\n]*\n?.*Unknown Opcode \\(") + c.digits + "\\)");
