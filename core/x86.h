@@ -10,10 +10,12 @@
 //
 // Decoding: prefixes 26h, 2Eh, 36h, 3Eh, 64h, 65h (segment: the last one
 // wins), 66h (32-bit operands) and 67h (32-bit addressing) in any order and
-// repeated, at most 15 bytes an instruction. Effective offsets are cut to 16
-// bits before the segment base is added, as is the instruction pointer, so
-// every access stays inside the emulated memory. Forms based on BP, EBP or
-// ESP use SS, the others DS.
+// repeated, at most 15 bytes an instruction: a longer one is refused before
+// any of it runs, as an unknown opcode that names the instruction's first
+// byte (always a prefix). Effective offsets are cut to 16 bits before the
+// segment base is added, as is the instruction pointer, so every access
+// stays inside the emulated memory. Forms based on BP, EBP or ESP use SS,
+// the others DS.
 //
 // Interrupt 33h serves the mouse (AX 0 reset, 1 show, 2 hide, 3 position
 // and buttons); every other interrupt does nothing.
@@ -36,12 +38,13 @@ extern x86_register_file x86_registers;
 enum class x86_stop {
     far_return,     // RETF: back to the caller
     zero_byte,      // a zero byte where the next opcode would be
-    unknown_opcode, // x86_result::opcode names the byte
+    unknown_opcode, // x86_result::opcode names the byte, or over-long
     step_limit,     // the caller's instruction budget ran out
 };
 struct x86_result {
     x86_stop stop;
-    uint8_t opcode; // the unknown byte (for 0Fh forms the second byte)
+    uint8_t opcode; // the unknown byte (for 0Fh forms the second byte; for
+                    // an instruction over 15 bytes its first byte)
 };
 
 // The words CALL ABSOLUTE pushes: the compiled program stores its argument

@@ -1,5 +1,8 @@
-// The interpreter's machine state and the decoding of ModR/M operands.
+// The interpreter's machine state, the decoding of ModR/M operands and the
+// length of an instruction.
 #include "core/x86_internal.h"
+
+#include <array>
 
 x86_register_file x86_registers{};
 x86_machine x86_cpu{};
@@ -83,7 +86,66 @@ uint32_t address32(unsigned mod, unsigned rm)
     return linear_of(offset + displacement(mod, 4), stack);
 }
 
+// What follows each opcode the interpreter knows: a ModR/M operand and an
+// immediate of 1 or 2 bytes, of the operand size or of the address size (the
+// offset of A0-A3), or nothing (0). The second byte of the 0Fh forms counts
+// as a 1-byte immediate. Unknown opcodes take nothing: they are never run.
+constexpr uint8_t IMMEDIATE_1 = 1, IMMEDIATE_2 = 2, IMMEDIATE_OPERAND = 3, IMMEDIATE_ADDRESS = 4,
+                  FOLLOWS_MODRM = 8;
+constexpr std::array<uint8_t, 256> FOLLOWS = [] {
+    std::array<uint8_t, 256> f{};
+    for (unsigned op : {0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8E, 0x8F, 0xFF})
+        f[op] = FOLLOWS_MODRM;
+    f[0xC6] = FOLLOWS_MODRM | IMMEDIATE_1;
+    f[0xC7] = FOLLOWS_MODRM | IMMEDIATE_OPERAND;
+    for (unsigned op = 0xA0; op <= 0xA3; op++)
+        f[op] = IMMEDIATE_ADDRESS;
+    for (unsigned op = 0xB0; op <= 0xBF; op++)
+        f[op] = op >= 0xB8 ? IMMEDIATE_OPERAND : IMMEDIATE_1;
+    f[0x68] = IMMEDIATE_OPERAND;
+    f[0x6A] = f[0x0F] = f[0xCD] = IMMEDIATE_1;
+    f[0xCA] = IMMEDIATE_2;
+    return f;
+}();
+
+// The bytes of a ModR/M operand from the ModR/M byte p[0] on: SIB and
+// displacement included.
+uint32_t modrm_length(const uint8_t *p)
+{
+    const unsigned mod = p[0] >> 6, rm = p[0] & 7;
+    if (mod == 3)
+        return 1;
+    if (!x86_cpu.address32)
+        return mod == 1 ? 2 : (mod == 2 || rm == 6) ? 3 : 1;
+    uint32_t n = mod == 1 ? 2 : mod == 2 ? 5 : 1;
+    if (rm == X86_SP)
+        n += (mod == 0 && (p[1] & 7) == X86_BP) ? 5 : 1;
+    else if (mod == 0 && rm == X86_BP)
+        n += 4;
+    return n;
+}
+
 } // namespace
+
+uint32_t x86_instruction_length(uint32_t op)
+{
+    const uint8_t follows = FOLLOWS[op];
+    uint32_t n = x86_instruction_bytes();
+    if (follows & FOLLOWS_MODRM)
+        n += modrm_length(x86_cpu.code + n);
+    switch (follows & ~FOLLOWS_MODRM) {
+    case IMMEDIATE_1:
+        return n + 1;
+    case IMMEDIATE_2:
+        return n + 2;
+    case IMMEDIATE_OPERAND:
+        return n + x86_operand_bytes();
+    case IMMEDIATE_ADDRESS:
+        return n + (x86_cpu.address32 ? 4 : 2);
+    default:
+        return n;
+    }
+}
 
 void x86_modrm_decode(x86_modrm &m)
 {

@@ -244,7 +244,19 @@ outcome execute(uint32_t &op)
     }
 }
 
-// Runs one instruction; false with the reason when the routine stops.
+// True when the instruction whose prefixes and opcode op have been fetched
+// is longer than the processor allows. Only prefixes can make it so: with at
+// most this many, even the longest form fits, and nothing is measured.
+bool too_long(uint32_t op)
+{
+    constexpr uint32_t SAFE_BYTES = X86_MAX_INSTRUCTION_BYTES - X86_LONGEST_UNPREFIXED_BYTES + 1;
+    return x86_instruction_bytes() > SAFE_BYTES &&
+           x86_instruction_length(op) > X86_MAX_INSTRUCTION_BYTES;
+}
+
+// Runs one instruction; false with the reason when the routine stops. An
+// instruction longer than 15 bytes is refused before any of it runs, its
+// first byte named as the unknown one.
 bool step(x86_result &stop)
 {
     x86_cpu.operand32 = x86_cpu.address32 = false;
@@ -252,10 +264,12 @@ bool step(x86_result &stop)
     x86_cpu.stack_base = x86_cpu.segment_base[X86_SS];
     x86_code_window_load();
     uint32_t op = 0;
-    outcome o = prefixes_take(op) ? execute(op) : outcome::unknown;
+    if (!prefixes_take(op) || too_long(op)) {
+        stop = x86_result{x86_stop::unknown_opcode, x86_cpu.code[0]};
+        return false;
+    }
+    const outcome o = execute(op);
     x86_cpu.ip = uint16_t(x86_cpu.instruction_ip + x86_cpu.code_used);
-    if (o != outcome::unknown && x86_instruction_bytes() > X86_MAX_INSTRUCTION_BYTES)
-        o = outcome::unknown;
     if (o == outcome::unknown)
         stop = x86_result{x86_stop::unknown_opcode, uint8_t(op)};
     else if (o == outcome::far_return)

@@ -22,6 +22,9 @@ constexpr unsigned X86_SEGMENTS = 6;
 constexpr unsigned X86_AX = 0, X86_CX = 1, X86_DX = 2, X86_BX = 3, X86_SP = 4, X86_BP = 5,
                    X86_SI = 6, X86_DI = 7;
 constexpr uint32_t X86_MAX_INSTRUCTION_BYTES = 15;
+// The longest form after the prefixes: opcode, ModR/M, SIB, a 32-bit
+// displacement and a 32-bit immediate (C7 under 66h and 67h).
+constexpr uint32_t X86_LONGEST_UNPREFIXED_BYTES = 11;
 // The bytes copied from CS:IP before an instruction is decoded: at most 14
 // prefixes, the opcode and 10 bytes of operands fit.
 constexpr uint32_t X86_CODE_WINDOW = 32;
@@ -55,6 +58,11 @@ struct x86_modrm {
 // place rather than returned: a returned mixed-width record is rebuilt through
 // the stack, which stalls the processor on every instruction.
 void x86_modrm_decode(x86_modrm &m);
+
+// The length of the instruction in the code window, prefixes included, once
+// the prefixes and the opcode op have been fetched: what follows op is
+// measured but not fetched. Unknown opcodes count only up to op itself.
+uint32_t x86_instruction_length(uint32_t op);
 
 // Loads a segment register and its base.
 void x86_segment_load(unsigned segment, uint16_t value);

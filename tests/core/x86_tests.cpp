@@ -233,10 +233,6 @@ const unknown_case unknown_cases[] = {
     {{0x8E, 0xF8}, "8E"},             // no segment register 7
     {{0x8E, 0xC8}, "8E"},             // MOV CS, AX
     {{0xF3, 0xA4}, "F3"},             // REP MOVSB
-    {{0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x89,
-      0xC0},
-     "89"}, // 16 bytes
-    {bytes(15, 0x26), "26"},
 };
 
 TEST_F(X86, UnknownOpcodesStopWithTheirByte)
@@ -251,11 +247,99 @@ TEST_F(X86, UnknownOpcodesStopWithTheirByte)
     }
 }
 
+// Runs code that must be refused as over-long: the stop names its first
+// byte, and no register and no byte of memory has changed.
+void over_long_refused(const bytes &code)
+{
+    machine_prepare(code);
+    const bytes before(emulated_dos_memory, emulated_dos_memory + DOS_MEMORY_SIZE);
+    const x86_result r = x86_run(10);
+    EXPECT_EQ(r.stop, x86_stop::unknown_opcode);
+    EXPECT_EQ(r.opcode, code[0]);
+    EXPECT_EQ(changes(x86_registers, before), "");
+}
+
+// MOV dword [GS:100h],0DEADBEEFh: 18 bytes
+const bytes over_long_move = {0x66, 0x26, 0x2E, 0x36, 0x3E, 0x64, 0x65, 0x67, 0xC7,
+                              0x05, 0x00, 0x01, 0x00, 0x00, 0xEF, 0xBE, 0xAD, 0xDE};
+
+TEST_F(X86, OverLongInstructionsChangeNothingAndNameTheirFirstByte)
+{
+    const bytes cases[] = {
+        over_long_move,
+        // POP dword [GS:ESP+100h]: 16 bytes
+        {0x66, 0x66, 0x26, 0x2E, 0x36, 0x3E, 0x64, 0x65, 0x67, 0x8F, 0x84, 0x24, 0x00, 0x01, 0x00,
+         0x00},
+        // 14 operand-size prefixes and MOV EAX,EAX: 16 bytes
+        {0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x89,
+         0xC0},
+        bytes(15, 0x26), // prefixes alone
+    };
+    for (const bytes &code : cases) {
+        SCOPED_TRACE(code.size());
+        over_long_refused(code);
+    }
+}
+
+// One instruction of every form the interpreter runs: each ModR/M shape,
+// SIB and displacement, and each immediate.
+const bytes instruction_forms[] = {
+    {0x88, 0x07},                                           // MOV [BX],AL
+    {0x8A, 0x46, 0x05},                                     // MOV AL,[BP+5]
+    {0x89, 0x87, 0x34, 0x12},                               // MOV [BX+1234h],AX
+    {0x8B, 0x06, 0x34, 0x12},                               // MOV AX,[1234h]
+    {0x67, 0x88, 0x04, 0x24},                               // MOV [ESP],AL
+    {0x67, 0x8A, 0x44, 0x24, 0x08},                         // MOV AL,[ESP+8]
+    {0x67, 0x8B, 0x84, 0x24, 0x78, 0x56, 0x34, 0x12},       // MOV AX,[ESP+12345678h]
+    {0x67, 0x89, 0x04, 0x25, 0x00, 0x10, 0x00, 0x00},       // MOV [1000h],AX by SIB, no base
+    {0x67, 0x8B, 0x05, 0x00, 0x10, 0x00, 0x00},             // MOV AX,[dword 1000h]
+    {0x67, 0x8B, 0x43, 0x04},                               // MOV AX,[EBX+4]
+    {0x8C, 0xD8},                                           // MOV AX,DS
+    {0x8E, 0x06, 0x00, 0x10},                               // MOV ES,[1000h]
+    {0xA1, 0x00, 0x10},                                     // MOV AX,[1000h]
+    {0x67, 0xA3, 0x00, 0x10, 0x00, 0x00},                   // MOV [dword 1000h],AX
+    {0xB0, 0x01},                                           // MOV AL,1
+    {0x66, 0xB8, 0x01, 0x02, 0x03, 0x04},                   // MOV EAX,4030201h
+    {0xC6, 0x46, 0x05, 0x77},                               // MOV byte [BP+5],77h
+    {0xC7, 0x06, 0x00, 0x10, 0x34, 0x12},                   // MOV word [1000h],1234h
+    {0x66, 0x67, 0xC7, 0x84, 0x24, 0, 1, 0, 0, 1, 2, 3, 4}, // the longest form
+    {0x50},                                                 // PUSH AX
+    {0x68, 0x34, 0x12},                                     // PUSH 1234h
+    {0x6A, 0x80},                                           // PUSH -80h
+    {0x06},                                                 // PUSH ES
+    {0x0F, 0xA0},                                           // PUSH FS
+    {0x8F, 0x06, 0x00, 0x10},                               // POP word [1000h]
+    {0x67, 0x8F, 0x44, 0x24, 0x04},                         // POP word [ESP+4]
+    {0xFF, 0x36, 0x00, 0x10},                               // PUSH word [1000h]
+    {0xCD, 0x21},                                           // INT 21h
+    {0xCA, 0x04, 0x00},                                     // RETF 4
+    {0xCB},                                                 // RETF
+};
+
+TEST_F(X86, EveryFormIsMeasuredAgainstTheFifteenByteLimit)
+{
+    for (const bytes &form : instruction_forms) {
+        SCOPED_TRACE(testing::PrintToString(form));
+        for (const size_t length : {15u, 16u}) {
+            bytes code(length - form.size(), 0x3E); // DS prefixes: the length alone grows
+            code.insert(code.end(), form.begin(), form.end());
+            if (length == 16) {
+                over_long_refused(code);
+                continue;
+            }
+            machine_prepare(code);
+            EXPECT_EQ(x86_run(10).stop, x86_stop::far_return);
+        }
+    }
+}
+
 using X86Death = X86;
 
 TEST_F(X86Death, UnknownOpcodeShowsTheBoxAndExitsWith86)
 {
-    for (const unknown_case &c : {unknown_cases[0], unknown_cases[1], unknown_cases[8]}) {
+    const unknown_case over_long{over_long_move, "66"};
+    for (const unknown_case &c :
+         {unknown_cases[0], unknown_cases[1], unknown_cases[8], over_long}) {
         code_place(c.code);
         EXPECT_EXIT(rt_call_absolute(0, 0), testing::ExitedWithCode(86),
                     std::string("X86 Error[^\n]*\n?.*Unknown Opcode \\(") + c.digits + "\\)");
