@@ -9,6 +9,7 @@
 #include "files/open_close.h"
 #include "files/os_handle.h"
 #include "files/sequential_io.h"
+#include "platform/os_environment.h"
 
 #include <algorithm>
 #include <atomic>
@@ -39,7 +40,7 @@ class drained_line
         if (openpty(&master_, &slave_, name, &raw, nullptr) != 0)
             std::abort();
         path_ = name;
-        setenv("COM1_DEVICE", name, 1);
+        os_environment_put(std::string("COM1_DEVICE=") + name);
         drain_ = std::thread([this] { drain(); });
     }
     ~drained_line()

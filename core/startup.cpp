@@ -40,20 +40,7 @@
 #include <thread>
 #include <unistd.h>
 
-extern char **environ;
-
 namespace {
-
-// Environment strings at start-up, kept for ENVIRON$.
-uint32_t environment_count = 0;
-
-uint32_t environment_strings_count()
-{
-    uint32_t n = 0;
-    for (char **e = environ; e && *e; ++e)
-        ++n;
-    return n;
-}
 
 std::string own_program_path(const char *argv0)
 {
@@ -151,6 +138,9 @@ bool program_directory_enter(const char *program_path)
 
 int runtime_main(int argc, char **argv, const program_unit &unit)
 {
+    // The program's own copy of the environment, taken before any thread
+    // (audio's included) starts: ENVIRON changes only that copy.
+    os_environment_startup();
     // Message boxes and later the window use Xlib from several threads.
     XInitThreads();
     runtime_static_init();
@@ -172,7 +162,6 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
 
     key_trap_codes_fill();
     program_directory_enter(own_program_path(argc > 0 ? argv[0] : nullptr).c_str());
-    environment_count = environment_strings_count();
 
     static_pool_init();
     dos_memory_startup();
@@ -193,9 +182,6 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
     devices_startup();
 
     subsystem_services_install();
-    // Nothing reads the environment once the threads run: ENVIRON may change
-    // it on the program thread.
-    os_environment_startup();
     platform_message_box_answers_reload();
     threads_start(unit.main_module);
 

@@ -4,6 +4,7 @@
 #include "files/com_options.h"
 #include "files/handle_table.h"
 #include "platform/clock.h"
+#include "platform/os_environment.h"
 #include "platform/serial.h"
 
 #include <algorithm>
@@ -98,9 +99,9 @@ os_file_status transfer(int32_t handle, transfer_fn step, uint8_t *p, int64_t co
 std::string com_device_path(int32_t port)
 {
     std::string variable = "COM" + std::to_string(port) + "_DEVICE";
-    const char *named = std::getenv(variable.c_str());
-    if (named && *named)
-        return named;
+    std::optional<std::string> named = os_environment_get(variable);
+    if (named && !named->empty())
+        return *named;
     return "/dev/ttyS" + std::to_string(port - 1);
 }
 

@@ -1,5 +1,6 @@
-// ENVIRON$ and ENVIRON: reading and setting the process environment. Program
-// thread only. None of them tests for a pending error.
+// ENVIRON$ and ENVIRON: reading and setting the program's environment, the
+// runtime's own table (platform/os_environment.h) that the programs SHELL,
+// RUN and CHAIN start receive. None of them tests for a pending error.
 #pragma once
 
 #include <cstdint>

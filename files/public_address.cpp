@@ -5,8 +5,8 @@
 #include "files/network_handles.h"
 #include "files/stream_records.h"
 #include "platform/clock.h"
+#include "platform/os_environment.h"
 
-#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -25,10 +25,10 @@ struct lookup_host {
 // empty.
 bool lookup_host_read(lookup_host *out)
 {
-    const char *named = std::getenv("RT_PUBLIC_ADDRESS_HOST");
-    if (!named || !*named)
+    std::optional<std::string> named = os_environment_get("RT_PUBLIC_ADDRESS_HOST");
+    if (!named || named->empty())
         return false;
-    std::string text = named;
+    const std::string &text = *named;
     size_t colon = text.rfind(':');
     out->name = colon == std::string::npos ? text : text.substr(0, colon);
     out->port = colon == std::string::npos ? "80" : text.substr(colon + 1);

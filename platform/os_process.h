@@ -4,8 +4,9 @@
 // outside double quotes (the quotes themselves are dropped). A name without a
 // '/' is looked up in the running program's own directory, then the current
 // directory, then each directory of PATH; a name ending in ".exe" (any letter
-// case) that is not found as written is also tried without that ending. Names
-// are matched as os_path_resolve does, ignoring letter case where needed.
+// case) that is not found as written is also tried without that ending. PATH
+// is the program's own (os_environment_get), as ENVIRON left it. Names are
+// matched as os_path_resolve does, ignoring letter case where needed.
 #pragma once
 
 #include <string>
@@ -19,15 +20,17 @@ std::vector<std::string> os_command_split(const std::string &command);
 std::string os_program_find(const std::string &name);
 
 // Starts the command's program with its arguments and does not wait for it.
-// The new program inherits the standard streams and the environment, and none
-// of this process's files. Returns true when the program was started.
+// The new program inherits the standard streams, gets the program's
+// environment (os_environment_entries) and none of this process's files.
+// Returns true when the program was started.
 bool os_program_start(const std::string &command);
 
 // Starts the program at path (as os_program_find gives it) with the words as
-// its argument list (the first is its name). It inherits the environment
-// and, unless hidden, the standard streams; hidden, its streams are
-// /dev/null. It gets no other file of this process, no blocked signals and
-// the default actions for interrupt, quit and broken pipe. Returns the
+// its argument list (the first is its name). It gets the program's
+// environment (os_environment_entries) and, unless hidden, inherits the
+// standard streams; hidden, its streams are /dev/null. It gets no other file
+// of this process, no blocked signals and the default actions for interrupt,
+// quit and broken pipe. Returns the
 // child's process id, or -1 when it could not be started.
 int os_process_spawn(const std::string &path, const std::vector<std::string> &words, bool hidden);
 

@@ -1,18 +1,16 @@
 #include "platform/os_process.h"
 
+#include "platform/os_environment.h"
 #include "platform/os_files.h"
 
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char **environ;
 
 std::vector<std::string> os_command_split(const std::string &command)
 {
@@ -63,10 +61,10 @@ std::string program_try(const std::string &path)
 std::vector<std::string> search_directories()
 {
     std::vector<std::string> dirs{os_program_directory(), "."};
-    const char *path = std::getenv("PATH");
+    std::optional<std::string> path = os_environment_get("PATH");
     if (!path)
         return dirs;
-    std::string list = path;
+    const std::string &list = *path;
     size_t i = 0;
     for (;;) {
         size_t j = list.find(':', i);
@@ -148,8 +146,15 @@ int os_process_spawn(const std::string &path, const std::vector<std::string> &wo
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
     spawn_files_set(&files, hidden);
+    // The child's environment is a copy of the program's table, taken now:
+    // ENVIRON on another thread cannot change it under posix_spawn.
+    std::vector<std::string> entries = os_environment_entries();
+    std::vector<char *> envp;
+    for (std::string &e : entries)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
     pid_t pid;
-    int r = posix_spawn(&pid, path.c_str(), &files, &attr, argv.data(), environ);
+    int r = posix_spawn(&pid, path.c_str(), &files, &attr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&files);
     posix_spawnattr_destroy(&attr);
     return r == 0 ? int(pid) : -1;

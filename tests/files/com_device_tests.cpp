@@ -4,16 +4,19 @@
 
 #include "core/errors.h"
 #include "core/number_scan.h"
+#include "files/environment.h"
 #include "files/file_position.h"
 #include "files/get_put.h"
 #include "files/handle_table.h"
 #include "files/open_close.h"
 #include "files/os_handle.h"
 #include "files/sequential_io.h"
+#include "platform/os_environment.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <thread>
+#include <unistd.h>
 
 namespace
 {
@@ -157,12 +160,12 @@ TEST_F(ComDevice, APortIsOpenedByOneOpenerAtATime)
 
 TEST_F(ComDevice, MissingOrNonSerialDevicesAndBadNamesAreRefused)
 {
-    setenv("COM3_DEVICE", "/nonexistent/tty", 1);
+    os_environment_put("COM3_DEVICE=/nonexistent/tty");
     EXPECT_EQ(open_error("COM3:", OPEN_MODE_RANDOM), 68u);
     file_write_all("plain", "x");
-    setenv("COM3_DEVICE", "plain", 1);
+    os_environment_put("COM3_DEVICE=plain");
     EXPECT_EQ(open_error("COM3:", OPEN_MODE_INPUT), 68u);
-    unsetenv("COM3_DEVICE");
+    os_environment_put("COM3_DEVICE=");
     EXPECT_EQ(open_error("COM1:9600,Q", OPEN_MODE_OUTPUT), 64u);
     EXPECT_FALSE(file_exists_on_disk("COM1:9600,Q"));
     EXPECT_EQ(file_number_in_use(1), 0);
@@ -281,6 +284,25 @@ TEST_F(ComDevice, PrintWritesToAnOutputPort)
     rt_print_file(1, hello, 0, 0, 1);
     EXPECT_EQ(error_pending_take(), 0u);
     EXPECT_EQ(line_.receive(21), "HELLO" + std::string(9, ' ') + "HELLO\r\n");
+}
+
+// ENVIRON names the device of the next OPEN of a port: COM7 reaches the line
+// while COM7_DEVICE names it, and no longer once ENVIRON has removed it.
+TEST_F(ComDevice, EnvironNamesTheDeviceOfTheNextOpen)
+{
+    basic_text named("COM7_DEVICE=" + line_.slave_path());
+    rt_environ(named);
+    ASSERT_EQ(open_error("COM7:9600,N,8,1", OPEN_MODE_OUTPUT), 0u);
+    basic_text hello("HELLO");
+    rt_print_file(1, hello, 0, 0, 1);
+    EXPECT_EQ(line_.receive(7), "HELLO\r\n");
+    rt_close(1, 1);
+    basic_text removed("COM7_DEVICE=");
+    rt_environ(removed);
+    if (access("/dev/ttyS6", F_OK) != 0) { // the port's own device, where there is none
+        EXPECT_EQ(open_error("COM7:9600,N,8,1", OPEN_MODE_OUTPUT), 68u);
+    }
+    EXPECT_EQ(error_pending_take(), 0u);
 }
 
 } // namespace

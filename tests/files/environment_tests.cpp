@@ -6,11 +6,13 @@
 #include "files/environment.h"
 #include "files/run_state.h"
 #include "platform/message_box.h"
+#include "platform/os_environment.h"
 #include "screen/image_slots.h"
 #include "screen/screen_modes.h"
 #include "screen/screen_startup.h"
 #include "screen/text_output.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,7 +22,8 @@
 namespace
 {
 
-// Each case starts with RT_ENV_A set to "one" and leaves nothing set.
+// Each case starts as a program does, with the runtime's copy of a process
+// environment that holds RT_ENV_A set to "one", and leaves nothing set.
 class Environment : public file_test
 {
   protected:
@@ -28,13 +31,16 @@ class Environment : public file_test
     {
         file_test::SetUp();
         setenv("RT_ENV_A", "one", 1);
+        os_environment_startup();
     }
     void TearDown() override
     {
         for (const char *name : {"RT_ENV_A", "RT_ENV_B", "rt_env_two", "RT_ENV_TWO", "rt_env_b"})
             unsetenv(name);
+        os_environment_startup();
         file_test::TearDown();
     }
+    static std::optional<std::string> table(const char *name) { return os_environment_get(name); }
     static std::string value(const std::string &name)
     {
         basic_text text(name);
@@ -58,20 +64,28 @@ TEST_F(Environment, EnvironAddsOverwritesRemovesOrLeavesAlone)
 {
     struct {
         std::string text;
-        const char *a;
-        const char *b;
+        std::optional<std::string> a;
+        std::optional<std::string> b;
     } steps[] = {
-        {"RT_ENV_B=two", "one", "two"},   {"RT_ENV_A=uno", "uno", "two"},
-        {"rt_env_a=eins", "eins", "two"}, {"RT_ENV_B=", "eins", nullptr},
-        {"RT_ENV_A", "eins", nullptr},    {"=x", "eins", nullptr},
-        {"RT_ENV_A=a=b", "a=b", nullptr}, {std::string("RT_ENV_A=\0x", 11), "a=b", nullptr},
+        {"RT_ENV_B=two", "one", "two"},
+        {"RT_ENV_A=uno", "uno", "two"},
+        {"rt_env_a=eins", "eins", "two"},
+        {"RT_ENV_B=", "eins", std::nullopt},
+        {"RT_ENV_A", "eins", std::nullopt},
+        {"=x", "eins", std::nullopt},
+        {"RT_ENV_A=a=b", "a=b", std::nullopt},
+        {std::string("RT_ENV_A=\0x", 11), "a=b", std::nullopt},
     };
     for (const auto &s : steps) {
         environ_text(s.text);
-        EXPECT_STREQ(std::getenv("RT_ENV_A"), s.a) << s.text;
-        EXPECT_STREQ(std::getenv("RT_ENV_B"), s.b) << s.text;
+        EXPECT_EQ(table("RT_ENV_A"), s.a) << s.text;
+        EXPECT_EQ(table("RT_ENV_B"), s.b) << s.text;
     }
-    EXPECT_EQ(std::getenv("rt_env_a"), nullptr); // the existing name was kept
+    const std::vector<std::string> entries = os_environment_entries();
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), "RT_ENV_A=a=b"), 1); // the name was kept
+    // The C library's environment, which other threads read, is never changed.
+    EXPECT_STREQ(std::getenv("RT_ENV_A"), "one");
+    EXPECT_EQ(std::getenv("RT_ENV_B"), nullptr);
     EXPECT_EQ(error_pending_take(), 0u);
 }
 
@@ -81,11 +95,12 @@ TEST_F(Environment, ValueByNameExactFirstThenOneMatchIgnoringCase)
     EXPECT_EQ(value("rt_Env_a"), "one");
     setenv("rt_env_two", "lower", 1);
     setenv("RT_ENV_TWO", "upper", 1);
+    setenv("RT_ENV_B", "", 1);
+    os_environment_startup();
     EXPECT_EQ(value("rt_env_two"), "lower");
     EXPECT_EQ(value("Rt_Env_Two"), ""); // two candidates: neither
     for (const char *name : {"RT_ENV_NONE", "", "RT_ENV_A=one"})
         EXPECT_EQ(value(name), "") << name;
-    setenv("RT_ENV_B", "", 1);
     EXPECT_EQ(value("RT_ENV_B"), "");
 }
 
@@ -161,7 +176,7 @@ TEST_F(Environment, SetValueOutlivesTheProgramsString)
     rt_environ(t);
     std::memset(t->chr, '#', 14);
     string_free(t);
-    EXPECT_STREQ(std::getenv("RT_ENV_B"), "heldX");
+    EXPECT_EQ(table("RT_ENV_B"), "heldX");
 }
 
 std::string box_text, box_caption;

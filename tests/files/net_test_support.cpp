@@ -7,6 +7,7 @@
 #include "files/public_address.h"
 #include "files/record_test_support.h"
 #include "platform/clock.h"
+#include "platform/os_environment.h"
 
 #include <arpa/inet.h>
 #include <cstdlib>
@@ -106,7 +107,7 @@ void net_test::SetUp()
 {
     file_test::SetUp();
     network_lists_create();
-    unsetenv("RT_PUBLIC_ADDRESS_HOST");
+    os_environment_put("RT_PUBLIC_ADDRESS_HOST=");
 }
 
 void net_test::TearDown()

@@ -1,5 +1,7 @@
 #include "files/pty_support.h"
 
+#include "platform/os_environment.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -20,12 +22,12 @@ pty_line::pty_line(int port) : variable_("COM" + std::to_string(port) + "_DEVICE
     cfmakeraw(&t);
     tcsetattr(master_, TCSANOW, &t);
     path_ = name;
-    setenv(variable_.c_str(), path_.c_str(), 1);
+    os_environment_put(variable_ + "=" + path_);
 }
 
 pty_line::~pty_line()
 {
-    unsetenv(variable_.c_str());
+    os_environment_put(variable_ + "=");
     if (master_ >= 0)
         close(master_);
     if (slave_ >= 0)

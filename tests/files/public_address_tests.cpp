@@ -5,6 +5,7 @@
 #include "files/network_handles.h"
 #include "files/public_address.h"
 #include "platform/clock.h"
+#include "platform/os_environment.h"
 
 #include <atomic>
 #include <chrono>
@@ -61,7 +62,7 @@ class lookup_server
               close(fd);
           })
     {
-        setenv("RT_PUBLIC_ADDRESS_HOST", ("127.0.0.1:" + std::to_string(port())).c_str(), 1);
+        os_environment_put("RT_PUBLIC_ADDRESS_HOST=127.0.0.1:" + std::to_string(port()));
     }
     ~lookup_server()
     {

@@ -6,6 +6,7 @@
 #include "files/environment.h"
 #include "files/shell.h"
 #include "platform/clock.h"
+#include "platform/os_environment.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -24,7 +25,8 @@ class Shell : public file_test
     {
         full_screen_state = 0;
         full_screen_request = -1;
-        unsetenv("RT_SHELL_SEEN");
+        unsetenv("RT_SHELL_GONE");
+        os_environment_startup();
         file_test::TearDown();
     }
     static int64_t hidden(const std::string &command)
@@ -44,10 +46,24 @@ TEST_F(Shell, CommandsRunThroughTheRealShell)
     basic_text echo("echo hi > out.txt");
     rt_shell(echo, 1);
     EXPECT_EQ(file_read_all("out.txt"), "hi\n");
-    basic_text environ_text("RT_SHELL_SEEN=yes");
-    rt_environ(environ_text);
-    EXPECT_EQ(hidden("echo $RT_SHELL_SEEN>env.txt"), 0);
-    EXPECT_EQ(file_read_all("env.txt"), "yes\n");
+    EXPECT_EQ(error_pending_take(), 0u);
+}
+
+// A started program's environment is the program's: what ENVIRON set shows,
+// what it removed is gone though the process environment still holds it,
+// through the shell and in a program started directly.
+TEST_F(Shell, ChildrenGetTheEnvironmentAsEnvironLeftIt)
+{
+    setenv("RT_SHELL_GONE", "here", 1);
+    os_environment_startup();
+    for (const char *text : {"RT_SHELL_SEEN=yes", "RT_SHELL_GONE="}) {
+        basic_text t(text);
+        rt_environ(t);
+    }
+    EXPECT_EQ(hidden("echo [$RT_SHELL_SEEN][$RT_SHELL_GONE]>env.txt"), 0);
+    EXPECT_EQ(file_read_all("env.txt"), "[yes][]\n");
+    EXPECT_EQ(hidden("printenv RT_SHELL_SEEN"), 0);
+    EXPECT_EQ(hidden("printenv RT_SHELL_GONE"), 1); // printenv: not set
     EXPECT_EQ(error_pending_take(), 0u);
 }
 

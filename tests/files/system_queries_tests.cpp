@@ -6,6 +6,7 @@
 #include "files/open_close.h"
 #include "files/system_queries.h"
 #include "platform/clock.h"
+#include "platform/os_environment.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -92,7 +93,7 @@ TEST_F(SystemQueries, RunFindsProgramsOnThePathInAnyCaseWithOrWithoutExe)
     std::string out = dir_ + "/args.txt";
     EXPECT_EXIT(
         {
-            setenv("PATH", RT_TEST_PROGRAM_DIR, 1);
+            os_environment_put(std::string("PATH=") + RT_TEST_PROGRAM_DIR);
             run_as_ending_program("ARGS_Record.EXE " + out + " x");
         },
         ::testing::ExitedWithCode(0), "");
