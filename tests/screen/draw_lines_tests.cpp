@@ -201,7 +201,8 @@ TEST_F(draw_lines, clip_matches_the_reference)
         bool visible = line_clip(&l, 3, 2, 17, 12, &cut);
         ASSERT_EQ(visible, reference_clip(want, 3, 2, 17, 12, want_cut)) << i;
         if (visible) {
-            ASSERT_EQ(std::tie(l.x1, l.y1, l.x2, l.y2), std::tie(want.x1, want.y1, want.x2, want.y2))
+            ASSERT_EQ(std::tie(l.x1, l.y1, l.x2, l.y2),
+                      std::tie(want.x1, want.y1, want.x2, want.y2))
                 << i;
             ASSERT_EQ(cut, want_cut) << i;
             clipped += want_cut > 0;
