@@ -9,9 +9,9 @@
 //
 // Corners arrive in logical coordinates and become physical pixels by each
 // image's coordinate mode, rounded to 32-bit integers (ties to even); every
-// sum, difference, span and clip step after that is done in 64 bits, so
-// corners far outside an image (or infinite ones, which saturate) clip
-// correctly instead of wrapping.
+// sum, difference and span after that is done in 64 bits (a scaled copy's
+// sampling positions and cuts in f64), so corners far outside an image (or
+// infinite ones, which saturate) clip correctly instead of wrapping.
 #pragma once
 
 #include <cstddef>

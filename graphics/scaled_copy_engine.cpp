@@ -64,71 +64,85 @@ void one_to_one_plan(const axis_span &a, axis_plan &p)
     p.source_first = a.flip ? a.s2 - (lo - a.d1) : a.s1 + (lo - a.d1);
 }
 
-// Sampling positions of a scaled axis: step k of the walk (k = 0 at the
-// rectangle's first destination pixel, or its last when mirrored) samples
-// round(start + k * step). Each position is computed from k alone, so the
-// samples never drift, and they never decrease with k.
-struct sampler {
-    double start, step;
-    double at(int64_t k) const { return std::nearbyint(start + double(k) * step); }
-};
-
-// The lowest k in [lo, hi + 1] whose sample is at least `bound`; hi + 1 when
-// none is.
-int64_t first_k_from(const sampler &s, int64_t lo, int64_t hi, double bound)
-{
-    while (lo <= hi) {
-        int64_t mid = lo + (hi - lo) / 2;
-        if (s.at(mid) >= bound)
-            hi = mid - 1;
-        else
-            lo = mid + 1;
-    }
-    return lo;
-}
-
-// The highest k in [lo - 1, hi] whose sample is at most `bound`.
-int64_t last_k_to(const sampler &s, int64_t lo, int64_t hi, double bound)
-{
-    while (lo <= hi) {
-        int64_t mid = lo + (hi - lo) / 2;
-        if (s.at(mid) <= bound)
-            lo = mid + 1;
-        else
-            hi = mid - 1;
-    }
-    return hi;
-}
-
-// Unequal spans: the source span widened to the pixels' outer edges is spread
-// evenly over the destination pixels. Only the steps whose destination pixel
-// exists and whose sample lies inside the source are drawn. A destination
-// span of 0 samples the first source pixel alone.
+// Unequal spans. The source span, widened to almost the outer edges of its
+// end pixels, is spread evenly over the destination span. The walk starts at
+// the destination's first pixel, or at its last when mirrored, with f at the
+// span's low end: each pixel samples source pixel round(f) (ties to even),
+// then f grows by one step, a running sum. Destination pixels off the image
+// are cut first, each moving the matching end of the source span by one
+// step; then, at each end where the span reaches beyond the source, the whole
+// steps that lie beyond it (counted from the edge less a hair, plus one) are
+// cut. A destination span of 0 has no step: every pixel samples the first
+// source pixel, and none is drawn when that pixel does not exist.
 void scaled_plan(const axis_span &a, axis_plan &p)
 {
     p.one_to_one = false;
     p.flip = a.flip;
-    double start = double(a.s1) - EDGE_WIDEN, end = double(a.s2) + EDGE_WIDEN;
-    int64_t w = a.d2 - a.d1;
-    sampler s{start, w ? (end - start) / double(w) : 0.0};
-    int64_t lo =
-        a.flip ? std::max<int64_t>(0, a.d2 - (a.dest_size - 1)) : std::max<int64_t>(0, -a.d1);
-    int64_t hi = a.flip ? std::min(w, a.d2) : std::min(w, a.dest_size - 1 - a.d1);
-    if (lo <= hi) {
-        lo = first_k_from(s, lo, hi, 0.0);
-        hi = last_k_to(s, lo, hi, double(a.source_size - 1));
-    }
     p.samples.clear();
-    if (lo > hi) {
-        p.first = 0;
-        p.last = -1;
-        return;
+    p.first = 0;
+    p.last = -1;
+    int64_t d1 = a.d1, d2 = a.d2, w = d2 - d1;
+    double f1 = double(a.s1) - EDGE_WIDEN, f2 = double(a.s2) + EDGE_WIDEN;
+    double step = w ? (f2 - f1) / double(w) : 0.0;
+    // The low end of the source span meets the destination's first pixel, or
+    // its last when mirrored.
+    if (d1 < 0) {
+        if (a.flip)
+            f2 += double(d1) * step;
+        else
+            f1 -= double(d1) * step;
+        d1 = 0;
     }
-    p.first = a.flip ? a.d2 - hi : a.d1 + lo;
-    p.last = a.flip ? a.d2 - lo : a.d1 + hi;
-    p.samples.resize(size_t(hi - lo + 1));
-    for (int64_t j = 0; j <= hi - lo; j++)
-        p.samples[size_t(j)] = int32_t(s.at(a.flip ? hi - j : lo + j));
+    if (d2 >= a.dest_size) {
+        double e = double(d2 - a.dest_size + 1);
+        if (a.flip)
+            f1 += e * step;
+        else
+            f2 -= e * step;
+        d2 = a.dest_size - 1;
+    }
+    // n whole steps off the low or the high end of the source span; false
+    // when no destination pixel is left.
+    auto cut = [&](double n, bool low) {
+        if (n > double(d2 - d1))
+            return false;
+        if (low != a.flip)
+            d1 += int64_t(n);
+        else
+            d2 -= int64_t(n);
+        if (low)
+            f1 += n * step;
+        else
+            f2 -= n * step;
+        return true;
+    };
+    if (d1 > d2)
+        return;
+    if (w != 0 && f1 < -0.4999999 && !cut(std::trunc((-f1 - EDGE_WIDEN) / step + 1.0), true))
+        return;
+    double source_end = double(a.source_size);
+    if (w != 0 && f2 > source_end - 0.5000001 &&
+        !cut(std::trunc((f2 - (source_end - 0.500001)) / step + 1.0), false))
+        return;
+    // The cuts keep the samples inside the source; one that the rounding of
+    // far-off corners still puts outside is left out. Samples never decrease
+    // along the walk, so such ones can only lie at its ends.
+    int64_t count = d2 - d1 + 1, kept_from = count, kept_to = -1;
+    double f = f1, highest = double(a.source_size - 1);
+    for (int64_t k = 0; k < count; k++, f += step) {
+        double v = std::nearbyint(f);
+        if (v < 0.0 || v > highest)
+            continue;
+        kept_from = std::min(kept_from, k);
+        kept_to = k;
+        p.samples.push_back(int32_t(v));
+    }
+    if (kept_to < 0)
+        return;
+    if (a.flip)
+        std::reverse(p.samples.begin(), p.samples.end());
+    p.first = a.flip ? d2 - kept_to : d1 + kept_from;
+    p.last = a.flip ? d2 - kept_from : d1 + kept_to;
 }
 
 // The pixel rules. `replaces`: the result does not depend on the destination,

@@ -112,15 +112,17 @@ namespace
 {
 
 // Moves an end point that lies outside the rectangle onto the first edge
-// its line crosses, the line heading by (dx, dy) towards the other end.
-// False when the line meets no edge inside the rectangle.
+// its line crosses, the line heading by (dx, dy) towards the other end. The
+// crossing is the end point's coordinate plus its distance to the edge times
+// the slope, rounded half away from zero. False when the line meets no edge
+// inside the rectangle.
 bool clip_end(int64_t *x, int64_t *y, int64_t dx, int64_t dy, int64_t left, int64_t top,
               int64_t right, int64_t bottom, int64_t *moved)
 {
     double y_per_x = dx ? double(dy) / double(std::llabs(dx)) : 0.0;
     double x_per_y = dy ? double(dx) / double(std::llabs(dy)) : 0.0;
     auto across = [](int64_t from, int64_t distance, double slope) {
-        return from + int64_t(std::nearbyint(double(distance) * slope));
+        return std::round(double(from) + double(distance) * slope);
     };
     auto take = [&](int64_t nx, int64_t ny) {
         *moved = std::max(std::llabs(nx - *x), std::llabs(ny - *y));
@@ -129,24 +131,24 @@ bool clip_end(int64_t *x, int64_t *y, int64_t dx, int64_t dy, int64_t left, int6
         return true;
     };
     if (*x > right && dx < 0) {
-        int64_t ny = across(*y, *x - right, y_per_x);
-        if (ny >= top && ny <= bottom)
-            return take(right, ny);
+        double ny = across(*y, *x - right, y_per_x);
+        if (ny >= double(top) && ny <= double(bottom))
+            return take(right, int64_t(ny));
     }
     if (*x < left && dx > 0) {
-        int64_t ny = across(*y, left - *x, y_per_x);
-        if (ny >= top && ny <= bottom)
-            return take(left, ny);
+        double ny = across(*y, left - *x, y_per_x);
+        if (ny >= double(top) && ny <= double(bottom))
+            return take(left, int64_t(ny));
     }
     if (*y < top && dy > 0) {
-        int64_t nx = across(*x, top - *y, x_per_y);
-        if (nx >= left && nx <= right)
-            return take(nx, top);
+        double nx = across(*x, top - *y, x_per_y);
+        if (nx >= double(left) && nx <= double(right))
+            return take(int64_t(nx), top);
     }
     if (*y > bottom && dy < 0) {
-        int64_t nx = across(*x, *y - bottom, x_per_y);
-        if (nx >= left && nx <= right)
-            return take(nx, bottom);
+        double nx = across(*x, *y - bottom, x_per_y);
+        if (nx >= double(left) && nx <= double(right))
+            return take(int64_t(nx), bottom);
     }
     return false;
 }

@@ -104,6 +104,40 @@ TEST_F(copy_engine, four_onto_two_takes_the_end_columns)
     EXPECT_EQ(row_of(dst, 0), (row{13, 10}));
 }
 
+// Rows and columns follow a running sum of the step from the low end of the
+// source span, halves to even; at the source's edges whole steps are cut by
+// count, also a step whose sample would round onto the edge pixel from just
+// beyond it.
+TEST_F(copy_engine, running_sums_and_whole_step_edge_cuts)
+{
+    test_picture tall(1, 8, 1), column(1, 15, 1);
+    for (int y = 0; y < 8; y++)
+        tall.set(0, y, uint32_t(y));
+    scaled_copy_pixels(tall.view(), {0, 0, 0, 7}, column.view(), {0, 0, 0, 14});
+    row rows;
+    for (int y = 0; y < 15; y++)
+        rows.push_back(column.get(0, y));
+    EXPECT_EQ(rows, (row{0, 0, 1, 1, 2, 2, 3, 4, 4, 5, 5, 6, 6, 7, 7})); // 3.5 reached from above
+    const struct {
+        int32_t source_width;
+        copy_rect from;
+        row want;
+    } cases[] = {
+        {8, {2, 0, -3, 0}, {12, 99, 99}}, // near edge, mirrored: -0.5 is cut
+        {7, {4, 0, 9, 0}, {14, 99, 99}},  // far edge: 6.5 is cut
+        {7, {9, 0, 4, 0}, {99, 99, 14}},  // the same mirrored
+    };
+    for (const auto &c : cases) {
+        test_picture src(c.source_width, 1, 1), dst(3, 1, 1);
+        for (int x = 0; x < c.source_width; x++)
+            src.set(x, 0, uint32_t(10 + x));
+        for (int x = 0; x < 3; x++)
+            dst.set(x, 0, 99);
+        scaled_copy_pixels(src.view(), c.from, dst.view(), {0, 0, 2, 0});
+        EXPECT_EQ(row_of(dst, 0), c.want) << c.from.x1 << "-" << c.from.x2;
+    }
+}
+
 // Equal spans copy one to one, mirrored pixel for pixel, also where a scaled
 // walk over 10 pixels would sample differently.
 TEST_F(copy_engine, equal_spans_copy_one_to_one_also_mirrored)

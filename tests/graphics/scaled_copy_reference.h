@@ -1,7 +1,8 @@
-// A per-pixel reference of the scaled copy, written from the rules alone: for
-// every pixel of the destination it decides on its own whether the copy
-// reaches it and which source pixel it takes, and applies the pixel rule by
-// the blend formulas themselves (not the tables). Pictures carry guard rows
+// A reference of the scaled copy, written from the rules alone: for each axis
+// it works out which source pixel every destination pixel takes (the
+// clipping and sampling rules step by step, in their own order), then applies
+// the pixel rule to every pixel by the blend formulas themselves (not the
+// tables). Pictures carry guard rows
 // above and below their pixels, so a stray write shows. Shared by the unit
 // tests and the fuzz target.
 #pragma once
@@ -60,34 +61,6 @@ struct test_picture {
     }
 };
 
-// The source pixel that destination pixel d takes on one axis, or false.
-inline bool reference_source_of(int64_t d, int64_t d1, int64_t d2, int64_t s1, int64_t s2,
-                                bool scaled, int64_t source_size, int64_t *s)
-{
-    bool flip = (d2 < d1 && s2 > s1) || (s2 < s1 && d2 > d1);
-    if (d2 < d1)
-        std::swap(d1, d2);
-    if (s2 < s1)
-        std::swap(s1, s2);
-    if (d < d1 || d > d2)
-        return false;
-    int64_t k = d - d1;
-    if (!scaled) {
-        *s = flip ? s2 - k : s1 + k;
-    } else {
-        // The walk starts at the destination's far end when mirrored.
-        if (flip)
-            k = d2 - d;
-        double start = double(s1) - 0.499999, end = double(s2) + 0.499999;
-        double step = d2 == d1 ? 0.0 : (end - start) / double(d2 - d1);
-        double v = std::nearbyint(start + double(k) * step);
-        if (v < 0 || v > double(source_size - 1))
-            return false;
-        *s = int64_t(v);
-    }
-    return *s >= 0 && *s < source_size;
-}
-
 // The alpha rule by the blend formulas.
 inline uint32_t reference_blend(uint32_t d, uint32_t s)
 {
@@ -116,13 +89,67 @@ inline uint32_t reference_pixel(test_picture &src, test_picture &dst, uint32_t s
 }
 
 // The source pixel of every destination pixel on one axis, -1 where none.
+// One to one, destination pixel d takes s1 + (d - d1), or s2 - (d - d1)
+// mirrored. Scaled, step by step: the source span widened by 0.499999 at
+// each end and its step per destination pixel; the destination cut to the
+// image, each cut pixel moving the matching end of the source span by a
+// step; whole steps cut where the span reaches beyond the source; then the
+// walk from the low end of the source span, from the destination's last
+// pixel when mirrored, adding the step after each pixel.
 inline std::vector<int64_t> reference_axis(int64_t dest_size, int64_t d1, int64_t d2, int64_t s1,
                                            int64_t s2, bool scaled, int64_t source_size)
 {
     std::vector<int64_t> out(size_t(dest_size), -1);
-    for (int64_t d = 0; d < dest_size; d++)
-        reference_source_of(d, d1, d2, s1, s2, scaled, source_size, &out[size_t(d)]) ||
-            (out[size_t(d)] = -1);
+    bool flip = (d2 < d1 && s2 > s1) || (s2 < s1 && d2 > d1);
+    if (d2 < d1)
+        std::swap(d1, d2);
+    if (s2 < s1)
+        std::swap(s1, s2);
+    auto put = [&](int64_t d, int64_t s) {
+        if (d >= 0 && d < dest_size && s >= 0 && s < source_size)
+            out[size_t(d)] = s;
+    };
+    if (!scaled) {
+        for (int64_t d = std::max<int64_t>(d1, 0); d <= std::min(d2, dest_size - 1); d++)
+            put(d, flip ? s2 - (d - d1) : s1 + (d - d1));
+        return out;
+    }
+    double fs1 = double(s1) - 0.499999, fs2 = double(s2) + 0.499999;
+    int64_t w = d2 - d1;
+    double step = w ? (fs2 - fs1) / double(w) : 0.0;
+    if (d1 < 0) {
+        if (flip)
+            fs2 += double(d1) * step;
+        else
+            fs1 -= double(d1) * step;
+        d1 = 0;
+    }
+    if (d2 >= dest_size) {
+        int64_t e = d2 - dest_size + 1;
+        if (flip)
+            fs1 += double(e) * step;
+        else
+            fs2 -= double(e) * step;
+        d2 = dest_size - 1;
+    }
+    auto whole = [](double n) { return int64_t(std::min(n, 1e18)); }; // more cuts everything
+    if (w != 0 && fs1 < -0.4999999) {
+        double n = std::trunc((-fs1 - 0.499999) / step + 1.0);
+        (flip ? d2 : d1) += flip ? -whole(n) : whole(n);
+        fs1 += n * step;
+    }
+    double sw = double(source_size);
+    if (w != 0 && fs2 > sw - 0.5000001) {
+        double n = std::trunc((fs2 - (sw - 0.500001)) / step + 1.0);
+        (flip ? d1 : d2) += flip ? whole(n) : -whole(n);
+        fs2 -= n * step;
+    }
+    double fx = fs1;
+    for (int64_t k = 0; k <= d2 - d1; k++, fx += step) {
+        double v = std::nearbyint(fx);
+        if (v >= 0 && v < sw)
+            put(flip ? d2 - k : d1 + k, int64_t(v));
+    }
     return out;
 }
 

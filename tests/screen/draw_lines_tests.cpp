@@ -142,6 +142,93 @@ TEST_F(draw_lines, clip_results)
     }
 }
 
+// The clipper written out on its own: an outside end moves onto the first
+// edge its line crosses, tried right, left, top, bottom; the crossing is the
+// end's coordinate plus its distance to the edge times the slope of the
+// whole line (doubles), rounded half away from zero, and must lie on the
+// edge. The cut is the start's larger move.
+bool reference_clip(line_ends &l, int64_t left, int64_t top, int64_t right, int64_t bottom,
+                    int64_t &cut)
+{
+    auto out = [&](int64_t x, int64_t y) { return x < left || x > right || y < top || y > bottom; };
+    cut = 0;
+    if ((l.x1 < left && l.x2 < left) || (l.x1 > right && l.x2 > right) ||
+        (l.y1 < top && l.y2 < top) || (l.y1 > bottom && l.y2 > bottom))
+        return false;
+    struct edge {
+        bool crosses;
+        int64_t distance;
+        bool upright;
+        int64_t at;
+    };
+    auto move = [&](int64_t &x, int64_t &y, int64_t dx, int64_t dy) -> int64_t {
+        if (!out(x, y))
+            return 0;
+        const edge edges[] = {{x > right && dx < 0, x - right, true, right},
+                              {x < left && dx > 0, left - x, true, left},
+                              {y < top && dy > 0, top - y, false, top},
+                              {y > bottom && dy < 0, y - bottom, false, bottom}};
+        for (const edge &e : edges) {
+            if (!e.crosses)
+                continue;
+            double slope = e.upright ? double(dy) / double(std::llabs(dx))
+                                     : double(dx) / double(std::llabs(dy));
+            auto c = int64_t(std::round(double(e.upright ? y : x) + double(e.distance) * slope));
+            int64_t nx = e.upright ? e.at : c, ny = e.upright ? c : e.at;
+            if (!out(nx, ny)) {
+                int64_t moved = std::max(std::llabs(nx - x), std::llabs(ny - y));
+                x = nx, y = ny;
+                return moved;
+            }
+        }
+        return -1;
+    };
+    int64_t dx = l.x2 - l.x1, dy = l.y2 - l.y1;
+    cut = move(l.x1, l.y1, dx, dy);
+    return cut >= 0 && move(l.x2, l.y2, -dx, -dy) >= 0;
+}
+
+// Short lines around a small rectangle, where crossings often fall on a
+// half, against the reference clipper.
+TEST_F(draw_lines, clip_matches_the_reference)
+{
+    std::mt19937 rng(35);
+    int clipped = 0;
+    for (int i = 0; i < 500; i++) {
+        auto coordinate = [&] { return int64_t(rng() % 71) - 25; };
+        line_ends l{coordinate(), coordinate(), coordinate(), coordinate()}, want = l;
+        int64_t cut = -1, want_cut = -1;
+        bool visible = line_clip(&l, 3, 2, 17, 12, &cut);
+        ASSERT_EQ(visible, reference_clip(want, 3, 2, 17, 12, want_cut)) << i;
+        if (visible) {
+            ASSERT_EQ(std::tie(l.x1, l.y1, l.x2, l.y2),
+                      std::tie(want.x1, want.y1, want.x2, want.y2))
+                << i;
+            ASSERT_EQ(cut, want_cut) << i;
+            clipped += want_cut > 0;
+        }
+    }
+    EXPECT_GT(clipped, 50);
+}
+
+// The crossing itself is rounded: 105 - 3 x 127 / 6 = 41.5 becomes row 42,
+// and the whole line follows.
+TEST_F(draw_lines, a_crossing_on_a_half_rounds_away_from_zero)
+{
+    image_slot *r = page(12);
+    rt_view(406, 20, 424, 99, 0, 0, VIEW_COORDS | VIEW_SCREEN);
+    auto before = page_pixels(r);
+    rt_line(409, -22, 403, 105, 9, 0, 0, LINE_START | LINE_COLOUR);
+    pixel_set want;
+    for (auto p : reference_line(407, 20, 406, 42))
+        want.insert(p);
+    EXPECT_EQ(pixels_changed(r, before, page_pixels(r)), want);
+    line_ends l{409, -22, 403, 105};
+    int64_t cut;
+    ASSERT_TRUE(line_clip(&l, 406, 20, 424, 99, &cut));
+    EXPECT_EQ(std::tie(l.x1, l.y1, l.x2, l.y2), std::make_tuple(407, 20, 406, 42));
+}
+
 // The style keeps its phase when the start of the line is clipped: a
 // horizontal and a diagonal line draw the same pixels inside the VIEW as
 // without it.
