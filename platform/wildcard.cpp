@@ -46,7 +46,7 @@ wildcard_pattern::wildcard_pattern(std::string_view pattern)
         const char next = i + 1 < p.size() ? p[i + 1] : '\0';
         piece kind = piece::literal;
         if (c == '*' && i > 0 && p[i - 1] == '*')
-            continue; // a run of '*' is one plain '*', its first
+            continue; // a run of '*' is its first, a plain '*'
         if (c == '*')
             kind = next == '.' ? piece::run_to_last_dot : piece::any_run;
         else if (c == '?')
@@ -74,7 +74,7 @@ wildcard_pattern::wildcard_pattern(std::string_view pattern)
             break;
         case piece::dot_or_end:
             dot_or_end_ |= bit;
-            literal_['.'] |= bit;
+            literal_[uint8_t('.')] |= bit;
             break;
         case piece::literal:
             literal_[c] |= bit;
@@ -104,7 +104,57 @@ bool wildcard_pattern::run_bits(std::string_view name) const
     return (states >> pieces_.size()) & 1;
 }
 
-// The same automaton with a byte per state, for long patterns.
+// Adds, with a byte per state, the states reachable without consuming a
+// character where the name goes on with a '.' (dot) or has ended (end).
+// Ascending order carries a state through a whole passable run.
+void wildcard_pattern::close_bytes(uint8_t *states, bool dot, bool end) const
+{
+    for (size_t i = 0; i < pieces_.size(); ++i) {
+        const piece k = pieces_[i];
+        if (states[i] && (k == piece::any_run || k == piece::run_to_last_dot ||
+                          (k == piece::not_dot && (dot || end)) ||
+                          (k == piece::dot_or_end && end)))
+            states[i + 1] = 1;
+    }
+}
+
+// One character of the name, a byte per state: from every live state on to
+// the next when its piece takes c, and staying on a '*'. False when no state
+// survives.
+bool wildcard_pattern::step_bytes(const uint8_t *from, uint8_t *to, unsigned char c,
+                                  bool at_last_dot) const
+{
+    std::memset(to, 0, pieces_.size() + 1);
+    bool alive = false;
+    for (size_t i = 0; i < pieces_.size(); ++i) {
+        if (!from[i])
+            continue;
+        bool advances = false, stays = false;
+        switch (pieces_[i]) {
+        case piece::literal:
+            advances = static_cast<unsigned char>(folded_[i]) == fold(c);
+            break;
+        case piece::not_dot:
+            advances = c != '.';
+            break;
+        case piece::dot_or_end:
+            advances = c == '.';
+            break;
+        case piece::run_to_last_dot:
+            stays = !at_last_dot;
+            break;
+        case piece::any_run:
+            stays = true;
+            break;
+        }
+        to[i + 1] |= advances;
+        to[i] |= stays;
+        alive = alive || advances || stays;
+    }
+    return alive;
+}
+
+// The same automaton as run_bits with a byte per state, for long patterns.
 bool wildcard_pattern::run_bytes(std::string_view name) const
 {
     const size_t n = pieces_.size();
@@ -118,52 +168,15 @@ bool wildcard_pattern::run_bytes(std::string_view name) const
     }
     std::memset(from, 0, n + 1);
     from[0] = 1;
-    // Ascending order carries a state through a whole passable run.
-    auto close = [&](bool dot, bool end) {
-        for (size_t i = 0; i < n; ++i) {
-            const piece k = pieces_[i];
-            if (from[i] && (k == piece::any_run || k == piece::run_to_last_dot ||
-                            (k == piece::not_dot && (dot || end)) ||
-                            (k == piece::dot_or_end && end)))
-                from[i + 1] = 1;
-        }
-    };
     const size_t last_dot = name.rfind('.');
     for (size_t j = 0; j < name.size(); ++j) {
         const auto c = static_cast<unsigned char>(name[j]);
-        close(c == '.', false);
-        std::memset(to, 0, n + 1);
-        bool alive = false;
-        for (size_t i = 0; i < n; ++i) {
-            if (!from[i])
-                continue;
-            bool advances = false, stays = false;
-            switch (pieces_[i]) {
-            case piece::literal:
-                advances = static_cast<unsigned char>(folded_[i]) == fold(c);
-                break;
-            case piece::not_dot:
-                advances = c != '.';
-                break;
-            case piece::dot_or_end:
-                advances = c == '.';
-                break;
-            case piece::run_to_last_dot:
-                stays = j != last_dot;
-                break;
-            case piece::any_run:
-                stays = true;
-                break;
-            }
-            to[i + 1] |= advances;
-            to[i] |= stays;
-            alive = alive || advances || stays;
-        }
-        if (!alive)
+        close_bytes(from, c == '.', false);
+        if (!step_bytes(from, to, c, j == last_dot))
             return false;
         std::swap(from, to);
     }
-    close(false, true);
+    close_bytes(from, false, true);
     return from[n] != 0;
 }
 

@@ -51,6 +51,8 @@ class wildcard_pattern
 
     bool run_bits(std::string_view name) const;
     bool run_bytes(std::string_view name) const;
+    void close_bytes(uint8_t *states, bool dot, bool end) const;
+    bool step_bytes(const uint8_t *from, uint8_t *to, unsigned char c, bool at_last_dot) const;
 
     std::vector<piece> pieces_;
     std::string folded_; // a literal's byte, lower case, per position
