@@ -13,6 +13,8 @@ struct wildcard_case {
     bool matches;
 };
 
+// Over a whole directory of names: the KILL and FILES table in
+// tests/files/directories_tests.cpp.
 const wildcard_case CASES[] = {
     {"*.*", "readme", true},
     {"*.*", "a.b.c", true},
@@ -21,9 +23,7 @@ const wildcard_case CASES[] = {
     {"*", "..", true},
     {"*.txt", "A.TXT", true},
     {"*.TXT", "b.Txt", true},
-    {"*.txt", "a.b.txt", true},
     {"*.txt", "a.txt.bak", false},
-    {"*.txt*", "a.txt.bak", true},
     {"*.txt", "atxt", false},
     {"a?.txt", "a.txt", true},
     {"a?.txt", "ab.txt", true},
@@ -31,29 +31,18 @@ const wildcard_case CASES[] = {
     // '?' never takes a '.'; a run of them may end early at one.
     {"???", "ab", true},
     {"???", "abcd", false},
-    {"???", "a.b", false},
-    {"???", ".c", false},
     {"?", "a", true},
     {"?", ".", false},
     {"a?c", "ac", false},
-    {"a?c", "a.c", false},
-    {"a?c", "aBc", true},
-    {"A?B?C", "a.b.c", false},
     {"????????.???", "x.tar.gz", false},
-    {"????????.???", "a.b.c", false},
-    {"????????.???", "abc", true},
     {"????????.???", "readme.txt", true},
     // A '.' before '?' or '*' also takes the end of the name.
     {"a.?", "a", true},
-    {"a.?", "A.C", true},
     {"a.?", "a.bc", false},
-    {"a.b.*", "a.b", true},
     {"a.b.*", "a.b.c.d", true},
     {"a.b.*", "a.bc", false},
-    {".*", ".hidden", true},
     {".*", "hidden", false},
     // A lone '*' before a '.' never takes the name's last '.'.
-    {"*.?", "abc", true},
     {"*.?", "a.b.c", true},
     {"*.?", "a.bc", false},
     {"**.?", "a.bc", true},
