@@ -112,8 +112,7 @@ void wildcard_pattern::close_bytes(uint8_t *states, bool dot, bool end) const
     for (size_t i = 0; i < pieces_.size(); ++i) {
         const piece k = pieces_[i];
         if (states[i] && (k == piece::any_run || k == piece::run_to_last_dot ||
-                          (k == piece::not_dot && (dot || end)) ||
-                          (k == piece::dot_or_end && end)))
+                          (k == piece::not_dot && (dot || end)) || (k == piece::dot_or_end && end)))
             states[i + 1] = 1;
     }
 }

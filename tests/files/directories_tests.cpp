@@ -343,13 +343,23 @@ TEST_F(FilesStatement, WorkFolderLifeCycle)
 // them and leaves every other file, FILES lists exactly them.
 TEST_F(FilesStatement, KillAndFilesTakeExactlyTheNamesAPatternNames)
 {
-    const std::vector<std::string> plain = {
-        "a",     "Ab",        "aBc",     "abcd", "b c",       "a.c",       "A.b",
-        "a.b.c", "x.TAR.gz",  ".c",      "a.txt", "a.B.txt",  "A.txt.bak", "LongFileName.text",
-        "two words.txt"};
+    auto split = [](std::string rest) { // names with '|' between them
+        std::vector<std::string> names;
+        while (!rest.empty()) {
+            size_t bar = rest.find('|');
+            names.push_back(rest.substr(0, bar));
+            rest = bar == std::string::npos ? "" : rest.substr(bar + 1);
+        }
+        return names;
+    };
+    const std::string file_names = "a|Ab|aBc|abcd|b c|a.c|A.b|a.b.c|x.TAR.gz|.c|a.txt|a.B.txt|"
+                                   "A.txt.bak|LongFileName.text|two words.txt";
+    const std::string every = file_names + "|Sub.txt|.|..";
+    const std::vector<std::string> plain = split(file_names);
     const std::string sub = "Sub.txt";
-    struct {
-        const char *pattern, *names;
+    const struct {
+        const char *pattern;
+        std::string names;
     } table[] = {
         {"a?c", "aBc"},
         {"???", "a|Ab|aBc|b c"},
@@ -361,8 +371,8 @@ TEST_F(FilesStatement, KillAndFilesTakeExactlyTheNamesAPatternNames)
         {"*.txt*", "a.txt|a.B.txt|A.txt.bak|two words.txt|Sub.txt"},
         {"*.???", "a|Ab|aBc|abcd|b c|a.c|A.b|a.b.c|x.TAR.gz|.c|a.txt|a.B.txt|A.txt.bak|"
                   "two words.txt|Sub.txt|.|.."},
-        {"*", "a|Ab|aBc|abcd|b c|a.c|A.b|a.b.c|x.TAR.gz|.c|a.txt|a.B.txt|A.txt.bak|"
-              "LongFileName.text|two words.txt|Sub.txt|.|.."},
+        {"*", every},
+        {"*.*", every},
         {"*.", "a|Ab|aBc|abcd|b c"},
         {"a*.", "a|Ab|aBc|abcd"},
         {"abc.", "aBc"},
@@ -380,12 +390,7 @@ TEST_F(FilesStatement, KillAndFilesTakeExactlyTheNamesAPatternNames)
         for (const std::string &f : plain)
             file_write_all(f, f);
         fs::create_directory(sub);
-        std::vector<std::string> named;
-        for (std::string rest = row.names; !rest.empty();) {
-            size_t bar = rest.find('|');
-            named.push_back(rest.substr(0, bar));
-            rest = bar == std::string::npos ? "" : rest.substr(bar + 1);
-        }
+        std::vector<std::string> named = split(row.names);
         bool names_a_file = false;
         for (const std::string &f : plain)
             names_a_file = names_a_file || std::count(named.begin(), named.end(), f) > 0;
