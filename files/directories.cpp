@@ -123,8 +123,12 @@ void rt_kill(const string_descriptor *spec)
         kill_matches(dir, parts.last);
         return;
     }
-    std::string path = os_path_resolve(dir + parts.last);
-    if (os_path_kind(path.c_str()) != 0) {
+    // "abc." names the file "abc", as a pattern would, and only one without
+    // an extension.
+    const wildcard_name wanted = wildcard_final_dots_dropped(parts.last);
+    std::string path = os_path_resolve(dir + std::string(wanted.text));
+    if ((wanted.no_extension && wanted.text.find('.') != std::string_view::npos) ||
+        os_path_kind(path.c_str()) != 0) {
         error_raise(53); // missing, or a directory
         return;
     }

@@ -10,7 +10,8 @@
 struct string_descriptor;
 
 // KILL spec: deletes the file the spec names, or every file a wildcard
-// pattern matches in its directory (directories are passed over). 53 when
+// pattern matches in its directory (directories are passed over), by the
+// rules of platform/wildcard.h: "abc." names "abc", for one. 53 when
 // nothing matches, only directories match, or a wildcard stands in the
 // directory part; 55 when a file is read-only or held open (the files
 // deleted before it stay deleted).

@@ -1,6 +1,6 @@
 #include "platform/wildcard.h"
 
-#include <vector>
+#include <cstring>
 
 namespace
 {
@@ -13,65 +13,9 @@ unsigned char fold(unsigned char c)
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
-// ---- Wide patterns: one byte per state ----------------------------------
-
-// Adds the states reachable without consuming a character: past a '*', and
-// past a '?' where the name has ended or goes on with '.'. Ascending order
-// carries a state through a whole run of such characters in one pass.
-void bytes_close(std::string_view p, uint8_t *states, bool question_may_skip)
-{
-    for (size_t i = 0; i < p.size(); ++i)
-        if (states[i] && (p[i] == '*' || (p[i] == '?' && question_may_skip)))
-            states[i + 1] = 1;
-}
-
-// One character of the name: from every live state, on to the next state
-// when the pattern character takes c, and stay on a '*'. False when no state
-// survives.
-bool bytes_step(std::string_view p, const uint8_t *from, uint8_t *to, unsigned char c)
-{
-    bool alive = false;
-    to[0] = 0;
-    for (size_t i = 0; i < p.size(); ++i) {
-        to[i + 1] = 0;
-        if (!from[i])
-            continue;
-        auto pc = static_cast<unsigned char>(p[i]);
-        if (pc == '*') {
-            to[i] = 1;
-            alive = true;
-        } else if (pc == '?' || fold(pc) == fold(c)) {
-            to[i + 1] = 1;
-            alive = true;
-        }
-    }
-    return alive;
-}
-
-bool bytes_match(std::string_view p, std::string_view name)
-{
-    uint8_t stack_a[STACK_STATES], stack_b[STACK_STATES];
-    std::vector<uint8_t> heap;
-    uint8_t *a = stack_a, *b = stack_b;
-    if (p.size() + 1 > STACK_STATES) {
-        heap.assign(2 * (p.size() + 1), 0);
-        a = heap.data();
-        b = a + p.size() + 1;
-    }
-    for (size_t i = 0; i <= p.size(); ++i)
-        a[i] = i == 0;
-    for (char c : name) {
-        bytes_close(p, a, c == '.');
-        if (!bytes_step(p, a, b, static_cast<unsigned char>(c)))
-            return false;
-        std::swap(a, b);
-    }
-    bytes_close(p, a, true);
-    return a[p.size()] != 0;
-}
-
-// ---- Narrow patterns: one bit per state --------------------------------
-
+// Adds the states reachable without consuming a character: past each state
+// whose position is passable. Repeats until a whole run of passable positions
+// is crossed.
 uint64_t bits_close(uint64_t states, uint64_t passable)
 {
     for (;;) {
@@ -84,65 +28,162 @@ uint64_t bits_close(uint64_t states, uint64_t passable)
 
 } // namespace
 
-void wildcard_pattern::automaton::build(std::string_view pattern)
+wildcard_name wildcard_final_dots_dropped(std::string_view text)
 {
-    for (char c : pattern)
-        if (c != '*' || text.empty() || text.back() != '*')
-            text += c;
-    wide = text.size() >= WORD_STATES;
-    if (wide)
-        return;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const uint64_t bit = uint64_t(1) << i;
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '*') {
-            star |= bit;
-        } else if (c == '?') {
-            question |= bit;
-        } else {
-            literal[c] |= bit;
-            if (fold(c) != c)
-                literal[fold(c)] |= bit;
-            else if (c >= 'a' && c <= 'z')
-                literal[c - ('a' - 'A')] |= bit;
-        }
-    }
-}
-
-bool wildcard_pattern::automaton::run(std::string_view name) const
-{
-    if (wide)
-        return bytes_match(text, name);
-    uint64_t states = 1;
-    const uint64_t skipping = star | question;
-    for (char c : name) {
-        states = bits_close(states, c == '.' ? skipping : star);
-        const uint64_t takes = question | literal[static_cast<unsigned char>(c)];
-        states = ((states & takes) << 1) | (states & star);
-        if (states == 0)
-            return false;
-    }
-    states = bits_close(states, skipping);
-    return (states >> text.size()) & 1;
+    const size_t kept = text.find_last_not_of('.');
+    if (kept == std::string_view::npos || kept + 1 == text.size())
+        return {text, false};
+    return {text.substr(0, kept + 1), true};
 }
 
 wildcard_pattern::wildcard_pattern(std::string_view pattern)
 {
-    const size_t n = pattern.size();
-    extension_optional_ = n >= 2 && pattern[n - 2] == '.' && pattern[n - 1] == '*';
-    no_extension_ = n >= 2 && pattern[n - 1] == '.' && pattern[n - 2] != '.';
-    if (no_extension_)
-        pattern.remove_suffix(1);
-    whole_.build(pattern);
-    if (extension_optional_)
-        without_extension_.build(pattern.substr(0, n - 2));
+    const wildcard_name wanted = wildcard_final_dots_dropped(pattern);
+    no_extension_ = wanted.no_extension;
+    const std::string_view p = wanted.text;
+    for (size_t i = 0; i < p.size(); ++i) {
+        const auto c = static_cast<unsigned char>(p[i]);
+        const char next = i + 1 < p.size() ? p[i + 1] : '\0';
+        piece kind = piece::literal;
+        if (c == '*' && i > 0 && p[i - 1] == '*')
+            continue; // a run of '*' is its first, a plain '*'
+        if (c == '*')
+            kind = next == '.' ? piece::run_to_last_dot : piece::any_run;
+        else if (c == '?')
+            kind = piece::not_dot;
+        else if (c == '.' && (next == '?' || next == '*'))
+            kind = piece::dot_or_end;
+        pieces_.push_back(kind);
+        folded_ += char(kind == piece::literal ? fold(c) : c);
+    }
+    wide_ = pieces_.size() >= WORD_STATES;
+    if (wide_)
+        return;
+    for (size_t i = 0; i < pieces_.size(); ++i) {
+        const uint64_t bit = uint64_t(1) << i;
+        const auto c = static_cast<unsigned char>(folded_[i]);
+        switch (pieces_[i]) {
+        case piece::run_to_last_dot:
+            run_to_last_dot_ |= bit;
+            [[fallthrough]];
+        case piece::any_run:
+            run_ |= bit;
+            break;
+        case piece::not_dot:
+            not_dot_ |= bit;
+            break;
+        case piece::dot_or_end:
+            dot_or_end_ |= bit;
+            literal_[uint8_t('.')] |= bit;
+            break;
+        case piece::literal:
+            literal_[c] |= bit;
+            if (c >= 'a' && c <= 'z')
+                literal_[c - ('a' - 'A')] |= bit;
+            break;
+        }
+    }
+}
+
+// One word of states: bit i set while position i of the pattern is reached.
+bool wildcard_pattern::run_bits(std::string_view name) const
+{
+    const size_t last_dot = run_to_last_dot_ ? name.rfind('.') : std::string_view::npos;
+    uint64_t states = 1;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        const bool dot = c == '.';
+        states = bits_close(states, dot ? run_ | not_dot_ : run_);
+        const uint64_t takes = literal_[c] | (dot ? 0 : not_dot_);
+        const uint64_t stays = i == last_dot ? run_ & ~run_to_last_dot_ : run_;
+        states = ((states & takes) << 1) | (states & stays);
+        if (states == 0)
+            return false;
+    }
+    states = bits_close(states, run_ | not_dot_ | dot_or_end_);
+    return (states >> pieces_.size()) & 1;
+}
+
+// Adds, with a byte per state, the states reachable without consuming a
+// character where the name goes on with a '.' (dot) or has ended (end).
+// Ascending order carries a state through a whole passable run.
+void wildcard_pattern::close_bytes(uint8_t *states, bool dot, bool end) const
+{
+    for (size_t i = 0; i < pieces_.size(); ++i) {
+        const piece k = pieces_[i];
+        if (states[i] && (k == piece::any_run || k == piece::run_to_last_dot ||
+                          (k == piece::not_dot && (dot || end)) || (k == piece::dot_or_end && end)))
+            states[i + 1] = 1;
+    }
+}
+
+// One character of the name, a byte per state: from every live state on to
+// the next when its piece takes c, and staying on a '*'. False when no state
+// survives.
+bool wildcard_pattern::step_bytes(const uint8_t *from, uint8_t *to, unsigned char c,
+                                  bool at_last_dot) const
+{
+    std::memset(to, 0, pieces_.size() + 1);
+    bool alive = false;
+    for (size_t i = 0; i < pieces_.size(); ++i) {
+        if (!from[i])
+            continue;
+        bool advances = false, stays = false;
+        switch (pieces_[i]) {
+        case piece::literal:
+            advances = static_cast<unsigned char>(folded_[i]) == fold(c);
+            break;
+        case piece::not_dot:
+            advances = c != '.';
+            break;
+        case piece::dot_or_end:
+            advances = c == '.';
+            break;
+        case piece::run_to_last_dot:
+            stays = !at_last_dot;
+            break;
+        case piece::any_run:
+            stays = true;
+            break;
+        }
+        to[i + 1] |= advances;
+        to[i] |= stays;
+        alive = alive || advances || stays;
+    }
+    return alive;
+}
+
+// The same automaton as run_bits with a byte per state, for long patterns.
+bool wildcard_pattern::run_bytes(std::string_view name) const
+{
+    const size_t n = pieces_.size();
+    uint8_t stack_a[STACK_STATES], stack_b[STACK_STATES];
+    std::string heap;
+    auto *from = stack_a, *to = stack_b;
+    if (n + 1 > STACK_STATES) {
+        heap.assign(2 * (n + 1), '\0');
+        from = reinterpret_cast<uint8_t *>(heap.data());
+        to = from + n + 1;
+    }
+    std::memset(from, 0, n + 1);
+    from[0] = 1;
+    const size_t last_dot = name.rfind('.');
+    for (size_t j = 0; j < name.size(); ++j) {
+        const auto c = static_cast<unsigned char>(name[j]);
+        close_bytes(from, c == '.', false);
+        if (!step_bytes(from, to, c, j == last_dot))
+            return false;
+        std::swap(from, to);
+    }
+    close_bytes(from, false, true);
+    return from[n] != 0;
 }
 
 bool wildcard_pattern::matches(std::string_view name) const
 {
     if (no_extension_ && name.find('.') != std::string_view::npos)
         return false;
-    return whole_.run(name) || (extension_optional_ && without_extension_.run(name));
+    return wide_ ? run_bytes(name) : run_bits(name);
 }
 
 bool wildcard_match(std::string_view pattern, std::string_view name)

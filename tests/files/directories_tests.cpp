@@ -10,6 +10,7 @@
 #include "screen/screen_startup.h"
 #include "screen/text_output.h"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <sys/stat.h>
@@ -298,6 +299,29 @@ class FilesStatement : public file_test
         rt_files(text, given ? -1 : 0);
         return error_pending_take();
     }
+    // The entries FILES put on the screen below its directory line, read back
+    // by their cells: each is one of the entries given (name, is a directory).
+    std::vector<std::string> listed_names(const std::vector<std::pair<std::string, bool>> &entries)
+    {
+        std::vector<std::string> names;
+        for (int32_t r = 2; r <= 25 && row(r).find(" Bytes free") == std::string::npos; ++r) {
+            std::string text = row(r);
+            text.resize(80, ' ');
+            for (size_t at = 0; text.find_first_not_of(' ', at) != std::string::npos;) {
+                auto known = std::find_if(entries.begin(), entries.end(), [&](const auto &e) {
+                    return text.compare(at, files_entry_text(e.first, e.second).size(),
+                                        files_entry_text(e.first, e.second)) == 0;
+                });
+                if (known == entries.end()) {
+                    ADD_FAILURE() << "unknown entry: " << text.substr(at);
+                    break;
+                }
+                names.push_back(known->first);
+                at += files_entry_text(known->first, known->second).size();
+            }
+        }
+        return names;
+    }
 };
 
 TEST_F(FilesStatement, ListsHeaderEntriesAndFreeBytes)
@@ -358,6 +382,77 @@ TEST_F(FilesStatement, WorkFolderLifeCycle)
     EXPECT_EQ(run(rt_rmdir, "work"), 0u);
     basic_text work("Work");
     EXPECT_EQ(dir_exists(work), 0);
+}
+
+// One tree of names of every kind the directory search tells apart, and the
+// entries each pattern names ('|' between them): KILL deletes the files among
+// them and leaves every other file, FILES lists exactly them.
+TEST_F(FilesStatement, KillAndFilesTakeExactlyTheNamesAPatternNames)
+{
+    auto split = [](std::string rest) { // names with '|' between them
+        std::vector<std::string> names;
+        while (!rest.empty()) {
+            size_t bar = rest.find('|');
+            names.push_back(rest.substr(0, bar));
+            rest = bar == std::string::npos ? "" : rest.substr(bar + 1);
+        }
+        return names;
+    };
+    const std::string file_names = "a|Ab|aBc|abcd|b c|a.c|A.b|a.b.c|x.TAR.gz|.c|a.txt|a.B.txt|"
+                                   "A.txt.bak|LongFileName.text|two words.txt";
+    const std::string every = file_names + "|Sub.txt|.|..";
+    const std::vector<std::string> plain = split(file_names);
+    const std::string sub = "Sub.txt";
+    const struct {
+        const char *pattern;
+        std::string names;
+    } table[] = {
+        {"a?c", "aBc"},
+        {"???", "a|Ab|aBc|b c"},
+        {"A?B?C", ""},
+        {"????????.???", "a|Ab|aBc|abcd|b c|a.c|A.b|.c|a.txt|Sub.txt|."},
+        {"*.?", "a|Ab|aBc|abcd|b c|a.c|A.b|a.b.c|.c|.|.."},
+        {"a.?", "a|a.c|A.b"},
+        {"*.txt", "a.txt|a.B.txt|two words.txt|Sub.txt"},
+        {"*.txt*", "a.txt|a.B.txt|A.txt.bak|two words.txt|Sub.txt"},
+        {"*.???", "a|Ab|aBc|abcd|b c|a.c|A.b|a.b.c|x.TAR.gz|.c|a.txt|a.B.txt|A.txt.bak|"
+                  "two words.txt|Sub.txt|.|.."},
+        {"*", every},
+        {"*.*", every},
+        {"*.", "a|Ab|aBc|abcd|b c"},
+        {"a*.", "a|Ab|aBc|abcd"},
+        {"abc.", "aBc"},
+        {".*", ".c|.|.."},
+        {"a.b.*", "A.b|a.b.c|a.B.txt"},
+        {"..", ".."},
+    };
+    std::vector<std::pair<std::string, bool>> entries = {{".", true}, {"..", true}, {sub, true}};
+    for (const std::string &f : plain)
+        entries.emplace_back(f, false);
+    for (const auto &row : table) {
+        SCOPED_TRACE(row.pattern);
+        for (const auto &e : fs::directory_iterator("."))
+            fs::remove_all(e.path());
+        for (const std::string &f : plain)
+            file_write_all(f, f);
+        fs::create_directory(sub);
+        std::vector<std::string> named = split(row.names);
+        bool names_a_file = false;
+        for (const std::string &f : plain)
+            names_a_file = names_a_file || std::count(named.begin(), named.end(), f) > 0;
+
+        rt_cls(0, 0, CLS_METHOD);
+        EXPECT_EQ(files(row.pattern), named.empty() ? 53u : 0u);
+        std::vector<std::string> listed = listed_names(entries);
+        std::sort(listed.begin(), listed.end());
+        std::sort(named.begin(), named.end());
+        EXPECT_EQ(listed, named);
+
+        EXPECT_EQ(kill_error(row.pattern), names_a_file ? 0u : 53u);
+        for (const std::string &f : plain)
+            EXPECT_EQ(file_exists_on_disk(f), std::count(named.begin(), named.end(), f) == 0) << f;
+        EXPECT_TRUE(fs::is_directory(sub));
+    }
 }
 
 } // namespace
