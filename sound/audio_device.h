@@ -34,7 +34,8 @@ bool audio_device_loopback_render(int16_t *frames, int32_t frame_count);
 enum class audio_source_state { initial, playing, paused, stopped };
 
 // A source for a raw stream: its channels go straight to the output channels
-// (no panning or spatial filtering), so what is queued is what is heard.
+// (no panning or spatial filtering), so what is queued is what is heard. 0 when
+// every source of the device is taken (see audio_sound_source_new).
 uint32_t audio_stream_source_new();
 void audio_source_delete(uint32_t source);
 

@@ -92,6 +92,8 @@ uint32_t audio_stream_source_new()
 {
     ALuint source = 0;
     alGenSources(1, &source);
+    if (!alIsSource(source))
+        return 0; // every source of the device is taken
     if (alIsExtensionPresent("AL_SOFT_direct_channels"))
         alSourcei(source, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
     return source;

@@ -119,10 +119,14 @@ void raw_stream_block_push(sound_handle_record *record)
     record->block = block_new();
     record->block_bytes = 0;
 
+    // A stream that got no source asks again with each block; the pump looks
+    // at the source only once the first block is on the ring.
+    if (!record->raw_source)
+        record->raw_source = audio_stream_source_new();
     int32_t write = record->ring_write.load(std::memory_order_relaxed);
     int32_t next = raw_stream_next_slot(write);
-    if (next == record->ring_read.load(std::memory_order_acquire)) {
-        delete[] full; // ring full: the newest block is dropped
+    if (!record->raw_source || next == record->ring_read.load(std::memory_order_acquire)) {
+        delete[] full; // no source, or the ring is full: the newest block is dropped
         return;
     }
     record->ring[write] = full;

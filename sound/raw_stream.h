@@ -24,7 +24,9 @@ constexpr int32_t RAW_FRAME_HANDLE_GIVEN = 2;
 // (0 until first used).
 extern std::atomic<int32_t> default_raw_stream;
 
-// Makes a new raw stream and returns its handle.
+// Makes a new raw stream and returns its handle. While every source of the
+// device is taken, the stream plays nothing: its full blocks are dropped, so
+// nothing is queued and it is not playing, until a block finds a source free.
 int32_t sound_raw_open();
 
 // Appends one frame (samples in -1..1, scaled by 32,767 and truncated; values
@@ -62,7 +64,8 @@ int32_t raw_stream_next_slot(int32_t slot);
 bool raw_stream_ring_empty(const sound_handle_record *record);
 
 // With sound_busy held: pads the current block with silence, puts it on the
-// ring (or drops it when the ring is full) and starts a fresh zeroed block.
+// ring (or drops it when the ring is full or the stream has no source) and
+// starts a fresh zeroed block.
 void raw_stream_block_push(sound_handle_record *record);
 
 // Deletes the stream's OpenAL objects and frees its blocks and ring. The

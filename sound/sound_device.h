@@ -118,7 +118,10 @@ struct sound_handle_record {
     // Raw streams. `block` and `block_bytes` change only while sound_busy is
     // held. The ring is single-producer (program thread: ring[ring_write],
     // then ring_write) and single-consumer (pump: ring[ring_read], then
-    // ring_read); ring_read is 0 until the first block arrives.
+    // ring_read); ring_read is 0 until the first block arrives. raw_source is
+    // 0 while the device has no source to give; the program thread sets it
+    // before the first block goes onto the ring, and the pump reads it only
+    // after that (or after the close).
     int16_t *block;
     int32_t block_bytes;
     int16_t **ring;

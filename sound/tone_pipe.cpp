@@ -59,6 +59,14 @@ void sound_samples_stream(std::vector<int16_t> samples, int64_t bytes, bool wait
     tone_pipe_prepad_write(frames);
     sound_raw_frames_add(samples.data(), frames, handle);
     tone_pipe_streamed.store(true, std::memory_order_relaxed);
+    if (!sound_handle_get(handle)->raw_source) {
+        // The pipe (which cannot be closed) got no source and has not started,
+        // so the pump does not push its partial block: it goes now (dropped,
+        // unless a source has come free), and the next sound fills out a
+        // fresh block.
+        sound_raw_flush(handle, 1);
+        tone_pipe_prepad.store(true, std::memory_order_relaxed);
+    }
     samples = {};
     if (!wait)
         return;

@@ -1,9 +1,11 @@
 #include "sound_support.h"
 
 #include "core/lists.h"
+#include "sound/audio_device.h"
 #include "sound/audio_pump.h"
 #include "sound/raw_stream.h"
 #include "sound/sound_device.h"
+#include "sound/sound_handles.h"
 #include "sound/tone_pipe.h"
 
 namespace
@@ -163,4 +165,40 @@ TEST_F(audio_pump_test, a_never_started_stream_is_left_alone)
     EXPECT_EQ(sound_handle_get(h)->ring_read.load(), 0);
     EXPECT_EQ(sound_handle_get(h)->block_bytes, 400);
     EXPECT_EQ(first_sound_frame(pump_render(2048)), -1);
+}
+
+// The device mixes a limited number of sources (256 by default). A stream that
+// gets none plays nothing and keeps nothing, so neither memory nor the waits of
+// SOUND and PLAY grow; it starts once a block finds a source free.
+TEST_F(audio_pump_test, streams_without_a_source_drop_their_blocks_until_one_comes_free)
+{
+    std::vector<uint32_t> taken;
+    while (uint32_t source = audio_sound_source_new(0, 1.0f, 1.0f, 1.0f))
+        taken.push_back(source);
+    int32_t h = sound_raw_open();
+    pattern_write(h, 0, 4096 * 10);
+    EXPECT_EQ(sound_handle_get(h)->ring_read.load(), 0);
+    EXPECT_EQ(sound_raw_queued_seconds(h, 1), 0.0);
+    auto sound_waited_ms = [] {
+        int64_t start = fake_now_ms();
+        rt_sound(440.0, 18.2); // 44,000 frames
+        return fake_now_ms() - start;
+    };
+    for (int32_t i = 0; i < 3; ++i)
+        EXPECT_EQ(sound_waited_ms(), 697); // its own share, nothing queued
+    EXPECT_EQ(sound_raw_queued_seconds(tone_pipe.load(), 1), 0.0);
+    EXPECT_EQ(first_sound_frame(pump_render(44100)), -1);
+    EXPECT_EQ(sound_handle_is_playing(h), 0);
+
+    for (uint32_t source : taken)
+        audio_source_delete(source);
+    pattern_write(h, 0, 4096);
+    frames out = pump_render(4096 * 3);
+    EXPECT_EQ(pattern_match_length(out, first_sound_frame(out), 4096), 4096);
+    // The next tone starts clean: no end of the tones that got no source.
+    sound_waited_ms();
+    out = pump_render_until_quiet();
+    int64_t start = first_sound_frame(out) - 1, end = sound_end_frame(out);
+    EXPECT_LE(end, start + 44000);
+    EXPECT_GE(end, start + 43990);
 }
