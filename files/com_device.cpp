@@ -8,7 +8,6 @@
 #include "platform/serial.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 namespace

@@ -30,8 +30,8 @@ bool os_program_start(const std::string &command);
 // environment (os_environment_entries) and, unless hidden, inherits the
 // standard streams; hidden, its streams are /dev/null. It gets no other file
 // of this process, no blocked signals and the default actions for interrupt,
-// quit and broken pipe. Returns the
-// child's process id, or -1 when it could not be started.
+// quit and broken pipe. Returns the child's process id, or -1 when it could
+// not be started.
 int os_process_spawn(const std::string &path, const std::vector<std::string> &words, bool hidden);
 
 // Waits for the child to end and gives its exit code, or 128 plus the signal
