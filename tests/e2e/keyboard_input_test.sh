@@ -43,16 +43,10 @@ win=$(window_wait "Window Check")
 xdotool windowmove --sync "$win" 0 0
 xdotool windowfocus --sync "$win"
 
-# --- INKEY$: a key (as xdotool names it) and the bytes it gives -------------
+# --- INKEY$: a key with Ctrl (as xdotool names it) and the bytes it gives ---
 inkey_table=(
-    "a            61"
-    "shift+a      41"
     "ctrl+a       01"
-    "F1           003b"
-    "Left         004b"
-    "space        20"
     "ctrl+space   20"
-    "2            32"
     "ctrl+2       0003"
     "ctrl+shift+2 0003"
 )
