@@ -46,6 +46,14 @@ constexpr uint32_t KEY_MOD_ALT = 4;
 // (upper case with Shift); 127 is Delete.
 void glut_key_translate(uint8_t key, uint32_t modifiers, bool down, uint32_t physical_key);
 
+// A character key with the X key symbol of its event (the toolkit's keyboard
+// callbacks). X gives Ctrl with Space, 2, @ or ` as character 0: such a key
+// is taken as the printable character of its symbol, so that the key table's
+// Ctrl column applies as for any other key. A 0 whose symbol is no printable
+// character stays a key that arrived with code 0.
+void x_key_translate(uint8_t key, uint32_t keysym, uint32_t modifiers, bool down,
+                     uint32_t physical_key);
+
 // A key without a character (the toolkit's special and special-up callbacks):
 // F1-F12, the arrows and navigation keys, keypad Delete and centre, Shift,
 // Ctrl and Alt. Other keys are ignored.

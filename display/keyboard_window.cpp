@@ -166,6 +166,14 @@ void glut_key_translate(uint8_t key, uint32_t modifiers, bool down, uint32_t phy
     key_physical_event(code, down, physical_key);
 }
 
+void x_key_translate(uint8_t key, uint32_t keysym, uint32_t modifiers, bool down,
+                     uint32_t physical_key)
+{
+    if (key == 0 && keysym >= XK_space && keysym <= XK_asciitilde)
+        key = uint8_t(keysym);
+    glut_key_translate(key, modifiers, down, physical_key);
+}
+
 void glut_special_key_translate(int32_t key, bool down, uint32_t physical_key)
 {
     int32_t code = 0;

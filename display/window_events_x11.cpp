@@ -189,15 +189,16 @@ void unreported_keys_serve()
         seen_push(kept[i]);
 }
 
-template <typename Match> uint32_t physical_take(bool down, Match matches)
+template <typename Match> window_key_seen physical_take(bool down, Match matches)
 {
     key_event_seen e;
     while (seen_pop(e)) {
-        if (e.down == down && matches(key_lookup_of(e)))
-            return e.keycode;
+        const key_lookup k = key_lookup_of(e);
+        if (e.down == down && matches(k))
+            return {e.keycode, uint32_t(k.keysym)};
         unreported_key_serve(e);
     }
-    return 0;
+    return {0, NoSymbol};
 }
 
 void raw_motion_poll()
@@ -245,15 +246,17 @@ void window_events_install(Display *display, Window window)
     hook_install(FocusOut, focus_wire_hook);
 }
 
-uint32_t window_key_physical_take_char(uint8_t character, bool down)
+window_key_seen window_key_physical_take_char(uint8_t character, bool down)
 {
     return physical_take(down, [&](const key_lookup &k) { return k.character == character; });
 }
 
 uint32_t window_key_physical_take_special(int32_t special_key, bool down)
 {
-    return physical_take(
-        down, [&](const key_lookup &k) { return special_key_of(k.keysym) == special_key; });
+    const auto is_key = [&](const key_lookup &k) {
+        return special_key_of(k.keysym) == special_key;
+    };
+    return physical_take(down, is_key).physical_key;
 }
 
 void window_events_poll()

@@ -70,14 +70,14 @@ uint32_t modifiers()
 
 void keyboard_down(unsigned char key, int, int)
 {
-    const uint32_t physical = window_key_physical_take_char(key, true);
-    glut_key_translate(key, modifiers(), true, physical);
+    const window_key_seen seen = window_key_physical_take_char(key, true);
+    x_key_translate(key, seen.keysym, modifiers(), true, seen.physical_key);
 }
 
 void keyboard_up(unsigned char key, int, int)
 {
-    const uint32_t physical = window_key_physical_take_char(key, false);
-    glut_key_translate(key, modifiers(), false, physical);
+    const window_key_seen seen = window_key_physical_take_char(key, false);
+    x_key_translate(key, seen.keysym, modifiers(), false, seen.physical_key);
 }
 
 void special_down(int key, int, int)

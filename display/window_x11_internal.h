@@ -14,8 +14,15 @@ void window_events_install(Display *display, Window window);
 // are served on the way (Pause, Break, Scroll Lock, SysReq, Shift+Tab). A
 // character key is matched by the character, a special key by the toolkit's
 // special-key number. 0 when no seen event matches.
-uint32_t window_key_physical_take_char(uint8_t character, bool down);
 uint32_t window_key_physical_take_special(int32_t special_key, bool down);
+
+// The same for a character key, with the key symbol of the event found
+// (NoSymbol when none matches).
+struct window_key_seen {
+    uint32_t physical_key;
+    uint32_t keysym;
+};
+window_key_seen window_key_physical_take_char(uint8_t character, bool down);
 
 // Serves key events the toolkit did not report and a loss of the keyboard
 // focus; takes relative motion from the raw pointer device.

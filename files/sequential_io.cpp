@@ -3,6 +3,7 @@
 #include "core/control_words.h"
 #include "core/errors.h"
 #include "core/strings.h"
+#include "display/keyboard.h"
 #include "files/com_device.h"
 #include "files/com_sequential.h"
 #include "files/file_bytes.h"
@@ -27,7 +28,18 @@ constexpr char blanks[32] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', '
                              ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
 constexpr char line_end[2] = {13, 10};
 
-key_byte_poll_fn key_source = nullptr;
+// One INKEY$ poll: the first byte of the key (an extended key's leading 0),
+// or -1 when none waits. The temporary is freed at once: INPUT$ may poll for
+// a long time within one statement.
+int32_t inkey_first_byte()
+{
+    string_descriptor *key = rt_inkey_str();
+    const int32_t byte = key->len > 0 ? key->chr[0] : -1;
+    string_free(key);
+    return byte;
+}
+
+key_byte_poll_fn key_source = inkey_first_byte;
 
 // A new temporary string holding the bytes.
 string_descriptor *string_of(const std::string &bytes)
@@ -379,7 +391,7 @@ string_descriptor *input_str_keyboard(int32_t count)
     string_descriptor *result = string_new(count, true);
     int32_t stored = 0;
     while (stored < count) {
-        int32_t key = key_source ? key_source() : -1;
+        const int32_t key = key_source();
         if (key >= 0)
             result->chr[stored++] = uint8_t(key);
         if (stored == count || exit_acknowledged)
@@ -459,5 +471,5 @@ string_descriptor *rt_input_str(int32_t count, int32_t number, int32_t number_gi
 
 void input_str_key_source_set(key_byte_poll_fn poll)
 {
-    key_source = poll;
+    key_source = poll ? poll : inkey_first_byte;
 }

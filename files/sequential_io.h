@@ -32,7 +32,7 @@ string_descriptor *rt_input_str(int32_t count, int32_t number, int32_t number_gi
 
 // Where INPUT$ without a file number takes its keys from: a function that
 // gives the first byte of the next key pressed, or -1 when none is waiting.
-// Null (the start) means no key source: INPUT$ then waits until the program
-// ends.
+// The keyboard's INKEY$ is the source from the start; tests put their own in
+// its place, and null puts INKEY$ back.
 using key_byte_poll_fn = int32_t (*)();
 void input_str_key_source_set(key_byte_poll_fn poll);

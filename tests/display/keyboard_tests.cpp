@@ -25,6 +25,7 @@ namespace
 constexpr uint32_t X_KEY_A = 38;
 constexpr uint32_t X_KEY_ENTER = 36;
 constexpr uint32_t X_KEY_TAB = 23;
+constexpr uint32_t X_NO_SYMBOL = 0; // NoSymbol: a key without a symbol
 
 class Keyboard : public ::testing::Test
 {
@@ -252,6 +253,31 @@ TEST_F(Keyboard, CtrlLettersComeBackAsLettersButEnterTabAndBackspaceStay)
     glut_key_translate(9, KEY_MOD_CTRL, true, X_KEY_TAB);
     glut_key_translate(127, KEY_MOD_CTRL, true, 0);
     EXPECT_EQ(ring_drain(), (std::vector<int32_t>{'a', 'A', 13, 13, 9, KEY_DELETE}));
+}
+
+TEST_F(Keyboard, KeysThatXGivesAsCodeZeroTakeTheCharacterOfTheirSymbol)
+{
+    struct row {
+        uint8_t key;
+        uint32_t keysym;
+        int32_t code;
+        std::string inkey;
+    };
+    const row rows[] = {
+        {0, XK_space, ' ', " "},
+        {0, XK_2, '2', std::string("\0\x03", 2)},
+        {0, XK_at, '@', std::string("\0\x03", 2)},
+        {0, X_NO_SYMBOL, KEY_CODE_ZERO, std::string(1, '\0')}, // no character at all
+        {1, XK_a, 'a', "\x01"},                                // not code 0: as before
+    };
+    modifier(CTRL, true);
+    ring_drain();
+    for (const row &r : rows) {
+        x_key_translate(r.key, r.keysym, KEY_MOD_CTRL, true, 65);
+        x_key_translate(r.key, r.keysym, KEY_MOD_CTRL, false, 65);
+        EXPECT_EQ(ring_drain(), (std::vector<int32_t>{r.code, -r.code})) << r.keysym;
+        EXPECT_EQ(inkey(), r.inkey) << r.keysym;
+    }
 }
 
 TEST_F(Keyboard, ShiftTabArrivesAsTabAndUnknownSymbolsAreLeftToTheToolkit)

@@ -20,6 +20,12 @@
 //   input PROMPT     empties the key buffers, prints PROMPT at row 30,
 //                    column 1, runs INPUT into one string and answers
 //                    "input:" and the string
+//   line-input PROMPT  the same with LINE INPUT, answering "line-input:"
+//   inkey            answers "inkey:" and, for each key INKEY$ gives until
+//                    it gives none, a blank and the key's bytes in hex
+//   input-str N      empties the key buffers, answers "waiting", runs
+//                    INPUT$(N) and answers "input-str:" and the bytes in hex,
+//                    each after a blank
 //   desktop-type TEXT  types TEXT as synthetic desktop key strokes
 //   desktop-click X Y  clicks at screen position (X, Y) as synthetic desktop
 //                    input
@@ -39,9 +45,10 @@
 #include "display/keyboard.h"
 #include "display/mouse.h"
 #include "display/window_services.h"
-#include "screen/input_editor.h"
+#include "files/sequential_io.h"
 #include "screen/fonts.h"
 #include "screen/images.h"
+#include "screen/input_editor.h"
 #include "screen/screen_modes.h"
 #include "screen/text_output.h"
 
@@ -127,16 +134,37 @@ std::string mouse_report()
            " " + number_text(mouse_y()) + events;
 }
 
-// INPUT into one string after a prompt at row 30, with nothing typed before
-// in the way.
-std::string input_run(const std::string &prompt)
+// Bytes in hex, two digits each, each after `separator`.
+std::string hex_of(const string_descriptor *s, const char *separator)
+{
+    std::string text;
+    char digits[3];
+    for (int32_t i = 0; i < s->len; i++) {
+        std::snprintf(digits, sizeof digits, "%02x", s->chr[i]);
+        text += separator;
+        text += digits;
+    }
+    return text;
+}
+
+std::string inkey_report()
+{
+    std::string keys;
+    for (const string_descriptor *key = rt_inkey_str(); key->len > 0; key = rt_inkey_str())
+        keys += " " + hex_of(key, "");
+    return "inkey:" + keys;
+}
+
+// INPUT (or LINE INPUT) into one string after a prompt at row 30, with
+// nothing typed before in the way.
+std::string input_run(const std::string &prompt, uint32_t type_word)
 {
     key_buffers_clear(0, 0);
     rt_locate(30, 1, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN);
     rt_color(15, 0, 0, COLOR_FORE | COLOR_BACK);
     rt_print(string_from_cstr(prompt.c_str()), PRINT_STAY);
     string_descriptor *line = string_new(0, false);
-    input_target_set(1, line, INPUT_TYPE_STRING);
+    input_target_set(1, line, type_word);
     rt_input(1, 1);
     std::string text(reinterpret_cast<char *>(line->chr), size_t(line->len));
     string_free(line);
@@ -172,7 +200,15 @@ void command_run(const std::string &line)
     } else if (word == "mouse") {
         say(mouse_report());
     } else if (word == "input") {
-        say("input:" + input_run(rest));
+        say("input:" + input_run(rest, INPUT_TYPE_STRING));
+    } else if (word == "line-input") {
+        say("line-input:" + input_run(rest, INPUT_TYPE_STRING | INPUT_TYPE_LINE));
+    } else if (word == "inkey") {
+        say(inkey_report());
+    } else if (word == "input-str") {
+        key_buffers_clear(0, 0);
+        say("waiting");
+        say("input-str:" + hex_of(rt_input_str(std::atoi(rest.c_str()), 0, 0), " "));
     } else if (word == "desktop-type") {
         desktop_type_text(string_from_cstr(rest.c_str()));
         say("ok");

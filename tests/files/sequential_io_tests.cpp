@@ -5,12 +5,15 @@
 #include "core/number_scan.h"
 #include "core/print_using.h"
 #include "core/string_builtins.h"
+#include "display/key_table.h"
+#include "display/keyboard.h"
 #include "files/file_bytes.h"
 #include "files/file_position.h"
 #include "files/handle_table.h"
 #include "files/open_close.h"
 #include "files/os_handle.h"
 #include "files/sequential_io.h"
+#include "platform/clock.h"
 
 namespace
 {
@@ -267,6 +270,25 @@ TEST_F(SequentialIo, InputStrFromTheKeyboardTakesOneByteAKeyUntilTheProgramEnds)
 {
     EXPECT_EQ(rt_input_str(0, 0, 0)->len, 0);
     EXPECT_TRUE(gives_raising(rt_input_str(-1, 0, 0)->len, 0, 52));
+
+    // The keyboard is the source without anything set up: F1 gives its
+    // leading 0 only, and the key after the count waits for INKEY$. Should
+    // the keys never arrive, the program ends after 1,000 sleeps instead.
+    static int sleeps;
+    sleeps = 0;
+    static const clock_seam give_up{[]() -> int64_t { return 0; },
+                                    [](uint32_t) {
+                                        if (++sleeps == 1000)
+                                            exit_acknowledged = 1;
+                                    }};
+    clock_seam_set(&give_up);
+    keyboard_reset();
+    for (int32_t code : {int32_t('a'), KEY_F1, int32_t('b'), int32_t('c')})
+        keyboard_key_down_event(code);
+    EXPECT_EQ(text_of(rt_input_str(3, 0, 0)), std::string("a\0b", 3));
+    EXPECT_EQ(text_of(rt_inkey_str()), "c");
+    keyboard_reset();
+    clock_seam_set(nullptr);
 
     static int calls;
     calls = 0;

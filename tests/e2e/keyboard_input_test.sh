@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Keys typed into the window, as the program's keyboard statements read them:
+# - INKEY$ gives each key of a table its key-table bytes, Ctrl+Space and
+#   Ctrl+2 among them;
+# - LINE INPUT stores and shows Ctrl+Space as a blank;
+# - INPUT$ from the keyboard takes one byte a key (an extended key's 0) and
+#   leaves the keys after its count to INKEY$;
+# - the close button while INPUT$ waits ends the process cleanly.
+# Every wait gives up after a few seconds and fails the test.
+#
+# Usage: keyboard_input_test.sh PROGRAM TOOLS_DIR
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+
+program=$1
+e2e_init "$2"
+
+palette=1=AAAAAA,2=64DCDC,3=64DC64,4=DC64DC,5=DCAA64
+wait_s=5
+
+# inkey_expect BYTES WHAT: the keys INKEY$ gives, gathered over several asks
+# until as long as BYTES (" 61 003b" for "a" and F1), are exactly BYTES.
+inkey_expect() {
+    local got= answer
+    for _ in $(seq 20); do
+        answer=$(program_ask inkey "inkey:" "$wait_s")
+        got+=${answer#inkey:}
+        [[ ${#got} -ge ${#1} ]] && break
+        sleep 0.1
+    done
+    [[ $got == "$1" ]] || fail "$2: INKEY\$ gave \"$got\", not \"$1\""
+}
+
+# input_str_start COUNT: INPUT$(COUNT) is waiting for keys.
+input_str_start() {
+    program_ask "input-str $1" waiting "$wait_s" >/dev/null
+}
+
+xvfb_start
+program_start "$program"
+output_wait ready "$wait_s"
+win=$(window_wait "Window Check")
+xdotool windowmove --sync "$win" 0 0
+xdotool windowfocus --sync "$win"
+
+# --- INKEY$: a key with Ctrl (as xdotool names it) and the bytes it gives ---
+inkey_table=(
+    "ctrl+a       01"
+    "ctrl+space   20"
+    "ctrl+2       0003"
+    "ctrl+shift+2 0003"
+)
+for row in "${inkey_table[@]}"; do
+    read -r key bytes <<<"$row"
+    xdotool key "$key"
+    inkey_expect " $bytes" "$key"
+done
+
+# --- LINE INPUT: Ctrl+Space is a blank, stored and shown --------------------
+program_say "line-input Line? "
+screen_wait "$win" 30 "Line? " --palette "$palette"
+xdotool key --delay 20 a ctrl+space b
+screen_wait "$win" 30 "Line? a b" --palette "$palette"
+xdotool key Return
+output_wait "line-input:a b" "$wait_s"
+
+# --- INPUT$ from the keyboard ------------------------------------------------
+input_str_start 5
+xdotool key --delay 20 a F1 b Left c
+output_wait "input-str: 61 00 62 00 63" "$wait_s"
+
+# One key ends INPUT$(1); the keys after it wait for INKEY$.
+input_str_start 1
+xdotool key --delay 20 x y z
+output_wait "input-str: 78" "$wait_s"
+inkey_expect " 79 7a" "the keys after INPUT\$(1)"
+
+# The close button while INPUT$(3) has one key of three: the program thread
+# ends by itself and the process with exit code 0.
+input_str_start 3
+xdotool key q
+x_probe close "$win"
+program_exit_wait "$wait_s"
+[[ $program_exit_code -eq 0 ]] || fail "exit code $program_exit_code after a close request in INPUT\$"
+grep -q "stopped waiting" "$E2E_DIR/err" && fail "INPUT\$ kept the program thread past the close request"
+
+echo "keyboard input: ok"
