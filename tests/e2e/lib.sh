@@ -75,6 +75,12 @@ e2e_init() {
     trap 'exit 143' TERM INT HUP
 }
 
+# e2e_step NAME: a point of the test at which E2E_FAIL_AT=NAME makes it fail
+# (so that a failing run can be checked for what it leaves behind).
+e2e_step() {
+    [[ ${E2E_FAIL_AT:-} != "$1" ]] || fail "forced to fail at $1"
+}
+
 fail() {
     echo "FAIL: $*" >&2
     local f

@@ -97,6 +97,7 @@ b "close $client" "closed" >/dev/null
 a "close $accepted" "closed" >/dev/null
 
 # --- socat with a fixed source port reads the accepted address back ----------
+e2e_step socat # the child that SPAWN started still runs
 host=$(a "host TCP/IP:0" "handle ")
 port=$(port_of "$(a "address $host" "address ")")
 source_port=$(python3 "$here/network_peer.py" freeport)
@@ -141,6 +142,7 @@ h=$(a "client TCP/IP:$silent_port:127.0.0.1" "handle ")
 program_say "put $h $E2E_DIR/big.bin"
 sleep 0.5
 ! grep -q "^put " out || fail "the PUT ended although the peer reads nothing"
+e2e_step close_button # the web server and the silent peer still run
 x_probe close "$win"
 program_exit_wait 2
 [[ $program_exit_code -eq 0 ]] || fail "exit code $program_exit_code after the close button"
