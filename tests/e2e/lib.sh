@@ -14,8 +14,8 @@
 #   screen_read "$E2E_DIR/screen.ppm" --palette 1=AAAAAA
 #
 # Every helper that waits gives up after a time limit and fails the test
-# with the program's output attached. Cleanup on exit stops the program and
-# the display.
+# with the program's output attached. Cleanup on exit, whether the test
+# passes or fails, ends every process the test started.
 
 export LC_ALL=C.UTF-8
 # Test programs need no sound card: OpenAL writes a discarded wave file. The
@@ -33,20 +33,52 @@ program_pid=
 program_input=
 program_exit_code=
 
+# processes_with NAME=VALUE: the ids of the live processes whose environment
+# holds that entry. A shell's own exports do not show in its environment, only
+# in what it starts.
+processes_with() {
+    local files=(/proc/[0-9]*/environ)
+    grep -lzxF -- "$1" "${files[@]}" 2>/dev/null | cut -d/ -f3 || true
+}
+
+# processes_end NAME=VALUE: ends the processes whose environment holds the
+# entry: TERM (so that Xvfb removes its lock), KILL for any left after 2 s.
+processes_end() {
+    local i signal=TERM pids
+    for i in $(seq 60); do
+        pids=$(processes_with "$1")
+        [[ -n $pids ]] || return 0
+        ((i <= 40)) || signal=KILL
+        kill -s "$signal" $pids 2>/dev/null || true
+        sleep 0.05
+    done
+}
+
+# Every process the test starts inherits E2E_RUN, at any depth: helpers
+# started in a subshell, children the program starts (SHELL, RUN, a CHAIN's
+# receiver) and theirs are ended with the program and the display.
 e2e_cleanup() {
     if [[ -n $program_input ]]; then exec {program_input}>&- || true; fi
-    [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+    processes_end "E2E_RUN=$E2E_RUN"
     wait 2>/dev/null
     [[ -n $E2E_DIR ]] && rm -rf "$E2E_DIR"
     return 0
 }
 
-# e2e_init TOOLS_DIR: a scratch folder ($E2E_DIR) and the cleanup trap.
+# e2e_init TOOLS_DIR: a scratch folder ($E2E_DIR), the run's mark (E2E_RUN)
+# and the cleanup trap, which also runs when the test is stopped by a signal.
 e2e_init() {
     E2E_TOOLS=$1
     E2E_DIR=$(mktemp -d)
+    export E2E_RUN=$E2E_DIR
     trap e2e_cleanup EXIT
+    trap 'exit 143' TERM INT HUP
+}
+
+# e2e_step NAME: a point of the test at which E2E_FAIL_AT=NAME makes it fail
+# (so that a failing run can be checked for what it leaves behind).
+e2e_step() {
+    [[ ${E2E_FAIL_AT:-} != "$1" ]] || fail "forced to fail at $1"
 }
 
 fail() {

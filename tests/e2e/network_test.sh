@@ -15,8 +15,6 @@ program=$(realpath "$1")
 here=$(realpath "$(dirname "$0")")
 source "$here/lib.sh"
 e2e_init "$(realpath "$2")"
-helpers=()
-trap 'for p in "${helpers[@]}"; do kill "$p" 2>/dev/null || true; done; e2e_cleanup' EXIT
 
 # ask OUT FD LINE PREFIX [SECONDS]: sends LINE on FD and prints what follows
 # PREFIX on the next new line of OUT that starts with it.
@@ -41,7 +39,6 @@ helper_start() {
     local name=$1 i
     shift
     "$@" >"$E2E_DIR/$name" 2>&1 &
-    helpers+=($!)
     for i in $(seq 100); do
         [[ -s $E2E_DIR/$name ]] && { head -n 1 "$E2E_DIR/$name"; return 0; }
         sleep 0.05
@@ -68,7 +65,6 @@ port=$(port_of "$address")
 
 mkfifo in2
 "$program" <in2 >out2 2>err2 &
-helpers+=($!)
 exec {peer2}>in2
 b() { ask "$E2E_DIR/out2" "$peer2" "$@"; }
 client=$(b "client TCP/IP:$port:127.0.0.1" "handle ")
@@ -101,12 +97,12 @@ b "close $client" "closed" >/dev/null
 a "close $accepted" "closed" >/dev/null
 
 # --- socat with a fixed source port reads the accepted address back ----------
+e2e_step socat # the child that SPAWN started still runs
 host=$(a "host TCP/IP:0" "handle ")
 port=$(port_of "$(a "address $host" "address ")")
 source_port=$(python3 "$here/network_peer.py" freeport)
 socat -u "TCP:127.0.0.1:$port,sourceport=$source_port,reuseaddr" - >socat.out 2>socat.err &
 socat_pid=$!
-helpers+=($socat_pid)
 accepted=$(a "accept $host" "handle ")
 a "putaddress $accepted" "put " >/dev/null
 a "close $accepted" "closed" >/dev/null
@@ -146,6 +142,7 @@ h=$(a "client TCP/IP:$silent_port:127.0.0.1" "handle ")
 program_say "put $h $E2E_DIR/big.bin"
 sleep 0.5
 ! grep -q "^put " out || fail "the PUT ended although the peer reads nothing"
+e2e_step close_button # the web server and the silent peer still run
 x_probe close "$win"
 program_exit_wait 2
 [[ $program_exit_code -eq 0 ]] || fail "exit code $program_exit_code after the close button"

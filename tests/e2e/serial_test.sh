@@ -12,8 +12,6 @@ source "$(dirname "$0")/lib.sh"
 e2e_init "$(dirname "$program")"
 
 socat pty,raw,echo=0,link="$E2E_DIR/com1" pty,raw,echo=0,link="$E2E_DIR/peer" 2>/dev/null &
-socat_pid=$!
-trap 'kill $socat_pid 2>/dev/null; e2e_cleanup' EXIT
 for _ in $(seq 100); do
     [[ -e $E2E_DIR/com1 && -e $E2E_DIR/peer ]] && break
     sleep 0.05
