@@ -244,9 +244,8 @@ while read -r start a b get served size; do
 done <<TABLE
 1 0 1 0 0 $windowed
 0 1 0 1 1 1024x768
-1 1 0 1 1 1024x768
-0 0 1 0 0 $windowed
 TABLE
+program_ask "fullscreen 1" "full screen" >/dev/null
 window_place_wait "$win" "0 0 $windowed"
 
 # Alt+Enter: stretched full screen, then back through the program.
