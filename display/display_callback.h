@@ -79,6 +79,10 @@ void display_state_reset(int64_t now_ms);
 // kept; other modes ask for nothing. Bit 0 of flags turns smoothing on. The
 // next frame is rebuilt in any case.
 void full_screen_set(int32_t mode, int32_t flags);
+// Any thread: stores a request (0 leave, 1 stretched, 2 aspect kept) for the
+// program and for Alt+Enter alike. The last request wins: one equal to the
+// state cancels a pending one, any other replaces it.
+void full_screen_request_put(int32_t request);
 // The pending request when there is one, else the state.
 int32_t full_screen_get();
 
@@ -115,8 +119,8 @@ bool display_redraw_due();
 // What a drawing showed: the frame's order, the frame-order bound, the
 // appended-command count read before the pass, the commands it ran and
 // whether it swapped. The display callback notes every drawing.
-void display_drawn_note(uint64_t shown_order, uint64_t bound, uint64_t appended,
-                        uint32_t commands, bool swapped);
+void display_drawn_note(uint64_t shown_order, uint64_t bound, uint64_t appended, uint32_t commands,
+                        bool swapped);
 
 // Toolkit callbacks.
 void glut_display_callback();

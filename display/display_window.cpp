@@ -81,6 +81,17 @@ void windowed_follow(window_actions &actions, window_size frame, int64_t now_ms)
         reshape_ask(actions, frame, now_ms);
 }
 
+// A request equal to the state asks for nothing: it only cancels the one it
+// replaced. The program thread cannot make that comparison itself, as the
+// state may change under it; the main thread owns the state. A request stored
+// meanwhile is kept.
+void full_screen_request_drop_if_current()
+{
+    int32_t request = full_screen_request.load();
+    if (request != NO_REQUEST && request == full_screen_state.load(std::memory_order_relaxed))
+        full_screen_request.compare_exchange_strong(request, NO_REQUEST);
+}
+
 void full_screen_serve(window_actions &actions, window_size frame, int64_t now_ms)
 {
     const int32_t request = full_screen_request.exchange(NO_REQUEST);
@@ -121,9 +132,16 @@ void full_screen_set(int32_t mode, int32_t flags)
         return;
     const int32_t request = request_of_mode[mode];
     full_screen_smooth.store(flags & 1);
-    if (request != full_screen_state.load())
-        full_screen_request.store(request);
+    full_screen_request_put(request);
     frame_force_rebuild.store(1);
+}
+
+// The last request wins: it replaces a pending one, whatever that was. One
+// equal to the state is dropped by the main thread before the window follows
+// the frame (full_screen_request_drop_if_current).
+void full_screen_request_put(int32_t request)
+{
+    full_screen_request.store(request);
 }
 
 int32_t full_screen_get()
@@ -136,6 +154,7 @@ window_actions display_window_follow(window_size frame, int64_t now_ms)
 {
     window_actions actions;
     reshape_wait_expire(now_ms);
+    full_screen_request_drop_if_current();
     if (full_screen_state.load(std::memory_order_relaxed) == 0 &&
         full_screen_request.load() == NO_REQUEST)
         windowed_follow(actions, frame, now_ms);
@@ -163,8 +182,7 @@ void display_alt_enter_serve()
     const full_screen_choice next =
         full_screen_alt_enter_next(full_screen_get(), full_screen_smooth.load() != 0);
     full_screen_smooth.store(next.smooth ? 1 : 0);
-    if (next.mode != full_screen_state.load())
-        full_screen_request.store(next.mode);
+    full_screen_request_put(next.mode);
     frame_force_rebuild.store(1);
 }
 

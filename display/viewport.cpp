@@ -122,6 +122,36 @@ window_size stretch_window_corrected(window_size window, window_size previous, f
     return {window.width, truncated(float(window.width) / frame_aspect)};
 }
 
+namespace
+{
+
+// The overlap of two spans on one axis, negative for the gap between them.
+int64_t span_overlap(int32_t a, int32_t a_length, int32_t b, int32_t b_length)
+{
+    return std::min(int64_t(a) + a_length, int64_t(b) + b_length) - std::max<int64_t>(a, b);
+}
+
+} // namespace
+
+screen_rect monitor_nearest(screen_rect window, const screen_rect *monitors, int32_t count,
+                            screen_rect screen)
+{
+    if (count <= 0)
+        return screen;
+    // Overlapping monitors rank by shared area; the others after them by
+    // the gap, the larger of the horizontal and vertical one.
+    auto rank = [&](const screen_rect &m) {
+        const int64_t ox = span_overlap(window.x, window.width, m.x, m.width);
+        const int64_t oy = span_overlap(window.y, window.height, m.y, m.height);
+        return ox > 0 && oy > 0 ? ox * oy : std::min(std::min(ox, oy), int64_t(0));
+    };
+    const screen_rect *best = &monitors[0];
+    for (int32_t i = 1; i < count; ++i)
+        if (rank(monitors[i]) > rank(*best))
+            best = &monitors[i];
+    return *best;
+}
+
 uint32_t redisplay_timer_interval_ms(double frames_per_second)
 {
     const int32_t period = double_to_int32_saturating(1000.0 / frames_per_second);

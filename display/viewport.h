@@ -59,6 +59,17 @@ bool stretch_window_off_shape(window_size window, float last_window_aspect, floa
 // wins, and when neither did the width is kept.
 window_size stretch_window_corrected(window_size window, window_size previous, float frame_aspect);
 
+// A rectangle on the screen, in screen pixels.
+struct screen_rect {
+    int32_t x, y, width, height;
+};
+
+// The monitor a window belongs to, for full screen: the one its rectangle
+// overlaps most, else the one nearest to it (by the gap between the edges);
+// `screen` when there is no monitor.
+screen_rect monitor_nearest(screen_rect window, const screen_rect *monitors, int32_t count,
+                            screen_rect screen);
+
 // Redisplay timer period for a frame rate: max(trunc(1000 / fps) - 4, 1) ms,
 // the 4 ms being the time the timer sleeps itself.
 uint32_t redisplay_timer_interval_ms(double frames_per_second);

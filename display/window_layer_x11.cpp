@@ -13,10 +13,13 @@
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <cstdarg>
 #include <cstdio>
+#include <vector>
 
 namespace
 {
@@ -61,6 +64,93 @@ void size_hints_set(bool fixed, int32_t width, int32_t height)
     }
     XSetWMNormalHints(display, window, hints);
     XFree(hints);
+}
+
+// Full screen is done here rather than by the toolkit, whose way without a
+// window manager moves the window by minus its own position. The window
+// takes its monitor's whole rectangle itself, and a window manager that runs
+// is asked to treat it as full screen too. `x`, `y`: where the window was, to
+// go back there when no window manager restores it.
+struct full_screen_memory {
+    bool on = false;
+    int32_t x = 0, y = 0;
+};
+full_screen_memory full_screen;
+
+Atom atom(const char *name)
+{
+    return XInternAtom(display, name, False);
+}
+
+// True when a running window manager says it handles full-screen windows.
+bool wm_supports_full_screen()
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(display, DefaultRootWindow(display), atom("_NET_SUPPORTED"), 0, 4096,
+                           False, XA_ATOM, &type, &format, &count, &after, &data) == Success &&
+        data && format == 32) {
+        const Atom wanted = atom("_NET_WM_STATE_FULLSCREEN");
+        const auto *atoms = reinterpret_cast<const Atom *>(data);
+        for (unsigned long i = 0; i < count && !found; ++i)
+            found = atoms[i] == wanted;
+    }
+    if (data)
+        XFree(data);
+    return found;
+}
+
+// Asks the window manager to add or remove the full-screen state; nothing
+// receives the message when none runs.
+void wm_full_screen_state_set(bool on)
+{
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = window;
+    e.xclient.message_type = atom("_NET_WM_STATE");
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = on ? 1 : 0; // add, remove
+    e.xclient.data.l[1] = long(atom("_NET_WM_STATE_FULLSCREEN"));
+    e.xclient.data.l[3] = 1; // asked by an application
+    XSendEvent(display, DefaultRootWindow(display), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &e);
+}
+
+// The rectangle of the monitor nearest to the window's, the whole screen
+// when the server names no monitors.
+screen_rect full_screen_monitor(screen_rect window_rect)
+{
+    const Window root = DefaultRootWindow(display);
+    const screen_rect screen{0, 0, DisplayWidth(display, DefaultScreen(display)),
+                             DisplayHeight(display, DefaultScreen(display))};
+    int event_base = 0, error_base = 0, major = 0, minor = 0;
+    if (!XRRQueryExtension(display, &event_base, &error_base) ||
+        !XRRQueryVersion(display, &major, &minor) || major * 100 + minor < 105)
+        return screen;
+    int count = 0;
+    XRRMonitorInfo *info = XRRGetMonitors(display, root, True, &count);
+    std::vector<screen_rect> monitors;
+    for (int i = 0; i < count; ++i)
+        monitors.push_back({info[i].x, info[i].y, info[i].width, info[i].height});
+    if (info)
+        XRRFreeMonitors(info);
+    return monitor_nearest(window_rect, monitors.data(), int32_t(monitors.size()), screen);
+}
+
+// Leaves full screen before the window takes a size again: the window
+// manager restores the window's place, or, with none, the layer does.
+void full_screen_leave()
+{
+    if (!full_screen.on)
+        return;
+    full_screen.on = false;
+    if (wm_supports_full_screen())
+        wm_full_screen_state_set(false);
+    else
+        XMoveWindow(display, window, full_screen.x, full_screen.y);
 }
 
 uint32_t modifiers()
@@ -184,14 +274,27 @@ void window_layer_run()
 
 void window_layer_reshape(int32_t width, int32_t height)
 {
+    full_screen_leave();
     size_hints_set(true, width, height);
     glutReshapeWindow(width, height);
 }
 
 void window_layer_full_screen()
 {
+    if (full_screen.on)
+        return;
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(display, window, &a))
+        return;
+    int x = 0, y = 0;
+    Window child;
+    XTranslateCoordinates(display, window, a.root, 0, 0, &x, &y, &child);
+    full_screen = {true, x - a.border_width, y - a.border_width};
+    const screen_rect r = full_screen_monitor({x, y, a.width, a.height});
     size_hints_set(false, 0, 0);
-    glutFullScreen();
+    wm_full_screen_state_set(true);
+    XMoveResizeWindow(display, window, r.x, r.y, uint32_t(r.width), uint32_t(r.height));
+    XFlush(display);
 }
 
 void window_layer_post_redisplay()

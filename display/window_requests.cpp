@@ -24,12 +24,25 @@ uint32_t title_version_applied = 0; // guarded by title_mutex
 struct geometry_words {
     std::atomic<int32_t> x{0}, y{0}, border_width{0}, header_height{0};
     std::atomic<int32_t> width{0}, height{0}, screen_width{0}, screen_height{0};
+    std::atomic<int32_t> desktop_x{0}, desktop_y{0};
 };
 geometry_words geometry;
 std::atomic<uint32_t> geometry_serial{0};
+window_move_wait move_wait; // main thread only
+
+// Moves the window and has reads give the place asked for until it is there.
+void window_move_start(int32_t x, int32_t y)
+{
+    window_layer_move(x, y);
+    move_wait = {true, x, y, clock_now_ms()};
+}
 
 void geometry_publish(const window_geometry &g)
 {
+    const window_place seen{g.x - g.border_width, g.y - g.border_width - g.header_height};
+    const window_place place = window_move_wait_place(move_wait, seen, clock_now_ms());
+    geometry.desktop_x.store(place.x);
+    geometry.desktop_y.store(place.y);
     geometry.x.store(g.x);
     geometry.y.store(g.y);
     geometry.border_width.store(g.border_width);
@@ -45,11 +58,11 @@ void request_apply(const window_request &r)
 {
     switch (r.kind) {
     case window_request_kind::move:
-        window_layer_move(r.x, r.y);
+        window_move_start(r.x, r.y);
         break;
     case window_request_kind::centre: {
         const window_geometry g = window_layer_geometry();
-        window_layer_move((g.screen_width - g.width) / 2, (g.screen_height - g.height) / 2);
+        window_move_start((g.screen_width - g.width) / 2, (g.screen_height - g.height) / 2);
         break;
     }
     case window_request_kind::show:
@@ -135,7 +148,17 @@ published_geometry window_geometry_published()
             geometry.width.load(),
             geometry.height.load(),
             geometry.screen_width.load(),
-            geometry.screen_height.load()};
+            geometry.screen_height.load(),
+            geometry.desktop_x.load(),
+            geometry.desktop_y.load()};
+}
+
+window_place window_move_wait_place(window_move_wait &wait, window_place seen, int64_t now_ms)
+{
+    if (wait.pending &&
+        ((seen.x == wait.x && seen.y == wait.y) || now_ms - wait.started_ms >= MOVE_TIMEOUT_MS))
+        wait.pending = false;
+    return wait.pending ? window_place{wait.x, wait.y} : seen;
 }
 
 uint32_t window_geometry_serial()
@@ -168,4 +191,5 @@ void window_requests_reset()
         title_version_applied = 0;
     }
     geometry_serial.store(0);
+    move_wait = {};
 }

@@ -51,15 +51,37 @@ bool window_title_take(std::string &title);
 void window_requests_serve();
 
 // The window's geometry as last published by a geometry request, and the
-// count of publications (it grows by one each time).
+// count of publications (it grows by one each time). The desktop place is
+// where the window's frame is, or the place a move asked for while the window
+// has not shown it yet (window_move_wait).
 struct published_geometry {
     int32_t x, y, border_width, header_height, width, height, screen_width, screen_height;
+    int32_t desktop_x, desktop_y;
 };
 published_geometry window_geometry_published();
 uint32_t window_geometry_serial();
 // Program thread: asks the main thread for the geometry and waits for it;
 // false when the process ended the wait.
 bool window_geometry_refresh();
+
+// Main thread: a move made and not yet shown by the window. The toolkit moves
+// the window later in its loop, and a window manager later still, so a read
+// right after a move would find the old place, or half of each. Until the
+// window is seen at the place asked for, or MOVE_TIMEOUT_MS have passed (a
+// window manager may put it elsewhere), its desktop place is the one asked
+// for, as full_screen_get gives a pending request.
+constexpr int64_t MOVE_TIMEOUT_MS = 1000;
+struct window_move_wait {
+    bool pending = false;
+    int32_t x = 0, y = 0; // the place asked for
+    int64_t started_ms = 0;
+};
+struct window_place {
+    int32_t x, y;
+};
+// The desktop place to publish when the window reports `seen`; ends the wait
+// once the window is there or the time is up.
+window_place window_move_wait_place(window_move_wait &wait, window_place seen, int64_t now_ms);
 
 // Empties the queue and forgets the title (start-up and tests; no other
 // thread may use them meanwhile).

@@ -170,16 +170,14 @@ int32_t window_desktop_x()
 {
     if (!window_wait() || !window_geometry_refresh())
         return 0;
-    const published_geometry g = window_geometry_published();
-    return g.x - g.border_width;
+    return window_geometry_published().desktop_x;
 }
 
 int32_t window_desktop_y()
 {
     if (!window_wait() || !window_geometry_refresh())
         return 0;
-    const published_geometry g = window_geometry_published();
-    return g.y - g.border_width - g.header_height;
+    return window_geometry_published().desktop_y;
 }
 
 void window_move(int32_t x, int32_t y, uint32_t passed)

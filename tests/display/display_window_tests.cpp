@@ -51,14 +51,40 @@ TEST_F(DisplayWindow, FullScreenModesAskForTheirRequests)
     // Leaving while windowed asks for nothing: the state is already 0.
     full_screen_request = -1;
     full_screen_set(1, 0);
-    EXPECT_EQ(full_screen_request.load(), -1);
     EXPECT_EQ(full_screen_get(), 0);
+    reshaped(640, 400);
+    const window_actions a = display_window_follow({640, 400}, 0);
+    EXPECT_FALSE(a.full_screen || a.reshape);
+    EXPECT_EQ(full_screen_request.load(), -1);
 
     frame_force_rebuild = 0;
     full_screen_set(4, 1);
     full_screen_set(-1, 1);
     EXPECT_EQ(full_screen_request.load(), -1);
     EXPECT_EQ(frame_force_rebuild.load(), 0u);
+}
+
+TEST_F(DisplayWindow, AltEnterAndTheProgramFollowOneRuleTheLastRequestWins)
+{
+    // From a window: Alt+Enter (stretched), then the program leaves: windowed.
+    reshaped(game_frame.width, game_frame.height);
+    alt_enter_requests = 1;
+    display_alt_enter_serve();
+    full_screen_set(1, 0);
+    EXPECT_EQ(full_screen_get(), 0);
+    EXPECT_FALSE(display_window_follow(game_frame, 0).full_screen);
+    EXPECT_EQ(full_screen_state.load(), 0);
+
+    // From full screen: the program leaves, then Alt+Enter goes on from the
+    // pending request to stretched: full screen stays.
+    full_screen_state = 1;
+    reshaped(1024, 768);
+    full_screen_set(1, 0);
+    alt_enter_requests = 1;
+    display_alt_enter_serve();
+    EXPECT_EQ(full_screen_get(), 1);
+    EXPECT_FALSE(display_window_follow(game_frame, 0).reshape);
+    EXPECT_EQ(full_screen_state.load(), 1);
 }
 
 TEST_F(DisplayWindow, RequestWaitsForTheFirstReshapeThenEntersFullScreen)

@@ -169,3 +169,28 @@ TEST(Viewport, RedisplayTimerLeavesRoomForItsOwnSleep)
     EXPECT_EQ(redisplay_timer_interval_ms(200.0), 1u);
     EXPECT_EQ(redisplay_timer_interval_ms(std::numeric_limits<double>::quiet_NaN()), 1u);
 }
+
+TEST(Viewport, FullScreenTakesTheMonitorTheWindowBelongsTo)
+{
+    // Two monitors side by side, the right one lower and smaller.
+    const screen_rect monitors[] = {{0, 0, 1920, 1080}, {1920, 200, 1280, 1024}};
+    const screen_rect screen{0, 0, 3200, 1224};
+    struct row {
+        screen_rect window;
+        int32_t count;
+        int32_t expected_x;
+    };
+    const row rows[] = {
+        {{200, 100, 640, 400}, 2, 0},     // inside the left one
+        {{1700, 300, 640, 400}, 2, 1920}, // more on the right one
+        {{1500, 300, 640, 400}, 2, 0},    // more on the left one
+        {{2000, 150, 640, 40}, 2, 1920},  // above the right one, nearest to it
+        {{-900, -500, 640, 400}, 2, 0},   // off the screen at the top left
+        {{200, 100, 640, 400}, 0, 0},     // no monitors: the screen
+    };
+    for (const row &r : rows) {
+        const screen_rect got = monitor_nearest(r.window, monitors, r.count, screen);
+        EXPECT_EQ(got.x, r.expected_x) << r.window.x << "," << r.window.y;
+        EXPECT_EQ(got.width, r.count == 0 ? 3200 : r.expected_x == 0 ? 1920 : 1280);
+    }
+}

@@ -252,3 +252,29 @@ TEST_F(WindowServices, LayerOrderNamesEachLayerOnce)
     display_layer_order_preset(9);
     EXPECT_EQ(display_layer_order[DISPLAY_LAYER_HARDWARE2].load(), 1);
 }
+
+TEST_F(WindowServices, AMovedWindowIsAtThePlaceAskedForUntilItGetsThere)
+{
+    // The window was at (300, 200) and was asked to go to (10, 20) at 0 ms.
+    struct row {
+        window_place seen;
+        int64_t now_ms;
+        window_place expected;
+    };
+    const row rows[] = {
+        {{300, 200}, 0, {10, 20}}, // not moved yet
+        {{10, 200}, 50, {10, 20}}, // half of it
+        {{10, 20}, 60, {10, 20}},  // there: the wait ends
+        {{40, 50}, 70, {40, 50}},  // moved since by the user
+    };
+    window_move_wait wait{true, 10, 20, 0};
+    for (const row &r : rows) {
+        const window_place got = window_move_wait_place(wait, r.seen, r.now_ms);
+        EXPECT_EQ(got.x, r.expected.x) << r.now_ms;
+        EXPECT_EQ(got.y, r.expected.y) << r.now_ms;
+    }
+    // A window manager that puts it elsewhere: the place seen after the time-out.
+    wait = {true, 10, 20, 0};
+    EXPECT_EQ(window_move_wait_place(wait, {15, 40}, MOVE_TIMEOUT_MS - 1).x, 10);
+    EXPECT_EQ(window_move_wait_place(wait, {15, 40}, MOVE_TIMEOUT_MS).x, 15);
+}

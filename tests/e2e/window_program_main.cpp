@@ -6,6 +6,11 @@
 //
 //   title TEXT       sets the window title
 //   fullscreen MODE  full_screen_set (MODE, 0); answers the request state
+//   fullscreen-pair A B  full_screen_set (A, 0) and at once (B, 0); answers
+//                    "pair:", full_screen_get right after, and the state once
+//                    the main thread has served the requests
+//   move X Y         window_move (X, Y, 2), then answers "at:" and
+//                    window_desktop_x and window_desktop_y read at once
 //   clip-set TEXT    puts TEXT on the clipboard
 //   clip-get         answers "clip:" and the clipboard's text
 //   guard-exit       takes over close requests; from now on each one is
@@ -46,6 +51,7 @@
 #include "display/mouse.h"
 #include "display/window_services.h"
 #include "files/sequential_io.h"
+#include "platform/clock.h"
 #include "screen/fonts.h"
 #include "screen/images.h"
 #include "screen/input_editor.h"
@@ -67,7 +73,6 @@ constexpr uint32_t WIDTH_COLUMNS = 1, WIDTH_ROWS = 2;
 bool exit_guarded = false;
 // Buttons 1-3 held in the last mouse record the program took (bit n - 1).
 uint32_t mouse_buttons_held = 0;
-
 
 // LOCATE row, column, 0 (cursor hidden); COLOR fore, back; PRINT text;
 void print_at(int32_t row, int32_t column, uint32_t fore, uint32_t back, const char *text)
@@ -99,7 +104,6 @@ void screen_setup(basic_procedure &p)
     p.stmt(120, [] { print_at(37, 57, 9, 0, "bottom-rt"); });
     p.stmt(130, [] { print_at(37, 1, 12, 5, "{[(<0123456789>)]}"); });
 }
-
 
 std::string number_text(double v)
 {
@@ -182,6 +186,22 @@ void command_run(const std::string &line)
     } else if (word == "fullscreen") {
         full_screen_set(std::atoi(rest.c_str()), 0);
         say("full screen " + std::to_string(full_screen_get()));
+    } else if (word == "fullscreen-pair") {
+        int32_t a = 0, b = 0;
+        std::sscanf(rest.c_str(), "%d %d", &a, &b);
+        full_screen_set(a, 0);
+        full_screen_set(b, 0);
+        const int32_t asked = full_screen_get();
+        for (int i = 0; i < 500 && full_screen_request.load() != -1; ++i)
+            clock_sleep_ms(10);
+        say("pair: " + std::to_string(asked) + " " + std::to_string(full_screen_state.load()));
+    } else if (word == "move") {
+        int32_t x = 0, y = 0;
+        std::sscanf(rest.c_str(), "%d %d", &x, &y);
+        window_move(x, y, 2);
+        const int32_t at_x = window_desktop_x();
+        const int32_t at_y = window_desktop_y();
+        say("at: " + std::to_string(at_x) + " " + std::to_string(at_y));
     } else if (word == "clip-set") {
         clipboard_set(string_from_cstr(rest.c_str()));
         say("ok");

@@ -11,6 +11,9 @@
 # - the window carries the title the program set, and a new one;
 # - full screen with the aspect kept, stretched, and back to a window: the
 #   window's size and where the frame is drawn in it; Alt+Enter;
+# - a move reads back at once as the place asked for;
+# - stretched full screen covers the screen wherever the window was;
+# - of two full-screen requests at once the last wins;
 # - the clipboard between the program and another X client, both ways;
 # - with no display the process ends with exit code 1;
 # - a close request while the program handles exit requests itself leaves the
@@ -197,6 +200,53 @@ xdotool windowmove --sync "$win" 0 0
 screen_wait "$win" 1 "TARVO ZUDUZ" --palette "$palette"
 screen_check "$E2E_DIR/screen.ppm"
 hints_check "$win" "$frame_width" "$frame_height"
+
+# window_place_wait ID "X Y WIDTHxHEIGHT": until the window is there.
+window_place_wait() {
+    local i place
+    for i in $(seq 100); do
+        place=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4}
+            /Absolute upper-left Y/ {y = $4} /Width:/ {w = $2} /Height:/ {h = $2}
+            END {print x, y, w "x" h}')
+        [[ $place == "$2" ]] && return 0
+        sleep 0.05
+    done
+    fail "window $1 is at $place, not $2"
+}
+windowed="${frame_width}x$frame_height"
+
+# A move reads back at once as the place asked for, x and y as one pair.
+for place in "300 200" "10 20" "150 75" "0 0"; do
+    [[ $(program_ask "move $place" at:) == "at: $place" ]] ||
+        fail "after a move to $place the window reads $(output_last at:)"
+    window_place_wait "$win" "$place $windowed"
+done
+
+# Stretched full screen covers the whole screen from wherever the window was
+# (no window manager here); leaving puts the window back.
+for place in "200 100" "0 0"; do
+    program_ask "move $place" at: >/dev/null
+    program_ask "fullscreen 0" "full screen" >/dev/null
+    window_place_wait "$win" "0 0 1024x768"
+    program_ask "fullscreen 1" "full screen" >/dev/null
+    window_place_wait "$win" "$place $windowed"
+done
+
+# Two requests at once: the last wins. From the window START (mode 1
+# windowed, 0 stretched), modes A then B: full_screen_get right after, the
+# state once both are served, and the window then.
+while read -r start a b get served size; do
+    program_ask "fullscreen $start" "full screen" >/dev/null
+    window_size_wait "$win" "$([[ $start == 1 ]] && echo "$windowed" || echo 1024x768)"
+    answer=$(program_ask "fullscreen-pair $a $b" pair:)
+    [[ $answer == "pair: $get $served" ]] || fail "requests $a then $b: $answer, not $get $served"
+    window_size_wait "$win" "$size"
+done <<TABLE
+1 0 1 0 0 $windowed
+0 1 0 1 1 1024x768
+TABLE
+program_ask "fullscreen 1" "full screen" >/dev/null
+window_place_wait "$win" "0 0 $windowed"
 
 # Alt+Enter: stretched full screen, then back through the program.
 xdotool windowfocus --sync "$win"
