@@ -5,6 +5,10 @@
 namespace
 {
 
+// The smallest code a sequence of 1 + index bytes may carry: a longer form
+// than needed (0xC0 0x80 for 0) is broken.
+constexpr uint32_t SEQUENCE_CODE_MIN[] = {0, 0x80, 0x800, 0x10000};
+
 // Characters beyond Latin-1, and broken sequences, become '?'.
 std::string utf8_to_latin1(std::string_view text)
 {
@@ -29,6 +33,7 @@ std::string utf8_to_latin1(std::string_view text)
             broken = (p[i + k] & 0xC0) != 0x80;
             code = (code << 6) | (p[i + k] & 0x3F);
         }
+        broken = broken || code < SEQUENCE_CODE_MIN[extra];
         out += broken || code > 0xFF ? '?' : char(code);
         i += broken ? 1 : extra + 1;
     }

@@ -19,6 +19,8 @@ TEST(ClipboardText, SelectionBytesBecomeTheTextUpToTheFirstZero)
         {"\xE2\x82\xAC!", true, "?!"},   // beyond Latin-1
         {"\xC3(", true, "?("},           // broken sequence
         {"x\xC3", true, "x?"},           // sequence cut short at the end
+        {"\xC0\x80x", true, "??x"},      // overlong: a zero in disguise
+        {"\xC1\xA9", true, "??"},        // overlong i
         {"\xF0\x9F\x98\x80", true, "?"}, // four bytes, one character
     };
     for (const auto &c : cases)
