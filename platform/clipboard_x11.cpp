@@ -47,7 +47,9 @@ constexpr size_t SELECTION_READ_LIMIT = INT32_MAX;
 constexpr int HELPER_POLL_MS = 100;
 
 std::mutex clipboard_mutex;
-std::string process_copy;    // guarded: the text last set
+// Guarded: the text last set. Never destroyed, since the detached helper may
+// still read it while the process ends.
+std::string &process_copy = *new std::string;
 bool selection_held = false; // guarded: our window owns CLIPBOARD
 Display *owner_display = nullptr;
 Window owner_window = 0;
@@ -79,84 +81,90 @@ int error_handler(Display *d, XErrorEvent *error)
     return previous ? previous(d, error) : 0;
 }
 
-// An incremental answer to one requestor; the helper thread's own.
-struct outgoing_transfer {
-    Window requestor;
-    Atom property, type;
-    std::string data;
-    size_t sent;
-    int64_t deadline_ms;
-};
-std::vector<outgoing_transfer> transfers;
-
-// Stops listening to a requestor window that no transfer uses any more.
-void requestor_release(Window requestor)
+// The incremental answers under way, one per requestor window and property.
+// The helper thread's own: it lives in the helper's loop.
+class outgoing_transfers
 {
-    const bool used =
-        std::any_of(transfers.begin(), transfers.end(),
-                    [&](const outgoing_transfer &t) { return t.requestor == requestor; });
-    if (!used)
-        XSelectInput(owner_display, requestor, NoEventMask);
-}
-
-// Answers with INCR and the size, then waits for the requestor to delete the
-// property. A repeated request for the same property starts over.
-void transfer_start(const XSelectionRequestEvent &request, Atom property, Atom type,
-                    std::string data)
-{
-    std::erase_if(transfers, [&](const outgoing_transfer &t) {
-        return t.requestor == request.requestor && t.property == property;
-    });
-    XSelectInput(owner_display, request.requestor, PropertyChangeMask);
-    const long size = long(data.size());
-    XChangeProperty(owner_display, request.requestor, property, owner_atoms.incr, 32,
-                    PropModeReplace, reinterpret_cast<const unsigned char *>(&size), 1);
-    transfers.push_back({request.requestor, property, type, std::move(data), 0,
+  public:
+    // Answers with INCR and the size, then waits for the requestor to
+    // delete the property. A repeated request for the same property starts
+    // over.
+    void start(Window requestor, Atom property, Atom type, std::string data)
+    {
+        std::erase_if(list_, [&](const transfer &t) {
+            return t.requestor == requestor && t.property == property;
+        });
+        XSelectInput(owner_display, requestor, PropertyChangeMask);
+        const long size = long(data.size());
+        XChangeProperty(owner_display, requestor, property, owner_atoms.incr, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char *>(&size), 1);
+        list_.push_back({requestor, property, type, std::move(data), 0,
                          clock_now_ms() + INCR_REQUESTOR_WAIT_MS});
-}
-
-// The requestor deleted a property: the next chunk of its transfer, if it
-// has one; the zero-length chunk after the last ends the transfer.
-void transfer_continue(const XPropertyEvent &event)
-{
-    if (event.state != PropertyDelete)
-        return;
-    auto it = std::find_if(transfers.begin(), transfers.end(), [&](const outgoing_transfer &t) {
-        return t.requestor == event.window && t.property == event.atom;
-    });
-    if (it == transfers.end())
-        return;
-    const size_t chunk = std::min({INCR_CHUNK_BYTES, one_piece_bytes, it->data.size() - it->sent});
-    XChangeProperty(owner_display, it->requestor, it->property, it->type, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char *>(it->data.data() + it->sent),
-                    int(chunk));
-    it->sent += chunk;
-    it->deadline_ms = clock_now_ms() + INCR_REQUESTOR_WAIT_MS;
-    if (chunk == 0) {
-        const Window requestor = it->requestor;
-        transfers.erase(it);
-        requestor_release(requestor);
     }
-}
 
-// Drops the transfers whose requestors stopped asking.
-void transfers_expire()
-{
-    const int64_t now = clock_now_ms();
-    std::vector<Window> released;
-    std::erase_if(transfers, [&](const outgoing_transfer &t) {
-        if (now < t.deadline_ms)
-            return false;
-        released.push_back(t.requestor);
-        return true;
-    });
-    for (Window w : released)
-        requestor_release(w);
-}
+    // The requestor deleted a property: the next chunk of its transfer, if
+    // it has one; the zero-length chunk after the last ends the transfer.
+    void property_changed(const XPropertyEvent &event)
+    {
+        if (event.state != PropertyDelete)
+            return;
+        auto it = std::find_if(list_.begin(), list_.end(), [&](const transfer &t) {
+            return t.requestor == event.window && t.property == event.atom;
+        });
+        if (it == list_.end())
+            return;
+        const size_t chunk =
+            std::min({INCR_CHUNK_BYTES, one_piece_bytes, it->data.size() - it->sent});
+        XChangeProperty(owner_display, it->requestor, it->property, it->type, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char *>(it->data.data() + it->sent),
+                        int(chunk));
+        it->sent += chunk;
+        it->deadline_ms = clock_now_ms() + INCR_REQUESTOR_WAIT_MS;
+        if (chunk == 0) {
+            const Window requestor = it->requestor;
+            list_.erase(it);
+            release(requestor);
+        }
+    }
+
+    // Drops the transfers whose requestors stopped asking.
+    void expire()
+    {
+        const int64_t now = clock_now_ms();
+        std::vector<Window> released;
+        std::erase_if(list_, [&](const transfer &t) {
+            if (now < t.deadline_ms)
+                return false;
+            released.push_back(t.requestor);
+            return true;
+        });
+        for (Window w : released)
+            release(w);
+    }
+
+  private:
+    struct transfer {
+        Window requestor;
+        Atom property, type;
+        std::string data;
+        size_t sent;
+        int64_t deadline_ms;
+    };
+
+    // Stops listening to a requestor window that no transfer uses any more.
+    void release(Window requestor)
+    {
+        if (std::none_of(list_.begin(), list_.end(),
+                         [&](const transfer &t) { return t.requestor == requestor; }))
+            XSelectInput(owner_display, requestor, NoEventMask);
+    }
+
+    std::vector<transfer> list_;
+};
 
 // One SelectionRequest: the text in the form asked for (in one piece or
 // incrementally), or a refusal.
-void selection_request_answer(const XSelectionRequestEvent &request)
+void selection_request_answer(const XSelectionRequestEvent &request, outgoing_transfers &transfers)
 {
     XSelectionEvent reply{};
     reply.type = SelectionNotify;
@@ -185,22 +193,22 @@ void selection_request_answer(const XSelectionRequestEvent &request)
             XChangeProperty(owner_display, request.requestor, property, type, 8, PropModeReplace,
                             reinterpret_cast<const unsigned char *>(data.data()), int(data.size()));
         else
-            transfer_start(request, property, type, std::move(data));
+            transfers.start(request.requestor, property, type, std::move(data));
         reply.property = property;
     }
     XSendEvent(owner_display, request.requestor, False, 0, reinterpret_cast<XEvent *>(&reply));
     XFlush(owner_display);
 }
 
-void owner_events_drain()
+void owner_events_drain(outgoing_transfers &transfers)
 {
     while (XPending(owner_display)) {
         XEvent event;
         XNextEvent(owner_display, &event);
         if (event.type == SelectionRequest) {
-            selection_request_answer(event.xselectionrequest);
+            selection_request_answer(event.xselectionrequest, transfers);
         } else if (event.type == PropertyNotify) {
-            transfer_continue(event.xproperty);
+            transfers.property_changed(event.xproperty);
         } else if (event.type == SelectionClear) {
             std::lock_guard<std::mutex> lock(clipboard_mutex);
             selection_held = false;
@@ -212,11 +220,12 @@ void owner_events_drain()
 [[noreturn]] void owner_helper_loop()
 {
     const int fd = ConnectionNumber(owner_display);
+    outgoing_transfers transfers;
     for (;;) {
         pollfd p{fd, POLLIN, 0};
         poll(&p, 1, HELPER_POLL_MS);
-        owner_events_drain();
-        transfers_expire();
+        owner_events_drain(transfers);
+        transfers.expire();
     }
 }
 

@@ -49,6 +49,8 @@ class xvfb_environment : public ::testing::Environment
         if (pid == 0) {
             prctl(PR_SET_PDEATHSIG, SIGKILL);
             dup2(fds[1], 3);
+            const int quiet = open("/dev/null", O_WRONLY);
+            dup2(quiet, 2);
             execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0",
                   "64x64x24", static_cast<char *>(nullptr));
             _exit(127);
