@@ -15,7 +15,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <spawn.h>
@@ -35,9 +34,10 @@ using namespace std::chrono_literals;
 using steady = std::chrono::steady_clock;
 const std::string PEER = RT_TEST_PROGRAM_DIR "/clipboard_peer";
 
-// Xvfb on a display number it picks itself, for the whole process. It is
-// told to die with this process (pass, fail or crash), so no connection of
-// the clipboard ever sees the server go away first.
+// Xvfb on a display number it picks itself, for the whole process. It ends
+// when this process ends (pass, fail or crash), so no connection of the
+// clipboard ever sees the server go away first. It does not reset when its
+// last client leaves: a client connecting meanwhile would be cut off.
 class xvfb_environment : public ::testing::Environment
 {
   public:
@@ -47,19 +47,24 @@ class xvfb_environment : public ::testing::Environment
         ASSERT_EQ(pipe(fds), 0);
         const pid_t pid = fork();
         if (pid == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
             dup2(fds[1], 3);
             const int quiet = open("/dev/null", O_WRONLY);
             dup2(quiet, 2);
-            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0",
-                  "64x64x24", static_cast<char *>(nullptr));
+            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-noreset",
+                  "-screen", "0", "64x64x24", static_cast<char *>(nullptr));
             _exit(127);
         }
         close(fds[1]);
-        char number[16] = {};
-        ASSERT_GT(read(fds[0], number, sizeof number - 1), 0) << "Xvfb did not start";
+        // The number comes in two writes, number and newline: read both, or
+        // the server fails writing the second.
+        std::string number;
+        char c;
+        while (read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
         close(fds[0]);
-        setenv("DISPLAY", (":" + std::string(number, std::strcspn(number, "\n"))).c_str(), 1);
+        ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+        setenv("DISPLAY", (":" + number).c_str(), 1);
         os_environment_startup();
     }
 };
