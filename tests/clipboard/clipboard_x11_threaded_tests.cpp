@@ -23,6 +23,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 extern char **environ;
@@ -91,13 +92,19 @@ class peer
         close(fds[1]);
         out_ = fds[0];
     }
+    peer(peer &&other) noexcept
+        : pid_(std::exchange(other.pid_, -1)), out_(std::exchange(other.out_, -1)),
+          exited_(other.exited_)
+    {
+    }
     ~peer()
     {
         if (pid_ > 0 && !exited_) {
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
-        close(out_);
+        if (out_ >= 0)
+            close(out_);
     }
     // Waits for the serving peer's "owned".
     bool owns()
