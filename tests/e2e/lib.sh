@@ -305,7 +305,7 @@ pixel() {
     "$E2E_TOOLS/screen_reader" --pixel "$2,$3" "$1"
 }
 
-# x_probe ARGS...: the test's own X client (close requests, clipboard).
+# x_probe ARGS...: the test's own X client (close requests).
 x_probe() {
     "$E2E_TOOLS/x_probe" "$@"
 }

@@ -20,11 +20,12 @@
 #   window open; otherwise it ends the process with exit code 0, also when the
 #   program is stuck in a statement.
 #
-# Usage: window_test.sh PROGRAM TOOLS_DIR
+# Usage: window_test.sh PROGRAM TOOLS_DIR CLIPBOARD_PEER
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
 program=$1
+clip_peer=$3
 e2e_init "$2"
 
 palette=1=AAAAAA,2=64DCDC,3=64DC64,4=DC64DC,5=DCAA64
@@ -270,21 +271,25 @@ xdotool key Return
 output_wait "input:Zed 42"
 
 # The clipboard: the program's text reaches another client, and back.
+# clip_serve TEXT: another client owns the clipboard with TEXT as UTF-8.
+clip_serve() {
+    printf '%s' "$1" >"$E2E_DIR/clip"
+    "$clip_peer" serve UTF8_STRING "$E2E_DIR/clip" whole >"$E2E_DIR/probe" &
+    probe_pid=$!
+    for _ in $(seq 100); do grep -q owned "$E2E_DIR/probe" && break; sleep 0.05; done
+}
 program_say "clip-set Hello clipboard"
 output_wait ok
-[[ $(x_probe clip-get) == "Hello clipboard" ]] || fail "the X selection does not hold the program's text"
+"$clip_peer" read UTF8_STRING "$E2E_DIR/clip" && [[ $(<"$E2E_DIR/clip") == "Hello clipboard" ]] ||
+    fail "the X selection does not hold the program's text"
 program_say "clip-get"
 output_wait "clip:Hello clipboard"
-"$E2E_TOOLS/x_probe" clip-set "From outside" >"$E2E_DIR/probe" &
-probe_pid=$!
-for _ in $(seq 100); do grep -q owned "$E2E_DIR/probe" && break; sleep 0.05; done
+clip_serve "From outside"
 program_say "clip-get"
 output_wait "clip:From outside"
 kill "$probe_pid" 2>/dev/null || true
 # Text from the desktop arrives as Latin-1 bytes; what Latin-1 lacks is "?".
-"$E2E_TOOLS/x_probe" clip-set "Grüße €" >"$E2E_DIR/probe" &
-probe_pid=$!
-for _ in $(seq 100); do grep -q owned "$E2E_DIR/probe" && break; sleep 0.05; done
+clip_serve "Grüße €"
 program_say "clip-get"
 output_wait "$(printf 'clip:Gr\xfc\xdfe ?')"
 kill "$probe_pid" 2>/dev/null || true
