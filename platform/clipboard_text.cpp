@@ -47,21 +47,6 @@ std::string clipboard_text_cut(std::string_view text)
     return std::string(text.substr(0, text.find('\0')));
 }
 
-std::string latin1_to_utf8(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size() * 2);
-    for (unsigned char c : text) {
-        if (c < 0x80) {
-            out += char(c);
-        } else {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 std::string clipboard_text_from_selection(std::string_view bytes, bool utf8)
 {
     // No byte of a multi-byte UTF-8 sequence is 0, so cutting first is safe.

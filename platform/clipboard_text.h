@@ -7,15 +7,14 @@
 // chunks.
 #pragma once
 
+#include "platform/latin1.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 // The text up to its first zero byte.
 std::string clipboard_text_cut(std::string_view text);
-
-// The text's Latin-1 bytes as UTF-8.
-std::string latin1_to_utf8(std::string_view text);
 
 // A selection's bytes as the runtime's text, cut at the first zero byte:
 // UTF8_STRING is decoded to Latin-1 (characters beyond it, and broken

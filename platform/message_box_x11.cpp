@@ -5,6 +5,7 @@
 // be shown from any thread and never touches the window's connection.
 #include "platform/message_box_x11.h"
 
+#include "platform/latin1.h"
 #include "platform/message_box.h"
 #include "platform/os_environment.h"
 
@@ -116,25 +117,10 @@ void dialog_layout(box_dialog &d, int screen_w, int screen_h) {
     }
 }
 
-// WM_NAME is Latin-1; _NET_WM_NAME wants UTF-8, so bytes above 127 are taken
-// as Latin-1 and encoded.
-std::string latin1_to_utf8(const char *s) {
-    std::string out;
-    for (; *s; ++s) {
-        unsigned char c = static_cast<unsigned char>(*s);
-        if (c < 0x80) {
-            out += char(c);
-        } else {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 // Title, close protocol, fixed size, dialog type and (system modal) a place
 // above other windows.
 void dialog_window_properties(box_dialog &d, const char *caption, uint32_t type, int x, int y) {
+    // WM_NAME is Latin-1; _NET_WM_NAME wants UTF-8.
     XStoreName(d.dpy, d.win, caption);
     std::string utf8 = latin1_to_utf8(caption);
     XChangeProperty(d.dpy, d.win, XInternAtom(d.dpy, "_NET_WM_NAME", False),
