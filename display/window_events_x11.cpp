@@ -193,9 +193,11 @@ template <typename Match> window_key_seen physical_take(bool down, Match matches
 {
     key_event_seen e;
     while (seen_pop(e)) {
-        const key_lookup k = key_lookup_of(e);
-        if (e.down == down && matches(k))
-            return {e.keycode, uint32_t(k.keysym)};
+        if (e.down == down) {
+            const key_lookup k = key_lookup_of(e);
+            if (matches(k))
+                return {e.keycode, uint32_t(k.keysym)};
+        }
         unreported_key_serve(e);
     }
     return {0, NoSymbol};

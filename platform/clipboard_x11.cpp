@@ -270,8 +270,9 @@ bool window_event_wait(Display *d, Window w, int type, int64_t wait_ms, XEvent &
     }
 }
 
-// A property of our window read and deleted; false when it holds no 8-bit
-// data (type None: not there).
+// A property of our window read and deleted, with its type; false when it
+// holds no 8-bit data (type None: not there; INCR: an incremental answer,
+// whose deletion asks for the first chunk).
 bool property_take(Display *d, Window w, Atom property, Atom &type, std::string &bytes)
 {
     int format = 0;
@@ -333,18 +334,12 @@ convert_result selection_convert(Display *d, Window w, const selection_atoms &a,
         event.xselection.property == None)
         return convert_result::refused;
     Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char *data = nullptr;
-    if (XGetWindowProperty(d, w, property, 0, 1, True, a.incr, &type, &format, &count, &after,
-                           &data) == Success &&
-        data)
-        XFree(data);
     std::string bytes;
+    const bool whole = property_take(d, w, property, type, bytes);
     if (type == a.incr) {
         if (!incremental_receive(d, w, property, type, bytes))
             return convert_result::failed;
-    } else if (!property_take(d, w, property, type, bytes)) {
+    } else if (!whole) {
         return convert_result::refused;
     }
     text = clipboard_text_from_selection(bytes, type == a.utf8);
