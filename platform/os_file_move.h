@@ -22,7 +22,8 @@ os_dir_status os_file_create_new(const std::string &path);
 os_dir_status os_file_move(const std::string &from, const std::string &to);
 
 // Renames from over to, replacing to in one step: the name to holds either
-// its old file or from's, never a mix. Then flushes the directory of to to
+// its old file or from's, never a mix. The new file takes the permission bits
+// of the file it replaces. Then flushes the directory of to to
 // the disk, so that the new name survives a crash of the system (where the
 // file system cannot flush a directory, the rename stands without). Both
 // names are taken as written and must lie on one file system.

@@ -118,6 +118,9 @@ os_dir_status os_file_move(const std::string &from, const std::string &to)
 
 os_dir_status os_file_replace(const std::string &from, const std::string &to)
 {
+    struct stat st;
+    if (stat(to.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        chmod(from.c_str(), st.st_mode & 07777);
     if (rename(from.c_str(), to.c_str()) != 0)
         return status_now();
     std::string dir = os_path_split(to).dir;

@@ -2,9 +2,10 @@
 # The game's save file on a small memory file system of the test's own (in a
 # mount namespace of its own, so the mount ends with the test): a first start
 # on a full disk shows 75 for each PRINT # and leaves no file; a save on a
-# full disk shows the same and keeps the old line; a read-only file system
-# shows 70, then 52 for each PRINT #, and keeps the file. No temporary file is
-# left in any case. Needs root and mount: skipped (77) otherwise.
+# full disk shows the same and keeps the old line; a read-only save file and
+# a read-only file system show 70, then 52 for each PRINT #, and keep the
+# file. No temporary file is left in any case, and a saved file keeps its
+# permissions. Needs root and mount: skipped (77) otherwise.
 #
 # Usage: save_file_test.sh SAVE_PROGRAM
 set -euo pipefail
@@ -71,6 +72,11 @@ expect_save "1710,0,0,0,0,0"
 rm fill
 
 e2e_step read_only
+chmod a-w TarvoData
+run save 1710 2.6 2245 3032 400 0
+expect_boxes 70 52 52 52 52 52 52
+expect_save "1710,0,0,0,0,0"
+chmod 640 TarvoData
 mount -o remount,ro "$disk"
 run save 1710 2.6 2245 3032 400 0
 expect_boxes 70 52 52 52 52 52 52
@@ -79,4 +85,5 @@ mount -o remount,rw "$disk"
 run save 1710 2.6 2245 3032 400 0
 expect_boxes
 expect_save "1710,2.6,2245,3032,400,0"
+[[ $(stat -c %a TarvoData) == 640 ]] || fail "the save file did not keep its permissions"
 echo "save file: ok"

@@ -9,7 +9,6 @@
 #include <csignal>
 #include <filesystem>
 #include <sys/ptrace.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -213,33 +212,6 @@ TEST_F(save_file_test, a_save_killed_at_any_point_leaves_the_old_line_or_the_new
         EXPECT_GT(news, 1);
         EXPECT_GT(temporaries, 0);
     }
-}
-
-TEST_F(save_file_test, a_save_that_fails_keeps_the_old_file_and_shows_todays_boxes)
-{
-    const std::string old = "1710,0,0,0,0,0\r\n";
-    std::vector<std::string> refused{"Unhandled Error #70"};
-    refused.insert(refused.end(), 6, "Unhandled Error #52");
-    file_write_all(SAVE_FILE_NAME, old);
-    // A stale temporary file does not disturb the load.
-    file_write_all(TEMPORARY_NAME, "1,");
-    load();
-    EXPECT_TRUE(game_box_captions.empty());
-    EXPECT_EQ(herb_angelica, ANGELICA_MARK);
-
-    // A file the player made read-only is not replaced.
-    chmod(SAVE_FILE_NAME, 0444);
-    herb_pennyroyal = PENNYROYAL_MARK;
-    save();
-    EXPECT_EQ(game_box_captions, refused);
-    EXPECT_EQ(file_read_all(SAVE_FILE_NAME), old);
-    EXPECT_FALSE(fs::exists(TEMPORARY_NAME));
-
-    chmod(SAVE_FILE_NAME, 0644);
-    game_box_captions.clear();
-    save();
-    EXPECT_TRUE(game_box_captions.empty());
-    EXPECT_EQ(file_read_all(SAVE_FILE_NAME), "1710,2.6,0,0,0,0\r\n");
 }
 
 } // namespace
