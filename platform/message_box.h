@@ -16,7 +16,8 @@
 //   No. Esc and the window manager's close request do nothing: only Yes or No
 //   answers.
 // - OK box: Enter and Esc answer OK, and so does the close request.
-// A click on a button (pressed and released over it) answers with it.
+// A click on a button (pressed and released over it) answers with it. A box
+// whose window another client destroys answers No (OK in an OK box).
 #pragma once
 
 #include <cstdint>
