@@ -5,9 +5,12 @@
 #include "files/handle_table.h"
 #include "files/os_handle.h"
 #include "files/network_handles.h"
+#include "platform/os_dirs.h"
+#include "platform/os_file_move.h"
 #include "platform/os_files.h"
 
 #include <cstdlib>
+#include <string>
 
 namespace
 {
@@ -82,6 +85,26 @@ void input_first_byte_check(int32_t handle)
     os_handle_seek(handle, 0);
     if (r != 0 && r != OS_HANDLE_SHORT_READ)
         error_raise(r == OS_HANDLE_ACCESS_DENIED ? 70 : 75);
+}
+
+// The temporary file of a replacing output: beside the name, its directory
+// resolved as OPEN resolves it, under the name's last part with ".tmp".
+std::string replacing_temporary(const string_descriptor *name)
+{
+    return os_path_resolve_parent(file_name_text(name)) + ".tmp";
+}
+
+// The BASIC error with which OPEN FOR OUTPUT would refuse the name as it is
+// now, 0 when the name is missing or may be written. The probe opens it for
+// writing as that OPEN does, without creating or emptying it.
+int32_t replacing_refusal(const string_descriptor *name)
+{
+    int32_t probe = os_handle_open(name, OS_ACCESS_WRITE, 0, OS_OPEN_EXISTING);
+    if (probe >= 0) {
+        os_handle_close(probe);
+        return 0;
+    }
+    return probe == OS_HANDLE_NOT_FOUND ? 0 : open_failure_error(probe);
 }
 
 } // namespace
@@ -189,4 +212,65 @@ void rt_close(int32_t number, int32_t given)
     for (int32_t n = 1; n <= file_number_highest_get(); ++n)
         if (file_number_handle(n) >= 0)
             os_handle_close(file_number_handle(n));
+}
+
+void rt_open_replacing(const string_descriptor *name, int32_t number)
+{
+    if (error_pending)
+        return;
+    int32_t status = file_number_in_use(number);
+    if (status != 0) {
+        error_raise(status == 1 ? 55 : 52);
+        return;
+    }
+    if (int32_t refusal = replacing_refusal(name)) {
+        error_raise(refusal);
+        return;
+    }
+    // Made exactly as named first, so that the OPEN below cannot take another
+    // file whose name differs only in letter case. Where the file cannot be
+    // made, that OPEN fails the same way and raises the error.
+    std::string temporary = replacing_temporary(name);
+    os_file_remove(temporary);
+    os_file_create_new(temporary);
+    string_descriptor temporary_name{};
+    temporary_name.chr = reinterpret_cast<uint8_t *>(temporary.data());
+    temporary_name.len = int32_t(temporary.size());
+    rt_open(&temporary_name, OPEN_MODE_OUTPUT, 0, 0, number, 0, 0);
+}
+
+void replacing_abandon(const string_descriptor *name)
+{
+    if (name->len > 0)
+        os_file_remove(replacing_temporary(name));
+}
+
+void rt_close_replacing(int32_t number, const string_descriptor *name, bool put_in_place)
+{
+    if (error_pending)
+        return;
+    if (file_number_in_use(number) != 1) {
+        replacing_abandon(name);
+        return;
+    }
+    int32_t handle = file_number_handle(number);
+    int32_t error = 0;
+    if (put_in_place && os_file_sync(os_handle_file(handle)) != os_file_status::ok)
+        error = 75;
+    os_handle_close(handle);
+    if (!put_in_place || error != 0) {
+        replacing_abandon(name);
+        if (error != 0)
+            error_raise(error);
+        return;
+    }
+    // The player may have made the name read-only while the bytes were written.
+    error = replacing_refusal(name);
+    if (error == 0 && os_file_replace(replacing_temporary(name),
+                                      os_path_resolve(file_name_text(name))) != os_dir_status::ok)
+        error = 75;
+    if (error != 0) {
+        replacing_abandon(name);
+        error_raise(error);
+    }
 }

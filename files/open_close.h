@@ -36,3 +36,28 @@ void rt_open_old(const string_descriptor *mode_letter, int32_t number,
 // CLOSE #number (given non-zero), or CLOSE of every special handle and every
 // open file. An unbound number is ignored; CLOSE raises no error.
 void rt_close(int32_t number, int32_t given);
+
+// Output that replaces a file whole, for a file that must never be seen half
+// written (the game's save). Order of use: rt_open_replacing, the output
+// statements on the number, replacing_abandon after any statement that
+// failed, rt_close_replacing. The name holds its old bytes until the CLOSE
+// puts all the new ones in its place in one step.
+//
+// OPEN name FOR OUTPUT AS #number with the bytes going to a temporary file
+// beside name: name with ".tmp" added, made anew when a stale one is there.
+// Where OPEN FOR OUTPUT would refuse an existing name (a file without any
+// write permission bit, a directory, a read-only file system, a file held
+// exclusively) it raises the same error and creates nothing.
+void rt_open_replacing(const string_descriptor *name, int32_t number);
+
+// Deletes name's temporary file at once, whatever error is pending: its
+// bytes must never take the name, even when the program ends before the
+// CLOSE. The number stays bound; later writes go to the deleted file.
+void replacing_abandon(const string_descriptor *name);
+
+// CLOSE #number of a file opened by rt_open_replacing. With put_in_place the
+// temporary file is flushed to the disk and renamed over the name (resolved
+// as OPEN resolves it), and the directory is flushed. Without it, or when the
+// name has become read-only (70) or a step fails (75), the temporary file is
+// deleted and the name keeps its bytes.
+void rt_close_replacing(int32_t number, const string_descriptor *name, bool put_in_place);

@@ -41,16 +41,31 @@ void input_single(float *target)
 
 void save_progress(basic_procedure &p)
 {
-    p.stmt(2200, [&] { string_set(save_file_name, text(SAVE_FILE_NAME)); });
-    p.stmt(2201, [&] { rt_open(save_file_name, OPEN_MODE_OUTPUT, 0, 0, SAVE_FILE_NUMBER, 0, 0); });
+    // The new line replaces the old only when every statement up to the CLOSE
+    // went through. The first that fails deletes the temporary file at once,
+    // so that even a program ended at its error box leaves the old file and
+    // no temporary one; the statements after it run as before and raise their
+    // own errors.
+    bool whole = true;
+    auto save_statement = [&](uint32_t line, auto &&body) {
+        p.stmt(line, [&] {
+            body();
+            if (error_pending.load() && whole) {
+                whole = false;
+                replacing_abandon(save_file_name);
+            }
+        });
+    };
+    save_statement(2200, [&] { string_set(save_file_name, text(SAVE_FILE_NAME)); });
+    save_statement(2201, [&] { rt_open_replacing(save_file_name, SAVE_FILE_NUMBER); });
     // PRINT #1, LTRIM$(STR$(field)) + ","; for the first five fields.
     for (uint32_t i = 0; i < 5; ++i)
-        p.stmt(2202 + i, [&] {
+        save_statement(2202 + i, [&] {
             rt_print_file(SAVE_FILE_NUMBER, string_concat(field_text(*save_fields[i]), text(",")),
                           0, 0, 0);
         });
-    p.stmt(2207, [&] { rt_print_file(SAVE_FILE_NUMBER, field_text(save_spare), 0, 0, 1); });
-    p.stmt(2208, [&] { rt_close(0, 0); });
+    save_statement(2207, [&] { rt_print_file(SAVE_FILE_NUMBER, field_text(save_spare), 0, 0, 1); });
+    p.stmt(2208, [&] { rt_close_replacing(SAVE_FILE_NUMBER, save_file_name, whole); });
     p.stmt(2209, [&] { game_return(); });
 }
 

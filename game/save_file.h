@@ -13,8 +13,13 @@
 // The save file's name.
 constexpr const char *SAVE_FILE_NAME = "TarvoData";
 
-// GOSUB routine: writes the save file from the six fields (created or
-// emptied first). An OPEN or PRINT # failure raises the file error.
+// GOSUB routine: writes the save file from the six fields. The line goes to
+// a temporary file beside it ("TarvoData.tmp"), which takes the name in one
+// step at the CLOSE, so the file always holds the last line saved whole: a
+// save interrupted at any point, or one whose OPEN or PRINT # failed (the
+// file error is raised as for a plain OPEN FOR OUTPUT), leaves the old file
+// (or none). A read-only file is never replaced. A temporary file left by a
+// killed process is replaced by the next save.
 void save_progress(basic_procedure &p);
 
 // The start-up's load or create: when the file exists its six numbers are

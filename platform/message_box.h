@@ -9,9 +9,15 @@
 // and the result is 0.
 //
 // The dialog opens its own connection to the X server for every box, so it may
-// be shown from any thread. Keys: Y and N answer Yes and No, Enter presses the
-// default button (Yes or OK), Esc answers No (OK in an OK box); closing the
-// window through the window manager answers as Esc.
+// be shown from any thread. The focus starts on the first button (Yes or OK)
+// and is drawn as a second frame with a dotted one inside. Keys:
+// - Yes/No box: Tab, Shift+Tab and the arrow keys move the focus between Yes
+//   and No; Enter and Space press the focused button; Y and N answer Yes and
+//   No. Esc and the window manager's close request do nothing: only Yes or No
+//   answers.
+// - OK box: Enter and Esc answer OK, and so does the close request.
+// A click on a button (pressed and released over it) answers with it. A box
+// whose window another client destroys answers No (OK in an OK box).
 #pragma once
 
 #include <cstdint>

@@ -50,8 +50,11 @@ struct box_dialog {
     box_button buttons[2] = {};
     int button_count = 0;
     int pressed = -1; // button held down by the mouse
+    int focused = 0;  // button that Enter and Space press
     int width = 0, height = 0;
-    int esc_result = MESSAGE_BOX_RESULT_OK;
+    // The answer of Esc and of the close request: OK in an OK box, none in a
+    // Yes/No box, which only its buttons answer.
+    int dismiss_result = MESSAGE_BOX_RESULT_OK;
     bool yes_no = false;
     bool destroyed = false;
     Atom wm_delete = 0;
@@ -152,6 +155,16 @@ void dialog_window_properties(box_dialog &d, const char *caption, uint32_t type,
     }
 }
 
+// The focus mark: a dotted frame inside the button, in the label's colour.
+void focus_draw(box_dialog &d, const box_button &b, unsigned long colour) {
+    static const char dots[] = {1, 1};
+    XSetForeground(d.dpy, d.gc, colour);
+    XSetLineAttributes(d.dpy, d.gc, 0, LineOnOffDash, CapButt, JoinMiter);
+    XSetDashes(d.dpy, d.gc, 0, dots, 2);
+    XDrawRectangle(d.dpy, d.win, d.gc, b.x + 4, b.y + 4, b.w - 9, b.h - 9);
+    XSetLineAttributes(d.dpy, d.gc, 0, LineSolid, CapButt, JoinMiter);
+}
+
 void dialog_draw(box_dialog &d) {
     Display *dpy = d.dpy;
     int screen = DefaultScreen(dpy);
@@ -168,8 +181,10 @@ void dialog_draw(box_dialog &d) {
         XSetForeground(dpy, d.gc, black);
         if (down) XFillRectangle(dpy, d.win, d.gc, b.x, b.y, b.w, b.h);
         XDrawRectangle(dpy, d.win, d.gc, b.x, b.y, b.w - 1, b.h - 1);
-        if (i == 0) // the default button: a second frame
+        if (i == d.focused) { // the button Enter presses: a second frame
             XDrawRectangle(dpy, d.win, d.gc, b.x + 2, b.y + 2, b.w - 5, b.h - 5);
+            focus_draw(d, b, down ? white : black);
+        }
         int label_len = int(std::strlen(b.label));
         int label_w = text_width(d, b.label, label_len);
         XSetForeground(dpy, d.gc, down ? white : black);
@@ -187,12 +202,30 @@ int button_at(const box_dialog &d, int x, int y) {
     return -1;
 }
 
-// The answer a key gives, or NO_ANSWER.
-int key_answer(const box_dialog &d, XKeyEvent *key) {
+// The answer a key gives, or NO_ANSWER; the focus keys move the focus
+// between the buttons of a Yes/No box.
+int dialog_key(box_dialog &d, XKeyEvent *key) {
     char buf[8];
     KeySym sym = NoSymbol;
     XLookupString(key, buf, sizeof buf, &sym, nullptr);
     switch (sym) {
+    case XK_Tab:
+    case XK_ISO_Left_Tab: // Shift+Tab
+    case XK_Left:
+    case XK_Right:
+    case XK_Up:
+    case XK_Down:
+    case XK_KP_Left:
+    case XK_KP_Right:
+    case XK_KP_Up:
+    case XK_KP_Down:
+        if (d.button_count > 1) {
+            d.focused = (d.focused + 1) % d.button_count;
+            dialog_draw(d);
+        }
+        return NO_ANSWER;
+    case XK_space:
+        return d.yes_no ? d.buttons[d.focused].result : NO_ANSWER;
     case XK_y:
     case XK_Y:
         return d.yes_no ? MESSAGE_BOX_RESULT_YES : NO_ANSWER;
@@ -201,9 +234,9 @@ int key_answer(const box_dialog &d, XKeyEvent *key) {
         return d.yes_no ? MESSAGE_BOX_RESULT_NO : NO_ANSWER;
     case XK_Return:
     case XK_KP_Enter:
-        return d.buttons[0].result;
+        return d.buttons[d.focused].result;
     case XK_Escape:
-        return d.esc_result;
+        return d.dismiss_result;
     default:
         return NO_ANSWER;
     }
@@ -227,7 +260,7 @@ int dialog_event(box_dialog &d, XEvent &ev) {
         dialog_focus(d);
         return NO_ANSWER;
     case KeyPress:
-        return key_answer(d, &ev.xkey);
+        return dialog_key(d, &ev.xkey);
     case ButtonPress:
         if (ev.xbutton.button == Button1) {
             d.pressed = button_at(d, ev.xbutton.x, ev.xbutton.y);
@@ -243,12 +276,13 @@ int dialog_event(box_dialog &d, XEvent &ev) {
         return NO_ANSWER;
     }
     case ClientMessage:
-        if (Atom(ev.xclient.data.l[0]) == d.wm_delete) return d.esc_result;
+        if (Atom(ev.xclient.data.l[0]) == d.wm_delete) return d.dismiss_result;
         return NO_ANSWER;
     case DestroyNotify:
+        // Someone else destroyed the window: no button can answer any more.
         if (ev.xdestroywindow.window != d.win) return NO_ANSWER;
         d.destroyed = true;
-        return d.esc_result;
+        return d.yes_no ? MESSAGE_BOX_RESULT_NO : MESSAGE_BOX_RESULT_OK;
     default:
         return NO_ANSWER;
     }
@@ -260,11 +294,11 @@ void dialog_buttons(box_dialog &d, uint32_t type) {
         d.buttons[0] = {"Yes", MESSAGE_BOX_RESULT_YES, 0, 0, 0, 0};
         d.buttons[1] = {"No", MESSAGE_BOX_RESULT_NO, 0, 0, 0, 0};
         d.button_count = 2;
-        d.esc_result = MESSAGE_BOX_RESULT_NO;
+        d.dismiss_result = NO_ANSWER;
     } else {
         d.buttons[0] = {"OK", MESSAGE_BOX_RESULT_OK, 0, 0, 0, 0};
         d.button_count = 1;
-        d.esc_result = MESSAGE_BOX_RESULT_OK;
+        d.dismiss_result = MESSAGE_BOX_RESULT_OK;
     }
 }
 

@@ -115,3 +115,24 @@ os_dir_status os_file_move(const std::string &from, const std::string &to)
         return os_dir_status::exists;
     return move_by_copy(from, to);
 }
+
+os_dir_status os_file_replace(const std::string &from, const std::string &to)
+{
+    struct stat st;
+    if (stat(to.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        chmod(from.c_str(), st.st_mode & 07777);
+    if (rename(from.c_str(), to.c_str()) != 0)
+        return status_now();
+    std::string dir = os_path_split(to).dir;
+    int fd = open_retrying(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+    return os_dir_status::ok;
+}
+
+bool os_file_remove(const std::string &path)
+{
+    return unlink(path.c_str()) == 0 || errno == ENOENT;
+}

@@ -76,6 +76,10 @@ os_file_status os_file_size(os_file *file, int64_t *size);
 // Cuts the file to length 0 (the file must be open for writing).
 os_file_status os_file_truncate(os_file *file);
 
+// Flushes the file's bytes to the disk (fsync): once it returns ok they
+// survive a crash of the system.
+os_file_status os_file_sync(os_file *file);
+
 // Lets small reads of a regular file opened for sequential input come from a
 // block read ahead (off by default). Only such readers take it: a record file
 // shared with other processes must see their writes and locks at every read.

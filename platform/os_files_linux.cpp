@@ -343,6 +343,17 @@ os_file_status os_file_read(os_file *file, int64_t position, void *dest, int64_t
     return bytes_read(file, position, static_cast<uint8_t *>(dest), count, done);
 }
 
+os_file_status os_file_sync(os_file *file)
+{
+    int r;
+    do
+        r = fsync(file->fd);
+    while (r != 0 && errno == EINTR);
+    if (r == 0)
+        return os_file_status::ok;
+    return transfer_failure_status(errno);
+}
+
 void os_file_read_ahead_set(os_file *file, bool on)
 {
     file->reads_ahead = on;

@@ -4,10 +4,12 @@
 #include "files/get_put.h"
 #include "files/lock_unlock.h"
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <vector>
 
 namespace
@@ -19,19 +21,23 @@ class Lock : public record_test
 {
   protected:
     // The byte-range locks /proc/locks lists for the file, as "first-last".
+    // A file is its device (major and minor in hexadecimal) and inode: an
+    // inode number alone also names files of other file systems.
     std::vector<std::string> ranges_of(const std::string &name)
     {
         struct stat st {
         };
         EXPECT_EQ(stat(name.c_str(), &st), 0);
-        std::string inode = ":" + std::to_string(st.st_ino);
+        char file[64];
+        std::snprintf(file, sizeof file, "%02x:%02x:%lu", major(st.st_dev), minor(st.st_dev),
+                      static_cast<unsigned long>(st.st_ino));
         std::vector<std::string> found;
         std::ifstream locks("/proc/locks");
         for (std::string line; std::getline(locks, line);) {
             std::string id, kind, advisory, access, pid, device, first, last;
             std::istringstream(line) >> id >> kind >> advisory >> access >> pid >> device >>
                 first >> last;
-            if (kind == "OFDLCK" && device.ends_with(inode))
+            if (kind == "OFDLCK" && device == file)
                 found.push_back(first + "-" + last);
         }
         return found;

@@ -6,10 +6,60 @@
 #include "game/game_state.h"
 #include "game/game_test_support.h"
 
+#include <csignal>
 #include <filesystem>
+#include <sys/ptrace.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace
 {
+
+namespace fs = std::filesystem;
+
+constexpr const char *TEMPORARY_NAME = "TarvoData.tmp";
+constexpr const char *MISSING = "(missing)";
+
+// The save file's bytes, or MISSING.
+std::string save_file_bytes()
+{
+    return fs::exists(SAVE_FILE_NAME) ? file_read_all(SAVE_FILE_NAME) : MISSING;
+}
+
+// Runs body in a child process traced by this one and kills the child with
+// SIGKILL at its stop-th system-call stop (entries and exits both count), so
+// that every stop number interrupts the body at a later point. Returns 1 when
+// the child was killed, 0 when it ended before that stop, -1 when it cannot
+// be traced here.
+template <typename Body> int killed_at_system_call(int stop, Body body)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
+            _exit(99);
+        raise(SIGSTOP);
+        body();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFSTOPPED(status))
+        return -1;
+    ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+    int seen = 0, signal = 0;
+    for (;;) {
+        ptrace(PTRACE_SYSCALL, pid, nullptr, signal);
+        waitpid(pid, &status, 0);
+        if (!WIFSTOPPED(status))
+            return 0;
+        signal = WSTOPSIG(status) == (SIGTRAP | 0x80) ? 0 : WSTOPSIG(status);
+        if (signal == 0 && ++seen == stop) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return 1;
+        }
+    }
+}
 
 class save_file_test : public game_test
 {
@@ -125,6 +175,43 @@ TEST_F(save_file_test, a_save_that_cannot_open_its_file_reports_the_error)
     EXPECT_EQ(game_box_captions[0], "Unhandled Error #70");
     EXPECT_TRUE(std::filesystem::is_directory(SAVE_FILE_NAME));
     EXPECT_EQ(gosub_count, 0u);
+}
+
+TEST_F(save_file_test, a_save_killed_at_any_point_leaves_the_old_line_or_the_new)
+{
+    const std::string finished = "1710,2.6,2245,3032,400,0\r\n";
+    for (const std::string old : {"1710,0,0,0,0,0\r\n", MISSING}) {
+        int olds = 0, news = 0, temporaries = 0, stop = 1;
+        for (;; ++stop) {
+            if (old != MISSING)
+                file_write_all(SAVE_FILE_NAME, old);
+            set_fields(ANGELICA_MARK, PENNYROYAL_MARK, MUGWORT_MARK, COTTON_ROOT_MARK,
+                       ENDING_SEEN_MARK, 0);
+            int killed = killed_at_system_call(stop, [&] { save(); });
+            if (killed < 0)
+                GTEST_SKIP() << "system calls cannot be traced here";
+            std::string bytes = save_file_bytes();
+            ASSERT_TRUE(bytes == old || bytes == finished) << "stop " << stop << ": " << bytes;
+            (bytes == old ? olds : news)++;
+            temporaries += fs::exists(TEMPORARY_NAME);
+            // The next start loads what is there, and the next save replaces
+            // a temporary file left behind.
+            set_fields(0, 0, 0, 0, 0, 0);
+            load();
+            EXPECT_TRUE(game_box_captions.empty()) << "stop " << stop;
+            EXPECT_EQ(herb_pennyroyal, bytes == finished ? PENNYROYAL_MARK : 0.0f);
+            set_fields(1, 2, 3, 4, 5, 6);
+            save();
+            EXPECT_EQ(file_read_all(SAVE_FILE_NAME), "1,2,3,4,5,6\r\n");
+            EXPECT_FALSE(fs::exists(TEMPORARY_NAME)) << "stop " << stop;
+            fs::remove(SAVE_FILE_NAME);
+            if (!killed)
+                break;
+        }
+        EXPECT_GT(olds, 1);
+        EXPECT_GT(news, 1);
+        EXPECT_GT(temporaries, 0);
+    }
 }
 
 } // namespace

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The game's save file on a small memory file system of the test's own (in a
+# mount namespace of its own, so the mount ends with the test): a first start
+# on a full disk shows 75 for each PRINT # and leaves no file; a save on a
+# full disk shows the same and keeps the old line; a read-only save file and
+# a read-only file system show 70, then 52 for each PRINT #, and keep the
+# file. No temporary file is left in any case, and a saved file keeps its
+# permissions. Needs root and mount: skipped (77) otherwise.
+#
+# Usage: save_file_test.sh SAVE_PROGRAM
+set -euo pipefail
+
+if [[ -z ${SAVE_TEST_NAMESPACE:-} ]]; then
+    if [[ $(id -u) != 0 ]] || ! unshare --mount true 2>/dev/null; then
+        echo "save file: needs root and mount namespaces; skipped"
+        exit 77
+    fi
+    SAVE_TEST_NAMESPACE=1 exec unshare --mount --propagation private bash "$0" "$@"
+fi
+
+program=$(realpath "$1")
+source "$(dirname "$0")/lib.sh"
+e2e_init "$(dirname "$program")"
+disk=$E2E_DIR/disk
+mkdir "$disk"
+mount -t tmpfs -o size=64k tmpfs "$disk" || { echo "save file: tmpfs cannot be mounted; skipped"; exit 77; }
+trap 'cd /; umount "$disk"; e2e_cleanup' EXIT
+cd "$disk"
+# Every box goes to standard error and lets the routine go on.
+unset DISPLAY
+
+# run ARGS...: the save program in the memory file system.
+run() {
+    "$program" "$@" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || fail "save_program $*: exit code $?"
+}
+# expect_boxes N...: the error numbers of the boxes the last run showed.
+expect_boxes() {
+    local shown
+    shown=$(sed -n 's/^\[Unhandled Error #\([0-9]*\)\]$/\1/p' "$E2E_DIR/err" | paste -sd' ')
+    [[ $shown == "$*" ]] || fail "boxes \"$shown\", expected \"$*\""
+}
+# expect_save TEXT|-: the save file holds TEXT and CR LF (- for no file), and
+# nothing else is left beside it.
+expect_save() {
+    if [[ $1 == - ]]; then
+        [[ ! -e TarvoData ]] || fail "a save file was left: \"$(od -An -c TarvoData)\""
+    else
+        cmp -s TarvoData <(printf '%s\r\n' "$1") || fail "the save file is not \"$1\" CR LF"
+    fi
+    local left
+    left=$(ls -A | grep -vxE 'TarvoData|fill' | paste -sd' ' || true)
+    [[ -z $left ]] || fail "left beside the save file: $left"
+}
+fill() { dd if=/dev/zero of=fill bs=4k status=none 2>/dev/null || true; }
+
+e2e_step full_first_start
+fill
+run load
+expect_boxes 75 75 75 75 75 75
+expect_save -
+rm fill
+run load
+expect_boxes
+expect_save "0,0,0,0,0,0"
+
+e2e_step full_save
+run save 1710 0 0 0 0 0
+fill
+run save 1710 2.6 2245 3032 400 0
+expect_boxes 75 75 75 75 75 75
+expect_save "1710,0,0,0,0,0"
+rm fill
+
+e2e_step read_only
+chmod a-w TarvoData
+run save 1710 2.6 2245 3032 400 0
+expect_boxes 70 52 52 52 52 52 52
+expect_save "1710,0,0,0,0,0"
+chmod 640 TarvoData
+mount -o remount,ro "$disk"
+run save 1710 2.6 2245 3032 400 0
+expect_boxes 70 52 52 52 52 52 52
+expect_save "1710,0,0,0,0,0"
+mount -o remount,rw "$disk"
+run save 1710 2.6 2245 3032 400 0
+expect_boxes
+expect_save "1710,2.6,2245,3032,400,0"
+[[ $(stat -c %a TarvoData) == 640 ]] || fail "the save file did not keep its permissions"
+echo "save file: ok"
