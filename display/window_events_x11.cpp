@@ -3,9 +3,10 @@
 // Wire-to-event hooks on the window's connection see every key, focus and
 // client message as Xlib reads it, before the toolkit handles it:
 // - a key message feeds the keyboard device at once and is remembered with its
-//   key code, so that the toolkit's key callbacks can name the physical key
-//   and keys the toolkit does not report (Pause, Break, Scroll Lock, SysReq,
-//   Shift+Tab) still reach the keyboard;
+//   key code and state, so that the toolkit's key callbacks can name the
+//   physical key, its symbol and the modifiers (Num Lock too), and keys the
+//   toolkit does not report (Pause, Break, Scroll Lock, SysReq, Shift+Tab)
+//   still reach the keyboard;
 // - WM_DELETE_WINDOW (the close button) becomes a close request and is
 //   consumed, so the toolkit never destroys the window;
 // - losing the keyboard focus is noted, so held keys can be let go.
