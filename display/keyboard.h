@@ -36,21 +36,24 @@ struct system_lock_states;
 // key code), 0 when unknown. A release releases the code its key's press
 // produced, even when Shift or Ctrl changed in between.
 
-// The toolkit's modifier bits.
+// The toolkit's modifier bits, and the Num Lock state of a key event.
 constexpr uint32_t KEY_MOD_SHIFT = 1;
 constexpr uint32_t KEY_MOD_CTRL = 2;
 constexpr uint32_t KEY_MOD_ALT = 4;
+constexpr uint32_t KEY_MOD_NUM_LOCK = 8;
 
 // A character key (the toolkit's keyboard and keyboard-up callbacks). With
 // Ctrl held the control characters of letters become the letters again
 // (upper case with Shift); 127 is Delete.
 void glut_key_translate(uint8_t key, uint32_t modifiers, bool down, uint32_t physical_key);
 
-// A character key with the X key symbol of its event (the toolkit's keyboard
-// callbacks). X gives Ctrl with Space, 2, @ or ` as character 0: such a key
-// is taken as the printable character of its symbol, so that the key table's
-// Ctrl column applies as for any other key. A 0 whose symbol is no printable
-// character stays a key that arrived with code 0.
+// A character key with the X key symbol of its event and the character X
+// made of it (the toolkit's keyboard callbacks). A symbol of the key table
+// gives the key's code (display/key_symbols.h), whatever character X made:
+// Ctrl+3 is "3" with Ctrl, keypad 0 a keypad key. Other symbols (characters
+// of other layouts) keep X's character, as glut_key_translate takes it; a 0
+// there is a key that arrived with code 0. A keypad key brings the held Num
+// Lock in step with the event's KEY_MOD_NUM_LOCK first.
 void x_key_translate(uint8_t key, uint32_t keysym, uint32_t modifiers, bool down,
                      uint32_t physical_key);
 
@@ -58,6 +61,12 @@ void x_key_translate(uint8_t key, uint32_t keysym, uint32_t modifiers, bool down
 // F1-F12, the arrows and navigation keys, keypad Delete and centre, Shift,
 // Ctrl and Alt. Other keys are ignored.
 void glut_special_key_translate(int32_t key, bool down, uint32_t physical_key);
+
+// The same with the X key symbol of its event: a symbol of the key table goes
+// as in x_key_translate (the keypad with Num Lock off as 200000-200010), any
+// other as glut_special_key_translate.
+void x_special_key_translate(int32_t key, uint32_t keysym, uint32_t modifiers, bool down,
+                             uint32_t physical_key);
 
 // A key the toolkit does not report, by its X key symbol: Shift+Tab
 // (ISO_Left_Tab) is Tab, and Pause, Break, Scroll Lock and SysReq. Returns

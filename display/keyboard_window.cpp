@@ -6,6 +6,7 @@
 // when Shift goes up first, the release as "a".
 #include "core/control_words.h"
 #include "display/devices.h"
+#include "display/key_symbols.h"
 #include "display/key_table.h"
 #include "display/keyboard.h"
 #include "display/keyboard_internal.h"
@@ -137,6 +138,35 @@ void lock_key_follow(int32_t code, bool on, uint32_t companion)
     bios_keyboard_flags_update();
 }
 
+// A keypad key carries the Num Lock state it was typed with, and the key's
+// column must be chosen with that state: the held set takes it at once, where
+// the runtime loop's reading of the lock may come a little later. Quietly,
+// without a key press, so that a Ctrl held meanwhile does not make it Pause.
+void num_lock_follow_key(bool on)
+{
+    if (on == key_held_exact(KEY_NUM_LOCK))
+        return;
+    if (on) {
+        key_companion_value.store(COMPANION_NUM_LOCK);
+        key_held_add(KEY_NUM_LOCK);
+    } else {
+        key_held_remove(KEY_NUM_LOCK);
+    }
+    bios_keyboard_flags_update();
+}
+
+// A key of the key table by its X key symbol; false for other symbols.
+bool x_symbol_key_event(uint32_t keysym, uint32_t modifiers, bool down, uint32_t physical_key)
+{
+    const int32_t code = key_code_of_x_symbol(keysym, modifiers);
+    if (code == 0)
+        return false;
+    if (down && key_code_is_keypad(code))
+        num_lock_follow_key(modifiers & KEY_MOD_NUM_LOCK);
+    key_physical_event(code, down, physical_key);
+    return true;
+}
+
 void scroll_state_follow(bool on)
 {
     if (on == key_held_exact(KEY_SCROLL_LOCK_ON))
@@ -169,9 +199,15 @@ void glut_key_translate(uint8_t key, uint32_t modifiers, bool down, uint32_t phy
 void x_key_translate(uint8_t key, uint32_t keysym, uint32_t modifiers, bool down,
                      uint32_t physical_key)
 {
-    if (key == 0 && keysym >= XK_space && keysym <= XK_asciitilde)
-        key = uint8_t(keysym);
-    glut_key_translate(key, modifiers, down, physical_key);
+    if (!x_symbol_key_event(keysym, modifiers, down, physical_key))
+        glut_key_translate(key, modifiers, down, physical_key);
+}
+
+void x_special_key_translate(int32_t key, uint32_t keysym, uint32_t modifiers, bool down,
+                             uint32_t physical_key)
+{
+    if (!x_symbol_key_event(keysym, modifiers, down, physical_key))
+        glut_special_key_translate(key, down, physical_key);
 }
 
 void glut_special_key_translate(int32_t key, bool down, uint32_t physical_key)
@@ -190,8 +226,7 @@ bool key_x_keysym_event(uint32_t keysym, uint32_t modifiers, bool down, uint32_t
 {
     switch (keysym) {
     case XK_ISO_Left_Tab:
-        glut_key_translate(KEY_TAB, modifiers, down, physical_key);
-        return true;
+        return x_symbol_key_event(keysym, modifiers, down, physical_key);
     case XK_Pause:
         key_physical_event(KEY_PAUSE, down, physical_key);
         return true;

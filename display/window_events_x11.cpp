@@ -3,9 +3,10 @@
 // Wire-to-event hooks on the window's connection see every key, focus and
 // client message as Xlib reads it, before the toolkit handles it:
 // - a key message feeds the keyboard device at once and is remembered with its
-//   key code, so that the toolkit's key callbacks can name the physical key
-//   and keys the toolkit does not report (Pause, Break, Scroll Lock, SysReq,
-//   Shift+Tab) still reach the keyboard;
+//   key code and state, so that the toolkit's key callbacks can name the
+//   physical key, its symbol and the modifiers (Num Lock too), and keys the
+//   toolkit does not report (Pause, Break, Scroll Lock, SysReq, Shift+Tab)
+//   still reach the keyboard;
 // - WM_DELETE_WINDOW (the close button) becomes a close request and is
 //   consumed, so the toolkit never destroys the window;
 // - losing the keyboard focus is noted, so held keys can be let go.
@@ -32,6 +33,7 @@ Display *window_display = nullptr;
 Window main_window = 0;
 Atom wm_protocols = None;
 Atom wm_delete_window = None;
+unsigned int num_lock_mask = Mod2Mask; // the modifier Num Lock sets
 
 using wire_proc = Bool (*)(Display *, XEvent *, xEvent *);
 wire_proc previous_proc[LASTEvent] = {};
@@ -117,7 +119,8 @@ void hook_install(int type, wire_proc hook)
 uint32_t x_modifiers_to_toolkit(uint32_t state)
 {
     return ((state & ShiftMask) ? KEY_MOD_SHIFT : 0) | ((state & ControlMask) ? KEY_MOD_CTRL : 0) |
-           ((state & Mod1Mask) ? KEY_MOD_ALT : 0);
+           ((state & Mod1Mask) ? KEY_MOD_ALT : 0) |
+           ((state & num_lock_mask) ? KEY_MOD_NUM_LOCK : 0);
 }
 
 // What Xlib makes of a seen key event: its key symbol and its first
@@ -196,11 +199,11 @@ template <typename Match> window_key_seen physical_take(bool down, Match matches
         if (e.down == down) {
             const key_lookup k = key_lookup_of(e);
             if (matches(k))
-                return {e.keycode, uint32_t(k.keysym)};
+                return {e.keycode, uint32_t(k.keysym), x_modifiers_to_toolkit(e.state)};
         }
         unreported_key_serve(e);
     }
-    return {0, NoSymbol};
+    return {0, NoSymbol, 0};
 }
 
 void raw_motion_poll()
@@ -240,6 +243,8 @@ void window_events_install(Display *display, Window window)
     main_window = window;
     wm_protocols = XInternAtom(display, "WM_PROTOCOLS", False);
     wm_delete_window = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    if (const unsigned int mask = XkbKeysymToModifiers(display, XK_Num_Lock))
+        num_lock_mask = mask;
     Bool supported = False;
     XkbSetDetectableAutoRepeat(display, True, &supported);
     hook_install(KeyPress, key_wire_hook);
@@ -253,12 +258,12 @@ window_key_seen window_key_physical_take_char(uint8_t character, bool down)
     return physical_take(down, [&](const key_lookup &k) { return k.character == character; });
 }
 
-uint32_t window_key_physical_take_special(int32_t special_key, bool down)
+window_key_seen window_key_physical_take_special(int32_t special_key, bool down)
 {
     const auto is_key = [&](const key_lookup &k) {
         return special_key_of(k.keysym) == special_key;
     };
-    return physical_take(down, is_key).physical_key;
+    return physical_take(down, is_key);
 }
 
 void window_events_poll()

@@ -158,28 +158,35 @@ uint32_t modifiers()
     return uint32_t(glutGetModifiers() & TOOLKIT_MODIFIER_MASK);
 }
 
+// The modifiers of the seen key event, Num Lock among them; the toolkit's when
+// no seen event matched.
+uint32_t modifiers_of(const window_key_seen &seen)
+{
+    return seen.physical_key != 0 ? seen.modifiers : modifiers();
+}
+
 void keyboard_down(unsigned char key, int, int)
 {
     const window_key_seen seen = window_key_physical_take_char(key, true);
-    x_key_translate(key, seen.keysym, modifiers(), true, seen.physical_key);
+    x_key_translate(key, seen.keysym, modifiers_of(seen), true, seen.physical_key);
 }
 
 void keyboard_up(unsigned char key, int, int)
 {
     const window_key_seen seen = window_key_physical_take_char(key, false);
-    x_key_translate(key, seen.keysym, modifiers(), false, seen.physical_key);
+    x_key_translate(key, seen.keysym, modifiers_of(seen), false, seen.physical_key);
 }
 
 void special_down(int key, int, int)
 {
-    const uint32_t physical = window_key_physical_take_special(key, true);
-    glut_special_key_translate(key, true, physical);
+    const window_key_seen seen = window_key_physical_take_special(key, true);
+    x_special_key_translate(key, seen.keysym, modifiers_of(seen), true, seen.physical_key);
 }
 
 void special_up(int key, int, int)
 {
-    const uint32_t physical = window_key_physical_take_special(key, false);
-    glut_special_key_translate(key, false, physical);
+    const window_key_seen seen = window_key_physical_take_special(key, false);
+    x_special_key_translate(key, seen.keysym, modifiers_of(seen), false, seen.physical_key);
 }
 
 void mouse_button(int button, int state, int x, int y)

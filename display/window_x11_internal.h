@@ -9,19 +9,19 @@
 // connection (the toolkit's own), and Windows-style key repeat.
 void window_events_install(Display *display, Window window);
 
-// The X key code of the key event the toolkit reports now, found among the
-// key events seen first; events before it that the toolkit did not report
-// are served on the way (Pause, Break, Scroll Lock, SysReq, Shift+Tab). A
-// character key is matched by the character, a special key by the toolkit's
-// special-key number. 0 when no seen event matches.
-uint32_t window_key_physical_take_special(int32_t special_key, bool down);
-
-// The same for a character key, with the key symbol of the event found
-// (NoSymbol when none matches).
+// The key event the toolkit reports now, found among the key events seen
+// first: its X key code, key symbol and modifiers (KEY_MOD_* bits, Num Lock
+// included). Events before it that the toolkit did not report are served on
+// the way (Pause, Break, Scroll Lock, SysReq, Shift+Tab). A character key is
+// matched by the character X made of the event, as the toolkit does, a
+// special key by the toolkit's special-key number. Key code 0 and NoSymbol
+// when no seen event matches.
 struct window_key_seen {
     uint32_t physical_key;
     uint32_t keysym;
+    uint32_t modifiers;
 };
+window_key_seen window_key_physical_take_special(int32_t special_key, bool down);
 window_key_seen window_key_physical_take_char(uint8_t character, bool down);
 
 // Serves key events the toolkit did not report and a loss of the keyboard

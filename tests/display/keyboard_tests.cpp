@@ -1,96 +1,14 @@
-#include "display/keyboard.h"
+#include "keyboard_support.h"
 
-#include "core/control_words.h"
-#include "core/dos_memory.h"
-#include "core/errors.h"
-#include "core/strings.h"
-#include "core/traps.h"
 #include "display/devices.h"
 #include "display/key_table.h"
 #include "display/runtime_loop.h"
-#include "display/scancode_queue.h"
 #include "platform/system_keys.h"
-#include "screen/codepage.h"
 
-#include <X11/keysym.h>
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include <algorithm>
 
 namespace
 {
-
-// X key codes of a few keys (the Linux input code + 8).
-constexpr uint32_t X_KEY_A = 38;
-constexpr uint32_t X_KEY_ENTER = 36;
-constexpr uint32_t X_KEY_TAB = 23;
-constexpr uint32_t X_NO_SYMBOL = 0; // NoSymbol: a key without a symbol
-
-class Keyboard : public ::testing::Test
-{
-  protected:
-    void SetUp() override
-    {
-        dos_memory_reset();
-        control_words_reset();
-        errors_reset();
-        strings_static_init();
-        traps_static_init();
-        key_trap_codes_fill();
-        codepage_load();
-        keyboard_reset();
-    }
-    void TearDown() override
-    {
-        keyboard_reset();
-        traps_static_init();
-        control_words_reset();
-        errors_reset();
-    }
-};
-
-std::vector<int32_t> ring_drain()
-{
-    std::vector<int32_t> codes;
-    while (int32_t code = key_hit_next())
-        codes.push_back(code);
-    return codes;
-}
-
-std::string inkey()
-{
-    const string_descriptor *s = rt_inkey_str();
-    return std::string(reinterpret_cast<const char *>(s->chr), size_t(s->len));
-}
-
-std::vector<uint8_t> scancodes_drain()
-{
-    std::vector<uint8_t> bytes;
-    scancode_queue_push(0); // a marker the drain stops at
-    for (uint8_t b; (b = scancode_queue_take()) != 0;)
-        bytes.push_back(b);
-    return bytes;
-}
-
-void press(int32_t code)
-{
-    keyboard_key_down_event(code);
-}
-void release(int32_t code)
-{
-    keyboard_key_up_event(code);
-}
-void tap(int32_t code)
-{
-    press(code);
-    release(code);
-}
-
-uint8_t bios_byte(uint32_t address)
-{
-    return emulated_dos_memory[address];
-}
 
 TEST_F(Keyboard, EnterGivesPressAndReleaseAndWithAltOnlyTheReleaseAndAFullScreenRequest)
 {
@@ -143,13 +61,6 @@ TEST_F(Keyboard, RingDropsTheOldestEntryWhenFull)
     EXPECT_EQ(codes.front(), 300001);
     EXPECT_EQ(codes.back(), 300000 + PRESSES - 1);
 }
-
-// A modifier pressed through the toolkit, as the special-key callback does.
-void modifier(int32_t toolkit_key, bool down)
-{
-    glut_special_key_translate(toolkit_key, down, 0);
-}
-constexpr int32_t SHIFT = 112, CTRL = 114, ALT = 116;
 
 struct inkey_case {
     const char *name;
@@ -212,25 +123,6 @@ TEST_F(Keyboard, KeypadDigitWithNumLockIsTheDigitWithItsKeypadScan)
     EXPECT_EQ(inkey(), std::string("\0\x52", 2)); // Num Lock and Shift: Insert
 }
 
-TEST_F(Keyboard, ReleaseReleasesTheCodeThePhysicalKeyPressed)
-{
-    modifier(SHIFT, true);
-    glut_key_translate('A', KEY_MOD_SHIFT, true, X_KEY_A);
-    modifier(SHIFT, false);
-    glut_key_translate('a', 0, false, X_KEY_A);
-    EXPECT_EQ(ring_drain(), (std::vector<int32_t>{KEY_SHIFT_LEFT, 'A', -KEY_SHIFT_LEFT, -'A'}));
-    EXPECT_FALSE(key_is_down('A'));
-    EXPECT_FALSE(key_is_down('a'));
-
-    // Shift pressed while "a" repeats: the held "a" is let go for "A".
-    glut_key_translate('a', 0, true, X_KEY_A);
-    modifier(SHIFT, true);
-    glut_key_translate('A', KEY_MOD_SHIFT, true, X_KEY_A);
-    glut_key_translate('A', KEY_MOD_SHIFT, false, X_KEY_A);
-    EXPECT_EQ(ring_drain(), (std::vector<int32_t>{'a', KEY_SHIFT_LEFT, -'a', 'A', -'A'}));
-    EXPECT_FALSE(key_is_down('a'));
-}
-
 TEST_F(Keyboard, AutoRepeatQueuesTheMakeCodeOnceAndHoldsTheKeyOnce)
 {
     for (int i = 0; i < 3; i++)
@@ -240,78 +132,6 @@ TEST_F(Keyboard, AutoRepeatQueuesTheMakeCodeOnceAndHoldsTheKeyOnce)
     EXPECT_FALSE(key_is_down('a'));
     EXPECT_EQ(scancodes_drain(), (std::vector<uint8_t>{30, 30 + 128}));
     EXPECT_EQ(ring_drain(), (std::vector<int32_t>{'a', 'a', 'a', -'a'}));
-}
-
-TEST_F(Keyboard, CtrlLettersComeBackAsLettersButEnterTabAndBackspaceStay)
-{
-    modifier(CTRL, true);
-    ring_drain();
-    glut_key_translate(1, KEY_MOD_CTRL, true, 0);
-    glut_key_translate(1, KEY_MOD_CTRL | KEY_MOD_SHIFT, true, 0);
-    glut_key_translate(10, KEY_MOD_CTRL, true, 0);
-    glut_key_translate(13, KEY_MOD_CTRL, true, X_KEY_ENTER);
-    glut_key_translate(9, KEY_MOD_CTRL, true, X_KEY_TAB);
-    glut_key_translate(127, KEY_MOD_CTRL, true, 0);
-    EXPECT_EQ(ring_drain(), (std::vector<int32_t>{'a', 'A', 13, 13, 9, KEY_DELETE}));
-}
-
-TEST_F(Keyboard, KeysThatXGivesAsCodeZeroTakeTheCharacterOfTheirSymbol)
-{
-    struct row {
-        uint8_t key;
-        uint32_t keysym;
-        int32_t code;
-        std::string inkey;
-    };
-    const row rows[] = {
-        {0, XK_space, ' ', " "},
-        {0, XK_2, '2', std::string("\0\x03", 2)},
-        {0, XK_at, '@', std::string("\0\x03", 2)},
-        {0, X_NO_SYMBOL, KEY_CODE_ZERO, std::string(1, '\0')}, // no character at all
-        {1, XK_a, 'a', "\x01"},                                // not code 0: as before
-    };
-    modifier(CTRL, true);
-    ring_drain();
-    for (const row &r : rows) {
-        x_key_translate(r.key, r.keysym, KEY_MOD_CTRL, true, 65);
-        x_key_translate(r.key, r.keysym, KEY_MOD_CTRL, false, 65);
-        EXPECT_EQ(ring_drain(), (std::vector<int32_t>{r.code, -r.code})) << r.keysym;
-        EXPECT_EQ(inkey(), r.inkey) << r.keysym;
-    }
-}
-
-TEST_F(Keyboard, ShiftTabArrivesAsTabAndUnknownSymbolsAreLeftToTheToolkit)
-{
-    modifier(SHIFT, true);
-    ring_drain();
-    EXPECT_TRUE(key_x_keysym_event(XK_ISO_Left_Tab, KEY_MOD_SHIFT, true, X_KEY_TAB));
-    EXPECT_TRUE(key_x_keysym_event(XK_ISO_Left_Tab, KEY_MOD_SHIFT, false, X_KEY_TAB));
-    EXPECT_EQ(ring_drain(), (std::vector<int32_t>{9, -9}));
-    EXPECT_EQ(inkey(), std::string("\0\x0f", 2));
-    EXPECT_FALSE(key_x_keysym_event(XK_a, 0, true, X_KEY_A));
-    EXPECT_EQ(ring_drain(), std::vector<int32_t>{});
-}
-
-TEST_F(Keyboard, UnicodeCharactersAndAltGr)
-{
-    key_press_unicode(0xE9, 0);   // é is 130 in the code page
-    key_press_unicode(0xFF21, 0); // full-width A
-    key_press_unicode(0x3000, 0);
-    key_press_unicode(0x4E00, 0);
-    EXPECT_EQ(ring_drain(), (std::vector<int32_t>{130, 'A', ' ', 0x4E00 | 0x40000000}));
-    EXPECT_EQ(inkey(), "\x82");
-    EXPECT_EQ(inkey(), "A");
-    EXPECT_EQ(inkey(), " ");
-    EXPECT_EQ(inkey(), "");
-
-    // AltGr (left Ctrl with right Alt) typing "@" gives "@"; Alt+2 gives the
-    // Alt code of that key.
-    modifier(CTRL, true);
-    modifier(117, true); // right Alt
-    key_press_unicode('@', 0);
-    EXPECT_EQ(inkey(), "@");
-    tap('@');
-    EXPECT_EQ(inkey(), std::string("\0\x79", 2));
 }
 
 TEST_F(Keyboard, BreakStopsTheProgramOrRequestsExitWhenTheProgramHandlesIt)

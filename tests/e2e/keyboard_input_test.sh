@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Keys typed into the window, as the program's keyboard statements read them:
-# - INKEY$ gives each key of a table its key-table bytes, Ctrl+Space and
-#   Ctrl+2 among them;
+# - INKEY$ gives each key of a table its key-table bytes, found by the key
+#   and not by the character X makes of it: Ctrl+Space, Ctrl+2, Ctrl+3 (no
+#   key at all), the keypad with Num Lock on and off, Alt+keypad Enter (a key,
+#   not full screen);
 # - LINE INPUT stores and shows Ctrl+Space as a blank;
 # - INPUT$ from the keyboard takes one byte a key (an extended key's 0) and
 #   leaves the keys after its count to INKEY$;
@@ -43,17 +45,25 @@ win=$(window_wait "Window Check")
 xdotool windowmove --sync "$win" 0 0
 xdotool windowfocus --sync "$win"
 
-# --- INKEY$: a key with Ctrl (as xdotool names it) and the bytes it gives ---
+# --- INKEY$: the bytes that keys (as xdotool names them) give ---------------
+# A key that gives nothing is followed by "a". Num Lock is off at the start;
+# keypad 8 is KP_Up whatever Num Lock says.
 inkey_table=(
-    "ctrl+a       01"
-    "ctrl+space   20"
-    "ctrl+2       0003"
-    "ctrl+shift+2 0003"
+    "01   ctrl+a"
+    "20   ctrl+space"
+    "0003 ctrl+2"
+    "0003 ctrl+shift+2"
+    "61   ctrl+3 a"
+    "008d Num_Lock ctrl+KP_Up Num_Lock"
+    "30   shift+KP_Insert"
+    "00a6 alt+KP_Enter"
+    "0037 alt+KP_Multiply"
 )
 for row in "${inkey_table[@]}"; do
-    read -r key bytes <<<"$row"
-    xdotool key "$key"
-    inkey_expect " $bytes" "$key"
+    read -r bytes keys <<<"$row"
+    read -ra key_list <<<"$keys"
+    xdotool key --delay 20 "${key_list[@]}"
+    inkey_expect " $bytes" "$keys"
 done
 
 # --- LINE INPUT: Ctrl+Space is a blank, stored and shown --------------------

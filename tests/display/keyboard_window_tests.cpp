@@ -1,0 +1,184 @@
+// The keyboard's window entry points: the toolkit's characters and special
+// keys, X's key symbols, Unicode input, and releases by physical key.
+#include "keyboard_support.h"
+
+#include "display/key_table.h"
+
+#include <X11/keysym.h>
+
+namespace
+{
+
+TEST_F(Keyboard, ReleaseReleasesTheCodeThePhysicalKeyPressed)
+{
+    modifier(SHIFT, true);
+    glut_key_translate('A', KEY_MOD_SHIFT, true, X_KEY_A);
+    modifier(SHIFT, false);
+    glut_key_translate('a', 0, false, X_KEY_A);
+    EXPECT_EQ(ring_drain(), (std::vector<int32_t>{KEY_SHIFT_LEFT, 'A', -KEY_SHIFT_LEFT, -'A'}));
+    EXPECT_FALSE(key_is_down('A'));
+    EXPECT_FALSE(key_is_down('a'));
+
+    // Shift pressed while "a" repeats: the held "a" is let go for "A".
+    glut_key_translate('a', 0, true, X_KEY_A);
+    modifier(SHIFT, true);
+    glut_key_translate('A', KEY_MOD_SHIFT, true, X_KEY_A);
+    glut_key_translate('A', KEY_MOD_SHIFT, false, X_KEY_A);
+    EXPECT_EQ(ring_drain(), (std::vector<int32_t>{'a', KEY_SHIFT_LEFT, -'a', 'A', -'A'}));
+    EXPECT_FALSE(key_is_down('a'));
+}
+
+TEST_F(Keyboard, CtrlLettersComeBackAsLettersButEnterTabAndBackspaceStay)
+{
+    modifier(CTRL, true);
+    ring_drain();
+    glut_key_translate(1, KEY_MOD_CTRL, true, 0);
+    glut_key_translate(1, KEY_MOD_CTRL | KEY_MOD_SHIFT, true, 0);
+    glut_key_translate(10, KEY_MOD_CTRL, true, 0);
+    glut_key_translate(13, KEY_MOD_CTRL, true, X_KEY_ENTER);
+    glut_key_translate(9, KEY_MOD_CTRL, true, X_KEY_TAB);
+    glut_key_translate(127, KEY_MOD_CTRL, true, 0);
+    EXPECT_EQ(ring_drain(), (std::vector<int32_t>{'a', 'A', 13, 13, 9, KEY_DELETE}));
+}
+
+TEST_F(Keyboard, KeysThatXGivesAsCodeZeroTakeTheCharacterOfTheirSymbol)
+{
+    struct row {
+        uint8_t key;
+        uint32_t keysym;
+        int32_t code;
+        std::string inkey;
+    };
+    const row rows[] = {
+        {0, XK_space, ' ', " "},
+        {0, XK_2, '2', std::string("\0\x03", 2)},
+        {0, XK_at, '@', std::string("\0\x03", 2)},
+        {0, X_NO_SYMBOL, KEY_CODE_ZERO, std::string(1, '\0')}, // no character at all
+        {1, XK_a, 'a', "\x01"},                                // not code 0: as before
+    };
+    modifier(CTRL, true);
+    ring_drain();
+    for (const row &r : rows) {
+        x_key_translate(r.key, r.keysym, KEY_MOD_CTRL, true, 65);
+        x_key_translate(r.key, r.keysym, KEY_MOD_CTRL, false, 65);
+        EXPECT_EQ(ring_drain(), (std::vector<int32_t>{r.code, -r.code})) << r.keysym;
+        EXPECT_EQ(inkey(), r.inkey) << r.keysym;
+    }
+}
+
+// A key as the window layer hands it on: X's symbol and character, the
+// event's modifiers (Num Lock among them, the others held as keys too), and
+// for a key the toolkit reports as special its special-key number.
+struct symbol_case {
+    const char *name;
+    uint32_t keysym;
+    uint8_t x_character;
+    int32_t special; // 0: the toolkit's keyboard callback
+    uint32_t modifiers;
+    int32_t ring;    // the press's entry in the key-hit ring
+    uint8_t bios[2]; // the BIOS buffer's pair, {0, 0} for none
+};
+
+void symbol_key_tap(const symbol_case &c)
+{
+    const std::pair<uint32_t, int32_t> held[] = {
+        {KEY_MOD_SHIFT, SHIFT}, {KEY_MOD_CTRL, CTRL}, {KEY_MOD_ALT, ALT}};
+    for (const auto &[bit, key] : held)
+        if (c.modifiers & bit)
+            modifier(key, true);
+    for (bool down : {true, false}) {
+        if (c.special)
+            x_special_key_translate(c.special, c.keysym, c.modifiers, down, 80);
+        else
+            x_key_translate(c.x_character, c.keysym, c.modifiers, down, 80);
+    }
+    for (const auto &[bit, key] : held)
+        if (c.modifiers & bit)
+            modifier(key, false);
+}
+
+TEST_F(Keyboard, KeysOfTheTableAreFoundByTheirSymbolWhateverCharacterXMadeOfThem)
+{
+    constexpr uint32_t S = KEY_MOD_SHIFT, C = KEY_MOD_CTRL, A = KEY_MOD_ALT, N = KEY_MOD_NUM_LOCK;
+    const symbol_case cases[] = {
+        {"Ctrl+3", XK_3, 27, 0, C, '3', {}},
+        {"Ctrl+8", XK_8, 127, 0, C, '8', {}},
+        {"Ctrl+/", XK_slash, 31, 0, C, '/', {}},
+        {"Ctrl+Alt+3", XK_3, 27, 0, C | A, '3', {0, 0x7a}},
+        {"Ctrl+Alt+]", XK_bracketright, 29, 0, C | A, ']', {0, 0x1b}},
+        {"Ctrl+Alt+J", XK_j, 10, 0, C | A, 'j', {0, 0x24}},
+        {"Shift+keypad 0, Num Lock off", XK_KP_Insert, 0, 108, S, KEY_INSERT, {'0', 82}},
+        {"Alt+keypad 7, Num Lock on", XK_KP_7, '7', 0, A | N, '7', {}},
+        {"Ctrl+keypad 5, Num Lock off", XK_KP_Begin, 0, 110, C, KEY_CENTRE, {0, 0x8f}},
+        {"Ctrl+keypad 8, Num Lock on", XK_KP_8, 127, 0, C | N, '8', {0, 0x8d}},
+        {"Alt+keypad *", XK_KP_Multiply, '*', 0, A, '*', {0, 0x37}},
+        {"Ctrl+keypad -", XK_KP_Subtract, 31, 0, C, '-', {0, 0x8e}},
+        {"Alt+keypad Enter", XK_KP_Enter, 13, 0, A, 13, {0, 0xa6}},
+        {"keypad 0, Num Lock on", XK_KP_0, '0', 0, N, '0', {'0', 82}},
+        {"keypad +", XK_KP_Add, '+', 0, 0, '+', {'+', 78}},
+        {"Ctrl+[", XK_bracketleft, 27, 0, C, '[', {27, 26}},
+        {"Ctrl+6", XK_6, 30, 0, C, '6', {30, 7}},
+        {"Ctrl+A with Caps Lock", XK_A, 1, 0, C, 'a', {1, 30}},
+        {"Ctrl+Shift+a with Caps Lock", XK_a, 1, 0, C | S, 'A', {1, 30}},
+        {"a symbol the table lacks", XK_eacute, 0xe9, 0, 0, 0xe9, {0xe9, 0}},
+    };
+    for (const symbol_case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const uint32_t head = bios_byte(0x41A);
+        symbol_key_tap(c);
+        std::vector<int32_t> pressed;
+        for (int32_t code : ring_drain())
+            if (code > 0 && (code < KEY_NUM_LOCK || code > KEY_ALT_LEFT))
+                pressed.push_back(code);
+        EXPECT_EQ(pressed, std::vector<int32_t>{c.ring});
+        if (c.bios[0] == 0 && c.bios[1] == 0) {
+            EXPECT_EQ(inkey(), "");
+            continue;
+        }
+        EXPECT_EQ(bios_byte(0x400 + head), c.bios[0]);
+        EXPECT_EQ(bios_byte(0x401 + head), c.bios[1]);
+        const std::string extended{'\0', char(c.bios[1])};
+        EXPECT_EQ(inkey(), c.bios[0] ? std::string(1, char(c.bios[0])) : extended);
+        EXPECT_EQ(inkey(), "");
+    }
+    // Only the main Enter's Alt+Enter switches full screen.
+    EXPECT_FALSE(alt_enter_request_take());
+    symbol_key_tap({"Alt+Enter", XK_Return, 13, 0, A, 0, {}});
+    EXPECT_TRUE(alt_enter_request_take());
+}
+
+TEST_F(Keyboard, ShiftTabArrivesAsTabAndUnknownSymbolsAreLeftToTheToolkit)
+{
+    modifier(SHIFT, true);
+    ring_drain();
+    EXPECT_TRUE(key_x_keysym_event(XK_ISO_Left_Tab, KEY_MOD_SHIFT, true, X_KEY_TAB));
+    EXPECT_TRUE(key_x_keysym_event(XK_ISO_Left_Tab, KEY_MOD_SHIFT, false, X_KEY_TAB));
+    EXPECT_EQ(ring_drain(), (std::vector<int32_t>{9, -9}));
+    EXPECT_EQ(inkey(), std::string("\0\x0f", 2));
+    EXPECT_FALSE(key_x_keysym_event(XK_a, 0, true, X_KEY_A));
+    EXPECT_EQ(ring_drain(), std::vector<int32_t>{});
+}
+
+TEST_F(Keyboard, UnicodeCharactersAndAltGr)
+{
+    key_press_unicode(0xE9, 0);   // é is 130 in the code page
+    key_press_unicode(0xFF21, 0); // full-width A
+    key_press_unicode(0x3000, 0);
+    key_press_unicode(0x4E00, 0);
+    EXPECT_EQ(ring_drain(), (std::vector<int32_t>{130, 'A', ' ', 0x4E00 | 0x40000000}));
+    EXPECT_EQ(inkey(), "\x82");
+    EXPECT_EQ(inkey(), "A");
+    EXPECT_EQ(inkey(), " ");
+    EXPECT_EQ(inkey(), "");
+
+    // AltGr (left Ctrl with right Alt) typing "@" gives "@"; Alt+2 gives the
+    // Alt code of that key.
+    modifier(CTRL, true);
+    modifier(117, true); // right Alt
+    key_press_unicode('@', 0);
+    EXPECT_EQ(inkey(), "@");
+    tap('@');
+    EXPECT_EQ(inkey(), std::string("\0\x79", 2));
+}
+
+} // namespace
