@@ -53,6 +53,15 @@ constexpr uint32_t UNICODE_UNMAPPED = 0x40000000;
 // one not yet applied.
 std::atomic<uint32_t> lock_post{0};
 constexpr uint32_t LOCK_POSTED = 0x80000000;
+
+// Counts the times the main thread set Num Lock from a key's own event. A
+// post carries the count as it was before the states were read; a post read
+// before such a change is older than the key's state and is dropped, or it
+// would take Num Lock back for a pass and then press it anew, as Pause when
+// Ctrl is held by then.
+std::atomic<uint32_t> lock_epoch{0};
+constexpr uint32_t LOCK_EPOCH_SHIFT = 8;
+constexpr uint32_t LOCK_EPOCH_MASK = 0x7FFFFF;
 constexpr uint32_t LOCK_CAPS = 1;
 constexpr uint32_t LOCK_NUM = 2;
 constexpr uint32_t LOCK_SCROLL = 4;
@@ -146,6 +155,7 @@ void num_lock_follow_key(bool on)
 {
     if (on == key_held_exact(KEY_NUM_LOCK))
         return;
+    lock_epoch.fetch_add(1, std::memory_order_acq_rel);
     if (on) {
         key_companion_value.store(COMPANION_NUM_LOCK);
         key_held_add(KEY_NUM_LOCK);
@@ -281,23 +291,38 @@ void key_focus_lost()
     device_keyboard_release_all();
 }
 
-void lock_keys_post(const system_lock_states &states)
+namespace
 {
-    lock_post.store(LOCK_POSTED | (states.caps_lock_on ? LOCK_CAPS : 0) |
+
+void lock_keys_post_read(const system_lock_states &states, uint32_t epoch)
+{
+    lock_post.store(LOCK_POSTED | ((epoch & LOCK_EPOCH_MASK) << LOCK_EPOCH_SHIFT) |
+                        (states.caps_lock_on ? LOCK_CAPS : 0) |
                         (states.num_lock_on ? LOCK_NUM : 0) |
                         (states.scroll_lock_on ? LOCK_SCROLL : 0),
                     std::memory_order_release);
 }
 
+} // namespace
+
+void lock_keys_post(const system_lock_states &states)
+{
+    lock_keys_post_read(states, lock_epoch.load(std::memory_order_acquire));
+}
+
 void lock_keys_sync()
 {
-    lock_keys_post(system_lock_states_read());
+    const uint32_t epoch = lock_epoch.load(std::memory_order_acquire);
+    lock_keys_post_read(system_lock_states_read(), epoch);
 }
 
 void key_main_thread_poll()
 {
     const uint32_t post = lock_post.exchange(0, std::memory_order_acq_rel);
     if (!(post & LOCK_POSTED))
+        return;
+    const uint32_t epoch = lock_epoch.load(std::memory_order_acquire) & LOCK_EPOCH_MASK;
+    if (((post >> LOCK_EPOCH_SHIFT) & LOCK_EPOCH_MASK) != epoch)
         return;
     scroll_state_follow(post & LOCK_SCROLL);
     lock_key_follow(KEY_CAPS_LOCK, post & LOCK_CAPS, COMPANION_CAPS_LOCK);
@@ -330,6 +355,7 @@ void keyboard_reset()
     key_events_reset();
     std::fill(std::begin(physical_codes), std::end(physical_codes), 0);
     lock_post.store(0);
+    lock_epoch.store(0);
     key_companion_value.store(0);
     scancode_queue_reset();
     bios_keyboard_flags_update();

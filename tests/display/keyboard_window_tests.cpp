@@ -3,6 +3,7 @@
 #include "keyboard_support.h"
 
 #include "display/key_table.h"
+#include "platform/system_keys.h"
 
 #include <X11/keysym.h>
 
@@ -145,6 +146,26 @@ TEST_F(Keyboard, KeysOfTheTableAreFoundByTheirSymbolWhateverCharacterXMadeOfThem
     EXPECT_FALSE(alt_enter_request_take());
     symbol_key_tap({"Alt+Enter", XK_Return, 13, 0, A, 0, {}});
     EXPECT_TRUE(alt_enter_request_take());
+}
+
+// The loop read Num Lock off just before a keypad key came with it on: that
+// older reading is dropped, so Num Lock is not taken back and then pressed
+// anew, which with Ctrl held would be Pause.
+TEST_F(Keyboard, ALockReadingOlderThanAKeypadKeyIsDropped)
+{
+    lock_keys_post(system_lock_states{});
+    modifier(CTRL, true);
+    for (bool down : {true, false})
+        x_key_translate(127, XK_KP_8, KEY_MOD_CTRL | KEY_MOD_NUM_LOCK, down, 80);
+    key_main_thread_poll();
+    EXPECT_TRUE(key_is_down(KEY_NUM_LOCK));
+    system_lock_states on;
+    on.num_lock_on = true;
+    lock_keys_post(on);
+    key_main_thread_poll();
+    EXPECT_EQ(program_suspended.load() & 1, 0);
+    EXPECT_EQ(inkey(), std::string("\0\x8d", 2));
+    modifier(CTRL, false);
 }
 
 TEST_F(Keyboard, ShiftTabArrivesAsTabAndUnknownSymbolsAreLeftToTheToolkit)

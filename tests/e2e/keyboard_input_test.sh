@@ -47,7 +47,9 @@ xdotool windowfocus --sync "$win"
 
 # --- INKEY$: the bytes that keys (as xdotool names them) give ---------------
 # A key that gives nothing is followed by "a". Num Lock is off at the start;
-# keypad 8 is KP_Up whatever Num Lock says.
+# keypad 8 is KP_Up whatever Num Lock says. The runtime takes Num Lock's state
+# from the system every few tens of milliseconds, so a key after it waits as
+# long: sooner, Ctrl pressed with the lock's change still unseen makes it Pause.
 inkey_table=(
     "01   ctrl+a"
     "20   ctrl+space"
@@ -62,7 +64,10 @@ inkey_table=(
 for row in "${inkey_table[@]}"; do
     read -r bytes keys <<<"$row"
     read -ra key_list <<<"$keys"
-    xdotool key --delay 20 "${key_list[@]}"
+    for key in "${key_list[@]}"; do
+        xdotool key "$key"
+        if [[ $key == Num_Lock ]]; then sleep 0.15; else sleep 0.02; fi
+    done
     inkey_expect " $bytes" "$keys"
 done
 
