@@ -83,8 +83,9 @@ void key_release_unicode(uint32_t u, uint32_t physical_key);
 int32_t window_key_hook_event(int32_t code, int32_t value);
 
 // The window lost the keyboard focus: every key held through the window is
-// released (its release would never arrive), in the input device table too.
-// Lock states stay.
+// released (its release would never arrive). Lock states stay. The input
+// device table's keyboard, fed as key messages arrive, is let go as the loss
+// arrives (device_keyboard_release_all).
 void key_focus_lost();
 
 // Applies the lock-key states the runtime loop posted. Called from the main

@@ -5,7 +5,6 @@
 // release releases that code: the toolkit reports Shift+a down as "A" but,
 // when Shift goes up first, the release as "a".
 #include "core/control_words.h"
-#include "display/devices.h"
 #include "display/key_symbols.h"
 #include "display/key_table.h"
 #include "display/keyboard.h"
@@ -288,7 +287,9 @@ void key_focus_lost()
             keyboard_key_up_event(code);
     }
     std::fill(std::begin(physical_codes), std::end(physical_codes), 0);
-    device_keyboard_release_all();
+    // The key-up handler rewrites the flag bytes only for modifier keys and
+    // Insert; SysReq and Pause have flags too.
+    bios_keyboard_flags_update();
 }
 
 namespace

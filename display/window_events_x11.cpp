@@ -9,9 +9,12 @@
 //   still reach the keyboard;
 // - WM_DELETE_WINDOW (the close button) becomes a close request and is
 //   consumed, so the toolkit never destroys the window;
-// - losing the keyboard focus is noted, so held keys can be let go.
+// - losing the keyboard focus lets go of the keyboard device's buttons at
+//   once and is noted among the key events, so the held keys are let go in
+//   order with the keys before and after it.
 // The hooks run inside Xlib with the connection locked, so they make no Xlib
 // call; the remembered events are looked at afterwards, on the same thread.
+#include "display/devices.h"
 #include "display/key_table.h"
 #include "display/keyboard.h"
 #include "display/window_hooks.h"
@@ -44,11 +47,11 @@ struct key_event_seen {
     uint32_t keycode;
     uint32_t state;
     bool down;
+    bool focus_out; // no key: the window lost the keyboard focus here
 };
 constexpr uint32_t KEY_EVENTS_SEEN = 256;
 key_event_seen seen[KEY_EVENTS_SEEN];
 uint32_t seen_first = 0, seen_count = 0;
-bool focus_lost = false;
 
 // The raw pointer device's own connection.
 Display *raw_display = nullptr;
@@ -82,7 +85,7 @@ Bool key_wire_hook(Display *display, XEvent *event, xEvent *wire)
     if (k.window == main_window) {
         const bool down = k.type == KeyPress;
         window_proc_key_hook(key_pc_button_of_x_keycode(k.keycode), down);
-        seen_push({k.keycode, k.state, down});
+        seen_push({k.keycode, k.state, down, false});
     }
     return True;
 }
@@ -100,14 +103,19 @@ Bool client_wire_hook(Display *display, XEvent *event, xEvent *wire)
     return True;
 }
 
+// Every way the keyboard leaves the window counts, a grab too: while a window
+// manager holds the keyboard for its Alt+Tab, the releases of the keys held
+// go to it, not to the window. Only a move of the focus into a child of the
+// window keeps the keys coming.
 Bool focus_wire_hook(Display *display, XEvent *event, xEvent *wire)
 {
     if (!previous_proc[wire->u.u.type & 0x7F](display, event, wire))
         return False;
     const XFocusChangeEvent &f = event->xfocus;
-    if (f.window == main_window && f.detail != NotifyInferior &&
-        (f.mode == NotifyNormal || f.mode == NotifyWhileGrabbed))
-        focus_lost = true;
+    if (f.window == main_window && f.detail != NotifyInferior) {
+        device_keyboard_release_all();
+        seen_push({0, 0, false, true});
+    }
     return True;
 }
 
@@ -169,9 +177,14 @@ int32_t special_key_of(KeySym keysym)
 }
 
 // A seen key event the toolkit did not report: the keys it never reports
-// reach the keyboard here. True when the event was such a key.
+// reach the keyboard here, and a loss of the focus lets go of the held keys.
+// True when the event was served.
 bool unreported_key_serve(const key_event_seen &e)
 {
+    if (e.focus_out) {
+        key_focus_lost();
+        return true;
+    }
     const key_lookup k = key_lookup_of(e);
     return key_x_keysym_event(uint32_t(k.keysym), x_modifiers_to_toolkit(e.state), e.down,
                               e.keycode);
@@ -179,14 +192,15 @@ bool unreported_key_serve(const key_event_seen &e)
 
 // Serves the seen keys that the toolkit never reports and keeps the others:
 // a key event read during a round trip of this tick is reported by the
-// toolkit only at its next pass and must still be found then.
+// toolkit only at its next pass and must still be found then. A loss of the
+// focus after such a key waits for it, or the key would stay held.
 void unreported_keys_serve()
 {
     key_event_seen kept[KEY_EVENTS_SEEN];
     uint32_t n = 0;
     key_event_seen e;
     while (seen_pop(e))
-        if (!unreported_key_serve(e))
+        if ((e.focus_out && n > 0) || !unreported_key_serve(e))
             kept[n++] = e;
     for (uint32_t i = 0; i < n; ++i)
         seen_push(kept[i]);
@@ -196,7 +210,7 @@ template <typename Match> window_key_seen physical_take(bool down, Match matches
 {
     key_event_seen e;
     while (seen_pop(e)) {
-        if (e.down == down) {
+        if (e.down == down && !e.focus_out) {
             const key_lookup k = key_lookup_of(e);
             if (matches(k))
                 return {e.keycode, uint32_t(k.keysym), x_modifiers_to_toolkit(e.state)};
@@ -251,6 +265,11 @@ void window_events_install(Display *display, Window window)
     hook_install(KeyRelease, key_wire_hook);
     hook_install(ClientMessage, client_wire_hook);
     hook_install(FocusOut, focus_wire_hook);
+    // The toolkit does not ask for focus changes; without them the server
+    // never tells the window that it lost the keyboard.
+    XWindowAttributes a;
+    if (XGetWindowAttributes(display, window, &a))
+        XSelectInput(display, window, a.your_event_mask | FocusChangeMask);
 }
 
 window_key_seen window_key_physical_take_char(uint8_t character, bool down)
@@ -269,10 +288,6 @@ window_key_seen window_key_physical_take_special(int32_t special_key, bool down)
 void window_events_poll()
 {
     unreported_keys_serve();
-    if (focus_lost) {
-        focus_lost = false;
-        key_focus_lost();
-    }
     raw_motion_poll();
 }
 

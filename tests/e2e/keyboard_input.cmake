@@ -1,5 +1,6 @@
 # Keys typed into the window of window_program, read with INKEY$, LINE INPUT
-# and INPUT$; the close button while INPUT$ waits.
+# and INPUT$; keys released while another window has the focus; the close
+# button while INPUT$ waits.
 add_test(NAME e2e.keyboard_input
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/keyboard_input_test.sh
                  $<TARGET_FILE:window_program> $<TARGET_FILE_DIR:screen_reader>)

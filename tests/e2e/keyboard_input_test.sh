@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
 # Keys typed into the window, as the program's keyboard statements read them:
+# - a key and Alt pressed in the window and released in another window are
+#   up once the focus is back: key-down queries and BIOS flags clear, and
+#   Enter is a plain 13, not Alt+Enter;
 # - INKEY$ gives each key of a table its key-table bytes, found by the key
 #   and not by the character X makes of it: Ctrl+Space, Ctrl+2, Ctrl+3 (no
 #   key at all), the keypad with Num Lock on and off, Alt+keypad Enter (a key,
@@ -20,17 +23,34 @@ e2e_init "$2"
 palette=1=AAAAAA,2=64DCDC,3=64DC64,4=DC64DC,5=DCAA64
 wait_s=5
 
-# inkey_expect BYTES WHAT: the keys INKEY$ gives, gathered over several asks
-# until as long as BYTES (" 61 003b" for "a" and F1), are exactly BYTES.
-inkey_expect() {
+# gathered_expect ASK TEXT WHAT: the program's answers to ASK (inkey: the keys
+# INKEY$ gives; keys: the key-hit ring), gathered over several asks until as
+# long as TEXT (" 61 003b" for "a" and F1), are exactly TEXT.
+gathered_expect() {
     local got= answer
     for _ in $(seq 20); do
-        answer=$(program_ask inkey "inkey:" "$wait_s")
-        got+=${answer#inkey:}
-        [[ ${#got} -ge ${#1} ]] && break
+        answer=$(program_ask "$1" "$1:" "$wait_s")
+        got+=${answer#"$1:"}
+        [[ ${#got} -ge ${#2} ]] && break
         sleep 0.1
     done
-    [[ $got == "$1" ]] || fail "$2: INKEY\$ gave \"$got\", not \"$1\""
+    [[ $got == "$2" ]] || fail "$3: $1 gave \"$got\", not \"$2\""
+}
+
+inkey_expect() {
+    gathered_expect inkey "$@"
+}
+
+# held_expect ANSWER WHAT: until the key-down queries of "a" and left Alt and
+# the BIOS flags read ANSWER.
+held_expect() {
+    local answer
+    for _ in $(seq 20); do
+        answer=$(program_ask "held 97 100308" "held:" "$wait_s")
+        [[ $answer == "$1" ]] && return 0
+        sleep 0.1
+    done
+    fail "$2: \"$answer\", not \"$1\""
 }
 
 # input_str_start COUNT: INPUT$(COUNT) is waiting for keys.
@@ -44,6 +64,23 @@ output_wait ready "$wait_s"
 win=$(window_wait "Window Check")
 xdotool windowmove --sync "$win" 0 0
 xdotool windowfocus --sync "$win"
+
+# --- Keys released while another window has the focus ----------------------
+# a and Alt go down in the window and up in a clock's window; the ring gets
+# their releases as the focus leaves, and Enter after it is no Alt+Enter.
+xclock -title "Focus Taker" -geometry +0+600 2>/dev/null &
+other_pid=$!
+other=$(window_wait "Focus Taker")
+xdotool keydown a keydown alt
+held_expect "held: -1 -1 flags 08 02" "a and Alt down"
+xdotool windowfocus --sync "$other"
+xdotool keyup alt keyup a
+xdotool windowfocus --sync "$win"
+held_expect "held: 0 0 flags 00 00" "a and Alt released elsewhere"
+xdotool key Return
+gathered_expect keys " 97 100308 -97 -100308 13 -13" "Enter after the focus came back"
+inkey_expect " 61 0d" "Enter after the focus came back"
+kill "$other_pid"
 
 # --- INKEY$: the bytes that keys (as xdotool names them) give ---------------
 # A key that gives nothing is followed by "a". Num Lock is off at the start;

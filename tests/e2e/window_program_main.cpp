@@ -16,6 +16,9 @@
 //   guard-exit       takes over close requests; from now on each one is
 //                    answered "close requested"
 //   keys             answers "keys:" and the key-hit ring's waiting codes
+//   held CODE...     answers "held:", key_down_query of each code, "flags"
+//                    and the BIOS keyboard flag bytes 0040:0017 and 0040:0018
+//                    in hex
 //   mouse            takes the waiting mouse records and answers "mouse:"
 //                    with the sum of their relative movement, the last
 //                    position, and the button and wheel events among them:
@@ -42,6 +45,7 @@
 // noticed between them as in any program.
 #include "command_program.h"
 #include "core/basic.h"
+#include "core/dos_memory.h"
 #include "core/program_thread.h"
 #include "core/small_ops.h"
 #include "core/startup.h"
@@ -61,6 +65,7 @@
 #include <cstdio>
 #include <cstring>
 #include <poll.h>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 
@@ -217,6 +222,15 @@ void command_run(const std::string &line)
         while (int32_t code = key_hit_next())
             codes += " " + std::to_string(code);
         say("keys:" + codes);
+    } else if (word == "held") {
+        std::string answer = "held:";
+        std::istringstream codes(rest);
+        for (int32_t code; codes >> code;)
+            answer += " " + std::to_string(key_down_query(code));
+        char flags[16];
+        std::snprintf(flags, sizeof flags, " flags %02x %02x", emulated_dos_memory[0x417],
+                      emulated_dos_memory[0x418]);
+        say(answer + flags);
     } else if (word == "mouse") {
         say(mouse_report());
     } else if (word == "input") {
