@@ -152,6 +152,16 @@ screen_rect monitor_nearest(screen_rect window, const screen_rect *monitors, int
     return *best;
 }
 
+window_frame window_frame_of(screen_rect client, frame_extents e)
+{
+    window_frame f;
+    f.border_width = e.left;
+    f.header_height = e.top - e.left;
+    f.outer = {client.x - f.border_width, client.y - f.border_width - f.header_height,
+               client.width + e.left + e.right, client.height + e.top + e.bottom};
+    return f;
+}
+
 uint32_t redisplay_timer_interval_ms(double frames_per_second)
 {
     const int32_t period = double_to_int32_saturating(1000.0 / frames_per_second);

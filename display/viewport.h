@@ -70,6 +70,23 @@ struct screen_rect {
 screen_rect monitor_nearest(screen_rect window, const screen_rect *monitors, int32_t count,
                             screen_rect screen);
 
+// The frame a window manager draws around the window, in pixels on each side
+// of the client area (all 0 with no window manager, or in full screen).
+struct frame_extents {
+    int32_t left, right, top, bottom;
+};
+
+// The window's frame on the screen: its outer rectangle, the side border (the
+// left extent) and the title bar's height (the top extent less the border,
+// which the top extent holds too). The frame's top left is the client area's
+// place less the border on x, less the border and the title bar on y.
+struct window_frame {
+    screen_rect outer;
+    int32_t border_width;
+    int32_t header_height;
+};
+window_frame window_frame_of(screen_rect client, frame_extents extents);
+
 // Redisplay timer period for a frame rate: max(trunc(1000 / fps) - 4, 1) ms,
 // the 4 ms being the time the timer sleeps itself.
 uint32_t redisplay_timer_interval_ms(double frames_per_second);

@@ -45,20 +45,30 @@ void window_layer_timer_arm(uint32_t delay_ms, void (*callback)(int), int value)
 void window_layer_title_set(const char *title);
 void window_layer_move(int32_t x, int32_t y);
 void window_layer_show();
+// Shows the window with its frame's top-left corner at (x, y), where a window
+// manager would otherwise place it afresh.
+void window_layer_show_at(int32_t x, int32_t y);
 void window_layer_hide();
 // A toolkit cursor number (101 none).
 void window_layer_cursor_set(int32_t cursor);
 
-// Where the window is and how large the screen is, as the toolkit reports it.
+// Where the window is and how large the screen is. The frame's top left is
+// (x - border_width, y - border_width - header_height).
 struct window_geometry {
     int32_t x, y;          // client area on the screen
-    int32_t border_width;  // frame border the window manager adds
-    int32_t header_height; // title bar height
+    int32_t border_width;  // side border of the window manager's frame
+    int32_t header_height; // title bar height, below the frame's top border
     int32_t width, height; // client area
     int32_t screen_width, screen_height;
 };
 window_geometry window_layer_geometry();
 
+// Calls `seen` with each place the window's frame was moved to since the last
+// call, oldest first, as the window system reported the moves.
+void window_layer_moves_take(void (*seen)(int32_t x, int32_t y));
+
 // The main thread's regular work between frames: takes relative motion from
-// the raw pointer device and key events the toolkit did not report.
+// the raw pointer device and key events the toolkit did not report, and puts
+// the window back in its place once a window manager has shown it again or
+// let it leave full screen.
 void window_layer_poll();

@@ -9,6 +9,7 @@
 #include "display/window_hooks.h"
 #include "display/window_x11_internal.h"
 #include "platform/clock.h"
+#include "platform/latin1.h"
 #include "platform/process_exit.h"
 
 #include <GL/freeglut.h>
@@ -19,7 +20,11 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <string>
 #include <vector>
+
+// Last: it defines names that clash with the standard headers.
+#include <X11/Xlibint.h>
 
 namespace
 {
@@ -49,63 +54,113 @@ void toolkit_warning(const char *format, va_list args)
 
 // Size hints: a window that is not resizable tells the window manager that
 // its only size is the current one, so the border cannot be dragged; the
-// program changes the hints itself before it resizes the window.
+// program changes the hints itself before it resizes the window. A window
+// shown again also gives its place, so that the window manager puts it back
+// there instead of placing it afresh.
+struct normal_hints {
+    bool fixed = false;
+    int32_t width = 0, height = 0;
+    bool placed = false;
+    int32_t x = 0, y = 0;
+};
+normal_hints hints;
+
+void normal_hints_write()
+{
+    XSizeHints *h = XAllocSizeHints();
+    if (!h)
+        return;
+    if (hints.fixed && !window_resizable_flag()) {
+        h->flags = PMinSize | PMaxSize;
+        h->min_width = h->max_width = hints.width;
+        h->min_height = h->max_height = hints.height;
+    }
+    if (hints.placed) {
+        h->flags |= USPosition | PPosition;
+        h->x = hints.x;
+        h->y = hints.y;
+    }
+    XSetWMNormalHints(display, window, h);
+    XFree(h);
+}
+
 void size_hints_set(bool fixed, int32_t width, int32_t height)
 {
-    if (!display || window_resizable_flag())
+    if (!display)
         return;
-    XSizeHints *hints = XAllocSizeHints();
-    if (!hints)
-        return;
-    if (fixed) {
-        hints->flags = PMinSize | PMaxSize;
-        hints->min_width = hints->max_width = width;
-        hints->min_height = hints->max_height = height;
-    }
-    XSetWMNormalHints(display, window, hints);
-    XFree(hints);
+    hints.fixed = fixed;
+    hints.width = width;
+    hints.height = height;
+    normal_hints_write();
 }
 
 // Full screen is done here rather than by the toolkit, whose way without a
 // window manager moves the window by minus its own position. The window
 // takes its monitor's whole rectangle itself, and a window manager that runs
-// is asked to treat it as full screen too. `x`, `y`: where the window was, to
-// go back there when no window manager restores it.
+// is asked to treat it as full screen too. `outer`: the frame's rectangle
+// before, to put the window back there.
 struct full_screen_memory {
     bool on = false;
-    int32_t x = 0, y = 0;
+    screen_rect outer{0, 0, 0, 0};
 };
 full_screen_memory full_screen;
+
+// A place the frame is to take once the window manager is done with the
+// window: after showing it again (when the manager may place it afresh) and
+// after full screen (when it may put it back elsewhere). While the window is
+// not viewable or still in full screen nothing is done; then the window is
+// moved there, and moved again only when it is seen somewhere new, until it
+// is seen there or PLACE_KEEP_MS have passed.
+constexpr int64_t PLACE_KEEP_MS = 1500;
+struct place_keep {
+    bool pending = false;
+    int32_t x = 0, y = 0;
+    int64_t started_ms = 0;
+    bool moved = false;
+    int32_t moved_from_x = 0, moved_from_y = 0;
+};
+place_keep keep;
 
 Atom atom(const char *name)
 {
     return XInternAtom(display, name, False);
 }
 
-// True when a running window manager says it handles full-screen windows.
-bool wm_supports_full_screen()
+// True when the atom list in a property of `w` holds `wanted`.
+bool atom_list_has(Window w, const char *property, const char *wanted)
 {
     Atom type = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char *data = nullptr;
     bool found = false;
-    if (XGetWindowProperty(display, DefaultRootWindow(display), atom("_NET_SUPPORTED"), 0, 4096,
-                           False, XA_ATOM, &type, &format, &count, &after, &data) == Success &&
+    if (XGetWindowProperty(display, w, atom(property), 0, 4096, False, XA_ATOM, &type, &format,
+                           &count, &after, &data) == Success &&
         data && format == 32) {
-        const Atom wanted = atom("_NET_WM_STATE_FULLSCREEN");
+        const Atom a = atom(wanted);
         const auto *atoms = reinterpret_cast<const Atom *>(data);
         for (unsigned long i = 0; i < count && !found; ++i)
-            found = atoms[i] == wanted;
+            found = atoms[i] == a;
     }
     if (data)
         XFree(data);
     return found;
 }
 
-// Asks the window manager to add or remove the full-screen state; nothing
-// receives the message when none runs.
-void wm_full_screen_state_set(bool on)
+// True when a running window manager says it handles full-screen windows.
+bool wm_supports_full_screen()
+{
+    return atom_list_has(DefaultRootWindow(display), "_NET_SUPPORTED", "_NET_WM_STATE_FULLSCREEN");
+}
+
+bool wm_state_has(const char *state)
+{
+    return atom_list_has(window, "_NET_WM_STATE", state);
+}
+
+// Asks the window manager to add or remove one or two states of the window;
+// nothing receives the message when none runs.
+void wm_state_set(bool on, const char *state, const char *second = nullptr)
 {
     XEvent e{};
     e.xclient.type = ClientMessage;
@@ -113,10 +168,117 @@ void wm_full_screen_state_set(bool on)
     e.xclient.message_type = atom("_NET_WM_STATE");
     e.xclient.format = 32;
     e.xclient.data.l[0] = on ? 1 : 0; // add, remove
-    e.xclient.data.l[1] = long(atom("_NET_WM_STATE_FULLSCREEN"));
+    e.xclient.data.l[1] = long(atom(state));
+    e.xclient.data.l[2] = second ? long(atom(second)) : 0;
     e.xclient.data.l[3] = 1; // asked by an application
     XSendEvent(display, DefaultRootWindow(display), False,
                SubstructureRedirectMask | SubstructureNotifyMask, &e);
+}
+
+// The frame the window manager publishes around the window; none without one.
+frame_extents frame_extents_read()
+{
+    frame_extents e{0, 0, 0, 0};
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(display, window, atom("_NET_FRAME_EXTENTS"), 0, 4, False, XA_CARDINAL,
+                           &type, &format, &count, &after, &data) == Success &&
+        data && format == 32 && count == 4) {
+        const auto *v = reinterpret_cast<const long *>(data);
+        e = {int32_t(v[0]), int32_t(v[1]), int32_t(v[2]), int32_t(v[3])};
+    }
+    if (data)
+        XFree(data);
+    return e;
+}
+
+// The window's client area on the screen and its frame; `a` receives the
+// window's attributes. False when the window cannot be read.
+bool window_frame_now(XWindowAttributes &a, screen_rect &client, window_frame &frame)
+{
+    if (!XGetWindowAttributes(display, window, &a))
+        return false;
+    int x = 0, y = 0;
+    Window child;
+    XTranslateCoordinates(display, window, a.root, 0, 0, &x, &y, &child);
+    client = {x, y, a.width, a.height};
+    frame = window_frame_of(client, frame_extents_read());
+    return true;
+}
+
+void place_keep_start(int32_t x, int32_t y)
+{
+    keep = {true, x, y, clock_now_ms(), false, 0, 0};
+}
+
+void place_keep_serve()
+{
+    if (!keep.pending)
+        return;
+    if (clock_now_ms() - keep.started_ms >= PLACE_KEEP_MS) {
+        keep.pending = false;
+        return;
+    }
+    XWindowAttributes a;
+    screen_rect client;
+    window_frame f;
+    if (!window_frame_now(a, client, f) || a.map_state != IsViewable ||
+        wm_state_has("_NET_WM_STATE_FULLSCREEN"))
+        return;
+    if (f.outer.x == keep.x && f.outer.y == keep.y) {
+        keep.pending = false;
+        return;
+    }
+    if (keep.moved && f.outer.x == keep.moved_from_x && f.outer.y == keep.moved_from_y)
+        return;
+    keep.moved = true;
+    keep.moved_from_x = f.outer.x;
+    keep.moved_from_y = f.outer.y;
+    XMoveWindow(display, window, keep.x, keep.y);
+}
+
+// The places the window was moved to, as its configure events tell them: the
+// client area's top left on the screen. A wire-to-event hook notes them
+// inside Xlib, where no Xlib call may be made; window_layer_moves_take hands
+// them on, on the same thread. A window manager's frame holds the window at
+// a place of its own, which the window manager reports in synthetic events;
+// the window's own events tell of a move only while the root is its parent.
+using wire_proc = Bool (*)(Display *, XEvent *, xEvent *);
+struct moves_seen {
+    wire_proc previous_configure = nullptr;
+    wire_proc previous_reparent = nullptr;
+    bool parent_is_root = true;
+    static constexpr int32_t CAPACITY = 64;
+    int32_t x[CAPACITY], y[CAPACITY];
+    int32_t count = 0;
+};
+moves_seen moves;
+
+Bool configure_wire_hook(Display *d, XEvent *event, xEvent *wire)
+{
+    if (!moves.previous_configure(d, event, wire))
+        return False;
+    const XConfigureEvent &c = event->xconfigure;
+    if (c.window != window || c.event != window || !(c.send_event || moves.parent_is_root))
+        return True;
+    if (moves.count == moves.CAPACITY)
+        moves.count = 0; // no one took them: only the newest matter
+    moves.x[moves.count] = c.x + c.border_width;
+    moves.y[moves.count] = c.y + c.border_width;
+    ++moves.count;
+    return True;
+}
+
+Bool reparent_wire_hook(Display *d, XEvent *event, xEvent *wire)
+{
+    if (!moves.previous_reparent(d, event, wire))
+        return False;
+    const XReparentEvent &r = event->xreparent;
+    if (r.window == window && r.event == window)
+        moves.parent_is_root = r.parent == DefaultRootWindow(d);
+    return True;
 }
 
 // The rectangle of the monitor nearest to the window's, the whole screen
@@ -140,17 +302,28 @@ screen_rect full_screen_monitor(screen_rect window_rect)
     return monitor_nearest(window_rect, monitors.data(), int32_t(monitors.size()), screen);
 }
 
-// Leaves full screen before the window takes a size again: the window
-// manager restores the window's place, or, with none, the layer does.
+// Leaves full screen before the window takes a size again: a window manager
+// is asked to leave its full-screen state, and the frame goes back to its
+// place once it has (with none, at once).
 void full_screen_leave()
 {
     if (!full_screen.on)
         return;
     full_screen.on = false;
     if (wm_supports_full_screen())
-        wm_full_screen_state_set(false);
+        wm_state_set(false, "_NET_WM_STATE_FULLSCREEN");
     else
-        XMoveWindow(display, window, full_screen.x, full_screen.y);
+        XMoveWindow(display, window, full_screen.outer.x, full_screen.outer.y);
+    place_keep_start(full_screen.outer.x, full_screen.outer.y);
+}
+
+// The title for window managers that read it as UTF-8 (_NET_WM_NAME); the
+// toolkit sets the Latin-1 WM_NAME.
+void utf8_title_set(const char *title)
+{
+    const std::string text = latin1_to_utf8(title);
+    XChangeProperty(display, window, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(text.data()), int(text.size()));
 }
 
 uint32_t modifiers()
@@ -243,7 +416,10 @@ bool window_layer_create(int *argc, char **argv, const char *title, int32_t widt
         return false;
     window_handle_store(uint64_t(window));
     window_events_install(display, window);
+    moves.previous_configure = XESetWireToEvent(display, ConfigureNotify, configure_wire_hook);
+    moves.previous_reparent = XESetWireToEvent(display, ReparentNotify, reparent_wire_hook);
     size_hints_set(true, width, height);
+    utf8_title_set(title);
     return true;
 }
 
@@ -279,9 +455,14 @@ void window_layer_run()
         clock_sleep_ms(100);
 }
 
+// A window manager keeps a maximised window's size: the window leaves the
+// maximised state when the program gives it a size.
 void window_layer_reshape(int32_t width, int32_t height)
 {
     full_screen_leave();
+    if (wm_state_has("_NET_WM_STATE_MAXIMIZED_VERT") ||
+        wm_state_has("_NET_WM_STATE_MAXIMIZED_HORZ"))
+        wm_state_set(false, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
     size_hints_set(true, width, height);
     glutReshapeWindow(width, height);
 }
@@ -291,15 +472,15 @@ void window_layer_full_screen()
     if (full_screen.on)
         return;
     XWindowAttributes a;
-    if (!XGetWindowAttributes(display, window, &a))
+    screen_rect client;
+    window_frame frame;
+    if (!window_frame_now(a, client, frame))
         return;
-    int x = 0, y = 0;
-    Window child;
-    XTranslateCoordinates(display, window, a.root, 0, 0, &x, &y, &child);
-    full_screen = {true, x - a.border_width, y - a.border_width};
-    const screen_rect r = full_screen_monitor({x, y, a.width, a.height});
+    full_screen = {true, frame.outer};
+    keep.pending = false;
+    const screen_rect r = full_screen_monitor(frame.outer);
     size_hints_set(false, 0, 0);
-    wm_full_screen_state_set(true);
+    wm_state_set(true, "_NET_WM_STATE_FULLSCREEN");
     XMoveResizeWindow(display, window, r.x, r.y, uint32_t(r.width), uint32_t(r.height));
     XFlush(display);
 }
@@ -322,6 +503,7 @@ void window_layer_timer_arm(uint32_t delay_ms, void (*callback)(int), int value)
 void window_layer_title_set(const char *title)
 {
     glutSetWindowTitle(title);
+    utf8_title_set(title);
 }
 
 void window_layer_move(int32_t x, int32_t y)
@@ -332,6 +514,20 @@ void window_layer_move(int32_t x, int32_t y)
 void window_layer_show()
 {
     glutShowWindow();
+}
+
+// The window goes to its place while it is not mapped, with a hint that the
+// place is the user's choice; a window manager that places it elsewhere all
+// the same has it moved there once it is shown.
+void window_layer_show_at(int32_t x, int32_t y)
+{
+    XMoveWindow(display, window, x, y);
+    hints.placed = true;
+    hints.x = x;
+    hints.y = y;
+    normal_hints_write();
+    glutShowWindow();
+    place_keep_start(x, y);
 }
 
 void window_layer_hide()
@@ -346,19 +542,37 @@ void window_layer_cursor_set(int32_t cursor)
 
 window_geometry window_layer_geometry()
 {
-    window_geometry g;
-    g.x = glutGet(GLUT_WINDOW_X);
-    g.y = glutGet(GLUT_WINDOW_Y);
-    g.border_width = glutGet(GLUT_WINDOW_BORDER_WIDTH);
-    g.header_height = glutGet(GLUT_WINDOW_HEADER_HEIGHT);
-    g.width = glutGet(GLUT_WINDOW_WIDTH);
-    g.height = glutGet(GLUT_WINDOW_HEIGHT);
-    g.screen_width = glutGet(GLUT_SCREEN_WIDTH);
-    g.screen_height = glutGet(GLUT_SCREEN_HEIGHT);
+    window_geometry g{};
+    XWindowAttributes a;
+    screen_rect client;
+    window_frame frame;
+    if (window_frame_now(a, client, frame)) {
+        g.x = client.x;
+        g.y = client.y;
+        g.border_width = frame.border_width;
+        g.header_height = frame.header_height;
+        g.width = client.width;
+        g.height = client.height;
+    }
+    g.screen_width = DisplayWidth(display, DefaultScreen(display));
+    g.screen_height = DisplayHeight(display, DefaultScreen(display));
     return g;
+}
+
+void window_layer_moves_take(void (*seen)(int32_t x, int32_t y))
+{
+    if (moves.count == 0)
+        return;
+    const frame_extents extents = frame_extents_read();
+    for (int32_t i = 0; i < moves.count; ++i) {
+        const window_frame f = window_frame_of({moves.x[i], moves.y[i], 0, 0}, extents);
+        seen(f.outer.x, f.outer.y);
+    }
+    moves.count = 0;
 }
 
 void window_layer_poll()
 {
     window_events_poll();
+    place_keep_serve();
 }

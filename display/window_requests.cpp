@@ -30,17 +30,58 @@ geometry_words geometry;
 std::atomic<uint32_t> geometry_serial{0};
 window_move_wait move_wait; // main thread only
 
+// A hidden window's place: where its frame was when it was hidden, or where a
+// move asked for since; showing it puts it there. Main thread only.
+struct hidden_window {
+    bool hidden = false;
+    window_place place{0, 0};
+};
+hidden_window hidden;
+
+window_place desktop_place_of(const window_geometry &g)
+{
+    return {g.x - g.border_width, g.y - g.border_width - g.header_height};
+}
+
 // Moves the window and has reads give the place asked for until it is there.
+// A hidden window only keeps the place for when it is shown.
 void window_move_start(int32_t x, int32_t y)
 {
+    if (hidden.hidden) {
+        hidden.place = {x, y};
+        return;
+    }
     window_layer_move(x, y);
     move_wait = {true, x, y, clock_now_ms()};
 }
 
+void window_hide_start()
+{
+    if (!hidden.hidden) {
+        hidden.place = move_wait.pending ? window_place{move_wait.x, move_wait.y}
+                                         : desktop_place_of(window_layer_geometry());
+        hidden.hidden = true;
+        move_wait.pending = false;
+    }
+    window_layer_hide();
+}
+
+void window_show_start()
+{
+    if (!hidden.hidden) {
+        window_layer_show();
+        return;
+    }
+    hidden.hidden = false;
+    window_layer_show_at(hidden.place.x, hidden.place.y);
+    move_wait = {true, hidden.place.x, hidden.place.y, clock_now_ms()};
+}
+
 void geometry_publish(const window_geometry &g)
 {
-    const window_place seen{g.x - g.border_width, g.y - g.border_width - g.header_height};
-    const window_place place = window_move_wait_place(move_wait, seen, clock_now_ms());
+    const window_place place =
+        hidden.hidden ? hidden.place
+                      : window_move_wait_place(move_wait, desktop_place_of(g), clock_now_ms());
     geometry.desktop_x.store(place.x);
     geometry.desktop_y.store(place.y);
     geometry.x.store(g.x);
@@ -66,10 +107,10 @@ void request_apply(const window_request &r)
         break;
     }
     case window_request_kind::show:
-        window_layer_show();
+        window_show_start();
         break;
     case window_request_kind::hide:
-        window_layer_hide();
+        window_hide_start();
         break;
     case window_request_kind::geometry:
         geometry_publish(window_layer_geometry());
@@ -128,6 +169,11 @@ bool window_title_take(std::string &title)
 
 void window_requests_serve()
 {
+    // A move on its way ends as soon as the window is reported there, so that
+    // a later move by anyone else shows at once.
+    window_layer_moves_take([](int32_t x, int32_t y) {
+        window_move_wait_place(move_wait, {x, y}, clock_now_ms());
+    });
     window_request r;
     while (window_request_take(r))
         request_apply(r);
@@ -192,4 +238,5 @@ void window_requests_reset()
     }
     geometry_serial.store(0);
     move_wait = {};
+    hidden = {};
 }

@@ -53,7 +53,8 @@ void window_requests_serve();
 // The window's geometry as last published by a geometry request, and the
 // count of publications (it grows by one each time). The desktop place is
 // where the window's frame is, or the place a move asked for while the window
-// has not shown it yet (window_move_wait).
+// has not shown it yet (window_move_wait); while the window is hidden, the
+// place it will be shown at.
 struct published_geometry {
     int32_t x, y, border_width, header_height, width, height, screen_width, screen_height;
     int32_t desktop_x, desktop_y;
@@ -69,7 +70,10 @@ bool window_geometry_refresh();
 // right after a move would find the old place, or half of each. Until the
 // window is seen at the place asked for, or MOVE_TIMEOUT_MS have passed (a
 // window manager may put it elsewhere), its desktop place is the one asked
-// for, as full_screen_get gives a pending request.
+// for, as full_screen_get gives a pending request. The main thread also takes
+// the moves the window system reports every tick, so the wait ends as soon as
+// the window has been there, and a later move is seen at once. Showing a
+// hidden window is such a move, to the place it had.
 constexpr int64_t MOVE_TIMEOUT_MS = 1000;
 struct window_move_wait {
     bool pending = false;

@@ -194,3 +194,31 @@ TEST(Viewport, FullScreenTakesTheMonitorTheWindowBelongsTo)
         EXPECT_EQ(got.width, r.count == 0 ? 3200 : r.expected_x == 0 ? 1920 : 1280);
     }
 }
+
+TEST(Viewport, TheFrameCountsItsBorderOnce)
+{
+    // A 528 x 296 client area at (201, 121) under frames as window managers
+    // draw them: the top extent holds the border and the title bar.
+    struct row {
+        frame_extents extents;
+        int32_t border, header;
+        screen_rect outer;
+    };
+    const row rows[] = {
+        {{0, 0, 0, 0}, 0, 0, {201, 121, 528, 296}},   // no window manager
+        {{1, 1, 21, 1}, 1, 20, {200, 100, 530, 318}}, // one-pixel border
+        {{5, 5, 26, 5}, 5, 21, {196, 95, 538, 327}},  // wide border
+        {{0, 0, 24, 0}, 0, 24, {201, 97, 528, 320}},  // no side border
+        {{2, 3, 21, 4}, 2, 19, {199, 100, 533, 321}}, // every side its own
+    };
+    for (const row &r : rows) {
+        const window_frame f = window_frame_of({201, 121, 528, 296}, r.extents);
+        SCOPED_TRACE(testing::Message() << r.extents.left << "," << r.extents.top);
+        EXPECT_EQ(f.border_width, r.border);
+        EXPECT_EQ(f.header_height, r.header);
+        EXPECT_EQ(f.outer.x, r.outer.x);
+        EXPECT_EQ(f.outer.y, r.outer.y);
+        EXPECT_EQ(f.outer.width, r.outer.width);
+        EXPECT_EQ(f.outer.height, r.outer.height);
+    }
+}

@@ -11,6 +11,9 @@
 //                    the main thread has served the requests
 //   move X Y         window_move (X, Y, 2), then answers "at:" and
 //                    window_desktop_x and window_desktop_y read at once
+//   where            answers "at:" and window_desktop_x and window_desktop_y
+//   centre           window_move (0, 0, 1); answers "ok" without a read
+//   hide, show       window_hide, window_show; answer "ok"
 //   clip-set TEXT    puts TEXT on the clipboard
 //   clip-get         answers "clip:" and the clipboard's text
 //   guard-exit       takes over close requests; from now on each one is
@@ -200,13 +203,19 @@ void command_run(const std::string &line)
         for (int i = 0; i < 500 && full_screen_request.load() != -1; ++i)
             clock_sleep_ms(10);
         say("pair: " + std::to_string(asked) + " " + std::to_string(full_screen_state.load()));
-    } else if (word == "move") {
+    } else if (word == "move" || word == "where") {
         int32_t x = 0, y = 0;
-        std::sscanf(rest.c_str(), "%d %d", &x, &y);
-        window_move(x, y, 2);
+        if (word == "move" && std::sscanf(rest.c_str(), "%d %d", &x, &y) == 2)
+            window_move(x, y, 2);
         const int32_t at_x = window_desktop_x();
         const int32_t at_y = window_desktop_y();
         say("at: " + std::to_string(at_x) + " " + std::to_string(at_y));
+    } else if (word == "centre") {
+        window_move(0, 0, 1);
+        say("ok");
+    } else if (word == "hide" || word == "show") {
+        word == "hide" ? window_hide() : window_show();
+        say("ok");
     } else if (word == "clip-set") {
         clipboard_set(string_from_cstr(rest.c_str()));
         say("ok");

@@ -11,7 +11,8 @@
 # - the window carries the title the program set, and a new one;
 # - full screen with the aspect kept, stretched, and back to a window: the
 #   window's size and where the frame is drawn in it; Alt+Enter;
-# - a move reads back at once as the place asked for;
+# - a move reads back at once as the place asked for, and a move by another
+#   client after it shows at once;
 # - stretched full screen covers the screen wherever the window was;
 # - of two full-screen requests at once the last wins;
 # - the clipboard between the program and another X client, both ways;
@@ -216,12 +217,29 @@ window_place_wait() {
 }
 windowed="${frame_width}x$frame_height"
 
-# A move reads back at once as the place asked for, x and y as one pair.
-for place in "300 200" "10 20" "150 75" "0 0"; do
-    [[ $(program_ask "move $place" at:) == "at: $place" ]] ||
-        fail "after a move to $place the window reads $(output_last at:)"
-    window_place_wait "$win" "$place $windowed"
-done
+# A move reads back at once as the place asked for, x and y as one pair;
+# centring, read only later, puts the window in the middle. A move by another
+# client once the window is there ("-" none) is seen at once: it shows in a
+# read 0.3 s later, well before the wait for the program's own move ends.
+while read -r command x y outside; do
+    if [[ $command == move ]]; then
+        [[ $(program_ask "move $x $y" at:) == "at: $x $y" ]] ||
+            fail "after a move to $x $y the window reads $(output_last at:)"
+    else
+        program_ask "$command" ok >/dev/null
+    fi
+    window_place_wait "$win" "$x $y $windowed"
+    [[ $outside == - ]] && continue
+    xdotool windowmove --sync "$win" $outside
+    sleep 0.3
+    [[ $(program_ask where at:) == "at: $outside" ]] ||
+        fail "a move by another client to $outside reads $(output_last at:)"
+done <<TABLE
+move   300 200 -
+move   10 20   -
+centre 248 236 40 60
+move   0 0     -
+TABLE
 
 # Stretched full screen covers the whole screen from wherever the window was
 # (no window manager here); leaving puts the window back.
