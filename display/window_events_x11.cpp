@@ -178,7 +178,8 @@ int32_t special_key_of(KeySym keysym)
 
 // A seen key event the toolkit did not report: the keys it never reports
 // reach the keyboard here, and a loss of the focus lets go of the held keys.
-// True when the event was served.
+// True when nothing of the event is left for the toolkit to report: it was
+// served here, or it has neither a character nor a special-key number.
 bool unreported_key_serve(const key_event_seen &e)
 {
     if (e.focus_out) {
@@ -187,13 +188,15 @@ bool unreported_key_serve(const key_event_seen &e)
     }
     const key_lookup k = key_lookup_of(e);
     return key_x_keysym_event(uint32_t(k.keysym), x_modifiers_to_toolkit(e.state), e.down,
-                              e.keycode);
+                              e.keycode) ||
+           (k.character == 0 && special_key_of(k.keysym) == 0);
 }
 
 // Serves the seen keys that the toolkit never reports and keeps the others:
 // a key event read during a round trip of this tick is reported by the
 // toolkit only at its next pass and must still be found then. A loss of the
-// focus after such a key waits for it, or the key would stay held.
+// focus after such a key waits for it, or the key would stay held; a key the
+// toolkit never reports is not kept, so it holds up no loss of the focus.
 void unreported_keys_serve()
 {
     key_event_seen kept[KEY_EVENTS_SEEN];
