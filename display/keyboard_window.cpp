@@ -146,22 +146,30 @@ void lock_key_follow(int32_t code, bool on, uint32_t companion)
     bios_keyboard_flags_update();
 }
 
+// A state the held set takes without a key event: added (with its companion
+// value) or removed, and the flag bytes rewritten. True when it changed.
+bool held_state_follow(int32_t code, bool on, uint32_t companion)
+{
+    if (on == key_held_exact(code))
+        return false;
+    if (on) {
+        key_companion_value.store(companion);
+        key_held_add(code);
+    } else {
+        key_held_remove(code);
+    }
+    bios_keyboard_flags_update();
+    return true;
+}
+
 // A keypad key carries the Num Lock state it was typed with, and the key's
 // column must be chosen with that state: the held set takes it at once, where
 // the runtime loop's reading of the lock may come a little later. Quietly,
 // without a key press, so that a Ctrl held meanwhile does not make it Pause.
 void num_lock_follow_key(bool on)
 {
-    if (on == key_held_exact(KEY_NUM_LOCK))
-        return;
-    lock_epoch.fetch_add(1, std::memory_order_acq_rel);
-    if (on) {
-        key_companion_value.store(COMPANION_NUM_LOCK);
-        key_held_add(KEY_NUM_LOCK);
-    } else {
-        key_held_remove(KEY_NUM_LOCK);
-    }
-    bios_keyboard_flags_update();
+    if (held_state_follow(KEY_NUM_LOCK, on, COMPANION_NUM_LOCK))
+        lock_epoch.fetch_add(1, std::memory_order_acq_rel);
 }
 
 // A key of the key table by its X key symbol; false for other symbols.
@@ -178,13 +186,7 @@ bool x_symbol_key_event(uint32_t keysym, uint32_t modifiers, bool down, uint32_t
 
 void scroll_state_follow(bool on)
 {
-    if (on == key_held_exact(KEY_SCROLL_LOCK_ON))
-        return;
-    if (on)
-        key_held_add(KEY_SCROLL_LOCK_ON);
-    else
-        key_held_remove(KEY_SCROLL_LOCK_ON);
-    bios_keyboard_flags_update();
+    held_state_follow(KEY_SCROLL_LOCK_ON, on, 0);
 }
 
 void startup_press(bool down, int32_t code, uint32_t companion)

@@ -126,8 +126,8 @@ Atom atom(const char *name)
     return XInternAtom(display, name, False);
 }
 
-// True when the atom list in a property of `w` holds `wanted`.
-bool atom_list_has(Window w, const char *property, const char *wanted)
+// True when the atom list in a property of `w` holds `wanted` (or `also`).
+bool atom_list_has(Window w, const char *property, const char *wanted, const char *also = nullptr)
 {
     Atom type = None;
     int format = 0;
@@ -137,10 +137,10 @@ bool atom_list_has(Window w, const char *property, const char *wanted)
     if (XGetWindowProperty(display, w, atom(property), 0, 4096, False, XA_ATOM, &type, &format,
                            &count, &after, &data) == Success &&
         data && format == 32) {
-        const Atom a = atom(wanted);
+        const Atom a = atom(wanted), b = also ? atom(also) : None;
         const auto *atoms = reinterpret_cast<const Atom *>(data);
         for (unsigned long i = 0; i < count && !found; ++i)
-            found = atoms[i] == a;
+            found = atoms[i] == a || (b != None && atoms[i] == b);
     }
     if (data)
         XFree(data);
@@ -153,9 +153,9 @@ bool wm_supports_full_screen()
     return atom_list_has(DefaultRootWindow(display), "_NET_SUPPORTED", "_NET_WM_STATE_FULLSCREEN");
 }
 
-bool wm_state_has(const char *state)
+bool wm_state_has(const char *state, const char *also = nullptr)
 {
-    return atom_list_has(window, "_NET_WM_STATE", state);
+    return atom_list_has(window, "_NET_WM_STATE", state, also);
 }
 
 // Asks the window manager to add or remove one or two states of the window;
@@ -460,8 +460,7 @@ void window_layer_run()
 void window_layer_reshape(int32_t width, int32_t height)
 {
     full_screen_leave();
-    if (wm_state_has("_NET_WM_STATE_MAXIMIZED_VERT") ||
-        wm_state_has("_NET_WM_STATE_MAXIMIZED_HORZ"))
+    if (wm_state_has("_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"))
         wm_state_set(false, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
     size_hints_set(true, width, height);
     glutReshapeWindow(width, height);

@@ -10,40 +10,47 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 
 namespace
 {
 
-int close_send(Display *d, Window w)
+// Sends a 32-bit client message about window w to `target`.
+int message_send(Display *d, Window w, Window target, const char *type, long mask,
+                 std::initializer_list<long> data)
 {
     XEvent e{};
     e.xclient.type = ClientMessage;
     e.xclient.window = w;
-    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.message_type = XInternAtom(d, type, False);
     e.xclient.format = 32;
-    e.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
-    e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, w, False, NoEventMask, &e);
+    int i = 0;
+    for (long value : data)
+        e.xclient.data.l[i++] = value;
+    XSendEvent(d, target, False, mask, &e);
     XSync(d, False);
     return 0;
 }
 
+long atom(Display *d, const char *name)
+{
+    return long(XInternAtom(d, name, False));
+}
+
+int close_send(Display *d, Window w)
+{
+    return message_send(d, w, w, "WM_PROTOCOLS", NoEventMask,
+                        {atom(d, "WM_DELETE_WINDOW"), CurrentTime});
+}
+
+// Adds both maximised states, asked by the user (source 2).
 int maximise_send(Display *d, Window w)
 {
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = w;
-    e.xclient.message_type = XInternAtom(d, "_NET_WM_STATE", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = 1; // add
-    e.xclient.data.l[1] = long(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_VERT", False));
-    e.xclient.data.l[2] = long(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
-    e.xclient.data.l[3] = 2; // asked by the user
-    XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask,
-               &e);
-    XSync(d, False);
-    return 0;
+    return message_send(d, w, DefaultRootWindow(d), "_NET_WM_STATE",
+                        SubstructureRedirectMask | SubstructureNotifyMask,
+                        {1, atom(d, "_NET_WM_STATE_MAXIMIZED_VERT"),
+                         atom(d, "_NET_WM_STATE_MAXIMIZED_HORZ"), 2});
 }
 
 } // namespace
