@@ -503,6 +503,13 @@ void gl_depth_clear(int32_t destination)
     glClear(GL_DEPTH_BUFFER_BIT);
 }
 
+void gl_screen_clear()
+{
+    gl_render_destination_set(0);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
 void renderer_image_forget(int32_t handle)
 {
     // Batched triangles may still draw from or into the image.

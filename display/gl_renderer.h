@@ -83,6 +83,9 @@ void gl_draw_textured_triangle_3d(const float source_xy[6], const float dest_xyz
                                   int32_t depth_mode, int32_t alpha);
 // Clears the depth buffer of a destination; an image gets a depth texture.
 void gl_depth_clear(int32_t destination);
+// The start of each picture: the screen becomes the destination, its colour
+// opaque black and its depth buffer cleared.
+void gl_screen_clear();
 
 // Told by the hardware images before one is deleted: draws what is batched
 // (it may use the image) and forgets the image, so the cache never names a
