@@ -16,8 +16,6 @@
 #include "display/window_requests.h"
 #include "platform/clock.h"
 
-#include <GL/glew.h>
-
 namespace
 {
 
@@ -70,9 +68,7 @@ void bars_draw()
 // how many hardware commands of the frame order `bound` ran.
 uint32_t layers_draw(const frame_slot *shown, uint64_t bound)
 {
-    gl_render_destination_set(0);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl_screen_clear();
     hgc_pass pass;
     hgc_pass_begin(pass, bound);
     for (int32_t position = FIRST_LAYER_POSITION; position <= LAST_LAYER_POSITION; ++position) {

@@ -21,6 +21,7 @@ namespace
 constexpr int32_t UNSET = INT32_MIN;
 constexpr int32_t RENDER_RESET = 0, RENDER_2D = 1, RENDER_3D = 2, RENDER_PLAIN = 3;
 constexpr int32_t NO_IMAGE = -1;
+constexpr int32_t DEPTH_TEST_ONLY = 2; // depth test without writes
 
 struct state_cache {
     int32_t render_mode;
@@ -191,6 +192,21 @@ bool destination_enter(int32_t destination, int32_t mode)
 int32_t pixel_sum(int64_t v)
 {
     return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+// Clears buffers of the destination, its depth buffer always: in queue
+// order, so what is batched draws first; and with depth writes on, since a
+// clear obeys the write mask that the read-only depth mode turns off. The
+// mask then follows the cached depth mode again (only the read-only mode
+// draws with it off; without a depth test nothing writes depth whatever the
+// mask).
+void destination_clear(GLbitfield buffers)
+{
+    gl_batch_flush();
+    glDepthMask(GL_TRUE);
+    glClear(buffers);
+    if (cache.depth == DEPTH_TEST_ONLY)
+        glDepthMask(GL_FALSE);
 }
 
 float map_x(float x)
@@ -500,7 +516,14 @@ void gl_depth_clear(int32_t destination)
         return;
     if (handle != 0)
         hardware_img_depth_texture(destination);
-    glClear(GL_DEPTH_BUFFER_BIT);
+    destination_clear(GL_DEPTH_BUFFER_BIT);
+}
+
+void gl_screen_clear()
+{
+    gl_render_destination_set(0);
+    glClearColor(0, 0, 0, 1);
+    destination_clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 void renderer_image_forget(int32_t handle)

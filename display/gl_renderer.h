@@ -81,8 +81,13 @@ void gl_draw_textured_triangle_2d(const float source_xy[6], const float dest_xy[
 void gl_draw_textured_triangle_3d(const float source_xy[6], const float dest_xyz[9], int32_t source,
                                   int32_t destination, int32_t smooth, int32_t culling,
                                   int32_t depth_mode, int32_t alpha);
-// Clears the depth buffer of a destination; an image gets a depth texture.
+// Clears the depth buffer of a destination; an image gets a depth texture
+// first. Like every clear here it comes after what is batched, and clears
+// whatever depth mode the last triangle used.
 void gl_depth_clear(int32_t destination);
+// The start of each picture: the screen becomes the destination, its colour
+// opaque black and its depth buffer cleared.
+void gl_screen_clear();
 
 // Told by the hardware images before one is deleted: draws what is batched
 // (it may use the image) and forgets the image, so the cache never names a

@@ -230,6 +230,7 @@ void hardware_img_depth_texture(int32_t index)
     hardware_img *img = hardware_img_record(index);
     if (!img || img->depth_texture)
         return;
+    gl_batch_flush(); // batched triangles draw with the texture and buffers they were given
     img->depth_texture = gl_texture_new();
     glBindTexture(GL_TEXTURE_2D, img->depth_texture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT24, img->texture_width, img->texture_height, 0,
@@ -243,7 +244,6 @@ void hardware_img_depth_texture(int32_t index)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
     glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_TEXTURE_2D,
                               img->depth_texture, 0);
-    glClear(GL_DEPTH_BUFFER_BIT);
     glBindTexture(GL_TEXTURE_2D, 0);
     renderer_texture_unbound();
 }

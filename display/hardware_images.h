@@ -84,8 +84,10 @@ uint32_t gl_texture_new();
 // side grew. Returns the pixels themselves when both sides are powers of two.
 // Sides are updated.
 const uint32_t *power_of_two_pad(int32_t *width, int32_t *height, const uint32_t *pixels);
-// Main thread: gives the image a depth texture of its own size and attaches it
-// to the framebuffer that is bound (the image must be the render destination).
+// Main thread: gives the image a depth texture of its own size, when it has
+// none, and attaches it to the framebuffer that is bound (the image must be
+// the render destination). What was batched draws first. The new texture's
+// depth is undefined until cleared: gl_depth_clear, its caller, clears it.
 void hardware_img_depth_texture(int32_t index);
 // Main thread: deletes the image's GL objects, pixel copy and record. A handle
 // without a record shows the alert "free_hardware_img: image does not exist";

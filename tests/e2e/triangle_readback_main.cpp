@@ -7,6 +7,7 @@
 #include "display/hardware_images.h"
 #include "display/hgc_queue.h"
 #include "graphics/depth_control.h"
+#include "graphics/scaled_copy.h"
 #include "graphics/triangle_map.h"
 
 #include "gl_readback.h"
@@ -37,15 +38,17 @@ uint32_t centre()
     return gl_readback::window_read(WINDOW_W, WINDOW_H)[200 * WINDOW_W + 320];
 }
 
-// A 3-D triangle over the window's centre at depth z; anticlockwise on the
+// A 3-D triangle over the centre of the destination (the window by default)
+// at depth z, covering the same pixels at every depth; anticlockwise on the
 // screen, or clockwise when `reversed`.
-void triangle_3d(int32_t source, float z, int32_t cull, bool reversed = false)
+void triangle_3d(int32_t source, float z, int32_t cull, bool reversed = false,
+                 int32_t destination = 0)
 {
     float a[3] = {-z, -z, z}, b[3] = {z, -z, z};
     if (reversed)
         std::swap(a, b);
     image_triangle_map(cull, 0, 0, 1, 0, 0, 1, source, a[0], a[1], a[2], b[0], b[1], b[2], 0, z, z,
-                       0, 0, Z);
+                       destination, 0, Z);
 }
 
 class hardware_triangle : public ::testing::Test
@@ -118,6 +121,99 @@ TEST_F(hardware_triangle, culling_by_winding)
         triangle_3d(r, -1.0f, c.cull, c.clockwise);
         display_pass();
         EXPECT_EQ(centre(), c.want) << "cull " << c.cull << (c.clockwise ? " clockwise" : "");
+    }
+}
+
+// The images of a depth clear scene: red triangle A, green triangle B, and a
+// black 32 x 32 canvas shown twice as large over the window's centre.
+struct depth_scene {
+    int32_t a, b, canvas;
+};
+constexpr float NEAR_Z = -2.0f, FAR_Z = -3.0f, BEHIND_Z = -4.0f;
+
+void depth_set(int32_t option, int32_t handle = 0)
+{
+    depth_buffer_control(option, handle, 1);
+}
+
+// Near A, a depth clear, far B: B covers A once A's depth is gone.
+void near_clear_far(const depth_scene &s, int32_t handle)
+{
+    triangle_3d(s.a, NEAR_Z, 0, false, handle);
+    depth_set(4, handle);
+    triangle_3d(s.b, FAR_Z, 0, false, handle);
+}
+
+// Near A, then a read-only triangle behind it on the screen.
+void near_then_read_only(const depth_scene &s)
+{
+    triangle_3d(s.a, NEAR_Z, 0);
+    depth_set(3);
+    triangle_3d(s.a, BEHIND_Z, 0);
+}
+
+void canvas_show(const depth_scene &s)
+{
+    image_rect_copy_scaled(288, 168, 351, 231, s.canvas, 0, 0, 0, 31, 31,
+                           COPY_DEST_CORNER1_GIVEN | COPY_DEST_CORNER2_GIVEN |
+                               COPY_SOURCE_CORNER1_GIVEN | COPY_SOURCE_CORNER2_GIVEN);
+}
+
+// The display's drawing of one frame: the picture's clear, then the queue.
+void frame_draw()
+{
+    gl_screen_clear();
+    display_pass();
+}
+
+// Every depth clear clears, in queue order, whatever depth mode came before:
+// each scene ends with far triangle B drawn where nearer depth was cleared.
+TEST_F(hardware_triangle, depth_clears_clear_in_queue_order_after_any_mode)
+{
+    ASSERT_TRUE(renderer_framebuffers_available());
+    const struct {
+        const char *name;
+        void (*draw)(const depth_scene &);
+    } rows[] = {
+        {"screen: A, clear, B", [](const depth_scene &s) { near_clear_far(s, 0); }},
+        {"second layer: A, clear, B", [](const depth_scene &s) { near_clear_far(s, 1); }},
+        {"image shown 2x: A, clear, B",
+         [](const depth_scene &s) {
+             depth_set(4, s.canvas);
+             near_clear_far(s, s.canvas);
+             canvas_show(s);
+         }},
+        {"A, read-only triangle, clear, B",
+         [](const depth_scene &s) {
+             near_then_read_only(s);
+             depth_set(1);
+             depth_set(4);
+             triangle_3d(s.b, FAR_Z, 0);
+         }},
+        {"read-only frame, then B in the next",
+         [](const depth_scene &s) {
+             near_then_read_only(s);
+             frame_draw();
+             depth_set(1);
+             triangle_3d(s.b, FAR_Z, 0);
+         }},
+        {"read-only frame, then a new image's first clear and B",
+         [](const depth_scene &s) {
+             near_then_read_only(s);
+             frame_draw();
+             depth_set(4, s.canvas);
+             triangle_3d(s.b, FAR_Z, 0, false, s.canvas);
+             canvas_show(s);
+         }},
+    };
+    for (const auto &row : rows) {
+        gl_readback::scene_reset(WINDOW_W, WINDOW_H);
+        const depth_scene s{
+            gl_readback::hardware_image(2, 2, red), gl_readback::hardware_image(2, 2, green),
+            gl_readback::hardware_image(32, 32, [](int32_t, int32_t) { return 0xFF000000u; })};
+        row.draw(s);
+        frame_draw();
+        EXPECT_EQ(centre(), GREEN) << row.name;
     }
 }
 
