@@ -43,7 +43,7 @@ constexpr int32_t BUTTON_ENTER = 28;
 constexpr int32_t BUTTON_PAD_ENTER = 0x11C;
 
 constexpr uint32_t PHYSICAL_KEYS = 256;
-int32_t physical_codes[PHYSICAL_KEYS]; // code of the key's press, 0 = up
+int32_t physical_codes[PHYSICAL_KEYS];     // code of the key's press, 0 = up
 constexpr int32_t PHYSICAL_SWALLOWED = -1; // down, but its press gave nothing
 
 constexpr uint32_t UNICODE_UNMAPPED = 0x40000000;

@@ -1,6 +1,6 @@
 // X's input method for the window, and the character-type locale it needs.
-#include "display/text_input.h"
 #include "display/text_input_x11.h"
+#include "display/text_input.h"
 
 #include "platform/latin1.h"
 

@@ -182,7 +182,8 @@ void key_event_deliver(const key_event_seen &e, int32_t key, int32_t special)
     if (typed.swallowed)
         key_press_swallowed(e.key.keycode);
     else if (special != 0 && !typed.composed)
-        x_special_key_translate(special, uint32_t(typed.keysym), modifiers, e.down(), e.key.keycode);
+        x_special_key_translate(special, uint32_t(typed.keysym), modifiers, e.down(),
+                                e.key.keycode);
     else
         x_text_key_translate(typed.composed ? -1 : key, uint32_t(typed.keysym), typed.text,
                              modifiers, e.down(), e.key.keycode);
@@ -229,8 +230,7 @@ void unreported_keys_serve()
 
 // Finds the seen key event the toolkit reports now and delivers it; the
 // events before it, which the toolkit did not report, are served on the way.
-template <typename Match>
-bool physical_take(bool down, int32_t key, int32_t special, Match matches)
+template <typename Match> bool physical_take(bool down, int32_t key, int32_t special, Match matches)
 {
     key_event_seen e;
     while (seen_pop(e)) {

@@ -33,10 +33,7 @@ uint32_t utf8_next(std::string_view text, size_t &at)
         ++at;
         return lead;
     }
-    const size_t extra = (lead >> 5) == 6    ? 1
-                         : (lead >> 4) == 14 ? 2
-                         : (lead >> 3) == 30 ? 3
-                                             : 0;
+    const size_t extra = (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : 0;
     bool broken = extra == 0 || at + extra >= n;
     uint32_t code = lead & (0x3F >> extra);
     for (size_t k = 1; !broken && k <= extra; ++k) {
