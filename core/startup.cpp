@@ -18,6 +18,7 @@
 #include "display/hardware_images.h"
 #include "display/keyboard.h"
 #include "display/mouse.h"
+#include "display/text_input.h"
 #include "display/window_services.h"
 #include "display/window_startup.h"
 #include "display/window_state.h"
@@ -143,6 +144,9 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
     os_environment_startup();
     // Message boxes and later the window use Xlib from several threads.
     XInitThreads();
+    // The window's typed text needs a character-type locale Xlib knows;
+    // the locale is the process's, so it is set before any thread runs.
+    text_input_locale_choose();
     runtime_static_init();
     program_unit_static_init();
 

@@ -55,13 +55,19 @@ constexpr pad_key pad_keys[] = {
 };
 
 // The code of keypad 0-9 or "." by the event's Num Lock state; 0 for other
-// symbols. Shift does not pick the code: the key table's Shift column does
-// what Shift does on the keypad.
+// symbols. With Num Lock off Shift does not pick the code: the key table's
+// Shift column does what Shift does on the keypad. With Num Lock on and Shift
+// the key is the navigation key its symbol names; the table's Num Lock and
+// Shift column gives its BIOS value.
 int32_t pad_key_code(uint32_t keysym, uint32_t modifiers)
 {
-    for (int32_t i = 0; i < int32_t(std::size(pad_keys)); i++)
-        if (pad_keys[i].digit == keysym || pad_keys[i].navigation == keysym)
-            return ((modifiers & KEY_MOD_NUM_LOCK) ? KEY_PAD_0 : KEY_NAV_PAD_FIRST) + i;
+    const bool num_lock = modifiers & KEY_MOD_NUM_LOCK;
+    const bool shift = modifiers & KEY_MOD_SHIFT;
+    for (int32_t i = 0; i < int32_t(std::size(pad_keys)); i++) {
+        const bool navigation = pad_keys[i].navigation == keysym;
+        if (pad_keys[i].digit == keysym || navigation)
+            return (num_lock && !(shift && navigation) ? KEY_PAD_0 : KEY_NAV_PAD_FIRST) + i;
+    }
     return 0;
 }
 

@@ -16,8 +16,9 @@
 //   Delete, F1-F12 and the grey navigation keys are scan x 256;
 // - keypad 0-9 and "." are 100256-100266 when the event's Num Lock
 //   (KEY_MOD_NUM_LOCK) is on, 200000-200010 when it is off, whichever of
-//   their two symbols X gave; keypad "/", "*", "-", "+" and Enter are
-//   100267-100271.
+//   their two symbols X gave, except that with Num Lock on and Shift the
+//   navigation symbol X gives is the navigation key; keypad "/", "*", "-",
+//   "+" and Enter are 100267-100271.
 // 0 for any other symbol: characters of other layouts and the like, which
 // keep the character X made of them. modifiers: KEY_MOD_* bits.
 int32_t key_code_of_x_symbol(uint32_t keysym, uint32_t modifiers);

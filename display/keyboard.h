@@ -25,6 +25,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string_view>
 
 struct string_descriptor;
 struct system_key_state;
@@ -56,6 +57,20 @@ void glut_key_translate(uint8_t key, uint32_t modifiers, bool down, uint32_t phy
 // Lock in step with the event's KEY_MOD_NUM_LOCK first.
 void x_key_translate(uint8_t key, uint32_t keysym, uint32_t modifiers, bool down,
                      uint32_t physical_key);
+
+// A key with the text X's input method typed for it: a symbol of the key
+// table goes as in x_key_translate; otherwise the text does, a character
+// above 127 by key_press_unicode / key_release_unicode and others as
+// glut_key_translate takes them. A text of several characters types all but
+// its last at once; the last is the key's. With no text, the toolkit's
+// character `key` goes as glut_key_translate takes it, and with none (-1)
+// only a release of what the key pressed.
+void x_text_key_translate(int32_t key, uint32_t keysym, std::u32string_view text,
+                          uint32_t modifiers, bool down, uint32_t physical_key);
+
+// A press the input method kept for a character to come (a dead key): it
+// gives nothing, nor does its release; a code the key held is let go.
+void key_press_swallowed(uint32_t physical_key);
 
 // A key without a character (the toolkit's special and special-up callbacks):
 // F1-F12, the arrows and navigation keys, keypad Delete and centre, Shift,

@@ -43,7 +43,8 @@ constexpr int32_t BUTTON_ENTER = 28;
 constexpr int32_t BUTTON_PAD_ENTER = 0x11C;
 
 constexpr uint32_t PHYSICAL_KEYS = 256;
-int32_t physical_codes[PHYSICAL_KEYS]; // code of the key's press, 0 = up
+int32_t physical_codes[PHYSICAL_KEYS];     // code of the key's press, 0 = up
+constexpr int32_t PHYSICAL_SWALLOWED = -1; // down, but its press gave nothing
 
 constexpr uint32_t UNICODE_UNMAPPED = 0x40000000;
 
@@ -68,28 +69,40 @@ constexpr uint32_t LOCK_SCROLL = 4;
 constexpr uint32_t COMPANION_NUM_LOCK = 300;
 constexpr uint32_t COMPANION_CAPS_LOCK = 301;
 
+// Notes what a physical key's press gives. A repeat whose code changed
+// (Shift pressed while the key repeats) first lets go of the old code, which
+// would otherwise stay held.
+void physical_code_set(int32_t code, uint32_t physical_key)
+{
+    if (physical_key == 0 || physical_key >= PHYSICAL_KEYS)
+        return;
+    int32_t &held = physical_codes[physical_key];
+    if (held != 0 && held != PHYSICAL_SWALLOWED && held != code)
+        keyboard_key_up_event(held);
+    held = code;
+}
+
 void key_physical_press(int32_t code, uint32_t physical_key)
 {
     if (code == 0)
         code = KEY_CODE_ZERO;
-    if (physical_key != 0 && physical_key < PHYSICAL_KEYS) {
-        int32_t &held = physical_codes[physical_key];
-        // A repeat whose code changed (Shift pressed while the key repeats)
-        // first lets go of the old code, which would otherwise stay held.
-        if (held != 0 && held != code)
-            keyboard_key_up_event(held);
-        held = code;
-    }
+    physical_code_set(code, physical_key);
     keyboard_key_down_event(code);
 }
 
+// The release of what the key's press gave; `code` when its press was not
+// seen, nothing when it gave nothing. PHYSICAL_SWALLOWED as the code releases
+// only a press seen.
 void key_physical_release(int32_t code, uint32_t physical_key)
 {
     if (physical_key != 0 && physical_key < PHYSICAL_KEYS && physical_codes[physical_key] != 0) {
         code = physical_codes[physical_key];
         physical_codes[physical_key] = 0;
+        if (code == PHYSICAL_SWALLOWED)
+            return;
     }
-    keyboard_key_up_event(code);
+    if (code != PHYSICAL_SWALLOWED)
+        keyboard_key_up_event(code);
 }
 
 void key_physical_event(int32_t code, bool down, uint32_t physical_key)
@@ -264,6 +277,45 @@ void key_press_unicode(uint32_t u, uint32_t physical_key)
 void key_release_unicode(uint32_t u, uint32_t physical_key)
 {
     key_physical_release(unicode_code(u), physical_key);
+}
+
+namespace
+{
+
+void typed_character_event(char32_t c, uint32_t modifiers, bool down, uint32_t physical_key)
+{
+    if (c <= 127)
+        glut_key_translate(uint8_t(c), modifiers, down, physical_key);
+    else if (down)
+        key_press_unicode(c, physical_key);
+    else
+        key_release_unicode(c, physical_key);
+}
+
+} // namespace
+
+void x_text_key_translate(int32_t key, uint32_t keysym, std::u32string_view text,
+                          uint32_t modifiers, bool down, uint32_t physical_key)
+{
+    if (x_symbol_key_event(keysym, modifiers, down, physical_key))
+        return;
+    if (text.empty()) {
+        if (key >= 0)
+            glut_key_translate(uint8_t(key), modifiers, down, physical_key);
+        else if (!down)
+            key_physical_release(PHYSICAL_SWALLOWED, physical_key);
+        return;
+    }
+    if (down)
+        for (size_t i = 0; i + 1 < text.size(); ++i)
+            for (bool press : {true, false})
+                typed_character_event(text[i], modifiers, press, 0);
+    typed_character_event(text.back(), modifiers, down, physical_key);
+}
+
+void key_press_swallowed(uint32_t physical_key)
+{
+    physical_code_set(PHYSICAL_SWALLOWED, physical_key);
 }
 
 int32_t window_key_hook_event(int32_t code, int32_t value)

@@ -2,21 +2,23 @@
 //
 // Wire-to-event hooks on the window's connection see every key, focus and
 // client message as Xlib reads it, before the toolkit handles it:
-// - a key message feeds the keyboard device at once and is remembered with its
-//   key code and state, so that the toolkit's key callbacks can name the
-//   physical key, its symbol and the modifiers (Num Lock too), and keys the
-//   toolkit does not report (Pause, Break, Scroll Lock, SysReq, Shift+Tab)
-//   still reach the keyboard;
+// - a key message feeds the keyboard device at once and is remembered, so
+//   that the toolkit's key callbacks can name the physical key, its symbol
+//   and the modifiers (Num Lock too) and take its text from the input method,
+//   and keys the toolkit does not report (Pause, Break, Scroll Lock, SysReq,
+//   Shift+Tab, dead keys) still reach the keyboard;
 // - WM_DELETE_WINDOW (the close button) becomes a close request and is
 //   consumed, so the toolkit never destroys the window;
 // - losing the keyboard focus lets go of the keyboard device's buttons at
 //   once and is noted among the key events, so the held keys are let go in
 //   order with the keys before and after it.
 // The hooks run inside Xlib with the connection locked, so they make no Xlib
-// call; the remembered events are looked at afterwards, on the same thread.
+// call; the remembered events are looked at afterwards, on the same thread,
+// and go through the input method in the order they came.
 #include "display/devices.h"
 #include "display/key_table.h"
 #include "display/keyboard.h"
+#include "display/text_input_x11.h"
 #include "display/window_hooks.h"
 #include "display/window_x11_internal.h"
 
@@ -44,10 +46,9 @@ wire_proc previous_proc[LASTEvent] = {};
 // Key events seen by the hook, oldest first, until the toolkit's callbacks
 // or the poll look at them.
 struct key_event_seen {
-    uint32_t keycode;
-    uint32_t state;
-    bool down;
+    XKeyEvent key;
     bool focus_out; // no key: the window lost the keyboard focus here
+    bool down() const { return key.type == KeyPress; }
 };
 constexpr uint32_t KEY_EVENTS_SEEN = 256;
 key_event_seen seen[KEY_EVENTS_SEEN];
@@ -85,7 +86,7 @@ Bool key_wire_hook(Display *display, XEvent *event, xEvent *wire)
     if (k.window == main_window) {
         const bool down = k.type == KeyPress;
         window_proc_key_hook(key_pc_button_of_x_keycode(k.keycode), down);
-        seen_push({k.keycode, k.state, down, false});
+        seen_push({k, false});
     }
     return True;
 }
@@ -114,7 +115,7 @@ Bool focus_wire_hook(Display *display, XEvent *event, xEvent *wire)
     const XFocusChangeEvent &f = event->xfocus;
     if (f.window == main_window && f.detail != NotifyInferior) {
         device_keyboard_release_all();
-        seen_push({0, 0, false, true});
+        seen_push({{}, true});
     }
     return True;
 }
@@ -139,12 +140,7 @@ struct key_lookup {
 };
 key_lookup key_lookup_of(const key_event_seen &e)
 {
-    XKeyEvent k{};
-    k.type = e.down ? KeyPress : KeyRelease;
-    k.display = window_display;
-    k.window = main_window;
-    k.keycode = e.keycode;
-    k.state = e.state;
+    XKeyEvent k = e.key;
     char text[8];
     KeySym keysym = NoSymbol;
     const int n = XLookupString(&k, text, sizeof text, &keysym, nullptr);
@@ -176,10 +172,28 @@ int32_t special_key_of(KeySym keysym)
     return 0;
 }
 
+// A seen key event to the keyboard, with the text the input method makes of
+// it: `key` is the toolkit's character (-1 none), `special` its special-key
+// number (0 none).
+void key_event_deliver(const key_event_seen &e, int32_t key, int32_t special)
+{
+    const key_typed typed = text_input_lookup(e.key);
+    const uint32_t modifiers = x_modifiers_to_toolkit(e.key.state);
+    if (typed.swallowed)
+        key_press_swallowed(e.key.keycode);
+    else if (special != 0 && !typed.composed)
+        x_special_key_translate(special, uint32_t(typed.keysym), modifiers, e.down(),
+                                e.key.keycode);
+    else
+        x_text_key_translate(typed.composed ? -1 : key, uint32_t(typed.keysym), typed.text,
+                             modifiers, e.down(), e.key.keycode);
+}
+
 // A seen key event the toolkit did not report: the keys it never reports
 // reach the keyboard here, and a loss of the focus lets go of the held keys.
 // True when nothing of the event is left for the toolkit to report: it was
-// served here, or it has neither a character nor a special-key number.
+// served here, or it has neither a character nor a special-key number (a
+// dead key, a character X cannot give in the locale's encoding).
 bool unreported_key_serve(const key_event_seen &e)
 {
     if (e.focus_out) {
@@ -187,40 +201,46 @@ bool unreported_key_serve(const key_event_seen &e)
         return true;
     }
     const key_lookup k = key_lookup_of(e);
-    return key_x_keysym_event(uint32_t(k.keysym), x_modifiers_to_toolkit(e.state), e.down,
-                              e.keycode) ||
-           (k.character == 0 && special_key_of(k.keysym) == 0);
+    if (key_x_keysym_event(uint32_t(k.keysym), x_modifiers_to_toolkit(e.key.state), e.down(),
+                           e.key.keycode))
+        return true;
+    if (k.character != 0 || special_key_of(k.keysym) != 0)
+        return false;
+    key_event_deliver(e, -1, 0);
+    return true;
 }
 
 // Serves the seen keys that the toolkit never reports and keeps the others:
 // a key event read during a round trip of this tick is reported by the
-// toolkit only at its next pass and must still be found then. A loss of the
-// focus after such a key waits for it, or the key would stay held; a key the
-// toolkit never reports is not kept, so it holds up no loss of the focus.
+// toolkit only at its next pass and must still be found then. The events
+// after a kept one wait for it, so that the input method and the keyboard
+// take them in order and a loss of the focus does not come before the key;
+// a key the toolkit never reports is not kept, so it holds up nothing.
 void unreported_keys_serve()
 {
     key_event_seen kept[KEY_EVENTS_SEEN];
     uint32_t n = 0;
     key_event_seen e;
     while (seen_pop(e))
-        if ((e.focus_out && n > 0) || !unreported_key_serve(e))
+        if (n > 0 || !unreported_key_serve(e))
             kept[n++] = e;
     for (uint32_t i = 0; i < n; ++i)
         seen_push(kept[i]);
 }
 
-template <typename Match> window_key_seen physical_take(bool down, Match matches)
+// Finds the seen key event the toolkit reports now and delivers it; the
+// events before it, which the toolkit did not report, are served on the way.
+template <typename Match> bool physical_take(bool down, int32_t key, int32_t special, Match matches)
 {
     key_event_seen e;
     while (seen_pop(e)) {
-        if (e.down == down && !e.focus_out) {
-            const key_lookup k = key_lookup_of(e);
-            if (matches(k))
-                return {e.keycode, uint32_t(k.keysym), x_modifiers_to_toolkit(e.state)};
+        if (e.down() == down && !e.focus_out && matches(key_lookup_of(e))) {
+            key_event_deliver(e, key, special);
+            return true;
         }
         unreported_key_serve(e);
     }
-    return {0, NoSymbol, 0};
+    return false;
 }
 
 void raw_motion_poll()
@@ -273,19 +293,21 @@ void window_events_install(Display *display, Window window)
     XWindowAttributes a;
     if (XGetWindowAttributes(display, window, &a))
         XSelectInput(display, window, a.your_event_mask | FocusChangeMask);
+    text_input_open(display, window);
 }
 
-window_key_seen window_key_physical_take_char(uint8_t character, bool down)
+bool window_key_char_event(uint8_t character, bool down)
 {
-    return physical_take(down, [&](const key_lookup &k) { return k.character == character; });
+    const auto is_key = [&](const key_lookup &k) { return k.character == character; };
+    return physical_take(down, character, 0, is_key);
 }
 
-window_key_seen window_key_physical_take_special(int32_t special_key, bool down)
+bool window_key_special_event(int32_t special_key, bool down)
 {
     const auto is_key = [&](const key_lookup &k) {
         return special_key_of(k.keysym) == special_key;
     };
-    return physical_take(down, is_key);
+    return physical_take(down, -1, special_key, is_key);
 }
 
 void window_events_poll()

@@ -331,35 +331,30 @@ uint32_t modifiers()
     return uint32_t(glutGetModifiers() & TOOLKIT_MODIFIER_MASK);
 }
 
-// The modifiers of the seen key event, Num Lock among them; the toolkit's when
-// no seen event matched.
-uint32_t modifiers_of(const window_key_seen &seen)
-{
-    return seen.physical_key != 0 ? seen.modifiers : modifiers();
-}
-
+// A key event the window's connection did not bring (none seen matches):
+// with the toolkit's modifiers and no physical key.
 void keyboard_down(unsigned char key, int, int)
 {
-    const window_key_seen seen = window_key_physical_take_char(key, true);
-    x_key_translate(key, seen.keysym, modifiers_of(seen), true, seen.physical_key);
+    if (!window_key_char_event(key, true))
+        x_key_translate(key, NoSymbol, modifiers(), true, 0);
 }
 
 void keyboard_up(unsigned char key, int, int)
 {
-    const window_key_seen seen = window_key_physical_take_char(key, false);
-    x_key_translate(key, seen.keysym, modifiers_of(seen), false, seen.physical_key);
+    if (!window_key_char_event(key, false))
+        x_key_translate(key, NoSymbol, modifiers(), false, 0);
 }
 
 void special_down(int key, int, int)
 {
-    const window_key_seen seen = window_key_physical_take_special(key, true);
-    x_special_key_translate(key, seen.keysym, modifiers_of(seen), true, seen.physical_key);
+    if (!window_key_special_event(key, true))
+        x_special_key_translate(key, NoSymbol, modifiers(), true, 0);
 }
 
 void special_up(int key, int, int)
 {
-    const window_key_seen seen = window_key_physical_take_special(key, false);
-    x_special_key_translate(key, seen.keysym, modifiers_of(seen), false, seen.physical_key);
+    if (!window_key_special_event(key, false))
+        x_special_key_translate(key, NoSymbol, modifiers(), false, 0);
 }
 
 void mouse_button(int button, int state, int x, int y)

@@ -10,19 +10,15 @@
 void window_events_install(Display *display, Window window);
 
 // The key event the toolkit reports now, found among the key events seen
-// first: its X key code, key symbol and modifiers (KEY_MOD_* bits, Num Lock
-// included). Events before it that the toolkit did not report are served on
-// the way (Pause, Break, Scroll Lock, SysReq, Shift+Tab). A character key is
-// matched by the character X made of the event, as the toolkit does, a
-// special key by the toolkit's special-key number. Key code 0 and NoSymbol
-// when no seen event matches.
-struct window_key_seen {
-    uint32_t physical_key;
-    uint32_t keysym;
-    uint32_t modifiers;
-};
-window_key_seen window_key_physical_take_special(int32_t special_key, bool down);
-window_key_seen window_key_physical_take_char(uint8_t character, bool down);
+// first and handed to the keyboard with its X key code, key symbol,
+// modifiers (Num Lock included) and the text the input method makes of it.
+// Events before it that the toolkit did not report are served on the way
+// (Pause, Break, Scroll Lock, SysReq, Shift+Tab, dead keys). A character key
+// is matched by the character X made of the event, as the toolkit does, a
+// special key by the toolkit's special-key number. False when no seen event
+// matches.
+bool window_key_char_event(uint8_t character, bool down);
+bool window_key_special_event(int32_t special_key, bool down);
 
 // Serves key events the toolkit did not report and a loss of the keyboard
 // focus; takes relative motion from the raw pointer device.

@@ -109,6 +109,10 @@ TEST_F(Keyboard, KeysOfTheTableAreFoundByTheirSymbolWhateverCharacterXMadeOfThem
         {"Ctrl+Alt+]", XK_bracketright, 29, 0, C | A, ']', {0, 0x1b}},
         {"Ctrl+Alt+J", XK_j, 10, 0, C | A, 'j', {0, 0x24}},
         {"Shift+keypad 0, Num Lock off", XK_KP_Insert, 0, 108, S, KEY_INSERT, {'0', 82}},
+        {"Shift+keypad 0, Num Lock on", XK_KP_Insert, 0, 108, S | N, KEY_INSERT, {0, 82}},
+        {"Shift+keypad 9, Num Lock on", XK_KP_Prior, 0, 104, S | N, KEY_PAGE_UP, {0, 73}},
+        {"Shift+keypad ., Num Lock on", XK_KP_Delete, 0, 111, S | N, KEY_DELETE, {0, 83}},
+        {"Alt+Shift+keypad 1, Num Lock on", XK_KP_End, 0, 107, A | S | N, KEY_END, {}},
         {"Alt+keypad 7, Num Lock on", XK_KP_7, '7', 0, A | N, '7', {}},
         {"Ctrl+keypad 5, Num Lock off", XK_KP_Begin, 0, 110, C, KEY_CENTRE, {0, 0x8f}},
         {"Ctrl+keypad 8, Num Lock on", XK_KP_8, 127, 0, C | N, '8', {0, 0x8d}},
@@ -182,15 +186,28 @@ TEST_F(Keyboard, ShiftTabArrivesAsTabAndUnknownSymbolsAreLeftToTheToolkit)
 
 TEST_F(Keyboard, UnicodeCharactersAndAltGr)
 {
-    key_press_unicode(0xE9, 0);   // é is 130 in the code page
-    key_press_unicode(0xFF21, 0); // full-width A
-    key_press_unicode(0x3000, 0);
-    key_press_unicode(0x4E00, 0);
-    EXPECT_EQ(ring_drain(), (std::vector<int32_t>{130, 'A', ' ', 0x4E00 | 0x40000000}));
-    EXPECT_EQ(inkey(), "\x82");
-    EXPECT_EQ(inkey(), "A");
-    EXPECT_EQ(inkey(), " ");
-    EXPECT_EQ(inkey(), "");
+    struct row {
+        uint32_t u;
+        int32_t code;      // the ring's entry; its release is the negation
+        std::string inkey; // empty: the character goes to the ring only
+    };
+    const row rows[] = {
+        {0xE9, 130, "\x82"}, // é
+        {0xDF, 225, "\xe1"}, // ß
+        {0xA7, 21, "\x15"},  // §, a glyph form of a control code
+        {0x263A, 1, "\x01"}, // ☺
+        {0xFF21, 'A', "A"},  // full-width forms
+        {0xFF01, '!', "!"},       {0xFF5E, '~', "~"},       {0x3000, ' ', " "}, // ideographic space
+        {0x20AC, 0x400020AC, ""},                           // €, which the code page lacks
+        {0x4E00, 0x40004E00, ""}, {0xFF5F, 0x4000FF5F, ""}, // past the full-width forms
+    };
+    for (const row &r : rows) {
+        key_press_unicode(r.u, 90);
+        key_release_unicode(r.u, 90);
+        EXPECT_EQ(ring_drain(), (std::vector<int32_t>{r.code, -r.code})) << r.u;
+        EXPECT_EQ(inkey(), r.inkey) << r.u;
+        EXPECT_EQ(inkey(), "") << r.u;
+    }
 
     // AltGr (left Ctrl with right Alt) typing "@" gives "@"; Alt+2 gives the
     // Alt code of that key.
@@ -200,6 +217,48 @@ TEST_F(Keyboard, UnicodeCharactersAndAltGr)
     EXPECT_EQ(inkey(), "@");
     tap('@');
     EXPECT_EQ(inkey(), std::string("\0\x79", 2));
+}
+
+// Keys as X's input method hands them on: a dead key's press gives nothing
+// and neither does its release; the composed character is the press of the
+// key that ended it, and that key's release is its negation, once.
+TEST_F(Keyboard, InputMethodKeysPairTheirPressesAndReleases)
+{
+    constexpr uint32_t DEAD = 21, E = 26;
+    key_press_swallowed(DEAD);
+    x_text_key_translate(-1, XK_dead_circumflex, U"", 0, false, DEAD);
+    x_text_key_translate(-1, XK_ecircumflex, U"ê", 0, true, E);
+    x_text_key_translate('e', XK_e, U"e", 0, false, E);
+    EXPECT_EQ(ring_drain(), (std::vector<int32_t>{136, -136}));
+    EXPECT_EQ(inkey(), "\x88");
+
+    // A dead key then Space: the spacing character, a key of the table.
+    key_press_swallowed(DEAD);
+    x_text_key_translate(-1, XK_dead_circumflex, U"", 0, false, DEAD);
+    x_text_key_translate(-1, XK_asciicircum, U"^", 0, true, 65);
+    x_text_key_translate(' ', XK_space, U" ", 0, false, 65);
+    EXPECT_EQ(ring_drain(), (std::vector<int32_t>{'^', -'^'}));
+    EXPECT_EQ(inkey(), "^");
+
+    // Alt held through a dead key and the composed character, the key let go
+    // after Alt: nothing stays held.
+    modifier(ALT, true);
+    key_press_swallowed(DEAD);
+    x_text_key_translate(-1, XK_eacute, U"é", KEY_MOD_ALT, true, E);
+    modifier(ALT, false);
+    x_text_key_translate(-1, XK_dead_acute, U"", 0, false, DEAD);
+    x_text_key_translate('e', XK_e, U"e", 0, false, E);
+    EXPECT_FALSE(key_is_down(130));
+    EXPECT_FALSE(key_is_down('e'));
+
+    // A text of two characters: the first typed at once, the second the key's.
+    ring_drain();
+    x_text_key_translate(-1, X_NO_SYMBOL, U"äx", 0, true, E);
+    x_text_key_translate(-1, X_NO_SYMBOL, U"", 0, false, E);
+    EXPECT_EQ(ring_drain(), (std::vector<int32_t>{132, -132, 'x', -'x'}));
+    // A release whose press was never seen, with no text, gives nothing.
+    x_text_key_translate(-1, X_NO_SYMBOL, U"", 0, false, E);
+    EXPECT_EQ(ring_drain(), std::vector<int32_t>{});
 }
 
 } // namespace

@@ -23,20 +23,6 @@ e2e_init "$2"
 palette=1=AAAAAA,2=64DCDC,3=64DC64,4=DC64DC,5=DCAA64
 wait_s=5
 
-# gathered_expect ASK TEXT WHAT: the program's answers to ASK (inkey: the keys
-# INKEY$ gives; keys: the key-hit ring), gathered over several asks until as
-# long as TEXT (" 61 003b" for "a" and F1), are exactly TEXT.
-gathered_expect() {
-    local got= answer
-    for _ in $(seq 20); do
-        answer=$(program_ask "$1" "$1:" "$wait_s")
-        got+=${answer#"$1:"}
-        [[ ${#got} -ge ${#2} ]] && break
-        sleep 0.1
-    done
-    [[ $got == "$2" ]] || fail "$3: $1 gave \"$got\", not \"$2\""
-}
-
 inkey_expect() {
     gathered_expect inkey "$@"
 }

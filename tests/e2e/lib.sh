@@ -155,6 +155,21 @@ program_ask() {
     fail "no answer to \"$1\""
 }
 
+# gathered_expect ASK TEXT WHAT: the program's answers to ASK (for
+# window_program, inkey: the keys INKEY$ gives; keys: the key-hit ring),
+# gathered over several asks until as long as TEXT (" 61 003b" for "a" and
+# F1), are exactly TEXT; each ask waits up to $wait_s seconds (5 unset).
+gathered_expect() {
+    local got= answer
+    for _ in $(seq 20); do
+        answer=$(program_ask "$1" "$1:" "${wait_s:-5}")
+        got+=${answer#"$1:"}
+        [[ ${#got} -ge ${#2} ]] && break
+        sleep 0.1
+    done
+    [[ $got == "$2" ]] || fail "$3: $1 gave \"$got\", not \"$2\""
+}
+
 # output_last PREFIX: the last line of the program's output that starts with
 # PREFIX.
 output_last() {

@@ -34,6 +34,9 @@
 //   line-input PROMPT  the same with LINE INPUT, answering "line-input:"
 //   inkey            answers "inkey:" and, for each key INKEY$ gives until
 //                    it gives none, a blank and the key's bytes in hex
+//   bios             answers "bios:" and each pair waiting in the BIOS
+//                    keyboard buffer, as " CC:SS" (character and scan byte in
+//                    hex), and leaves them waiting
 //   input-str N      empties the key buffers, answers "waiting", runs
 //                    INPUT$(N) and answers "input-str:" and the bytes in hex,
 //                    each after a blank
@@ -167,6 +170,19 @@ std::string inkey_report()
     return "inkey:" + keys;
 }
 
+std::string bios_report()
+{
+    std::string pairs;
+    char pair[8];
+    uint32_t at = emulated_dos_memory[0x41A];
+    for (int n = 0; n < 16 && at != emulated_dos_memory[0x41C]; ++n, at = at >= 60 ? 30 : at + 2) {
+        std::snprintf(pair, sizeof pair, " %02x:%02x", emulated_dos_memory[0x400 + at],
+                      emulated_dos_memory[0x401 + at]);
+        pairs += pair;
+    }
+    return "bios:" + pairs;
+}
+
 // INPUT (or LINE INPUT) into one string after a prompt at row 30, with
 // nothing typed before in the way.
 std::string input_run(const std::string &prompt, uint32_t type_word)
@@ -248,6 +264,8 @@ void command_run(const std::string &line)
         say("line-input:" + input_run(rest, INPUT_TYPE_STRING | INPUT_TYPE_LINE));
     } else if (word == "inkey") {
         say(inkey_report());
+    } else if (word == "bios") {
+        say(bios_report());
     } else if (word == "input-str") {
         key_buffers_clear(0, 0);
         say("waiting");
