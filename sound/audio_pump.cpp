@@ -29,13 +29,10 @@ struct pump_clock {
 // sound (tone_pipe_streamed) and written nothing for more than 20 ms, so the
 // end of a sound does not wait for a block that never fills. The block is
 // padded with silence, and the next sound gets silence before it
-// (tone_pipe_prepad) so that it fills out its first block. While the program
-// waits for its sound (tone_pipe_waiting) the block stays: its next sound
-// continues it.
+// (tone_pipe_prepad) so that it fills out its first block.
 void tone_pipe_auto_flush(sound_handle_record *record)
 {
-    if (!raw_stream_ring_empty(record) || !tone_pipe_streamed.load(std::memory_order_relaxed) ||
-        tone_pipe_waiting.load(std::memory_order_acquire))
+    if (!raw_stream_ring_empty(record) || !tone_pipe_streamed.load(std::memory_order_relaxed))
         return;
     int64_t last_frame_ms = tone_pipe_last_frame_ms.load(std::memory_order_relaxed);
     if (ticks_ms() <= last_frame_ms + TONE_PIPE_FLUSH_DELAY_MS)

@@ -15,7 +15,6 @@ std::atomic<int32_t> tone_pipe{0};
 std::atomic<int64_t> tone_pipe_last_frame_ms{0};
 std::atomic<bool> tone_pipe_prepad{false};
 std::atomic<bool> tone_pipe_streamed{false};
-std::atomic<bool> tone_pipe_waiting{false};
 
 namespace
 {
@@ -60,18 +59,14 @@ void tone_pipe_backlog_wait(int32_t handle)
         delay_seconds_while(over + backlog_wait_slack_seconds, tone_pipe_over_backlog);
 }
 
-// Waits for most of a sound. Meanwhile the pump holds the pipe's partial
-// block, so a next sound written at the early wake continues it instead of
-// following a block padded with silence; the block counts as just written
-// when the wait ends and goes out 20 ms later if no sound follows. (A trap
-// served during the wait may play a sound of its own: the outer wait keeps
-// its mark.)
+// Waits for most of a sound. The pipe's partial block counts as written at
+// the end of the wait, so the pump keeps it until 20 ms after: a next sound
+// written at the early wake continues it instead of following a block padded
+// with silence, and with no sound following it goes out in time all the same.
 void tone_pipe_foreground_wait(int64_t ms)
 {
-    bool outer = tone_pipe_waiting.exchange(true, std::memory_order_acq_rel);
+    tone_pipe_last_frame_ms.store(ticks_ms() + ms, std::memory_order_relaxed);
     delay_seconds(double(ms) / 1000.0);
-    tone_pipe_last_frame_ms.store(ticks_ms(), std::memory_order_relaxed);
-    tone_pipe_waiting.store(outer, std::memory_order_release);
 }
 
 } // namespace
@@ -150,5 +145,4 @@ void tone_pipe_reset()
     tone_pipe_last_frame_ms.store(0, std::memory_order_relaxed);
     tone_pipe_prepad.store(false, std::memory_order_relaxed);
     tone_pipe_streamed.store(false, std::memory_order_relaxed);
-    tone_pipe_waiting.store(false, std::memory_order_relaxed);
 }

@@ -17,15 +17,13 @@
 
 // The pipe's handle, 0 until the first sound.
 extern std::atomic<int32_t> tone_pipe;
-// Time of the last frame written to the pipe.
+// Time of the last frame written to the pipe, or the end of the program's
+// wait for it: the pump pushes a partial block only 20 ms after.
 extern std::atomic<int64_t> tone_pipe_last_frame_ms;
 // The next sound is preceded by silence that fills out its first block.
 extern std::atomic<bool> tone_pipe_prepad;
 // Frames arrived since the pump last pushed a partial block of the pipe.
 extern std::atomic<bool> tone_pipe_streamed;
-// The program thread is waiting for its sound to play: it comes back before
-// the queue runs dry, so the pump keeps the partial block for its next sound.
-extern std::atomic<bool> tone_pipe_waiting;
 
 // Seconds of sound the pipe may hold before a statement that writes to it
 // waits for the excess to play: far above what a tune queues, it keeps a loop
