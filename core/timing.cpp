@@ -75,10 +75,14 @@ double rt_timer(double accuracy, bool given) {
     return given ? value : double(float(value));
 }
 
+void delay_seconds(double seconds) {
+    delay_seconds_while(seconds, nullptr);
+}
+
 // Waits in 9 ms steps with an event check after each; the last step sleeps
 // only what remains and skips the check. A clock that went backwards keeps the
 // time already waited.
-void delay_seconds(double seconds) {
+void delay_seconds_while(double seconds, bool (*keep_waiting)()) {
     int64_t start = ticks_ms();
     if (error_pending.load(std::memory_order_relaxed)) return;
     if (!(seconds >= 0.0 && seconds <= DELAY_MAX_SECONDS)) {
@@ -96,6 +100,7 @@ void delay_seconds(double seconds) {
         }
         waited = elapsed;
         if (double(elapsed) >= total_ms) return;
+        if (keep_waiting && !keep_waiting()) return;
         const uint32_t remaining = remaining_ms(total_ms - double(elapsed));
         if (remaining < 10) {
             clock_sleep_ms(remaining);

@@ -33,6 +33,10 @@ double rt_timer(double accuracy, bool given);
 // Waits the given seconds (0 to 2,147,483.647, else error 5).
 void delay_seconds(double seconds);
 
+// The same wait, ended early once keep_waiting answers false (asked before
+// every step).
+void delay_seconds_while(double seconds, bool (*keep_waiting)());
+
 // Waits until the next frame at the given rate is due. Keeps a steady cadence;
 // after a stall of more than 32 ms beyond a period it restarts the cadence from
 // the current time.

@@ -21,6 +21,9 @@ namespace
 
 constexpr double ticks_per_second = 18.2;
 constexpr int64_t wake_early_ms = 250;
+// How much longer than the excess itself a backlog wait may last, should the
+// pump fall behind (or not run): the wait always ends.
+constexpr double backlog_wait_slack_seconds = 1.0;
 
 // Milliseconds of a wait: 95 % of the time less the quarter second of early
 // waking, not below 0 (whole milliseconds, truncated).
@@ -40,6 +43,32 @@ void tone_pipe_prepad_write(int64_t frames)
         sound_raw_frame_add(0.0f, 0.0f, handle, RAW_FRAME_HANDLE_GIVEN);
 }
 
+bool tone_pipe_over_backlog()
+{
+    return sound_raw_queued_seconds(tone_pipe.load(std::memory_order_relaxed), 1) >
+           TONE_PIPE_BACKLOG_MAX_SECONDS;
+}
+
+// Before a sound is written: while the pipe already holds more than the
+// backlog bound, waits (serving events) for the excess to play. A sound
+// longer than the bound still goes in whole; it only waits for what is ahead.
+void tone_pipe_backlog_wait(int32_t handle)
+{
+    double over = sound_raw_queued_seconds(handle, 1) - TONE_PIPE_BACKLOG_MAX_SECONDS;
+    if (over > 0.0)
+        delay_seconds_while(over + backlog_wait_slack_seconds, tone_pipe_over_backlog);
+}
+
+// Waits for most of a sound. The pipe's partial block counts as written at
+// the end of the wait, so the pump keeps it until 20 ms after: a next sound
+// written at the early wake continues it instead of following a block padded
+// with silence, and with no sound following it goes out in time all the same.
+void tone_pipe_foreground_wait(int64_t ms)
+{
+    tone_pipe_last_frame_ms.store(ticks_ms() + ms, std::memory_order_relaxed);
+    delay_seconds(double(ms) / 1000.0);
+}
+
 } // namespace
 
 void sound_samples_stream(std::vector<int16_t> samples, int64_t bytes, bool wait)
@@ -50,6 +79,7 @@ void sound_samples_stream(std::vector<int16_t> samples, int64_t bytes, bool wait
         tone_pipe_prepad.store(true, std::memory_order_relaxed);
     }
     int32_t handle = tone_pipe.load(std::memory_order_relaxed);
+    tone_pipe_backlog_wait(handle);
     int64_t queued_ms = 0;
     if (wait) {
         int64_t queued = double_to_int64_saturating(sound_raw_queued_seconds(handle, 1) * 1000.0);
@@ -70,9 +100,11 @@ void sound_samples_stream(std::vector<int16_t> samples, int64_t bytes, bool wait
     samples = {};
     if (!wait)
         return;
-    int64_t own_ms = wait_share_ms(frames * 1000 / SOUND_RATE_HZ);
-    if (own_ms > 0)
-        delay_seconds(double(own_ms + queued_ms) / 1000.0);
+    // A short sound has no share of its own but still waits for the share of
+    // what was queued ahead of it, so a loop of short sounds keeps pace.
+    int64_t own_ms = std::max<int64_t>(wait_share_ms(frames * 1000 / SOUND_RATE_HZ), 0);
+    if (own_ms + queued_ms > 0)
+        tone_pipe_foreground_wait(own_ms + queued_ms);
 }
 
 void sound_tone_play(double freq_hz, double seconds, bool wait)

@@ -15,6 +15,7 @@
 #include "sound/tone_pipe.h"
 #include "support/openal_drivers.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <numbers>
@@ -35,6 +36,25 @@ void fake_clock_sleep(uint32_t ms)
     fake_ms.fetch_add(ms);
 }
 const clock_seam fake_seam{fake_clock_now, fake_clock_sleep};
+
+// The clock whose sleeps play audio: the device renders (and discards) as
+// many frames as the fake time that has passed since the seam was set, the
+// pump running before every 1,024 frames as the runtime loop would.
+int64_t playing_since_ms = 0;
+int64_t played_frames = 0;
+void playing_clock_sleep(uint32_t ms)
+{
+    int64_t now = fake_ms.fetch_add(ms) + ms;
+    int64_t due = (now - playing_since_ms) * SOUND_RATE_HZ / 1000 - played_frames;
+    frames chunk(size_t(render_step_frames) * 2);
+    for (; due > 0; due -= render_step_frames) {
+        int64_t n = std::min(due, render_step_frames);
+        sound_update();
+        audio_device_loopback_render(chunk.data(), int32_t(n));
+        played_frames += n;
+    }
+}
+const clock_seam playing_seam{fake_clock_now, playing_clock_sleep};
 
 void sound_state_reset()
 {
@@ -73,6 +93,13 @@ int64_t fake_now_ms()
 void fake_advance_ms(int64_t ms)
 {
     fake_ms.fetch_add(ms);
+}
+
+void fake_clock_plays_audio()
+{
+    playing_since_ms = fake_ms.load();
+    played_frames = 0;
+    clock_seam_set(&playing_seam);
 }
 
 string_descriptor text_string(const std::string &text)

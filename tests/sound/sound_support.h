@@ -28,6 +28,9 @@ class sound_test : public ::testing::Test
 // The fake clock.
 int64_t fake_now_ms();
 void fake_advance_ms(int64_t ms);
+// From now on the fake clock's sleeps also play the audio of the time they
+// pass, with the pump, as a real device would.
+void fake_clock_plays_audio();
 
 // A string descriptor over a text (valid while the text lives).
 string_descriptor text_string(const std::string &text);

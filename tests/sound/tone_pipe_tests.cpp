@@ -2,12 +2,17 @@
 
 #include "core/control_words.h"
 #include "core/errors.h"
+#include "core/strings.h"
+#include "platform/clock.h"
+#include "sound/play_parser.h"
 #include "sound/raw_stream.h"
 #include "sound/sound_device.h"
 #include "sound/tone_pipe.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <malloc.h>
 
 namespace
 {
@@ -15,6 +20,17 @@ namespace
 class tone_pipe_test : public sound_test
 {
 };
+
+double queued_seconds()
+{
+    return sound_raw_queued_seconds(tone_pipe.load(), 1);
+}
+
+void play_text(const std::string &text)
+{
+    string_descriptor s = text_string(text);
+    rt_play(&s);
+}
 
 // Milliseconds of fake time that `statement` waits.
 template <typename F> int64_t waited_ms(F statement)
@@ -46,13 +62,82 @@ TEST_F(tone_pipe_test, sound_440_for_18_2_ticks_renders_44000_frames_and_waits_7
 
 TEST_F(tone_pipe_test, a_wait_covers_this_sound_and_what_was_queued_before_it)
 {
-    // 264 ms of sound or less never waits, however much is queued.
-    sound_tone_play(0.0, 2.0, false);
+    // Alone, 264 ms of sound or less does not wait.
     EXPECT_EQ(waited_ms([] { sound_tone_play(0.0, 11686.5 / 44100, true); }), 0);
-    // 265 ms waits 1 ms for itself plus its share of the queue.
-    int64_t queued_ms = int64_t(sound_raw_queued_seconds(tone_pipe.load(), 1) * 1000.0);
-    int64_t share = int64_t(std::trunc(queued_ms * 0.95)) - 250;
-    EXPECT_EQ(waited_ms([] { sound_tone_play(0.0, 11687.5 / 44100, true); }), 1 + share);
+    // Behind queued sound it waits for the queue's share; 265 ms adds 1 ms of
+    // its own.
+    const std::pair<double, int64_t> cases[] = {{11686.5, 0}, {11687.5, 1}};
+    for (auto [frame_count, own_ms] : cases) {
+        sound_tone_play(0.0, 2.0, false);
+        int64_t queued_ms = int64_t(queued_seconds() * 1000.0);
+        int64_t share = int64_t(std::trunc(queued_ms * 0.95)) - 250;
+        double seconds = frame_count / 44100;
+        EXPECT_EQ(waited_ms([=] { sound_tone_play(0.0, seconds, true); }), own_ms + share);
+    }
+}
+
+TEST_F(tone_pipe_test, a_loop_of_short_foreground_notes_keeps_pace_with_its_sound)
+{
+    // 40 notes of 125 ms: 5 s of music. The first returns at once; the loop
+    // runs in step with the sound (no silence between the notes stretches
+    // it) and ends with little of it still queued.
+    fake_clock_plays_audio();
+    const std::pair<const char *, void (*)()> statements[] = {
+        {"PLAY", [] { play_text("MFT120L16C"); }},
+        {"SOUND", [] { rt_sound(440.0, 0.125 * 18.2); }},
+    };
+    for (auto [name, statement] : statements) {
+        clock_sleep_ms(2000); // nothing left queued
+        EXPECT_EQ(waited_ms(statement), 0) << name;
+        int64_t loop_ms = waited_ms([&] {
+            for (int i = 1; i < 40; ++i)
+                statement();
+        });
+        EXPECT_GT(loop_ms, 4000) << name;
+        EXPECT_LT(loop_ms, 5500) << name;
+        EXPECT_LE(queued_seconds(), 0.5) << name;
+        EXPECT_EQ(error_pending_take(), 0u) << name;
+    }
+}
+
+TEST_F(tone_pipe_test, a_sound_longer_than_the_backlog_bound_goes_in_whole)
+{
+    // 12 s of sound into an empty pipe: no wait, nothing dropped. A sound
+    // behind it waits for the 2 s beyond the bound to play; when nothing
+    // plays (no pump), the wait still ends a second later.
+    const int64_t long_frames = 12 * 44100;
+    for (bool playing : {false, true}) {
+        if (playing)
+            fake_clock_plays_audio();
+        auto stream = [](int64_t frame_count) {
+            sound_samples_stream(std::vector<int16_t>(size_t(frame_count) * 2, 1000),
+                                 frame_count * 4, false);
+        };
+        clock_sleep_ms(13000);
+        EXPECT_EQ(waited_ms([&] { stream(long_frames); }), 0);
+        EXPECT_NEAR(queued_seconds(), 12.0, 0.1);
+        int64_t waited = waited_ms([&] { stream(100); });
+        EXPECT_NEAR(double(waited), playing ? 2000 : 3000, 150) << playing;
+        EXPECT_LE(queued_seconds(), playing ? TONE_PIPE_BACKLOG_MAX_SECONDS : 12.1) << playing;
+    }
+}
+
+TEST_F(tone_pipe_test, a_background_loop_stays_within_the_backlog_bound_and_its_memory)
+{
+    // 20,000 notes of 15 ms (about 294 s of music) with the device playing.
+    fake_clock_plays_audio();
+    double most_queued = 0.0;
+    size_t heap_at_bound = 0;
+    for (int i = 0; i < 20000; ++i) {
+        play_text("MBT255L64C");
+        most_queued = std::max(most_queued, queued_seconds());
+        if (i == 2000) // the bound is reached after about 700 notes
+            heap_at_bound = mallinfo2().uordblks;
+    }
+    EXPECT_LE(most_queued, TONE_PIPE_BACKLOG_MAX_SECONDS + 0.2);
+    EXPECT_GE(most_queued, TONE_PIPE_BACKLOG_MAX_SECONDS - 0.2);
+    EXPECT_LT(double(mallinfo2().uordblks) - double(heap_at_bound), 1e6);
+    EXPECT_EQ(error_pending_take(), 0u);
 }
 
 TEST_F(tone_pipe_test, the_wait_serves_pending_events)
