@@ -152,6 +152,16 @@ screen_rect monitor_nearest(screen_rect window, const screen_rect *monitors, int
     return *best;
 }
 
+screen_rect rect_moved_into(screen_rect r, screen_rect area)
+{
+    auto span_into = [](int32_t at, int32_t length, int32_t area_at, int32_t area_length) {
+        const int64_t last_start = int64_t(area_at) + area_length - length;
+        return int32_t(std::max<int64_t>(area_at, std::min<int64_t>(at, last_start)));
+    };
+    return {span_into(r.x, r.width, area.x, area.width), span_into(r.y, r.height, area.y, area.height),
+            r.width, r.height};
+}
+
 window_frame window_frame_of(screen_rect client, frame_extents e)
 {
     window_frame f;

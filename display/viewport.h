@@ -70,6 +70,10 @@ struct screen_rect {
 screen_rect monitor_nearest(screen_rect window, const screen_rect *monitors, int32_t count,
                             screen_rect screen);
 
+// `r` moved as little as it takes to lie wholly inside `area`; one larger
+// than the area keeps its top left at the area's on that axis.
+screen_rect rect_moved_into(screen_rect r, screen_rect area);
+
 // The frame a window manager draws around the window, in pixels on each side
 // of the client area (all 0 with no window manager, or in full screen).
 struct frame_extents {

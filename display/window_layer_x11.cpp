@@ -20,6 +20,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -97,11 +98,21 @@ void size_hints_set(bool fixed, int32_t width, int32_t height)
 // Full screen is done here rather than by the toolkit, whose way without a
 // window manager moves the window by minus its own position. The window
 // takes its monitor's whole rectangle itself, and a window manager that runs
-// is asked to treat it as full screen too. `outer`: the frame's rectangle
-// before, to put the window back there.
+// is asked to treat it as full screen too. While full screen, a window that
+// no longer covers the monitor (another client resized it, or a window
+// manager started since framed it as a plain window) is set back every
+// FULL_SCREEN_CHECK_MS, up to FULL_SCREEN_ASKS times in a row.
+// `outer`: the frame's rectangle before, to put the window back there; known
+// only when a window manager had placed the window (window_placed).
+constexpr int64_t FULL_SCREEN_CHECK_MS = 250;
+constexpr int32_t FULL_SCREEN_ASKS = 4;
 struct full_screen_memory {
     bool on = false;
+    bool outer_known = false;
     screen_rect outer{0, 0, 0, 0};
+    screen_rect monitor{0, 0, 0, 0};
+    int64_t checked_ms = 0;
+    int32_t asks = 0; // set-backs since the window last covered the monitor
 };
 full_screen_memory full_screen;
 
@@ -110,10 +121,14 @@ full_screen_memory full_screen;
 // after full screen (when it may put it back elsewhere). While the window is
 // not viewable or still in full screen nothing is done; then the window is
 // moved there, and moved again only when it is seen somewhere new, until it
-// is seen there or PLACE_KEEP_MS have passed.
+// is seen there or PLACE_KEEP_MS have passed. With `settle` there is no place
+// of its own: the frame stays where the window manager puts it, moved only
+// as far as it takes to lie wholly on `area`.
 constexpr int64_t PLACE_KEEP_MS = 1500;
 struct place_keep {
     bool pending = false;
+    bool settle = false;
+    screen_rect area{0, 0, 0, 0};
     int32_t x = 0, y = 0;
     int64_t started_ms = 0;
     bool moved = false;
@@ -126,25 +141,41 @@ Atom atom(const char *name)
     return XInternAtom(display, name, False);
 }
 
-// True when the atom list in a property of `w` holds `wanted` (or `also`).
-bool atom_list_has(Window w, const char *property, const char *wanted, const char *also = nullptr)
+// The 32-bit items of a property of `w` of the given type (at most `limit`);
+// none when the property is absent or of another type.
+std::vector<long> property_items(Window w, const char *property, Atom wanted_type, long limit)
 {
     Atom type = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char *data = nullptr;
-    bool found = false;
-    if (XGetWindowProperty(display, w, atom(property), 0, 4096, False, XA_ATOM, &type, &format,
+    std::vector<long> items;
+    if (XGetWindowProperty(display, w, atom(property), 0, limit, False, wanted_type, &type, &format,
                            &count, &after, &data) == Success &&
-        data && format == 32) {
-        const Atom a = atom(wanted), b = also ? atom(also) : None;
-        const auto *atoms = reinterpret_cast<const Atom *>(data);
-        for (unsigned long i = 0; i < count && !found; ++i)
-            found = atoms[i] == a || (b != None && atoms[i] == b);
+        data && format == 32 && type == wanted_type) {
+        const auto *v = reinterpret_cast<const long *>(data);
+        items.assign(v, v + count);
     }
     if (data)
         XFree(data);
-    return found;
+    return items;
+}
+
+// True when the atom list in a property of `w` holds `wanted` (or `also`).
+bool atom_list_has(Window w, const char *property, const char *wanted, const char *also = nullptr)
+{
+    const long a = long(atom(wanted)), b = also ? long(atom(also)) : long(None);
+    for (long item : property_items(w, property, XA_ATOM, 4096))
+        if (item == a || (b != long(None) && item == b))
+            return true;
+    return false;
+}
+
+// True when a window manager runs: it names its check window on the root.
+bool wm_running()
+{
+    return !property_items(DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, 1)
+                .empty();
 }
 
 // True when a running window manager says it handles full-screen windows.
@@ -158,40 +189,47 @@ bool wm_state_has(const char *state, const char *also = nullptr)
     return atom_list_has(window, "_NET_WM_STATE", state, also);
 }
 
-// Asks the window manager to add or remove one or two states of the window;
-// nothing receives the message when none runs.
-void wm_state_set(bool on, const char *state, const char *second = nullptr)
+// A message about the window to the window manager; nothing receives it
+// when none runs.
+void wm_message_send(const char *type, std::initializer_list<long> data)
 {
     XEvent e{};
     e.xclient.type = ClientMessage;
     e.xclient.window = window;
-    e.xclient.message_type = atom("_NET_WM_STATE");
+    e.xclient.message_type = atom(type);
     e.xclient.format = 32;
-    e.xclient.data.l[0] = on ? 1 : 0; // add, remove
-    e.xclient.data.l[1] = long(atom(state));
-    e.xclient.data.l[2] = second ? long(atom(second)) : 0;
-    e.xclient.data.l[3] = 1; // asked by an application
+    int i = 0;
+    for (long value : data)
+        e.xclient.data.l[i++] = value;
     XSendEvent(display, DefaultRootWindow(display), False,
                SubstructureRedirectMask | SubstructureNotifyMask, &e);
+}
+
+// Asks the window manager to add or remove one or two states of the window.
+void wm_state_set(bool on, const char *state, const char *second = nullptr)
+{
+    constexpr long from_application = 1;
+    wm_message_send("_NET_WM_STATE", {on ? 1 : 0, long(atom(state)),
+                                      second ? long(atom(second)) : 0, from_application});
+}
+
+// Asks the window manager to move and resize the window, as a pager does:
+// some keep a full-screen window from taking a size the window asks for
+// itself, but take it from such a request.
+void wm_move_resize(screen_rect r)
+{
+    constexpr long all_four_given = 0xF << 8, from_pager = 2 << 12;
+    wm_message_send("_NET_MOVERESIZE_WINDOW",
+                    {all_four_given | from_pager, r.x, r.y, r.width, r.height});
 }
 
 // The frame the window manager publishes around the window; none without one.
 frame_extents frame_extents_read()
 {
-    frame_extents e{0, 0, 0, 0};
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char *data = nullptr;
-    if (XGetWindowProperty(display, window, atom("_NET_FRAME_EXTENTS"), 0, 4, False, XA_CARDINAL,
-                           &type, &format, &count, &after, &data) == Success &&
-        data && format == 32 && count == 4) {
-        const auto *v = reinterpret_cast<const long *>(data);
-        e = {int32_t(v[0]), int32_t(v[1]), int32_t(v[2]), int32_t(v[3])};
-    }
-    if (data)
-        XFree(data);
-    return e;
+    const std::vector<long> v = property_items(window, "_NET_FRAME_EXTENTS", XA_CARDINAL, 4);
+    if (v.size() != 4)
+        return {0, 0, 0, 0};
+    return {int32_t(v[0]), int32_t(v[1]), int32_t(v[2]), int32_t(v[3])};
 }
 
 // The window's client area on the screen and its frame; `a` receives the
@@ -208,9 +246,35 @@ bool window_frame_now(XWindowAttributes &a, screen_rect &client, window_frame &f
     return true;
 }
 
+// True when the window's place is one it was given: it is viewable and,
+// while a window manager runs, inside the manager's frame. Before that a
+// window manager may still move it, and has published its frame's extents
+// around a place the window never took.
+bool window_placed(const XWindowAttributes &a)
+{
+    if (a.map_state != IsViewable)
+        return false;
+    if (!wm_running())
+        return true;
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count))
+        return false;
+    if (children)
+        XFree(children);
+    return parent != root;
+}
+
 void place_keep_start(int32_t x, int32_t y)
 {
-    keep = {true, x, y, clock_now_ms(), false, 0, 0};
+    keep = {true, false, {0, 0, 0, 0}, x, y, clock_now_ms(), false, 0, 0};
+}
+
+// No place to go back to: the frame stays where the window manager puts it,
+// wholly on `area`.
+void place_keep_settle(screen_rect area)
+{
+    keep = {true, true, area, 0, 0, clock_now_ms(), false, 0, 0};
 }
 
 void place_keep_serve()
@@ -227,6 +291,12 @@ void place_keep_serve()
     if (!window_frame_now(a, client, f) || a.map_state != IsViewable ||
         wm_state_has("_NET_WM_STATE_FULLSCREEN"))
         return;
+    if (keep.settle) {
+        const screen_rect to = rect_moved_into(f.outer, keep.area);
+        keep.settle = false;
+        keep.x = to.x;
+        keep.y = to.y;
+    }
     if (f.outer.x == keep.x && f.outer.y == keep.y) {
         keep.pending = false;
         return;
@@ -302,19 +372,59 @@ screen_rect full_screen_monitor(screen_rect window_rect)
     return monitor_nearest(window_rect, monitors.data(), int32_t(monitors.size()), screen);
 }
 
+// Takes the monitor's whole rectangle, asking a window manager for its
+// full-screen state too.
+void full_screen_apply()
+{
+    const screen_rect &m = full_screen.monitor;
+    wm_state_set(true, "_NET_WM_STATE_FULLSCREEN");
+    XMoveResizeWindow(display, window, m.x, m.y, uint32_t(m.width), uint32_t(m.height));
+    XFlush(display);
+}
+
+// Sets a full-screen window that no longer covers its monitor back.
+void full_screen_hold()
+{
+    const int64_t now_ms = clock_now_ms();
+    if (!full_screen.on || now_ms - full_screen.checked_ms < FULL_SCREEN_CHECK_MS)
+        return;
+    full_screen.checked_ms = now_ms;
+    XWindowAttributes a;
+    screen_rect client;
+    window_frame frame;
+    if (!window_frame_now(a, client, frame) || a.map_state != IsViewable)
+        return;
+    const screen_rect &m = full_screen.monitor;
+    if (client.x == m.x && client.y == m.y && client.width == m.width &&
+        client.height == m.height) {
+        full_screen.asks = 0;
+        return;
+    }
+    if (full_screen.asks >= FULL_SCREEN_ASKS)
+        return;
+    ++full_screen.asks;
+    full_screen_apply();
+    wm_move_resize(m);
+}
+
 // Leaves full screen before the window takes a size again: a window manager
 // is asked to leave its full-screen state, and the frame goes back to its
-// place once it has (with none, at once).
+// place, wholly on the monitor, once it has (with none, at once). A window
+// that had no place of its own stays where the window manager puts it.
 void full_screen_leave()
 {
     if (!full_screen.on)
         return;
     full_screen.on = false;
+    const screen_rect back = rect_moved_into(full_screen.outer, full_screen.monitor);
     if (wm_supports_full_screen())
         wm_state_set(false, "_NET_WM_STATE_FULLSCREEN");
+    else if (full_screen.outer_known)
+        XMoveWindow(display, window, back.x, back.y);
+    if (full_screen.outer_known)
+        place_keep_start(back.x, back.y);
     else
-        XMoveWindow(display, window, full_screen.outer.x, full_screen.outer.y);
-    place_keep_start(full_screen.outer.x, full_screen.outer.y);
+        place_keep_settle(full_screen.monitor);
 }
 
 // The title for window managers that read it as UTF-8 (_NET_WM_NAME); the
@@ -470,13 +580,18 @@ void window_layer_full_screen()
     window_frame frame;
     if (!window_frame_now(a, client, frame))
         return;
-    full_screen = {true, frame.outer};
+    // A place the window is on its way to is its place.
+    screen_rect outer = frame.outer;
+    const bool going = keep.pending && !keep.settle;
+    if (going) {
+        outer.x = keep.x;
+        outer.y = keep.y;
+    }
+    full_screen = {true, going || window_placed(a), outer, full_screen_monitor(outer),
+                   clock_now_ms(), 0};
     keep.pending = false;
-    const screen_rect r = full_screen_monitor(frame.outer);
     size_hints_set(false, 0, 0);
-    wm_state_set(true, "_NET_WM_STATE_FULLSCREEN");
-    XMoveResizeWindow(display, window, r.x, r.y, uint32_t(r.width), uint32_t(r.height));
-    XFlush(display);
+    full_screen_apply();
 }
 
 void window_layer_post_redisplay()
@@ -569,4 +684,5 @@ void window_layer_poll()
 {
     window_events_poll();
     place_keep_serve();
+    full_screen_hold();
 }

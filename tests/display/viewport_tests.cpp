@@ -195,6 +195,30 @@ TEST(Viewport, FullScreenTakesTheMonitorTheWindowBelongsTo)
     }
 }
 
+TEST(Viewport, AFrameComesBackWhollyOnItsMonitor)
+{
+    // A 532 x 319 frame and the right one of two monitors.
+    const screen_rect monitor{1920, 200, 1280, 1024};
+    struct row {
+        screen_rect frame;
+        int32_t x, y;
+    };
+    const row rows[] = {
+        {{2000, 300, 532, 319}, 2000, 300},   // inside: stays
+        {{1918, 179, 532, 319}, 1920, 200},   // title bar above the top left
+        {{2900, 1000, 532, 319}, 2668, 905},  // past the bottom right
+        {{1800, 300, 1400, 319}, 1920, 300},  // wider than the monitor
+        {{-5000, 9000, 532, 319}, 1920, 905}, // far away
+    };
+    for (const row &r : rows) {
+        const screen_rect got = rect_moved_into(r.frame, monitor);
+        EXPECT_EQ(got.x, r.x) << r.frame.x << "," << r.frame.y;
+        EXPECT_EQ(got.y, r.y) << r.frame.x << "," << r.frame.y;
+        EXPECT_EQ(got.width, r.frame.width);
+        EXPECT_EQ(got.height, r.frame.height);
+    }
+}
+
 TEST(Viewport, TheFrameCountsItsBorderOnce)
 {
     // A 528 x 296 client area at (201, 121) under frames as window managers

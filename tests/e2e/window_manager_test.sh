@@ -7,20 +7,30 @@
 # - full screen and back gives the window its rectangle back;
 # - a maximise request leaves the window at its fixed size;
 # - the title is there as UTF-8 (_NET_WM_NAME) beside Latin-1 (WM_NAME).
+# Cases of their own (the fourth argument):
+# - full-screen-first: the window goes full screen before the window manager
+#   starts and places it; it stays full screen under the window manager, and
+#   leaving full screen brings its frame back wholly on the screen;
+# - outside-resize: another client resizes the full-screen window; it covers
+#   the screen again, and leaving full screen brings it back on the screen.
 #
-# Usage: window_manager_test.sh PROGRAM TOOLS_DIR [WINDOW_MANAGER]
+# Usage: window_manager_test.sh PROGRAM TOOLS_DIR [WINDOW_MANAGER [CASE]]
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
 program=$1
 manager=${3:-openbox}
+case_name=${4:-table}
 e2e_init "$2"
 windowed=528x296
+screen=1024x768
 
-xvfb_start 1024x768x24
+xvfb_start ${screen}x24
+
 # A window manager that runs names its check window on the root window.
 # xfwm4 keeps its settings on a session bus.
-if [[ $manager != none ]]; then
+manager_start() {
+    [[ $manager != none ]] || return 0
     case $manager in
     xfwm4) dbus-run-session -- xfwm4 --compositor=off ;;
     *) "$manager" ;;
@@ -30,7 +40,7 @@ if [[ $manager != none ]]; then
         ((i <= 100)) || fail "$manager does not run"
         sleep 0.05
     done
-fi
+}
 
 # frame_place ID: "X Y WIDTHxHEIGHT", the frame's top left and the window's
 # size (the frame's extents are published by the window manager).
@@ -54,6 +64,73 @@ frame_wait() {
     fail "$manager: the window is at $place, not $2"
 }
 
+# frame_on_screen_wait ID: until the window has its windowed size and its
+# frame, extents included, lies wholly on the screen.
+frame_on_screen_wait() {
+    local extents left right top bottom place
+    for _ in $(seq 100); do
+        extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p')
+        IFS=', ' read -r left right top bottom <<<"${extents:-0, 0, 0, 0}"
+        place=$(xwininfo -id "$1" | awk -v l="$left" -v r="$right" -v t="$top" -v b="$bottom" \
+            '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+             /Width:/ {w = $2} /Height:/ {h = $2}
+             END {print x - l, y - t, w + l + r, h + t + b, w "x" h}')
+        read -r x y w h size <<<"$place"
+        [[ $size == "$windowed" ]] && ((x >= 0 && y >= 0 && x + w <= ${screen%x*} &&
+            y + h <= ${screen#*x})) && return 0
+        sleep 0.05
+    done
+    fail "$manager: the frame is at $x $y, ${w}x$h with the window $size"
+}
+
+# full_screen_wait ID: until the window covers the screen and the window
+# manager holds it full screen.
+full_screen_wait() {
+    frame_wait "$1" "0 0 $screen"
+    for i in $(seq 101); do
+        xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN && break
+        ((i <= 100)) || fail "$manager: the window is not full screen for it"
+        sleep 0.05
+    done
+    frame_wait "$1" "0 0 $screen"
+}
+
+case $case_name in
+full-screen-first)
+    program_start "$program"
+    output_wait ready
+    win=$(window_wait "Window Check")
+    program_ask "fullscreen 0" "full screen" >/dev/null
+    frame_wait "$win" "0 0 $screen"
+    manager_start
+    full_screen_wait "$win"
+    program_ask "fullscreen 1" "full screen" >/dev/null
+    frame_on_screen_wait "$win"
+    program_say end
+    program_exit_wait 10
+    echo "window manager $manager, $case_name: ok"
+    exit 0
+    ;;
+outside-resize)
+    manager_start
+    program_start "$program"
+    output_wait ready
+    win=$(window_wait "Window Check")
+    program_ask "fullscreen 0" "full screen" >/dev/null
+    full_screen_wait "$win"
+    wmctrl -i -r "$win" -e 0,-1,-1,800,600 || fail "wmctrl could not ask for the resize"
+    sleep 0.5
+    full_screen_wait "$win"
+    program_ask "fullscreen 1" "full screen" >/dev/null
+    frame_on_screen_wait "$win"
+    program_say end
+    program_exit_wait 10
+    echo "window manager $manager, $case_name: ok"
+    exit 0
+    ;;
+esac
+
+manager_start
 program_start "$program"
 output_wait ready
 win=$(window_wait "Window Check")
