@@ -6,6 +6,7 @@
 
 #include <X11/Xutil.h>
 
+#include <cctype>
 #include <clocale>
 #include <cstring>
 #include <langinfo.h>
@@ -21,9 +22,22 @@ bool codeset_is_utf8()
     return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
 }
 
+// The runtime folds the case of names and words with toupper, tolower and
+// strcasecmp (files found whatever their case, SHELL's own commands), which
+// the character-type locale steers: a Turkish one makes "i" and "I" two
+// letters that do not match. Such a locale is not taken.
+bool ascii_case_as_c()
+{
+    for (int c = 'a'; c <= 'z'; ++c)
+        if (std::toupper(c) != c - 32 || std::tolower(c - 32) != c)
+            return false;
+    return true;
+}
+
 bool locale_take(const char *name)
 {
-    return std::setlocale(LC_CTYPE, name) && codeset_is_utf8() && XSupportsLocale();
+    return std::setlocale(LC_CTYPE, name) && codeset_is_utf8() && ascii_case_as_c() &&
+           XSupportsLocale();
 }
 
 // Text in the locale's encoding as characters; bytes of broken UTF-8 are
