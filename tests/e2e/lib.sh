@@ -92,11 +92,14 @@ fail() {
 
 # xvfb_start [WIDTHxHEIGHTxDEPTH]: Xvfb on a display number of its own (the
 # server itself picks a free one and reports it once it accepts clients, so
-# tests running side by side never share a display); exports DISPLAY.
+# tests running side by side never share a display); exports DISPLAY. The
+# server never resets when its last client leaves: a client connecting just
+# then (a window manager after a probe by xprop) would be refused, and a
+# keyboard layout set before the program connects would be lost.
 xvfb_start() {
     local screen=${1:-1024x768x24} n i
     : >"$E2E_DIR/display"
-    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$E2E_DIR/display" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$E2E_DIR/display" >/dev/null 2>&1 &
     xvfb_pid=$!
     for i in $(seq 200); do
         n=$(head -n 1 "$E2E_DIR/display")

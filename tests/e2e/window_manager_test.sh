@@ -34,10 +34,10 @@ manager_start() {
     case $manager in
     xfwm4) dbus-run-session -- xfwm4 --compositor=off ;;
     *) "$manager" ;;
-    esac >/dev/null 2>&1 &
+    esac >"$E2E_DIR/manager.log" 2>&1 &
     for i in $(seq 101); do
         xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' && break
-        ((i <= 100)) || fail "$manager does not run"
+        ((i <= 100)) || fail "$manager does not run: $(tail -n 5 "$E2E_DIR/manager.log")"
         sleep 0.05
     done
 }
