@@ -120,8 +120,10 @@ full_screen_memory full_screen;
 // window: after showing it again (when the manager may place it afresh) and
 // after full screen (when it may put it back elsewhere). While the window is
 // not viewable or still in full screen nothing is done; then the window is
-// moved there, and moved again only when it is seen somewhere new, until it
-// is seen there or PLACE_KEEP_MS have passed. With `settle` there is no place
+// moved there, and moved again only when it is seen somewhere new or at
+// another size (a window manager leaving full screen may first report the
+// full-screen size, then put the window back where it was), until it is seen
+// there or PLACE_KEEP_MS have passed. With `settle` there is no place
 // of its own: the frame stays where the window manager puts it, moved only
 // as far as it takes to lie wholly on `area`.
 constexpr int64_t PLACE_KEEP_MS = 1500;
@@ -132,7 +134,7 @@ struct place_keep {
     int32_t x = 0, y = 0;
     int64_t started_ms = 0;
     bool moved = false;
-    int32_t moved_from_x = 0, moved_from_y = 0;
+    screen_rect moved_from{0, 0, 0, 0}; // the frame's place, the window's size
 };
 place_keep keep;
 
@@ -265,16 +267,21 @@ bool window_placed(const XWindowAttributes &a)
     return parent != root;
 }
 
+bool rect_same(const screen_rect &a, const screen_rect &b)
+{
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
 void place_keep_start(int32_t x, int32_t y)
 {
-    keep = {true, false, {0, 0, 0, 0}, x, y, clock_now_ms(), false, 0, 0};
+    keep = {true, false, {0, 0, 0, 0}, x, y, clock_now_ms(), false, {0, 0, 0, 0}};
 }
 
 // No place to go back to: the frame stays where the window manager puts it,
 // wholly on `area`.
 void place_keep_settle(screen_rect area)
 {
-    keep = {true, true, area, 0, 0, clock_now_ms(), false, 0, 0};
+    keep = {true, true, area, 0, 0, clock_now_ms(), false, {0, 0, 0, 0}};
 }
 
 void place_keep_serve()
@@ -288,8 +295,10 @@ void place_keep_serve()
     XWindowAttributes a;
     screen_rect client;
     window_frame f;
+    // A window that still covers its monitor has not yet left full screen,
+    // whatever its state says.
     if (!window_frame_now(a, client, f) || a.map_state != IsViewable ||
-        wm_state_has("_NET_WM_STATE_FULLSCREEN"))
+        wm_state_has("_NET_WM_STATE_FULLSCREEN") || rect_same(client, full_screen.monitor))
         return;
     if (keep.settle) {
         const screen_rect to = rect_moved_into(f.outer, keep.area);
@@ -301,11 +310,11 @@ void place_keep_serve()
         keep.pending = false;
         return;
     }
-    if (keep.moved && f.outer.x == keep.moved_from_x && f.outer.y == keep.moved_from_y)
+    const screen_rect seen{f.outer.x, f.outer.y, client.width, client.height};
+    if (keep.moved && rect_same(seen, keep.moved_from))
         return;
     keep.moved = true;
-    keep.moved_from_x = f.outer.x;
-    keep.moved_from_y = f.outer.y;
+    keep.moved_from = seen;
     XMoveWindow(display, window, keep.x, keep.y);
 }
 
@@ -394,9 +403,7 @@ void full_screen_hold()
     window_frame frame;
     if (!window_frame_now(a, client, frame) || a.map_state != IsViewable)
         return;
-    const screen_rect &m = full_screen.monitor;
-    if (client.x == m.x && client.y == m.y && client.width == m.width &&
-        client.height == m.height) {
+    if (rect_same(client, full_screen.monitor)) {
         full_screen.asks = 0;
         return;
     }
@@ -404,7 +411,7 @@ void full_screen_hold()
         return;
     ++full_screen.asks;
     full_screen_apply();
-    wm_move_resize(m);
+    wm_move_resize(full_screen.monitor);
 }
 
 // Leaves full screen before the window takes a size again: a window manager
