@@ -9,6 +9,7 @@
 
 // Start-up, before any other thread runs (the locale is the process's):
 // takes the user's character-type locale when it is UTF-8, Xlib knows it and
-// it changes the case of the ASCII letters as C does, else C.UTF-8, else C. The program starts whatever the locale settings
-// say. Only LC_CTYPE changes; numbers keep the C locale.
+// it changes the case of the ASCII letters as C does, else C.UTF-8, else C.
+// The program starts whatever the locale settings say. Only LC_CTYPE
+// changes; numbers keep the C locale.
 void text_input_locale_choose();

@@ -19,12 +19,6 @@ class play_test : public sound_test
 {
 };
 
-void play(const std::string &text)
-{
-    string_descriptor s = text_string(text);
-    rt_play(&s);
-}
-
 // Plays and returns the error it raised (0 for none).
 uint32_t play_error(const std::string &text)
 {

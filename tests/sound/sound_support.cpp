@@ -102,6 +102,12 @@ void fake_clock_plays_audio()
     clock_seam_set(&playing_seam);
 }
 
+void play(const std::string &text)
+{
+    string_descriptor s = text_string(text);
+    rt_play(&s);
+}
+
 string_descriptor text_string(const std::string &text)
 {
     string_descriptor s{};

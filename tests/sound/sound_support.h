@@ -34,6 +34,8 @@ void fake_clock_plays_audio();
 
 // A string descriptor over a text (valid while the text lives).
 string_descriptor text_string(const std::string &text);
+// PLAY of a text.
+void play(const std::string &text);
 
 // Runs the pump and renders `frame_count` frames through the loopback device
 // in steps of 1,024 frames, advancing the fake clock with the rendered time.

@@ -2,9 +2,7 @@
 
 #include "core/control_words.h"
 #include "core/errors.h"
-#include "core/strings.h"
 #include "platform/clock.h"
-#include "sound/play_parser.h"
 #include "sound/raw_stream.h"
 #include "sound/sound_device.h"
 #include "sound/tone_pipe.h"
@@ -24,12 +22,6 @@ class tone_pipe_test : public sound_test
 double queued_seconds()
 {
     return sound_raw_queued_seconds(tone_pipe.load(), 1);
-}
-
-void play_text(const std::string &text)
-{
-    string_descriptor s = text_string(text);
-    rt_play(&s);
 }
 
 // Milliseconds of fake time that `statement` waits.
@@ -83,7 +75,7 @@ TEST_F(tone_pipe_test, a_loop_of_short_foreground_notes_keeps_pace_with_its_soun
     // it) and ends with little of it still queued.
     fake_clock_plays_audio();
     const std::pair<const char *, void (*)()> statements[] = {
-        {"PLAY", [] { play_text("MFT120L16C"); }},
+        {"PLAY", [] { play("MFT120L16C"); }},
         {"SOUND", [] { rt_sound(440.0, 0.125 * 18.2); }},
     };
     for (auto [name, statement] : statements) {
@@ -129,7 +121,7 @@ TEST_F(tone_pipe_test, a_background_loop_stays_within_the_backlog_bound_and_its_
     double most_queued = 0.0;
     size_t heap_at_bound = 0;
     for (int i = 0; i < 20000; ++i) {
-        play_text("MBT255L64C");
+        play("MBT255L64C");
         most_queued = std::max(most_queued, queued_seconds());
         if (i == 2000) // the bound is reached after about 700 notes
             heap_at_bound = mallinfo2().uordblks;
