@@ -43,6 +43,9 @@ extern std::atomic<int32_t> resize_height;
 // --- Main thread state -------------------------------------------------------
 
 constexpr int64_t RESHAPE_TIMEOUT_MS = 1000;
+// Asks in a row for a windowed size that the window does not take, before it
+// keeps the size the window manager gives it.
+constexpr int32_t WINDOW_SIZE_ASKS = 3;
 
 struct display_window_state {
     window_size window{640, 400};   // last size reported by the reshape callback
@@ -55,6 +58,11 @@ struct display_window_state {
     float frame_aspect = 1.6f;
     float last_window_aspect = 1.6f;
     window_size last_frame{640, 400};
+    // The size the windowed window is to have, and how many times in a row
+    // it was asked for without the window taking it.
+    window_size wanted{0, 0};
+    int32_t wanted_asks = 0;
+    int32_t followed_settings = -1; // stretch mode and resize denial as last followed
     uint64_t last_drawn_frame_order = 0;
     uint64_t last_shown_slot_order = 0; // order of the frame drawn last, 0 none
     // What the last drawing showed besides the frame, so that a still screen

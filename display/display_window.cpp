@@ -45,6 +45,33 @@ void reshape_ask(window_actions &actions, window_size size, int64_t now_ms)
     display_window.reshape_started_ms = now_ms;
 }
 
+// A size the program now wants of the window (a new frame size, new resize
+// settings, the end of full screen): asked for at once, as the first of its
+// asks.
+void size_ask_new(window_actions &actions, window_size size, int64_t now_ms)
+{
+    display_window.wanted = size;
+    display_window.wanted_asks = 1;
+    reshape_ask(actions, size, now_ms);
+}
+
+// The size the window is to have, asked for again while the window does not
+// take it: each ask waits for its answer, and after WINDOW_SIZE_ASKS asks in
+// a row the window keeps the size the window manager gives it (a tiling one
+// keeps a window at its tile), until the program wants another size.
+void size_want(window_actions &actions, window_size size, int64_t now_ms)
+{
+    display_window_state &d = display_window;
+    if (!same_size(size, d.wanted)) {
+        size_ask_new(actions, size, now_ms);
+        return;
+    }
+    if (d.reshape_in_progress || d.wanted_asks >= WINDOW_SIZE_ASKS)
+        return;
+    ++d.wanted_asks;
+    reshape_ask(actions, size, now_ms);
+}
+
 // A reshape this code asked for is over once the window has the size, or
 // after the time-out (the window manager may refuse the size, and a window
 // that already had it gets no report at all).
@@ -60,25 +87,38 @@ void reshape_wait_expire(int64_t now_ms)
 
 // Windowed, no request: a stretched window keeps the frame's shape; otherwise
 // the window takes the frame's size when the user may not resize it or the
-// frame's size changed.
+// frame's size changed. A change of the frame's size or of the resize
+// settings is a new wish, asked for at once.
 void windowed_follow(window_actions &actions, window_size frame, int64_t now_ms)
 {
     display_window_state &d = display_window;
     d.frame_aspect = aspect_of(frame);
     const bool frame_changed = !same_size(frame, d.last_frame);
     d.last_frame = frame;
+    const int32_t stretch = stretch_mode.load(std::memory_order_relaxed);
+    const bool denied = resize_denied.load(std::memory_order_relaxed) != 0;
+    const int32_t settings = stretch * 2 + (denied ? 1 : 0);
+    const bool new_wish = frame_changed || settings != d.followed_settings;
+    d.followed_settings = settings;
 
-    if (stretch_mode.load(std::memory_order_relaxed) != 0) {
-        if (!stretch_window_off_shape(d.window, d.last_window_aspect, d.frame_aspect))
+    window_size size = frame;
+    if (stretch != 0) {
+        if (!stretch_window_off_shape(d.window, d.last_window_aspect, d.frame_aspect)) {
+            d.wanted_asks = 0;
             return;
-        window_size size = stretch_window_corrected(d.window, d.previous, d.frame_aspect);
+        }
+        size = stretch_window_corrected(d.window, d.previous, d.frame_aspect);
         d.last_window_aspect = aspect_of(size);
-        reshape_ask(actions, size, now_ms);
+    } else if (same_size(d.window, frame)) {
+        d.wanted_asks = 0;
+        return;
+    } else if (!denied && !frame_changed) {
         return;
     }
-    if (!same_size(d.window, frame) &&
-        (resize_denied.load(std::memory_order_relaxed) != 0 || frame_changed))
-        reshape_ask(actions, frame, now_ms);
+    if (new_wish)
+        size_ask_new(actions, size, now_ms);
+    else
+        size_want(actions, size, now_ms);
 }
 
 // A request equal to the state asks for nothing: it only cancels the one it
@@ -100,7 +140,7 @@ void full_screen_serve(window_actions &actions, window_size frame, int64_t now_m
     const int32_t state = full_screen_state.load(std::memory_order_relaxed);
     if (request == 0) {
         if (state != 0)
-            reshape_ask(actions, frame, now_ms);
+            size_ask_new(actions, frame, now_ms);
         full_screen_state.store(0);
         return;
     }
@@ -188,10 +228,12 @@ void display_alt_enter_serve()
 
 render_viewport display_viewport_of(window_size frame)
 {
+    const bool held_to_frame = resize_denied.load(std::memory_order_relaxed) != 0;
     const viewport_fit fit =
         viewport_fit_of(full_screen_state.load(std::memory_order_relaxed),
                         full_screen_smooth.load(std::memory_order_relaxed) != 0,
-                        stretch_mode.load(std::memory_order_relaxed));
+                        stretch_mode.load(std::memory_order_relaxed),
+                        held_to_frame && !same_size(display_window.window, frame));
     return viewport_compute(frame.width, frame.height, display_window.window.width,
                             display_window.window.height, fit);
 }

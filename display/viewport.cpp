@@ -43,13 +43,15 @@ void aspect_rect(render_viewport &v, float window_aspect, float frame_aspect)
 } // namespace
 
 viewport_fit viewport_fit_of(int32_t full_screen_state, bool full_screen_smooth,
-                             int32_t stretch_mode)
+                             int32_t stretch_mode, bool window_off_frame)
 {
     if (full_screen_state >= 1)
         return {full_screen_state == 2 ? viewport_scaling::aspect : viewport_scaling::stretch,
                 full_screen_smooth};
     if (stretch_mode > 0)
         return {viewport_scaling::stretch, stretch_mode == 2};
+    if (window_off_frame)
+        return {viewport_scaling::aspect, false};
     return {viewport_scaling::none, false};
 }
 

@@ -25,9 +25,11 @@ struct viewport_fit {
 
 // The fit the display settings ask for: full screen (state 1 stretched, 2
 // aspect kept, smoothed by its own flag) wins over the window's stretch mode
-// (1 stretch, 2 stretch smoothed).
+// (1 stretch, 2 stretch smoothed). A window held to the frame's size that has
+// another size all the same (a tiling window manager keeps it at its tile)
+// shows the whole frame with its shape kept.
 viewport_fit viewport_fit_of(int32_t full_screen_state, bool full_screen_smooth,
-                             int32_t stretch_mode);
+                             int32_t stretch_mode, bool window_off_frame);
 
 // The viewport of a frame in a window. A frame as large as the window is drawn
 // 1:1 and never smoothed. Sizes below 1 count as 1.

@@ -9,7 +9,6 @@
 #include "display/window_hooks.h"
 #include "display/window_x11_internal.h"
 #include "platform/clock.h"
-#include "platform/latin1.h"
 #include "platform/process_exit.h"
 
 #include <GL/freeglut.h>
@@ -313,9 +312,17 @@ void place_keep_serve()
     const screen_rect seen{f.outer.x, f.outer.y, client.width, client.height};
     if (keep.moved && rect_same(seen, keep.moved_from))
         return;
+    // A window manager that put the client area, not the frame, at the place
+    // asked for is asked again with the place moved on by the frame's left
+    // and top, so that the frame lands there.
+    int32_t x = keep.x, y = keep.y;
+    if (keep.moved && client.x == keep.x && client.y == keep.y) {
+        x += client.x - f.outer.x;
+        y += client.y - f.outer.y;
+    }
     keep.moved = true;
     keep.moved_from = seen;
-    XMoveWindow(display, window, keep.x, keep.y);
+    XMoveWindow(display, window, x, y);
 }
 
 // The places the window was moved to, as its configure events tell them: the
@@ -434,15 +441,6 @@ void full_screen_leave()
         place_keep_settle(full_screen.monitor);
 }
 
-// The title for window managers that read it as UTF-8 (_NET_WM_NAME); the
-// toolkit sets the Latin-1 WM_NAME.
-void utf8_title_set(const char *title)
-{
-    const std::string text = latin1_to_utf8(title);
-    XChangeProperty(display, window, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char *>(text.data()), int(text.size()));
-}
-
 uint32_t modifiers()
 {
     return uint32_t(glutGetModifiers() & TOOLKIT_MODIFIER_MASK);
@@ -521,7 +519,9 @@ bool window_layer_create(int *argc, char **argv, const char *title, int32_t widt
     glutInitWindowSize(width, height);
     if (!glutGet(GLUT_DISPLAY_MODE_POSSIBLE))
         return false;
+    window_creation_begin(width, height, window_class_of(*argc > 0 ? argv[0] : nullptr));
     glutCreateWindow(title);
+    window_creation_end();
     display = glXGetCurrentDisplay();
     window = glXGetCurrentDrawable();
     if (!display || !window)
@@ -531,7 +531,7 @@ bool window_layer_create(int *argc, char **argv, const char *title, int32_t widt
     moves.previous_configure = XESetWireToEvent(display, ConfigureNotify, configure_wire_hook);
     moves.previous_reparent = XESetWireToEvent(display, ReparentNotify, reparent_wire_hook);
     size_hints_set(true, width, height);
-    utf8_title_set(title);
+    window_names_set(display, window, title);
     return true;
 }
 
@@ -619,7 +619,8 @@ void window_layer_timer_arm(uint32_t delay_ms, void (*callback)(int), int value)
 void window_layer_title_set(const char *title)
 {
     glutSetWindowTitle(title);
-    utf8_title_set(title);
+    glutSetIconTitle(title);
+    window_names_set(display, window, title);
 }
 
 void window_layer_move(int32_t x, int32_t y)

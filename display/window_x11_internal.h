@@ -4,6 +4,25 @@
 #include <X11/Xlib.h>
 
 #include <cstdint>
+#include <string>
+
+// The window's class (WM_CLASS) in the usual form: the program's file name
+// as the instance, the same name with its first letter capitalised as the
+// class ("tarvo", "Tarvo").
+struct window_class {
+    std::string instance, class_name;
+};
+window_class window_class_of(const char *program_path);
+
+// Between these two calls the toolkit makes the window: its standard
+// properties get the fixed size (unless the window is resizable) and the
+// class before the window is first mapped.
+void window_creation_begin(int32_t width, int32_t height, const window_class &names);
+void window_creation_end();
+
+// The title and icon name as UTF-8 (_NET_WM_NAME, _NET_WM_ICON_NAME) from a
+// Latin-1 title; the toolkit sets the Latin-1 WM_NAME and WM_ICON_NAME.
+void window_names_set(Display *display, Window window, const char *title);
 
 // Installs the first look at key, focus and client messages on the window's
 // connection (the toolkit's own), and Windows-style key repeat.

@@ -219,3 +219,83 @@ TEST_F(DisplayWindow, ViewportFollowsTheFullScreenState)
     EXPECT_EQ(v.x2, 1919);
     EXPECT_EQ(v.bar_side, 0);
 }
+
+// Asks for a size over `ms` of display passes every 16 ms from `from_ms`,
+// the window never taking it (a tiling window manager): how many asks.
+int32_t asks_while_refused(window_size frame, int64_t from_ms, int64_t ms)
+{
+    int32_t asks = 0;
+    for (int64_t t = from_ms; t < from_ms + ms; t += 16) {
+        const window_actions a = display_window_follow(frame, t);
+        asks += a.reshape ? 1 : 0;
+        EXPECT_EQ(a.redisplay, a.reshape);
+    }
+    return asks;
+}
+
+TEST_F(DisplayWindow, AWindowManagerThatKeepsItsOwnSizeIsAskedAFewTimesThenLeftAlone)
+{
+    reshaped(1020, 748);
+    EXPECT_EQ(asks_while_refused(game_frame, 0, 10000), WINDOW_SIZE_ASKS);
+
+    // The program wants another size: asked at once, and again a few times.
+    EXPECT_EQ(asks_while_refused({640, 400}, 10000, 10000), WINDOW_SIZE_ASKS);
+
+    // Leaving full screen is a new wish too; the window manager's new size
+    // (the tile) ends the wait at once.
+    full_screen_state = 1;
+    full_screen_set(1, 0);
+    EXPECT_TRUE(asks_size(display_window_follow({640, 400}, 20000), 640, 400));
+    reshaped(1020, 748);
+    EXPECT_EQ(asks_while_refused({640, 400}, 20016, 10000), WINDOW_SIZE_ASKS - 1);
+
+    // A stretched window held off the frame's shape is not asked for ever.
+    stretch_mode = 1;
+    EXPECT_EQ(asks_while_refused({640, 400}, 30000, 10000), WINDOW_SIZE_ASKS);
+}
+
+TEST_F(DisplayWindow, AWindowManagerThatGivesTheSizeIsAskedAgainAfterEveryChange)
+{
+    reshaped(528, 296);
+    for (int32_t maximised = 0; maximised < 2 * WINDOW_SIZE_ASKS; ++maximised) {
+        reshaped(1024, 768);
+        EXPECT_TRUE(asks_size(display_window_follow(game_frame, maximised), 528, 296));
+        reshaped(528, 296);
+        EXPECT_FALSE(display_window_follow(game_frame, maximised).reshape);
+    }
+}
+
+// A window held to the 528 x 296 frame that has another size all the same
+// shows the whole frame, its shape kept, centred between bars; at the
+// frame's size it is drawn 1:1.
+TEST_F(DisplayWindow, AWindowKeptOffTheFramesSizeShowsTheWholeFrame)
+{
+    struct fit_case {
+        int32_t window_w, window_h;
+        int32_t x1, y1, x2, y2, bar_side;
+    };
+    const fit_case cases[] = {
+        {528, 296, 0, 0, 527, 295, 0},     // the frame's size
+        {508, 748, 0, 232, 507, 515, 2},   // narrower and taller
+        {1020, 748, 0, 89, 1019, 659, 2},  // larger and taller
+        {1018, 360, 188, 0, 829, 359, 1},  // larger and wider
+        {400, 120, 93, 0, 306, 119, 1},    // smaller and wider
+        {1056, 592, 0, 0, 1055, 591, 0},   // larger with the frame's shape
+    };
+    for (const fit_case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.window_w << "x" << c.window_h);
+        reshaped(c.window_w, c.window_h);
+        const render_viewport v = display_viewport_of(game_frame);
+        EXPECT_EQ(v.x1, c.x1);
+        EXPECT_EQ(v.y1, c.y1);
+        EXPECT_EQ(v.x2, c.x2);
+        EXPECT_EQ(v.y2, c.y2);
+        EXPECT_EQ(v.bar_side, c.bar_side);
+        EXPECT_EQ(v.smooth, 0);
+    }
+    // A window the user may resize shows the frame unscaled, as the program
+    // asked.
+    resize_denied = 0;
+    reshaped(1020, 748);
+    EXPECT_EQ(display_viewport_of(game_frame).x2, 527);
+}

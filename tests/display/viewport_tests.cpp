@@ -87,21 +87,28 @@ TEST(Viewport, FullScreenWinsOverTheWindowsStretchMode)
         int32_t state;
         bool smooth;
         int32_t stretch_mode;
+        bool off_frame;
         viewport_scaling scaling;
         bool expect_smooth;
     };
     const fit_case cases[] = {
-        {0, true, 0, viewport_scaling::none, false},
-        {0, false, 1, viewport_scaling::stretch, false},
-        {0, false, 2, viewport_scaling::stretch, true},
-        {1, false, 2, viewport_scaling::stretch, false},
-        {1, true, 0, viewport_scaling::stretch, true},
-        {2, false, 1, viewport_scaling::aspect, false},
-        {2, true, 0, viewport_scaling::aspect, true},
+        {0, true, 0, false, viewport_scaling::none, false},
+        {0, false, 1, false, viewport_scaling::stretch, false},
+        {0, false, 2, false, viewport_scaling::stretch, true},
+        {1, false, 2, false, viewport_scaling::stretch, false},
+        {1, true, 0, false, viewport_scaling::stretch, true},
+        {2, false, 1, false, viewport_scaling::aspect, false},
+        {2, true, 0, false, viewport_scaling::aspect, true},
+        // A window kept off the frame's size shows it whole, unless scaled
+        // otherwise already.
+        {0, true, 0, true, viewport_scaling::aspect, false},
+        {0, false, 2, true, viewport_scaling::stretch, true},
+        {1, false, 0, true, viewport_scaling::stretch, false},
     };
     for (const fit_case &c : cases) {
-        SCOPED_TRACE(testing::Message() << "state " << c.state << " stretch " << c.stretch_mode);
-        const viewport_fit fit = viewport_fit_of(c.state, c.smooth, c.stretch_mode);
+        SCOPED_TRACE(testing::Message() << "state " << c.state << " stretch " << c.stretch_mode
+                                        << " off " << c.off_frame);
+        const viewport_fit fit = viewport_fit_of(c.state, c.smooth, c.stretch_mode, c.off_frame);
         EXPECT_EQ(fit.scaling, c.scaling);
         EXPECT_EQ(fit.smooth, c.expect_smooth);
     }

@@ -144,3 +144,24 @@ TEST_F(WindowLayer, WheelHandlerReachesTheMouse)
     EXPECT_EQ(mouse_input_next(), -1);
     EXPECT_EQ(mouse_wheel_get(), -1);
 }
+
+TEST(WindowClass, IsTheProgramsFileNameThenCapitalised)
+{
+    struct class_case {
+        const char *path, *instance, *class_name;
+    };
+    const class_case cases[] = {
+        {"/usr/games/tarvo", "tarvo", "Tarvo"},
+        {"./window_program", "window_program", "Window_program"},
+        {"Zed", "Zed", "Zed"},
+        {"9lives", "9lives", "9lives"},
+        {"", "program", "Program"},
+        {"dir/", "program", "Program"},
+        {nullptr, "program", "Program"},
+    };
+    for (const class_case &c : cases) {
+        const window_class names = window_class_of(c.path);
+        EXPECT_EQ(names.instance, c.instance) << (c.path ? c.path : "null");
+        EXPECT_EQ(names.class_name, c.class_name) << (c.path ? c.path : "null");
+    }
+}

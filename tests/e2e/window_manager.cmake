@@ -1,16 +1,19 @@
 # The window of window_program under a window manager (openbox): its place
 # read back, hidden and shown, full screen and back, maximised, the title.
 # Under icewm: full screen asked before the window manager placed the window.
-# Under fluxbox: another client resizes the full-screen window.
+# Under fluxbox: another client resizes the full-screen window. Under the
+# tiling i3 and herbstluftwm: the window floats; tiled by a rule of i3's, it
+# keeps the tile's size and shows the whole frame.
 add_test(NAME e2e.window_manager
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/window_manager_test.sh
                  $<TARGET_FILE:window_program> $<TARGET_FILE_DIR:screen_reader>)
 set_tests_properties(e2e.window_manager PROPERTIES LABELS "e2e" TIMEOUT 120)
-foreach(run IN ITEMS "icewm full-screen-first" "fluxbox outside-resize")
+foreach(run IN ITEMS "icewm full-screen-first" "fluxbox outside-resize" "i3 floats"
+                     "herbstluftwm floats" "i3 tiled")
     separate_arguments(args UNIX_COMMAND "${run}")
-    list(GET args 1 case_name)
-    add_test(NAME e2e.window_manager.${case_name}
+    string(REPLACE " " "-" run_name "${run}")
+    add_test(NAME e2e.window_manager.${run_name}
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/window_manager_test.sh
                      $<TARGET_FILE:window_program> $<TARGET_FILE_DIR:screen_reader> ${args})
-    set_tests_properties(e2e.window_manager.${case_name} PROPERTIES LABELS "e2e" TIMEOUT 60)
+    set_tests_properties(e2e.window_manager.${run_name} PROPERTIES LABELS "e2e" TIMEOUT 60)
 endforeach()

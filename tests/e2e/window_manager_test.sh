@@ -13,6 +13,13 @@
 #   leaving full screen brings its frame back wholly on the screen;
 # - outside-resize: another client resizes the full-screen window; it covers
 #   the screen again, and leaving full screen brings it back on the screen.
+# - floats (a tiling window manager: i3, herbstluftwm): the window's fixed
+#   size and class are there before it is mapped, so the window floats at its
+#   size, and comes back to its place after full screen; its class and icon
+#   name read back;
+# - tiled (i3, told by the window's class to tile it): the window keeps the
+#   tile's size; back from full screen it asks for its own size only a few
+#   times, and shows the whole frame scaled into the tile with its shape kept.
 #
 # Usage: window_manager_test.sh PROGRAM TOOLS_DIR [WINDOW_MANAGER [CASE]]
 set -euo pipefail
@@ -28,16 +35,25 @@ screen=1024x768
 xvfb_start ${screen}x24
 
 # A window manager that runs names its check window on the root window.
-# xfwm4 keeps its settings on a session bus.
+# xfwm4 keeps its settings on a session bus; i3 takes the test's own
+# configuration, herbstluftwm its packaged one.
 manager_start() {
     [[ $manager != none ]] || return 0
     case $manager in
     xfwm4) dbus-run-session -- xfwm4 --compositor=off ;;
+    i3) i3 -c "$E2E_DIR/i3.conf" ;;
     *) "$manager" ;;
     esac >"$E2E_DIR/manager.log" 2>&1 &
     for i in $(seq 101); do
         xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' && break
         ((i <= 100)) || fail "$manager does not run: $(tail -n 5 "$E2E_DIR/manager.log")"
+        sleep 0.05
+    done
+    # herbstluftwm takes its rules from its start-up script, after it runs.
+    [[ $manager != herbstluftwm ]] && return 0
+    for i in $(seq 101); do
+        herbstclient list_rules 2>/dev/null | grep -q fixedsize && break
+        ((i <= 100)) || fail "herbstluftwm has no rule for fixed-size windows"
         sleep 0.05
     done
 }
@@ -94,6 +110,63 @@ full_screen_wait() {
     done
     frame_wait "$1" "0 0 $screen"
 }
+
+# The whole frame read back from the window, scaled into it with its shape
+# kept and centred (bars above and below, or left and right).
+frame_fitted_read() {
+    local size fit
+    size=$(window_size "$1")
+    fit=$(awk -v w="${size%x*}" -v h="${size#*x}" 'BEGIN {
+        fa = 528 / 296
+        if (w / h > fa) { dw = int(h * fa); dh = h; x = int(w / 2) - int(dw / 2); y = 0 }
+        else { dw = w; dh = int(w / fa); x = 0; y = int(h / 2) - int(dh / 2) }
+        printf "--origin %d,%d --scale %.9f,%.9f", x, y, dw / 528, dh / 296 }')
+    # shellcheck disable=SC2086 # the fit's words are the reader's options
+    screen_wait "$1" 37 "{[(<0123456789>)]}                                      bottom-rt" \
+        --palette 1=AAAAAA,2=64DCDC,3=64DC64,4=DC64DC,5=DCAA64 --size 66x37 $fit
+    [[ $(sed -n 1p < <(screen_text "$E2E_DIR/screen.ppm" --size 66x37 $fit)) == "TARVO ZUDUZ"* ]] ||
+        fail "$manager: the frame's first row is not in the window"
+}
+
+# The tiling cases: i3 and herbstluftwm (with its own rules) float a window
+# of one fixed size; a rule on the window's class makes i3 tile it.
+if [[ $case_name == floats || $case_name == tiled ]]; then
+    printf '# i3 config file (v4)\n' >"$E2E_DIR/i3.conf"
+    [[ $case_name == floats || $manager == i3 ]] || fail "$manager tiles no window by class"
+    [[ $case_name == floats ]] ||
+        echo 'for_window [class="Window_program"] floating disable' >>"$E2E_DIR/i3.conf"
+    manager_start
+    program_start "$program"
+    output_wait ready
+    win=$(window_wait "Window Check")
+    [[ $case_name == floats ]] && size=$windowed || size=$(window_size "$win")
+    [[ $case_name == floats || ($size != "$windowed" && $size != "$screen") ]] ||
+        fail "i3: the tiled window is $size"
+    window_size_wait "$win" "$size"
+    place=$(frame_place "$win")
+    program_ask "fullscreen 0" "full screen" >/dev/null
+    window_size_wait "$win" "$screen"
+    xev -id "$win" -event structure >"$E2E_DIR/xev" &
+    sleep 0.2
+    program_ask "fullscreen 1" "full screen" >/dev/null
+    frame_wait "$win" "$place"
+    sleep 2
+    configures=$(grep -c ConfigureNotify "$E2E_DIR/xev" || true)
+    ((configures <= 6)) || fail "$manager: $configures configure events in 2 s back from full screen"
+    if [[ $case_name == floats ]]; then
+        [[ $(xprop -id "$win" WM_CLASS) == 'WM_CLASS(STRING) = "window_program", "Window_program"' ]] ||
+            fail "$manager: the class reads $(xprop -id "$win" WM_CLASS)"
+        [[ $(xprop -id "$win" WM_ICON_NAME _NET_WM_ICON_NAME) == 'WM_ICON_NAME(STRING) = "Window Check"
+_NET_WM_ICON_NAME(UTF8_STRING) = "Window Check"' ]] ||
+            fail "$manager: the icon name reads $(xprop -id "$win" WM_ICON_NAME _NET_WM_ICON_NAME)"
+    else
+        frame_fitted_read "$win"
+    fi
+    program_say end
+    program_exit_wait 10
+    echo "window manager $manager, $case_name: ok"
+    exit 0
+fi
 
 # Both cases: full screen, the case's own step, full screen still (or
 # again), then back to a window wholly on the screen.
