@@ -145,6 +145,7 @@ void display_drawn_note(uint64_t shown_order, uint64_t bound, uint64_t appended,
     d.drawn_appended_count = appended;
     d.drawn_commands = commands > 0;
     d.swap_held = !swapped;
+    d.picture_drawn = true;
     for (int32_t layer = 0; layer < 4; ++layer)
         d.drawn_layer_order[layer] = display_layer_order[layer].load(std::memory_order_relaxed);
 }

@@ -12,7 +12,10 @@
 // window that this code asked for is in progress. That wait ends at the next
 // reshape report, at once when the window already has the size asked for, or
 // after RESHAPE_TIMEOUT_MS, so a window manager that refuses a size cannot
-// hold full screen back for ever.
+// hold full screen back for ever. A request also waits for the window's
+// first picture: a window manager may take the window over only then (one
+// on a Wayland desktop does), and must find it as a plain window of its
+// fixed size, which it may float, not one already full screen.
 //
 // Threads: the program thread writes the request words (full_screen_set,
 // resize settings) and reads the state and the resize report; the main thread
@@ -73,6 +76,7 @@ struct display_window_state {
     bool drawn_commands = false;
     int32_t drawn_layer_order[4] = {0, 0, 0, 0};
     bool swap_held = false;
+    bool picture_drawn = false; // the window has drawn its first picture
     bool in_callback = false;
 };
 extern display_window_state display_window;

@@ -198,7 +198,7 @@ window_actions display_window_follow(window_size frame, int64_t now_ms)
     if (full_screen_state.load(std::memory_order_relaxed) == 0 &&
         full_screen_request.load() == NO_REQUEST)
         windowed_follow(actions, frame, now_ms);
-    if (!display_window.reshape_in_progress)
+    if (!display_window.reshape_in_progress && display_window.picture_drawn)
         full_screen_serve(actions, frame, now_ms);
     return actions;
 }

@@ -17,6 +17,7 @@ class DisplayWindow : public ::testing::Test
     void SetUp() override
     {
         display_state_reset(0);
+        display_window.picture_drawn = true;
         frame_force_rebuild = 0;
         alt_enter_requests = 0;
     }
@@ -87,15 +88,18 @@ TEST_F(DisplayWindow, AltEnterAndTheProgramFollowOneRuleTheLastRequestWins)
     EXPECT_EQ(full_screen_state.load(), 1);
 }
 
-TEST_F(DisplayWindow, RequestWaitsForTheFirstReshapeThenEntersFullScreen)
+TEST_F(DisplayWindow, RequestWaitsForTheFirstReshapeAndPictureThenEntersFullScreen)
 {
+    display_window.picture_drawn = false;
     full_screen_set(0, 0);
     window_actions a = display_window_follow({640, 400}, 10);
     EXPECT_FALSE(a.full_screen);
     EXPECT_EQ(full_screen_state.load(), 0);
 
     reshaped(640, 400);
-    a = display_window_follow({640, 400}, 20);
+    EXPECT_FALSE(display_window_follow({640, 400}, 20).full_screen);
+    display_drawn_note(1, 0, 0, 0, true);
+    a = display_window_follow({640, 400}, 30);
     EXPECT_TRUE(a.full_screen);
     EXPECT_FALSE(a.reshape);
     EXPECT_EQ(full_screen_state.load(), 1);

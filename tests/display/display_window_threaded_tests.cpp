@@ -12,6 +12,7 @@ TEST(DisplayWindowThreaded, TheLastRequestWinsWhileTheMainThreadServes)
 {
     for (const int32_t last_mode : {0, 1}) {
         display_state_reset(0);
+        display_window.picture_drawn = true;
         std::atomic<bool> done{false};
         std::thread program([&] {
             for (int32_t i = 0; i < 20000; ++i)
