@@ -68,6 +68,10 @@ void x_key_translate(uint8_t key, uint32_t keysym, uint32_t modifiers, bool down
 void x_text_key_translate(int32_t key, uint32_t keysym, std::u32string_view text,
                           uint32_t modifiers, bool down, uint32_t physical_key);
 
+// Characters typed at once, each pressed and released, as a text's
+// characters before its last are in x_text_key_translate.
+void x_text_type(std::u32string_view text, uint32_t modifiers);
+
 // A press the input method kept for a character to come (a dead key): it
 // gives nothing, nor does its release; a code the key held is let go.
 void key_press_swallowed(uint32_t physical_key);

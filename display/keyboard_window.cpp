@@ -307,10 +307,15 @@ void x_text_key_translate(int32_t key, uint32_t keysym, std::u32string_view text
         return;
     }
     if (down)
-        for (size_t i = 0; i + 1 < text.size(); ++i)
-            for (bool press : {true, false})
-                typed_character_event(text[i], modifiers, press, 0);
+        x_text_type(text.substr(0, text.size() - 1), modifiers);
     typed_character_event(text.back(), modifiers, down, physical_key);
+}
+
+void x_text_type(std::u32string_view text, uint32_t modifiers)
+{
+    for (const char32_t c : text)
+        for (bool press : {true, false})
+            typed_character_event(c, modifiers, press, 0);
 }
 
 void key_press_swallowed(uint32_t physical_key)

@@ -5,6 +5,7 @@
 #include "platform/latin1.h"
 
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 #include <cctype>
 #include <clocale>
@@ -16,6 +17,16 @@ namespace
 
 XIC input_context = nullptr;
 bool utf8_locale = false; // X's plain lookups give UTF-8, else Latin-1
+
+// The presses the input method has kept for the sequence under way, oldest
+// first.
+constexpr size_t PENDING_KEYS = 8;
+XKeyEvent pending[PENDING_KEYS];
+size_t pending_count = 0;
+
+// A key code the server never sends (its codes start at 8): a key with no
+// symbol, which no sequence holds.
+constexpr unsigned int PROBE_KEYCODE = 1;
 
 bool codeset_is_utf8()
 {
@@ -59,7 +70,7 @@ key_typed plain_lookup(const XKeyEvent &event)
     char bytes[32];
     KeySym keysym = NoSymbol;
     const int n = XLookupString(&k, bytes, sizeof bytes, &keysym, nullptr);
-    return {false, false, keysym, text_decode({bytes, size_t(n > 0 ? n : 0)}, utf8_locale)};
+    return {false, false, keysym, text_decode({bytes, size_t(n > 0 ? n : 0)}, utf8_locale), {}};
 }
 
 key_typed context_lookup(const XKeyEvent &event, bool composed)
@@ -73,7 +84,7 @@ key_typed context_lookup(const XKeyEvent &event, bool composed)
         bytes.assign(size_t(n), '\0');
         n = Xutf8LookupString(input_context, &k, bytes.data(), n, &keysym, &status);
     }
-    key_typed typed{false, composed, NoSymbol, {}};
+    key_typed typed{false, composed, NoSymbol, {}, {}};
     if (status == XLookupKeySym || status == XLookupBoth)
         typed.keysym = keysym;
     if ((status == XLookupChars || status == XLookupBoth) && n > 0)
@@ -87,6 +98,95 @@ Bool is_composed_press(Display *, XEvent *event, XPointer window)
 {
     return event->type == KeyPress && event->xkey.keycode == 0 &&
            event->xkey.window == *reinterpret_cast<Window *>(window);
+}
+
+// A press through the input method: passed, composing a character, or kept.
+key_typed filtered_lookup(const XKeyEvent &event)
+{
+    XEvent e{};
+    e.xkey = event;
+    if (!XFilterEvent(&e, None))
+        return context_lookup(event, false);
+    Window window = event.window;
+    XEvent composed;
+    if (XCheckIfEvent(event.display, &composed, is_composed_press,
+                      reinterpret_cast<XPointer>(&window)))
+        return context_lookup(composed.xkey, true);
+    return {true, false, NoSymbol, {}, {}};
+}
+
+// Whether the press the input method just kept goes on with the sequence;
+// the method keeps a press that breaks it off too, and then starts anew. A
+// key no sequence holds tells the two apart: at the start the method lets it
+// pass, in the middle of a sequence it ends the sequence, which is then fed
+// to it again.
+bool sequence_goes_on(const XKeyEvent &event)
+{
+    XEvent e{};
+    e.xkey = event;
+    e.xkey.keycode = PROBE_KEYCODE;
+    if (!XFilterEvent(&e, None))
+        return false;
+    for (size_t i = 0; i <= pending_count; ++i) {
+        e.xkey = i < pending_count ? pending[i] : event;
+        XFilterEvent(&e, None);
+    }
+    return true;
+}
+
+// The spacing form of a dead key's accent, 0 for other keys.
+char32_t dead_key_accent(const XKeyEvent &event)
+{
+    struct pair {
+        KeySym dead;
+        char32_t accent;
+    };
+    static constexpr pair table[] = {
+        {XK_dead_grave, U'`'},       {XK_dead_acute, U'´'},     {XK_dead_circumflex, U'^'},
+        {XK_dead_tilde, U'~'},       {XK_dead_macron, U'¯'},    {XK_dead_breve, U'˘'},
+        {XK_dead_abovedot, U'˙'},    {XK_dead_diaeresis, U'¨'}, {XK_dead_abovering, U'˚'},
+        {XK_dead_doubleacute, U'˝'}, {XK_dead_caron, U'ˇ'},     {XK_dead_cedilla, U'¸'},
+        {XK_dead_ogonek, U'˛'},
+    };
+    const KeySym keysym = plain_lookup(event).keysym;
+    for (const pair &p : table)
+        if (p.dead == keysym)
+            return p.accent;
+    return 0;
+}
+
+// Whether a key types a character of its own: with neither Ctrl nor Alt,
+// not on the keypad, and a printable character or a dead key's accent.
+bool types_character(const XKeyEvent &event, const key_typed &typed)
+{
+    if (event.state & (ControlMask | Mod1Mask))
+        return false;
+    if (typed.swallowed)
+        return dead_key_accent(event) != 0;
+    if (typed.text.empty() || IsKeypadKey(typed.keysym))
+        return false;
+    for (const char32_t c : typed.text)
+        if (c < U' ' || c == 0x7F)
+            return false;
+    return true;
+}
+
+// A press that broke the sequence off: the key as it is with no sequence
+// under way (a dead key starts one of its own), after the accents of the
+// sequence's dead keys when it types a character.
+key_typed broken_sequence_key(const XKeyEvent &event)
+{
+    std::u32string accents;
+    for (size_t i = 0; i < pending_count; ++i)
+        if (const char32_t accent = dead_key_accent(pending[i]))
+            accents += accent;
+    text_input_sequence_end();
+    key_typed typed = filtered_lookup(event);
+    if (typed.swallowed)
+        pending[pending_count++] = event;
+    if (types_character(event, typed))
+        typed.before = accents;
+    return typed;
 }
 
 } // namespace
@@ -114,18 +214,29 @@ bool text_input_open(Display *display, Window window)
     return true;
 }
 
+// A press passed by the input method (a modifier key) leaves the sequence
+// under way as it is.
 key_typed text_input_lookup(const XKeyEvent &event)
 {
     if (!input_context || event.type != KeyPress)
         return plain_lookup(event);
-    XEvent e{};
-    e.xkey = event;
-    if (!XFilterEvent(&e, None))
-        return context_lookup(event, false);
-    Window window = event.window;
-    XEvent composed;
-    if (XCheckIfEvent(event.display, &composed, is_composed_press,
-                      reinterpret_cast<XPointer>(&window)))
-        return context_lookup(composed.xkey, true);
-    return {true, false, NoSymbol, {}};
+    const key_typed typed = filtered_lookup(event);
+    if (typed.composed)
+        pending_count = 0;
+    if (!typed.swallowed)
+        return typed;
+    if (pending_count == 0 || (pending_count < PENDING_KEYS && sequence_goes_on(event))) {
+        pending[pending_count++] = event;
+        return typed;
+    }
+    return broken_sequence_key(event);
+}
+
+void text_input_sequence_end()
+{
+    pending_count = 0;
+    if (!input_context)
+        return;
+    if (char *left = Xutf8ResetIC(input_context))
+        XFree(left);
 }

@@ -15,9 +15,21 @@ struct key_typed {
     bool composed;  // the character the input method composed, ending with this press
     KeySym keysym;  // the key's symbol, or the composed character's
     std::u32string text;
+    std::u32string before; // typed at once before the key: see text_input_lookup
 };
 
 // A key press goes through the input method first; a release, and any key
 // without an input method, is looked up as it is. The event's display
 // connection is the window's.
+//
+// A press that breaks off the sequence under way (one that does not go on
+// with it and does not end it), which the input method would drop with the
+// sequence, is the key as it is with no sequence under way; when it types a
+// character of its own (not with Ctrl or Alt, not a keypad key nor a control
+// character; a dead key does) the accents of the sequence's dead keys, in
+// their spacing forms, come before it.
 key_typed text_input_lookup(const XKeyEvent &event);
+
+// Ends the sequence under way, if any (the window lost the keyboard focus):
+// the keys kept for it give nothing, and the next key starts anew.
+void text_input_sequence_end();

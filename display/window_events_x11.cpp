@@ -10,8 +10,8 @@
 // - WM_DELETE_WINDOW (the close button) becomes a close request and is
 //   consumed, so the toolkit never destroys the window;
 // - losing the keyboard focus lets go of the keyboard device's buttons at
-//   once and is noted among the key events, so the held keys are let go in
-//   order with the keys before and after it.
+//   once and is noted among the key events, so the held keys are let go, and
+//   a dead key's sequence ended, in order with the keys before and after it.
 // The hooks run inside Xlib with the connection locked, so they make no Xlib
 // call; the remembered events are looked at afterwards, on the same thread,
 // and go through the input method in the order they came.
@@ -173,12 +173,14 @@ int32_t special_key_of(KeySym keysym)
 }
 
 // A seen key event to the keyboard, with the text the input method makes of
-// it: `key` is the toolkit's character (-1 none), `special` its special-key
-// number (0 none).
+// it (and what comes before it, the accents of a dead key it did not go
+// with): `key` is the toolkit's character (-1 none), `special` its
+// special-key number (0 none).
 void key_event_deliver(const key_event_seen &e, int32_t key, int32_t special)
 {
     const key_typed typed = text_input_lookup(e.key);
     const uint32_t modifiers = x_modifiers_to_toolkit(e.key.state);
+    x_text_type(typed.before, modifiers);
     if (typed.swallowed)
         key_press_swallowed(e.key.keycode);
     else if (special != 0 && !typed.composed)
@@ -198,6 +200,7 @@ bool unreported_key_serve(const key_event_seen &e)
 {
     if (e.focus_out) {
         key_focus_lost();
+        text_input_sequence_end();
         return true;
     }
     const key_lookup k = key_lookup_of(e);

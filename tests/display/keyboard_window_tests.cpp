@@ -240,6 +240,13 @@ TEST_F(Keyboard, InputMethodKeysPairTheirPressesAndReleases)
     EXPECT_EQ(ring_drain(), (std::vector<int32_t>{'^', -'^'}));
     EXPECT_EQ(inkey(), "^");
 
+    // Accents typed before a key: each pressed and released, the one the code
+    // page lacks in the ring only.
+    x_text_type(U"^´", 0);
+    EXPECT_EQ(ring_drain(), (std::vector<int32_t>{'^', -'^', 0x400000B4, -0x400000B4}));
+    EXPECT_EQ(inkey(), "^");
+    EXPECT_EQ(inkey(), "");
+
     // Alt held through a dead key and the composed character, the key let go
     // after Alt: nothing stays held.
     modifier(ALT, true);

@@ -6,6 +6,9 @@
 #   euro sign) only in the ring, as its Unicode value + 0x40000000;
 # - dead keys compose with the next key, and a dead key then Space gives the
 #   spacing character: on us intl ' and " can be typed;
+# - a key that does not compose with a dead key arrives, after the accent
+#   when it types a character; Alt+Enter after a dead key switches to full
+#   screen; a loss of the focus ends a dead key's sequence;
 # - Alt with a dead key and a composed character leaves no key held;
 # - a German sentence typed into INPUT is stored as code-page bytes.
 # The program starts and takes typed text with no locale settings at all,
@@ -64,6 +67,10 @@ rows=(
     "us -variant intl|dead_acute space dead_diaeresis space| 27:28 22:28| 39 -39 34 -34"
     "us -variant intl|dead_tilde n dead_acute e| a4:00 82:00| 164 -164 130 -130"
     "us -variant intl|alt+dead_acute alt+e| 82:00| 130 -130"
+    "de|dead_circumflex d| 5e:07 64:20| 94 -94 100 -100"
+    "de|dead_acute Return| 0d:1c| 13 -13"
+    "us -variant intl|dead_acute t| 74:14| 1073742004 -1073742004 116 -116"
+    "us -variant intl|dead_acute Return| 0d:1c| 13 -13"
 )
 for row in "${rows[@]}"; do
     IFS='|' read -r layout keys pairs ring <<<"$row"
@@ -79,12 +86,25 @@ done
 answer=$(program_ask "held 130 100308" held: "$wait_s")
 [[ $answer == "held: 0 0 flags 00 00" ]] || fail "Alt with a dead key: \"$answer\" held"
 
+# A dead key, the focus away in a clock's window and back: "d" comes alone.
 layout_set de
+xclock -title "Focus Taker" 2>/dev/null &
+other=$(window_wait "Focus Taker")
+xdotool key dead_circumflex
+xdotool windowfocus --sync "$other"
+xdotool windowfocus --sync "$win"
+xdotool key d
+ring_expect " 100 -100" "de: dead_circumflex, the focus away and back, d"
+
 program_say "input Text? "
 sleep 0.3
 xdotool type --delay 20 "Zwölf Boxkämpfer über den großen ÄÖÜ"
 xdotool key Return
 output_wait $'input:Zw\x94lf Boxk\x84mpfer \x81ber den gro\xe1en \x8e\x99\x9a' "$wait_s"
+
+# Alt+Enter after a dead key switches to full screen.
+xdotool key --delay 20 dead_acute alt+Return
+window_size_wait "$win" 1024x768 "$wait_s"
 
 # A locale that is not installed: ASCII and a composed character all the same.
 program_say end
