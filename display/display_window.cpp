@@ -58,11 +58,12 @@ void size_ask_new(window_actions &actions, window_size size, int64_t now_ms)
 // The size the window is to have, asked for again while the window does not
 // take it: each ask waits for its answer, and after WINDOW_SIZE_ASKS asks in
 // a row the window keeps the size the window manager gives it (a tiling one
-// keeps a window at its tile), until the program wants another size.
-void size_want(window_actions &actions, window_size size, int64_t now_ms)
+// keeps a window at its tile), until the program wants another size, which
+// is asked for at once.
+void size_want(window_actions &actions, window_size size, bool new_wish, int64_t now_ms)
 {
     display_window_state &d = display_window;
-    if (!same_size(size, d.wanted)) {
+    if (new_wish || !same_size(size, d.wanted)) {
         size_ask_new(actions, size, now_ms);
         return;
     }
@@ -115,10 +116,7 @@ void windowed_follow(window_actions &actions, window_size frame, int64_t now_ms)
     } else if (!denied && !frame_changed) {
         return;
     }
-    if (new_wish)
-        size_ask_new(actions, size, now_ms);
-    else
-        size_want(actions, size, now_ms);
+    size_want(actions, size, new_wish, now_ms);
 }
 
 // A request equal to the state asks for nothing: it only cancels the one it

