@@ -46,7 +46,7 @@ int32_t layer_at(int32_t position)
 
 void bars_draw()
 {
-    frame_rect bars[2];
+    pixel_rect bars[2];
     const int32_t count = viewport_bars(display_viewport, bars);
     if (count == 0)
         return;
@@ -58,8 +58,7 @@ void bars_draw()
             return;
     }
     for (int32_t i = 0; i < count; ++i)
-        gl_draw_textured_rect(bars[i].x1, bars[i].y1, bars[i].x2, bars[i].y2, bar_image, 0, 0, 0, 0,
-                              0, 0, 0);
+        gl_draw_window_rect(bars[i].x1, bars[i].y1, bars[i].x2, bars[i].y2, bar_image);
     gl_batch_flush();
 }
 

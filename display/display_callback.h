@@ -66,6 +66,7 @@ struct display_window_state {
     window_size wanted{0, 0};
     int32_t wanted_asks = 0;
     int32_t followed_settings = -1; // stretch mode and resize denial as last followed
+    bool full_screen_left = false;  // the window manager ended full screen (display_full_screen_left)
     uint64_t last_drawn_frame_order = 0;
     uint64_t last_shown_slot_order = 0; // order of the frame drawn last, 0 none
     // What the last drawing showed besides the frame, so that a still screen
@@ -111,6 +112,11 @@ struct window_actions {
 // Makes the window follow a frame of the given size and serves a pending
 // full-screen request (the callback's window steps).
 window_actions display_window_follow(window_size frame, int64_t now_ms);
+
+// The window manager took the window out of full screen (its own key, a
+// menu): the state becomes windowed, as after a request to leave, and the
+// window is asked for its windowed size anew.
+void display_full_screen_left();
 
 // Records a reshape report of the window.
 void display_reshape_note(int32_t width, int32_t height);

@@ -193,12 +193,24 @@ window_actions display_window_follow(window_size frame, int64_t now_ms)
     window_actions actions;
     reshape_wait_expire(now_ms);
     full_screen_request_drop_if_current();
+    // Full screen ended by the window manager asks for the windowed size as
+    // a request to leave does.
+    if (display_window.full_screen_left) {
+        display_window.full_screen_left = false;
+        size_ask_new(actions, frame, now_ms);
+    }
     if (full_screen_state.load(std::memory_order_relaxed) == 0 &&
         full_screen_request.load() == NO_REQUEST)
         windowed_follow(actions, frame, now_ms);
     if (!display_window.reshape_in_progress && display_window.picture_drawn)
         full_screen_serve(actions, frame, now_ms);
     return actions;
+}
+
+void display_full_screen_left()
+{
+    full_screen_state.store(0);
+    display_window.full_screen_left = true;
 }
 
 void display_reshape_note(int32_t width, int32_t height)

@@ -428,6 +428,33 @@ bool gl_render_destination_set(int32_t handle)
     return true;
 }
 
+namespace
+{
+
+// A textured rectangle on the destination, its corners in the destination's
+// own pixels.
+void textured_rect_draw(int32_t dx1, int32_t dy1, int32_t dx2, int32_t dy2, float sx1, float sy1,
+                        float sx2, float sy2)
+{
+    gl_depth_test_set(0);
+    gl_cull_set(0);
+    float w, h;
+    texture_extent(bound_image(), &w, &h);
+    float u1 = sx1 <= sx2 ? (sx1 + 0.01f) / w : (sx1 + 0.99f) / w;
+    float u2 = sx1 <= sx2 ? (sx2 + 0.99f) / w : (sx2 + 0.01f) / w;
+    float v1 = sy1 <= sy2 ? (sy1 + 0.01f) / h : (sy1 + 0.99f) / h;
+    float v2 = sy1 <= sy2 ? (sy2 + 0.99f) / h : (sy2 + 0.01f) / h;
+    float left = float(dx1), top = float(dy1);
+    float right = float(int64_t(dx2) + 1), bottom = float(int64_t(dy2) + 1);
+    const float corners[6][4] = {{left, top, u1, v1},    {right, top, u2, v1},
+                                 {left, bottom, u1, v2}, {left, bottom, u1, v2},
+                                 {right, top, u2, v1},   {right, bottom, u2, v2}};
+    for (const auto &c : corners)
+        batch_vertex(2, c, c[2], c[3]);
+}
+
+} // namespace
+
 void gl_draw_textured_rect(int32_t dx1, int32_t dy1, int32_t dx2, int32_t dy2, int32_t source,
                            int32_t destination, float sx1, float sy1, float sx2, float sy2,
                            int32_t alpha, int32_t smooth)
@@ -448,21 +475,15 @@ void gl_draw_textured_rect(int32_t dx1, int32_t dy1, int32_t dx2, int32_t dy2, i
     int32_t filter = smooth ? 1 : 0;
     if (!source_prepare(source, filter, filter, 0, alpha))
         return;
-    gl_depth_test_set(0);
-    gl_cull_set(0);
-    float w, h;
-    texture_extent(bound_image(), &w, &h);
-    float u1 = sx1 <= sx2 ? (sx1 + 0.01f) / w : (sx1 + 0.99f) / w;
-    float u2 = sx1 <= sx2 ? (sx2 + 0.99f) / w : (sx2 + 0.01f) / w;
-    float v1 = sy1 <= sy2 ? (sy1 + 0.01f) / h : (sy1 + 0.99f) / h;
-    float v2 = sy1 <= sy2 ? (sy2 + 0.99f) / h : (sy2 + 0.01f) / h;
-    float left = float(dx1), top = float(dy1);
-    float right = float(int64_t(dx2) + 1), bottom = float(int64_t(dy2) + 1);
-    const float corners[6][4] = {{left, top, u1, v1},    {right, top, u2, v1},
-                                 {left, bottom, u1, v2}, {left, bottom, u1, v2},
-                                 {right, top, u2, v1},   {right, bottom, u2, v2}};
-    for (const auto &c : corners)
-        batch_vertex(2, c, c[2], c[3]);
+    textured_rect_draw(dx1, dy1, dx2, dy2, sx1, sy1, sx2, sy2);
+}
+
+void gl_draw_window_rect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t source)
+{
+    if (!destination_enter(0, RENDER_2D) || !source_prepare(source, 0, 0, 0, 0))
+        return;
+    const hardware_img *img = bound_image();
+    textured_rect_draw(x1, y1, x2, y2, 0, 0, float(img->width - 1), float(img->height - 1));
 }
 
 void gl_draw_textured_triangle_2d(const float source_xy[6], const float dest_xy[6], int32_t source,

@@ -74,6 +74,10 @@ bool gl_render_destination_set(int32_t handle);
 void gl_draw_textured_rect(int32_t dx1, int32_t dy1, int32_t dx2, int32_t dy2, int32_t source,
                            int32_t destination, float sx1, float sy1, float sx2, float sy2,
                            int32_t alpha, int32_t smooth);
+// Copies the whole source image onto a rectangle of window pixels (inclusive
+// corners), not mapped through the viewport: the bars beside the display
+// rectangle.
+void gl_draw_window_rect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t source);
 // One textured triangle; source vertices (x, y) x 3 in texels. smooth: 0
 // nearest, 1 linear, 2 linear when shrinking, 3 linear when enlarging.
 void gl_draw_textured_triangle_2d(const float source_xy[6], const float dest_xy[6], int32_t source,

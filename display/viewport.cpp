@@ -88,23 +88,22 @@ render_viewport viewport_compute(int32_t frame_width, int32_t frame_height, int3
     return v;
 }
 
-int32_t viewport_bars(const render_viewport &v, frame_rect bars[2])
+int32_t viewport_bars(const render_viewport &v, pixel_rect bars[2])
 {
+    int32_t count = 0;
+    auto add = [&](int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+        if (x1 <= x2 && y1 <= y2)
+            bars[count++] = {x1, y1, x2, y2};
+    };
+    const int32_t right = v.window_width - 1, bottom = v.window_height - 1;
     if (v.bar_side == 1) {
-        const int32_t left = truncated(float(-v.x1) / v.scale_x - 1.0f);
-        const int32_t right = truncated(float(v.window_width - v.x1 - 1) / v.scale_x + 1.0f);
-        bars[0] = {left, 0, -1, v.frame_height - 1};
-        bars[1] = {v.frame_width, 0, right, v.frame_height - 1};
-        return 2;
+        add(0, 0, v.x1 - 1, bottom);
+        add(v.x2 + 1, 0, right, bottom);
+    } else if (v.bar_side == 2) {
+        add(0, 0, right, v.y1 - 1);
+        add(0, v.y2 + 1, right, bottom);
     }
-    if (v.bar_side == 2) {
-        const int32_t top = truncated(float(-v.y1) / v.scale_y - 1.0f);
-        const int32_t bottom = truncated(float(v.window_height - v.y1 - 1) / v.scale_y + 1.0f);
-        bars[0] = {0, top, v.frame_width - 1, -1};
-        bars[1] = {0, v.frame_height, v.frame_width - 1, bottom};
-        return 2;
-    }
-    return 0;
+    return count;
 }
 
 bool stretch_window_off_shape(window_size window, float last_window_aspect, float frame_aspect)

@@ -36,16 +36,16 @@ viewport_fit viewport_fit_of(int32_t full_screen_state, bool full_screen_smooth,
 render_viewport viewport_compute(int32_t frame_width, int32_t frame_height, int32_t window_width,
                                  int32_t window_height, viewport_fit fit);
 
-// A rectangle in frame pixels, corners inclusive (they may lie outside the
-// frame: bars cover the window beyond it).
-struct frame_rect {
+// A rectangle in window pixels, corners inclusive.
+struct pixel_rect {
     int32_t x1, y1, x2, y2;
 };
 
-// The bars that cover the window outside the display rectangle, in frame
-// coordinates: two for a viewport with a bar side, else none. Returns the
-// count written to `bars`.
-int32_t viewport_bars(const render_viewport &viewport, frame_rect bars[2]);
+// The bars that cover the window outside the display rectangle, in window
+// pixels: on the viewport's bar side, each from the rectangle's edge to the
+// window's, so that bars and rectangle tile the window. Returns the count
+// written to `bars` (a side with no room gets no bar).
+int32_t viewport_bars(const render_viewport &viewport, pixel_rect bars[2]);
 
 struct window_size {
     int32_t width, height;

@@ -17,6 +17,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <initializer_list>
@@ -100,7 +101,11 @@ void size_hints_set(bool fixed, int32_t width, int32_t height)
 // is asked to treat it as full screen too. While full screen, a window that
 // no longer covers the monitor (another client resized it, or a window
 // manager started since framed it as a plain window) is set back every
-// FULL_SCREEN_CHECK_MS, up to FULL_SCREEN_ASKS times in a row.
+// FULL_SCREEN_CHECK_MS, up to FULL_SCREEN_ASKS times in a row. Once the
+// window manager has put its full-screen state on the window, that state is
+// the window's: when the manager takes it off (its own full-screen key, a
+// menu, another client's request), the window leaves full screen as if the
+// program had asked to.
 // `outer`: the frame's rectangle before, to put the window back there; known
 // only when a window manager had placed the window (window_placed).
 constexpr int64_t FULL_SCREEN_CHECK_MS = 250;
@@ -111,7 +116,8 @@ struct full_screen_memory {
     screen_rect outer{0, 0, 0, 0};
     screen_rect monitor{0, 0, 0, 0};
     int64_t checked_ms = 0;
-    int32_t asks = 0; // set-backs since the window last covered the monitor
+    int32_t asks = 0;             // set-backs since the window last covered the monitor
+    bool host_state_seen = false; // the window manager's state said full screen
 };
 full_screen_memory full_screen;
 
@@ -119,21 +125,27 @@ full_screen_memory full_screen;
 // window: after showing it again (when the manager may place it afresh) and
 // after full screen (when it may put it back elsewhere). While the window is
 // not viewable or still in full screen nothing is done; then the window is
-// moved there, and moved again only when it is seen somewhere new or at
-// another size (a window manager leaving full screen may first report the
-// full-screen size, then put the window back where it was), until it is seen
-// there or PLACE_KEEP_MS have passed. With `settle` there is no place
-// of its own: the frame stays where the window manager puts it, moved only
-// as far as it takes to lie wholly on `area`.
+// moved there. A move is asked again once the last one was answered (the
+// window was seen somewhere new or at another size, or PLACE_ANSWER_MS
+// passed): a window manager leaving full screen may first report the
+// full-screen size, then put the window back where it was. This goes on
+// until the frame is seen there, PLACE_ASKS moves were asked or
+// PLACE_KEEP_MS have passed. With `settle` there is no place of its own: the
+// frame stays where the window manager puts it, moved only as far as it
+// takes to lie wholly on `area`.
 constexpr int64_t PLACE_KEEP_MS = 1500;
+constexpr int64_t PLACE_ANSWER_MS = 200;
+constexpr int32_t PLACE_ASKS = 4;
 struct place_keep {
     bool pending = false;
     bool settle = false;
     screen_rect area{0, 0, 0, 0};
     int32_t x = 0, y = 0;
     int64_t started_ms = 0;
-    bool moved = false;
-    screen_rect moved_from{0, 0, 0, 0}; // the frame's place, the window's size
+    int32_t asks = 0;
+    int32_t asked_x = 0, asked_y = 0; // the place last asked of the window system
+    int64_t asked_ms = 0;
+    screen_rect asked_from{0, 0, 0, 0}; // the frame's place, the window's size then
 };
 place_keep keep;
 
@@ -247,6 +259,38 @@ bool window_frame_now(XWindowAttributes &a, screen_rect &client, window_frame &f
     return true;
 }
 
+// The window's whole frame on the screen: the window manager's frame as it
+// publishes it, widened by the window's own border (a window manager that
+// does not reparent the window draws its frame there). A window manager that
+// publishes no frame has its frame window measured instead: the window's
+// ancestor that is a child of the root.
+screen_rect frame_whole(const XWindowAttributes &a, const window_frame &f)
+{
+    const int32_t b = a.border_width;
+    screen_rect r{f.outer.x - b, f.outer.y - b, f.outer.width + 2 * b, f.outer.height + 2 * b};
+    if (property_items(window, "_NET_FRAME_EXTENTS", XA_CARDINAL, 4).size() == 4)
+        return r;
+    Window w = window, root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    for (;;) {
+        if (!XQueryTree(display, w, &root, &parent, &children, &count))
+            return r;
+        if (children)
+            XFree(children);
+        if (parent == root || parent == 0)
+            break;
+        w = parent;
+    }
+    int x = 0, y = 0;
+    unsigned int width = 0, height = 0, border = 0, depth = 0;
+    if (w == window || !XGetGeometry(display, w, &root, &x, &y, &width, &height, &border, &depth))
+        return r;
+    const int32_t left = (std::min)(r.x, int32_t(x)), top = (std::min)(r.y, int32_t(y));
+    const int32_t right = (std::max)(r.x + r.width, int32_t(x + int(width + 2 * border)));
+    const int32_t bottom = (std::max)(r.y + r.height, int32_t(y + int(height + 2 * border)));
+    return {left, top, right - left, bottom - top};
+}
+
 // True when the window's place is one it was given: it is viewable and,
 // while a window manager runs, inside the manager's frame. Before that a
 // window manager may still move it, and has published its frame's extents
@@ -273,21 +317,28 @@ bool rect_same(const screen_rect &a, const screen_rect &b)
 
 void place_keep_start(int32_t x, int32_t y)
 {
-    keep = {true, false, {0, 0, 0, 0}, x, y, clock_now_ms(), false, {0, 0, 0, 0}};
+    keep = place_keep{};
+    keep.pending = true;
+    keep.x = x;
+    keep.y = y;
+    keep.started_ms = clock_now_ms();
 }
 
 // No place to go back to: the frame stays where the window manager puts it,
 // wholly on `area`.
 void place_keep_settle(screen_rect area)
 {
-    keep = {true, true, area, 0, 0, clock_now_ms(), false, {0, 0, 0, 0}};
+    place_keep_start(0, 0);
+    keep.settle = true;
+    keep.area = area;
 }
 
 void place_keep_serve()
 {
     if (!keep.pending)
         return;
-    if (clock_now_ms() - keep.started_ms >= PLACE_KEEP_MS) {
+    const int64_t now_ms = clock_now_ms();
+    if (now_ms - keep.started_ms >= PLACE_KEEP_MS) {
         keep.pending = false;
         return;
     }
@@ -299,29 +350,39 @@ void place_keep_serve()
     if (!window_frame_now(a, client, f) || a.map_state != IsViewable ||
         wm_state_has("_NET_WM_STATE_FULLSCREEN") || rect_same(client, full_screen.monitor))
         return;
+    const screen_rect whole = frame_whole(a, f);
     if (keep.settle) {
-        const screen_rect to = rect_moved_into(f.outer, keep.area);
+        const screen_rect to = rect_moved_into(whole, keep.area);
         keep.settle = false;
         keep.x = to.x;
         keep.y = to.y;
     }
-    if (f.outer.x == keep.x && f.outer.y == keep.y) {
+    if (whole.x == keep.x && whole.y == keep.y) {
         keep.pending = false;
         return;
     }
-    const screen_rect seen{f.outer.x, f.outer.y, client.width, client.height};
-    if (keep.moved && rect_same(seen, keep.moved_from))
+    const screen_rect seen{whole.x, whole.y, client.width, client.height};
+    const bool answered = !rect_same(seen, keep.asked_from) || now_ms - keep.asked_ms >= PLACE_ANSWER_MS;
+    if (keep.asks > 0 && !answered)
         return;
-    // A window manager that put the client area, not the frame, at the place
-    // asked for is asked again with the place moved on by the frame's left
-    // and top, so that the frame lands there.
-    int32_t x = keep.x, y = keep.y;
-    if (keep.moved && client.x == keep.x && client.y == keep.y) {
-        x += client.x - f.outer.x;
-        y += client.y - f.outer.y;
+    if (keep.asks >= PLACE_ASKS) {
+        keep.pending = false;
+        return;
     }
-    keep.moved = true;
-    keep.moved_from = seen;
+    // A window manager that put the client area, not the frame, at the place
+    // asked for (or left it there, when it was there already) is asked again
+    // with the place moved on by the frame's left and top, so that the frame
+    // lands there.
+    int32_t x = keep.x, y = keep.y;
+    if (keep.asks > 0 && client.x == keep.asked_x && client.y == keep.asked_y) {
+        x += client.x - whole.x;
+        y += client.y - whole.y;
+    }
+    ++keep.asks;
+    keep.asked_x = x;
+    keep.asked_y = y;
+    keep.asked_ms = now_ms;
+    keep.asked_from = seen;
     XMoveWindow(display, window, x, y);
 }
 
@@ -398,33 +459,11 @@ void full_screen_apply()
     XFlush(display);
 }
 
-// Sets a full-screen window that no longer covers its monitor back.
-void full_screen_hold()
-{
-    const int64_t now_ms = clock_now_ms();
-    if (!full_screen.on || now_ms - full_screen.checked_ms < FULL_SCREEN_CHECK_MS)
-        return;
-    full_screen.checked_ms = now_ms;
-    XWindowAttributes a;
-    screen_rect client;
-    window_frame frame;
-    if (!window_frame_now(a, client, frame) || a.map_state != IsViewable)
-        return;
-    if (rect_same(client, full_screen.monitor)) {
-        full_screen.asks = 0;
-        return;
-    }
-    if (full_screen.asks >= FULL_SCREEN_ASKS)
-        return;
-    ++full_screen.asks;
-    full_screen_apply();
-    wm_move_resize(full_screen.monitor);
-}
-
 // Leaves full screen before the window takes a size again: a window manager
 // is asked to leave its full-screen state, and the frame goes back to its
 // place, wholly on the monitor, once it has (with none, at once). A window
-// that had no place of its own stays where the window manager puts it.
+// that had no place of its own stays where the window manager puts it, moved
+// as far as it takes to lie wholly on the monitor.
 void full_screen_leave()
 {
     if (!full_screen.on)
@@ -439,6 +478,47 @@ void full_screen_leave()
         place_keep_start(back.x, back.y);
     else
         place_keep_settle(full_screen.monitor);
+}
+
+// Sets a full-screen window that no longer covers its monitor back, and
+// leaves full screen when the window manager took its full-screen state off
+// the window. The state is read every tick, as a window manager's own key
+// may take it off moments after it was put on. A window that is not shown
+// has no state (the window manager drops it); it is looked for anew once the
+// window is shown again.
+void full_screen_hold()
+{
+    if (!full_screen.on)
+        return;
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(display, window, &a) || a.map_state != IsViewable) {
+        full_screen.host_state_seen = false;
+        return;
+    }
+    if (wm_state_has("_NET_WM_STATE_FULLSCREEN")) {
+        full_screen.host_state_seen = true;
+    } else if (full_screen.host_state_seen) {
+        full_screen_leave();
+        display_full_screen_left();
+        return;
+    }
+    const int64_t now_ms = clock_now_ms();
+    if (now_ms - full_screen.checked_ms < FULL_SCREEN_CHECK_MS)
+        return;
+    full_screen.checked_ms = now_ms;
+    screen_rect client;
+    window_frame frame;
+    if (!window_frame_now(a, client, frame))
+        return;
+    if (rect_same(client, full_screen.monitor)) {
+        full_screen.asks = 0;
+        return;
+    }
+    if (full_screen.asks >= FULL_SCREEN_ASKS)
+        return;
+    ++full_screen.asks;
+    full_screen_apply();
+    wm_move_resize(full_screen.monitor);
 }
 
 uint32_t modifiers()
@@ -588,14 +668,14 @@ void window_layer_full_screen()
     if (!window_frame_now(a, client, frame))
         return;
     // A place the window is on its way to is its place.
-    screen_rect outer = frame.outer;
+    screen_rect outer = frame_whole(a, frame);
     const bool going = keep.pending && !keep.settle;
     if (going) {
         outer.x = keep.x;
         outer.y = keep.y;
     }
     full_screen = {true, going || window_placed(a), outer, full_screen_monitor(outer),
-                   clock_now_ms(), 0};
+                   clock_now_ms(), 0, false};
     keep.pending = false;
     size_hints_set(false, 0, 0);
     full_screen_apply();

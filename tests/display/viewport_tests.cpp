@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace
 {
@@ -20,16 +22,6 @@ struct viewport_case {
     int32_t x1, y1, x2, y2, bar_side, smooth;
     float scale_x, scale_y;
 };
-
-// Window-pixel column where a frame column starts, as the renderer maps it.
-float window_x_of(const render_viewport &v, float x)
-{
-    return x * v.scale_x + float(v.x1);
-}
-float window_y_of(const render_viewport &v, float y)
-{
-    return y * v.scale_y + float(v.y1);
-}
 
 } // namespace
 
@@ -114,28 +106,37 @@ TEST(Viewport, FullScreenWinsOverTheWindowsStretchMode)
     }
 }
 
-// The bars, mapped back into the window, reach from the display rectangle to
-// the window's edges on both sides and cover every frame row or column.
-TEST(Viewport, BarsCoverTheWindowOutsideTheDisplayRectangle)
+// The game's frame fitted with its shape kept into screens and tiles: the
+// display rectangle starts where the table says, and the bars and the
+// rectangle tile the window, every pixel covered exactly once.
+TEST(Viewport, BarsAndTheDisplayRectangleTileTheWindow)
 {
-    const render_viewport sides = viewport_compute(640, 400, 1920, 1080, aspect);
-    frame_rect bars[2];
-    ASSERT_EQ(viewport_bars(sides, bars), 2);
-    EXPECT_EQ(bars[0].x2, -1);
-    EXPECT_EQ(bars[1].x1, 640);
-    EXPECT_LE(window_x_of(sides, float(bars[0].x1)), 0.0f);
-    EXPECT_GE(window_x_of(sides, float(bars[1].x2 + 1)), 1920.0f);
-    EXPECT_EQ(bars[0].y1, 0);
-    EXPECT_EQ(bars[1].y2, 399);
-
-    const render_viewport above = viewport_compute(528, 296, 1024, 768, aspect);
-    ASSERT_EQ(viewport_bars(above, bars), 2);
-    EXPECT_EQ(bars[0].y2, -1);
-    EXPECT_EQ(bars[1].y1, 296);
-    EXPECT_LE(window_y_of(above, float(bars[0].y1)), 0.0f);
-    EXPECT_GE(window_y_of(above, float(bars[1].y2 + 1)), 768.0f);
-    EXPECT_EQ(bars[0].x2, 527);
-
+    struct tile_case {
+        int32_t width, height;
+        int32_t first; // the rectangle's first column (bars left and right) or row
+    };
+    const tile_case cases[] = {
+        {1600, 900, 2},   {1440, 900, 47},  {1280, 1024, 154}, {2560, 1080, 317},
+        {800, 600, 76},   {1280, 720, 2},   {1366, 768, 2},    {1920, 1080, 2},
+        {508, 748, 232},  {1020, 300, 243}, {640, 400, 21},
+    };
+    for (const tile_case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+        const render_viewport v = viewport_compute(528, 296, c.width, c.height, aspect);
+        EXPECT_EQ(v.bar_side == 1 ? v.x1 : v.y1, c.first);
+        pixel_rect parts[3] = {{v.x1, v.y1, v.x2, v.y2}};
+        const int32_t count = 1 + viewport_bars(v, parts + 1);
+        std::vector<uint8_t> covered(size_t(c.width) * size_t(c.height), 0);
+        for (int32_t i = 0; i < count; ++i) {
+            const pixel_rect &r = parts[i];
+            ASSERT_TRUE(r.x1 >= 0 && r.y1 >= 0 && r.x2 < c.width && r.y2 < c.height);
+            for (int32_t y = r.y1; y <= r.y2; ++y)
+                for (int32_t x = r.x1; x <= r.x2; ++x)
+                    ++covered[size_t(y) * size_t(c.width) + size_t(x)];
+        }
+        EXPECT_EQ(std::count(covered.begin(), covered.end(), 1), std::ssize(covered));
+    }
+    pixel_rect bars[2];
     EXPECT_EQ(viewport_bars(viewport_compute(640, 400, 1024, 768, stretch), bars), 0);
 }
 

@@ -3,17 +3,27 @@
 # Under icewm: full screen asked before the window manager placed the window.
 # Under fluxbox: another client resizes the full-screen window. Under the
 # tiling i3 and herbstluftwm: the window floats; tiled by a rule of i3's, it
-# keeps the tile's size and shows the whole frame.
+# keeps the tile's size and shows the whole frame. Under i3 and openbox the
+# window manager ends full screen. The game under herbstluftwm, bspwm and
+# i3 on two monitors: back from full screen, its frame lies on one monitor.
 add_test(NAME e2e.window_manager
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/window_manager_test.sh
                  $<TARGET_FILE:window_program> $<TARGET_FILE_DIR:screen_reader>)
 set_tests_properties(e2e.window_manager PROPERTIES LABELS "e2e" TIMEOUT 120)
 foreach(run IN ITEMS "icewm full-screen-first" "fluxbox outside-resize" "i3 floats"
-                     "herbstluftwm floats" "i3 tiled")
+                     "herbstluftwm floats" "i3 tiled" "i3 host-leaves" "openbox host-leaves")
     separate_arguments(args UNIX_COMMAND "${run}")
     string(REPLACE " " "-" run_name "${run}")
     add_test(NAME e2e.window_manager.${run_name}
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/window_manager_test.sh
                      $<TARGET_FILE:window_program> $<TARGET_FILE_DIR:screen_reader> ${args})
+    set_tests_properties(e2e.window_manager.${run_name} PROPERTIES LABELS "e2e" TIMEOUT 60)
+endforeach()
+foreach(run IN ITEMS "herbstluftwm game" "bspwm game" "i3 game-two-monitors")
+    separate_arguments(args UNIX_COMMAND "${run}")
+    string(REPLACE " " "-" run_name "${run}")
+    add_test(NAME e2e.window_manager.${run_name}
+             COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/window_manager_test.sh
+                     $<TARGET_FILE:tarvo> $<TARGET_FILE_DIR:screen_reader> ${args})
     set_tests_properties(e2e.window_manager.${run_name} PROPERTIES LABELS "e2e" TIMEOUT 60)
 endforeach()

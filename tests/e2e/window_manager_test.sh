@@ -19,7 +19,13 @@
 #   name read back;
 # - tiled (i3, told by the window's class to tile it): the window keeps the
 #   tile's size; back from full screen it asks for its own size only a few
-#   times, and shows the whole frame scaled into the tile with its shape kept.
+#   times, and shows the whole frame scaled into the tile with its shape kept;
+# - host-leaves: the window manager takes the full-screen window out of full
+#   screen (i3's full-screen key; under openbox, another client's request):
+#   the window stays windowed at its size and the program reads windowed;
+# - game, game-two-monitors (PROGRAM is the game): the game starts full
+#   screen; Alt+Enter steps to windowed, twice in a row, and each time the
+#   window's whole frame lies on one monitor (two of different heights).
 #
 # Usage: window_manager_test.sh PROGRAM TOOLS_DIR [WINDOW_MANAGER [CASE]]
 set -euo pipefail
@@ -32,7 +38,19 @@ e2e_init "$2"
 windowed=528x296
 screen=1024x768
 
+monitors=()
+if [[ $case_name == game-two-monitors ]]; then
+    # One X screen, two monitors of different heights, their tops not
+    # aligned: the left one, primary, lower and shorter.
+    screen=3200x1200
+    monitors=(1280x1024+0+176 1920x1200+1280+0)
+fi
 xvfb_start ${screen}x24
+if ((${#monitors[@]})); then
+    xrandr --setmonitor '*left' 1280/338x1024/270+0+176 screen >/dev/null &&
+        xrandr --setmonitor right 1920/508x1200/317+1280+0 none >/dev/null ||
+        fail "xrandr could not set the monitors"
+fi
 
 # A window manager that runs names its check window on the root window.
 # xfwm4 keeps its settings on a session bus; i3 takes the test's own
@@ -97,6 +115,52 @@ frame_on_screen_wait() {
         sleep 0.05
     done
     fail "$manager: the frame is at $x $y, ${w}x$h with the window $size"
+}
+
+# toplevel ID: the window's ancestor that is a child of the root (a
+# window manager's frame window, or the window itself).
+toplevel() {
+    local w=$1 root parent
+    while :; do
+        read -r root parent < <(xwininfo -children -id "$w" |
+            awk '/Root window id:/ {r = $4} /Parent window id:/ {p = $4} END {print r, p}')
+        [[ $parent == "$root" || -z $parent ]] && break
+        w=$parent
+    done
+    echo "$w"
+}
+
+# frame_on_monitor_wait ID: until the window has its windowed size and its
+# whole frame (the client area with the window's border and the frame's
+# extents, and the window manager's frame window) lies on one monitor.
+frame_on_monitor_wait() {
+    local extents left right top bottom x y w h size fx fy fw fh m mw mh mx my
+    local areas=("${monitors[@]:-$screen+0+0}")
+    for _ in $(seq 100); do
+        extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p')
+        IFS=', ' read -r left right top bottom <<<"${extents:-0, 0, 0, 0}"
+        read -r x y w h size < <(xwininfo -id "$1" |
+            awk -v l="$left" -v r="$right" -v t="$top" -v b="$bottom" \
+                '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+                 /Width:/ {w = $2} /Height:/ {h = $2} /Border width:/ {bw = $3}
+                 END {print x - l, y - t, w + l + r + 2 * bw, h + t + b + 2 * bw, w "x" h}')
+        read -r fx fy fw fh < <(xwininfo -id "$(toplevel "$1")" |
+            awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+                 /Width:/ {w = $2} /Height:/ {h = $2} /Border width:/ {bw = $3}
+                 END {print x, y, w + 2 * bw, h + 2 * bw}')
+        ((fx < x)) && w=$((w + x - fx)) x=$fx
+        ((fy < y)) && h=$((h + y - fy)) y=$fy
+        ((fx + fw > x + w)) && w=$((fx + fw - x))
+        ((fy + fh > y + h)) && h=$((fy + fh - y))
+        if [[ $size == "$windowed" ]]; then
+            for m in "${areas[@]}"; do
+                IFS='x+' read -r mw mh mx my <<<"$m"
+                ((x >= mx && y >= my && x + w <= mx + mw && y + h <= my + mh)) && return 0
+            done
+        fi
+        sleep 0.05
+    done
+    fail "$manager: the frame is at $x $y, ${w}x$h with the window $size, on no monitor"
 }
 
 # full_screen_wait ID: until the window covers the screen and the window
@@ -164,6 +228,67 @@ _NET_WM_ICON_NAME(UTF8_STRING) = "Window Check"' ]] ||
     fi
     program_say end
     program_exit_wait 10
+    echo "window manager $manager, $case_name: ok"
+    exit 0
+fi
+
+# The window manager ends full screen: the window stays windowed.
+if [[ $case_name == host-leaves ]]; then
+    printf '# i3 config file (v4)\nbindsym Mod1+f fullscreen toggle\n' >"$E2E_DIR/i3.conf"
+    manager_start
+    program_start "$program"
+    output_wait ready
+    win=$(window_wait "Window Check")
+    window_size_wait "$win" "$windowed"
+    program_ask "fullscreen 0" "full screen" >/dev/null
+    full_screen_wait "$win"
+    case $manager in
+    i3) xdotool windowfocus --sync "$win" key alt+f ;;
+    *) wmctrl -i -r "$win" -b remove,fullscreen || fail "wmctrl could not ask" ;;
+    esac
+    window_size_wait "$win" "$windowed"
+    for _ in $(seq 20); do
+        [[ $(window_size "$win") == "$windowed" ]] ||
+            fail "$manager: the window is $(window_size "$win") again"
+        sleep 0.1
+    done
+    # Mode 9 asks for nothing: the answer is the state.
+    [[ $(program_ask "fullscreen 9" "full screen") == "full screen 0" ]] ||
+        fail "$manager: the program does not read windowed"
+    program_say end
+    program_exit_wait 10
+    echo "window manager $manager, $case_name: ok"
+    exit 0
+fi
+
+# The game starts full screen: Alt+Enter steps through the full-screen modes
+# to windowed (pressed again until the window is windowed), twice. The keys
+# are sent to the window itself: herbstluftwm's own keys take Alt+Enter.
+if [[ $case_name == game* ]]; then
+    printf '# i3 config file (v4)\n' >"$E2E_DIR/i3.conf"
+    manager_start
+    mkdir "$E2E_DIR/game"
+    cp "$program" "$E2E_DIR/game/tarvo"
+    cd "$E2E_DIR/game"
+    program_start ./tarvo
+    win=$(window_wait "TARVO ZUDUZ")
+    for round in 1 2; do
+        for i in $(seq 13); do
+            ((i <= 12)) || fail "$manager: round $round, the game is not windowed"
+            xdotool key --window "$win" alt+Return
+            for _ in $(seq 8); do
+                [[ $(window_size "$win") == "$windowed" ]] && break 2
+                sleep 0.1
+            done
+        done
+        frame_on_monitor_wait "$win"
+        xdotool key --window "$win" alt+Return
+        for i in $(seq 101); do
+            [[ $(window_size "$win") != "$windowed" ]] && break
+            ((i <= 100)) || fail "$manager: round $round, the game stays windowed"
+            sleep 0.05
+        done
+    done
     echo "window manager $manager, $case_name: ok"
     exit 0
 fi
