@@ -211,6 +211,7 @@ void display_full_screen_left()
 {
     full_screen_state.store(0);
     display_window.full_screen_left = true;
+    display_window.force_redraw = true;
 }
 
 void display_reshape_note(int32_t width, int32_t height)

@@ -136,6 +136,23 @@ TEST_F(DisplayWindow, LeavingFullScreenReshapesToTheFrameAndHoldsTheNextRequest)
     EXPECT_TRUE(display_window_follow(game_frame, 100 + RESHAPE_TIMEOUT_MS).full_screen);
 }
 
+// The window manager ends full screen (its own key): windowed at once for the
+// program, a redraw is due, and the window is asked for the frame's size
+// once, even after the asks for that size ran out before full screen.
+TEST_F(DisplayWindow, FullScreenEndedByTheWindowManagerIsLeftAsIfAsked)
+{
+    reshaped(1024, 768);
+    display_window.wanted = game_frame;
+    display_window.wanted_asks = WINDOW_SIZE_ASKS;
+    full_screen_state = 1;
+    display_window.force_redraw = false;
+    display_full_screen_left();
+    EXPECT_EQ(full_screen_get(), 0);
+    EXPECT_TRUE(display_redraw_due());
+    EXPECT_TRUE(asks_size(display_window_follow(game_frame, 0), 528, 296));
+    EXPECT_FALSE(display_window_follow(game_frame, 10).reshape);
+}
+
 TEST_F(DisplayWindow, AReshapeToTheSizeTheWindowHasDoesNotHoldRequests)
 {
     // A frame as large as the screen: leaving full screen asks for the size

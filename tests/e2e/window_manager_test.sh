@@ -59,6 +59,8 @@ manager_start() {
     [[ $manager != none ]] || return 0
     case $manager in
     xfwm4) dbus-run-session -- xfwm4 --compositor=off ;;
+    mutter) dbus-run-session -- mutter --x11 --replace ;;
+    kwin_x11) dbus-run-session -- kwin_x11 --replace ;;
     i3) i3 -c "$E2E_DIR/i3.conf" ;;
     *) "$manager" ;;
     esac >"$E2E_DIR/manager.log" 2>&1 &
@@ -87,11 +89,19 @@ frame_place() {
         END {print x - l, y - t, w "x" h}'
 }
 
-# frame_wait ID "X Y WIDTHxHEIGHT": until the frame is there at that size.
+# client_place ID: "X Y WIDTHxHEIGHT" of the client area alone (some window
+# managers publish their frame's extents while the window is full screen).
+client_place() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+        /Width:/ {w = $2} /Height:/ {h = $2} END {print x, y, w "x" h}'
+}
+
+# frame_wait ID "X Y WIDTHxHEIGHT" [PLACE]: until the frame (or what the
+# function PLACE reads) is there at that size.
 frame_wait() {
     local place
     for _ in $(seq 100); do
-        place=$(frame_place "$1")
+        place=$("${3:-frame_place}" "$1")
         [[ $place == "$2" ]] && return 0
         sleep 0.05
     done
@@ -166,13 +176,13 @@ frame_on_monitor_wait() {
 # full_screen_wait ID: until the window covers the screen and the window
 # manager holds it full screen.
 full_screen_wait() {
-    frame_wait "$1" "0 0 $screen"
+    frame_wait "$1" "0 0 $screen" client_place
     for i in $(seq 101); do
         xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN && break
         ((i <= 100)) || fail "$manager: the window is not full screen for it"
         sleep 0.05
     done
-    frame_wait "$1" "0 0 $screen"
+    frame_wait "$1" "0 0 $screen" client_place
 }
 
 # The whole frame read back from the window, scaled into it with its shape
