@@ -59,8 +59,6 @@ manager_start() {
     [[ $manager != none ]] || return 0
     case $manager in
     xfwm4) dbus-run-session -- xfwm4 --compositor=off ;;
-    mutter) dbus-run-session -- mutter --x11 --replace ;;
-    kwin_x11) dbus-run-session -- kwin_x11 --replace ;;
     i3) i3 -c "$E2E_DIR/i3.conf" ;;
     *) "$manager" ;;
     esac >"$E2E_DIR/manager.log" 2>&1 &
