@@ -132,13 +132,16 @@ full_screen_memory full_screen;
 // until the frame is seen there, PLACE_ASKS moves were asked or
 // PLACE_KEEP_MS have passed. With `settle` there is no place of its own: the
 // frame stays where the window manager puts it, moved only as far as it
-// takes to lie wholly on `area`.
+// takes to lie wholly on `area`. `whole`: the place is that of the whole
+// frame (frame_whole), as after full screen; else that of the frame the
+// window manager publishes, as the program reads and gives places.
 constexpr int64_t PLACE_KEEP_MS = 1500;
 constexpr int64_t PLACE_ANSWER_MS = 200;
 constexpr int32_t PLACE_ASKS = 4;
 struct place_keep {
     bool pending = false;
     bool settle = false;
+    bool whole = false;
     screen_rect area{0, 0, 0, 0};
     int32_t x = 0, y = 0;
     int64_t started_ms = 0;
@@ -315,10 +318,11 @@ bool rect_same(const screen_rect &a, const screen_rect &b)
     return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
 
-void place_keep_start(int32_t x, int32_t y)
+void place_keep_start(int32_t x, int32_t y, bool whole)
 {
     keep = place_keep{};
     keep.pending = true;
+    keep.whole = whole;
     keep.x = x;
     keep.y = y;
     keep.started_ms = clock_now_ms();
@@ -328,7 +332,7 @@ void place_keep_start(int32_t x, int32_t y)
 // wholly on `area`.
 void place_keep_settle(screen_rect area)
 {
-    place_keep_start(0, 0);
+    place_keep_start(0, 0, true);
     keep.settle = true;
     keep.area = area;
 }
@@ -350,18 +354,18 @@ void place_keep_serve()
     if (!window_frame_now(a, client, f) || a.map_state != IsViewable ||
         wm_state_has("_NET_WM_STATE_FULLSCREEN") || rect_same(client, full_screen.monitor))
         return;
-    const screen_rect whole = frame_whole(a, f);
+    const screen_rect at = keep.whole ? frame_whole(a, f) : f.outer;
     if (keep.settle) {
-        const screen_rect to = rect_moved_into(whole, keep.area);
+        const screen_rect to = rect_moved_into(at, keep.area);
         keep.settle = false;
         keep.x = to.x;
         keep.y = to.y;
     }
-    if (whole.x == keep.x && whole.y == keep.y) {
+    if (at.x == keep.x && at.y == keep.y) {
         keep.pending = false;
         return;
     }
-    const screen_rect seen{whole.x, whole.y, client.width, client.height};
+    const screen_rect seen{at.x, at.y, client.width, client.height};
     const bool answered = !rect_same(seen, keep.asked_from) || now_ms - keep.asked_ms >= PLACE_ANSWER_MS;
     if (keep.asks > 0 && !answered)
         return;
@@ -375,8 +379,8 @@ void place_keep_serve()
     // lands there.
     int32_t x = keep.x, y = keep.y;
     if (keep.asks > 0 && client.x == keep.asked_x && client.y == keep.asked_y) {
-        x += client.x - whole.x;
-        y += client.y - whole.y;
+        x += client.x - at.x;
+        y += client.y - at.y;
     }
     ++keep.asks;
     keep.asked_x = x;
@@ -475,7 +479,7 @@ void full_screen_leave()
     else if (full_screen.outer_known)
         XMoveWindow(display, window, back.x, back.y);
     if (full_screen.outer_known)
-        place_keep_start(back.x, back.y);
+        place_keep_start(back.x, back.y, true);
     else
         place_keep_settle(full_screen.monitor);
 }
@@ -667,12 +671,13 @@ void window_layer_full_screen()
     window_frame frame;
     if (!window_frame_now(a, client, frame))
         return;
-    // A place the window is on its way to is its place.
+    // A place the window is on its way to is its place (one the program
+    // gave is the published frame's, which the whole frame may exceed).
     screen_rect outer = frame_whole(a, frame);
     const bool going = keep.pending && !keep.settle;
     if (going) {
-        outer.x = keep.x;
-        outer.y = keep.y;
+        outer.x = keep.x - (keep.whole ? 0 : frame.outer.x - outer.x);
+        outer.y = keep.y - (keep.whole ? 0 : frame.outer.y - outer.y);
     }
     full_screen = {true, going || window_placed(a), outer, full_screen_monitor(outer),
                    clock_now_ms(), 0, false};
@@ -724,7 +729,7 @@ void window_layer_show_at(int32_t x, int32_t y)
     hints.y = y;
     normal_hints_write();
     glutShowWindow();
-    place_keep_start(x, y);
+    place_keep_start(x, y, false);
 }
 
 void window_layer_hide()

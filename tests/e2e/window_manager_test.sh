@@ -15,8 +15,8 @@
 #   the screen again, and leaving full screen brings it back on the screen.
 # - floats (a tiling window manager: i3, herbstluftwm): the window's fixed
 #   size and class are there before it is mapped, so the window floats at its
-#   size, and comes back to its place after full screen; its class and icon
-#   name read back;
+#   size, and comes back to its place after full screen (moved wholly onto
+#   the screen); its class and icon name read back;
 # - tiled (i3, told by the window's class to tile it): the window keeps the
 #   tile's size; back from full screen it asks for its own size only a few
 #   times, and shows the whole frame scaled into the tile with its shape kept;
@@ -138,28 +138,36 @@ toplevel() {
     echo "$w"
 }
 
+# frame_whole ID: "X Y WIDTH HEIGHT WxH" of the window's whole frame (the
+# client area with the window's border and the frame's extents, and the
+# window manager's frame window), then the window's size.
+frame_whole() {
+    local extents left right top bottom x y w h size fx fy fw fh
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p')
+    IFS=', ' read -r left right top bottom <<<"${extents:-0, 0, 0, 0}"
+    read -r x y w h size < <(xwininfo -id "$1" |
+        awk -v l="$left" -v r="$right" -v t="$top" -v b="$bottom" \
+            '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+             /Width:/ {w = $2} /Height:/ {h = $2} /Border width:/ {bw = $3}
+             END {print x - l, y - t, w + l + r + 2 * bw, h + t + b + 2 * bw, w "x" h}')
+    read -r fx fy fw fh < <(xwininfo -id "$(toplevel "$1")" |
+        awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+             /Width:/ {w = $2} /Height:/ {h = $2} /Border width:/ {bw = $3}
+             END {print x, y, w + 2 * bw, h + 2 * bw}')
+    ((fx < x)) && w=$((w + x - fx)) x=$fx
+    ((fy < y)) && h=$((h + y - fy)) y=$fy
+    ((fx + fw > x + w)) && w=$((fx + fw - x))
+    ((fy + fh > y + h)) && h=$((fy + fh - y))
+    echo "$x $y $w $h $size"
+}
+
 # frame_on_monitor_wait ID: until the window has its windowed size and its
-# whole frame (the client area with the window's border and the frame's
-# extents, and the window manager's frame window) lies on one monitor.
+# whole frame lies on one monitor.
 frame_on_monitor_wait() {
-    local extents left right top bottom x y w h size fx fy fw fh m mw mh mx my
+    local x y w h size m mw mh mx my
     local areas=("${monitors[@]:-$screen+0+0}")
     for _ in $(seq 100); do
-        extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p')
-        IFS=', ' read -r left right top bottom <<<"${extents:-0, 0, 0, 0}"
-        read -r x y w h size < <(xwininfo -id "$1" |
-            awk -v l="$left" -v r="$right" -v t="$top" -v b="$bottom" \
-                '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
-                 /Width:/ {w = $2} /Height:/ {h = $2} /Border width:/ {bw = $3}
-                 END {print x - l, y - t, w + l + r + 2 * bw, h + t + b + 2 * bw, w "x" h}')
-        read -r fx fy fw fh < <(xwininfo -id "$(toplevel "$1")" |
-            awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
-                 /Width:/ {w = $2} /Height:/ {h = $2} /Border width:/ {bw = $3}
-                 END {print x, y, w + 2 * bw, h + 2 * bw}')
-        ((fx < x)) && w=$((w + x - fx)) x=$fx
-        ((fy < y)) && h=$((h + y - fy)) y=$fy
-        ((fx + fw > x + w)) && w=$((fx + fw - x))
-        ((fy + fh > y + h)) && h=$((fy + fh - y))
+        read -r x y w h size < <(frame_whole "$1")
         if [[ $size == "$windowed" ]]; then
             for m in "${areas[@]}"; do
                 IFS='x+' read -r mw mh mx my <<<"$m"
@@ -169,6 +177,17 @@ frame_on_monitor_wait() {
         sleep 0.05
     done
     fail "$manager: the frame is at $x $y, ${w}x$h with the window $size, on no monitor"
+}
+
+# place_on_screen ID: the frame's place and size (frame_place), moved as far
+# as the whole frame must move to lie on the screen.
+place_on_screen() {
+    local x y w h px py size sw=${screen%x*} sh=${screen#*x}
+    read -r x y w h _ < <(frame_whole "$1")
+    read -r px py size < <(frame_place "$1")
+    local dx=$((x < 0 ? -x : (x + w > sw ? sw - w - x : 0)))
+    local dy=$((y < 0 ? -y : (y + h > sh ? sh - h - y : 0)))
+    echo "$((px + dx)) $((py + dy)) $size"
 }
 
 # full_screen_wait ID: until the window covers the screen and the window
@@ -215,7 +234,7 @@ if [[ $case_name == floats || $case_name == tiled ]]; then
     [[ $case_name == floats || ($size != "$windowed" && $size != "$screen") ]] ||
         fail "i3: the tiled window is $size"
     window_size_wait "$win" "$size"
-    place=$(frame_place "$win")
+    place=$(place_on_screen "$win")
     program_ask "fullscreen 0" "full screen" >/dev/null
     window_size_wait "$win" "$screen"
     xev -id "$win" -event structure >"$E2E_DIR/xev" &
