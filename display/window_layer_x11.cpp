@@ -499,8 +499,12 @@ void full_screen_hold()
         full_screen.host_state_seen = false;
         return;
     }
+    // The state counts once the window has the monitor's size too: a state
+    // left from an earlier full screen may linger until the window manager
+    // has served the request to leave it.
     if (wm_state_has("_NET_WM_STATE_FULLSCREEN")) {
-        full_screen.host_state_seen = true;
+        if (a.width == full_screen.monitor.width && a.height == full_screen.monitor.height)
+            full_screen.host_state_seen = true;
     } else if (full_screen.host_state_seen) {
         full_screen_leave();
         display_full_screen_left();

@@ -106,25 +106,6 @@ frame_wait() {
     fail "$manager: the window is at $place, not $2"
 }
 
-# frame_on_screen_wait ID: until the window has its windowed size and its
-# frame, extents included, lies wholly on the screen.
-frame_on_screen_wait() {
-    local extents left right top bottom place
-    for _ in $(seq 100); do
-        extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p')
-        IFS=', ' read -r left right top bottom <<<"${extents:-0, 0, 0, 0}"
-        place=$(xwininfo -id "$1" | awk -v l="$left" -v r="$right" -v t="$top" -v b="$bottom" \
-            '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
-             /Width:/ {w = $2} /Height:/ {h = $2}
-             END {print x - l, y - t, w + l + r, h + t + b, w "x" h}')
-        read -r x y w h size <<<"$place"
-        [[ $size == "$windowed" ]] && ((x >= 0 && y >= 0 && x + w <= ${screen%x*} &&
-            y + h <= ${screen#*x})) && return 0
-        sleep 0.05
-    done
-    fail "$manager: the frame is at $x $y, ${w}x$h with the window $size"
-}
-
 # toplevel ID: the window's ancestor that is a child of the root (a
 # window manager's frame window, or the window itself).
 toplevel() {
@@ -342,7 +323,7 @@ if [[ $case_name != table ]]; then
     esac
     full_screen_wait "$win"
     program_ask "fullscreen 1" "full screen" >/dev/null
-    frame_on_screen_wait "$win"
+    frame_on_monitor_wait "$win"
     program_say end
     program_exit_wait 10
     echo "window manager $manager, $case_name: ok"
