@@ -66,7 +66,7 @@ struct display_window_state {
     window_size wanted{0, 0};
     int32_t wanted_asks = 0;
     int32_t followed_settings = -1; // stretch mode and resize denial as last followed
-    bool full_screen_left = false;  // the window manager ended full screen (display_full_screen_left)
+    bool full_screen_left = false;  // the window manager ended full screen
     uint64_t last_drawn_frame_order = 0;
     uint64_t last_shown_slot_order = 0; // order of the frame drawn last, 0 none
     // What the last drawing showed besides the frame, so that a still screen

@@ -70,6 +70,6 @@ void window_layer_moves_take(void (*seen)(int32_t x, int32_t y));
 // The main thread's regular work between frames: takes relative motion from
 // the raw pointer device and key events the toolkit did not report, puts
 // the window back in its place once a window manager has shown it again or
-// let it leave full screen, and sets a full-screen window that no longer
-// covers its monitor back.
+// let it leave full screen, sets a full-screen window that no longer covers
+// its monitor back, and leaves full screen when the window manager ended it.
 void window_layer_poll();

@@ -366,7 +366,8 @@ void place_keep_serve()
         return;
     }
     const screen_rect seen{at.x, at.y, client.width, client.height};
-    const bool answered = !rect_same(seen, keep.asked_from) || now_ms - keep.asked_ms >= PLACE_ANSWER_MS;
+    const bool answered =
+        !rect_same(seen, keep.asked_from) || now_ms - keep.asked_ms >= PLACE_ANSWER_MS;
     if (keep.asks > 0 && !answered)
         return;
     if (keep.asks >= PLACE_ASKS) {
@@ -683,8 +684,12 @@ void window_layer_full_screen()
         outer.x = keep.x - (keep.whole ? 0 : frame.outer.x - outer.x);
         outer.y = keep.y - (keep.whole ? 0 : frame.outer.y - outer.y);
     }
-    full_screen = {true, going || window_placed(a), outer, full_screen_monitor(outer),
-                   clock_now_ms(), 0, false};
+    full_screen = full_screen_memory{};
+    full_screen.on = true;
+    full_screen.outer_known = going || window_placed(a);
+    full_screen.outer = outer;
+    full_screen.monitor = full_screen_monitor(outer);
+    full_screen.checked_ms = clock_now_ms();
     keep.pending = false;
     size_hints_set(false, 0, 0);
     full_screen_apply();

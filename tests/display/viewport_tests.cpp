@@ -116,9 +116,9 @@ TEST(Viewport, BarsAndTheDisplayRectangleTileTheWindow)
         int32_t first; // the rectangle's first column (bars left and right) or row
     };
     const tile_case cases[] = {
-        {1600, 900, 2},   {1440, 900, 47},  {1280, 1024, 154}, {2560, 1080, 317},
-        {800, 600, 76},   {1280, 720, 2},   {1366, 768, 2},    {1920, 1080, 2},
-        {508, 748, 232},  {1020, 300, 243}, {640, 400, 21},
+        {1600, 900, 2},  {1440, 900, 47},  {1280, 1024, 154}, {2560, 1080, 317},
+        {800, 600, 76},  {1280, 720, 2},   {1366, 768, 2},    {1920, 1080, 2},
+        {508, 748, 232}, {1020, 300, 243}, {640, 400, 21},
     };
     for (const tile_case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
