@@ -239,18 +239,23 @@ void wm_move_resize(screen_rect r)
                     {all_four_given | from_pager, r.x, r.y, r.width, r.height});
 }
 
-// The frame the window manager publishes around the window; none without one.
-frame_extents frame_extents_read()
+// The frame the window manager publishes around the window; none without one
+// (`published`, when given, tells which).
+frame_extents frame_extents_read(bool *published = nullptr)
 {
     const std::vector<long> v = property_items(window, "_NET_FRAME_EXTENTS", XA_CARDINAL, 4);
+    if (published)
+        *published = v.size() == 4;
     if (v.size() != 4)
         return {0, 0, 0, 0};
     return {int32_t(v[0]), int32_t(v[1]), int32_t(v[2]), int32_t(v[3])};
 }
 
 // The window's client area on the screen and its frame; `a` receives the
-// window's attributes. False when the window cannot be read.
-bool window_frame_now(XWindowAttributes &a, screen_rect &client, window_frame &frame)
+// window's attributes, `published` (when given) whether the window manager
+// publishes its frame. False when the window cannot be read.
+bool window_frame_now(XWindowAttributes &a, screen_rect &client, window_frame &frame,
+                      bool *published = nullptr)
 {
     if (!XGetWindowAttributes(display, window, &a))
         return false;
@@ -258,7 +263,7 @@ bool window_frame_now(XWindowAttributes &a, screen_rect &client, window_frame &f
     Window child;
     XTranslateCoordinates(display, window, a.root, 0, 0, &x, &y, &child);
     client = {x, y, a.width, a.height};
-    frame = window_frame_of(client, frame_extents_read());
+    frame = window_frame_of(client, frame_extents_read(published));
     return true;
 }
 
@@ -267,11 +272,11 @@ bool window_frame_now(XWindowAttributes &a, screen_rect &client, window_frame &f
 // does not reparent the window draws its frame there). A window manager that
 // publishes no frame has its frame window measured instead: the window's
 // ancestor that is a child of the root.
-screen_rect frame_whole(const XWindowAttributes &a, const window_frame &f)
+screen_rect frame_whole(const XWindowAttributes &a, const window_frame &f, bool published)
 {
     const int32_t b = a.border_width;
     screen_rect r{f.outer.x - b, f.outer.y - b, f.outer.width + 2 * b, f.outer.height + 2 * b};
-    if (property_items(window, "_NET_FRAME_EXTENTS", XA_CARDINAL, 4).size() == 4)
+    if (published)
         return r;
     Window w = window, root = 0, parent = 0, *children = nullptr;
     unsigned int count = 0;
@@ -349,12 +354,13 @@ void place_keep_serve()
     XWindowAttributes a;
     screen_rect client;
     window_frame f;
+    bool published = false;
     // A window that still covers its monitor has not yet left full screen,
     // whatever its state says.
-    if (!window_frame_now(a, client, f) || a.map_state != IsViewable ||
+    if (!window_frame_now(a, client, f, &published) || a.map_state != IsViewable ||
         wm_state_has("_NET_WM_STATE_FULLSCREEN") || rect_same(client, full_screen.monitor))
         return;
-    const screen_rect at = keep.whole ? frame_whole(a, f) : f.outer;
+    const screen_rect at = keep.whole ? frame_whole(a, f, published) : f.outer;
     if (keep.settle) {
         const screen_rect to = rect_moved_into(at, keep.area);
         keep.settle = false;
@@ -674,11 +680,12 @@ void window_layer_full_screen()
     XWindowAttributes a;
     screen_rect client;
     window_frame frame;
-    if (!window_frame_now(a, client, frame))
+    bool published = false;
+    if (!window_frame_now(a, client, frame, &published))
         return;
     // A place the window is on its way to is its place (one the program
     // gave is the published frame's, which the whole frame may exceed).
-    screen_rect outer = frame_whole(a, frame);
+    screen_rect outer = frame_whole(a, frame, published);
     const bool going = keep.pending && !keep.settle;
     if (going) {
         outer.x = keep.x - (keep.whole ? 0 : frame.outer.x - outer.x);

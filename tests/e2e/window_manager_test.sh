@@ -76,30 +76,38 @@ manager_start() {
     done
 }
 
-# frame_place ID: "X Y WIDTHxHEIGHT", the frame's top left and the window's
-# size (the frame's extents are published by the window manager).
-frame_place() {
-    local extents left top
-    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p')
-    IFS=', ' read -r left _ top _ <<<"${extents:-0, 0, 0, 0}"
-    xwininfo -id "$1" | awk -v l="$left" -v t="$top" '/Absolute upper-left X/ {x = $4}
-        /Absolute upper-left Y/ {y = $4} /Width:/ {w = $2} /Height:/ {h = $2}
-        END {print x - l, y - t, w "x" h}'
-}
-
-# client_place ID: "X Y WIDTHxHEIGHT" of the client area alone (some window
-# managers publish their frame's extents while the window is full screen).
-client_place() {
+# geometry ID: "X Y WIDTH HEIGHT BORDER" of a window, X and Y the outer
+# corner of its border.
+geometry() {
     xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
-        /Width:/ {w = $2} /Height:/ {h = $2} END {print x, y, w "x" h}'
+        /Width:/ {w = $2} /Height:/ {h = $2} /Border width:/ {b = $3} END {print x, y, w, h, b}'
 }
 
-# frame_wait ID "X Y WIDTHxHEIGHT" [PLACE]: until the frame (or what the
-# function PLACE reads) is there at that size.
+# extents ID: "LEFT RIGHT TOP BOTTOM" of the frame the window manager
+# publishes around the window (all 0 when it publishes none).
+extents() {
+    local e
+    e=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p')
+    echo "${e:-0, 0, 0, 0}" | tr -d ,
+}
+
+# frame_place ID [client]: "X Y WIDTHxHEIGHT", the frame's top left (the
+# frame's extents are published by the window manager) and the window's
+# size; with "client" the client area's top left (some window managers
+# publish their frame's extents while the window is full screen).
+frame_place() {
+    local left=0 top=0 x y w h
+    [[ ${2:-} == client ]] || read -r left _ top _ < <(extents "$1")
+    read -r x y w h _ < <(geometry "$1")
+    echo "$((x - left)) $((y - top)) ${w}x$h"
+}
+
+# frame_wait ID "X Y WIDTHxHEIGHT" [client]: until the frame (or the client
+# area) is there at that size.
 frame_wait() {
     local place
     for _ in $(seq 100); do
-        place=$("${3:-frame_place}" "$1")
+        place=$(frame_place "$1" "${3:-}")
         [[ $place == "$2" ]] && return 0
         sleep 0.05
     done
@@ -123,18 +131,13 @@ toplevel() {
 # client area with the window's border and the frame's extents, and the
 # window manager's frame window), then the window's size.
 frame_whole() {
-    local extents left right top bottom x y w h size fx fy fw fh
-    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p')
-    IFS=', ' read -r left right top bottom <<<"${extents:-0, 0, 0, 0}"
-    read -r x y w h size < <(xwininfo -id "$1" |
-        awk -v l="$left" -v r="$right" -v t="$top" -v b="$bottom" \
-            '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
-             /Width:/ {w = $2} /Height:/ {h = $2} /Border width:/ {bw = $3}
-             END {print x - l, y - t, w + l + r + 2 * bw, h + t + b + 2 * bw, w "x" h}')
-    read -r fx fy fw fh < <(xwininfo -id "$(toplevel "$1")" |
-        awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
-             /Width:/ {w = $2} /Height:/ {h = $2} /Border width:/ {bw = $3}
-             END {print x, y, w + 2 * bw, h + 2 * bw}')
+    local l r t b x y w h bw fx fy fw fh fb
+    read -r l r t b < <(extents "$1")
+    read -r x y w h bw < <(geometry "$1")
+    read -r fx fy fw fh fb < <(geometry "$(toplevel "$1")")
+    local size=${w}x$h
+    x=$((x - l)) y=$((y - t)) w=$((w + l + r + 2 * bw)) h=$((h + t + b + 2 * bw))
+    fw=$((fw + 2 * fb)) fh=$((fh + 2 * fb))
     ((fx < x)) && w=$((w + x - fx)) x=$fx
     ((fy < y)) && h=$((h + y - fy)) y=$fy
     ((fx + fw > x + w)) && w=$((fx + fw - x))
@@ -174,13 +177,13 @@ place_on_screen() {
 # full_screen_wait ID: until the window covers the screen and the window
 # manager holds it full screen.
 full_screen_wait() {
-    frame_wait "$1" "0 0 $screen" client_place
+    frame_wait "$1" "0 0 $screen" client
     for i in $(seq 101); do
         xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN && break
         ((i <= 100)) || fail "$manager: the window is not full screen for it"
         sleep 0.05
     done
-    frame_wait "$1" "0 0 $screen" client_place
+    frame_wait "$1" "0 0 $screen" client
 }
 
 # The whole frame read back from the window, scaled into it with its shape
