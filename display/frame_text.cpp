@@ -346,8 +346,10 @@ frame_outcome text_frame_build(const frame_target &target, image_slot *page)
     pass.fh = int32_t(font_height_of(page->font));
     pass.double_width = page->font == 9 || page->font == 15 || page->font == 17;
     pass.phase = phase;
-    pass.cursor_drawn = page->cursor_shown && phase == 1;
     pass.cursor_rows = text_cursor_span(page->cursor_start, page->cursor_stop, pass.fh);
+    // A shape that fills no row of the cell is no cursor at all: its phases
+    // redraw nothing, so an unchanged page publishes nothing.
+    pass.cursor_drawn = page->cursor_shown && phase == 1 && pass.cursor_rows.count > 0;
     pass.cursor = cursor;
 
     // Which cells to draw, and the contents they are drawn with: what the page

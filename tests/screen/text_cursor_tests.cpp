@@ -1,5 +1,13 @@
+#include "input_support.h"
 #include "text_support.h"
 
+#include "display/display_layers.h"
+#include "display/frame_builder.h"
+#include "display/frame_ring.h"
+#include "display/keyboard.h"
+#include "display/runtime_loop.h"
+#include "platform/clock.h"
+#include "screen/fonts.h"
 #include "screen/screen_modes.h"
 #include "screen/text_output.h"
 
@@ -170,6 +178,108 @@ TEST_F(cursor_query, end_prompt_prints_on_the_display_pages_last_row)
     EXPECT_EQ(row_text(shown, 37).substr(0, 26), "Press any key to continue ");
     EXPECT_EQ(row_text(shown, 36).substr(0, 4), "keep");
     EXPECT_EQ(error_pending_take(), 0u);
+}
+
+// A program waiting in INPUT with the runtime loop beside it on a fake clock:
+// the editor's key waits move the time on, the loop makes its passes in that
+// time and the frames the window would take are counted; Enter ends the
+// INPUT once the watch is over.
+constexpr int64_t WATCH_MS = 5000;
+struct {
+    int64_t program_ms, loop_ms;
+    bool in_pass, enter_pressed;
+    runtime_loop_state loop;
+    uint64_t shown_order;
+    int frames;
+} watch;
+
+int64_t watch_now()
+{
+    return watch.in_pass ? watch.loop_ms : watch.program_ms;
+}
+
+void watch_sleep(uint32_t ms)
+{
+    if (watch.in_pass) {
+        watch.loop_ms += ms;
+        return;
+    }
+    watch.program_ms += ms;
+    watch.in_pass = true;
+    while (watch.loop_ms < watch.program_ms && watch.loop_ms < WATCH_MS) {
+        runtime_loop_pass(watch.loop);
+        if (frame_ring_newer_ready(watch.shown_order)) {
+            watch.shown_order = frame_ring_take_newest()->order.load();
+            watch.frames++;
+        }
+    }
+    watch.in_pass = false;
+    if (watch.program_ms >= WATCH_MS && !watch.enter_pressed) {
+        watch.enter_pressed = true;
+        keyboard_key_down_event('\r');
+        keyboard_key_up_event('\r');
+    }
+}
+const clock_seam watch_clock{watch_now, watch_sleep};
+
+class input_frames : public input_test
+{
+  protected:
+    void TearDown() override
+    {
+        runtime_loop_services_set({});
+        input_test::TearDown();
+    }
+
+    // The frames published while INPUT waits, after the picture as it
+    // stands was shown.
+    int frames_while_waiting()
+    {
+        watch = {};
+        frame_pass_counter = 0;
+        frame_ring_reset();
+        frame_builder_reset();
+        display_layer_order_reset();
+        runtime_loop_services services{};
+        services.frame_build = software_frame_build;
+        services.auto_display = frame_auto_display_on;
+        runtime_loop_services_set(services);
+        software_frame_build();
+        watch.shown_order = frame_ring_take_newest()->order.load();
+        clock_seam_set(&watch_clock);
+        input_one(string_var(), INPUT_TYPE_STRING);
+        return watch.frames;
+    }
+};
+
+TEST_F(input_frames, an_invisible_cursor_publishes_nothing_and_a_visible_one_blinks)
+{
+    constexpr double BLINK_FRAMES = WATCH_MS / (8 * 32.0); // a phase: 8 frame passes
+    struct {
+        uint32_t start, stop;
+        bool blinking_cell;
+        double frames;
+    } const cases[] = {
+        {8, 0, false, 0},            // the story's prompts: E = 0 and S > 0
+        {12, 9, false, 0},           // E < S, but E below the 8-row cell
+        {8, 0, true, BLINK_FRAMES},  // blinking characters still blink
+        {8, 8, false, BLINK_FRAMES}, // S = E: the cell's bottom row
+        {6, 2, false, BLINK_FRAMES}, // E < S: from E to the bottom
+    };
+    game_page_make();
+    image_font_set(8, 0, false);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "start " << c.start << " stop " << c.stop
+                                        << (c.blinking_cell ? " with a blinking cell" : ""));
+        rt_cls(0, 0, 0);
+        write_page.record->pixels[0] = 'B';
+        write_page.record->pixels[1] = c.blinking_cell ? 0x87 : 0x07;
+        rt_locate(0, 0, 1, c.start, c.stop, LOCATE_CURSOR | LOCATE_START | LOCATE_STOP);
+        rt_locate(26, 5, 0, 0, 0, ROW_COL);
+        say("TARVO: ...  ", false);
+        ASSERT_EQ(error_pending_take(), 0u);
+        EXPECT_NEAR(frames_while_waiting(), c.frames, 1);
+    }
 }
 
 } // namespace
