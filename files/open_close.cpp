@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -87,11 +88,66 @@ void input_first_byte_check(int32_t handle)
         error_raise(r == OS_HANDLE_ACCESS_DENIED ? 70 : 75);
 }
 
-// The temporary file of a replacing output: beside the name, its directory
-// resolved as OPEN resolves it, under the name's last part with ".tmp".
-std::string replacing_temporary(const string_descriptor *name)
+// A replacing OPEN in progress: its number, the start of its temporary
+// file's name, that file (empty once deleted or put in place) and the hold
+// that keeps other saves from deleting it.
+struct replacing_file {
+    int32_t number = 0;
+    std::string prefix;
+    std::string temporary;
+    int hold = -1;
+};
+
+// Program thread only, as OPEN and CLOSE are.
+std::vector<replacing_file> replacing_files;
+
+constexpr const char *TEMPORARY_SUFFIX = ".tmp";
+
+// The temporary files of a name lie beside it, their directory resolved as
+// OPEN resolves it: the name's last part, a '.', a part unique to the writer
+// and ".tmp" ("TarvoData.4711-0.tmp").
+std::string replacing_prefix(const string_descriptor *name)
 {
-    return os_path_resolve_parent(file_name_text(name)) + ".tmp";
+    return os_path_resolve_parent(file_name_text(name)) + ".";
+}
+
+// The entry of number, taken out of the list (an empty one when there is
+// none).
+replacing_file replacing_take(int32_t number)
+{
+    for (auto i = replacing_files.begin(); i != replacing_files.end(); ++i)
+        if (i->number == number) {
+            replacing_file f = std::move(*i);
+            replacing_files.erase(i);
+            return f;
+        }
+    return {};
+}
+
+// Deletes the temporary file, then ends its hold.
+void replacing_discard(replacing_file &f)
+{
+    if (!f.temporary.empty())
+        os_file_remove(f.temporary);
+    f.temporary.clear();
+    os_file_hold_release(f.hold);
+    f.hold = -1;
+}
+
+// The BASIC error for a temporary file that cannot be made.
+int32_t creation_error(os_dir_status s)
+{
+    switch (s) {
+    case os_dir_status::access_denied:
+        return 70;
+    case os_dir_status::not_found:
+    case os_dir_status::path_not_found:
+        return 76;
+    case os_dir_status::bad_name:
+        return 64;
+    default:
+        return 75;
+    }
 }
 
 // The BASIC error with which OPEN FOR OUTPUT would refuse the name as it is
@@ -227,30 +283,49 @@ void rt_open_replacing(const string_descriptor *name, int32_t number)
         error_raise(refusal);
         return;
     }
-    // Made exactly as named first, so that the OPEN below cannot take another
-    // file whose name differs only in letter case. Where the file cannot be
-    // made, that OPEN fails the same way and raises the error.
-    std::string temporary = replacing_temporary(name);
-    os_file_remove(temporary);
-    os_file_create_new(temporary);
+    // A number closed by a plain CLOSE drops its unfinished file.
+    replacing_file stale = replacing_take(number);
+    replacing_discard(stale);
+    // Files left by saves that ended before their CLOSE go first; a save still
+    // running holds its own, which stays.
+    replacing_file f;
+    f.number = number;
+    f.prefix = replacing_prefix(name);
+    os_file_remove_unheld(f.prefix, TEMPORARY_SUFFIX);
+    os_dir_status made = os_file_create_held(f.prefix, TEMPORARY_SUFFIX, &f.temporary, &f.hold);
+    if (made != os_dir_status::ok) {
+        error_raise(creation_error(made));
+        return;
+    }
+    // The name exists exactly as written, so the OPEN cannot take another file
+    // whose name differs only in letter case.
     string_descriptor temporary_name{};
-    temporary_name.chr = reinterpret_cast<uint8_t *>(temporary.data());
-    temporary_name.len = int32_t(temporary.size());
+    temporary_name.chr = reinterpret_cast<uint8_t *>(f.temporary.data());
+    temporary_name.len = int32_t(f.temporary.size());
     rt_open(&temporary_name, OPEN_MODE_OUTPUT, 0, 0, number, 0, 0);
+    if (error_pending)
+        replacing_discard(f);
+    else
+        replacing_files.push_back(std::move(f));
 }
 
 void replacing_abandon(const string_descriptor *name)
 {
-    if (name->len > 0)
-        os_file_remove(replacing_temporary(name));
+    if (name->len == 0)
+        return;
+    std::string prefix = replacing_prefix(name);
+    for (replacing_file &f : replacing_files)
+        if (f.prefix == prefix)
+            replacing_discard(f);
 }
 
 void rt_close_replacing(int32_t number, const string_descriptor *name, bool put_in_place)
 {
     if (error_pending)
         return;
+    replacing_file f = replacing_take(number);
     if (file_number_in_use(number) != 1) {
-        replacing_abandon(name);
+        replacing_discard(f);
         return;
     }
     int32_t handle = file_number_handle(number);
@@ -258,19 +333,18 @@ void rt_close_replacing(int32_t number, const string_descriptor *name, bool put_
     if (put_in_place && os_file_sync(os_handle_file(handle)) != os_file_status::ok)
         error = 75;
     os_handle_close(handle);
-    if (!put_in_place || error != 0) {
-        replacing_abandon(name);
-        if (error != 0)
-            error_raise(error);
-        return;
+    if (put_in_place && error == 0) {
+        // The player may have made the name read-only while the bytes were
+        // written. The hold lasts until the file has the name.
+        error = replacing_refusal(name);
+        std::string target = os_path_resolve(file_name_text(name));
+        if (error == 0 &&
+            (f.temporary.empty() || os_file_replace(f.temporary, target) != os_dir_status::ok))
+            error = 75;
+        if (error == 0)
+            f.temporary.clear();
     }
-    // The player may have made the name read-only while the bytes were written.
-    error = replacing_refusal(name);
-    if (error == 0 && os_file_replace(replacing_temporary(name),
-                                      os_path_resolve(file_name_text(name))) != os_dir_status::ok)
-        error = 75;
-    if (error != 0) {
-        replacing_abandon(name);
+    replacing_discard(f);
+    if (error != 0)
         error_raise(error);
-    }
 }

@@ -44,20 +44,27 @@ void rt_close(int32_t number, int32_t given);
 // puts all the new ones in its place in one step.
 //
 // OPEN name FOR OUTPUT AS #number with the bytes going to a temporary file
-// beside name: name with ".tmp" added, made anew when a stale one is there.
-// Where OPEN FOR OUTPUT would refuse an existing name (a file without any
-// write permission bit, a directory, a read-only file system, a file held
-// exclusively) it raises the same error and creates nothing.
+// beside name that belongs to this OPEN alone: name, '.', a part unique to
+// the process and the OPEN, ".tmp", made new (never an existing file) and
+// held until the CLOSE, so that copies of a program saving side by side never
+// share one. Such files of name that nobody holds, left by copies killed
+// before their CLOSE, are deleted first. Where OPEN FOR OUTPUT would refuse
+// an existing name (a file without any write permission bit, a directory, a
+// read-only file system, a file held exclusively) it raises the same error
+// and creates nothing; a temporary file that cannot be made raises 70 (no
+// right), 76 (no directory), 64 (a name the system cannot take) or 75.
 void rt_open_replacing(const string_descriptor *name, int32_t number);
 
-// Deletes name's temporary file at once, whatever error is pending: its
-// bytes must never take the name, even when the program ends before the
-// CLOSE. The number stays bound; later writes go to the deleted file.
+// Deletes the temporary files of name's replacing OPENs at once, whatever
+// error is pending: their bytes must never take the name, even when the
+// program ends before the CLOSE. The number stays bound; later writes go to
+// the deleted file.
 void replacing_abandon(const string_descriptor *name);
 
 // CLOSE #number of a file opened by rt_open_replacing. With put_in_place the
 // temporary file is flushed to the disk and renamed over the name (resolved
-// as OPEN resolves it), and the directory is flushed. Without it, or when the
-// name has become read-only (70) or a step fails (75), the temporary file is
-// deleted and the name keeps its bytes.
+// as OPEN resolves it), and the directory is flushed; of saves side by side,
+// the last renamed wins. Without it, or when the name has become read-only
+// (70) or a step fails (75), the temporary file is deleted and the name keeps
+// its bytes.
 void rt_close_replacing(int32_t number, const string_descriptor *name, bool put_in_place);

@@ -14,7 +14,7 @@
 constexpr const char *SAVE_FILE_NAME = "TarvoData";
 
 // GOSUB routine: writes the save file from the six fields. The line goes to
-// a temporary file beside it ("TarvoData.tmp"), which takes the name in one
+// a temporary file of its own beside it, which takes the name in one
 // step at the CLOSE, so the file always holds the last line saved whole: a
 // save interrupted at any point, or one whose OPEN or PRINT # failed (the
 // file error is raised as for a plain OPEN FOR OUTPUT), leaves the old file

@@ -32,3 +32,29 @@ os_dir_status os_file_replace(const std::string &from, const std::string &to);
 // Removes a name as written, whether or not a file of this process holds it
 // open (a temporary file that must not be kept). True when it is gone.
 bool os_file_remove(const std::string &path);
+
+// Held files: the temporary files of writers that may run side by side,
+// several processes in one directory among them. Each is made under a name
+// of its own and held by its maker; a file that nobody holds was left by a
+// maker that ended before removing it, and any later maker may remove it.
+//
+// The hold is a lock, through a descriptor of its own, on one byte far past
+// any end a file reaches: the file's own reads, writes and range locks never
+// meet it, nor do those of a file that later takes its name. It ends with
+// os_file_hold_release or with the process. Where the file system keeps no
+// such locks, files are made all the same and never removed by others.
+
+// Creates a new empty file named prefix + a part unique to this process and
+// this call + suffix, with O_EXCL, and holds it; another name is tried while
+// a name is taken. *path gets the name and *hold the hold (-1 on failure).
+os_dir_status os_file_create_held(const std::string &prefix, const std::string &suffix,
+                                  std::string *path, int *hold);
+
+// Ends a hold made by os_file_create_held (-1 is ignored); the file stays.
+void os_file_hold_release(int hold);
+
+// Removes every regular file named as os_file_create_held names them for
+// prefix and suffix (exactly as written) that nobody holds. Each is locked
+// as a hold is while it is checked and removed, so a maker cannot take it
+// meanwhile and two removers never remove one file twice.
+void os_file_remove_unheld(const std::string &prefix, const std::string &suffix);

@@ -1,10 +1,15 @@
 #include "platform/os_file_move.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -93,7 +98,122 @@ os_dir_status move_by_copy(const std::string &from, const std::string &to)
     return result;
 }
 
+// The byte a hold locks: the last but one a file could have, which no file
+// of the runtime ever reaches.
+constexpr off_t HOLD_BYTE = INT64_MAX - 1;
+
+enum class hold_lock { taken, busy, unsupported };
+
+// Locks the hold byte through fd (a write lock, so that it excludes every
+// other), without waiting: busy when another descriptor has it, unsupported
+// where the file system keeps no such locks.
+hold_lock hold_byte_lock(int fd)
+{
+    struct flock fl {
+    };
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = HOLD_BYTE;
+    fl.l_len = 1;
+    int r;
+    do
+        r = fcntl(fd, F_OFD_SETLK, &fl);
+    while (r != 0 && errno == EINTR);
+    if (r == 0)
+        return hold_lock::taken;
+    return errno == EAGAIN || errno == EACCES ? hold_lock::busy : hold_lock::unsupported;
+}
+
+// True while path still names the file open as fd.
+bool names_file(const std::string &path, int fd)
+{
+    struct stat named, open_file;
+    return lstat(path.c_str(), &named) == 0 && fstat(fd, &open_file) == 0 &&
+           named.st_dev == open_file.st_dev && named.st_ino == open_file.st_ino;
+}
+
+// True for a name of os_file_create_held for prefix and suffix: digits, '-'
+// and digits between them.
+bool held_name(std::string_view name, std::string_view prefix, std::string_view suffix)
+{
+    if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) ||
+        !name.ends_with(suffix))
+        return false;
+    std::string_view unique =
+        name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    auto digits = [](std::string_view t) {
+        return !t.empty() && t.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    size_t dash = unique.find('-');
+    return dash != std::string_view::npos && digits(unique.substr(0, dash)) &&
+           digits(unique.substr(dash + 1));
+}
+
+// Removes path when it is a regular file nobody holds. The hold byte stays
+// locked until the removal is done: no maker holds the file in between, and
+// another remover cannot lock it, so the name still names the file checked.
+void remove_when_unheld(const std::string &path)
+{
+    int fd = open_retrying(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && hold_byte_lock(fd) == hold_lock::taken &&
+        names_file(path, fd))
+        unlink(path.c_str());
+    close(fd);
+}
+
+std::atomic<uint64_t> held_files_made{0};
+
 } // namespace
+
+os_dir_status os_file_create_held(const std::string &prefix, const std::string &suffix,
+                                  std::string *path, int *hold)
+{
+    *hold = -1;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        *path =
+            prefix + std::to_string(getpid()) + "-" + std::to_string(held_files_made++) + suffix;
+        int fd = open_retrying(path->c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return status_now();
+        }
+        // A remover may have locked and removed the file before the hold was
+        // taken; it is then not this maker's, and another name is tried.
+        // Without such locks no remover can lock it either: it stays unheld.
+        hold_lock lock = hold_byte_lock(fd);
+        if (lock != hold_lock::busy && names_file(*path, fd)) {
+            *hold = fd;
+            return os_dir_status::ok;
+        }
+        close(fd);
+    }
+    return os_dir_status::exists;
+}
+
+void os_file_hold_release(int hold)
+{
+    if (hold >= 0)
+        close(hold);
+}
+
+void os_file_remove_unheld(const std::string &prefix, const std::string &suffix)
+{
+    auto [dir, last] = os_path_split(prefix);
+    DIR *d = opendir(dir.empty() ? "." : dir.c_str());
+    if (!d)
+        return;
+    std::vector<std::string> found;
+    while (dirent *e = readdir(d))
+        if (held_name(e->d_name, last, suffix))
+            found.push_back(dir + e->d_name);
+    closedir(d);
+    for (const std::string &path : found)
+        remove_when_unheld(path);
+}
 
 os_dir_status os_file_create_new(const std::string &path)
 {

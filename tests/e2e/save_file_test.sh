@@ -5,7 +5,9 @@
 # full disk shows the same and keeps the old line; a read-only save file and
 # a read-only file system show 70, then 52 for each PRINT #, and keep the
 # file. No temporary file is left in any case, and a saved file keeps its
-# permissions. Needs root and mount: skipped (77) otherwise.
+# permissions. Three copies saving side by side into one folder on the disk
+# keep the file whole for a reader. Needs root and mount: skipped (77)
+# otherwise.
 #
 # Usage: save_file_test.sh SAVE_PROGRAM
 set -euo pipefail
@@ -86,4 +88,38 @@ run save 1710 2.6 2245 3032 400 0
 expect_boxes
 expect_save "1710,2.6,2245,3032,400,0"
 [[ $(stat -c %a TarvoData) == 640 ]] || fail "the save file did not keep its permissions"
+
+e2e_step side_by_side
+# Three copies save 200 times each into one folder on the disk while a
+# reader reads the file throughout, every eighth time through the game's own
+# load: each read is one whole save, no save shows a box, and nothing is left
+# beside the file.
+mkdir "$E2E_DIR/shared"
+cd "$E2E_DIR/shared"
+run save 0 0 0 0 0 0
+savers=()
+for k in 1 2 3; do
+    "$program" save $k $k $k $k $k $k 200 >/dev/null 2>"$E2E_DIR/err$k" &
+    savers+=($!)
+done
+reads=0 bad=()
+while kill -0 "${savers[@]}" 2>/dev/null; do
+    if ((reads % 8 == 7)); then
+        line=$("$program" load 2>&1) || line="exit code $?: $line"
+    else
+        line=$(<TarvoData) && line=${line%$'\r'}
+    fi
+    k=${line:0:1}
+    [[ $k == [0-3] && $line == "$k,$k,$k,$k,$k,$k" ]] || bad+=("\"$line\"")
+    reads=$((reads + 1))
+done
+((${#bad[@]} == 0)) || fail "${#bad[@]} of $reads reads were no whole save: ${bad[*]:0:5}"
+((reads >= 20)) || fail "only $reads reads while the copies saved"
+for k in 1 2 3; do
+    wait "${savers[k - 1]}" || fail "saver $k: exit code $?"
+    cp "$E2E_DIR/err$k" "$E2E_DIR/err" && expect_boxes
+done
+k=$(head -c 1 TarvoData)
+expect_save "$k,$k,$k,$k,$k,$k"
+echo "side by side: $reads reads, all whole"
 echo "save file: ok"

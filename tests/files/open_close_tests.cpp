@@ -8,6 +8,8 @@
 #include "files/sequential_io.h"
 
 #include <filesystem>
+#include <set>
+#include <sys/stat.h>
 
 namespace
 {
@@ -30,6 +32,15 @@ void print_line(int32_t number, const std::string &text)
 const os_handle_record &record_of(int32_t number)
 {
     return *os_handle_at(file_number_handle(number));
+}
+
+// The names in the current directory.
+std::set<std::string> entries()
+{
+    std::set<std::string> names;
+    for (const auto &e : std::filesystem::directory_iterator("."))
+        names.insert(e.path().filename().string());
+    return names;
 }
 
 TEST_F(OpenClose, OutputEmptiesTheFileAndAppendContinuesIt)
@@ -227,6 +238,59 @@ TEST_F(OpenClose, NamesWithBackslashesAndAnotherLetterCaseReachTheSameFile)
     open_file("DATA/tarvodata", OPEN_MODE_APPEND, 2, 0, 0);
     print_line(2, "3");
     EXPECT_EQ(file_read_all("Data/TarvoData"), "1,2\r\n3\r\n");
+}
+
+// Two saves of one name side by side: each writes a file of its own, which
+// the other's OPEN leaves alone, and the last renamed wins.
+TEST_F(OpenClose, ReplacingSavesSideBySideKeepTheirOwnFiles)
+{
+    basic_text name("save");
+    rt_open_replacing(name, 1);
+    print_line(1, "one");
+    rt_open_replacing(name, 2);
+    print_line(2, "two");
+    EXPECT_EQ(entries().size(), 2u);
+    rt_close_replacing(2, name, true);
+    EXPECT_EQ(file_read_all("save"), "two\r\n");
+    rt_close_replacing(1, name, true);
+    EXPECT_EQ(file_read_all("save"), "one\r\n");
+    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(entries(), std::set<std::string>{"save"});
+}
+
+// A copy that ended before its CLOSE leaves its file, which the next save
+// deletes (files that merely look alike stay); a save given up, abandoned
+// or refused at the CLOSE leaves none.
+TEST_F(OpenClose, ReplacingSavesClearWhatEndedCopiesLeftAndLeaveNothingWhenTheyFail)
+{
+    basic_text name("save");
+    in_child_process([&] {
+        rt_open_replacing(name, 1);
+        print_line(1, "lost");
+    });
+    const std::set<std::string> alike = {"save.tmp", "save.1-x.tmp", "save.12.tmp", "Save.1-2.tmp",
+                                         "save.1-2.tmp.old"};
+    for (const std::string &other : alike)
+        file_write_all(other, "user");
+    ASSERT_EQ(entries().size(), alike.size() + 1);
+    rt_open_replacing(name, 1);
+    print_line(1, "new");
+    rt_close_replacing(1, name, true);
+    rt_open_replacing(name, 1);
+    rt_close_replacing(1, name, false);
+    rt_open_replacing(name, 1);
+    replacing_abandon(name);
+    EXPECT_EQ(entries().size(), alike.size() + 1);
+    rt_close_replacing(1, name, false);
+    EXPECT_EQ(error_pending_take(), 0u);
+    rt_open_replacing(name, 1);
+    chmod("save", 0444);
+    rt_close_replacing(1, name, true);
+    EXPECT_EQ(error_pending_take(), 70u);
+    std::set<std::string> left = alike;
+    left.insert("save");
+    EXPECT_EQ(entries(), left);
+    EXPECT_EQ(file_read_all("save"), "new\r\n");
 }
 
 } // namespace

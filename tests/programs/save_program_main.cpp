@@ -3,7 +3,9 @@
 //
 //   save_program load            the start-up's load or create; prints the
 //                                six fields it leaves
-//   save_program save F1 .. F6   save_progress of the six fields, as GOSUB
+//   save_program save F1 .. F6 [N]
+//                                save_progress of the six fields, as GOSUB,
+//                                N times in a row (once without N)
 //
 // Every error box goes to standard error; with no display and no scripted
 // answer (BOX_ANSWERS unset) each one lets the routine go on, as "Yes" does.
@@ -33,12 +35,13 @@ int main(int argc, char **argv)
             std::printf(i < 5 ? "%g," : "%g\n", double(*fields[i]));
         return 0;
     }
-    if (argc == 8 && std::strcmp(argv[1], "save") == 0) {
+    if ((argc == 8 || argc == 9) && std::strcmp(argv[1], "save") == 0) {
         for (int i = 0; i < 6; ++i)
             *fields[i] = std::strtof(argv[i + 2], nullptr);
-        game_gosub(p, 1, RP_ENDING_SAVE, [&] { save_progress(p); });
+        for (long n = argc == 9 ? std::strtol(argv[8], nullptr, 10) : 1; n > 0; --n)
+            game_gosub(p, 1, RP_ENDING_SAVE, [&] { save_progress(p); });
         return 0;
     }
-    std::fprintf(stderr, "usage: save_program load | save F1 F2 F3 F4 F5 F6\n");
+    std::fprintf(stderr, "usage: save_program load | save F1 F2 F3 F4 F5 F6 [N]\n");
     return 2;
 }
