@@ -18,6 +18,8 @@ enum class audio_open_result { ok, no_device, no_context };
 
 // Opens the system's default output device and makes a context current, with
 // the listener at rest at the origin and linear clamped distance attenuation.
+// Its stream may move between the desktop's outputs (audio_config.h). Runs
+// before any other thread starts: it sets ALSOFT_CONF for a moment.
 audio_open_result audio_device_open();
 
 // Opens a device that renders on demand into memory instead (44,100 Hz stereo,

@@ -2,6 +2,7 @@
 #define AL_ALEXT_PROTOTYPES
 #include "sound/audio_device.h"
 
+#include "sound/audio_config.h"
 #include "sound/samples.h"
 
 #include <AL/al.h>
@@ -38,10 +39,22 @@ audio_open_result context_make(const ALCint *attributes)
     return audio_open_result::ok;
 }
 
+// Makes the library read its configuration: its first device opened does,
+// and a loopback device starts no thread, so the environment the
+// configuration is named in may still change afterwards.
+void library_config_read()
+{
+    if (ALCdevice *probe = alcLoopbackOpenDeviceSOFT(nullptr))
+        alcCloseDevice(probe);
+}
+
 } // namespace
 
 audio_open_result audio_device_open()
 {
+    // The stream may move between the desktop's outputs unless the player's
+    // configuration says otherwise.
+    audio_config_read_with_moves(library_config_read);
     device = alcOpenDevice(nullptr);
     if (!device)
         return audio_open_result::no_device;

@@ -6,3 +6,12 @@ add_test(NAME e2e.loaded_sound
          COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/loaded_sound_test.sh
                  $<TARGET_FILE:loaded_sound_program>)
 set_tests_properties(e2e.loaded_sound PROPERTIES LABELS "e2e" TIMEOUT 60)
+
+# The same program's sound through a PulseAudio daemon of the test's own:
+# moved between two outputs by the mixer, and moved on when its output goes
+# away. Skipped when the daemon cannot start.
+add_test(NAME e2e.sound_output_move
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/sound_output_move_test.sh
+                 $<TARGET_FILE:loaded_sound_program>)
+set_tests_properties(e2e.sound_output_move PROPERTIES LABELS "e2e" TIMEOUT 60
+                     SKIP_RETURN_CODE 77)
