@@ -27,6 +27,7 @@
 #include "platform/message_box.h"
 #include "platform/os_environment.h"
 #include "platform/system_keys.h"
+#include "platform/x_connection_errors.h"
 #include "screen/input_editor.h"
 #include "screen/screen_modes.h"
 #include "screen/screen_startup.h"
@@ -144,6 +145,7 @@ int runtime_main(int argc, char **argv, const program_unit &unit)
     os_environment_startup();
     // Message boxes and later the window use Xlib from several threads.
     XInitThreads();
+    x_connection_errors_install();
     // The window's typed text needs a character-type locale Xlib knows;
     // the locale is the process's, so it is set before any thread runs.
     text_input_locale_choose();

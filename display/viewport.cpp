@@ -159,8 +159,22 @@ screen_rect rect_moved_into(screen_rect r, screen_rect area)
         const int64_t last_start = int64_t(area_at) + area_length - length;
         return int32_t(std::max<int64_t>(area_at, std::min<int64_t>(at, last_start)));
     };
-    return {span_into(r.x, r.width, area.x, area.width), span_into(r.y, r.height, area.y, area.height),
-            r.width, r.height};
+    return {span_into(r.x, r.width, area.x, area.width),
+            span_into(r.y, r.height, area.y, area.height), r.width, r.height};
+}
+
+screen_rect rect_back_on_screen(screen_rect r, const screen_rect *monitors, int32_t count,
+                                screen_rect screen)
+{
+    const bool on_screen = span_overlap(r.x, r.width, screen.x, screen.width) == r.width &&
+                           span_overlap(r.y, r.height, screen.y, screen.height) == r.height;
+    bool on_a_monitor = count <= 0;
+    for (int32_t i = 0; i < count && !on_a_monitor; ++i)
+        on_a_monitor = span_overlap(r.x, r.width, monitors[i].x, monitors[i].width) > 0 &&
+                       span_overlap(r.y, r.height, monitors[i].y, monitors[i].height) > 0;
+    if (on_screen && on_a_monitor)
+        return r;
+    return rect_moved_into(r, monitor_nearest(r, monitors, count, screen));
 }
 
 window_frame window_frame_of(screen_rect client, frame_extents e)

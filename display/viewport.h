@@ -76,6 +76,13 @@ screen_rect monitor_nearest(screen_rect window, const screen_rect *monitors, int
 // than the area keeps its top left at the area's on that axis.
 screen_rect rect_moved_into(screen_rect r, screen_rect area);
 
+// Where a window's frame goes once the screen or its monitors changed size:
+// it stays where it lies wholly on the screen and overlaps a monitor (the
+// screen itself when there is none); otherwise it moves, as little as it
+// takes, wholly onto the monitor nearest to it.
+screen_rect rect_back_on_screen(screen_rect r, const screen_rect *monitors, int32_t count,
+                                screen_rect screen);
+
 // The frame a window manager draws around the window, in pixels on each side
 // of the client area (all 0 with no window manager, or in full screen).
 struct frame_extents {

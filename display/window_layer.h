@@ -71,5 +71,8 @@ void window_layer_moves_take(void (*seen)(int32_t x, int32_t y));
 // the raw pointer device and key events the toolkit did not report, puts
 // the window back in its place once a window manager has shown it again or
 // let it leave full screen, sets a full-screen window that no longer covers
-// its monitor back, and leaves full screen when the window manager ended it.
+// its monitor back, leaves full screen when the window manager ended it, and,
+// with no window manager, follows the screen changing size: a full-screen
+// window takes its monitor's new rectangle, a window left off the screen
+// comes back onto it.
 void window_layer_poll();

@@ -24,6 +24,23 @@ void window_creation_end();
 // Latin-1 title; the toolkit sets the Latin-1 WM_NAME and WM_ICON_NAME.
 void window_names_set(Display *display, Window window, const char *title);
 
+// The conversation with the window manager (window_manager_x11.cpp).
+// window_manager_attach begins it once the toolkit has made the window: the
+// window's moves are noted as its configure events tell them, and the size
+// hints fix the window's size.
+void window_manager_attach(Display *display, Window window, int32_t width, int32_t height);
+// Before the window takes a size the program gives: it leaves full screen
+// and a maximised state, and the size hints fix the new size.
+void window_size_given(int32_t width, int32_t height);
+// Before a hidden window is shown at a place: it is moved there, and its
+// size hints name the place as the user's choice. After the show: the frame
+// is kept there once a window manager has placed the window afresh.
+void window_place_given(int32_t x, int32_t y);
+void window_place_keep(int32_t x, int32_t y);
+// The regular work between frames: a place being kept, full screen held (or
+// left when the window manager ended it), and the screen's size followed.
+void window_manager_poll();
+
 // Installs the first look at key, focus and client messages on the window's
 // connection (the toolkit's own), and Windows-style key repeat.
 void window_events_install(Display *display, Window window);

@@ -227,6 +227,34 @@ TEST(Viewport, AFrameComesBackWhollyOnItsMonitor)
     }
 }
 
+TEST(Viewport, AfterTheScreenChangedAFrameOffItComesBack)
+{
+    // A 528 x 296 frame on a screen shrunk to 1024 x 768, and on one of two
+    // monitors of different heights (a part of the screen shows on neither).
+    const screen_rect one{0, 0, 1024, 768};
+    const screen_rect two[] = {{0, 176, 1280, 1024}, {1280, 0, 1920, 1200}};
+    const screen_rect wide{0, 0, 3200, 1200};
+    struct row {
+        screen_rect frame;
+        bool two_monitors;
+        int32_t x, y;
+    };
+    const row rows[] = {
+        {{100, 100, 528, 296}, false, 100, 100},   // on the screen: stays
+        {{1300, 1000, 528, 296}, false, 496, 472}, // wholly off
+        {{700, 600, 528, 296}, false, 496, 472},   // partly off
+        {{1100, 900, 528, 296}, true, 1100, 900},  // across both: stays
+        {{100, 0, 528, 150}, true, 100, 176},      // on neither monitor
+        {{3000, 1100, 528, 296}, true, 2672, 904}, // off the screen's corner
+    };
+    for (const row &r : rows) {
+        const screen_rect got = r.two_monitors ? rect_back_on_screen(r.frame, two, 2, wide)
+                                               : rect_back_on_screen(r.frame, nullptr, 0, one);
+        EXPECT_EQ(got.x, r.x) << r.frame.x << "," << r.frame.y;
+        EXPECT_EQ(got.y, r.y) << r.frame.x << "," << r.frame.y;
+    }
+}
+
 TEST(Viewport, TheFrameCountsItsBorderOnce)
 {
     // A 528 x 296 client area at (201, 121) under frames as window managers

@@ -8,7 +8,10 @@
 # - a save file with all four herbs: BADGER plays the ending, the save file
 #   is rewritten, E and P are offered, and P starts the bonus program;
 # - a corrupt save file: the error box, then the game goes on or ends as the
-#   box is answered.
+#   box is answered;
+# - the X server ended two seconds into the story, ten times: the game ends
+#   within 5 s with an exit code from 1 to 127 and a message, and the save
+#   file stays whole.
 # It also prints the time from start to the splash and the CPU time the game
 # takes while it waits at the menu.
 #
@@ -159,6 +162,24 @@ tap Escape
 program_exit_wait 10
 [[ $program_exit_code -eq 0 ]] || fail "exit code $program_exit_code after Esc on the title"
 unset BOX_ANSWERS
+
+# --- The display going away while the game runs, ten times ---------------------
+# Each run has a server of its own, ended as at a logout or a server crash.
+printf '0,0,0,0,0,0\r\n' >"$save"
+for run in $(seq 10); do
+    xvfb_start 1024x768x24
+    game_start
+    title_wait
+    tap Return
+    sleep 2
+    kill -TERM "$xvfb_pid"
+    program_exit_wait 5
+    ((program_exit_code >= 1 && program_exit_code <= 127)) ||
+        fail "display gone, run $run: exit code $program_exit_code"
+    [[ -s $E2E_DIR/err ]] || fail "display gone, run $run: no message"
+    save_is "0,0,0,0,0,0"
+    wait "$xvfb_pid" || true
+done
 
 echo "game: window shown after ${first_window_ms} ms, splash logo after ${splash_ms} ms;" \
     "CPU at the menu ${menu_cpu_percent}% of one core, ${menu_cpu_own_percent}% without the" \

@@ -113,6 +113,58 @@ xvfb_start() {
     fail "Xvfb did not start"
 }
 
+# xorg_dummy_start [WIDTHxHEIGHT]: Xorg with its dummy driver, on a display
+# number of its own as with xvfb_start; exports DISPLAY. Its screen changes
+# size as a real one does: xrandr sets the output DUMMY0 to another mode (up
+# to 1600x1200) and the screen to that size. Xorg must run as root; it
+# reads only the test's own configuration and takes no input devices (the
+# keyboard is the server's virtual one, as under Xvfb).
+xorg_dummy_start() {
+    local mode=${1:-1024x768} n i pid
+    mkdir "$E2E_DIR/xorg.conf.d"
+    cat >"$E2E_DIR/xorg.conf" <<CONF
+Section "ServerFlags"
+    Option "AutoAddDevices" "false"
+    Option "DontVTSwitch" "true"
+EndSection
+Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 65536
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0-1000.0
+    VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Modes "$mode"
+        Virtual 1600 1200
+    EndSubSection
+EndSection
+CONF
+    : >"$E2E_DIR/display"
+    Xorg -config "$E2E_DIR/xorg.conf" -configdir "$E2E_DIR/xorg.conf.d" -logfile "$E2E_DIR/xorg.log" \
+        -nolisten tcp -noreset -novtswitch -sharevts -displayfd 3 3>"$E2E_DIR/display" >/dev/null 2>&1 &
+    pid=$!
+    for i in $(seq 200); do
+        n=$(head -n 1 "$E2E_DIR/display")
+        if [[ -n $n ]]; then
+            export DISPLAY=":$n"
+            return 0
+        fi
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    fail "Xorg with the dummy driver did not start: $(grep -F '(EE)' "$E2E_DIR/xorg.log" 2>/dev/null | tail -n 3)"
+}
+
 # program_start PROGRAM ARGS...: starts the program with its standard input
 # on a pipe (program_say writes to it) and its output in $E2E_DIR/out and
 # $E2E_DIR/err.

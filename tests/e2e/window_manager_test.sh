@@ -26,6 +26,14 @@
 # - game, game-two-monitors (PROGRAM is the game): the game starts full
 #   screen; Alt+Enter steps to windowed, twice in a row, and each time the
 #   window's whole frame lies on one monitor (two of different heights).
+# - dead-record (PROGRAM is the game): the window manager was ended by
+#   SIGTERM and left its record on the root; the game starts full screen
+#   covering the screen, and four Alt+Enter presses make it windowed;
+# - resized (Xorg's dummy driver, no window manager running: the one named
+#   was ended and left its record): the screen shrinks and grows (xrandr); a
+#   full-screen window covers it at each size with the whole frame fitted, a
+#   window left off the shrunk screen comes back onto it, and one the
+#   program puts partly off it stays there.
 #
 # Usage: window_manager_test.sh PROGRAM TOOLS_DIR [WINDOW_MANAGER [CASE]]
 set -euo pipefail
@@ -45,7 +53,12 @@ if [[ $case_name == game-two-monitors ]]; then
     screen=3200x1200
     monitors=(1280x1024+0+176 1920x1200+1280+0)
 fi
-xvfb_start ${screen}x24
+if [[ $case_name == resized ]]; then
+    screen=1280x1024
+    xorg_dummy_start $screen
+else
+    xvfb_start ${screen}x24
+fi
 if ((${#monitors[@]})); then
     xrandr --setmonitor '*left' 1280/338x1024/270+0+176 screen >/dev/null &&
         xrandr --setmonitor right 1920/508x1200/317+1280+0 none >/dev/null ||
@@ -74,6 +87,23 @@ manager_start() {
         ((i <= 100)) || fail "herbstluftwm has no rule for fixed-size windows"
         sleep 0.05
     done
+    # Its start-up script binds Alt+Enter to start a terminal. xdotool sends
+    # keys for the focused window through the server, where that binding
+    # would take them: the tests' Alt+Enter is the program's.
+    herbstclient keyunbind Mod1-Return
+}
+
+# Ends the window manager with SIGTERM, as a crash or a kill would; its
+# record stays on the root, naming a check window that is gone.
+manager_pids() { pgrep -x "$manager" | grep -xF -f <(processes_with "E2E_RUN=$E2E_RUN"); }
+manager_end() {
+    manager_pids | xargs -r kill -TERM
+    for i in $(seq 101); do
+        manager_pids >/dev/null || break
+        ((i <= 100)) || fail "$manager does not end"
+        sleep 0.05
+    done
+    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || fail "$manager left no record"
 }
 
 # geometry ID: "X Y WIDTH HEIGHT BORDER" of a window, X and Y the outer
@@ -186,14 +216,16 @@ full_screen_wait() {
     frame_wait "$1" "0 0 $screen" client
 }
 
-# The whole frame read back from the window, scaled into it with its shape
-# kept and centred (bars above and below, or left and right).
+# frame_fitted_read ID [stretch]: the whole frame read back from the window,
+# scaled into it with its shape kept and centred (bars above and below, or
+# left and right), or stretched over the whole window.
 frame_fitted_read() {
     local size fit
     size=$(window_size "$1")
-    fit=$(awk -v w="${size%x*}" -v h="${size#*x}" 'BEGIN {
+    fit=$(awk -v w="${size%x*}" -v h="${size#*x}" -v stretch="${2:-}" 'BEGIN {
         fa = 528 / 296
-        if (w / h > fa) { dw = int(h * fa); dh = h; x = int(w / 2) - int(dw / 2); y = 0 }
+        if (stretch != "") { dw = w; dh = h; x = 0; y = 0 }
+        else if (w / h > fa) { dw = int(h * fa); dh = h; x = int(w / 2) - int(dw / 2); y = 0 }
         else { dw = w; dh = int(w / fa); x = 0; y = int(h / 2) - int(dh / 2) }
         printf "--origin %d,%d --scale %.9f,%.9f", x, y, dw / 528, dh / 296 }')
     # shellcheck disable=SC2086 # the fit's words are the reader's options
@@ -274,7 +306,7 @@ fi
 
 # The game starts full screen: Alt+Enter steps through the full-screen modes
 # to windowed (pressed again until the window is windowed), twice. The keys
-# are sent to the window itself: herbstluftwm's own keys take Alt+Enter.
+# are sent to the window itself.
 if [[ $case_name == game* ]]; then
     printf '# i3 config file (v4)\n' >"$E2E_DIR/i3.conf"
     manager_start
@@ -300,6 +332,68 @@ if [[ $case_name == game* ]]; then
             sleep 0.05
         done
     done
+    echo "window manager $manager, $case_name: ok"
+    exit 0
+fi
+
+# The record of a window manager that was ended: the game acts as with none.
+if [[ $case_name == dead-record ]]; then
+    printf '# i3 config file (v4)\n' >"$E2E_DIR/i3.conf"
+    manager_start
+    manager_end
+    mkdir "$E2E_DIR/game"
+    cp "$program" "$E2E_DIR/game/tarvo"
+    cd "$E2E_DIR/game"
+    program_start ./tarvo
+    win=$(window_wait "TARVO ZUDUZ")
+    frame_wait "$win" "0 0 $screen" client
+    # Stretched, smoothed, shape kept, smoothed: all full screen; then windowed.
+    for press in 1 2 3 4; do
+        [[ $(window_size "$win") == "$screen" ]] ||
+            fail "$manager: after $((press - 1)) Alt+Enter the game is $(window_size "$win")"
+        xdotool key --window "$win" alt+Return
+        sleep 0.3
+    done
+    frame_on_monitor_wait "$win"
+    echo "window manager $manager, $case_name: ok"
+    exit 0
+fi
+
+# The screen resized with no window manager running (one named was ended,
+# leaving its record).
+if [[ $case_name == resized ]]; then
+    printf '# i3 config file (v4)\n' >"$E2E_DIR/i3.conf"
+    if [[ $manager != none ]]; then
+        manager_start
+        manager_end
+    fi
+    screen_set() {
+        xrandr --output DUMMY0 --mode "$1" --fb "$1" || fail "xrandr could not set $1"
+        screen=$1
+    }
+    program_start "$program"
+    output_wait ready
+    win=$(window_wait "Window Check")
+    program_ask "fullscreen 0" "full screen" >/dev/null
+    frame_wait "$win" "0 0 $screen" client
+    for size in 1024x768 1600x1200; do
+        screen_set $size
+        frame_wait "$win" "0 0 $screen" client
+        frame_fitted_read "$win" stretch
+    done
+    program_ask "fullscreen 1" "full screen" >/dev/null
+    window_size_wait "$win" "$windowed"
+    program_ask "move 1300 1000" "at:" >/dev/null
+    frame_wait "$win" "1300 1000 $windowed"
+    screen_set 1024x768
+    frame_on_monitor_wait "$win"
+    program_ask "move 700 600" "at:" >/dev/null
+    frame_wait "$win" "700 600 $windowed"
+    sleep 1
+    [[ $(frame_place "$win") == "700 600 $windowed" ]] ||
+        fail "resized: the window moved from where the program put it, to $(frame_place "$win")"
+    program_say end
+    program_exit_wait 10
     echo "window manager $manager, $case_name: ok"
     exit 0
 fi
