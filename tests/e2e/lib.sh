@@ -97,20 +97,28 @@ fail() {
 # then (a window manager after a probe by xprop) would be refused, and a
 # keyboard layout set before the program connects would be lost.
 xvfb_start() {
-    local screen=${1:-1024x768x24} n i
+    local screen=${1:-1024x768x24}
     : >"$E2E_DIR/display"
     Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$E2E_DIR/display" >/dev/null 2>&1 &
     xvfb_pid=$!
+    display_number_wait "$xvfb_pid" || fail "Xvfb did not start"
+}
+
+# display_number_wait PID: waits for the X server PID to write its display
+# number to $E2E_DIR/display and exports DISPLAY; false when it ends first
+# or takes more than 10 s.
+display_number_wait() {
+    local n i
     for i in $(seq 200); do
         n=$(head -n 1 "$E2E_DIR/display")
         if [[ -n $n ]]; then
             export DISPLAY=":$n"
             return 0
         fi
-        kill -0 "$xvfb_pid" 2>/dev/null || break
+        kill -0 "$1" 2>/dev/null || return 1
         sleep 0.05
     done
-    fail "Xvfb did not start"
+    return 1
 }
 
 # xorg_dummy_start [WIDTHxHEIGHT]: Xorg with its dummy driver, on a display
@@ -120,7 +128,7 @@ xvfb_start() {
 # reads only the test's own configuration and takes no input devices (the
 # keyboard is the server's virtual one, as under Xvfb).
 xorg_dummy_start() {
-    local mode=${1:-1024x768} n i pid
+    local mode=${1:-1024x768}
     mkdir "$E2E_DIR/xorg.conf.d"
     cat >"$E2E_DIR/xorg.conf" <<CONF
 Section "ServerFlags"
@@ -152,17 +160,8 @@ CONF
     : >"$E2E_DIR/display"
     Xorg -config "$E2E_DIR/xorg.conf" -configdir "$E2E_DIR/xorg.conf.d" -logfile "$E2E_DIR/xorg.log" \
         -nolisten tcp -noreset -novtswitch -sharevts -displayfd 3 3>"$E2E_DIR/display" >/dev/null 2>&1 &
-    pid=$!
-    for i in $(seq 200); do
-        n=$(head -n 1 "$E2E_DIR/display")
-        if [[ -n $n ]]; then
-            export DISPLAY=":$n"
-            return 0
-        fi
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    fail "Xorg with the dummy driver did not start: $(grep -F '(EE)' "$E2E_DIR/xorg.log" 2>/dev/null | tail -n 3)"
+    display_number_wait $! ||
+        fail "Xorg with the dummy driver did not start: $(grep -F '(EE)' "$E2E_DIR/xorg.log" 2>/dev/null | tail -n 3)"
 }
 
 # program_start PROGRAM ARGS...: starts the program with its standard input
