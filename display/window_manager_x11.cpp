@@ -95,6 +95,7 @@ struct full_screen_memory {
     int64_t checked_ms = 0;
     int32_t asks = 0;             // set-backs since the window last covered the monitor
     bool host_state_seen = false; // the window manager's state said full screen
+    bool manager = false;         // a window manager ran at the last look
 };
 full_screen_memory full_screen;
 
@@ -521,6 +522,17 @@ void full_screen_hold()
 {
     if (!full_screen.on)
         return;
+    // With no window manager there is no state to follow: the window is
+    // looked at every FULL_SCREEN_CHECK_MS only, and so is whether one runs
+    // now, which keeps a still full-screen picture cheap.
+    const int64_t now_ms = clock_now_ms();
+    const bool check_due = now_ms - full_screen.checked_ms >= FULL_SCREEN_CHECK_MS;
+    if (check_due) {
+        full_screen.checked_ms = now_ms;
+        full_screen.manager = wm_running();
+    }
+    if (!full_screen.manager && !check_due)
+        return;
     XWindowAttributes a;
     if (!XGetWindowAttributes(display, window, &a) || a.map_state != IsViewable) {
         full_screen.host_state_seen = false;
@@ -537,10 +549,8 @@ void full_screen_hold()
         display_full_screen_left();
         return;
     }
-    const int64_t now_ms = clock_now_ms();
-    if (now_ms - full_screen.checked_ms < FULL_SCREEN_CHECK_MS)
+    if (!check_due)
         return;
-    full_screen.checked_ms = now_ms;
     screen_rect client;
     window_frame frame;
     if (!window_frame_now(a, client, frame))
@@ -670,6 +680,7 @@ void window_layer_full_screen()
     }
     full_screen = full_screen_memory{};
     full_screen.on = true;
+    full_screen.manager = wm_running();
     full_screen.outer_known = going || window_placed(a);
     full_screen.outer = outer;
     full_screen.monitor = monitor_of(outer, screen_layout_read());
