@@ -439,12 +439,9 @@ bool randr_monitors = false; // the server names its monitors
 
 bool layout_same(const screen_layout &a, const screen_layout &b)
 {
-    if (!rect_same(a.screen, b.screen) || a.monitors.size() != b.monitors.size())
-        return false;
-    for (size_t i = 0; i < a.monitors.size(); ++i)
-        if (!rect_same(a.monitors[i], b.monitors[i]))
-            return false;
-    return true;
+    return rect_same(a.screen, b.screen) &&
+           std::equal(a.monitors.begin(), a.monitors.end(), b.monitors.begin(), b.monitors.end(),
+                      rect_same);
 }
 
 screen_rect screen_size_read()

@@ -1,5 +1,7 @@
 #include "sound/audio_config.h"
 
+#include "platform/os_files.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -24,18 +26,6 @@ std::string file_in(std::string dir, const char *name)
     if (dir.empty() || dir.back() != '/')
         dir += '/';
     return dir + name;
-}
-
-// The folder of the running program, as the library finds it.
-std::string program_dir_get()
-{
-    char path[4096];
-    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return "";
-    std::string dir(path, size_t(length));
-    size_t cut = dir.rfind('/');
-    return cut == std::string::npos ? "" : dir.substr(0, cut);
 }
 
 // A file's text; "" when it does not exist or cannot be opened (the library
@@ -138,7 +128,7 @@ void audio_config_read_with_moves(void (*config_read)())
     audio_config_environment environment{std::getenv("XDG_CONFIG_DIRS"), std::getenv("HOME"),
                                          std::getenv("XDG_CONFIG_HOME"), conf};
     std::vector<std::string> texts;
-    for (const std::string &path : audio_config_paths(environment, program_dir_get())) {
+    for (const std::string &path : audio_config_paths(environment, os_program_directory())) {
         std::optional<std::string> text = file_text_take(path);
         if (!text) {
             config_read();
