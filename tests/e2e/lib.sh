@@ -283,11 +283,18 @@ page_shown_check() {
 }
 
 # window_wait TITLE: the id of the visible window titled exactly TITLE.
+# xdotool ends at an X error, as when a window it looks at goes away while it
+# searches (one a program or window manager makes for a moment at its start):
+# it is asked again until the 20 s are up.
 window_wait() {
-    local id
-    id=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1) || true
-    [[ -n $id ]] || fail "no window titled \"$1\""
-    echo "$id"
+    local id end=$((SECONDS + 20))
+    while ((SECONDS < end)); do
+        id=$(timeout $((end - SECONDS)) xdotool search --sync --onlyvisible --name "^$1\$" \
+            2>/dev/null | head -n 1) || true
+        [[ -n $id ]] && echo "$id" && return 0
+        sleep 0.05
+    done
+    fail "no window titled \"$1\""
 }
 
 # window_size ID: WIDTHxHEIGHT of the window.

@@ -45,6 +45,8 @@ case_name=${4:-table}
 e2e_init "$2"
 windowed=528x296
 screen=1024x768
+# i3's configuration: none of its own; cases add their lines.
+printf '# i3 config file (v4)\n' >"$E2E_DIR/i3.conf"
 
 monitors=()
 if [[ $case_name == game-two-monitors ]]; then
@@ -238,7 +240,6 @@ frame_fitted_read() {
 # The tiling cases: i3 and herbstluftwm (with its own rules) float a window
 # of one fixed size; a rule on the window's class makes i3 tile it.
 if [[ $case_name == floats || $case_name == tiled ]]; then
-    printf '# i3 config file (v4)\n' >"$E2E_DIR/i3.conf"
     [[ $case_name == floats || $manager == i3 ]] || fail "$manager tiles no window by class"
     [[ $case_name == floats ]] ||
         echo 'for_window [class="Window_program"] floating disable' >>"$E2E_DIR/i3.conf"
@@ -277,7 +278,7 @@ fi
 
 # The window manager ends full screen: the window stays windowed.
 if [[ $case_name == host-leaves ]]; then
-    printf '# i3 config file (v4)\nbindsym Mod1+f fullscreen toggle\n' >"$E2E_DIR/i3.conf"
+    echo 'bindsym Mod1+f fullscreen toggle' >>"$E2E_DIR/i3.conf"
     manager_start
     program_start "$program"
     output_wait ready
@@ -304,17 +305,21 @@ if [[ $case_name == host-leaves ]]; then
     exit 0
 fi
 
-# The game starts full screen: Alt+Enter steps through the full-screen modes
-# to windowed (pressed again until the window is windowed), twice. The keys
-# are sent to the window itself.
-if [[ $case_name == game* ]]; then
-    printf '# i3 config file (v4)\n' >"$E2E_DIR/i3.conf"
-    manager_start
+# game_run: the game from a folder of its own; its window's id in $win.
+game_run() {
     mkdir "$E2E_DIR/game"
     cp "$program" "$E2E_DIR/game/tarvo"
     cd "$E2E_DIR/game"
     program_start ./tarvo
     win=$(window_wait "TARVO ZUDUZ")
+}
+
+# The game starts full screen: Alt+Enter steps through the full-screen modes
+# to windowed (pressed again until the window is windowed), twice. The keys
+# are sent to the window itself.
+if [[ $case_name == game* ]]; then
+    manager_start
+    game_run
     for round in 1 2; do
         for i in $(seq 13); do
             ((i <= 12)) || fail "$manager: round $round, the game is not windowed"
@@ -338,14 +343,9 @@ fi
 
 # The record of a window manager that was ended: the game acts as with none.
 if [[ $case_name == dead-record ]]; then
-    printf '# i3 config file (v4)\n' >"$E2E_DIR/i3.conf"
     manager_start
     manager_end
-    mkdir "$E2E_DIR/game"
-    cp "$program" "$E2E_DIR/game/tarvo"
-    cd "$E2E_DIR/game"
-    program_start ./tarvo
-    win=$(window_wait "TARVO ZUDUZ")
+    game_run
     frame_wait "$win" "0 0 $screen" client
     # Stretched, smoothed, shape kept, smoothed: all full screen; then windowed.
     for press in 1 2 3 4; do
@@ -362,7 +362,6 @@ fi
 # The screen resized with no window manager running (one named was ended,
 # leaving its record).
 if [[ $case_name == resized ]]; then
-    printf '# i3 config file (v4)\n' >"$E2E_DIR/i3.conf"
     if [[ $manager != none ]]; then
         manager_start
         manager_end
