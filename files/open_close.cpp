@@ -88,12 +88,12 @@ void input_first_byte_check(int32_t handle)
         error_raise(r == OS_HANDLE_ACCESS_DENIED ? 70 : 75);
 }
 
-// A replacing OPEN in progress: its number, the start of its temporary
-// file's name, that file (empty once deleted or put in place) and the hold
-// that keeps other saves from deleting it.
+// A replacing OPEN in progress: its number, the file it replaces, its
+// temporary file beside that one (empty once deleted or put in place) and
+// the hold that keeps other saves from deleting it.
 struct replacing_file {
     int32_t number = 0;
-    std::string prefix;
+    std::string target;
     std::string temporary;
     int hold = -1;
 };
@@ -101,14 +101,13 @@ struct replacing_file {
 // Program thread only, as OPEN and CLOSE are.
 std::vector<replacing_file> replacing_files;
 
-constexpr const char *TEMPORARY_SUFFIX = ".tmp";
-
-// The temporary files of a name lie beside it, their directory resolved as
-// OPEN resolves it: the name's last part, a '.', a part unique to the writer
-// and ".tmp" ("TarvoData.4711-0.tmp").
-std::string replacing_prefix(const string_descriptor *name)
+// The file a replacing OPEN of name replaces: the name resolved as OPEN
+// resolves it and, where that is a symbolic link, the file the link finally
+// names, so that the new bytes land there and the link stays. Empty for a
+// chain of links that never ends.
+std::string replacing_target(const string_descriptor *name)
 {
-    return os_path_resolve_parent(file_name_text(name)) + ".";
+    return os_path_link_target(os_path_resolve(file_name_text(name)));
 }
 
 // The entry of number, taken out of the list (an empty one when there is
@@ -286,13 +285,17 @@ void rt_open_replacing(const string_descriptor *name, int32_t number)
     // A number closed by a plain CLOSE drops its unfinished file.
     replacing_file stale = replacing_take(number);
     replacing_discard(stale);
-    // Files left by saves that ended before their CLOSE go first; a save still
-    // running holds its own, which stays.
     replacing_file f;
     f.number = number;
-    f.prefix = replacing_prefix(name);
-    os_file_remove_unheld(f.prefix, TEMPORARY_SUFFIX);
-    os_dir_status made = os_file_create_held(f.prefix, TEMPORARY_SUFFIX, &f.temporary, &f.hold);
+    f.target = replacing_target(name);
+    if (f.target.empty()) {
+        error_raise(open_failure_error(OS_HANDLE_NOT_FOUND)); // as OPEN FOR OUTPUT
+        return;
+    }
+    // Files left by saves that ended before their CLOSE go first; a save still
+    // running holds its own, which stays.
+    os_file_remove_unheld(f.target);
+    os_dir_status made = os_file_create_held(f.target, &f.temporary, &f.hold);
     if (made != os_dir_status::ok) {
         error_raise(creation_error(made));
         return;
@@ -313,9 +316,9 @@ void replacing_abandon(const string_descriptor *name)
 {
     if (name->len == 0)
         return;
-    std::string prefix = replacing_prefix(name);
+    std::string target = replacing_target(name);
     for (replacing_file &f : replacing_files)
-        if (f.prefix == prefix)
+        if (f.target == target)
             replacing_discard(f);
 }
 
@@ -337,9 +340,8 @@ void rt_close_replacing(int32_t number, const string_descriptor *name, bool put_
         // The player may have made the name read-only while the bytes were
         // written. The hold lasts until the file has the name.
         error = replacing_refusal(name);
-        std::string target = os_path_resolve(file_name_text(name));
         if (error == 0 &&
-            (f.temporary.empty() || os_file_replace(f.temporary, target) != os_dir_status::ok))
+            (f.temporary.empty() || os_file_replace(f.temporary, f.target) != os_dir_status::ok))
             error = 75;
         if (error == 0)
             f.temporary.clear();

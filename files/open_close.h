@@ -44,15 +44,23 @@ void rt_close(int32_t number, int32_t given);
 // puts all the new ones in its place in one step.
 //
 // OPEN name FOR OUTPUT AS #number with the bytes going to a temporary file
-// beside name that belongs to this OPEN alone: name, '.', a part unique to
-// the process and the OPEN, ".tmp", made new (never an existing file) and
-// held until the CLOSE, so that copies of a program saving side by side never
-// share one. Such files of name that nobody holds, left by copies killed
-// before their CLOSE, are deleted first. Where OPEN FOR OUTPUT would refuse
-// an existing name (a file without any write permission bit, a directory, a
-// read-only file system, a file held exclusively) it raises the same error
-// and creates nothing; a temporary file that cannot be made raises 70 (no
-// right), 76 (no directory), 64 (a name the system cannot take) or 75.
+// beside the file it replaces that belongs to this OPEN alone, made new
+// (never an existing file) and held until the CLOSE, so that copies of a
+// program saving side by side never share one. The file replaced is the
+// name resolved as OPEN resolves it or, where that is a symbolic link, the
+// file the link finally names (which need not exist yet): the link stays.
+// The temporary file's name is the file's own, a part unique to the process
+// and the OPEN, a check value over both and ".tmp", the file's part cut
+// short where the whole would be too long, so every name a plain OPEN takes
+// can be saved this way. Such files of that file that nobody holds, left by
+// copies killed before their CLOSE, are deleted first; no other file is ever
+// deleted, whatever its name looks like. The file's own LOCK and UNLOCK work
+// as on any file opened for output. Where OPEN FOR OUTPUT would refuse an
+// existing name (a file without any write permission bit, a directory or
+// anything else that is not a disk file, a read-only file system, a file
+// held exclusively) it raises the same error and creates nothing; a
+// temporary file that cannot be made raises 70 (no right), 76 (no
+// directory), 64 (a name the system cannot take) or 75.
 void rt_open_replacing(const string_descriptor *name, int32_t number);
 
 // Deletes the temporary files of name's replacing OPENs at once, whatever
@@ -62,8 +70,8 @@ void rt_open_replacing(const string_descriptor *name, int32_t number);
 void replacing_abandon(const string_descriptor *name);
 
 // CLOSE #number of a file opened by rt_open_replacing. With put_in_place the
-// temporary file is flushed to the disk and renamed over the name (resolved
-// as OPEN resolves it), and the directory is flushed; of saves side by side,
+// temporary file is flushed to the disk and renamed over the file its OPEN
+// replaces, and the directory is flushed; of saves side by side,
 // the last renamed wins. Without it, or when the name has become read-only
 // (70) or a step fails (75), the temporary file is deleted and the name keeps
 // its bytes.

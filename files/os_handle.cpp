@@ -45,11 +45,21 @@ int32_t transfer_result(os_file_status s)
 }
 
 // Opens the file with the record's rights; the rule decides about creating.
+// Only a disk file is taken, as on the designed system, whose names reach no
+// device but those the runtime names itself (COMn:): a device met by its
+// path is refused as a directory is, so that an endless one (/dev/zero)
+// cannot keep INPUT reading for good.
 os_file_status file_open(const std::string &name, os_handle_record &r, uint32_t how, os_file **file)
 {
     uint32_t access = (r.may_read ? OS_FILE_READ : 0) | (r.may_write ? OS_FILE_WRITE : 0);
     bool deny = r.deny_read || r.deny_write;
-    return os_file_open(name.c_str(), access, deny, how != OS_OPEN_EXISTING, file);
+    os_file_status s = os_file_open(name.c_str(), access, deny, how != OS_OPEN_EXISTING, file);
+    if (s == os_file_status::ok && !os_file_is_regular(*file)) {
+        os_file_close(*file);
+        *file = nullptr;
+        return os_file_status::access_denied;
+    }
+    return s;
 }
 
 // Opens the file, trying read-only and then write-only when the fall-back rule

@@ -40,7 +40,9 @@ constexpr uint32_t OS_OPEN_FALL_BACK = 3; // open or create; read-only, then wri
                                           // when read-write is refused
 
 // Opens a file (how: OS_OPEN_*); the new handle or -5 to -11. A failed open
-// gives its record back. Emptying a file needs write access: a read-only open
+// gives its record back. A name that reaches anything but a disk file (a
+// directory, a pipe, a device by its path) is refused (-7); COMn: names open
+// their serial port. Emptying a file needs write access: a read-only open
 // by OS_OPEN_TRUNCATE of a non-empty file is refused (-7) and leaves it as it
 // is.
 int32_t os_handle_open(const string_descriptor *name, uint32_t access, uint32_t deny, uint32_t how);

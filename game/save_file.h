@@ -19,11 +19,15 @@ constexpr const char *SAVE_FILE_NAME = "TarvoData";
 // save interrupted at any point, or one whose OPEN or PRINT # failed (the
 // file error is raised as for a plain OPEN FOR OUTPUT), leaves the old file
 // (or none). A read-only file is never replaced. A temporary file left by a
-// killed process is replaced by the next save.
+// killed process is replaced by the next save. A save file that is a
+// symbolic link is written through: the file it names gets the line and the
+// link stays.
 void save_progress(basic_procedure &p);
 
 // The start-up's load or create: when the file exists its six numbers are
 // read into the fields (a short or malformed file raises the INPUT # error,
 // and the fields not read keep their values); otherwise save_progress creates
-// it with zeros. A loaded file is not written back.
+// it with zeros. A loaded file is not written back. A save file that is no
+// disk file (a pipe, a device) is refused by the load's OPEN, and a folder by
+// the save's OPEN, with error 70 and its box at once, never waited on.
 void save_load_or_create(basic_procedure &p);

@@ -23,38 +23,55 @@ os_dir_status os_file_move(const std::string &from, const std::string &to);
 
 // Renames from over to, replacing to in one step: the name to holds either
 // its old file or from's, never a mix. The new file takes the permission bits
-// of the file it replaces. Then flushes the directory of to to
-// the disk, so that the new name survives a crash of the system (where the
-// file system cannot flush a directory, the rename stands without). Both
-// names are taken as written and must lie on one file system.
+// of the file it replaces; anything but a regular file in to's place is
+// refused with access_denied. Then flushes the directory of to to the disk,
+// so that the new name survives a crash of the system (where the file system
+// cannot flush a directory, the rename stands without). Both names are taken
+// as written and must lie on one file system.
 os_dir_status os_file_replace(const std::string &from, const std::string &to);
 
 // Removes a name as written, whether or not a file of this process holds it
 // open (a temporary file that must not be kept). True when it is gone.
 bool os_file_remove(const std::string &path);
 
-// Held files: the temporary files of writers that may run side by side,
-// several processes in one directory among them. Each is made under a name
-// of its own and held by its maker; a file that nobody holds was left by a
-// maker that ended before removing it, and any later maker may remove it.
-//
-// The hold is a lock, through a descriptor of its own, on one byte far past
-// any end a file reaches: the file's own reads, writes and range locks never
-// meet it, nor do those of a file that later takes its name. It ends with
-// os_file_hold_release or with the process. Where the file system keeps no
-// such locks, files are made all the same and never removed by others.
+// The file a name finally stands for: the name itself unless it is a
+// symbolic link, else the link's target (a relative one taken from the
+// link's directory), followed through links that name links. The target need
+// not exist (a dangling link). Empty when the chain does not end within 40
+// links (a loop) or a link cannot be read.
+std::string os_path_link_target(const std::string &path);
 
-// Creates a new empty file named prefix + a part unique to this process and
-// this call + suffix, with O_EXCL, and holds it; another name is tried while
-// a name is taken. *path gets the name and *hold the hold (-1 on failure).
-os_dir_status os_file_create_held(const std::string &prefix, const std::string &suffix,
-                                  std::string *path, int *hold);
+// Held files: the temporary files of writers that may run side by side,
+// several processes in one directory among them. Each is made beside a
+// target under a name of its own and held by its maker; a file that nobody
+// holds was left by a maker that ended before removing it, and any later
+// maker for that target may remove it.
+//
+// The name is the target's last part, '.', the maker's process number, '-',
+// a count, '-', eight hexadecimal digits of a check value over the target's
+// whole last part and the two numbers, and ".tmp"
+// ("TarvoData.4711-0-1b2c3d4e.tmp"). Where that would pass the longest name
+// the directory takes, the target's part is cut short; the check value still
+// tells whose file it is. A file whose check value does not fit its name is
+// never removed, whatever it looks like.
+//
+// The hold is a shared whole-file lock of the kind flock(2) takes, through a
+// descriptor of its own: byte-range locks on the file never meet it. A
+// remover asks for the exclusive one, which any shared lock refuses. It ends
+// with os_file_hold_release or with the process. Where the file system keeps
+// no such locks, files are made all the same and never removed by others.
+
+// Creates a new empty file beside target (a name as written) named as above,
+// with O_EXCL, and holds it; another name is tried while a name is taken.
+// *path gets the name and *hold the hold (-1 on failure); bad_name when the
+// target's last part is longer than its directory takes.
+os_dir_status os_file_create_held(const std::string &target, std::string *path, int *hold);
 
 // Ends a hold made by os_file_create_held (-1 is ignored); the file stays.
 void os_file_hold_release(int hold);
 
-// Removes every regular file named as os_file_create_held names them for
-// prefix and suffix (exactly as written) that nobody holds. Each is locked
-// as a hold is while it is checked and removed, so a maker cannot take it
-// meanwhile and two removers never remove one file twice.
-void os_file_remove_unheld(const std::string &prefix, const std::string &suffix);
+// Removes every regular file beside target named as os_file_create_held
+// names them for it that nobody holds. Each is locked exclusively while it is
+// checked and removed, so a maker cannot take it meanwhile and two removers
+// never remove one file twice.
+void os_file_remove_unheld(const std::string &target);

@@ -2,11 +2,13 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -98,30 +100,20 @@ os_dir_status move_by_copy(const std::string &from, const std::string &to)
     return result;
 }
 
-// The byte a hold locks: the last but one a file could have, which no file
-// of the runtime ever reaches.
-constexpr off_t HOLD_BYTE = INT64_MAX - 1;
-
 enum class hold_lock { taken, busy, unsupported };
 
-// Locks the hold byte through fd (a write lock, so that it excludes every
-// other), without waiting: busy when another descriptor has it, unsupported
+// Takes the whole-file lock of a hold (shared) or of a remover (exclusive)
+// through fd without waiting: busy when a conflicting one is held, unsupported
 // where the file system keeps no such locks.
-hold_lock hold_byte_lock(int fd)
+hold_lock hold_lock_take(int fd, bool exclusive)
 {
-    struct flock fl {
-    };
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = HOLD_BYTE;
-    fl.l_len = 1;
     int r;
     do
-        r = fcntl(fd, F_OFD_SETLK, &fl);
+        r = flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
     while (r != 0 && errno == EINTR);
     if (r == 0)
         return hold_lock::taken;
-    return errno == EAGAIN || errno == EACCES ? hold_lock::busy : hold_lock::unsupported;
+    return errno == EWOULDBLOCK ? hold_lock::busy : hold_lock::unsupported;
 }
 
 // True while path still names the file open as fd.
@@ -132,34 +124,83 @@ bool names_file(const std::string &path, int fd)
            named.st_dev == open_file.st_dev && named.st_ino == open_file.st_ino;
 }
 
-// True for a name of os_file_create_held for prefix and suffix: digits, '-'
-// and digits between them.
-bool held_name(std::string_view name, std::string_view prefix, std::string_view suffix)
+constexpr std::string_view HELD_SUFFIX = ".tmp";
+constexpr size_t CHECK_DIGITS = 8;
+
+// The check value of a held file's name: FNV-1a over the target's last part
+// and the unique part, as eight lowercase hexadecimal digits.
+std::string check_value(std::string_view last, std::string_view unique)
 {
-    if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) ||
-        !name.ends_with(suffix))
-        return false;
-    std::string_view unique =
-        name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    uint32_t h = 2166136261u;
+    auto mix = [&](std::string_view t) {
+        for (unsigned char c : t)
+            h = (h ^ c) * 16777619u;
+    };
+    mix(last);
+    mix("/");
+    mix(unique);
+    char digits[CHECK_DIGITS + 1];
+    snprintf(digits, sizeof digits, "%08x", h);
+    return digits;
+}
+
+// The longest name the directory takes.
+size_t name_limit(const std::string &dir)
+{
+    long limit = pathconf(dir.empty() ? "." : dir.c_str(), _PC_NAME_MAX);
+    return limit > 0 ? size_t(limit) : NAME_MAX;
+}
+
+// The held file name for the target's last part and a unique part, the last
+// part cut short (never inside a UTF-8 sequence) where the whole would pass
+// limit.
+std::string held_name_make(const std::string &last, const std::string &unique, size_t limit)
+{
+    std::string tail = "." + unique + "-" + check_value(last, unique) + std::string(HELD_SUFFIX);
+    size_t keep = last.size();
+    if (keep + tail.size() > limit) {
+        keep = limit > tail.size() ? limit - tail.size() : 0;
+        while (keep > 0 && (uint8_t(last[keep]) & 0xC0) == 0x80)
+            --keep;
+    }
+    return last.substr(0, keep) + tail;
+}
+
+// True for a name that os_file_create_held made for the target's last part:
+// a start of that part, '.', digits, '-', digits, '-', the check value of the
+// part and those numbers, and ".tmp".
+bool held_name(std::string_view name, std::string_view last)
+{
     auto digits = [](std::string_view t) {
         return !t.empty() && t.find_first_not_of("0123456789") == std::string_view::npos;
     };
+    if (!name.ends_with(HELD_SUFFIX))
+        return false;
+    name.remove_suffix(HELD_SUFFIX.size());
+    if (name.size() < CHECK_DIGITS + 1 || name[name.size() - CHECK_DIGITS - 1] != '-')
+        return false;
+    std::string_view check = name.substr(name.size() - CHECK_DIGITS);
+    name.remove_suffix(CHECK_DIGITS + 1);
+    size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || !last.starts_with(name.substr(0, dot)))
+        return false;
+    std::string_view unique = name.substr(dot + 1);
     size_t dash = unique.find('-');
     return dash != std::string_view::npos && digits(unique.substr(0, dash)) &&
-           digits(unique.substr(dash + 1));
+           digits(unique.substr(dash + 1)) && check == check_value(last, unique);
 }
 
-// Removes path when it is a regular file nobody holds. The hold byte stays
-// locked until the removal is done: no maker holds the file in between, and
+// Removes path when it is a regular file nobody holds. The exclusive lock
+// stays until the removal is done: no maker holds the file in between, and
 // another remover cannot lock it, so the name still names the file checked.
 void remove_when_unheld(const std::string &path)
 {
-    int fd = open_retrying(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    int fd = open_retrying(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return;
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && hold_byte_lock(fd) == hold_lock::taken &&
-        names_file(path, fd))
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        hold_lock_take(fd, true) == hold_lock::taken && names_file(path, fd))
         unlink(path.c_str());
     close(fd);
 }
@@ -168,13 +209,16 @@ std::atomic<uint64_t> held_files_made{0};
 
 } // namespace
 
-os_dir_status os_file_create_held(const std::string &prefix, const std::string &suffix,
-                                  std::string *path, int *hold)
+os_dir_status os_file_create_held(const std::string &target, std::string *path, int *hold)
 {
     *hold = -1;
+    auto [dir, last] = os_path_split(target);
+    size_t limit = name_limit(dir);
+    if (last.size() > limit)
+        return os_dir_status::bad_name; // the target itself cannot be named
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        *path =
-            prefix + std::to_string(getpid()) + "-" + std::to_string(held_files_made++) + suffix;
+        std::string unique = std::to_string(getpid()) + "-" + std::to_string(held_files_made++);
+        *path = dir + held_name_make(last, unique, limit);
         int fd = open_retrying(path->c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
         if (fd < 0) {
             if (errno == EEXIST)
@@ -184,7 +228,7 @@ os_dir_status os_file_create_held(const std::string &prefix, const std::string &
         // A remover may have locked and removed the file before the hold was
         // taken; it is then not this maker's, and another name is tried.
         // Without such locks no remover can lock it either: it stays unheld.
-        hold_lock lock = hold_byte_lock(fd);
+        hold_lock lock = hold_lock_take(fd, false);
         if (lock != hold_lock::busy && names_file(*path, fd)) {
             *hold = fd;
             return os_dir_status::ok;
@@ -200,19 +244,38 @@ void os_file_hold_release(int hold)
         close(hold);
 }
 
-void os_file_remove_unheld(const std::string &prefix, const std::string &suffix)
+void os_file_remove_unheld(const std::string &target)
 {
-    auto [dir, last] = os_path_split(prefix);
+    auto [dir, last] = os_path_split(target);
+    if (last.empty())
+        return;
     DIR *d = opendir(dir.empty() ? "." : dir.c_str());
     if (!d)
         return;
     std::vector<std::string> found;
     while (dirent *e = readdir(d))
-        if (held_name(e->d_name, last, suffix))
+        if (held_name(e->d_name, last))
             found.push_back(dir + e->d_name);
     closedir(d);
     for (const std::string &path : found)
         remove_when_unheld(path);
+}
+
+std::string os_path_link_target(const std::string &path)
+{
+    std::string name = path;
+    for (int links = 0; links <= 40; ++links) {
+        struct stat st;
+        if (lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return name;
+        std::vector<char> text(size_t(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        ssize_t n = readlink(name.c_str(), text.data(), text.size());
+        if (n <= 0 || size_t(n) >= text.size())
+            return {};
+        std::string target(text.data(), size_t(n));
+        name = target[0] == '/' ? target : os_path_split(name).dir + target;
+    }
+    return {};
 }
 
 os_dir_status os_file_create_new(const std::string &path)
@@ -238,9 +301,13 @@ os_dir_status os_file_move(const std::string &from, const std::string &to)
 
 os_dir_status os_file_replace(const std::string &from, const std::string &to)
 {
+    // Only a regular file is replaced: a device or a pipe keeps its node.
     struct stat st;
-    if (stat(to.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+    if (stat(to.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return os_dir_status::access_denied;
         chmod(from.c_str(), st.st_mode & 07777);
+    }
     if (rename(from.c_str(), to.c_str()) != 0)
         return status_now();
     std::string dir = os_path_split(to).dir;

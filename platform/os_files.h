@@ -47,8 +47,10 @@ constexpr uint32_t OS_FILE_READ = 1;
 constexpr uint32_t OS_FILE_WRITE = 2;
 
 // Opens (create: or creates) the named file. deny_others makes the open
-// exclusive. A directory, and a write open of a file without any write
-// permission bit, are refused with access_denied whoever runs the program.
+// exclusive. A directory, a pipe, a socket, and a write open of a file
+// without any write permission bit, are refused with access_denied whoever
+// runs the program. The open never waits (for a pipe's other end, a line's
+// carrier); a device is opened for transfers that do wait.
 os_file_status os_file_open(const char *name, uint32_t access, bool deny_others, bool create,
                             os_file **file);
 
@@ -67,6 +69,9 @@ os_file *os_file_adopt(int fd, bool writable);
 
 // The descriptor under a file (serial lines wait on it).
 int os_file_descriptor(const os_file *file);
+
+// True for a regular file on a disk (or in memory), false for a device.
+bool os_file_is_regular(const os_file *file);
 
 // Closes the file and drops its range locks. Null is ignored.
 void os_file_close(os_file *file);

@@ -189,15 +189,23 @@ void read_ahead_fill(os_file *file, int64_t position)
     a.generation = files_generation;
 }
 
-// Refuses what the designed system refuses before the open: a directory, and
-// writing to a file that has no write permission bit (checked here because a
-// privileged user would otherwise pass).
+// A directory, a pipe or a socket: never opened as a file. A pipe's open or
+// read could wait forever for a writer.
+bool never_a_file(mode_t mode)
+{
+    return S_ISDIR(mode) || S_ISFIFO(mode) || S_ISSOCK(mode);
+}
+
+// Refuses what the designed system refuses before the open: a directory (and
+// a pipe or socket, which it has no name for), and writing to a file that has
+// no write permission bit (checked here because a privileged user would
+// otherwise pass).
 os_file_status open_precheck(const std::string &path, uint32_t access)
 {
     struct stat st;
     if (stat(path.c_str(), &st) != 0)
         return os_file_status::ok; // missing: the open itself reports it
-    if (S_ISDIR(st.st_mode))
+    if (never_a_file(st.st_mode))
         return os_file_status::access_denied;
     if ((access & OS_FILE_WRITE) && S_ISREG(st.st_mode) && (st.st_mode & WRITE_BITS) == 0)
         return os_file_status::access_denied;
@@ -234,7 +242,9 @@ os_file_status os_file_open(const char *name, uint32_t access, bool deny_others,
     os_file_status pre = open_precheck(path, access);
     if (pre != os_file_status::ok)
         return pre;
-    int flags = O_CLOEXEC | O_NOCTTY | (create ? O_CREAT : 0);
+    // Opened without waiting: a pipe put in the name's place after the check
+    // above must not hold the open up. Transfers wait as usual.
+    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (create ? O_CREAT : 0);
     if ((access & OS_FILE_READ) && (access & OS_FILE_WRITE))
         flags |= O_RDWR;
     else if (access & OS_FILE_WRITE)
@@ -245,7 +255,8 @@ os_file_status os_file_open(const char *name, uint32_t access, bool deny_others,
     if (fd < 0)
         return open_failure_status(errno, path);
     struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || never_a_file(st.st_mode) ||
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         close(fd);
         return os_file_status::access_denied;
     }
@@ -288,6 +299,11 @@ os_file *os_file_adopt(int fd, bool writable)
 int os_file_descriptor(const os_file *file)
 {
     return file->fd;
+}
+
+bool os_file_is_regular(const os_file *file)
+{
+    return file->seekable;
 }
 
 void os_file_close(os_file *file)

@@ -5,7 +5,10 @@
 # full disk shows the same and keeps the old line; a read-only save file and
 # a read-only file system show 70, then 52 for each PRINT #, and keep the
 # file. No temporary file is left in any case, and a saved file keeps its
-# permissions. Three copies saving side by side into one folder on the disk
+# permissions. A save through a symbolic link (and a dangling one) lands in
+# the file it names and the link stays; a pipe, /dev/zero (through a link)
+# and a folder as the save file give the error boxes of an unreadable or
+# unwritable save and the start goes on at once. Three copies saving side by side into one folder on the disk
 # keep the file whole for a reader. Needs root and mount: skipped (77)
 # otherwise.
 #
@@ -31,9 +34,11 @@ cd "$disk"
 # Every box goes to standard error and lets the routine go on.
 unset DISPLAY
 
-# run ARGS...: the save program in the memory file system.
+# run ARGS...: the save program in the current folder, which must end within
+# 5 s.
 run() {
-    "$program" "$@" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || fail "save_program $*: exit code $?"
+    timeout 5 "$program" "$@" >"$E2E_DIR/out" 2>"$E2E_DIR/err" ||
+        fail "save_program $*: exit code $?"
 }
 # expect_boxes N...: the error numbers of the boxes the last run showed.
 expect_boxes() {
@@ -88,6 +93,46 @@ run save 1710 2.6 2245 3032 400 0
 expect_boxes
 expect_save "1710,2.6,2245,3032,400,0"
 [[ $(stat -c %a TarvoData) == 640 ]] || fail "the save file did not keep its permissions"
+
+e2e_step link
+# game/TarvoData -> ../else/TarvoData: the save and the load go through the
+# link, a dangling one included, and only the target changes.
+mkdir -p "$E2E_DIR/linked/game" "$E2E_DIR/linked/else"
+cd "$E2E_DIR/linked/game"
+printf '1,1,1,1,1,1\r\n' >../else/TarvoData
+ln -s ../else/TarvoData TarvoData
+link_stays() {
+    [[ -L TarvoData && $(readlink TarvoData) == ../else/TarvoData ]] || fail "the link was replaced"
+    [[ $(ls -A ../else) == TarvoData ]] || fail "beside the target: $(ls -A ../else | paste -sd' ')"
+}
+run save 1710 2.6 2245 3032 400 0
+expect_boxes
+expect_save "1710,2.6,2245,3032,400,0"
+link_stays
+rm ../else/TarvoData
+run load
+expect_boxes
+expect_save "0,0,0,0,0,0"
+link_stays
+
+e2e_step odd_files
+# A pipe, a device and a folder as the save file: the load shows the boxes
+# of a save that cannot be read (or, for the folder, written) and goes on
+# with zeros; nothing is made beside it.
+mkdir "$E2E_DIR/odd"
+cd "$E2E_DIR/odd"
+for kind in pipe device folder; do
+    case $kind in
+    pipe) mkfifo TarvoData ;;
+    device) ln -s /dev/zero TarvoData ;;
+    folder) mkdir TarvoData ;;
+    esac
+    run load
+    [[ $(<"$E2E_DIR/out") == 0,0,0,0,0,0 ]] || fail "$kind: the load gave \"$(<"$E2E_DIR/out")\""
+    if [[ $kind == folder ]]; then expect_boxes 70 52 52 52 52 52 52; else expect_boxes 70 52; fi
+    [[ $(ls -A) == TarvoData ]] || fail "$kind: left beside the save file: $(ls -A | paste -sd' ')"
+    rm -r TarvoData
+done
 
 e2e_step side_by_side
 # Three copies save 200 times each into one folder on the disk while a

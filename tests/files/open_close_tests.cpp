@@ -3,6 +3,7 @@
 #include "core/errors.h"
 #include "files/file_position.h"
 #include "files/handle_table.h"
+#include "files/lock_unlock.h"
 #include "files/open_close.h"
 #include "files/os_handle.h"
 #include "files/sequential_io.h"
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <set>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -34,13 +36,29 @@ const os_handle_record &record_of(int32_t number)
     return *os_handle_at(file_number_handle(number));
 }
 
-// The names in the current directory.
-std::set<std::string> entries()
+// The names in dir, links included.
+std::set<std::string> entries_of(const std::string &dir)
 {
     std::set<std::string> names;
-    for (const auto &e : std::filesystem::directory_iterator("."))
+    for (const auto &e : std::filesystem::directory_iterator(dir))
         names.insert(e.path().filename().string());
     return names;
+}
+
+// A whole save of text under name through the replacing OPEN: the error it
+// raised (0 for none).
+uint32_t replacing_save(const std::string &name, const std::string &text)
+{
+    basic_text n(name);
+    rt_open_replacing(n, 1);
+    print_line(1, text);
+    rt_close_replacing(1, n, true);
+    return error_pending_take();
+}
+
+std::set<std::string> entries()
+{
+    return entries_of(".");
 }
 
 TEST_F(OpenClose, OutputEmptiesTheFileAndAppendContinuesIt)
@@ -79,6 +97,25 @@ TEST_F(OpenClose, AMissingInputFileIsError53AndTheNumberStaysFree)
     open_file("dir", OPEN_MODE_INPUT, 1);
     EXPECT_EQ(error_pending_take(), 70u);
     EXPECT_EQ(file_number_in_use(1), 0);
+}
+
+// A pipe, a device reached by its path and a directory are no disk files:
+// every OPEN, the replacing one too, refuses them with 70 at once (a pipe
+// with no other end would hold the open up, /dev/zero would feed INPUT for
+// good) and leaves nothing beside them.
+TEST_F(OpenClose, NamesOfNoDiskFileAreRefusedWithoutWaiting)
+{
+    ASSERT_EQ(mkfifo("pipe", 0666), 0);
+    std::filesystem::create_symlink("/dev/zero", "zero");
+    std::filesystem::create_directory("dir");
+    const std::set<std::string> before = entries();
+    for (const char *name : {"pipe", "zero", "dir"}) {
+        for (int32_t mode : {OPEN_MODE_INPUT, OPEN_MODE_OUTPUT, OPEN_MODE_APPEND, OPEN_MODE_BINARY})
+            EXPECT_EQ(open_error(name, mode), 70u) << name << " mode " << mode;
+        EXPECT_EQ(replacing_save(name, "x"), 70u) << name;
+        EXPECT_EQ(file_number_in_use(1), 0) << name;
+    }
+    EXPECT_EQ(entries(), before);
 }
 
 TEST_F(OpenClose, AnOpenNumberIsError55AndTheFirstFileStillWorks)
@@ -268,8 +305,9 @@ TEST_F(OpenClose, ReplacingSavesClearWhatEndedCopiesLeftAndLeaveNothingWhenTheyF
         rt_open_replacing(name, 1);
         print_line(1, "lost");
     });
-    const std::set<std::string> alike = {"save.tmp", "save.1-x.tmp", "save.12.tmp", "Save.1-2.tmp",
-                                         "save.1-2.tmp.old"};
+    const std::set<std::string> alike = {
+        "save.tmp",         "save.1-x.tmp",     "save.12.tmp",          "Save.1-2.tmp",
+        "save.1-2.tmp.old", "save.2024-12.tmp", "save.1-2-0badcafe.tmp"};
     for (const std::string &other : alike)
         file_write_all(other, "user");
     ASSERT_EQ(entries().size(), alike.size() + 1);
@@ -291,6 +329,79 @@ TEST_F(OpenClose, ReplacingSavesClearWhatEndedCopiesLeftAndLeaveNothingWhenTheyF
     left.insert("save");
     EXPECT_EQ(entries(), left);
     EXPECT_EQ(file_read_all("save"), "new\r\n");
+}
+
+// The replacing OPEN's file works as any output file: LOCK and UNLOCK take
+// the whole file, and every name length a plain OPEN takes saves, the
+// temporary file's name cut short to fit beside it.
+TEST_F(OpenClose, ReplacingSavesLockAndTakeEveryNameAPlainOpenTakes)
+{
+    basic_text lk("LK");
+    rt_open_replacing(lk, 1);
+    rt_lock(1, 0, 0, 0);
+    print_line(1, "locked");
+    rt_unlock(1, 0, 0, 0);
+    EXPECT_EQ(error_pending_take(), 0u);
+    rt_unlock(1, 0, 0, 0); // nothing is locked any more
+    EXPECT_EQ(error_pending_take(), 70u);
+    rt_close_replacing(1, lk, true);
+    EXPECT_EQ(error_pending_take(), 0u);
+    EXPECT_EQ(file_read_all("LK"), "locked\r\n");
+
+    for (size_t length : {244, 245, 251, 255}) {
+        std::string name(length, 'n');
+        EXPECT_EQ(open_error(name, OPEN_MODE_OUTPUT), 0u) << length;
+        rt_close(1, 1);
+        in_child_process([&] { // a copy that ends before its CLOSE
+            basic_text n(name);
+            rt_open_replacing(n, 1);
+        });
+        EXPECT_EQ(entries().size(), 3u) << length;
+        EXPECT_EQ(replacing_save(name, "long"), 0u) << length;
+        EXPECT_EQ(file_read_all(name), "long\r\n") << length;
+        EXPECT_EQ(entries(), (std::set<std::string>{"LK", name})) << length;
+        std::filesystem::remove(name);
+    }
+    EXPECT_EQ(replacing_save(std::string(256, 'n'), "x"), 64u);
+}
+
+// A save through a symbolic link (a chain of them, a dangling one) lands in
+// the file the link names, its temporary file beside that one, and the link
+// stays; what a copy killed there left is cleared. A chain that never ends
+// is refused as OPEN FOR OUTPUT refuses it.
+TEST_F(OpenClose, ReplacingSavesThroughALinkLandInTheFileItNames)
+{
+    namespace fs = std::filesystem;
+    fs::create_directories("game/sub");
+    fs::create_directory("else");
+    file_write_all("else/TarvoData", "old\r\n");
+    const struct {
+        const char *link, *to, *lands;
+    } cases[] = {
+        {"game/TarvoData", "../else/TarvoData", "else/TarvoData"},
+        {"game/Dangling", "../else/New", "else/New"},
+        {"game/sub/Chain", "../TarvoData", "else/TarvoData"},
+        {"game/Absolute", "", "else/TarvoData"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.link);
+        std::string to = *c.to ? c.to : fs::absolute("else/TarvoData").string();
+        fs::create_symlink(to, c.link);
+        in_child_process([&] {
+            basic_text n(c.link);
+            rt_open_replacing(n, 1);
+        });
+        EXPECT_EQ(replacing_save(c.link, c.link), 0u);
+        EXPECT_EQ(file_read_all(c.lands), std::string(c.link) + "\r\n");
+        ASSERT_TRUE(fs::is_symlink(c.link));
+        EXPECT_EQ(fs::read_symlink(c.link), to);
+    }
+    EXPECT_EQ(entries_of("else"), (std::set<std::string>{"TarvoData", "New"}));
+    EXPECT_EQ(entries_of("game"),
+              (std::set<std::string>{"TarvoData", "Dangling", "sub", "Absolute"}));
+    fs::create_symlink("loop", "game/loop");
+    EXPECT_EQ(replacing_save("game/loop", "x"), 53u);
+    EXPECT_EQ(entries_of("game").size(), 5u);
 }
 
 } // namespace
