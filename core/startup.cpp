@@ -26,6 +26,7 @@
 #include "files/open_close.h"
 #include "platform/message_box.h"
 #include "platform/os_environment.h"
+#include "platform/standard_streams.h"
 #include "platform/system_keys.h"
 #include "platform/x_connection_errors.h"
 #include "screen/input_editor.h"
@@ -140,6 +141,9 @@ bool program_directory_enter(const char *program_path)
 
 int runtime_main(int argc, char **argv, const program_unit &unit)
 {
+    // Done already as the executable started; called here as well so that
+    // every program built on the runtime carries that step.
+    standard_streams_open();
     // The program's own copy of the environment, taken before any thread
     // (audio's included) starts: ENVIRON changes only that copy.
     os_environment_startup();

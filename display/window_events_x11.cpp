@@ -9,6 +9,7 @@
 //   Shift+Tab, dead keys) still reach the keyboard;
 // - WM_DELETE_WINDOW (the close button) becomes a close request and is
 //   consumed, so the toolkit never destroys the window;
+// - the window destroyed by another client ends the program at once;
 // - losing the keyboard focus lets go of the keyboard device's buttons at
 //   once and is noted among the key events, so the held keys are let go, and
 //   a dead key's sequence ended, in order with the keys before and after it.
@@ -24,6 +25,7 @@
 
 #include "core/small_ops.h"
 #include "platform/os_environment.h"
+#include "platform/x_connection_errors.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlibint.h>
@@ -117,6 +119,17 @@ Bool focus_wire_hook(Display *display, XEvent *event, xEvent *wire)
         device_keyboard_release_all();
         seen_push({{}, true});
     }
+    return True;
+}
+
+// The window destroyed by another client leaves the program without its
+// screen: it ends as when the display goes away.
+Bool destroy_wire_hook(Display *display, XEvent *event, xEvent *wire)
+{
+    if (!previous_proc[wire->u.u.type & 0x7F](display, event, wire))
+        return False;
+    if (event->xdestroywindow.window == main_window)
+        x_program_window_lost(display);
     return True;
 }
 
@@ -291,6 +304,8 @@ void window_events_install(Display *display, Window window)
     hook_install(KeyRelease, key_wire_hook);
     hook_install(ClientMessage, client_wire_hook);
     hook_install(FocusOut, focus_wire_hook);
+    hook_install(DestroyNotify, destroy_wire_hook);
+    x_program_window_watch(window);
     // The toolkit does not ask for focus changes; without them the server
     // never tells the window that it lost the keyboard.
     XWindowAttributes a;

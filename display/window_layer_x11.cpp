@@ -18,10 +18,14 @@
 #include <GL/glx.h>
 
 #include <dlfcn.h>
+#include <poll.h>
 
+#include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
+#include <vector>
 
 namespace
 {
@@ -106,9 +110,67 @@ void mouse_wheel(int wheel, int direction, int x, int y)
     mouse_wheel_event(wheel, direction, x, y);
 }
 
+// The loop's timers, on the runtime's steady clock. The toolkit's own timers
+// follow the wall clock: set back, it would hold every frame up for as long.
+struct loop_timer {
+    int64_t due_ms;
+    void (*callback)(int);
+    int value;
+};
+std::vector<loop_timer> loop_timers;
+// Set when a redisplay is asked for; the loop then goes round again at once
+// instead of waiting for an event.
+bool redisplay_asked = false;
+
+void loop_timer_arm(unsigned int delay_ms, void (*callback)(int), int value)
+{
+    loop_timers.push_back({clock_now_ms() + int64_t(delay_ms), callback, value});
+}
+
+// Runs the timers that are due, oldest first; a timer armed by a callback
+// waits for the next round.
+void loop_timers_run()
+{
+    const int64_t now = clock_now_ms();
+    std::vector<loop_timer> due;
+    for (auto t = loop_timers.begin(); t != loop_timers.end();) {
+        if (t->due_ms <= now) {
+            due.push_back(*t);
+            t = loop_timers.erase(t);
+        } else {
+            ++t;
+        }
+    }
+    std::stable_sort(due.begin(), due.end(),
+                     [](const loop_timer &a, const loop_timer &b) { return a.due_ms < b.due_ms; });
+    for (const loop_timer &t : due)
+        t.callback(t.value);
+}
+
+// Milliseconds until the next timer is due (0 when one is due, -1 when there
+// is none).
+int loop_wait_ms()
+{
+    if (loop_timers.empty())
+        return -1;
+    int64_t first = loop_timers.front().due_ms;
+    for (const loop_timer &t : loop_timers)
+        first = std::min(first, t.due_ms);
+    return int(std::clamp<int64_t>(first - clock_now_ms(), 0, INT_MAX));
+}
+
+// Until an event arrives on the window's connection or the next timer is due.
+void loop_wait()
+{
+    if (redisplay_asked || XPending(display) > 0)
+        return;
+    pollfd p{ConnectionNumber(display), POLLIN, 0};
+    poll(&p, 1, loop_wait_ms());
+}
+
 const toolkit_callback_registrar toolkit_registrar{
     .display = glutDisplayFunc,
-    .timer = glutTimerFunc,
+    .timer = loop_timer_arm,
     .keyboard = glutKeyboardFunc,
     .keyboard_up = glutKeyboardUpFunc,
     .special = glutSpecialFunc,
@@ -201,9 +263,17 @@ void toolkit_callback_registrar_set(const toolkit_callback_registrar *replacemen
 void window_layer_run()
 {
     glut_callbacks_register();
-    glutMainLoop();
-    // The loop returns only when the window was destroyed from outside: the
-    // program ends as after the close button.
+    // The toolkit's events and redisplays, then the timers that are due.
+    for (;;) {
+        redisplay_asked = false;
+        glutMainLoopEvent();
+        if (glutGetWindow() == 0)
+            break;
+        loop_timers_run();
+        loop_wait();
+    }
+    // The toolkit lets go of the window only when it was destroyed from
+    // outside: the program ends as after the close button.
     exit_request.fetch_or(1);
     for (;;)
         clock_sleep_ms(100);
@@ -217,6 +287,7 @@ void window_layer_reshape(int32_t width, int32_t height)
 
 void window_layer_post_redisplay()
 {
+    redisplay_asked = true;
     glutPostRedisplay();
 }
 
@@ -227,7 +298,7 @@ void window_layer_swap_buffers()
 
 void window_layer_timer_arm(uint32_t delay_ms, void (*callback)(int), int value)
 {
-    glutTimerFunc(delay_ms, callback, value);
+    loop_timer_arm(delay_ms, callback, value);
 }
 
 void window_layer_title_set(const char *title)

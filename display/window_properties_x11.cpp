@@ -1,15 +1,19 @@
 // The window's standard properties for window managers: its fixed size and
-// its class from before it is first mapped, its title and icon name.
+// its class from before it is first mapped, its title and icon name; and the
+// toolkit's wait for that first map.
 #include "display/window_x11_internal.h"
 
 #include "display/window_hooks.h"
+#include "platform/clock.h"
 #include "platform/latin1.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <dlfcn.h>
+#include <poll.h>
 
+#include <algorithm>
 #include <string>
 
 namespace
@@ -20,6 +24,7 @@ struct properties_at_creation {
     bool active = false;
     int32_t width = 0, height = 0;
     window_class names;
+    Window window = 0; // once the toolkit has written its properties
 };
 properties_at_creation creating;
 
@@ -32,6 +37,40 @@ void text_property_set(Display *display, Window window, const char *property, co
     XChangeProperty(display, window, XInternAtom(display, property, False),
                     XInternAtom(display, type, False), 8, PropModeReplace,
                     reinterpret_cast<const unsigned char *>(text.data()), int(text.size()));
+}
+
+// The toolkit's wait for the first map: how often the map is asked for again,
+// and when the wait ends all the same.
+constexpr int64_t MAP_ASK_AGAIN_MS = 500;
+constexpr int64_t MAP_WAIT_LIMIT_MS = 5000;
+
+using event_predicate = Bool (*)(Display *, XEvent *, XPointer);
+using peek_if_proc = int (*)(Display *, XEvent *, event_predicate, XPointer);
+
+// The toolkit's test, applied to each queued event by XCheckIfEvent, which
+// then takes none of them.
+struct event_probe {
+    event_predicate predicate;
+    XPointer arg;
+    bool found;
+};
+
+Bool probe_look(Display *display, XEvent *event, XPointer probe_pointer)
+{
+    auto *probe = reinterpret_cast<event_probe *>(probe_pointer);
+    if (probe->predicate(display, event, probe->arg))
+        probe->found = true;
+    return False;
+}
+
+// Reads what the server has sent without waiting; true when a queued event
+// passes the test.
+bool event_queued(Display *display, event_predicate predicate, XPointer arg)
+{
+    event_probe probe{predicate, arg, false};
+    XEvent unused;
+    XCheckIfEvent(display, &unused, probe_look, reinterpret_cast<XPointer>(&probe));
+    return probe.found;
 }
 
 } // namespace
@@ -56,6 +95,7 @@ extern "C" void XSetWMProperties(Display *display, Window window, XTextProperty 
     XSizeHints size{};
     XClassHint names{};
     if (creating.active) {
+        creating.window = window;
         if (normal_hints)
             size = *normal_hints;
         if (!window_resizable_flag()) {
@@ -89,7 +129,7 @@ window_class window_class_of(const char *program_path)
 
 void window_creation_begin(int32_t width, int32_t height, const window_class &names)
 {
-    creating = {true, width, height, names};
+    creating = {true, width, height, names, 0};
 }
 
 void window_creation_end()
@@ -97,9 +137,57 @@ void window_creation_end()
     creating.active = false;
 }
 
+Window window_creation_window()
+{
+    return creating.active ? creating.window : 0;
+}
+
 void window_names_set(Display *display, Window window, const char *title)
 {
     const std::string text = latin1_to_utf8(title);
     text_property_set(display, window, "_NET_WM_NAME", "UTF8_STRING", text);
     text_property_set(display, window, "_NET_WM_ICON_NAME", "UTF8_STRING", text);
+}
+
+// The toolkit maps its new window and waits, with no limit, for the map
+// event. A window manager that starts meanwhile can take the map request and
+// drop it (its start-up throws away what was queued before it was ready);
+// the window then stays unmapped and the wait never ends. This definition
+// takes the toolkit's wait in place of Xlib's while the window is being
+// made: the map is asked for again every half second until it is seen, and
+// after five seconds the wait ends as if it had been, so that the program
+// goes on and the window appears whenever the window manager maps it.
+extern "C" int XPeekIfEvent(Display *display, XEvent *event, event_predicate predicate,
+                            XPointer arg)
+{
+    static const auto xlib = reinterpret_cast<peek_if_proc>(dlsym(RTLD_NEXT, "XPeekIfEvent"));
+    if (!xlib)
+        return 0;
+    const Window window = window_creation_window();
+    if (window == 0)
+        return xlib(display, event, predicate, arg);
+    const int64_t start = clock_now_ms();
+    int64_t asked = start;
+    for (;;) {
+        if (event_queued(display, predicate, arg))
+            return xlib(display, event, predicate, arg);
+        const int64_t now = clock_now_ms();
+        if (now - start >= MAP_WAIT_LIMIT_MS) {
+            // The toolkit only waits for the event; it reads nothing from it.
+            *event = XEvent{};
+            event->xmap.type = MapNotify;
+            event->xmap.display = display;
+            event->xmap.event = window;
+            event->xmap.window = window;
+            return 1;
+        }
+        if (now - asked >= MAP_ASK_AGAIN_MS) {
+            XMapWindow(display, window);
+            XFlush(display);
+            asked = now;
+        }
+        const int64_t wake = std::min(asked + MAP_ASK_AGAIN_MS, start + MAP_WAIT_LIMIT_MS);
+        pollfd p{ConnectionNumber(display), POLLIN, 0};
+        poll(&p, 1, int(std::max<int64_t>(wake - now, 1)));
+    }
 }

@@ -19,6 +19,9 @@ window_class window_class_of(const char *program_path);
 // class before the window is first mapped.
 void window_creation_begin(int32_t width, int32_t height, const window_class &names);
 void window_creation_end();
+// The window being made, once the toolkit has written its properties (just
+// before its first map); 0 at other times.
+Window window_creation_window();
 
 // The title and icon name as UTF-8 (_NET_WM_NAME, _NET_WM_ICON_NAME) from a
 // Latin-1 title; the toolkit sets the Latin-1 WM_NAME and WM_ICON_NAME.

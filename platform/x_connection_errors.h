@@ -10,6 +10,10 @@
 //   window manager's own ones included, and the request then simply fails.
 //   Every other error goes to the handler that was there before, Xlib's
 //   default, which prints it and ends the process.
+// - The program's own window destroyed by another client ends the process as
+//   a lost connection does, with its own line on standard error. The window
+//   layer reports the destruction as the event comes; an error about the
+//   window (BadWindow, BadDrawable) from a request made after it counts too.
 // - A lost connection (the server ended, the network dropped): the first
 //   thread to meet it writes one line on standard error and ends the process
 //   at once with code 1, running no exit handlers and no toolkit, GL or sound
@@ -17,4 +21,14 @@
 //   other threads. Any other thread that meets it waits to be ended.
 #pragma once
 
+typedef struct _XDisplay Display;
+
 void x_connection_errors_install();
+
+// The program's own window, once made: errors about it end the process.
+void x_program_window_watch(unsigned long window);
+
+// Ends the process with code 1 and a line on standard error saying that the
+// program's window was destroyed. Makes no Xlib call, so it may be called
+// with a connection locked (from an event hook or an error handler).
+[[noreturn]] void x_program_window_lost(Display *d);

@@ -137,9 +137,11 @@ ms_since_start() { echo $((($(date +%s%N) - start_ns) / 1000000)); }
 # game_start: the game from its own directory, its window focused. With no
 # window manager the full-screen window sits one pixel off the screen's
 # corner; it is moved onto it so that screenshots hold all of it.
+# The command runs under the words of the array game_env in front, if any
+# (env VAR=VALUE...).
 game_start() {
     start_ns=$(date +%s%N)
-    program_start "$game_dir/tarvo"
+    program_start ${game_env[@]+"${game_env[@]}"} "$game_dir/tarvo"
     win=$(window_wait "TARVO ZUDUZ")
     window_ms=$(ms_since_start)
     window_size_wait "$win" 1024x768

@@ -8,7 +8,8 @@
 # - a save file with all four herbs: BADGER plays the ending, the save file
 #   is rewritten, E and P are offered, and P starts the bonus program;
 # - a corrupt save file: the error box, then the game goes on or ends as the
-#   box is answered;
+#   box is answered, also when the game starts with its standard descriptors
+#   closed;
 # - the X server ended two seconds into the story, ten times: the game ends
 #   within 5 s with an exit code from 1 to 127 and a message, and the save
 #   file stays whole.
@@ -161,7 +162,17 @@ save_is "1,2"
 tap Escape
 program_exit_wait 10
 [[ $program_exit_code -eq 0 ]] || fail "exit code $program_exit_code after Esc on the title"
-unset BOX_ANSWERS
+
+# The same, started with standard input, output and error closed as some
+# launchers start programs: the box's text must not reach the X connection.
+game_env=(sh -c 'exec "$0" <&- >&- 2>&-')
+game_start
+title_wait
+save_is "1,2"
+tap Escape
+program_exit_wait 10
+[[ $program_exit_code -eq 0 ]] || fail "exit code $program_exit_code with closed descriptors"
+unset BOX_ANSWERS game_env
 
 # --- The display going away while the game runs, ten times ---------------------
 # Each run has a server of its own, ended as at a logout or a server crash.

@@ -4,6 +4,9 @@
 #   was;
 # - D held from the start (see swamp_play.sh): the crossings, the nest, the
 #   Mugwort with "0,0,2245,0,0,0" saved, and PIG's herb line at the menu.
+# All of it with the game's wall clock stepped every 3 s, back and forward by
+# 30 s and by an hour, as a clock correction would: the picture, the keys and
+# the hornets keep their pace.
 #
 # Usage: swamp_quest_test.sh TARVO TOOLS_DIR
 set -euo pipefail
@@ -16,6 +19,16 @@ export RT_RANDOMIZE_STATE=0x0B552B
 e2e_init "$2"
 game_dir_make "$1"
 xvfb_start 1024x768x24
+step_file=$E2E_DIR/wall_clock_step
+game_env=(env LD_PRELOAD="$E2E_TOOLS/libwall_clock_step_shim.so" WALL_CLOCK_STEP_FILE="$step_file")
+(
+    while :; do
+        for step in 0 -30 3600 -3600 30; do
+            echo "$step" >"$step_file"
+            sleep 3
+        done
+    done
+) &
 game_to_menu
 save_is "0,0,0,0,0,0"
 

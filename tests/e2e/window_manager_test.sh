@@ -34,6 +34,15 @@
 #   full-screen window covers it at each size with the whole frame fitted, a
 #   window left off the shrunk screen comes back onto it, and one the
 #   program puts partly off it stays there.
+# - started-during (PROGRAM is the game): a window manager starts while the
+#   window is being made. First the window's first map request is dropped,
+#   as a window manager starting up throws its queue away, and the window
+#   manager starts after: the window is shown all the same, full screen.
+#   Then four starts with the window manager started 0 to 390 ms after the
+#   game: each shows its window within 6 s.
+# - destroyed (PROGRAM is the game): another client destroys the game's
+#   window at the title and in the story: the game ends within 3 s with code
+#   1 and a message, and the save file is as it was.
 #
 # Usage: window_manager_test.sh PROGRAM TOOLS_DIR [WINDOW_MANAGER [CASE]]
 set -euo pipefail
@@ -313,6 +322,68 @@ game_run() {
     program_start ./tarvo
     win=$(window_wait "TARVO ZUDUZ")
 }
+
+# viewable_wait ID SECONDS: until the window is mapped and shown.
+viewable_wait() {
+    for i in $(seq $(($2 * 20 + 1))); do
+        xwininfo -id "$1" 2>/dev/null | grep -q IsViewable && return 0
+        ((i <= $2 * 20)) || fail "$manager: the window is not shown after $2 s"
+        sleep 0.05
+    done
+}
+
+if [[ $case_name == started-during ]]; then
+    x_probe drop-map 20 >"$E2E_DIR/dropped" &
+    probe_pid=$!
+    for _ in $(seq 100); do
+        grep -q ready "$E2E_DIR/dropped" && break
+        sleep 0.05
+    done
+    game_run
+    wait "$probe_pid" || fail "no map request came to drop"
+    manager_start
+    viewable_wait "$win" 6
+    full_screen_wait "$win"
+    program_end() { kill "$program_pid" && program_exit_wait 5; }
+    program_end
+    for delay in 0 0.13 0.26 0.39; do
+        # A server of its own each time; the window manager ends with it.
+        kill "$xvfb_pid" && wait "$xvfb_pid" || true
+        xvfb_start ${screen}x24
+        program_start ./tarvo
+        sleep $delay
+        manager_start
+        win=$(window_wait "TARVO ZUDUZ")
+        viewable_wait "$win" 6
+        program_end
+    done
+    echo "window manager $manager, $case_name: ok"
+    exit 0
+fi
+
+# The game's window destroyed by another client, at the title and in the
+# story (Enter pressed at the title).
+if [[ $case_name == destroyed ]]; then
+    manager_start
+    game_run
+    for at in title story; do
+        [[ $at == title ]] || { program_start ./tarvo && win=$(window_wait "TARVO ZUDUZ"); }
+        for _ in $(seq 100); do
+            [[ -f TarvoData ]] && break
+            sleep 0.05
+        done
+        saved=$(md5sum <TarvoData)
+        sleep 3
+        [[ $at == title ]] || { xdotool key --window "$win" Return && sleep 2; }
+        xdotool windowclose "$win"
+        program_exit_wait 3
+        [[ $program_exit_code == 1 ]] || fail "$at: exit code $program_exit_code"
+        grep -q "destroyed" "$E2E_DIR/err" || fail "$at: no message"
+        [[ $(md5sum <TarvoData) == "$saved" ]] || fail "$at: the save file changed"
+    done
+    echo "window manager $manager, $case_name: ok"
+    exit 0
+fi
 
 # The game starts full screen: Alt+Enter steps through the full-screen modes
 # to windowed (pressed again until the window is windowed), twice. The keys

@@ -4,10 +4,17 @@
 //                             close button does)
 //   x_probe maximise WINDOW   asks the window manager to maximise the window
 //                             (as the maximise button does)
+//   x_probe drop-map SECONDS  takes the screen's map requests as a window
+//                             manager does, says "ready", drops the first
+//                             that comes within SECONDS (as a window manager
+//                             starting up throws its queue away), says the
+//                             window's id and ends, handing the requests back
 //
 // The clipboard's peer is tests/programs/clipboard_peer.
 #include <X11/Xlib.h>
+#include <poll.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
@@ -53,6 +60,36 @@ int maximise_send(Display *d, Window w)
                          atom(d, "_NET_WM_STATE_MAXIMIZED_HORZ"), 2});
 }
 
+int map_drop(Display *d, double seconds)
+{
+    XSelectInput(d, DefaultRootWindow(d), SubstructureRedirectMask);
+    XSync(d, False);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (;;) {
+        while (XPending(d)) {
+            XEvent e;
+            XNextEvent(d, &e);
+            if (e.type == MapRequest) {
+                std::printf("0x%lx\n", e.xmaprequest.window);
+                return 0;
+            }
+            if (e.type == ConfigureRequest) {
+                const XConfigureRequestEvent &c = e.xconfigurerequest;
+                XWindowChanges changes{c.x, c.y, c.width, c.height, c.border_width, c.above, c.detail};
+                XConfigureWindow(d, c.window, unsigned(c.value_mask), &changes);
+            }
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            end - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return 1;
+        pollfd p{ConnectionNumber(d), POLLIN, 0};
+        poll(&p, 1, int(left.count()));
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -67,6 +104,8 @@ int main(int argc, char **argv)
         return close_send(d, Window(std::strtoul(argv[2], nullptr, 0)));
     if (command == "maximise" && argc == 3)
         return maximise_send(d, Window(std::strtoul(argv[2], nullptr, 0)));
-    std::fprintf(stderr, "usage: x_probe close|maximise WINDOW\n");
+    if (command == "drop-map" && argc == 3)
+        return map_drop(d, std::strtod(argv[2], nullptr));
+    std::fprintf(stderr, "usage: x_probe close|maximise WINDOW, x_probe drop-map SECONDS\n");
     return 2;
 }
