@@ -315,6 +315,7 @@ void window_layer_move(int32_t x, int32_t y)
 
 void window_layer_show()
 {
+    window_first_map_forget();
     glutShowWindow();
 }
 
@@ -323,6 +324,7 @@ void window_layer_show()
 // the same has it moved there once it is shown.
 void window_layer_show_at(int32_t x, int32_t y)
 {
+    window_first_map_forget();
     window_place_given(x, y);
     glutShowWindow();
     window_place_keep(x, y);
@@ -330,6 +332,7 @@ void window_layer_show_at(int32_t x, int32_t y)
 
 void window_layer_hide()
 {
+    window_first_map_forget();
     glutHideWindow();
 }
 
@@ -340,6 +343,7 @@ void window_layer_cursor_set(int32_t cursor)
 
 void window_layer_poll()
 {
+    window_first_map_poll(display);
     window_events_poll();
     window_manager_poll();
 }

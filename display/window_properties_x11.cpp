@@ -73,6 +73,12 @@ bool event_queued(Display *display, event_predicate predicate, XPointer arg)
     return probe.found;
 }
 
+// The window whose wait for its first map ended without it, until it is
+// mapped or the program shows or hides it itself; when the map was last
+// asked for.
+Window map_still_asked = 0;
+int64_t map_asked_ms = 0;
+
 } // namespace
 
 // The toolkit writes a new window's standard properties just before it maps
@@ -156,7 +162,8 @@ void window_names_set(Display *display, Window window, const char *title)
 // takes the toolkit's wait in place of Xlib's while the window is being
 // made: the map is asked for again every half second until it is seen, and
 // after five seconds the wait ends as if it had been, so that the program
-// goes on and the window appears whenever the window manager maps it.
+// goes on; the loop then goes on asking (window_first_map_poll) until the
+// window is mapped.
 extern "C" int XPeekIfEvent(Display *display, XEvent *event, event_predicate predicate,
                             XPointer arg)
 {
@@ -179,6 +186,8 @@ extern "C" int XPeekIfEvent(Display *display, XEvent *event, event_predicate pre
             event->xmap.display = display;
             event->xmap.event = window;
             event->xmap.window = window;
+            map_still_asked = window;
+            map_asked_ms = now;
             return 1;
         }
         if (now - asked >= MAP_ASK_AGAIN_MS) {
@@ -190,4 +199,25 @@ extern "C" int XPeekIfEvent(Display *display, XEvent *event, event_predicate pre
         pollfd p{ConnectionNumber(display), POLLIN, 0};
         poll(&p, 1, int(std::max<int64_t>(wake - now, 1)));
     }
+}
+
+void window_first_map_poll(Display *display)
+{
+    if (map_still_asked == 0)
+        return;
+    const int64_t now = clock_now_ms();
+    if (now - map_asked_ms < MAP_ASK_AGAIN_MS)
+        return;
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(display, map_still_asked, &a) || a.map_state != IsUnmapped) {
+        map_still_asked = 0;
+        return;
+    }
+    XMapWindow(display, map_still_asked);
+    map_asked_ms = now;
+}
+
+void window_first_map_forget()
+{
+    map_still_asked = 0;
 }

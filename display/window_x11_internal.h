@@ -22,6 +22,12 @@ void window_creation_end();
 // The window being made, once the toolkit has written its properties (just
 // before its first map); 0 at other times.
 Window window_creation_window();
+// Where the toolkit's wait for the new window's first map ended without it:
+// asks for the map again every half second until the window is mapped
+// (called from the loop), or no more once the program shows or hides the
+// window itself (forget).
+void window_first_map_poll(Display *display);
+void window_first_map_forget();
 
 // The title and icon name as UTF-8 (_NET_WM_NAME, _NET_WM_ICON_NAME) from a
 // Latin-1 title; the toolkit sets the Latin-1 WM_NAME and WM_ICON_NAME.

@@ -8,8 +8,8 @@
 # permissions. A save through a symbolic link (and a dangling one) lands in
 # the file it names and the link stays; a pipe, /dev/zero (through a link)
 # and a folder as the save file give the error boxes of an unreadable or
-# unwritable save and the start goes on at once. Three copies saving side by side into one folder on the disk
-# keep the file whole for a reader. Needs root and mount: skipped (77)
+# unwritable save and the start goes on at once. Three copies saving side by
+# side into one folder on the disk keep the file whole for a reader. Needs root and mount: skipped (77)
 # otherwise.
 #
 # Usage: save_file_test.sh SAVE_PROGRAM
