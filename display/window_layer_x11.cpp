@@ -127,24 +127,27 @@ void loop_timer_arm(unsigned int delay_ms, void (*callback)(int), int value)
     loop_timers.push_back({clock_now_ms() + int64_t(delay_ms), callback, value});
 }
 
-// Runs the timers that are due, oldest first; a timer armed by a callback
-// waits for the next round.
+bool due_earlier(const loop_timer &a, const loop_timer &b)
+{
+    return a.due_ms < b.due_ms;
+}
+
+// Runs the timers that are due, earliest first; a timer armed by a callback
+// waits for the next round. The two lists trade places, so a round makes no
+// allocation once they have grown.
 void loop_timers_run()
 {
+    static std::vector<loop_timer> taken;
+    taken.swap(loop_timers);
+    std::stable_sort(taken.begin(), taken.end(), due_earlier);
     const int64_t now = clock_now_ms();
-    std::vector<loop_timer> due;
-    for (auto t = loop_timers.begin(); t != loop_timers.end();) {
-        if (t->due_ms <= now) {
-            due.push_back(*t);
-            t = loop_timers.erase(t);
-        } else {
-            ++t;
-        }
+    for (const loop_timer &t : taken) {
+        if (t.due_ms <= now)
+            t.callback(t.value);
+        else
+            loop_timers.push_back(t);
     }
-    std::stable_sort(due.begin(), due.end(),
-                     [](const loop_timer &a, const loop_timer &b) { return a.due_ms < b.due_ms; });
-    for (const loop_timer &t : due)
-        t.callback(t.value);
+    taken.clear();
 }
 
 // Milliseconds until the next timer is due (0 when one is due, -1 when there
@@ -153,10 +156,8 @@ int loop_wait_ms()
 {
     if (loop_timers.empty())
         return -1;
-    int64_t first = loop_timers.front().due_ms;
-    for (const loop_timer &t : loop_timers)
-        first = std::min(first, t.due_ms);
-    return int(std::clamp<int64_t>(first - clock_now_ms(), 0, INT_MAX));
+    const auto first = std::min_element(loop_timers.begin(), loop_timers.end(), due_earlier);
+    return int(std::clamp<int64_t>(first->due_ms - clock_now_ms(), 0, INT_MAX));
 }
 
 // Until an event arrives on the window's connection or the next timer is due.
