@@ -10,6 +10,8 @@
 // - WM_DELETE_WINDOW (the close button) becomes a close request and is
 //   consumed, so the toolkit never destroys the window;
 // - the window destroyed by another client ends the program at once;
+// - the window's map ends the loop's asking for its first map, so that a
+//   window minimised at once is not mapped again;
 // - losing the keyboard focus lets go of the keyboard device's buttons at
 //   once and is noted among the key events, so the held keys are let go, and
 //   a dead key's sequence ended, in order with the keys before and after it.
@@ -131,6 +133,27 @@ Bool destroy_wire_hook(Display *display, XEvent *event, xEvent *wire)
     if (event->xdestroywindow.window == main_window)
         x_program_window_lost(display);
     return True;
+}
+
+// The window mapped, by the toolkit's request or a window manager's: the
+// loop no longer asks for its first map. Xlib reads events in order, so the
+// map is seen here before an unmap that follows it.
+Bool map_wire_hook(Display *display, XEvent *event, xEvent *wire)
+{
+    if (!previous_proc[wire->u.u.type & 0x7F](display, event, wire))
+        return False;
+    if (event->xmap.window == main_window)
+        window_first_map_forget();
+    return True;
+}
+
+// The same for a map event Xlib read before the hook was there, waiting in
+// the queue; takes none.
+Bool map_queued_look(Display *, XEvent *event, XPointer)
+{
+    if (event->type == MapNotify && event->xmap.window == main_window)
+        window_first_map_forget();
+    return False;
 }
 
 void hook_install(int type, wire_proc hook)
@@ -305,6 +328,9 @@ void window_events_install(Display *display, Window window)
     hook_install(ClientMessage, client_wire_hook);
     hook_install(FocusOut, focus_wire_hook);
     hook_install(DestroyNotify, destroy_wire_hook);
+    hook_install(MapNotify, map_wire_hook);
+    XEvent unused;
+    XCheckIfEvent(display, &unused, map_queued_look, nullptr);
     x_program_window_watch(window);
     // The toolkit does not ask for focus changes; without them the server
     // never tells the window that it lost the keyboard.

@@ -74,8 +74,8 @@ bool event_queued(Display *display, event_predicate predicate, XPointer arg)
 }
 
 // The window whose wait for its first map ended without it, until it is
-// mapped or the program shows or hides it itself; when the map was last
-// asked for.
+// mapped (the map event's hook forgets it) or the program shows or hides it
+// itself; when the map was last asked for.
 Window map_still_asked = 0;
 int64_t map_asked_ms = 0;
 
@@ -163,7 +163,7 @@ void window_names_set(Display *display, Window window, const char *title)
 // made: the map is asked for again every half second until it is seen, and
 // after five seconds the wait ends as if it had been, so that the program
 // goes on; the loop then goes on asking (window_first_map_poll) until the
-// window is mapped.
+// window is first mapped.
 extern "C" int XPeekIfEvent(Display *display, XEvent *event, event_predicate predicate,
                             XPointer arg)
 {
@@ -201,19 +201,24 @@ extern "C" int XPeekIfEvent(Display *display, XEvent *event, event_predicate pre
     }
 }
 
+// The round trip reads the events that came before its reply: a map among
+// them has made the map event's hook forget the window, which may since have
+// been minimised; only a window never mapped is asked for again.
 void window_first_map_poll(Display *display)
 {
-    if (map_still_asked == 0)
+    const Window window = map_still_asked;
+    if (window == 0)
         return;
     const int64_t now = clock_now_ms();
     if (now - map_asked_ms < MAP_ASK_AGAIN_MS)
         return;
     XWindowAttributes a;
-    if (!XGetWindowAttributes(display, map_still_asked, &a) || a.map_state != IsUnmapped) {
+    if (!XGetWindowAttributes(display, window, &a) || a.map_state != IsUnmapped ||
+        map_still_asked != window) {
         map_still_asked = 0;
         return;
     }
-    XMapWindow(display, map_still_asked);
+    XMapWindow(display, window);
     map_asked_ms = now;
 }
 

@@ -23,9 +23,10 @@ void window_creation_end();
 // before its first map); 0 at other times.
 Window window_creation_window();
 // Where the toolkit's wait for the new window's first map ended without it:
-// asks for the map again every half second until the window is mapped
-// (called from the loop), or no more once the program shows or hides the
-// window itself (forget).
+// asks for the map again every half second (called from the loop) until the
+// window is first mapped (window_events_install's hook sees the map as it
+// comes and forgets), or no more once the program shows or hides the window
+// itself (forget).
 void window_first_map_poll(Display *display);
 void window_first_map_forget();
 

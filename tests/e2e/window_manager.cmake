@@ -10,7 +10,8 @@
 # the game starts full screen and Alt+Enter makes it windowed. On Xorg's
 # dummy driver, with that record and with none, the window follows the
 # screen changing size. The game's window: shown when a window manager starts
-# while it is being made; destroyed by another client, ending the game.
+# while it is being made; minimised as soon as a late window manager maps it,
+# it stays minimised; destroyed by another client, ending the game.
 add_test(NAME e2e.window_manager
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/window_manager_test.sh
                  $<TARGET_FILE:window_program> $<TARGET_FILE_DIR:screen_reader>)
@@ -20,11 +21,12 @@ foreach(run IN ITEMS "icewm full-screen-first" "fluxbox outside-resize" "i3 floa
                      "herbstluftwm floats" "i3 tiled" "i3 host-leaves" "openbox host-leaves"
                      "herbstluftwm game" "bspwm game" "i3 game-two-monitors"
                      "i3 dead-record" "i3 resized" "none resized"
-                     "openbox started-during" "openbox destroyed" "none destroyed")
+                     "openbox started-during" "openbox minimised-at-once" "openbox destroyed"
+                     "none destroyed")
     separate_arguments(args UNIX_COMMAND "${run}")
     string(REPLACE " " "-" run_name "${run}")
     set(program $<TARGET_FILE:window_program>)
-    if(run MATCHES " game|dead-record|started-during|destroyed")
+    if(run MATCHES " game|dead-record|started-during|minimised|destroyed")
         set(program $<TARGET_FILE:tarvo>)
     endif()
     add_test(NAME e2e.window_manager.${run_name}

@@ -40,6 +40,10 @@
 #   manager starts after: the window is shown all the same, full screen.
 #   Then four starts with the window manager started 0 to 390 ms after the
 #   game: each shows its window within 6 s.
+# - minimised-at-once (PROGRAM is the game): the window's map requests are
+#   dropped past the toolkit's wait, so the loop goes on asking; a window
+#   manager then maps the window and the user minimises it at once: 2 s
+#   later it is still minimised, not mapped again by the loop.
 # - destroyed (PROGRAM is the game): another client destroys the game's
 #   window at the title and in the story: the game ends within 3 s with code
 #   1 and a message, and the save file is as it was.
@@ -314,13 +318,36 @@ if [[ $case_name == host-leaves ]]; then
     exit 0
 fi
 
-# game_run: the game from a folder of its own; its window's id in $win.
+# game_run [unseen]: the game from a folder of its own; its window's id in
+# $win (with "unseen", the window is not waited for).
 game_run() {
     mkdir "$E2E_DIR/game"
     cp "$program" "$E2E_DIR/game/tarvo"
     cd "$E2E_DIR/game"
     program_start ./tarvo
-    win=$(window_wait "TARVO ZUDUZ")
+    [[ ${1:-} == unseen ]] || win=$(window_wait "TARVO ZUDUZ")
+}
+
+# map_drop_start COUNT: x_probe drops the first COUNT map requests of the
+# next window to be mapped (its id the second line of $E2E_DIR/dropped),
+# once it says it is ready.
+map_drop_start() {
+    x_probe drop-map 20 "$1" >"$E2E_DIR/dropped" &
+    probe_pid=$!
+    for _ in $(seq 100); do
+        grep -q ready "$E2E_DIR/dropped" && break
+        sleep 0.05
+    done
+}
+
+# wm_state_wait ID STATE: until the window manager's state of the window
+# (WM_STATE) is STATE (Normal, Iconic).
+wm_state_wait() {
+    for i in $(seq 201); do
+        xprop -id "$1" WM_STATE | grep -q "window state: $2" && return 0
+        ((i <= 200)) || fail "$manager: the window's state is not $2"
+        sleep 0.05
+    done
 }
 
 # viewable_wait ID SECONDS: until the window is mapped and shown.
@@ -333,12 +360,7 @@ viewable_wait() {
 }
 
 if [[ $case_name == started-during ]]; then
-    x_probe drop-map 20 >"$E2E_DIR/dropped" &
-    probe_pid=$!
-    for _ in $(seq 100); do
-        grep -q ready "$E2E_DIR/dropped" && break
-        sleep 0.05
-    done
+    map_drop_start 1
     game_run
     wait "$probe_pid" || fail "no map request came to drop"
     manager_start
@@ -357,6 +379,24 @@ if [[ $case_name == started-during ]]; then
         viewable_wait "$win" 6
         program_end
     done
+    echo "window manager $manager, $case_name: ok"
+    exit 0
+fi
+
+# The toolkit's wait asks for the map at most 10 times in its 5 s: the 11th
+# request is the loop's. The window manager maps the window at a later one.
+if [[ $case_name == minimised-at-once ]]; then
+    map_drop_start 11
+    game_run unseen
+    wait "$probe_pid" || fail "fewer than 11 map requests came to drop"
+    win=$(sed -n 2p "$E2E_DIR/dropped")
+    manager_start
+    wm_state_wait "$win" Normal
+    xdotool windowminimize "$win"
+    wm_state_wait "$win" Iconic
+    sleep 2
+    [[ $(xprop -id "$win" WM_STATE) == *"window state: Iconic"* &&
+        $(xwininfo -id "$win") == *IsUnMapped* ]] || fail "$manager: the window is shown again"
     echo "window manager $manager, $case_name: ok"
     exit 0
 fi

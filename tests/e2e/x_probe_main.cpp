@@ -4,11 +4,14 @@
 //                             close button does)
 //   x_probe maximise WINDOW   asks the window manager to maximise the window
 //                             (as the maximise button does)
-//   x_probe drop-map SECONDS  takes the screen's map requests as a window
+//   x_probe drop-map SECONDS [COUNT]
+//                             takes the screen's map requests as a window
 //                             manager does, says "ready", drops the first
 //                             that comes within SECONDS (as a window manager
-//                             starting up throws its queue away), says the
-//                             window's id and ends, handing the requests back
+//                             starting up throws its queue away) and says the
+//                             window's id; drops that window's requests until
+//                             COUNT (1 unset) are dropped, mapping other
+//                             windows, and ends, handing the requests back
 //
 // The clipboard's peer is tests/programs/clipboard_peer.
 #include <X11/Xlib.h>
@@ -60,8 +63,9 @@ int maximise_send(Display *d, Window w)
                          atom(d, "_NET_WM_STATE_MAXIMIZED_HORZ"), 2});
 }
 
-int map_drop(Display *d, double seconds)
+int map_drop(Display *d, double seconds, long count)
 {
+    Window dropped = 0;
     XSelectInput(d, DefaultRootWindow(d), SubstructureRedirectMask);
     XSync(d, False);
     std::printf("ready\n");
@@ -72,8 +76,16 @@ int map_drop(Display *d, double seconds)
             XEvent e;
             XNextEvent(d, &e);
             if (e.type == MapRequest) {
-                std::printf("0x%lx\n", e.xmaprequest.window);
-                return 0;
+                const Window w = e.xmaprequest.window;
+                if (dropped == 0) {
+                    dropped = w;
+                    std::printf("0x%lx\n", w);
+                    std::fflush(stdout);
+                }
+                if (w != dropped)
+                    XMapWindow(d, w);
+                else if (--count <= 0)
+                    return 0;
             }
             if (e.type == ConfigureRequest) {
                 const XConfigureRequestEvent &c = e.xconfigurerequest;
@@ -104,8 +116,9 @@ int main(int argc, char **argv)
         return close_send(d, Window(std::strtoul(argv[2], nullptr, 0)));
     if (command == "maximise" && argc == 3)
         return maximise_send(d, Window(std::strtoul(argv[2], nullptr, 0)));
-    if (command == "drop-map" && argc == 3)
-        return map_drop(d, std::strtod(argv[2], nullptr));
-    std::fprintf(stderr, "usage: x_probe close|maximise WINDOW, x_probe drop-map SECONDS\n");
+    if (command == "drop-map" && (argc == 3 || argc == 4))
+        return map_drop(d, std::strtod(argv[2], nullptr), argc == 4 ? std::atol(argv[3]) : 1);
+    std::fprintf(stderr,
+                 "usage: x_probe close|maximise WINDOW, x_probe drop-map SECONDS [COUNT]\n");
     return 2;
 }
