@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# NAME on an exFAT stick through FUSE, a file system with neither a rename
+# that refuses to replace nor hard links, that ignores letter case and takes
+# no set-group-ID bit: an image on a loop device mounted with exfat-fuse, in
+# a mount namespace of the test's own (so the mount ends with the test). A
+# file and a folder renamed on the stick, renames onto taken names refused
+# with 75 and nothing changed, renames of the letter case only, and a file
+# moved from the local disk onto the stick with a mode the stick refuses.
+# Nothing is left beside the names. Needs root, a loop device, /dev/fuse,
+# mkfs.exfat and mount.exfat-fuse: skipped (77) otherwise.
+#
+# Usage: directories_exfat_test.sh NAME_PROGRAM
+set -euo pipefail
+
+skip() {
+    echo "NAME on exFAT: $*; skipped"
+    exit 77
+}
+if [[ -z ${EXFAT_TEST_NAMESPACE:-} ]]; then
+    { [[ $(id -u) == 0 ]] && unshare --mount true 2>/dev/null; } || skip "needs root and mount namespaces"
+    { [[ -c /dev/fuse ]] && command -v mkfs.exfat mount.exfat-fuse losetup >/dev/null; } ||
+        skip "needs /dev/fuse, mkfs.exfat and mount.exfat-fuse"
+    EXFAT_TEST_NAMESPACE=1 exec unshare --mount --propagation private bash "$0" "$@"
+fi
+
+program=$(realpath "$1")
+source "$(dirname "$0")/lib.sh"
+e2e_init "$(dirname "$program")"
+stick=$E2E_DIR/stick loop=
+# The FUSE daemon ends with the unmount (and e2e_cleanup ends it otherwise).
+stick_release() {
+    cd /
+    if mountpoint -q "$stick"; then umount "$stick" || true; fi
+    [[ -z $loop ]] || losetup -d "$loop" || true
+    e2e_cleanup
+}
+trap stick_release EXIT
+truncate -s 16M "$E2E_DIR/stick.img"
+mkfs.exfat "$E2E_DIR/stick.img" >/dev/null
+loop=$(losetup --find --show "$E2E_DIR/stick.img" 2>/dev/null) || skip "no loop device"
+mkdir "$stick"
+mount.exfat-fuse "$loop" "$stick" >/dev/null 2>&1 || skip "the stick cannot be mounted"
+cd "$stick"
+
+# name OLD NEW CODE: NAME OLD AS NEW in the current folder raises CODE.
+name() {
+    local code
+    code=$(timeout 10 "$program" "$1" "$2" 2>"$E2E_DIR/err") || fail "name_program $1 $2: exit code $?"
+    [[ $code == "$3" ]] || fail "NAME $1 AS $2 gave $code, not $3"
+}
+# holds NAME TEXT: the file NAME holds TEXT.
+holds() { [[ -f $1 && $(<"$1") == "$2" ]] || fail "$1 does not hold \"$2\""; }
+# entries TEXT: the stick's entries, as spelt, are TEXT.
+entries() {
+    local found
+    found=$(ls -A | LC_ALL=C sort | paste -sd' ')
+    [[ $found == "$1" ]] || fail "the stick holds \"$found\", not \"$1\""
+}
+
+e2e_step file
+printf one >a.txt
+name a.txt b.txt 0
+e2e_step folder
+mkdir Dir
+printf in >Dir/f
+name Dir Moved 0
+e2e_step taken
+printf two >c.txt
+mkdir Empty
+name b.txt c.txt 75
+name b.txt C.TXT 75
+name Moved c.txt 75
+name Moved Empty 75
+entries "Empty Moved b.txt c.txt"
+rmdir Empty
+e2e_step case
+name b.txt B.TXT 0
+name Moved MOVED 0
+e2e_step from_disk
+mkdir "$E2E_DIR/disk"
+printf local >"$E2E_DIR/disk/d.txt"
+chmod 2640 "$E2E_DIR/disk/d.txt"
+name "$E2E_DIR/disk/d.txt" d.txt 0
+[[ ! -e $E2E_DIR/disk/d.txt ]] || fail "the file moved onto the stick stayed on the disk"
+
+entries "B.TXT MOVED c.txt d.txt"
+holds B.TXT one
+holds MOVED/f in
+holds c.txt two
+holds d.txt local
+echo "NAME on exFAT: ok"
