@@ -7,10 +7,9 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -24,21 +23,18 @@ struct run_result {
 run_result program_run(const std::string &arguments)
 {
     run_result result{"", "", -1, 0};
-    char errors_path[] = "/tmp/routine_program_errXXXXXX";
-    int errors_fd = mkstemp(errors_path);
-    if (errors_fd < 0)
-        return result;
-    close(errors_fd);
+    const std::string dir = test_temp_dir("routine_program_");
+    const std::string errors_path = dir + "/errors";
     // The configuration pins OpenAL to a discarding wave writer unless
     // ALSOFT_DRIVERS overrides it.
     std::string command = std::string("env -u ALSOFT_DRIVERS ALSOFT_CONF=") +
                           RT_TEST_PROGRAM_SOURCE_DIR + "/openal_discard.conf " +
-                          RT_TEST_PROGRAM_DIR + "/routine_program " + arguments + " 2>" +
-                          errors_path;
+                          RT_TEST_PROGRAM_DIR + "/routine_program " + arguments + " 2>'" +
+                          errors_path + "'";
     const auto start = std::chrono::steady_clock::now();
     FILE *pipe = popen(command.c_str(), "r");
     if (!pipe) {
-        unlink(errors_path);
+        std::filesystem::remove_all(dir);
         return result;
     }
     char buf[256];
@@ -51,7 +47,7 @@ run_result program_run(const std::string &arguments)
     if (WIFEXITED(status))
         result.exit_code = WEXITSTATUS(status);
     result.errors = file_read_all(errors_path);
-    unlink(errors_path);
+    std::filesystem::remove_all(dir);
     return result;
 }
 

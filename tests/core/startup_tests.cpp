@@ -49,9 +49,7 @@ TEST_F(Startup, CommandLineJoinsTheArgumentsAfterTheProgramName)
 
 TEST_F(Startup, ProgramDirectoryBecomesTheCurrentDirectory)
 {
-    char dir_template[] = "/tmp/startup_testXXXXXX";
-    ASSERT_NE(mkdtemp(dir_template), nullptr);
-    std::string dir = dir_template;
+    const std::string dir = test_temp_dir("startup_test");
 
     EXPECT_TRUE(program_directory_enter((dir + "/prog").c_str()));
     EXPECT_EQ(current_directory(), dir);

@@ -36,20 +36,18 @@ struct X86 : testing::Test {
 // Assembles 16-bit nasm source (';' between instructions).
 bytes assemble(const std::string &source)
 {
-    char dir[] = "/tmp/x86_asm_XXXXXX";
-    if (!mkdtemp(dir))
-        return {};
-    const std::string src = std::string(dir) + "/a.asm", out = std::string(dir) + "/a.bin";
+    const std::string dir = test_temp_dir("x86_asm_");
+    const std::string src = dir + "/a.asm", out = dir + "/a.bin";
     std::string text = "bits 16\n" + source;
     for (char &c : text)
         c = c == ';' ? '\n' : c;
     file_write_all(src, text + "\n");
-    const std::string command = "nasm -f bin -o " + out + " " + src;
+    const std::string command = "nasm -f bin -o '" + out + "' '" + src + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << "nasm failed on: " << source;
     const std::string code = file_read_all(out);
     std::remove(src.c_str());
     std::remove(out.c_str());
-    std::remove(dir);
+    std::remove(dir.c_str());
     return bytes(code.begin(), code.end());
 }
 

@@ -343,7 +343,7 @@ window_expect_picture() {
         [[ $differing == 0 ]] && return 0
         sleep 0.1
     done
-    cp "$E2E_DIR/shot.ppm" "$E2E_DIR/want.ppm" /tmp/ 2>/dev/null || true
+    cp "$E2E_DIR/shot.ppm" "$E2E_DIR/want.ppm" "${TMPDIR:-/tmp}/" 2>/dev/null || true
     fail "the window differs from the expected picture in $differing pixels ($size)"
 }
 

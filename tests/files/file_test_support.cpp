@@ -49,9 +49,7 @@ std::string line_input(int32_t number)
 void file_test::SetUp()
 {
     previous_dir_ = std::filesystem::current_path();
-    char pattern[] = "/tmp/file_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = test_temp_dir("file_test_");
     std::filesystem::current_path(dir_);
     dos_memory_reset();
     strings_static_init();

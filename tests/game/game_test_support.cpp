@@ -99,9 +99,7 @@ int box_answer_yes(const char *, const char *caption, uint32_t)
 void game_test::SetUp()
 {
     previous_dir_ = std::filesystem::current_path();
-    char pattern[] = "/tmp/game_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = test_temp_dir("game_test_");
     std::filesystem::current_path(dir_);
     dos_memory_reset();
     strings_static_init();

@@ -14,19 +14,18 @@ namespace
 
 namespace fs = std::filesystem;
 
-// Two fresh directories: one under /tmp and one on the memory file system,
-// which lies on another device wherever /tmp is on a disk.
+// Two fresh directories: one under the temporary folder ($TMPDIR or /tmp)
+// and one on the memory file system, which lies on another device wherever
+// the temporary folder is on a disk.
 class OsFileMove : public ::testing::Test
 {
   protected:
     void SetUp() override
     {
-        for (std::string *dir : {&disk_, &memory_}) {
-            std::string pattern =
-                (dir == &disk_ ? "/tmp" : "/dev/shm") + std::string("/move_XXXXXX");
-            ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-            *dir = pattern + "/";
-        }
+        disk_ = test_temp_dir("move_") + "/";
+        std::string pattern = "/dev/shm/move_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        memory_ = pattern + "/";
     }
     void TearDown() override
     {

@@ -5,12 +5,11 @@
 #include "screen/fonts.h"
 #include "screen/images.h"
 #include "screen/screen_modes.h"
+#include "support/test_support.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -114,12 +113,10 @@ TEST_F(fonts, font_set_on_a_graphics_image_moves_its_cursor_home)
 
 TEST_F(fonts, loading_never_makes_a_font)
 {
-    char path[] = "/tmp/fonttestXXXXXX";
-    int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, "not a font", 10), 10);
-    close(fd);
-    text_arg name(path), missing("/nonexistent/font.ttf"), empty("");
+    const std::string dir = test_temp_dir("fonttest");
+    const std::string path = dir + "/not_a_font";
+    file_write_all(path, "not a font");
+    text_arg name(path.c_str()), missing("/nonexistent/font.ttf"), empty("");
     text_arg good(" bold , Italic,MONOSPACE "), twice("BOLD,bold"), unknown("HEAVY");
 
     EXPECT_EQ(font_load(&name.d, 16, &good.d), -1);
@@ -135,7 +132,7 @@ TEST_F(fonts, loading_never_makes_a_font)
     EXPECT_EQ(error_pending_take(), 5u);
     EXPECT_EQ(font_load(&name.d, 16, &unknown.d), 0);
     EXPECT_EQ(error_pending_take(), 5u);
-    std::remove(path);
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace

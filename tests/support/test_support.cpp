@@ -2,8 +2,13 @@
 
 #include "screen/image_slots.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 std::string text_of(const string_descriptor *s)
 {
@@ -20,6 +25,19 @@ void file_write_all(const std::string &path, const std::string &bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+std::string test_temp_dir(const char *prefix)
+{
+    const char *tmpdir = std::getenv("TMPDIR");
+    const std::string base = tmpdir && *tmpdir ? tmpdir : "/tmp";
+    std::string pattern = base + "/" + prefix + "XXXXXX";
+    if (!mkdtemp(pattern.data())) {
+        const int error = errno;
+        throw std::runtime_error("cannot make a test folder under " + base + ": " +
+                                 std::strerror(error));
+    }
+    return std::filesystem::canonical(pattern).string();
 }
 
 uint32_t pixel_of(const image_slot *r, int32_t x, int32_t y)

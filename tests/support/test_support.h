@@ -1,5 +1,6 @@
 // Helpers every test folder uses: a runtime string as text, whole files read
-// and written as bytes, and a page's pixels read back.
+// and written as bytes, a fresh temporary folder, and a page's pixels read
+// back.
 #pragma once
 
 #include "core/strings.h"
@@ -13,6 +14,14 @@ struct image_slot;
 std::string text_of(const string_descriptor *s);
 std::string file_read_all(const std::string &path);
 void file_write_all(const std::string &path, const std::string &bytes);
+
+// A fresh, empty folder named PREFIX and six random characters, made by
+// mkdtemp under $TMPDIR, or under /tmp when TMPDIR is unset or empty. The
+// path is absolute with links resolved, so a test that changes directory
+// still reaches it and may compare it with getcwd. The caller removes it.
+// Throws std::runtime_error with the reason when the folder cannot be made,
+// which fails the test that asked.
+std::string test_temp_dir(const char *prefix);
 
 // The value of one pixel of a page (palette pages: the byte).
 uint32_t pixel_of(const image_slot *r, int32_t x, int32_t y);
