@@ -20,6 +20,9 @@ bool file_error_raise(int64_t layer_result)
     case OS_HANDLE_ACCESS_DENIED:
         error_raise(70);
         break;
+    case OS_HANDLE_DISK_FULL:
+        error_raise(61);
+        break;
     default:
         error_raise(75);
         break;

@@ -90,12 +90,14 @@ void input_first_byte_check(int32_t handle)
 
 // A replacing OPEN in progress: its number, the file it replaces, its
 // temporary file beside that one (empty once deleted or put in place) and
-// the hold that keeps other saves from deleting it.
+// the hold that keeps other saves from deleting it. One that writes the file
+// in place has neither.
 struct replacing_file {
     int32_t number = 0;
     std::string target;
     std::string temporary;
     int hold = -1;
+    bool in_place = false;
 };
 
 // Program thread only, as OPEN and CLOSE are.
@@ -144,6 +146,8 @@ int32_t creation_error(os_dir_status s)
         return 76;
     case os_dir_status::bad_name:
         return 64;
+    case os_dir_status::disk_full:
+        return 61;
     default:
         return 75;
     }
@@ -296,6 +300,20 @@ void rt_open_replacing(const string_descriptor *name, int32_t number)
     // running holds its own, which stays.
     os_file_remove_unheld(f.target);
     os_dir_status made = os_file_create_held(f.target, &f.temporary, &f.hold);
+    if (made == os_dir_status::access_denied) {
+        // No file can be made beside this one (an installed program's
+        // read-only folder holding a save file the player may write): it is
+        // written in place, as OPEN FOR OUTPUT writes it. That gives up what
+        // the temporary file gives: a save that fails or is interrupted
+        // midway leaves the file short or empty instead of as it was, and
+        // copies saving at once may mix their bytes.
+        f.temporary.clear();
+        f.in_place = true;
+        rt_open(name, OPEN_MODE_OUTPUT, 0, 0, number, 0, 0);
+        if (!error_pending)
+            replacing_files.push_back(std::move(f));
+        return;
+    }
     if (made != os_dir_status::ok) {
         error_raise(creation_error(made));
         return;
@@ -333,10 +351,13 @@ void rt_close_replacing(int32_t number, const string_descriptor *name, bool put_
     }
     int32_t handle = file_number_handle(number);
     int32_t error = 0;
-    if (put_in_place && os_file_sync(os_handle_file(handle)) != os_file_status::ok)
-        error = 75;
+    if (put_in_place) {
+        os_file_status synced = os_file_sync(os_handle_file(handle));
+        if (synced != os_file_status::ok)
+            error = synced == os_file_status::disk_full ? 61 : 75;
+    }
     os_handle_close(handle);
-    if (put_in_place && error == 0) {
+    if (put_in_place && error == 0 && !f.in_place) {
         // The player may have made the name read-only while the bytes were
         // written. The hold lasts until the file has the name.
         error = replacing_refusal(name);

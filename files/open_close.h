@@ -58,9 +58,12 @@ void rt_close(int32_t number, int32_t given);
 // as on any file opened for output. Where OPEN FOR OUTPUT would refuse an
 // existing name (a file without any write permission bit, a directory or
 // anything else that is not a disk file, a read-only file system, a file
-// held exclusively) it raises the same error and creates nothing; a
-// temporary file that cannot be made raises 70 (no right), 76 (no
-// directory), 64 (a name the system cannot take) or 75.
+// held exclusively) it raises the same error and creates nothing. Where the
+// directory takes no new file (no right to it, but the file may be written)
+// the OPEN is a plain OPEN FOR OUTPUT of the name, and the CLOSE only closes
+// it: the name is not kept whole then. A temporary file that cannot be made
+// otherwise raises 76 (no directory), 64 (a name the system cannot take), 61
+// (a full disk) or 75.
 void rt_open_replacing(const string_descriptor *name, int32_t number);
 
 // Deletes the temporary files of name's replacing OPENs at once, whatever
@@ -73,6 +76,6 @@ void replacing_abandon(const string_descriptor *name);
 // temporary file is flushed to the disk and renamed over the file its OPEN
 // replaces, and the directory is flushed; of saves side by side,
 // the last renamed wins. Without it, or when the name has become read-only
-// (70) or a step fails (75), the temporary file is deleted and the name keeps
-// its bytes.
+// (70), the disk is full (61) or a step fails (75), the temporary file is
+// deleted and the name keeps its bytes.
 void rt_close_replacing(int32_t number, const string_descriptor *name, bool put_in_place);

@@ -38,6 +38,8 @@ int32_t transfer_result(os_file_status s)
 {
     if (s == os_file_status::ok)
         return 0;
+    if (s == os_file_status::disk_full)
+        return OS_HANDLE_DISK_FULL;
     if (s == os_file_status::access_denied || s == os_file_status::lock_violation ||
         s == os_file_status::not_locked)
         return OS_HANDLE_ACCESS_DENIED;

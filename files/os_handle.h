@@ -27,6 +27,7 @@ constexpr int32_t OS_HANDLE_NO_DEVICE = -8;
 constexpr int32_t OS_HANDLE_IO_FAILURE = -9; // or too many open files
 constexpr int32_t OS_HANDLE_SHORT_READ = -10;
 constexpr int32_t OS_HANDLE_BAD_DEVICE_NAME = -11;
+constexpr int32_t OS_HANDLE_DISK_FULL = -12; // no room left on the device
 
 // Access bits, deny bits and the opening rule of os_handle_open.
 constexpr uint32_t OS_ACCESS_READ = 1;
@@ -51,7 +52,8 @@ int64_t os_handle_size(int32_t handle);
 int32_t os_handle_seek(int32_t handle, int64_t position);
 int64_t os_handle_tell(int32_t handle);
 
-// Writes count bytes at position (or -1): 0, -1 (short), -2, -3, -4, -7, -9.
+// Writes count bytes at position (or -1): 0, -1 (short), -2, -3, -4, -7, -9,
+// -12.
 int32_t os_handle_write(int32_t handle, int64_t position, const void *src, int64_t count);
 
 // Reads count bytes at position (or -1): 0, or -10 when fewer arrived (the

@@ -19,6 +19,7 @@ enum class os_dir_status {
     not_empty,      // a directory that still holds entries
     access_denied,  // rights, no write bit, open elsewhere, busy
     bad_name,       // a name the system cannot take
+    disk_full,      // no room left on the device
     failed,         // any other failure
 };
 

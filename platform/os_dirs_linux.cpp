@@ -52,16 +52,18 @@ bool name_taken_ignoring_case(const std::string &dir, const std::string &name,
 
 // The share-lock probe of a delete or rename: true when no open file holds the file.
 // Held exclusively until fd is closed, so no new open can lock it meanwhile.
+// Where the file system keeps no share locks, or gives none, there is nothing
+// to probe.
 bool share_probe(const std::string &path, int *fd)
 {
     *fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-    if (*fd < 0)
+    if (*fd < 0 || !os_share_locks_kept(*fd))
         return true; // a link or an unreadable file: nothing to probe
     int r;
     do
         r = flock(*fd, LOCK_EX | LOCK_NB);
     while (r != 0 && errno == EINTR);
-    return r == 0;
+    return r == 0 || errno != EWOULDBLOCK;
 }
 
 // Runs action unless an open file holds path, else gives access_denied. The
@@ -90,28 +92,12 @@ bool directory_empty(const char *dir)
     return empty;
 }
 
-// Renames where the file system cannot refuse to replace by itself: a new
-// link fails when the name exists, then the old name goes.
-os_dir_status rename_by_link(const std::string &from, const std::string &to)
-{
-    if (link(from.c_str(), to.c_str()) != 0)
-        return os_dir_status_of_errno(errno);
-    if (unlink(from.c_str()) != 0) {
-        int err = errno;
-        unlink(to.c_str());
-        return os_dir_status_of_errno(err);
-    }
-    return os_dir_status::ok;
-}
-
-// The rename itself, once the names are checked: in place where the file
-// system allows, across file systems by copy and delete for a file.
+// The rename itself, once the names are checked: in place, never replacing,
+// within a file system; across file systems by copy and delete for a file.
 os_dir_status rename_unheld(const std::string &from, const std::string &to, const struct stat &self)
 {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    if (os_path_rename_keeping(from, to) == 0)
         return os_dir_status::ok;
-    if ((errno == EINVAL || errno == ENOSYS) && !S_ISDIR(self.st_mode))
-        return rename_by_link(from, to);
     if (errno == EXDEV && S_ISREG(self.st_mode))
         return os_file_move(from, to);
     return os_dir_status_of_errno(errno);
@@ -251,6 +237,9 @@ os_dir_status os_dir_status_of_errno(int err)
     case ENAMETOOLONG:
     case ELOOP:
         return os_dir_status::bad_name;
+    case ENOSPC:
+    case EDQUOT:
+        return os_dir_status::disk_full;
     default:
         return os_dir_status::failed;
     }

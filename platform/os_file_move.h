@@ -18,8 +18,18 @@ os_dir_status os_file_create_new(const std::string &path);
 // nothing changed). Within one file system it is a rename; across file systems
 // the bytes are copied to a new temporary name beside to, flushed to the disk,
 // renamed to to, and only then is from deleted. On failure from stays and no
-// temporary is left.
+// temporary is left. The copy keeps from's permission bits as far as the file
+// system takes them; a file system that refuses them is no failure.
 os_dir_status os_file_move(const std::string &from, const std::string &to);
+
+// Renames a file or a directory within one file system, never replacing
+// another entry: 0, else -1 with errno (EEXIST when to is taken, EXDEV across
+// file systems) and nothing changed. Where the file system has no rename that
+// refuses to replace (FUSE), from is linked as to and then removed; where it
+// has no hard links either (FAT, exFAT), to is first made exclusively as an
+// empty file (an empty directory for a directory) and from renamed over it.
+// A rename of the letter case alone works where the directory ignores case.
+int os_path_rename_keeping(const std::string &from, const std::string &to);
 
 // Renames from over to, replacing to in one step: the name to holds either
 // its old file or from's, never a mix. The new file takes the permission bits
@@ -49,17 +59,19 @@ std::string os_path_link_target(const std::string &path);
 //
 // The name is the target's last part, '.', the maker's process number, '-',
 // a count, '-', eight hexadecimal digits of a check value over the target's
-// whole last part and the two numbers, and ".tmp"
+// whole last part, the two numbers and the machine's name, and ".tmp"
 // ("TarvoData.4711-0-1b2c3d4e.tmp"). Where that would pass the longest name
 // the directory takes, the target's part is cut short; the check value still
 // tells whose file it is. A file whose check value does not fit its name is
-// never removed, whatever it looks like.
+// never removed, whatever it looks like; nor is one made on another machine.
 //
-// The hold is a shared whole-file lock of the kind flock(2) takes, through a
-// descriptor of its own: byte-range locks on the file never meet it. A
-// remover asks for the exclusive one, which any shared lock refuses. It ends
-// with os_file_hold_release or with the process. Where the file system keeps
-// no such locks, files are made all the same and never removed by others.
+// The hold is a write lock of the kind fcntl(2) takes for an open file, on
+// the file's reserved byte (OS_FILE_RESERVED_BYTE, which LOCK on the file
+// never covers), through a descriptor of its own. A remover asks for the same
+// lock, which the hold refuses. It ends with os_file_hold_release or with the
+// process. Where the file system gives no locks (a network file system whose
+// lock service cannot be reached), a file is taken as held while a process
+// of its maker's number runs on the machine that made it.
 
 // Creates a new empty file beside target (a name as written) named as above,
 // with O_EXCL, and holds it; another name is tried while a name is taken.

@@ -1,14 +1,18 @@
 #include "platform/os_file_move.h"
 
+#include "platform/os_files.h"
+
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <string_view>
-#include <sys/file.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -51,17 +55,70 @@ bool bytes_copy(int in, int out)
     }
 }
 
-// A rename that never replaces: renameat2 where the file system has it, else
-// a hard link and the removal of the old name.
-int rename_keeping(const char *from, const char *to)
+// Where there are no hard links: to made exclusively as an empty file (an
+// empty directory for a directory, which may be renamed only over an empty
+// one) and from renamed over it. On failure the placeholder goes again.
+int rename_over_placeholder(const std::string &from, const std::string &to, bool directory)
 {
-    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+    if (directory) {
+        if (mkdir(to.c_str(), 0700) != 0)
+            return -1;
+    } else {
+        int fd = open_retrying(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd < 0)
+            return -1;
+        close(fd);
+    }
+    if (rename(from.c_str(), to.c_str()) == 0)
         return 0;
-    if (errno != EINVAL && errno != ENOSYS)
+    int err = errno;
+    directory ? rmdir(to.c_str()) : unlink(to.c_str());
+    errno = err;
+    return -1;
+}
+
+// The rename where the file system has no RENAME_NOREPLACE (FUSE): a hard
+// link under to and the removal of from, else over a placeholder.
+int rename_without_flag(const std::string &from, const std::string &to)
+{
+    struct stat st;
+    if (lstat(from.c_str(), &st) != 0)
         return -1;
-    if (link(from, to) != 0)
-        return -1;
-    return unlink(from);
+    bool directory = S_ISDIR(st.st_mode);
+    if (!directory) {
+        if (link(from.c_str(), to.c_str()) == 0) {
+            if (unlink(from.c_str()) == 0)
+                return 0;
+            int err = errno;
+            unlink(to.c_str());
+            errno = err;
+            return -1;
+        }
+        if (errno != EPERM && errno != ENOSYS && errno != EOPNOTSUPP)
+            return -1;
+    }
+    return rename_over_placeholder(from, to, directory);
+}
+
+// True when to differs from from in the letter case of its last part alone,
+// in the same directory, and no entry there is spelt as to: the name reaches
+// from's entry only because the directory ignores case. (A FUSE file system
+// may number the two spellings as two files, so inode numbers cannot tell.)
+bool case_only_rename(const std::string &from, const std::string &to)
+{
+    auto [from_dir, from_last] = os_path_split(from);
+    auto [to_dir, to_last] = os_path_split(to);
+    if (from_dir != to_dir || from_last == to_last ||
+        strcasecmp(from_last.c_str(), to_last.c_str()) != 0)
+        return false;
+    DIR *d = opendir(to_dir.empty() ? "." : to_dir.c_str());
+    if (!d)
+        return false;
+    bool spelt = false;
+    while (dirent *e = readdir(d))
+        spelt = spelt || to_last == e->d_name;
+    closedir(d);
+    return !spelt;
 }
 
 // The move across file systems: a flushed copy under a temporary name beside
@@ -81,15 +138,18 @@ os_dir_status move_by_copy(const std::string &from, const std::string &to)
     }
     os_dir_status result = out < 0 ? status_now() : os_dir_status::ok;
     if (out >= 0) {
-        // The copy keeps the file's permission bits: a read-only file stays
-        // read-only.
+        // The copy keeps the file's permission bits where the file system
+        // takes them (a read-only file stays read-only): one that refuses
+        // some (set-group-ID on exFAT) gets the rest, one that takes none
+        // (FAT) keeps its own.
         struct stat st;
-        if (fstat(in, &st) != 0 || fchmod(out, st.st_mode & 07777) != 0 || !bytes_copy(in, out) ||
-            fsync(out) != 0)
+        if (fstat(in, &st) == 0 && fchmod(out, st.st_mode & 07777) != 0)
+            fchmod(out, st.st_mode & 0777);
+        if (!bytes_copy(in, out) || fsync(out) != 0)
             result = os_dir_status::failed;
         if (close(out) != 0 && result == os_dir_status::ok)
             result = os_dir_status::failed;
-        if (result == os_dir_status::ok && rename_keeping(temporary.c_str(), to.c_str()) != 0)
+        if (result == os_dir_status::ok && os_path_rename_keeping(temporary, to) != 0)
             result = status_now();
         if (result != os_dir_status::ok)
             unlink(temporary.c_str());
@@ -102,18 +162,44 @@ os_dir_status move_by_copy(const std::string &from, const std::string &to)
 
 enum class hold_lock { taken, busy, unsupported };
 
-// Takes the whole-file lock of a hold (shared) or of a remover (exclusive)
-// through fd without waiting: busy when a conflicting one is held, unsupported
-// where the file system keeps no such locks.
-hold_lock hold_lock_take(int fd, bool exclusive)
+// Takes the lock of a hold or of a remover, a write lock on the file's
+// reserved byte through fd (open for writing), without waiting: busy when
+// another open file holds it, unsupported where the file system gives no
+// locks. A lock of this kind is kept by the server of a network file
+// system, so it holds between machines too.
+hold_lock hold_lock_take(int fd)
 {
+    struct flock fl {
+    };
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = OS_FILE_RESERVED_BYTE;
+    fl.l_len = 1;
     int r;
     do
-        r = flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
+        r = fcntl(fd, F_OFD_SETLK, &fl);
     while (r != 0 && errno == EINTR);
     if (r == 0)
         return hold_lock::taken;
-    return errno == EWOULDBLOCK ? hold_lock::busy : hold_lock::unsupported;
+    return errno == EAGAIN || errno == EACCES ? hold_lock::busy : hold_lock::unsupported;
+}
+
+// This machine's name, which the check value of a held file's name covers:
+// where no locks can be had, a maker's process number is looked up only on
+// the machine that made the file.
+const std::string &machine_name()
+{
+    static const std::string name = [] {
+        char text[256] = {};
+        return gethostname(text, sizeof text - 1) == 0 ? std::string(text) : std::string();
+    }();
+    return name;
+}
+
+// True unless the process is known to have ended.
+bool process_may_run(pid_t pid)
+{
+    return pid > 0 && (kill(pid, 0) == 0 || errno != ESRCH);
 }
 
 // True while path still names the file open as fd.
@@ -127,9 +213,11 @@ bool names_file(const std::string &path, int fd)
 constexpr std::string_view HELD_SUFFIX = ".tmp";
 constexpr size_t CHECK_DIGITS = 8;
 
-// The check value of a held file's name: FNV-1a over the target's last part
-// and the unique part, as eight lowercase hexadecimal digits.
-std::string check_value(std::string_view last, std::string_view unique)
+// The check value of a held file's name: FNV-1a over the target's last part,
+// the unique part and the maker's machine name, as eight lowercase
+// hexadecimal digits. Files made before the machine name was covered have
+// the value without it (an empty machine name).
+std::string check_value(std::string_view last, std::string_view unique, std::string_view machine)
 {
     uint32_t h = 2166136261u;
     auto mix = [&](std::string_view t) {
@@ -139,6 +227,10 @@ std::string check_value(std::string_view last, std::string_view unique)
     mix(last);
     mix("/");
     mix(unique);
+    if (!machine.empty()) {
+        mix("/");
+        mix(machine);
+    }
     char digits[CHECK_DIGITS + 1];
     snprintf(digits, sizeof digits, "%08x", h);
     return digits;
@@ -156,7 +248,8 @@ size_t name_limit(const std::string &dir)
 // limit.
 std::string held_name_make(const std::string &last, const std::string &unique, size_t limit)
 {
-    std::string tail = "." + unique + "-" + check_value(last, unique) + std::string(HELD_SUFFIX);
+    std::string tail =
+        "." + unique + "-" + check_value(last, unique, machine_name()) + std::string(HELD_SUFFIX);
     size_t keep = last.size();
     if (keep + tail.size() > limit) {
         keep = limit > tail.size() ? limit - tail.size() : 0;
@@ -166,42 +259,63 @@ std::string held_name_make(const std::string &last, const std::string &unique, s
     return last.substr(0, keep) + tail;
 }
 
-// True for a name that os_file_create_held made for the target's last part:
-// a start of that part, '.', digits, '-', digits, '-', the check value of the
-// part and those numbers, and ".tmp".
-bool held_name(std::string_view name, std::string_view last)
+// Who made a held file, as its name tells.
+enum class held_maker {
+    none,         // not a held file's name for this target
+    any_machine,  // made before names covered the machine
+    this_machine, // made on this machine by process pid
+};
+
+// What a name tells about a file os_file_create_held made for the target's
+// last part: a start of that part, '.', digits, '-', digits, '-', the check
+// value of the part, those numbers and the machine name, and ".tmp". *pid
+// gets the maker's process number.
+held_maker held_name(std::string_view name, std::string_view last, pid_t *pid)
 {
     auto digits = [](std::string_view t) {
         return !t.empty() && t.find_first_not_of("0123456789") == std::string_view::npos;
     };
     if (!name.ends_with(HELD_SUFFIX))
-        return false;
+        return held_maker::none;
     name.remove_suffix(HELD_SUFFIX.size());
     if (name.size() < CHECK_DIGITS + 1 || name[name.size() - CHECK_DIGITS - 1] != '-')
-        return false;
+        return held_maker::none;
     std::string_view check = name.substr(name.size() - CHECK_DIGITS);
     name.remove_suffix(CHECK_DIGITS + 1);
     size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || !last.starts_with(name.substr(0, dot)))
-        return false;
+        return held_maker::none;
     std::string_view unique = name.substr(dot + 1);
     size_t dash = unique.find('-');
-    return dash != std::string_view::npos && digits(unique.substr(0, dash)) &&
-           digits(unique.substr(dash + 1)) && check == check_value(last, unique);
+    if (dash == std::string_view::npos || !digits(unique.substr(0, dash)) ||
+        !digits(unique.substr(dash + 1)))
+        return held_maker::none;
+    if (std::from_chars(unique.data(), unique.data() + dash, *pid).ec != std::errc{})
+        *pid = 0;
+    if (check == check_value(last, unique, machine_name()))
+        return held_maker::this_machine;
+    return check == check_value(last, unique, "") ? held_maker::any_machine : held_maker::none;
 }
 
-// Removes path when it is a regular file nobody holds. The exclusive lock
+// Removes path when it is a regular file nobody holds. The remover's lock
 // stays until the removal is done: no maker holds the file in between, and
 // another remover cannot lock it, so the name still names the file checked.
-void remove_when_unheld(const std::string &path)
+// Where the file system gives no locks, a file this machine made is removed
+// once its maker has ended.
+void remove_when_unheld(const std::string &path, held_maker maker, pid_t pid)
 {
-    int fd = open_retrying(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    int fd = open_retrying(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return;
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-        hold_lock_take(fd, true) == hold_lock::taken && names_file(path, fd))
-        unlink(path.c_str());
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        hold_lock lock = hold_lock_take(fd);
+        bool unheld = lock == hold_lock::taken ||
+                      (lock == hold_lock::unsupported && maker == held_maker::this_machine &&
+                       !process_may_run(pid));
+        if (unheld && names_file(path, fd))
+            unlink(path.c_str());
+    }
     close(fd);
 }
 
@@ -227,8 +341,9 @@ os_dir_status os_file_create_held(const std::string &target, std::string *path, 
         }
         // A remover may have locked and removed the file before the hold was
         // taken; it is then not this maker's, and another name is tried.
-        // Without such locks no remover can lock it either: it stays unheld.
-        hold_lock lock = hold_lock_take(fd, false);
+        // Without locks no remover can lock it either: the file is removed
+        // only once this process has ended.
+        hold_lock lock = hold_lock_take(fd);
         if (lock != hold_lock::busy && names_file(*path, fd)) {
             *hold = fd;
             return os_dir_status::ok;
@@ -252,13 +367,21 @@ void os_file_remove_unheld(const std::string &target)
     DIR *d = opendir(dir.empty() ? "." : dir.c_str());
     if (!d)
         return;
-    std::vector<std::string> found;
-    while (dirent *e = readdir(d))
-        if (held_name(e->d_name, last))
-            found.push_back(dir + e->d_name);
+    struct found_file {
+        std::string path;
+        held_maker maker;
+        pid_t pid;
+    };
+    std::vector<found_file> found;
+    while (dirent *e = readdir(d)) {
+        pid_t pid = 0;
+        held_maker maker = held_name(e->d_name, last, &pid);
+        if (maker != held_maker::none)
+            found.push_back({dir + e->d_name, maker, pid});
+    }
     closedir(d);
-    for (const std::string &path : found)
-        remove_when_unheld(path);
+    for (const found_file &f : found)
+        remove_when_unheld(f.path, f.maker, f.pid);
 }
 
 std::string os_path_link_target(const std::string &path)
@@ -287,9 +410,22 @@ os_dir_status os_file_create_new(const std::string &path)
     return os_dir_status::ok;
 }
 
+int os_path_rename_keeping(const std::string &from, const std::string &to)
+{
+    int r = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+    if (r != 0 && (errno == EINVAL || errno == ENOSYS))
+        r = rename_without_flag(from, to);
+    if (r != 0 && errno == EEXIST) {
+        if (case_only_rename(from, to))
+            return rename(from.c_str(), to.c_str());
+        errno = EEXIST;
+    }
+    return r;
+}
+
 os_dir_status os_file_move(const std::string &from, const std::string &to)
 {
-    if (rename_keeping(from.c_str(), to.c_str()) == 0)
+    if (os_path_rename_keeping(from, to) == 0)
         return os_dir_status::ok;
     if (errno != EXDEV)
         return status_now();

@@ -1,5 +1,7 @@
 #include "platform/os_files.h"
 
+#include "platform/clock.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -11,6 +13,7 @@
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -61,16 +64,19 @@ constexpr int64_t READ_AHEAD_BYTES = 32768;
 constexpr int64_t READ_AHEAD_LARGEST_READ = 4096;
 uint64_t files_generation = 1;
 
-// Last byte of a range, saturating where the range runs past the largest
-// file offset.
+// The last byte a range may cover: the one after it is reserved.
+constexpr int64_t RANGE_END = OS_FILE_RESERVED_BYTE - 1;
+
+// Last byte of a range, saturating where the range runs to or past the end
+// of every possible file.
 int64_t range_last(int64_t first, int64_t length)
 {
-    if (length <= 0 || first > INT64_MAX - (length - 1))
-        return INT64_MAX;
+    if (length <= 0 || first > RANGE_END - (length - 1))
+        return RANGE_END;
     return first + (length - 1);
 }
 
-// A struct flock over the range; l_len 0 reaches past every file end.
+// A struct flock over the range, which must start at or before RANGE_END.
 struct flock range_flock(short type, int64_t first, int64_t length)
 {
     struct flock fl {
@@ -78,15 +84,17 @@ struct flock range_flock(short type, int64_t first, int64_t length)
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = first;
-    int64_t last = range_last(first, length);
-    fl.l_len = last == INT64_MAX ? 0 : last - first + 1;
+    fl.l_len = range_last(first, length) - first + 1;
     return fl;
 }
 
 // True when another open file (of any process) holds a lock that touches the
-// range. Locks held through this same open file never count.
+// range. Locks held through this same open file never count, nor do any
+// where the file system gives no locks.
 bool range_locked_elsewhere(const os_file *file, int64_t first, int64_t length)
 {
+    if (first > RANGE_END)
+        return false;
     struct flock fl = range_flock(F_WRLCK, first, length);
     if (fcntl(file->fd, F_OFD_GETLK, &fl) != 0)
         return false;
@@ -212,24 +220,54 @@ os_file_status open_precheck(const std::string &path, uint32_t access)
     return os_file_status::ok;
 }
 
+// The longest an open waits for a lease to be given back. The kernel takes a
+// lease away once its break time has passed (/proc/sys/fs/lease-break-time,
+// 45 s unless changed), so this limit only ends a wait on a system set to
+// wait longer.
+constexpr int64_t LEASE_WAIT_LIMIT_MS = 60000;
+constexpr uint32_t LEASE_POLL_LONGEST_MS = 50;
+
+// Opens without waiting for a pipe's other end (flags hold O_NONBLOCK), but
+// waits as a plain open does for a lease on the file: a file server's cache
+// of it (an SMB oplock, an NFS delegation) or another program's. The
+// non-blocking open that meets one starts the lease's break and fails with
+// EWOULDBLOCK; it is asked again, a little later each time, until the lease
+// holder has let go.
 int open_retrying(const char *path, int flags)
 {
-    int fd;
-    do
-        fd = open(path, flags, 0666);
-    while (fd < 0 && errno == EINTR);
-    return fd;
+    const int64_t start = clock_now_ms();
+    uint32_t pause = 1;
+    for (;;) {
+        int fd = open(path, flags, 0666);
+        if (fd >= 0 || (errno != EINTR && errno != EWOULDBLOCK))
+            return fd;
+        if (errno == EWOULDBLOCK) {
+            // Only a regular file has leases.
+            struct stat st;
+            if (clock_now_ms() - start >= LEASE_WAIT_LIMIT_MS || stat(path, &st) != 0 ||
+                !S_ISREG(st.st_mode)) {
+                errno = EWOULDBLOCK;
+                return -1;
+            }
+            clock_sleep_ms(pause);
+            pause = std::min(pause * 2, LEASE_POLL_LONGEST_MS);
+        }
+    }
 }
 
 // Takes the share-mode lock: exclusive when others are denied, else shared.
+// False only when a conflicting one is held: where the file system keeps no
+// such locks, or gives none (ENOLCK), the open goes ahead without.
 bool share_lock_take(int fd, bool deny_others)
 {
+    if (!os_share_locks_kept(fd))
+        return true;
     int op = (deny_others ? LOCK_EX : LOCK_SH) | LOCK_NB;
     int r;
     do
         r = flock(fd, op);
     while (r != 0 && errno == EINTR);
-    return r == 0;
+    return r == 0 || errno != EWOULDBLOCK;
 }
 
 } // namespace
@@ -420,6 +458,8 @@ os_file_status os_file_write(os_file *file, int64_t position, const void *src, i
 os_file_status os_file_lock(os_file *file, int64_t first, int64_t length)
 {
     ++files_generation;
+    if (first > RANGE_END)
+        return os_file_status::io_failure;
     int64_t last = range_last(first, length);
     for (const locked_range &r : file->locks)
         if (r.first <= last && first <= r.last)
@@ -485,6 +525,23 @@ std::string single_case_match(const std::string &dir, const std::string &name)
 }
 
 } // namespace
+
+bool os_share_locks_kept(int fd)
+{
+    // The file systems whose clients hand whole-file locks to a server as
+    // byte-range locks (values of statfs's f_type).
+    static constexpr unsigned long server_locked[] = {
+        0x6969,     // NFS
+        0x517B,     // SMB
+        0xFF534D42, // CIFS
+        0xFE534D42, // SMB2
+    };
+    struct statfs fs;
+    if (fstatfs(fd, &fs) != 0)
+        return true;
+    return std::find(std::begin(server_locked), std::end(server_locked),
+                     static_cast<unsigned long>(fs.f_type)) == std::end(server_locked);
+}
 
 std::string os_path_resolve(const std::string &name)
 {

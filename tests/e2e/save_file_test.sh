@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # The game's save file on a small memory file system of the test's own (in a
 # mount namespace of its own, so the mount ends with the test): a first start
-# on a full disk shows 75 for each PRINT # and leaves no file; a save on a
-# full disk shows the same and keeps the old line; a read-only save file and
-# a read-only file system show 70, then 52 for each PRINT #, and keep the
-# file. No temporary file is left in any case, and a saved file keeps its
-# permissions. A save through a symbolic link (and a dangling one) lands in
-# the file it names and the link stays; a pipe, /dev/zero (through a link)
-# and a folder as the save file give the error boxes of an unreadable or
-# unwritable save and the start goes on at once. Three copies saving side by
-# side into one folder on the disk keep the file whole for a reader. Needs root and mount: skipped (77)
-# otherwise.
+# on a full disk shows 61 (Disk full) for each PRINT # and leaves no file; a
+# save on a full disk shows the same and keeps the old line; a read-only save
+# file and a read-only file system show 70, then 52 for each PRINT #, and
+# keep the file. No temporary file is left in any case, and a saved file
+# keeps its permissions. Another user's save into a read-only folder writes
+# a writable save file in place. A save through a symbolic link (and a
+# dangling one) lands in the file it names and the link stays; a pipe,
+# /dev/zero (through a link) and a folder as the save file give the error
+# boxes of an unreadable or unwritable save and the start goes on at once.
+# Three copies saving side by side into one folder on the disk keep the file
+# whole for a reader. Needs root and mount: skipped (77) otherwise.
 #
 # Usage: save_file_test.sh SAVE_PROGRAM
 set -euo pipefail
@@ -35,9 +36,10 @@ cd "$disk"
 unset DISPLAY
 
 # run ARGS...: the save program in the current folder, which must end within
-# 5 s.
+# 5 s; as the user of the command in $as_user when that is set.
+as_user=()
 run() {
-    timeout 5 "$program" "$@" >"$E2E_DIR/out" 2>"$E2E_DIR/err" ||
+    timeout 5 ${as_user[@]+"${as_user[@]}"} "$program" "$@" >"$E2E_DIR/out" 2>"$E2E_DIR/err" ||
         fail "save_program $*: exit code $?"
 }
 # expect_boxes N...: the error numbers of the boxes the last run showed.
@@ -63,7 +65,7 @@ fill() { dd if=/dev/zero of=fill bs=4k status=none 2>/dev/null || true; }
 e2e_step full_first_start
 fill
 run load
-expect_boxes 75 75 75 75 75 75
+expect_boxes 61 61 61 61 61 61
 expect_save -
 rm fill
 run load
@@ -74,7 +76,7 @@ e2e_step full_save
 run save 1710 0 0 0 0 0
 fill
 run save 1710 2.6 2245 3032 400 0
-expect_boxes 75 75 75 75 75 75
+expect_boxes 61 61 61 61 61 61
 expect_save "1710,0,0,0,0,0"
 rm fill
 
@@ -93,6 +95,21 @@ run save 1710 2.6 2245 3032 400 0
 expect_boxes
 expect_save "1710,2.6,2245,3032,400,0"
 [[ $(stat -c %a TarvoData) == 640 ]] || fail "the save file did not keep its permissions"
+
+e2e_step installed
+# An installed game: its folder belongs to root and is read-only to the
+# player, its save file is writable by all. A save by another user writes
+# the file in place.
+mkdir "$E2E_DIR/installed"
+cd "$E2E_DIR/installed"
+printf '1,1,1,1,1,1\r\n' >TarvoData
+chmod 666 TarvoData
+chmod 755 . "$E2E_DIR"
+as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+run save 1710 2.6 2245 3032 400 0
+expect_boxes
+expect_save "1710,2.6,2245,3032,400,0"
+as_user=()
 
 e2e_step link
 # game/TarvoData -> ../else/TarvoData: the save and the load go through the

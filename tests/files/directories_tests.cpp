@@ -144,6 +144,8 @@ class file_holder
 // closed, the file renames (and deletes unless it is read-only).
 TEST_F(Directories, KillAndNameRefuseAFileHeldOpenHereOrElsewhere)
 {
+    if (!folder_locks_here().share_modes)
+        GTEST_SKIP() << "no share modes on this file system";
     struct {
         const char *holder;
         bool elsewhere;
@@ -214,9 +216,11 @@ TEST_F(Directories, NameMovesAFileToAnotherFileSystem)
     EXPECT_FALSE(file_exists_on_disk("a.txt"));
     EXPECT_EQ(name_error(other + "/b.txt", "a.txt"), 0u);
     EXPECT_EQ(open_error("held.txt", OPEN_MODE_APPEND), 0u);
-    EXPECT_EQ(name_error("held.txt", other + "/held.txt"), 75u);
+    if (folder_locks_here().share_modes) {
+        EXPECT_EQ(name_error("held.txt", other + "/held.txt"), 75u);
+        EXPECT_EQ(file_read_all("held.txt"), "open");
+    }
     rt_close(1, 1);
-    EXPECT_EQ(file_read_all("held.txt"), "open");
     EXPECT_EQ(name_error("a.txt", other), 75u); // never replaces
     EXPECT_EQ(file_read_all("a.txt"), "data");
     fs::remove_all(other);

@@ -5,9 +5,13 @@
 #include "core/errors.h"
 #include "files/handle_table.h"
 #include "files/open_close.h"
+#include "files/os_handle.h"
 #include "files/sequential_io.h"
+#include "platform/os_files.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -65,4 +69,29 @@ void file_test::TearDown()
     error_pending_take();
     std::filesystem::current_path(previous_dir_);
     std::filesystem::remove_all(dir_);
+}
+
+os_handle_record &open_record(int32_t number)
+{
+    static os_handle_record blank;
+    if (file_number_in_use(number) != 1) {
+        ADD_FAILURE() << "#" << number << " is not open";
+        blank = os_handle_record{};
+        return blank;
+    }
+    return *os_handle_at(file_number_handle(number));
+}
+
+folder_locks folder_locks_here()
+{
+    int fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct flock probe {
+    };
+    probe.l_type = F_RDLCK;
+    probe.l_whence = SEEK_SET;
+    folder_locks here{fd < 0 || os_share_locks_kept(fd),
+                      fd < 0 || fcntl(fd, F_OFD_GETLK, &probe) == 0 || errno != ENOLCK};
+    if (fd >= 0)
+        close(fd);
+    return here;
 }

@@ -41,6 +41,20 @@ uint32_t open_error(const std::string &name, int32_t mode, int32_t number = 1);
 // LINE INPUT #number into a fresh variable: the line read, or "<error n>".
 std::string line_input(int32_t number = 1);
 
+// The record of open file #number. When the number is not open the test
+// fails here and gets a blank record, so that a failed OPEN ends one row,
+// not the whole suite.
+struct os_handle_record;
+os_handle_record &open_record(int32_t number);
+
+// What the test's folder gives: share modes (not on a network file system)
+// and byte-range locks (not where no lock service answers).
+struct folder_locks {
+    bool share_modes;
+    bool range_locks;
+};
+folder_locks folder_locks_here();
+
 // Runs body in a child process: the code it exits with (body's result, 0 for
 // a body that returns nothing), or -1 when it did not exit.
 template <typename F> int in_child_process(F body)

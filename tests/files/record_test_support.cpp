@@ -35,7 +35,7 @@ std::string record_test::get_text(int32_t number, int64_t position, size_t count
 
 os_handle_record &record_test::record_of(int32_t number)
 {
-    return *os_handle_at(file_number_handle(number));
+    return open_record(number);
 }
 
 byte_element element_of(std::string &bytes)

@@ -1,4 +1,5 @@
 #include "platform/os_file_move.h"
+#include "platform/os_files.h"
 
 #include "support/test_support.h"
 
@@ -65,10 +66,16 @@ TEST_F(OsFileMove, MovesWithoutReplacingWithinAndAcrossFileSystems)
         fs::remove(to_dir + "moved");
         fs::remove(to_dir + "taken");
     }
+    // Where letter case counts, a name differing in case alone is another file.
+    file_write_all(disk_ + "a", "a");
+    file_write_all(disk_ + "A", "A");
+    EXPECT_EQ(os_file_move(disk_ + "a", disk_ + "A"), os_dir_status::exists);
+    EXPECT_EQ(file_read_all(disk_ + "A"), "A");
 }
 
-// A held file stays while its maker holds it, even with a whole-file range
-// lock on it through another descriptor, and goes once nobody holds it; one
+// A held file stays while its maker holds it, even with a range lock to the
+// end of the file, as LOCK takes it, through another descriptor, and goes
+// once nobody holds it; one
 // made for another target always stays. A pipe is never replaced. (Names,
 // look-alikes and links are checked through OPEN in the files tests.)
 TEST_F(OsFileMove, OnlyUnheldFilesMadeForTheTargetGoAndOnlyFilesAreReplaced)
@@ -80,6 +87,7 @@ TEST_F(OsFileMove, OnlyUnheldFilesMadeForTheTargetGoAndOnlyFilesAreReplaced)
     struct flock whole {
     };
     whole.l_type = F_WRLCK;
+    whole.l_len = OS_FILE_RESERVED_BYTE;
     EXPECT_EQ(fcntl(fd, F_OFD_SETLK, &whole), 0);
     close(fd);
     os_file_remove_unheld(disk_ + "LK");

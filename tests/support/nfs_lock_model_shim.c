@@ -1,0 +1,156 @@
+// A preloaded model of how an NFS client treats locks, for the files under
+// one folder ($NFS_LOCK_MODEL_DIR), as $NFS_LOCK_MODEL says:
+//
+//   nfs   flock(2) becomes a whole-file byte-range lock of the open file, as
+//         the client hands it to the server: a shared one needs the file
+//         open for reading and an exclusive one open for writing (EBADF
+//         otherwise), and the range locks and range tests of every other
+//         open file meet it.
+//   none  no lock service answers: flock(2) and every byte-range lock
+//         command of fcntl(2) give ENOLCK.
+//
+// In both, statfs(2) and fstatfs(2) report NFS's file system type. Files
+// elsewhere are left to the system.
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/file.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+enum model { MODEL_OFF, MODEL_NFS, MODEL_NONE };
+
+static enum model model_get(void)
+{
+    const char *m = getenv("NFS_LOCK_MODEL");
+    if (!m || !getenv("NFS_LOCK_MODEL_DIR"))
+        return MODEL_OFF;
+    return strcmp(m, "nfs") == 0 ? MODEL_NFS : strcmp(m, "none") == 0 ? MODEL_NONE : MODEL_OFF;
+}
+
+// True when the absolute path lies in the modelled folder.
+static int path_modelled(const char *path)
+{
+    const char *dir = getenv("NFS_LOCK_MODEL_DIR");
+    size_t n = strlen(dir);
+    return strncmp(path, dir, n) == 0 && (path[n] == '/' || path[n] == 0);
+}
+
+static int fd_modelled(int fd)
+{
+    char link[64], path[PATH_MAX];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    ssize_t n = readlink(link, path, sizeof path - 1);
+    if (n <= 0)
+        return 0;
+    path[n] = 0;
+    return path_modelled(path);
+}
+
+static int name_modelled(const char *name)
+{
+    char path[PATH_MAX];
+    return realpath(name, path) && path_modelled(path);
+}
+
+static void *next(const char *symbol)
+{
+    return dlsym(RTLD_NEXT, symbol);
+}
+
+static int is_lock_command(int cmd)
+{
+    return cmd == F_GETLK || cmd == F_SETLK || cmd == F_SETLKW || cmd == F_OFD_GETLK ||
+           cmd == F_OFD_SETLK || cmd == F_OFD_SETLKW;
+}
+
+static int fcntl_model(const char *symbol, int fd, int cmd, void *arg)
+{
+    if (model_get() == MODEL_NONE && is_lock_command(cmd) && fd_modelled(fd)) {
+        errno = ENOLCK;
+        return -1;
+    }
+    int (*real)(int, int, ...) = (int (*)(int, int, ...))next(symbol);
+    return real(fd, cmd, arg);
+}
+
+int fcntl(int fd, int cmd, ...)
+{
+    va_list ap;
+    va_start(ap, cmd);
+    void *arg = va_arg(ap, void *);
+    va_end(ap);
+    return fcntl_model("fcntl", fd, cmd, arg);
+}
+
+int fcntl64(int fd, int cmd, ...)
+{
+    va_list ap;
+    va_start(ap, cmd);
+    void *arg = va_arg(ap, void *);
+    va_end(ap);
+    return fcntl_model("fcntl64", fd, cmd, arg);
+}
+
+int flock(int fd, int operation)
+{
+    enum model m = model_get();
+    if (m == MODEL_OFF || !fd_modelled(fd)) {
+        int (*real)(int, int) = (int (*)(int, int))next("flock");
+        return real(fd, operation);
+    }
+    if (m == MODEL_NONE) {
+        errno = ENOLCK;
+        return -1;
+    }
+    // The whole file, locked for this open file as the client does.
+    struct flock fl = {0};
+    int kind = operation & ~LOCK_NB;
+    fl.l_type = kind == LOCK_SH ? F_RDLCK : kind == LOCK_EX ? F_WRLCK : F_UNLCK;
+    fl.l_whence = SEEK_SET;
+    int access = fcntl(fd, F_GETFL) & O_ACCMODE;
+    if ((fl.l_type == F_RDLCK && access == O_WRONLY) ||
+        (fl.l_type == F_WRLCK && access == O_RDONLY)) {
+        errno = EBADF;
+        return -1;
+    }
+    return fcntl(fd, (operation & LOCK_NB) ? F_OFD_SETLK : F_OFD_SETLKW, &fl);
+}
+
+#define NFS_SUPER_MAGIC 0x6969
+
+int fstatfs(int fd, struct statfs *buf)
+{
+    int (*real)(int, struct statfs *) = (int (*)(int, struct statfs *))next("fstatfs");
+    int r = real(fd, buf);
+    if (r == 0 && model_get() != MODEL_OFF && fd_modelled(fd))
+        buf->f_type = NFS_SUPER_MAGIC;
+    return r;
+}
+
+int statfs(const char *path, struct statfs *buf)
+{
+    int (*real)(const char *, struct statfs *) =
+        (int (*)(const char *, struct statfs *))next("statfs");
+    int r = real(path, buf);
+    if (r == 0 && model_get() != MODEL_OFF && name_modelled(path))
+        buf->f_type = NFS_SUPER_MAGIC;
+    return r;
+}
+
+// On 64-bit Linux the two forms share one layout.
+int fstatfs64(int fd, struct statfs64 *buf)
+{
+    return fstatfs(fd, (struct statfs *)buf);
+}
+
+int statfs64(const char *path, struct statfs64 *buf)
+{
+    return statfs(path, (struct statfs *)buf);
+}
