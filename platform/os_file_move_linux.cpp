@@ -196,10 +196,11 @@ const std::string &machine_name()
     return name;
 }
 
-// True unless the process is known to have ended.
+// True unless the process is known to have ended (a number no process can
+// have tells nothing).
 bool process_may_run(pid_t pid)
 {
-    return pid > 0 && (kill(pid, 0) == 0 || errno != ESRCH);
+    return pid <= 0 || kill(pid, 0) == 0 || errno != ESRCH;
 }
 
 // True while path still names the file open as fd.

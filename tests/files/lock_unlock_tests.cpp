@@ -5,6 +5,7 @@
 #include "files/lock_unlock.h"
 #include "platform/os_files.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -21,9 +22,11 @@ constexpr int32_t START = LOCK_START_GIVEN, END = LOCK_END_GIVEN, BOTH = START |
 class Lock : public record_test
 {
   protected:
-    // The byte-range locks /proc/locks lists for the file, as "first-last".
-    // A file is its device (major and minor in hexadecimal) and inode: an
-    // inode number alone also names files of other file systems.
+    // The byte-range locks /proc/locks lists for the file, as "first-last",
+    // each once: the kernel lists them a page at a time, so while other
+    // processes lock and unlock, a line can come twice. A file is its device
+    // (major and minor in hexadecimal) and inode: an inode number alone also
+    // names files of other file systems.
     std::vector<std::string> ranges_of(const std::string &name)
     {
         struct stat st {
@@ -41,6 +44,8 @@ class Lock : public record_test
             if (kind == "OFDLCK" && device == file)
                 found.push_back(first + "-" + last);
         }
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
         return found;
     }
     // GET of one byte at a BASIC position of file #number; the error raised.

@@ -9,8 +9,8 @@
 //   none  no lock service answers: flock(2) and every byte-range lock
 //         command of fcntl(2) give ENOLCK.
 //
-// In both, statfs(2) and fstatfs(2) report NFS's file system type. Files
-// elsewhere are left to the system.
+// In both, fstatfs(2) reports NFS's file system type. Files elsewhere are
+// left to the system.
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -53,12 +53,6 @@ static int fd_modelled(int fd)
     return path_modelled(path);
 }
 
-static int name_modelled(const char *name)
-{
-    char path[PATH_MAX];
-    return realpath(name, path) && path_modelled(path);
-}
-
 static void *next(const char *symbol)
 {
     return dlsym(RTLD_NEXT, symbol);
@@ -70,32 +64,18 @@ static int is_lock_command(int cmd)
            cmd == F_OFD_SETLK || cmd == F_OFD_SETLKW;
 }
 
-static int fcntl_model(const char *symbol, int fd, int cmd, void *arg)
-{
-    if (model_get() == MODEL_NONE && is_lock_command(cmd) && fd_modelled(fd)) {
-        errno = ENOLCK;
-        return -1;
-    }
-    int (*real)(int, int, ...) = (int (*)(int, int, ...))next(symbol);
-    return real(fd, cmd, arg);
-}
-
 int fcntl(int fd, int cmd, ...)
 {
     va_list ap;
     va_start(ap, cmd);
     void *arg = va_arg(ap, void *);
     va_end(ap);
-    return fcntl_model("fcntl", fd, cmd, arg);
-}
-
-int fcntl64(int fd, int cmd, ...)
-{
-    va_list ap;
-    va_start(ap, cmd);
-    void *arg = va_arg(ap, void *);
-    va_end(ap);
-    return fcntl_model("fcntl64", fd, cmd, arg);
+    if (model_get() == MODEL_NONE && is_lock_command(cmd) && fd_modelled(fd)) {
+        errno = ENOLCK;
+        return -1;
+    }
+    int (*real)(int, int, ...) = (int (*)(int, int, ...))next("fcntl");
+    return real(fd, cmd, arg);
 }
 
 int flock(int fd, int operation)
@@ -132,25 +112,4 @@ int fstatfs(int fd, struct statfs *buf)
     if (r == 0 && model_get() != MODEL_OFF && fd_modelled(fd))
         buf->f_type = NFS_SUPER_MAGIC;
     return r;
-}
-
-int statfs(const char *path, struct statfs *buf)
-{
-    int (*real)(const char *, struct statfs *) =
-        (int (*)(const char *, struct statfs *))next("statfs");
-    int r = real(path, buf);
-    if (r == 0 && model_get() != MODEL_OFF && name_modelled(path))
-        buf->f_type = NFS_SUPER_MAGIC;
-    return r;
-}
-
-// On 64-bit Linux the two forms share one layout.
-int fstatfs64(int fd, struct statfs64 *buf)
-{
-    return fstatfs(fd, (struct statfs *)buf);
-}
-
-int statfs64(const char *path, struct statfs64 *buf)
-{
-    return statfs(path, (struct statfs *)buf);
 }
