@@ -99,17 +99,19 @@ expect_save "1710,2.6,2245,3032,400,0"
 e2e_step installed
 # An installed game: its folder belongs to root and is read-only to the
 # player, its save file is writable by all. A save by another user writes
-# the file in place.
-mkdir "$E2E_DIR/installed"
+# the file in place. (The program is copied where that user reaches it.)
+mkdir "$E2E_DIR/installed" "$E2E_DIR/bin"
+cp "$program" "$E2E_DIR/bin/"
 cd "$E2E_DIR/installed"
 printf '1,1,1,1,1,1\r\n' >TarvoData
 chmod 666 TarvoData
-chmod 755 . "$E2E_DIR"
+chmod 755 . "$E2E_DIR" "$E2E_DIR/bin"
 as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+program_as_root=$program program=$E2E_DIR/bin/$(basename "$program")
 run save 1710 2.6 2245 3032 400 0
 expect_boxes
 expect_save "1710,2.6,2245,3032,400,0"
-as_user=()
+as_user=() program=$program_as_root
 
 e2e_step link
 # game/TarvoData -> ../else/TarvoData: the save and the load go through the
