@@ -147,13 +147,11 @@ Bool map_wire_hook(Display *display, XEvent *event, xEvent *wire)
     return True;
 }
 
-// The same for a map event Xlib read before the hook was there, waiting in
-// the queue; takes none.
-Bool map_queued_look(Display *, XEvent *event, XPointer)
+// The window's map event (one Xlib read before the hook was there waits in
+// the queue).
+Bool own_map(Display *, XEvent *event, XPointer)
 {
-    if (event->type == MapNotify && event->xmap.window == main_window)
-        window_first_map_forget();
-    return False;
+    return event->type == MapNotify && event->xmap.window == main_window;
 }
 
 void hook_install(int type, wire_proc hook)
@@ -329,8 +327,8 @@ void window_events_install(Display *display, Window window)
     hook_install(FocusOut, focus_wire_hook);
     hook_install(DestroyNotify, destroy_wire_hook);
     hook_install(MapNotify, map_wire_hook);
-    XEvent unused;
-    XCheckIfEvent(display, &unused, map_queued_look, nullptr);
+    if (event_queued(display, own_map, nullptr))
+        window_first_map_forget();
     x_program_window_watch(window);
     // The toolkit does not ask for focus changes; without them the server
     // never tells the window that it lost the keyboard.

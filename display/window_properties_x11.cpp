@@ -44,7 +44,6 @@ void text_property_set(Display *display, Window window, const char *property, co
 constexpr int64_t MAP_ASK_AGAIN_MS = 500;
 constexpr int64_t MAP_WAIT_LIMIT_MS = 5000;
 
-using event_predicate = Bool (*)(Display *, XEvent *, XPointer);
 using peek_if_proc = int (*)(Display *, XEvent *, event_predicate, XPointer);
 
 // The toolkit's test, applied to each queued event by XCheckIfEvent, which
@@ -61,16 +60,6 @@ Bool probe_look(Display *display, XEvent *event, XPointer probe_pointer)
     if (probe->predicate(display, event, probe->arg))
         probe->found = true;
     return False;
-}
-
-// Reads what the server has sent without waiting; true when a queued event
-// passes the test.
-bool event_queued(Display *display, event_predicate predicate, XPointer arg)
-{
-    event_probe probe{predicate, arg, false};
-    XEvent unused;
-    XCheckIfEvent(display, &unused, probe_look, reinterpret_cast<XPointer>(&probe));
-    return probe.found;
 }
 
 // The window whose wait for its first map ended without it, until it is
@@ -141,6 +130,14 @@ void window_creation_begin(int32_t width, int32_t height, const window_class &na
 void window_creation_end()
 {
     creating.active = false;
+}
+
+bool event_queued(Display *display, event_predicate predicate, XPointer arg)
+{
+    event_probe probe{predicate, arg, false};
+    XEvent unused;
+    XCheckIfEvent(display, &unused, probe_look, reinterpret_cast<XPointer>(&probe));
+    return probe.found;
 }
 
 Window window_creation_window()

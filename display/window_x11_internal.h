@@ -19,6 +19,11 @@ window_class window_class_of(const char *program_path);
 // class before the window is first mapped.
 void window_creation_begin(int32_t width, int32_t height, const window_class &names);
 void window_creation_end();
+// Reads what the server has sent without waiting; true when a queued event
+// passes the test. Takes no event from the queue.
+using event_predicate = Bool (*)(Display *, XEvent *, XPointer);
+bool event_queued(Display *display, event_predicate predicate, XPointer arg);
+
 // The window being made, once the toolkit has written its properties (just
 // before its first map); 0 at other times.
 Window window_creation_window();

@@ -12,7 +12,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -52,18 +51,12 @@ bool name_taken_ignoring_case(const std::string &dir, const std::string &name,
 
 // The share-lock probe of a delete or rename: true when no open file holds the file.
 // Held exclusively until fd is closed, so no new open can lock it meanwhile.
-// Where the file system keeps no share locks, or gives none, there is nothing
-// to probe.
 bool share_probe(const std::string &path, int *fd)
 {
     *fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-    if (*fd < 0 || !os_share_locks_kept(*fd))
+    if (*fd < 0)
         return true; // a link or an unreadable file: nothing to probe
-    int r;
-    do
-        r = flock(*fd, LOCK_EX | LOCK_NB);
-    while (r != 0 && errno == EINTR);
-    return r == 0 || errno != EWOULDBLOCK;
+    return os_share_lock_take(*fd, true);
 }
 
 // Runs action unless an open file holds path, else gives access_denied. The

@@ -260,50 +260,46 @@ std::string held_name_make(const std::string &last, const std::string &unique, s
     return last.substr(0, keep) + tail;
 }
 
-// Who made a held file, as its name tells.
-enum class held_maker {
-    none,         // not a held file's name for this target
-    any_machine,  // made before names covered the machine
-    this_machine, // made on this machine by process pid
-};
-
-// What a name tells about a file os_file_create_held made for the target's
-// last part: a start of that part, '.', digits, '-', digits, '-', the check
-// value of the part, those numbers and the machine name, and ".tmp". *pid
-// gets the maker's process number.
-held_maker held_name(std::string_view name, std::string_view last, pid_t *pid)
+// True for a name that os_file_create_held made for the target's last part:
+// a start of that part, '.', digits, '-', digits, '-', the check value of the
+// part, those numbers and the machine name (none in names made before names
+// covered it), and ".tmp". *pid gets the maker's process number where this
+// machine made the file, else 0.
+bool held_name(std::string_view name, std::string_view last, pid_t *pid)
 {
     auto digits = [](std::string_view t) {
         return !t.empty() && t.find_first_not_of("0123456789") == std::string_view::npos;
     };
+    *pid = 0;
     if (!name.ends_with(HELD_SUFFIX))
-        return held_maker::none;
+        return false;
     name.remove_suffix(HELD_SUFFIX.size());
     if (name.size() < CHECK_DIGITS + 1 || name[name.size() - CHECK_DIGITS - 1] != '-')
-        return held_maker::none;
+        return false;
     std::string_view check = name.substr(name.size() - CHECK_DIGITS);
     name.remove_suffix(CHECK_DIGITS + 1);
     size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || !last.starts_with(name.substr(0, dot)))
-        return held_maker::none;
+        return false;
     std::string_view unique = name.substr(dot + 1);
     size_t dash = unique.find('-');
     if (dash == std::string_view::npos || !digits(unique.substr(0, dash)) ||
         !digits(unique.substr(dash + 1)))
-        return held_maker::none;
-    if (std::from_chars(unique.data(), unique.data() + dash, *pid).ec != std::errc{})
-        *pid = 0;
-    if (check == check_value(last, unique, machine_name()))
-        return held_maker::this_machine;
-    return check == check_value(last, unique, "") ? held_maker::any_machine : held_maker::none;
+        return false;
+    if (check == check_value(last, unique, machine_name())) {
+        if (std::from_chars(unique.data(), unique.data() + dash, *pid).ec != std::errc{})
+            *pid = 0;
+        return true;
+    }
+    return check == check_value(last, unique, "");
 }
 
 // Removes path when it is a regular file nobody holds. The remover's lock
 // stays until the removal is done: no maker holds the file in between, and
 // another remover cannot lock it, so the name still names the file checked.
-// Where the file system gives no locks, a file this machine made is removed
-// once its maker has ended.
-void remove_when_unheld(const std::string &path, held_maker maker, pid_t pid)
+// Where the file system gives no locks, a file this machine made (by process
+// pid, 0 when unknown) is removed once its maker has ended.
+void remove_when_unheld(const std::string &path, pid_t pid)
 {
     int fd = open_retrying(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
@@ -312,8 +308,7 @@ void remove_when_unheld(const std::string &path, held_maker maker, pid_t pid)
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         hold_lock lock = hold_lock_take(fd);
         bool unheld = lock == hold_lock::taken ||
-                      (lock == hold_lock::unsupported && maker == held_maker::this_machine &&
-                       !process_may_run(pid));
+                      (lock == hold_lock::unsupported && !process_may_run(pid));
         if (unheld && names_file(path, fd))
             unlink(path.c_str());
     }
@@ -368,21 +363,15 @@ void os_file_remove_unheld(const std::string &target)
     DIR *d = opendir(dir.empty() ? "." : dir.c_str());
     if (!d)
         return;
-    struct found_file {
-        std::string path;
-        held_maker maker;
-        pid_t pid;
-    };
-    std::vector<found_file> found;
+    std::vector<std::pair<std::string, pid_t>> found;
     while (dirent *e = readdir(d)) {
         pid_t pid = 0;
-        held_maker maker = held_name(e->d_name, last, &pid);
-        if (maker != held_maker::none)
-            found.push_back({dir + e->d_name, maker, pid});
+        if (held_name(e->d_name, last, &pid))
+            found.emplace_back(dir + e->d_name, pid);
     }
     closedir(d);
-    for (const found_file &f : found)
-        remove_when_unheld(f.path, f.maker, f.pid);
+    for (const auto &[path, pid] : found)
+        remove_when_unheld(path, pid);
 }
 
 std::string os_path_link_target(const std::string &path)

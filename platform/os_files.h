@@ -136,6 +136,12 @@ constexpr int64_t OS_FILE_RESERVED_BYTE = INT64_MAX;
 // skipped as it fails.
 bool os_share_locks_kept(int fd);
 
+// Takes the share lock of the open descriptor fd without waiting: exclusive
+// (an open that denies others, a delete's or rename's probe) or shared.
+// False only when a conflicting one is held; where the file system keeps no
+// share locks, or gives none, there is nothing to take and it is true.
+bool os_share_lock_take(int fd, bool exclusive);
+
 // The name as it reaches the file system: exactly as written when that
 // exists, else with each missing component replaced by the one entry of its
 // directory that matches it ignoring letter case (when there is exactly one).

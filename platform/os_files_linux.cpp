@@ -255,21 +255,6 @@ int open_retrying(const char *path, int flags)
     }
 }
 
-// Takes the share-mode lock: exclusive when others are denied, else shared.
-// False only when a conflicting one is held: where the file system keeps no
-// such locks, or gives none (ENOLCK), the open goes ahead without.
-bool share_lock_take(int fd, bool deny_others)
-{
-    if (!os_share_locks_kept(fd))
-        return true;
-    int op = (deny_others ? LOCK_EX : LOCK_SH) | LOCK_NB;
-    int r;
-    do
-        r = flock(fd, op);
-    while (r != 0 && errno == EINTR);
-    return r == 0 || errno != EWOULDBLOCK;
-}
-
 } // namespace
 
 os_file_status os_file_open(const char *name, uint32_t access, bool deny_others, bool create,
@@ -298,7 +283,7 @@ os_file_status os_file_open(const char *name, uint32_t access, bool deny_others,
         close(fd);
         return os_file_status::access_denied;
     }
-    if (!share_lock_take(fd, deny_others)) {
+    if (!os_share_lock_take(fd, deny_others)) {
         close(fd);
         return os_file_status::access_denied;
     }
@@ -541,6 +526,17 @@ bool os_share_locks_kept(int fd)
         return true;
     return std::find(std::begin(server_locked), std::end(server_locked),
                      static_cast<unsigned long>(fs.f_type)) == std::end(server_locked);
+}
+
+bool os_share_lock_take(int fd, bool exclusive)
+{
+    if (!os_share_locks_kept(fd))
+        return true;
+    int r;
+    do
+        r = flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
+    while (r != 0 && errno == EINTR);
+    return r == 0 || errno != EWOULDBLOCK;
 }
 
 std::string os_path_resolve(const std::string &name)
