@@ -37,7 +37,8 @@ void division_by_zero_signal_handler(int signal_number);
 //     region to its last row and prints "Press any key to continue";
 //   end_key_read: reads INKEY$ and reports whether a key came (releasing its
 //     temporaries at once);
-//   end_files_close: CLOSE with no number;
+//   end_files_close: closes every file, saying on standard error what the
+//     file system refused;
 //   end_auto_display_on: turns automatic display back on.
 struct end_services {
     void (*prompt_show)();

@@ -54,7 +54,7 @@ std::string own_program_path(const char *argv0)
     return argv0 ? argv0 : "";
 }
 
-// CLOSE with no number.
+// CLOSE with no number (CLEAR), which raises a refused close as an error.
 void files_close_all() { rt_close(0, 0); }
 
 // END's key test: whether INKEY$ gives a key, its temporary freed at once.
@@ -72,7 +72,7 @@ void subsystem_services_install()
     runtime_loop_services loop{};
     loop.sound_update = sound_update;
     loop.sound_close = sound_close;
-    loop.files_close = files_close_all;
+    loop.files_close = files_close_at_end;
     loop.printer_page_poll = printer_page_poll;
     loop.printer_page_flush = printer_page_flush;
     loop.lock_keys_sync = lock_keys_sync;
@@ -81,7 +81,7 @@ void subsystem_services_install()
     runtime_loop_services_set(loop);
 
     end_services end{};
-    end.files_close = files_close_all;
+    end.files_close = files_close_at_end;
     end.prompt_show = end_prompt_show;
     end.key_read = end_key_read;
     end.auto_display_on = display_auto_set;

@@ -31,7 +31,7 @@ struct runtime_loop_services {
     void (*frame_build)();        // builds a software frame of the display page
     bool (*auto_display)();       // whether frames are built automatically
     void (*lock_keys_sync)();     // brings Scroll, Caps and Num Lock in step
-    void (*files_close)();        // CLOSE with no number
+    void (*files_close)();        // closes every file, whatever error is pending
     void (*sound_close)();        // closes the audio device
 };
 void runtime_loop_services_set(const runtime_loop_services &services);

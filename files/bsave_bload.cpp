@@ -16,6 +16,7 @@ namespace
 constexpr uint32_t ERROR_OVERFLOW = 6;
 constexpr uint32_t ERROR_FILE_NOT_FOUND = 53;
 constexpr uint32_t ERROR_BAD_FILE_MODE = 54;
+constexpr uint32_t ERROR_DEVICE_IO = 57;
 constexpr uint32_t ERROR_DISK_FULL = 61;
 constexpr uint32_t ERROR_BAD_FILE_NAME = 64;
 constexpr uint32_t ERROR_ACCESS = 75;
@@ -152,8 +153,11 @@ void rt_bsave(const string_descriptor *name, int32_t offset, int32_t length)
         error_raise(ERROR_BAD_FILE_NAME);
         return;
     }
-    const uint32_t e = bsave_write(file, low_offset, uint32_t(linear), size);
-    os_file_close(file);
+    uint32_t e = bsave_write(file, low_offset, uint32_t(linear), size);
+    // A network file system may refuse the bytes only at the close.
+    const os_file_status closed = os_file_close(file);
+    if (e == 0 && closed != os_file_status::ok)
+        e = closed == os_file_status::disk_full ? ERROR_DISK_FULL : ERROR_DEVICE_IO;
     if (e)
         error_raise(e);
 }

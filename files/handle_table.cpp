@@ -1,7 +1,9 @@
 #include "files/handle_table.h"
 
+#include "core/errors.h"
 #include "core/strings.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -160,7 +162,10 @@ std::string file_name_text(const string_descriptor *name)
 void handle_table_reset()
 {
     for (size_t h = 0; h < os_handle_records.size(); ++h) {
-        os_file_close(os_handles[h]);
+        const os_file_status closed = os_file_close(os_handles[h]);
+        if (closed != os_file_status::ok)
+            file_close_refusal_report(os_handle_records[h].file_number,
+                                      closed == os_file_status::disk_full ? 61 : 57);
         std::free(os_handle_records[h].record_buffer);
         std::free(os_handle_records[h].field_strings);
     }
@@ -169,4 +174,10 @@ void handle_table_reset()
     free_handle_stack.clear();
     open_serial_counter = 1;
     file_number_map.assign(1, -1);
+}
+
+void file_close_refusal_report(int32_t number, int32_t error)
+{
+    std::fprintf(stderr, "CLOSE #%d: %s (error %d)\n", number, error_message(uint32_t(error)),
+                 error);
 }

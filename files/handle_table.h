@@ -111,5 +111,11 @@ void file_name_fix(std::string &name);
 std::string file_name_text(const string_descriptor *name);
 
 // Closes every operating-system file the table still holds and empties the
-// table and the map (tests and a fresh start).
+// table and the map (tests and a fresh start). A close the file system
+// refuses is said on standard error (file_close_refusal_report).
 void handle_table_reset();
+
+// Says on standard error that the close of file number was refused with the
+// BASIC error (61 or 57): "CLOSE #n: message (error e)". For closes no
+// statement can report, as the program ends or starts afresh.
+void file_close_refusal_report(int32_t number, int32_t error);

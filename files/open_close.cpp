@@ -166,6 +166,34 @@ int32_t replacing_refusal(const string_descriptor *name)
     return probe == OS_HANDLE_NOT_FOUND ? 0 : open_failure_error(probe);
 }
 
+// The BASIC error of a close that the file system refused, 0 for none.
+int32_t close_error(int32_t result)
+{
+    if (result == OS_HANDLE_DISK_FULL)
+        return 61;
+    return result == OS_HANDLE_IO_FAILURE ? 57 : 0;
+}
+
+// Closes every special handle and every open file, each whatever the others
+// gave; the BASIC error of the first close refused, 0 when none. With report,
+// every refusal is said on standard error as well.
+int32_t files_close_every(bool report)
+{
+    special_handles_close_all();
+    int32_t first = 0;
+    for (int32_t n = 1; n <= file_number_highest_get(); ++n) {
+        const int32_t handle = file_number_handle(n);
+        if (handle < 0)
+            continue;
+        const int32_t error = close_error(os_handle_close(handle));
+        if (error != 0 && report)
+            file_close_refusal_report(n, error);
+        if (first == 0)
+            first = error;
+    }
+    return first;
+}
+
 } // namespace
 
 void rt_open(const string_descriptor *name, int32_t mode, int32_t access, int32_t lock,
@@ -260,17 +288,20 @@ void rt_close(int32_t number, int32_t given)
 {
     if (error_pending)
         return;
-    if (given) {
-        if (number < 0)
-            special_handle_close(number);
-        else if (file_number_in_use(number) == 1)
-            os_handle_close(file_number_handle(number));
-        return;
-    }
-    special_handles_close_all();
-    for (int32_t n = 1; n <= file_number_highest_get(); ++n)
-        if (file_number_handle(n) >= 0)
-            os_handle_close(file_number_handle(n));
+    int32_t error = 0;
+    if (!given)
+        error = files_close_every(false);
+    else if (number < 0)
+        special_handle_close(number);
+    else if (file_number_in_use(number) == 1)
+        error = close_error(os_handle_close(file_number_handle(number)));
+    if (error != 0)
+        error_raise(error);
+}
+
+void files_close_at_end()
+{
+    files_close_every(true);
 }
 
 void rt_open_replacing(const string_descriptor *name, int32_t number)
@@ -356,7 +387,11 @@ void rt_close_replacing(int32_t number, const string_descriptor *name, bool put_
         if (synced != os_file_status::ok)
             error = synced == os_file_status::disk_full ? 61 : 75;
     }
-    os_handle_close(handle);
+    // A network file system may refuse the bytes only now, even after the
+    // flush.
+    const int32_t closed = os_handle_close(handle);
+    if (put_in_place && error == 0 && closed != 0)
+        error = closed == OS_HANDLE_DISK_FULL ? 61 : 75;
     if (put_in_place && error == 0 && !f.in_place) {
         // The player may have made the name read-only while the bytes were
         // written. The hold lasts until the file has the name.

@@ -3,8 +3,9 @@
 // OPEN turns the statement's mode, ACCESS and LOCK clauses into the
 // OS-handle layer's access bits, deny bits and opening rule, opens the file
 // and binds the number; CLOSE closes and unbinds. Both return at once while an
-// error is pending. Program thread only; CLOSE without a number also runs on
-// the runtime loop thread at the end of the program.
+// error is pending. Program thread only; files_close_at_end also runs on the
+// runtime loop thread at the end of the program, once the program thread has
+// stopped.
 #pragma once
 
 #include <cstdint>
@@ -34,8 +35,19 @@ void rt_open_old(const string_descriptor *mode_letter, int32_t number,
                  const string_descriptor *name, int64_t len, int32_t len_given);
 
 // CLOSE #number (given non-zero), or CLOSE of every special handle and every
-// open file. An unbound number is ignored; CLOSE raises no error.
+// open file. An unbound number is ignored. Unlike the designed system, where
+// CLOSE raises no error, a close that the file system refuses (a network file
+// system may report only there that it could not keep the bytes written)
+// raises 61 (no room, or the quota used up) or 57 (any other failure). The
+// file is closed and its number free all the same; CLOSE with no number
+// closes every file and raises the first refusal.
 void rt_close(int32_t number, int32_t given);
+
+// Closes every special handle and every open file at the end of the program
+// (END, SYSTEM, RUN, CHAIN, "No" in the error dialog), whatever error is
+// pending. The program can no longer hear of a refused close, so each is
+// said on standard error: "CLOSE #n: message (error e)".
+void files_close_at_end();
 
 // Output that replaces a file whole, for a file that must never be seen half
 // written (the game's save). Order of use: rt_open_replacing, the output
@@ -77,5 +89,6 @@ void replacing_abandon(const string_descriptor *name);
 // replaces, and the directory is flushed; of saves side by side,
 // the last renamed wins. Without it, or when the name has become read-only
 // (70), the disk is full (61) or a step fails (75), the temporary file is
-// deleted and the name keeps its bytes.
+// deleted and the name keeps its bytes. A close the file system refuses
+// after the flush counts as a failed step (61 for no room, else 75).
 void rt_close_replacing(int32_t number, const string_descriptor *name, bool put_in_place);

@@ -322,7 +322,7 @@ int32_t os_handle_close(int32_t handle)
     std::free(r.field_strings);
     r.field_strings = nullptr;
     r.field_string_count = 0;
-    os_file_close(os_handle_file(handle));
+    const os_file_status closed = os_file_close(os_handle_file(handle));
     os_handle_file_set(handle, nullptr);
-    return 0;
+    return transfer_result(closed);
 }

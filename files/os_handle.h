@@ -88,5 +88,7 @@ int32_t os_handle_lock(int32_t handle, int64_t first, int64_t last);
 int32_t os_handle_unlock(int32_t handle, int64_t first, int64_t last);
 
 // Releases the record, frees its record buffer and field list and closes the
-// file: 0, or -2 for an invalid handle.
+// file: 0, -2 for an invalid handle, or the refusal the file system reported
+// at the close (-12 no room, -9 any other). The record and its handle are
+// given back whatever the close reported.
 int32_t os_handle_close(int32_t handle);

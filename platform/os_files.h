@@ -74,8 +74,13 @@ int os_file_descriptor(const os_file *file);
 // True for a regular file on a disk (or in memory), false for a device.
 bool os_file_is_regular(const os_file *file);
 
-// Closes the file and drops its range locks. Null is ignored.
-void os_file_close(os_file *file);
+// Closes the file and drops its range locks: ok, or the refusal the file
+// system reported at the close. A network file system may report only there
+// that the writes it took into its cache were refused: disk_full (no room,
+// or the quota used up), io_failure (anything else). The descriptor is
+// closed once whatever the answer; a close interrupted by a signal counts as
+// done, as the descriptor is gone then. Null is ignored (ok).
+os_file_status os_file_close(os_file *file);
 
 os_file_status os_file_size(os_file *file, int64_t *size);
 

@@ -329,12 +329,19 @@ bool os_file_is_regular(const os_file *file)
     return file->seekable;
 }
 
-void os_file_close(os_file *file)
+os_file_status os_file_close(os_file *file)
 {
     if (!file)
-        return;
-    close(file->fd); // also drops the share lock and every range lock
+        return os_file_status::ok;
+    // Also drops the share lock and every range lock. Never repeated: on
+    // Linux the descriptor is released even when close() fails, EINTR
+    // included, and a second close could hit a descriptor opened since.
+    const int r = close(file->fd);
+    const int err = errno;
     delete file;
+    if (r == 0 || err == EINTR)
+        return os_file_status::ok;
+    return err == ENOSPC || err == EDQUOT ? os_file_status::disk_full : os_file_status::io_failure;
 }
 
 os_file_status os_file_size(os_file *file, int64_t *size)

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# CLOSE, BSAVE and the end of a program on a file system that takes every
+# write and refuses it at the close, as an NFS client does when the server
+# refuses its cached writes: refusing_fs (a FUSE file system of the tests'
+# own) over a folder, in a mount namespace of the test's own (so the mount
+# ends with the test). For each refusal (EDQUOT, ENOSPC: 61; EIO: 57)
+# close_program's CLOSE #n, CLOSE with no number and BSAVE raise the error,
+# the numbers are free afterwards, and the file the program leaves open when
+# it ends (by END, SYSTEM, or "No" in the error dialog) is named on standard
+# error with the error. The game's save shows 61 (75 for EIO) and keeps the
+# old save whole, with no temporary file left. Needs root, mount namespaces,
+# /dev/fuse and libfuse3 at the build: skipped (77) otherwise.
+#
+# Usage: close_refusal_test.sh CLOSE_PROGRAM SAVE_PROGRAM REFUSING_FS|none
+set -euo pipefail
+
+skip() {
+    echo "close refusal: $*; skipped"
+    exit 77
+}
+if [[ -z ${CLOSE_REFUSAL_NAMESPACE:-} ]]; then
+    [[ $3 != none ]] || skip "refusing_fs was not built (no libfuse3-dev: see ./install-packages)"
+    { [[ $(id -u) == 0 ]] && unshare --mount true 2>/dev/null; } || skip "needs root and mount namespaces"
+    [[ -c /dev/fuse ]] || skip "needs /dev/fuse"
+    CLOSE_REFUSAL_NAMESPACE=1 exec unshare --mount --propagation private bash "$0" "$@"
+fi
+
+program=$(realpath "$1")
+save_program=$(realpath "$2")
+refusing_fs=$(realpath "$3")
+source "$(dirname "$0")/lib.sh"
+e2e_init "$(dirname "$program")"
+mnt=$E2E_DIR/mnt
+# The file system's daemon ends with the unmount (and e2e_cleanup ends it
+# otherwise: it carries E2E_RUN).
+fs_release() {
+    cd /
+    if mountpoint -q "$mnt"; then umount "$mnt" || true; fi
+    e2e_cleanup
+}
+trap fs_release EXIT
+mkdir "$mnt"
+
+# fs_mount ERRNO: a refusing file system over an empty folder at $mnt. Where
+# the first mount fails, FUSE cannot mount here.
+mounted=
+fs_mount() {
+    rm -rf "$E2E_DIR/folder"
+    mkdir -p "$E2E_DIR/folder/game"
+    "$refusing_fs" "$1" "$E2E_DIR/folder" "$mnt" >"$E2E_DIR/fs.log" 2>&1 &
+    local i
+    for i in $(seq 100); do
+        mountpoint -q "$mnt" && mounted=1 && return 0
+        kill -0 $! 2>/dev/null || break
+        sleep 0.05
+    done
+    local log
+    log=$(tr '\n' ' ' <"$E2E_DIR/fs.log")
+    [[ -n $mounted ]] || skip "the FUSE file system cannot be mounted here: $log"
+    fail "the refusing file system did not mount for $1: $log"
+}
+
+# row ERRNO CODE ENDING SAVE_CODE: close_program on a file system refusing
+# with ERRNO raises CODE at each close that wrote, none at the others, and
+# names #3 on standard error after its ENDING; the game's save shows SAVE_CODE.
+row() {
+    e2e_step "$1"
+    fs_mount "$1"
+    local code=0 message
+    BOX_ANSWERS=no timeout 20 "$program" "$mnt" "$3" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || code=$?
+    [[ $code == 0 ]] || fail "$1, $3: exit code $code"
+    [[ $(<"$E2E_DIR/out") == "close #1 $2"$'\n'"reopen #1 0"$'\n'"close $2"$'\n'"reopen 0"$'\n'"bsave $2"$'\n'"ending" ]] ||
+        fail "$1: the statements did not raise $2 at their close"
+    [[ $2 == 61 ]] && message="Disk full" || message="Device I/O error"
+    grep -qxF "CLOSE #3: $message (error $2)" "$E2E_DIR/err" ||
+        fail "$1, $3: the end did not name file #3 on standard error"
+    cd "$mnt/game"
+    printf '1,1,1,1,1,1\r\n' >TarvoData
+    (unset DISPLAY BOX_ANSWERS; timeout 10 "$save_program" save 1710 0 0 0 0 0) >/dev/null 2>"$E2E_DIR/err" ||
+        fail "$1: save_program ended with exit code $?"
+    [[ $(sed -n 's/^\[Unhandled Error #\([0-9]*\)\]$/\1/p' "$E2E_DIR/err") == "$4" ]] ||
+        fail "$1: the save did not show $4"
+    [[ $(ls -A) == TarvoData && $(<TarvoData) == $'1,1,1,1,1,1\r' ]] ||
+        fail "$1: the old save was not kept alone: $(ls -A | paste -sd' ')"
+    cd /
+    umount "$mnt"
+}
+
+row EDQUOT 61 end 61
+row ENOSPC 61 system 61
+row EIO 57 error 75
+echo "close refusal: ok"
