@@ -156,6 +156,9 @@ void rt_name(const string_descriptor *old_name, const string_descriptor *new_nam
     case os_dir_status::access_denied:
         error_raise(75);
         return;
+    case os_dir_status::disk_full:
+        error_raise(61);
+        return;
     default:
         error_raise(5);
         return;
@@ -170,7 +173,8 @@ void rt_chdir(const string_descriptor *path)
         error_raise(76);
 }
 
-// MKDIR and RMDIR: the one failure named gives 75, any other 76.
+// MKDIR and RMDIR: the one failure named gives 75, a full disk 61, any other
+// 76.
 void dir_statement(const string_descriptor *path, os_dir_status (*operation)(const std::string &),
                    os_dir_status failure_75)
 {
@@ -178,7 +182,7 @@ void dir_statement(const string_descriptor *path, os_dir_status (*operation)(con
         return;
     os_dir_status s = operation(file_name_text(path));
     if (s != os_dir_status::ok)
-        error_raise(s == failure_75 ? 75 : 76);
+        error_raise(s == failure_75 ? 75 : s == os_dir_status::disk_full ? 61 : 76);
 }
 
 void rt_mkdir(const string_descriptor *path)

@@ -67,6 +67,8 @@ int32_t open_failure_error(int32_t result)
         return 68;
     case OS_HANDLE_BAD_DEVICE_NAME:
         return 64;
+    case OS_HANDLE_DISK_FULL:
+        return 61;
     default:
         return 53;
     }

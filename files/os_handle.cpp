@@ -29,6 +29,8 @@ int32_t open_result(os_file_status s)
     case os_file_status::too_many_open:
     case os_file_status::io_failure:
         return OS_HANDLE_IO_FAILURE;
+    case os_file_status::disk_full:
+        return OS_HANDLE_DISK_FULL;
     default:
         return OS_HANDLE_NOT_FOUND;
     }

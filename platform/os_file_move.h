@@ -27,7 +27,9 @@ os_dir_status os_file_move(const std::string &from, const std::string &to);
 // file systems) and nothing changed. Where the file system has no rename that
 // refuses to replace (FUSE), from is linked as to and then removed; where it
 // has no hard links either (FAT, exFAT), to is first made exclusively as an
-// empty file (an empty directory for a directory) and from renamed over it.
+// empty file (an empty directory for a directory) and from renamed over it;
+// where it will not rename over that either (rclone, fusefat), from is
+// renamed once to is seen absent, as mv -n does.
 // A rename of the letter case alone works where the directory ignores case.
 int os_path_rename_keeping(const std::string &from, const std::string &to);
 

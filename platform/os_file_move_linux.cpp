@@ -25,6 +25,14 @@ os_dir_status status_now()
     return os_dir_status_of_errno(errno);
 }
 
+// A failed copy, by errno: disk_full for a full disk or a used-up quota,
+// else failed.
+os_dir_status copy_failure()
+{
+    return status_now() == os_dir_status::disk_full ? os_dir_status::disk_full
+                                                    : os_dir_status::failed;
+}
+
 int open_retrying(const char *path, int flags, mode_t mode = 0)
 {
     int fd;
@@ -34,7 +42,8 @@ int open_retrying(const char *path, int flags, mode_t mode = 0)
     return fd;
 }
 
-// Copies every byte of in to out, retrying interrupted and partial transfers.
+// Copies every byte of in to out, retrying interrupted and partial transfers;
+// false with errno on failure (ENOSPC where a write takes nothing).
 bool bytes_copy(int in, int out)
 {
     char buffer[65536];
@@ -48,6 +57,8 @@ bool bytes_copy(int in, int out)
             ssize_t w = write(out, buffer + done, size_t(n - done));
             if (w < 0 && errno == EINTR)
                 continue;
+            if (w == 0)
+                errno = ENOSPC;
             if (w <= 0)
                 return false;
             done += w;
@@ -55,30 +66,60 @@ bool bytes_copy(int in, int out)
     }
 }
 
+// The last way, as mv -n takes it: from renamed once to is seen absent. A
+// program that makes an entry named to between the check and the rename
+// loses that entry (the rename replaces it); nothing else can happen between.
+int rename_when_absent(const std::string &from, const std::string &to)
+{
+    struct stat st;
+    if (lstat(to.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    if (errno != ENOENT)
+        return -1;
+    return rename(from.c_str(), to.c_str());
+}
+
 // Where there are no hard links: to made exclusively as an empty file (an
 // empty directory for a directory, which may be renamed only over an empty
-// one) and from renamed over it. On failure the placeholder goes again.
+// one) and from renamed over it. Where the placeholder cannot be made for
+// another reason than a taken name, or the file system will not rename over
+// it (rclone refuses a directory with EEXIST, fusefat with EPERM), the
+// placeholder goes again and the last way is taken.
 int rename_over_placeholder(const std::string &from, const std::string &to, bool directory)
 {
+    bool made;
     if (directory) {
-        if (mkdir(to.c_str(), 0700) != 0)
-            return -1;
+        made = mkdir(to.c_str(), 0700) == 0;
     } else {
         int fd = open_retrying(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-        if (fd < 0)
-            return -1;
-        close(fd);
+        made = fd >= 0;
+        if (made)
+            close(fd);
     }
+    if (!made)
+        return errno == EEXIST ? -1 : rename_when_absent(from, to);
     if (rename(from.c_str(), to.c_str()) == 0)
         return 0;
     int err = errno;
     directory ? rmdir(to.c_str()) : unlink(to.c_str());
-    errno = err;
-    return -1;
+    if (err == ENOENT || err == EXDEV) { // from is gone, or lies elsewhere
+        errno = err;
+        return -1;
+    }
+    return rename_when_absent(from, to);
 }
 
 // The rename where the file system has no RENAME_NOREPLACE (FUSE): a hard
-// link under to and the removal of from, else over a placeholder.
+// link under to and the removal of from, else over a placeholder. A link
+// refused as such (EPERM, ENOSYS or EOPNOTSUPP: FAT, exFAT) leaves the
+// placeholder. A link that fails in any other way (EIO on rclone, EXDEV where
+// a union file system links only within one branch) tells of a file system
+// that may still be writing out a new empty file after its close has
+// returned, as rclone does, and may so empty or drop a file renamed over it:
+// there the last way is taken (and where the rename is refused across file
+// systems too, the caller copies).
 int rename_without_flag(const std::string &from, const std::string &to)
 {
     struct stat st;
@@ -94,8 +135,10 @@ int rename_without_flag(const std::string &from, const std::string &to)
             errno = err;
             return -1;
         }
-        if (errno != EPERM && errno != ENOSYS && errno != EOPNOTSUPP)
+        if (errno == EEXIST || errno == ENOENT) // taken, or from is gone
             return -1;
+        if (errno != EPERM && errno != ENOSYS && errno != EOPNOTSUPP)
+            return rename_when_absent(from, to);
     }
     return rename_over_placeholder(from, to, directory);
 }
@@ -145,10 +188,11 @@ os_dir_status move_by_copy(const std::string &from, const std::string &to)
         struct stat st;
         if (fstat(in, &st) == 0 && fchmod(out, st.st_mode & 07777) != 0)
             fchmod(out, st.st_mode & 0777);
+        // A full disk may show at the write, the flush or the close.
         if (!bytes_copy(in, out) || fsync(out) != 0)
-            result = os_dir_status::failed;
+            result = copy_failure();
         if (close(out) != 0 && result == os_dir_status::ok)
-            result = os_dir_status::failed;
+            result = copy_failure();
         if (result == os_dir_status::ok && os_path_rename_keeping(temporary, to) != 0)
             result = status_now();
         if (result != os_dir_status::ok)

@@ -133,6 +133,9 @@ os_file_status open_failure_status(int err, const std::string &path)
         return os_file_status::device_unavailable;
     case EIO:
         return os_file_status::io_failure;
+    case ENOSPC: // no inode or block left for a new file
+    case EDQUOT:
+        return os_file_status::disk_full;
     default:
         return os_file_status::not_found;
     }

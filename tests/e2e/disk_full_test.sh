@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# A full disk in the file statements: on a small memory file system with no
+# inode free and on one with no block free, each mounted in a mount namespace
+# of the test's own (so the mounts end with the test), OPEN of a new file FOR
+# OUTPUT, MKDIR, and NAME of a file from another file system give 61 (Disk
+# full). NAME's source stays where it was and nothing is left beside the new
+# name. Needs root: skipped (77) otherwise.
+#
+# Usage: disk_full_test.sh NAME_PROGRAM
+set -euo pipefail
+
+skip() {
+    echo "full disk: $*; skipped"
+    exit 77
+}
+if [[ -z ${DISK_FULL_TEST_NAMESPACE:-} ]]; then
+    { [[ $(id -u) == 0 ]] && unshare --mount true 2>/dev/null; } || skip "needs root and mount namespaces"
+    DISK_FULL_TEST_NAMESPACE=1 exec unshare --mount --propagation private bash "$0" "$@"
+fi
+
+program=$(realpath "$1")
+source "$(dirname "$0")/lib.sh"
+e2e_init "$(dirname "$program")"
+disks=("$E2E_DIR/no_inode" "$E2E_DIR/no_block")
+disks_release() {
+    cd /
+    local d
+    for d in "${disks[@]}"; do
+        if mountpoint -q "$d"; then umount "$d" || true; fi
+    done
+    e2e_cleanup
+}
+trap disks_release EXIT
+mkdir "${disks[@]}"
+# The root folder takes the one inode; the file "fill" takes every block.
+mount -t tmpfs -o nr_inodes=1 tmpfs "$E2E_DIR/no_inode" || skip "tmpfs cannot be mounted"
+mount -t tmpfs -o size=64k tmpfs "$E2E_DIR/no_block"
+head -c 1M /dev/zero >"$E2E_DIR/no_block/fill" 2>/dev/null || true
+printf 'some bytes' >"$E2E_DIR/source"
+
+# run DISK CODE ARGS...: name_program ARGS in DISK raises CODE, and DISK then
+# holds what it held before.
+run() {
+    local disk=$1 code=$2 got before
+    shift 2
+    before=$(ls -A "$disk" | paste -sd' ')
+    got=$(cd "$disk" && timeout 10 "$program" "$@" 2>"$E2E_DIR/err") ||
+        fail "name_program $*: exit code $?"
+    [[ $got == "$code" ]] || fail "$* in ${disk##*/} gave $got, not $code"
+    [[ $(ls -A "$disk" | paste -sd' ') == "$before" ]] ||
+        fail "$* in ${disk##*/} left \"$(ls -A "$disk" | paste -sd' ')\""
+}
+
+e2e_step no_inode
+run "$E2E_DIR/no_inode" 61 --open-output new.txt
+run "$E2E_DIR/no_inode" 61 --mkdir new
+run "$E2E_DIR/no_inode" 61 "$E2E_DIR/source" moved.txt
+e2e_step no_block
+run "$E2E_DIR/no_block" 61 "$E2E_DIR/source" moved.txt
+[[ $(<"$E2E_DIR/source") == "some bytes" ]] || fail "NAME's source did not stay"
+echo "full disk: ok"
