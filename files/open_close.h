@@ -35,10 +35,9 @@ void rt_open_old(const string_descriptor *mode_letter, int32_t number,
                  const string_descriptor *name, int64_t len, int32_t len_given);
 
 // CLOSE #number (given non-zero), or CLOSE of every special handle and every
-// open file. An unbound number is ignored. Unlike the designed system, where
-// CLOSE raises no error, a close that the file system refuses (a network file
-// system may report only there that it could not keep the bytes written)
-// raises 61 (no room, or the quota used up) or 57 (any other failure). The
+// open file. An unbound number is ignored. A close that the file system
+// refuses (a network file system may report only there that it could not
+// keep the bytes written) raises 61 (no room, or the quota used up) or 57 (any other failure). The
 // file is closed and its number free all the same; CLOSE with no number
 // closes every file and raises the first refusal.
 void rt_close(int32_t number, int32_t given);
