@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -27,16 +28,19 @@ os_dir_status result_of(int r)
 }
 
 // True when dir holds an entry equal to name ignoring letter case that is not
-// the file `self` (pass a null self to count every such entry).
+// the file `self` (pass a null self to count every such entry), which dir
+// lists as self_name when it lies there (else an empty text). The name tells
+// where inode numbers cannot: a FUSE file system may number each spelling of
+// one name as a file of its own.
 bool name_taken_ignoring_case(const std::string &dir, const std::string &name,
-                              const struct stat *self)
+                              const struct stat *self, const std::string &self_name = {})
 {
     DIR *d = opendir(dir.empty() ? "." : dir.c_str());
     if (!d)
         return false;
     bool taken = false;
     while (dirent *e = readdir(d)) {
-        if (strcasecmp(e->d_name, name.c_str()) != 0)
+        if (strcasecmp(e->d_name, name.c_str()) != 0 || self_name == e->d_name)
             continue;
         struct stat st;
         if (self && fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
@@ -83,6 +87,22 @@ bool directory_empty(const char *dir)
         }
     closedir(d);
     return empty;
+}
+
+// True when the directory target (whose lstat is st) is the current one: the
+// same inode, or the same path once both are spelt as their directories list
+// them (a FUSE file system may number each spelling of one name as a folder
+// of its own, and the current directory may have been entered by another).
+bool is_current_directory(const std::string &target, const struct stat &st)
+{
+    struct stat current;
+    if (stat(".", &current) == 0 && st.st_dev == current.st_dev && st.st_ino == current.st_ino)
+        return true;
+    std::string here = os_current_directory();
+    char *full = realpath(target.c_str(), nullptr);
+    bool same = full && !here.empty() && os_path_resolve(full) == os_path_resolve(here);
+    free(full);
+    return same;
 }
 
 // The rename itself, once the names are checked: in place, never replacing,
@@ -164,7 +184,8 @@ os_dir_status os_path_rename(const std::string &from, const std::string &to)
     auto [dir, last] = os_path_split(to);
     if (last.empty())
         return os_dir_status::bad_name;
-    if (name_taken_ignoring_case(dir, last, &self))
+    auto [from_dir, from_last] = os_path_split(from);
+    if (name_taken_ignoring_case(dir, last, &self, from_dir == dir ? from_last : std::string()))
         return os_dir_status::exists;
     if (!S_ISREG(self.st_mode))
         return rename_unheld(from, to, self);
@@ -186,9 +207,8 @@ os_dir_status os_dir_remove(const std::string &path)
     // The current directory is in use once it is empty: removing it would
     // leave every later relative name, and the current-directory query,
     // failing.
-    struct stat st, current;
-    if (lstat(target.c_str(), &st) == 0 && stat(".", &current) == 0 &&
-        st.st_dev == current.st_dev && st.st_ino == current.st_ino)
+    struct stat st;
+    if (lstat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && is_current_directory(target, st))
         return directory_empty(".") ? os_dir_status::access_denied : os_dir_status::not_empty;
     os_dir_status s = result_of(rmdir(target.c_str()));
     return s == os_dir_status::exists ? os_dir_status::not_empty : s;

@@ -61,19 +61,27 @@ std::string os_path_link_target(const std::string &path);
 //
 // The name is the target's last part, '.', the maker's process number, '-',
 // a count, '-', eight hexadecimal digits of a check value over the target's
-// whole last part, the two numbers and the machine's name, and ".tmp"
-// ("TarvoData.4711-0-1b2c3d4e.tmp"). Where that would pass the longest name
-// the directory takes, the target's part is cut short; the check value still
-// tells whose file it is. A file whose check value does not fit its name is
-// never removed, whatever it looks like; nor is one made on another machine.
+// whole last part, the two numbers and the machine's name, '-', eight more of
+// one that covers the machine's boot and the maker's PID namespace as well,
+// and ".tmp" ("TarvoData.4711-0-1b2c3d4e-5f607182.tmp"). Where that would
+// pass the longest name the directory takes, the target's part is cut short;
+// the check values still tell whose file it is. A file whose check value does
+// not fit its name is never removed, whatever it looks like; nor is one made
+// on another machine. Names made before they covered the boot and namespace
+// (one check value, over the machine's name or, older still, over none) are
+// known too.
 //
 // The hold is a write lock of the kind fcntl(2) takes for an open file, on
 // the file's reserved byte (OS_FILE_RESERVED_BYTE, which LOCK on the file
 // never covers), through a descriptor of its own. A remover asks for the same
 // lock, which the hold refuses. It ends with os_file_hold_release or with the
-// process. Where the file system gives no locks (a network file system whose
-// lock service cannot be reached), a file is taken as held while a process
-// of its maker's number runs on the machine that made it.
+// process. A file whose maker runs in the remover's place (the same machine,
+// boot and PID namespace, where its process number names it) is never
+// removed, whatever a lock says: the maker may have found no lock service
+// where the remover finds one. Where the file system gives no locks (a
+// network file system whose lock service cannot be reached), a file made in
+// the remover's place goes once its maker has ended, and one made elsewhere
+// (or named before names told the place) stays.
 
 // Creates a new empty file beside target (a name as written) named as above,
 // with O_EXCL, and holds it; another name is tried while a name is taken.
@@ -89,3 +97,8 @@ void os_file_hold_release(int hold);
 // checked and removed, so a maker cannot take it meanwhile and two removers
 // never remove one file twice.
 void os_file_remove_unheld(const std::string &target);
+
+// Test seam: held files are made, and judged, from now on as by a process of
+// the place `place`, a text standing for a boot and PID namespace of this
+// machine (empty: where this process runs).
+void os_file_held_place_set(const std::string &place);

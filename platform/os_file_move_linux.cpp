@@ -2,6 +2,7 @@
 
 #include "platform/os_files.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <signal.h>
 #include <stdio.h>
 #include <string_view>
@@ -228,9 +230,7 @@ hold_lock hold_lock_take(int fd)
     return errno == EAGAIN || errno == EACCES ? hold_lock::busy : hold_lock::unsupported;
 }
 
-// This machine's name, which the check value of a held file's name covers:
-// where no locks can be had, a maker's process number is looked up only on
-// the machine that made the file.
+// This machine's name, which the check value of a held file's name covers.
 const std::string &machine_name()
 {
     static const std::string name = [] {
@@ -240,11 +240,45 @@ const std::string &machine_name()
     return name;
 }
 
-// True unless the process is known to have ended (a number no process can
-// have tells nothing).
-bool process_may_run(pid_t pid)
+std::string place_seam; // see os_file_held_place_set
+
+// Where this process runs, beyond the machine: its boot and its PID
+// namespace, as a text; empty when either cannot be read. A process number
+// means one process only there: another namespace under the same host name
+// (a sandbox, a container) or another boot numbers its processes anew.
+std::string process_place()
 {
-    return pid <= 0 || kill(pid, 0) == 0 || errno != ESRCH;
+    if (!place_seam.empty())
+        return place_seam;
+    static const std::string boot = [] {
+        char text[64] = {};
+        FILE *f = fopen("/proc/sys/kernel/random/boot_id", "re");
+        bool read = f && fgets(text, sizeof text, f);
+        if (f)
+            fclose(f);
+        std::string id = read ? text : "";
+        while (!id.empty() && id.back() == '\n')
+            id.pop_back();
+        return id;
+    }();
+    // Asked each time: a process forked into another namespace keeps the
+    // memory of its parent.
+    struct stat ns;
+    if (boot.empty() || stat("/proc/self/ns/pid", &ns) != 0)
+        return {};
+    return boot + "/" + std::to_string(ns.st_ino);
+}
+
+// The held files this process holds: hold descriptor and the unique part of
+// the name.
+std::mutex held_here_guard;
+std::vector<std::pair<int, std::string>> held_here;
+
+bool held_here_has(std::string_view unique)
+{
+    std::lock_guard<std::mutex> guard(held_here_guard);
+    return std::any_of(held_here.begin(), held_here.end(),
+                       [&](const auto &h) { return h.second == unique; });
 }
 
 // True while path still names the file open as fd.
@@ -258,10 +292,30 @@ bool names_file(const std::string &path, int fd)
 constexpr std::string_view HELD_SUFFIX = ".tmp";
 constexpr size_t CHECK_DIGITS = 8;
 
-// The check value of a held file's name: FNV-1a over the target's last part,
-// the unique part and the maker's machine name, as eight lowercase
-// hexadecimal digits. Files made before the machine name was covered have
-// the value without it (an empty machine name).
+// A held file found beside a target.
+struct held_file {
+    std::string path;
+    std::string unique; // the maker's process number, '-', its count
+    pid_t pid = 0;      // the maker's process number where it ran in this
+                        // process's place (machine, boot, PID namespace), else 0
+};
+
+// True while the maker of a file made in this process's place runs; for
+// this process's own file, while it holds it. (A process that has taken a
+// leftover's number since keeps the leftover until it ends too.)
+bool maker_runs(const held_file &file)
+{
+    if (file.pid <= 0)
+        return false;
+    if (file.pid == getpid())
+        return held_here_has(file.unique);
+    return kill(file.pid, 0) == 0 || errno != ESRCH;
+}
+
+// A check value of a held file's name: FNV-1a over the target's last part,
+// the unique part and where the maker ran (its machine name, then also its
+// place), as eight lowercase hexadecimal digits. Files made before the
+// machine name was covered have the value without it (an empty text).
 std::string check_value(std::string_view last, std::string_view unique, std::string_view machine)
 {
     uint32_t h = 2166136261u;
@@ -288,13 +342,21 @@ size_t name_limit(const std::string &dir)
     return limit > 0 ? size_t(limit) : NAME_MAX;
 }
 
+// The second check value of a held file's name, over the machine name and a
+// place: it is the one this process's place gives only where the maker ran
+// in that place.
+std::string place_check(std::string_view last, std::string_view unique, const std::string &place)
+{
+    return check_value(last, unique, machine_name() + "/" + place);
+}
+
 // The held file name for the target's last part and a unique part, the last
 // part cut short (never inside a UTF-8 sequence) where the whole would pass
 // limit.
 std::string held_name_make(const std::string &last, const std::string &unique, size_t limit)
 {
-    std::string tail =
-        "." + unique + "-" + check_value(last, unique, machine_name()) + std::string(HELD_SUFFIX);
+    std::string tail = "." + unique + "-" + check_value(last, unique, machine_name()) + "-" +
+                       place_check(last, unique, process_place()) + std::string(HELD_SUFFIX);
     size_t keep = last.size();
     if (keep + tail.size() > limit) {
         keep = limit > tail.size() ? limit - tail.size() : 0;
@@ -304,57 +366,87 @@ std::string held_name_make(const std::string &last, const std::string &unique, s
     return last.substr(0, keep) + tail;
 }
 
-// True for a name that os_file_create_held made for the target's last part:
-// a start of that part, '.', digits, '-', digits, '-', the check value of the
-// part, those numbers and the machine name (none in names made before names
-// covered it), and ".tmp". *pid gets the maker's process number where this
-// machine made the file, else 0.
-bool held_name(std::string_view name, std::string_view last, pid_t *pid)
+// Splits "-" and a check value off the end of name into *check.
+bool check_split(std::string_view *name, std::string_view *check)
+{
+    if (name->size() < CHECK_DIGITS + 1 || (*name)[name->size() - CHECK_DIGITS - 1] != '-')
+        return false;
+    *check = name->substr(name->size() - CHECK_DIGITS);
+    name->remove_suffix(CHECK_DIGITS + 1);
+    return true;
+}
+
+// The unique part of a name's start (a start of last, '.', digits, '-',
+// digits), or an empty text.
+std::string_view unique_split(std::string_view name, std::string_view last)
 {
     auto digits = [](std::string_view t) {
         return !t.empty() && t.find_first_not_of("0123456789") == std::string_view::npos;
     };
-    *pid = 0;
-    if (!name.ends_with(HELD_SUFFIX))
-        return false;
-    name.remove_suffix(HELD_SUFFIX.size());
-    if (name.size() < CHECK_DIGITS + 1 || name[name.size() - CHECK_DIGITS - 1] != '-')
-        return false;
-    std::string_view check = name.substr(name.size() - CHECK_DIGITS);
-    name.remove_suffix(CHECK_DIGITS + 1);
     size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || !last.starts_with(name.substr(0, dot)))
-        return false;
+        return {};
     std::string_view unique = name.substr(dot + 1);
     size_t dash = unique.find('-');
     if (dash == std::string_view::npos || !digits(unique.substr(0, dash)) ||
         !digits(unique.substr(dash + 1)))
-        return false;
-    if (check == check_value(last, unique, machine_name())) {
-        if (std::from_chars(unique.data(), unique.data() + dash, *pid).ec != std::errc{})
-            *pid = 0;
-        return true;
-    }
-    return check == check_value(last, unique, "");
+        return {};
+    return unique;
 }
 
-// Removes path when it is a regular file nobody holds. The remover's lock
-// stays until the removal is done: no maker holds the file in between, and
-// another remover cannot lock it, so the name still names the file checked.
-// Where the file system gives no locks, a file this machine made (by process
-// pid, 0 when unknown) is removed once its maker has ended.
-void remove_when_unheld(const std::string &path, pid_t pid)
+// True for a name that os_file_create_held made for the target's last part:
+// its unique part, the check value over the part, those numbers and the
+// machine name, then the one that covers the place too, and ".tmp"; or, in
+// names made before they covered the place, one check value over the machine
+// name or (older still) over none. file gets the unique part and, where the
+// maker ran in this process's place, its process number (else 0).
+bool held_name(std::string_view name, std::string_view last, held_file *file)
 {
-    int fd = open_retrying(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    file->pid = 0;
+    if (!name.ends_with(HELD_SUFFIX))
+        return false;
+    name.remove_suffix(HELD_SUFFIX.size());
+    std::string_view place, check;
+    if (!check_split(&name, &place))
+        return false;
+    std::string_view start = name;
+    std::string_view unique;
+    if (check_split(&start, &check) && !(unique = unique_split(start, last)).empty() &&
+        check == check_value(last, unique, machine_name())) {
+        file->unique = unique;
+        // A number too large for a process number leaves 0.
+        const std::string here = process_place();
+        if (!here.empty() && place == place_check(last, unique, here))
+            std::from_chars(unique.data(), unique.data() + unique.find('-'), file->pid);
+        return true;
+    }
+    unique = unique_split(name, last);
+    file->unique = unique;
+    return !unique.empty() && (place == check_value(last, unique, machine_name()) ||
+                               place == check_value(last, unique, ""));
+}
+
+// Removes the file when it is a regular file nobody holds. A file whose
+// maker runs in this process's place stays, whatever a lock says: the maker
+// may have found no lock service where the remover finds one. Otherwise the
+// remover's lock stays until the removal is done: no maker holds the file in
+// between, and another remover cannot lock it, so the name still names the
+// file checked. Where the file system gives no locks, a file made in this
+// place goes once its maker has ended; one made elsewhere (another machine,
+// boot or PID namespace, or by a maker before names told the place) stays.
+void remove_when_unheld(const held_file &file)
+{
+    if (maker_runs(file))
+        return;
+    int fd = open_retrying(file.path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return;
     struct stat st;
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         hold_lock lock = hold_lock_take(fd);
-        bool unheld = lock == hold_lock::taken ||
-                      (lock == hold_lock::unsupported && !process_may_run(pid));
-        if (unheld && names_file(path, fd))
-            unlink(path.c_str());
+        bool unheld = lock == hold_lock::taken || (lock == hold_lock::unsupported && file.pid > 0);
+        if (unheld && names_file(file.path, fd))
+            unlink(file.path.c_str());
     }
     close(fd);
 }
@@ -385,6 +477,8 @@ os_dir_status os_file_create_held(const std::string &target, std::string *path, 
         // only once this process has ended.
         hold_lock lock = hold_lock_take(fd);
         if (lock != hold_lock::busy && names_file(*path, fd)) {
+            std::lock_guard<std::mutex> guard(held_here_guard);
+            held_here.emplace_back(fd, unique);
             *hold = fd;
             return os_dir_status::ok;
         }
@@ -395,8 +489,18 @@ os_dir_status os_file_create_held(const std::string &target, std::string *path, 
 
 void os_file_hold_release(int hold)
 {
-    if (hold >= 0)
-        close(hold);
+    if (hold < 0)
+        return;
+    {
+        std::lock_guard<std::mutex> guard(held_here_guard);
+        std::erase_if(held_here, [&](const auto &h) { return h.first == hold; });
+    }
+    close(hold);
+}
+
+void os_file_held_place_set(const std::string &place)
+{
+    place_seam = place;
 }
 
 void os_file_remove_unheld(const std::string &target)
@@ -407,15 +511,17 @@ void os_file_remove_unheld(const std::string &target)
     DIR *d = opendir(dir.empty() ? "." : dir.c_str());
     if (!d)
         return;
-    std::vector<std::pair<std::string, pid_t>> found;
+    std::vector<held_file> found;
     while (dirent *e = readdir(d)) {
-        pid_t pid = 0;
-        if (held_name(e->d_name, last, &pid))
-            found.emplace_back(dir + e->d_name, pid);
+        held_file file;
+        if (held_name(e->d_name, last, &file)) {
+            file.path = dir + e->d_name;
+            found.push_back(std::move(file));
+        }
     }
     closedir(d);
-    for (const auto &[path, pid] : found)
-        remove_when_unheld(path, pid);
+    for (const held_file &file : found)
+        remove_when_unheld(file);
 }
 
 std::string os_path_link_target(const std::string &path)

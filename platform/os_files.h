@@ -150,6 +150,9 @@ bool os_share_lock_take(int fd, bool exclusive);
 // The name as it reaches the file system: exactly as written when that
 // exists, else with each missing component replaced by the one entry of its
 // directory that matches it ignoring letter case (when there is exactly one).
+// On FUSE a component that exists but that its directory ignoring case does
+// not list as written is replaced so too, since such a file system may take
+// each spelling of one file for a file of its own.
 std::string os_path_resolve(const std::string &name);
 
 // 1 when the name exists and is a directory, 0 when it exists and is not, -1

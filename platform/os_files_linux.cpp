@@ -498,25 +498,63 @@ bool path_exists(const std::string &path)
     return lstat(path.c_str(), &st) == 0;
 }
 
-// The one entry of dir whose name equals name ignoring letter case, or an
-// empty text when there is none or more than one.
-std::string single_case_match(const std::string &dir, const std::string &name)
+// The spelling of name that dir lists: name itself when an entry is spelt so,
+// else the one entry equal to it ignoring letter case, else (none, or more
+// than one) name.
+std::string listed_spelling(const std::string &dir, const std::string &name)
 {
     DIR *d = opendir(dir.c_str());
     if (!d)
-        return {};
+        return name;
     std::string found;
     int matches = 0;
+    bool exact = false;
     while (dirent *e = readdir(d)) {
         if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
             continue;
+        if (name == e->d_name) {
+            exact = true;
+            break;
+        }
         if (strcasecmp(e->d_name, name.c_str()) == 0) {
             found = e->d_name;
             ++matches;
         }
     }
     closedir(d);
-    return matches == 1 ? found : std::string{};
+    return !exact && matches == 1 ? found : name;
+}
+
+// True when the name lies on a FUSE file system (its directory, for a name
+// that does not exist). A case-blind one there (exFAT, FAT) finds a file by
+// every spelling of its name but numbers each spelling as a file of its own,
+// keeping the name as written: inode numbers, share locks and range locks
+// then tell one file apart from itself.
+bool on_fuse(const std::string &name)
+{
+    constexpr unsigned long FUSE_MAGIC = 0x65735546;
+    struct statfs fs;
+    if (statfs(name.c_str(), &fs) != 0) {
+        std::string::size_type slash = name.rfind('/');
+        std::string dir = slash == std::string::npos ? "." : name.substr(0, slash + 1);
+        if (statfs(dir.c_str(), &fs) != 0)
+            return false;
+    }
+    return static_cast<unsigned long>(fs.f_type) == FUSE_MAGIC;
+}
+
+// True when part, which exists in dir (a prefix ending in '/', or empty), is
+// found there by another letter case as well: the directory ignores case,
+// and the spelling it lists may differ from part.
+bool case_blind_here(const std::string &dir, const std::string &part)
+{
+    std::string flipped = part;
+    for (char &c : flipped)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+        else if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return flipped != part && path_exists(dir + flipped);
 }
 
 } // namespace
@@ -551,7 +589,12 @@ bool os_share_lock_take(int fd, bool exclusive)
 
 std::string os_path_resolve(const std::string &name)
 {
-    if (name.empty() || path_exists(name))
+    if (name.empty())
+        return name;
+    // On FUSE every part that exists is spelt as its directory lists it too,
+    // so that each file reaches the file system under one name.
+    const bool fuse = on_fuse(name);
+    if (!fuse && path_exists(name))
         return name;
     std::string result;
     size_t i = 0;
@@ -564,11 +607,9 @@ std::string os_path_resolve(const std::string &name)
         if (j == std::string::npos)
             j = name.size();
         std::string part = name.substr(i, j - i);
-        if (!part.empty() && part != "." && part != ".." && !path_exists(result + part)) {
-            std::string match = single_case_match(result.empty() ? "." : result, part);
-            if (!match.empty())
-                part = match;
-        }
+        if (!part.empty() && part != "." && part != ".." &&
+            (!path_exists(result + part) || (fuse && case_blind_here(result, part))))
+            part = listed_spelling(result.empty() ? "." : result, part);
         result += part;
         if (j < name.size())
             result += '/';

@@ -6,10 +6,14 @@
 # file and a folder renamed on the stick, renames onto taken names refused
 # with 75 and nothing changed, renames of the letter case only, and a file
 # moved from the local disk onto the stick with a mode the stick refuses.
-# Nothing is left beside the names. Needs root, a loop device, /dev/fuse,
-# mkfs.exfat and mount.exfat-fuse: skipped (77) otherwise.
+# Nothing is left beside the names. A file is one file whatever the spelling
+# of its name: an open file is neither deleted nor renamed under another
+# spelling, nor the current folder removed, and a rename of the letter case
+# alone works when the old name is not spelt as stored. Needs root, a loop
+# device, /dev/fuse, mkfs.exfat and mount.exfat-fuse: skipped (77) otherwise.
 #
 # Usage: directories_exfat_test.sh NAME_PROGRAM
+# (statements_program is taken from NAME_PROGRAM's folder)
 set -euo pipefail
 
 skip() {
@@ -24,6 +28,7 @@ if [[ -z ${EXFAT_TEST_NAMESPACE:-} ]]; then
 fi
 
 program=$(realpath "$1")
+statements=$(dirname "$program")/statements_program
 source "$(dirname "$0")/lib.sh"
 e2e_init "$(dirname "$program")"
 stick=$E2E_DIR/stick loop=
@@ -47,6 +52,13 @@ name() {
     local code
     code=$(timeout 10 "$program" "$1" "$2" 2>"$E2E_DIR/err") || fail "name_program $1 $2: exit code $?"
     [[ $code == "$3" ]] || fail "NAME $1 AS $2 gave $code, not $3"
+}
+# run CODES STATEMENT...: statements_program STATEMENT... prints CODES.
+run() {
+    local want=$1 codes
+    shift
+    codes=$(timeout 10 "$statements" "$@" 2>"$E2E_DIR/err") || fail "statements_program $*: exit code $?"
+    [[ $codes == "$want" ]] || fail "$* gave $codes, not $want"
 }
 # holds NAME TEXT: the file NAME holds TEXT.
 holds() { [[ -f $1 && $(<"$1") == "$2" ]] || fail "$1 does not hold \"$2\""; }
@@ -88,4 +100,19 @@ holds B.TXT one
 holds MOVED/f in
 holds c.txt two
 holds d.txt local
+
+e2e_step spelling
+run 0 NAME b.txt B.txt
+entries "B.txt MOVED c.txt d.txt"
+printf held >held.txt
+mkdir Work
+run "0 75 75" OPEN held.txt NAME HELD.TXT other.txt NAME Held.txt held.TXT
+run "0 76 76" CHDIR WORK RMDIR '..\work' RMDIR '..\WORK'
+cd WORK # the folder entered under another spelling
+run 76 RMDIR '..\work'
+cd ..
+# Last: the old runtime deleted the open file, and the stick went with it.
+run "0 55" OPEN held.txt KILL HELD.TXT
+holds held.txt held
+[[ -d Work ]] || fail "the current folder was removed"
 echo "NAME on exFAT: ok"

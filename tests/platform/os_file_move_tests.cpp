@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace
@@ -103,6 +104,106 @@ TEST_F(OsFileMove, OnlyUnheldFilesMadeForTheTargetGoAndOnlyFilesAreReplaced)
     EXPECT_EQ(os_file_replace(disk_ + "plain", disk_ + "pipe"), os_dir_status::access_denied);
     EXPECT_TRUE(fs::is_fifo(disk_ + "pipe"));
     EXPECT_EQ(file_read_all(disk_ + "plain"), "x");
+}
+
+// True unless the folder's files give no locks (no lock service answers).
+bool locks_in(const std::string &dir)
+{
+    file_write_all(dir + "probe", "");
+    int fd = open((dir + "probe").c_str(), O_RDONLY | O_CLOEXEC);
+    struct flock probe {
+    };
+    probe.l_type = F_RDLCK;
+    bool locks = fd < 0 || fcntl(fd, F_OFD_GETLK, &probe) == 0 || errno != ENOLCK;
+    if (fd >= 0)
+        close(fd);
+    fs::remove(dir + "probe");
+    return locks;
+}
+
+// A process that makes a held file for target as a process of place does
+// ("" for this one's), then lets its hold go, as a maker that found no lock
+// service holds nothing, and ends at once or, when it stays, at end().
+class held_file_maker
+{
+  public:
+    held_file_maker(const std::string &target, const std::string &place, bool stays)
+    {
+        int made[2], wait[2];
+        if (pipe(made) != 0 || pipe(wait) != 0)
+            return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(made[0]);
+            close(wait[1]);
+            os_file_held_place_set(place);
+            std::string path;
+            int hold = -1;
+            os_file_create_held(target, &path, &hold);
+            os_file_hold_release(hold);
+            (void)!write(made[1], path.data(), path.size());
+            close(made[1]);
+            char c;
+            if (stays)
+                (void)!read(wait[0], &c, 1);
+            _exit(0);
+        }
+        close(made[1]);
+        close(wait[0]);
+        wait_ = wait[1];
+        char text[4096];
+        for (ssize_t n; (n = read(made[0], text, sizeof text)) > 0;)
+            path.append(text, size_t(n));
+        close(made[0]);
+        if (!stays)
+            end();
+    }
+    ~held_file_maker() { end(); }
+    void end()
+    {
+        if (wait_ >= 0)
+            close(wait_);
+        wait_ = -1;
+        if (pid_ > 0)
+            waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+    std::string path;
+
+  private:
+    pid_t pid_ = -1;
+    int wait_ = -1;
+};
+
+// A held file whose maker runs in this place stays while it runs, whatever
+// a lock says, and goes once it has ended. One made in another boot or PID
+// namespace, whose process number means nothing here, goes only when its
+// lock can be taken: never where the file system gives no locks.
+TEST_F(OsFileMove, AHeldFileStaysWhileItsMakerRunsHereAndWithoutLocksWhenMadeElsewhere)
+{
+    const bool locks = locks_in(disk_);
+    const struct {
+        const char *maker;
+        const char *place;
+        bool runs;
+        bool stays;
+    } cases[] = {
+        {"running here", "", true, true},
+        {"ended, of another boot or namespace", "another boot", false, !locks},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.maker);
+        held_file_maker maker(disk_ + "save", c.place, c.runs);
+        ASSERT_TRUE(fs::exists(maker.path));
+        os_file_remove_unheld(disk_ + "save");
+        EXPECT_EQ(fs::exists(maker.path), c.stays);
+        maker.end();
+        if (c.runs) {
+            os_file_remove_unheld(disk_ + "save");
+            EXPECT_FALSE(fs::exists(maker.path));
+        }
+        fs::remove(maker.path);
+    }
 }
 
 } // namespace
