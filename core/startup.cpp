@@ -116,6 +116,7 @@ void program_window_options_apply(uint32_t resize_policy, uint32_t scaling_mode)
 void runtime_static_init()
 {
     strings_static_init();
+    command_line = nullptr; // its string went with the old tables
     mem_locks_init();
     screen_static_init();
 }

@@ -27,9 +27,9 @@ run_result program_run(const std::string &arguments)
     const std::string errors_path = dir + "/errors";
     // The configuration pins OpenAL to a discarding wave writer unless
     // ALSOFT_DRIVERS overrides it.
-    std::string command = std::string("env -u ALSOFT_DRIVERS ALSOFT_CONF=") +
-                          RT_TEST_PROGRAM_SOURCE_DIR + "/openal_discard.conf " +
-                          RT_TEST_PROGRAM_DIR + "/routine_program " + arguments + " 2>'" +
+    std::string command = std::string("env -u ALSOFT_DRIVERS ALSOFT_CONF='") +
+                          RT_TEST_PROGRAM_SOURCE_DIR + "/openal_discard.conf' '" +
+                          RT_TEST_PROGRAM_DIR + "/routine_program' " + arguments + " 2>'" +
                           errors_path + "'";
     const auto start = std::chrono::steady_clock::now();
     FILE *pipe = popen(command.c_str(), "r");

@@ -22,9 +22,14 @@ output_wait ready
 win=$(window_wait "Directory Check")
 xdotool windowmove --sync "$win" 0 0
 [[ $(program_ask "chdir $tree" "error") == "error 0" ]] || fail "CHDIR failed"
+# df before and after FILES: other programs may write to the disk meanwhile.
+df_free() { df -B1 --output=avail "$tree" | tail -n 1 | tr -d ' '; }
+df_before=$(df_free)
 [[ $(program_ask "files" "error") == "error 0" ]] || fail "FILES raised an error"
 
-header=$(tr '[:lower:]' '[:upper:]' <<<"$tree")
+# FILES shows the folder's bytes in capitals (the ASCII letters), each byte
+# one glyph of code page 437, which the screen reader gives as UTF-8.
+header=$(tr '[:lower:]' '[:upper:]' <<<"$tree" | iconv -f CP437 -t UTF-8)
 screen_wait "$win" 1 "$header"
 rows=$(screen_text "$E2E_DIR/screen.ppm" | sed 's/ *$//')
 row() { sed -n "${1}p" <<<"$rows"; }
@@ -33,9 +38,11 @@ expect_row 2 "        .   <DIR>         ..  <DIR> A       .TXT      LONG_FILE_NA
 expect_row 3 "README            SUB         <DIR>"
 free=$(row 4 | sed -n 's/^ \([0-9]*\) Bytes free$/\1/p')
 [[ -n $free ]] || fail "row 4 reads \"$(row 4)\", not the free bytes"
-df_free=$(df -B1 --output=avail "$tree" | tail -n 1 | tr -d ' ')
-diff=$((free > df_free ? free - df_free : df_free - free))
-((diff < 64 * 1024 * 1024)) || fail "FILES shows $free bytes free, df $df_free"
+df_after=$(df_free)
+slack=$((64 * 1024 * 1024))
+((free >= (df_before < df_after ? df_before : df_after) - slack &&
+    free <= (df_before > df_after ? df_before : df_after) + slack)) ||
+    fail "FILES shows $free bytes free, df $df_before before and $df_after after"
 
 # SHELL in stretched full screen: windowed while the command runs.
 scale=1.6,3.84
@@ -44,7 +51,7 @@ output_wait "full screen 1"
 window_size_wait "$win" 1024x768
 screen_wait root 1 "$header" --size 80x25 --scale "$scale"
 before=$(screen_text "$E2E_DIR/screen.ppm" --size 80x25 --scale "$scale")
-program_say "shell sh -c \"touch $E2E_DIR/started; while [ ! -e $E2E_DIR/go ]; do sleep 0.05; done\""
+program_say "shell sh -c \"touch '$E2E_DIR/started'; while [ ! -e '$E2E_DIR/go' ]; do sleep 0.05; done\""
 for _ in $(seq 200); do [[ -e $E2E_DIR/started ]] && break; sleep 0.05; done
 [[ -e $E2E_DIR/started ]] || fail "the SHELL command did not start"
 window_size_wait "$win" 640x200

@@ -15,14 +15,15 @@ e2e_init "$(dirname "$program")"
 
 # A home of the test's own, so no configuration of the machine's user is
 # read, and nothing of the machine's sound set-up is touched.
-unset ALSOFT_CONF XDG_CONFIG_HOME XDG_CONFIG_DIRS
+# The daemon's socket is the one in its runtime folder, where the clients
+# look first: a server named in PULSE_SERVER would be cut at blanks.
+unset ALSOFT_CONF XDG_CONFIG_HOME XDG_CONFIG_DIRS PULSE_SERVER DISPLAY
 export ALSOFT_DRIVERS=pulse HOME="$E2E_DIR/home" XDG_RUNTIME_DIR="$E2E_DIR/run"
-export PULSE_RUNTIME_PATH="$E2E_DIR/run" PULSE_SERVER="unix:$E2E_DIR/native"
-export PULSE_CLIENTCONFIG="$E2E_DIR/client.conf"
+export PULSE_RUNTIME_PATH="$E2E_DIR/run" PULSE_CLIENTCONFIG="$E2E_DIR/client.conf"
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
 echo "autospawn = no" >"$PULSE_CLIENTCONFIG"
 cat >"$E2E_DIR/server.pa" <<PA
-load-module module-native-protocol-unix socket=$E2E_DIR/native auth-anonymous=1
+load-module module-native-protocol-unix auth-anonymous=1
 load-module module-null-sink sink_name=first
 load-module module-null-sink sink_name=second
 set-default-sink first
@@ -31,9 +32,10 @@ pulseaudio -n -F "$E2E_DIR/server.pa" --daemonize=no --system=false --exit-idle-
   --disallow-exit --use-pid-file=no >"$E2E_DIR/server.log" 2>&1 &
 server_pid=$!
 for i in $(seq 100); do
-  pactl info >/dev/null 2>&1 && break
+  [[ $(pactl info 2>/dev/null) == *"Server String: $PULSE_RUNTIME_PATH/native"* ]] && break
   if ((i == 100)) || ! kill -0 "$server_pid" 2>/dev/null; then
-    echo "sound output move: PulseAudio did not start; skipped"
+    echo "sound output move: PulseAudio did not start; skipped. Its log:"
+    cat "$E2E_DIR/server.log"
     exit 77
   fi
   sleep 0.05

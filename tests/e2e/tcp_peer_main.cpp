@@ -7,10 +7,11 @@
 //   accept H          waits (up to 20 s) for a connection on host H; "handle H"
 //   address H         "address TEXT"
 //   connected H       "connected N"
-//   put H FILE        PUT of the file's bytes on H; "put N"
+//   put H FILE        PUT of the bytes of FILE (the rest of the line); "put N"
 //   putaddress H      PUT of H's own address text on H; "put N"
 //   get H COUNT FILE  takes LOF bytes with GET until COUNT have come (up to
-//                     60 s) and writes them to FILE; "got N"
+//                     60 s) and writes them to FILE (the rest of the line);
+//                     "got N"
 //   close H           CLOSE #H; "closed"
 //   spawn COMMAND     starts a program that outlives this one; "spawned"
 //   quit              SYSTEM
@@ -122,13 +123,14 @@ void command_run(const std::string &line)
     } else if (word == "connected") {
         answer("connected " + std::to_string(connection_is_connected(h)));
     } else if (word == "put") {
-        in >> text;
+        std::getline(in >> std::ws, text);
         put_bytes(h, file_bytes(text));
     } else if (word == "putaddress") {
         put_bytes(h, text_of(connection_address_str(h)));
     } else if (word == "get") {
         int64_t count = 0;
-        in >> count >> text;
+        in >> count;
+        std::getline(in >> std::ws, text);
         get_bytes(h, count, text);
     } else if (word == "close") {
         rt_close(h, 1);

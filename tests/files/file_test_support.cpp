@@ -11,10 +11,12 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/file.h>
 #include <unistd.h>
 
 basic_text::basic_text(std::string text) : bytes_(std::move(text))
@@ -84,14 +86,23 @@ os_handle_record &open_record(int32_t number)
 
 folder_locks folder_locks_here()
 {
-    int fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A regular file, not the folder: an NFS client keeps a folder's locks to
+    // itself while every lock of a file goes to the server (and gets ENOLCK
+    // where no lock service answers).
+    const std::string probe_name = ".locks_probe";
+    int fd = open(probe_name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        ADD_FAILURE() << "cannot make " << probe_name << ": " << std::strerror(errno);
+        return {true, true};
+    }
     struct flock probe {
     };
     probe.l_type = F_RDLCK;
     probe.l_whence = SEEK_SET;
-    folder_locks here{fd < 0 || os_share_locks_kept(fd),
-                      fd < 0 || fcntl(fd, F_OFD_GETLK, &probe) == 0 || errno != ENOLCK};
-    if (fd >= 0)
-        close(fd);
+    const bool range_locks = fcntl(fd, F_OFD_GETLK, &probe) == 0 || errno != ENOLCK;
+    const bool share_locks = flock(fd, LOCK_SH | LOCK_NB) == 0 || errno != ENOLCK;
+    folder_locks here{os_share_locks_kept(fd) && share_locks, range_locks};
+    close(fd);
+    unlink(probe_name.c_str());
     return here;
 }

@@ -47,8 +47,10 @@ std::string line_input(int32_t number = 1);
 struct os_handle_record;
 os_handle_record &open_record(int32_t number);
 
-// What the test's folder gives: share modes (not on a network file system)
-// and byte-range locks (not where no lock service answers).
+// What a file in the current folder gives: share modes (not on a network
+// file system, nor where no lock service answers) and byte-range locks (not
+// where no lock service answers). Asked of a file made for the purpose and
+// removed again.
 struct folder_locks {
     bool share_modes;
     bool range_locks;

@@ -67,6 +67,12 @@ void run_as_ending_program(const std::string &command)
     rt_run_file(text);
 }
 
+// A name as one word of a command line, whatever blanks it holds.
+std::string one_word(const std::string &name)
+{
+    return '"' + name + '"';
+}
+
 // The file the started program writes, once it appears (generous bound).
 std::string wait_for_file(const std::string &path)
 {
@@ -80,8 +86,8 @@ TEST_F(SystemQueries, RunStartsTheProgramWithItsArgumentsAndEndsThisOneWithCode0
     basic_text held("held.txt");
     rt_open(held, OPEN_MODE_OUTPUT, 0, 0, 1, 0, 0);
     std::string out = dir_ + "/args.txt";
-    std::string command =
-        std::string(RT_TEST_PROGRAM_DIR) + "/args_record " + out + "  one \"two words\" sub\\dir";
+    std::string command = one_word(std::string(RT_TEST_PROGRAM_DIR) + "/args_record") + " " +
+                          one_word(out) + "  one \"two words\" sub\\dir";
     EXPECT_EXIT(run_as_ending_program(command), ::testing::ExitedWithCode(0), "");
     std::string recorded = wait_for_file(out);
     EXPECT_EQ(recorded.substr(0, recorded.find("fd ")), "one\ntwo words\nsub/dir\n");
@@ -94,7 +100,7 @@ TEST_F(SystemQueries, RunFindsProgramsOnThePathInAnyCaseWithOrWithoutExe)
     EXPECT_EXIT(
         {
             os_environment_put(std::string("PATH=") + RT_TEST_PROGRAM_DIR);
-            run_as_ending_program("ARGS_Record.EXE " + out + " x");
+            run_as_ending_program("ARGS_Record.EXE " + one_word(out) + " x");
         },
         ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(wait_for_file(out).substr(0, 2), "x\n");

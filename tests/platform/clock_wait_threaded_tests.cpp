@@ -48,6 +48,7 @@ const clock_seam counting_clock{[] { return int64_t(0); },
 TEST(ClockWait, AFakeClockSeesOneMillisecondSleep)
 {
     std::atomic<uint32_t> word{0};
+    fake_sleeps_ms = 0;
     clock_seam_set(&counting_clock);
     clock_wait_ms(&word, 0, MINUTE_MS);
     clock_seam_set(nullptr);

@@ -1,16 +1,18 @@
 // A preloaded model of how an NFS client treats locks, for the files under
 // one folder ($NFS_LOCK_MODEL_DIR), as $NFS_LOCK_MODEL says:
 //
-//   nfs   flock(2) becomes a whole-file byte-range lock of the open file, as
-//         the client hands it to the server: a shared one needs the file
-//         open for reading and an exclusive one open for writing (EBADF
-//         otherwise), and the range locks and range tests of every other
-//         open file meet it.
-//   none  no lock service answers: flock(2) and every byte-range lock
-//         command of fcntl(2) give ENOLCK.
+//   nfs            flock(2) becomes a whole-file byte-range lock of the open
+//                  file, as the client hands it to the server: a shared one
+//                  needs the file open for reading and an exclusive one open
+//                  for writing (EBADF otherwise), and the range locks and
+//                  range tests of every other open file meet it.
+//   none           no lock service answers: flock(2) and every byte-range
+//                  lock command of fcntl(2) give ENOLCK.
+//   nolocks-local  as none, on a file system that is not a network one.
 //
-// In both, fstatfs(2) reports NFS's file system type. Files elsewhere are
-// left to the system.
+// In nfs and none, fstatfs(2) reports NFS's file system type. Only the locks
+// of regular files are modelled: the client keeps a folder's locks to itself.
+// Files elsewhere are left to the system.
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -21,17 +23,26 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
-enum model { MODEL_OFF, MODEL_NFS, MODEL_NONE };
+enum model { MODEL_OFF, MODEL_NFS, MODEL_NONE, MODEL_NOLOCKS_LOCAL };
 
 static enum model model_get(void)
 {
     const char *m = getenv("NFS_LOCK_MODEL");
     if (!m || !getenv("NFS_LOCK_MODEL_DIR"))
         return MODEL_OFF;
-    return strcmp(m, "nfs") == 0 ? MODEL_NFS : strcmp(m, "none") == 0 ? MODEL_NONE : MODEL_OFF;
+    return strcmp(m, "nfs") == 0             ? MODEL_NFS
+           : strcmp(m, "none") == 0          ? MODEL_NONE
+           : strcmp(m, "nolocks-local") == 0 ? MODEL_NOLOCKS_LOCAL
+                                             : MODEL_OFF;
+}
+
+static int no_lock_service(enum model m)
+{
+    return m == MODEL_NONE || m == MODEL_NOLOCKS_LOCAL;
 }
 
 // True when the absolute path lies in the modelled folder.
@@ -53,6 +64,12 @@ static int fd_modelled(int fd)
     return path_modelled(path);
 }
 
+static int fd_modelled_file(int fd)
+{
+    struct stat st;
+    return fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && fd_modelled(fd);
+}
+
 static void *next(const char *symbol)
 {
     return dlsym(RTLD_NEXT, symbol);
@@ -70,7 +87,7 @@ int fcntl(int fd, int cmd, ...)
     va_start(ap, cmd);
     void *arg = va_arg(ap, void *);
     va_end(ap);
-    if (model_get() == MODEL_NONE && is_lock_command(cmd) && fd_modelled(fd)) {
+    if (no_lock_service(model_get()) && is_lock_command(cmd) && fd_modelled_file(fd)) {
         errno = ENOLCK;
         return -1;
     }
@@ -81,11 +98,11 @@ int fcntl(int fd, int cmd, ...)
 int flock(int fd, int operation)
 {
     enum model m = model_get();
-    if (m == MODEL_OFF || !fd_modelled(fd)) {
+    if (m == MODEL_OFF || !fd_modelled_file(fd)) {
         int (*real)(int, int) = (int (*)(int, int))next("flock");
         return real(fd, operation);
     }
-    if (m == MODEL_NONE) {
+    if (no_lock_service(m)) {
         errno = ENOLCK;
         return -1;
     }
@@ -109,7 +126,8 @@ int fstatfs(int fd, struct statfs *buf)
 {
     int (*real)(int, struct statfs *) = (int (*)(int, struct statfs *))next("fstatfs");
     int r = real(fd, buf);
-    if (r == 0 && model_get() != MODEL_OFF && fd_modelled(fd))
+    enum model m = model_get();
+    if (r == 0 && (m == MODEL_NFS || m == MODEL_NONE) && fd_modelled(fd))
         buf->f_type = NFS_SUPER_MAGIC;
     return r;
 }
