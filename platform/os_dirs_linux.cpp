@@ -1,6 +1,7 @@
 #include "platform/os_dirs.h"
 
 #include "platform/os_file_move.h"
+#include "platform/os_file_locks.h"
 #include "platform/os_files.h"
 #include "platform/wildcard.h"
 

@@ -1,5 +1,6 @@
 #include "platform/os_file_move.h"
 
+#include "platform/os_file_locks.h"
 #include "platform/os_files.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 #include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
-#include <mutex>
 #include <signal.h>
 #include <stdio.h>
 #include <string_view>
@@ -35,7 +35,8 @@ os_dir_status copy_failure()
                                                     : os_dir_status::failed;
 }
 
-int open_retrying(const char *path, int flags, mode_t mode = 0)
+// open(2), close-on-exec, asked again when a signal interrupts it.
+int open_uninterrupted(const char *path, int flags, mode_t mode = 0)
 {
     int fd;
     do
@@ -95,7 +96,7 @@ int rename_over_placeholder(const std::string &from, const std::string &to, bool
     if (directory) {
         made = mkdir(to.c_str(), 0700) == 0;
     } else {
-        int fd = open_retrying(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        int fd = open_uninterrupted(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
         made = fd >= 0;
         if (made)
             close(fd);
@@ -170,14 +171,14 @@ bool case_only_rename(const std::string &from, const std::string &to)
 // to, renamed into place.
 os_dir_status move_by_copy(const std::string &from, const std::string &to)
 {
-    int in = open_retrying(from.c_str(), O_RDONLY);
+    int in = open_uninterrupted(from.c_str(), O_RDONLY);
     if (in < 0)
         return status_now();
     std::string temporary;
     int out = -1;
     for (int i = 0; out < 0 && i < 100; i++) {
         temporary = to + ".move" + std::to_string(getpid()) + "_" + std::to_string(i);
-        out = open_retrying(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+        out = open_uninterrupted(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
         if (out < 0 && errno != EEXIST)
             break;
     }
@@ -204,30 +205,6 @@ os_dir_status move_by_copy(const std::string &from, const std::string &to)
     if (result == os_dir_status::ok)
         unlink(from.c_str());
     return result;
-}
-
-enum class hold_lock { taken, busy, unsupported };
-
-// Takes the lock of a hold or of a remover, a write lock on the file's
-// reserved byte through fd (open for writing), without waiting: busy when
-// another open file holds it, unsupported where the file system gives no
-// locks. A lock of this kind is kept by the server of a network file
-// system, so it holds between machines too.
-hold_lock hold_lock_take(int fd)
-{
-    struct flock fl {
-    };
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = OS_FILE_RESERVED_BYTE;
-    fl.l_len = 1;
-    int r;
-    do
-        r = fcntl(fd, F_OFD_SETLK, &fl);
-    while (r != 0 && errno == EINTR);
-    if (r == 0)
-        return hold_lock::taken;
-    return errno == EAGAIN || errno == EACCES ? hold_lock::busy : hold_lock::unsupported;
 }
 
 // This machine's name, which the check value of a held file's name covers.
@@ -271,12 +248,10 @@ std::string process_place()
 
 // The held files this process holds: hold descriptor and the unique part of
 // the name.
-std::mutex held_here_guard;
 std::vector<std::pair<int, std::string>> held_here;
 
 bool held_here_has(std::string_view unique)
 {
-    std::lock_guard<std::mutex> guard(held_here_guard);
     return std::any_of(held_here.begin(), held_here.end(),
                        [&](const auto &h) { return h.second == unique; });
 }
@@ -438,13 +413,14 @@ void remove_when_unheld(const held_file &file)
 {
     if (maker_runs(file))
         return;
-    int fd = open_retrying(file.path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    int fd = open_uninterrupted(file.path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return;
     struct stat st;
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        hold_lock lock = hold_lock_take(fd);
-        bool unheld = lock == hold_lock::taken || (lock == hold_lock::unsupported && file.pid > 0);
+        os_lock_answer lock = os_hold_lock_take(fd);
+        bool unheld = lock == os_lock_answer::taken ||
+                      (lock == os_lock_answer::unsupported && file.pid > 0);
         if (unheld && names_file(file.path, fd))
             unlink(file.path.c_str());
     }
@@ -465,7 +441,7 @@ os_dir_status os_file_create_held(const std::string &target, std::string *path, 
     for (int attempt = 0; attempt < 1000; ++attempt) {
         std::string unique = std::to_string(getpid()) + "-" + std::to_string(held_files_made++);
         *path = dir + held_name_make(last, unique, limit);
-        int fd = open_retrying(path->c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+        int fd = open_uninterrupted(path->c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
@@ -475,9 +451,8 @@ os_dir_status os_file_create_held(const std::string &target, std::string *path, 
         // taken; it is then not this maker's, and another name is tried.
         // Without locks no remover can lock it either: the file is removed
         // only once this process has ended.
-        hold_lock lock = hold_lock_take(fd);
-        if (lock != hold_lock::busy && names_file(*path, fd)) {
-            std::lock_guard<std::mutex> guard(held_here_guard);
+        os_lock_answer lock = os_hold_lock_take(fd);
+        if (lock != os_lock_answer::busy && names_file(*path, fd)) {
             held_here.emplace_back(fd, unique);
             *hold = fd;
             return os_dir_status::ok;
@@ -491,10 +466,7 @@ void os_file_hold_release(int hold)
 {
     if (hold < 0)
         return;
-    {
-        std::lock_guard<std::mutex> guard(held_here_guard);
-        std::erase_if(held_here, [&](const auto &h) { return h.first == hold; });
-    }
+    std::erase_if(held_here, [&](const auto &h) { return h.first == hold; });
     close(hold);
 }
 
@@ -543,7 +515,7 @@ std::string os_path_link_target(const std::string &path)
 
 os_dir_status os_file_create_new(const std::string &path)
 {
-    int fd = open_retrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    int fd = open_uninterrupted(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd < 0)
         return status_now();
     close(fd);
@@ -587,7 +559,7 @@ os_dir_status os_file_replace(const std::string &from, const std::string &to)
     if (rename(from.c_str(), to.c_str()) != 0)
         return status_now();
     std::string dir = os_path_split(to).dir;
-    int fd = open_retrying(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
+    int fd = open_uninterrupted(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
         fsync(fd);
         close(fd);

@@ -8,7 +8,7 @@
 //
 // Share modes and range locks follow the rules of the system this runtime was
 // designed for (share modes only where the file system keeps them: see
-// os_share_locks_kept):
+// os_file_locks.h):
 // - an open that asks to deny others is exclusive; any other open is shared;
 //   an open that meets a conflicting one is refused (access_denied);
 // - a range lock may not overlap a range already locked through any open
@@ -23,6 +23,8 @@
 //
 // Not thread-safe: the file layer calls it from one thread at a time.
 #pragma once
+
+#include "platform/os_file_locks.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -125,27 +127,6 @@ os_file_status os_file_write(os_file *file, int64_t position, const void *src, i
 // the file system cannot take (no lock service) is an io_failure.
 os_file_status os_file_lock(os_file *file, int64_t first, int64_t length);
 os_file_status os_file_unlock(os_file *file, int64_t first, int64_t length);
-
-// The last possible byte of a file, which no range lock or range test of
-// this layer ever covers: the held temporary files (os_file_move.h) mark
-// themselves with a lock there, out of the way of LOCK on the same file.
-constexpr int64_t OS_FILE_RESERVED_BYTE = INT64_MAX;
-
-// False where the file system holding the open descriptor fd cannot keep
-// share modes: on a network file system (NFS, SMB) the client turns a
-// whole-file lock of the flock(2) kind into a byte-range lock that the
-// server holds, which every range lock and range test of other open files
-// meets, and which NFS refuses for a file not open for reading. There no
-// open takes a share lock and no delete or rename probes for one. Where a
-// file system gives no locks at all (no lock service), the share lock is
-// skipped as it fails.
-bool os_share_locks_kept(int fd);
-
-// Takes the share lock of the open descriptor fd without waiting: exclusive
-// (an open that denies others, a delete's or rename's probe) or shared.
-// False only when a conflicting one is held; where the file system keeps no
-// share locks, or gives none, there is nothing to take and it is true.
-bool os_share_lock_take(int fd, bool exclusive);
 
 // The name as it reaches the file system: exactly as written when that
 // exists, else with each missing component replaced by the one entry of its

@@ -1,6 +1,7 @@
 #include "platform/os_files.h"
 
 #include "platform/clock.h"
+#include "platform/os_file_locks.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,7 +11,6 @@
 #include <fcntl.h>
 #include <memory>
 #include <strings.h>
-#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -64,41 +64,10 @@ constexpr int64_t READ_AHEAD_BYTES = 32768;
 constexpr int64_t READ_AHEAD_LARGEST_READ = 4096;
 uint64_t files_generation = 1;
 
-// The last byte a range may cover: the one after it is reserved.
-constexpr int64_t RANGE_END = OS_FILE_RESERVED_BYTE - 1;
-
-// Last byte of a range, saturating where the range runs to or past the end
-// of every possible file.
-int64_t range_last(int64_t first, int64_t length)
-{
-    if (length <= 0 || first > RANGE_END - (length - 1))
-        return RANGE_END;
-    return first + (length - 1);
-}
-
-// A struct flock over the range, which must start at or before RANGE_END.
-struct flock range_flock(short type, int64_t first, int64_t length)
-{
-    struct flock fl {
-    };
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = first;
-    fl.l_len = range_last(first, length) - first + 1;
-    return fl;
-}
-
-// True when another open file (of any process) holds a lock that touches the
-// range. Locks held through this same open file never count, nor do any
-// where the file system gives no locks.
+// True when another open file holds a lock that touches the range.
 bool range_locked_elsewhere(const os_file *file, int64_t first, int64_t length)
 {
-    if (first > RANGE_END)
-        return false;
-    struct flock fl = range_flock(F_WRLCK, first, length);
-    if (fcntl(file->fd, F_OFD_GETLK, &fl) != 0)
-        return false;
-    return fl.l_type != F_UNLCK;
+    return os_range_locked_elsewhere(file->fd, first, length);
 }
 
 // The status an open failure reports; ENOENT tells a missing directory on the
@@ -236,7 +205,7 @@ constexpr uint32_t LEASE_POLL_LONGEST_MS = 50;
 // non-blocking open that meets one starts the lease's break and fails with
 // EWOULDBLOCK; it is asked again, a little later each time, until the lease
 // holder has let go.
-int open_retrying(const char *path, int flags)
+int open_waiting_out_leases(const char *path, int flags)
 {
     const int64_t start = clock_now_ms();
     uint32_t pause = 1;
@@ -277,7 +246,7 @@ os_file_status os_file_open(const char *name, uint32_t access, bool deny_others,
         flags |= O_WRONLY;
     else
         flags |= O_RDONLY;
-    int fd = open_retrying(path.c_str(), flags);
+    int fd = open_waiting_out_leases(path.c_str(), flags);
     if (fd < 0)
         return open_failure_status(errno, path);
     struct stat st;
@@ -453,20 +422,22 @@ os_file_status os_file_write(os_file *file, int64_t position, const void *src, i
 os_file_status os_file_lock(os_file *file, int64_t first, int64_t length)
 {
     ++files_generation;
-    if (first > RANGE_END)
+    if (first > OS_RANGE_END)
         return os_file_status::io_failure;
-    int64_t last = range_last(first, length);
+    int64_t last = os_range_last(first, length);
     for (const locked_range &r : file->locks)
         if (r.first <= last && first <= r.last)
             return os_file_status::lock_violation;
     if (range_locked_elsewhere(file, first, length))
         return os_file_status::lock_violation;
-    // A read-only descriptor cannot hold a write lock; its read lock still
-    // conflicts with every other lock through the test above.
-    struct flock fl = range_flock(file->writable ? F_WRLCK : F_RDLCK, first, length);
-    if (fcntl(file->fd, F_OFD_SETLK, &fl) != 0) {
-        if (errno == EAGAIN || errno == EACCES)
-            return os_file_status::lock_violation;
+    // A read-only descriptor takes a read lock, which still conflicts with
+    // every other lock through the test above.
+    switch (os_range_lock(file->fd, file->writable, first, length)) {
+    case os_lock_answer::taken:
+        break;
+    case os_lock_answer::busy:
+        return os_file_status::lock_violation;
+    case os_lock_answer::unsupported:
         return os_file_status::io_failure;
     }
     file->locks.push_back({first, length, last});
@@ -480,8 +451,7 @@ os_file_status os_file_unlock(os_file *file, int64_t first, int64_t length)
         const locked_range &r = file->locks[i];
         if (r.first != first || r.length != length)
             continue;
-        struct flock fl = range_flock(F_UNLCK, first, length);
-        if (fcntl(file->fd, F_OFD_SETLK, &fl) != 0)
+        if (!os_range_unlock(file->fd, first, length))
             return os_file_status::io_failure;
         file->locks.erase(file->locks.begin() + std::ptrdiff_t(i));
         return os_file_status::ok;
@@ -558,34 +528,6 @@ bool case_blind_here(const std::string &dir, const std::string &part)
 }
 
 } // namespace
-
-bool os_share_locks_kept(int fd)
-{
-    // The file systems whose clients hand whole-file locks to a server as
-    // byte-range locks (values of statfs's f_type).
-    static constexpr unsigned long server_locked[] = {
-        0x6969,     // NFS
-        0x517B,     // SMB
-        0xFF534D42, // CIFS
-        0xFE534D42, // SMB2
-    };
-    struct statfs fs;
-    if (fstatfs(fd, &fs) != 0)
-        return true;
-    return std::find(std::begin(server_locked), std::end(server_locked),
-                     static_cast<unsigned long>(fs.f_type)) == std::end(server_locked);
-}
-
-bool os_share_lock_take(int fd, bool exclusive)
-{
-    if (!os_share_locks_kept(fd))
-        return true;
-    int r;
-    do
-        r = flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
-    while (r != 0 && errno == EINTR);
-    return r == 0 || errno != EWOULDBLOCK;
-}
 
 std::string os_path_resolve(const std::string &name)
 {
