@@ -8,7 +8,9 @@
 
 #include "platform/os_dirs.h"
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 // Creates an empty file; exists when any entry of that name is there already
 // (it is left alone).
@@ -102,3 +104,14 @@ void os_file_remove_unheld(const std::string &target);
 // the place `place`, a text standing for a boot and PID namespace of this
 // machine (empty: where this process runs).
 void os_file_held_place_set(const std::string &place);
+
+// Fuzz seams for the names of held files. The name os_file_create_held
+// gives a new file for a target whose last part is `last`, with the unique
+// part `unique` (digits, '-', digits), in a directory that takes names of up
+// to `limit` bytes.
+std::string os_file_held_name_make(const std::string &last, const std::string &unique,
+                                   size_t limit);
+// True when the directory entry `name` is a held file made for a target
+// whose last part is `last`; *maker gets its maker's process number where it
+// ran in this process's place, else 0.
+bool os_file_held_name_read(std::string_view name, std::string_view last, int *maker);

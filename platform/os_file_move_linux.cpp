@@ -571,3 +571,17 @@ bool os_file_remove(const std::string &path)
 {
     return unlink(path.c_str()) == 0 || errno == ENOENT;
 }
+
+std::string os_file_held_name_make(const std::string &last, const std::string &unique,
+                                   size_t limit)
+{
+    return held_name_make(last, unique, limit);
+}
+
+bool os_file_held_name_read(std::string_view name, std::string_view last, int *maker)
+{
+    held_file file;
+    bool held = held_name(name, last, &file);
+    *maker = file.pid;
+    return held;
+}
