@@ -18,12 +18,10 @@ skip() {
     echo "close refusal: $*; skipped"
     exit 77
 }
-if [[ -z ${CLOSE_REFUSAL_NAMESPACE:-} ]]; then
-    [[ $3 != none ]] || skip "refusing_fs was not built (no libfuse3-dev: see ./install-packages)"
-    { [[ $(id -u) == 0 ]] && unshare --mount true 2>/dev/null; } || skip "needs root and mount namespaces"
-    [[ -c /dev/fuse ]] || skip "needs /dev/fuse"
-    CLOSE_REFUSAL_NAMESPACE=1 exec unshare --mount --propagation private bash "$0" "$@"
-fi
+[[ $3 != none ]] || skip "refusing_fs was not built (no libfuse3-dev: see ./install-packages)"
+[[ -c /dev/fuse ]] || skip "needs /dev/fuse"
+source "$(dirname "$0")/mounts.sh"
+mount_namespace_enter "$@"
 
 program=$(realpath "$1")
 save_program=$(realpath "$2")
@@ -31,14 +29,7 @@ refusing_fs=$(realpath "$3")
 source "$(dirname "$0")/lib.sh"
 e2e_init "$(dirname "$program")"
 mnt=$E2E_DIR/mnt
-# The file system's daemon ends with the unmount (and e2e_cleanup ends it
-# otherwise: it carries E2E_RUN).
-fs_release() {
-    cd /
-    if mountpoint -q "$mnt"; then umount "$mnt" || true; fi
-    e2e_cleanup
-}
-trap fs_release EXIT
+trap 'mounts_unmount "$mnt"; e2e_cleanup' EXIT
 mkdir "$mnt"
 
 # fs_mount ERRNO: a refusing file system over an empty folder at $mnt. Where

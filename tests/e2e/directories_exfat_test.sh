@@ -20,22 +20,18 @@ skip() {
     echo "NAME on exFAT: $*; skipped"
     exit 77
 }
-if [[ -z ${EXFAT_TEST_NAMESPACE:-} ]]; then
-    { [[ $(id -u) == 0 ]] && unshare --mount true 2>/dev/null; } || skip "needs root and mount namespaces"
-    { [[ -c /dev/fuse ]] && command -v mkfs.exfat mount.exfat-fuse losetup >/dev/null; } ||
-        skip "needs /dev/fuse, mkfs.exfat and mount.exfat-fuse"
-    EXFAT_TEST_NAMESPACE=1 exec unshare --mount --propagation private bash "$0" "$@"
-fi
+{ [[ -c /dev/fuse ]] && command -v mkfs.exfat mount.exfat-fuse losetup >/dev/null; } ||
+    skip "needs /dev/fuse, mkfs.exfat and mount.exfat-fuse"
+source "$(dirname "$0")/mounts.sh"
+mount_namespace_enter "$@"
 
 program=$(realpath "$1")
 statements=$(dirname "$program")/statements_program
 source "$(dirname "$0")/lib.sh"
 e2e_init "$(dirname "$program")"
 stick=$E2E_DIR/stick loop=
-# The FUSE daemon ends with the unmount (and e2e_cleanup ends it otherwise).
 stick_release() {
-    cd /
-    if mountpoint -q "$stick"; then umount "$stick" || true; fi
+    mounts_unmount "$stick"
     [[ -z $loop ]] || losetup -d "$loop" || true
     e2e_cleanup
 }

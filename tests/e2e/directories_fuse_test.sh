@@ -25,24 +25,15 @@ fusefat) tools=(fusefat mkfs.vfat) ;;
     exit 2
     ;;
 esac
-if [[ -z ${FUSE_TEST_NAMESPACE:-} ]]; then
-    { [[ $(id -u) == 0 ]] && unshare --mount true 2>/dev/null; } || skip "needs root and mount namespaces"
-    { [[ -c /dev/fuse ]] && command -v "${tools[@]}" >/dev/null; } ||
-        skip "needs /dev/fuse and ${tools[*]}"
-    FUSE_TEST_NAMESPACE=1 exec unshare --mount --propagation private bash "$0" "$@"
-fi
+{ [[ -c /dev/fuse ]] && command -v "${tools[@]}" >/dev/null; } || skip "needs /dev/fuse and ${tools[*]}"
+source "$(dirname "$0")/mounts.sh"
+mount_namespace_enter "$@"
 
 program=$(realpath "$1")
 source "$(dirname "$0")/lib.sh"
 e2e_init "$(dirname "$program")"
 mnt=$E2E_DIR/mnt
-# The daemon ends with the unmount (and e2e_cleanup ends it otherwise).
-mount_release() {
-    cd /
-    if mountpoint -q "$mnt"; then umount "$mnt" || true; fi
-    e2e_cleanup
-}
-trap mount_release EXIT
+trap 'mounts_unmount "$mnt"; e2e_cleanup' EXIT
 mkdir "$mnt"
 if [[ $kind == fusefat ]]; then
     truncate -s 16M "$E2E_DIR/fat.img"

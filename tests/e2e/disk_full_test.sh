@@ -13,24 +13,14 @@ skip() {
     echo "full disk: $*; skipped"
     exit 77
 }
-if [[ -z ${DISK_FULL_TEST_NAMESPACE:-} ]]; then
-    { [[ $(id -u) == 0 ]] && unshare --mount true 2>/dev/null; } || skip "needs root and mount namespaces"
-    DISK_FULL_TEST_NAMESPACE=1 exec unshare --mount --propagation private bash "$0" "$@"
-fi
+source "$(dirname "$0")/mounts.sh"
+mount_namespace_enter "$@"
 
 program=$(realpath "$1")
 source "$(dirname "$0")/lib.sh"
 e2e_init "$(dirname "$program")"
 disks=("$E2E_DIR/no_inode" "$E2E_DIR/no_block")
-disks_release() {
-    cd /
-    local d
-    for d in "${disks[@]}"; do
-        if mountpoint -q "$d"; then umount "$d" || true; fi
-    done
-    e2e_cleanup
-}
-trap disks_release EXIT
+trap 'mounts_unmount "${disks[@]}"; e2e_cleanup' EXIT
 mkdir "${disks[@]}"
 # The root folder takes the one inode; the file "fill" takes every block.
 mount -t tmpfs -o nr_inodes=1 tmpfs "$E2E_DIR/no_inode" || skip "tmpfs cannot be mounted"

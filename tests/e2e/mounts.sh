@@ -1,0 +1,29 @@
+# Helpers for end-to-end tests that mount file systems. Such a test runs in a
+# mount namespace of its own, so that its mounts end with it, pass or fail.
+#
+#   skip() { echo "...: $*; skipped"; exit 77; }
+#   source "$(dirname "$0")/mounts.sh"
+#   mount_namespace_enter "$@"       # first; skips without root
+#   source "$(dirname "$0")/lib.sh"
+#   e2e_init ...
+#   trap 'mounts_unmount "$mnt"; e2e_cleanup' EXIT
+#
+# A FUSE daemon ends with its unmount (and e2e_cleanup ends it otherwise).
+
+# mount_namespace_enter ARGS...: runs this script again with ARGS in a mount
+# namespace of its own, once; where there is none to be had (not root, no
+# namespaces), skip says why.
+mount_namespace_enter() {
+    [[ -z ${E2E_MOUNT_NAMESPACE:-} ]] || return 0
+    { [[ $(id -u) == 0 ]] && unshare --mount true 2>/dev/null; } || skip "needs root and mount namespaces"
+    E2E_MOUNT_NAMESPACE=1 exec unshare --mount --propagation private bash "$0" "$@"
+}
+
+# mounts_unmount DIR...: leaves them and unmounts each that is mounted.
+mounts_unmount() {
+    cd /
+    local d
+    for d in "$@"; do
+        if mountpoint -q "$d"; then umount "$d" || true; fi
+    done
+}
