@@ -11,5 +11,5 @@ set_tests_properties(e2e.directories PROPERTIES LABELS "e2e" TIMEOUT 120)
 # that refuses to replace nor hard links (root only: skipped elsewhere).
 add_test(NAME e2e.directories_exfat
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/directories_exfat_test.sh
-                 $<TARGET_FILE:name_program>)
+                 $<TARGET_FILE:statements_program>)
 set_tests_properties(e2e.directories_exfat PROPERTIES LABELS "e2e" TIMEOUT 60 SKIP_RETURN_CODE 77)

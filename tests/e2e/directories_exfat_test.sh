@@ -12,8 +12,7 @@
 # alone works when the old name is not spelt as stored. Needs root, a loop
 # device, /dev/fuse, mkfs.exfat and mount.exfat-fuse: skipped (77) otherwise.
 #
-# Usage: directories_exfat_test.sh NAME_PROGRAM
-# (statements_program is taken from NAME_PROGRAM's folder)
+# Usage: directories_exfat_test.sh STATEMENTS_PROGRAM
 set -euo pipefail
 
 skip() {
@@ -26,7 +25,6 @@ source "$(dirname "$0")/mounts.sh"
 mount_namespace_enter "$@"
 
 program=$(realpath "$1")
-statements=$(dirname "$program")/statements_program
 source "$(dirname "$0")/lib.sh"
 e2e_init "$(dirname "$program")"
 stick=$E2E_DIR/stick loop=
@@ -46,14 +44,14 @@ cd "$stick"
 # name OLD NEW CODE: NAME OLD AS NEW in the current folder raises CODE.
 name() {
     local code
-    code=$(timeout 10 "$program" "$1" "$2" 2>"$E2E_DIR/err") || fail "name_program $1 $2: exit code $?"
+    code=$(timeout 10 "$program" NAME "$1" "$2" 2>"$E2E_DIR/err") || fail "NAME $1 $2: exit code $?"
     [[ $code == "$3" ]] || fail "NAME $1 AS $2 gave $code, not $3"
 }
 # run CODES STATEMENT...: statements_program STATEMENT... prints CODES.
 run() {
     local want=$1 codes
     shift
-    codes=$(timeout 10 "$statements" "$@" 2>"$E2E_DIR/err") || fail "statements_program $*: exit code $?"
+    codes=$(timeout 10 "$program" "$@" 2>"$E2E_DIR/err") || fail "statements_program $*: exit code $?"
     [[ $codes == "$want" ]] || fail "$* gave $codes, not $want"
 }
 # holds NAME TEXT: the file NAME holds TEXT.

@@ -9,7 +9,7 @@
 # names. Needs
 # root, /dev/fuse and the mount's tools: skipped (77) otherwise.
 #
-# Usage: directories_fuse_test.sh NAME_PROGRAM KIND
+# Usage: directories_fuse_test.sh STATEMENTS_PROGRAM KIND
 set -euo pipefail
 
 kind=$2
@@ -55,7 +55,7 @@ cd "$mnt"
 # name OLD NEW CODE: NAME OLD AS NEW in the current folder raises CODE.
 name() {
     local code
-    code=$(timeout 10 "$program" "$1" "$2" 2>"$E2E_DIR/err") || fail "name_program $1 $2: exit code $?"
+    code=$(timeout 10 "$program" NAME "$1" "$2" 2>"$E2E_DIR/err") || fail "NAME $1 $2: exit code $?"
     [[ $code == "$3" ]] || fail "NAME $1 AS $2 gave $code, not $3"
 }
 # holds NAME TEXT: the file NAME holds TEXT.

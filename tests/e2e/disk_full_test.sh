@@ -6,7 +6,7 @@
 # full). NAME's source stays where it was and nothing is left beside the new
 # name. Needs root: skipped (77) otherwise.
 #
-# Usage: disk_full_test.sh NAME_PROGRAM
+# Usage: disk_full_test.sh STATEMENTS_PROGRAM
 set -euo pipefail
 
 skip() {
@@ -28,24 +28,24 @@ mount -t tmpfs -o size=64k tmpfs "$E2E_DIR/no_block"
 head -c 1M /dev/zero >"$E2E_DIR/no_block/fill" 2>/dev/null || true
 printf 'some bytes' >"$E2E_DIR/source"
 
-# run DISK CODE ARGS...: name_program ARGS in DISK raises CODE, and DISK then
+# run DISK CODE STATEMENT...: statements_program STATEMENT in DISK raises CODE, and DISK then
 # holds what it held before.
 run() {
     local disk=$1 code=$2 got before
     shift 2
     before=$(ls -A "$disk" | paste -sd' ')
     got=$(cd "$disk" && timeout 10 "$program" "$@" 2>"$E2E_DIR/err") ||
-        fail "name_program $*: exit code $?"
+        fail "statements_program $*: exit code $?"
     [[ $got == "$code" ]] || fail "$* in ${disk##*/} gave $got, not $code"
     [[ $(ls -A "$disk" | paste -sd' ') == "$before" ]] ||
         fail "$* in ${disk##*/} left \"$(ls -A "$disk" | paste -sd' ')\""
 }
 
 e2e_step no_inode
-run "$E2E_DIR/no_inode" 61 --open-output new.txt
-run "$E2E_DIR/no_inode" 61 --mkdir new
-run "$E2E_DIR/no_inode" 61 "$E2E_DIR/source" moved.txt
+run "$E2E_DIR/no_inode" 61 OUTPUT new.txt
+run "$E2E_DIR/no_inode" 61 MKDIR new
+run "$E2E_DIR/no_inode" 61 NAME "$E2E_DIR/source" moved.txt
 e2e_step no_block
-run "$E2E_DIR/no_block" 61 "$E2E_DIR/source" moved.txt
+run "$E2E_DIR/no_block" 61 NAME "$E2E_DIR/source" moved.txt
 [[ $(<"$E2E_DIR/source") == "some bytes" ]] || fail "NAME's source did not stay"
 echo "full disk: ok"

@@ -2,7 +2,7 @@
 # file systems mounted in a namespace of the test's own (root only: skipped
 # elsewhere).
 add_test(NAME e2e.disk_full
-         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/disk_full_test.sh $<TARGET_FILE:name_program>)
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/disk_full_test.sh $<TARGET_FILE:statements_program>)
 set_tests_properties(e2e.disk_full PROPERTIES LABELS "e2e" TIMEOUT 60 SKIP_RETURN_CODE 77)
 
 # NAME on FUSE mounts that neither rename without replacing, nor link, nor
@@ -12,6 +12,6 @@ foreach(kind rclone-off rclone-writes fusefat)
   string(REPLACE "-" "_" test_name e2e.directories_${kind})
   add_test(NAME ${test_name}
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/directories_fuse_test.sh
-                   $<TARGET_FILE:name_program> ${kind})
+                   $<TARGET_FILE:statements_program> ${kind})
   set_tests_properties(${test_name} PROPERTIES LABELS "e2e" TIMEOUT 60 SKIP_RETURN_CODE 77)
 endforeach()

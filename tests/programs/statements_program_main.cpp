@@ -5,7 +5,8 @@
 //   statements_program STATEMENT...
 //
 // where a statement is OPEN FILE (FOR APPEND AS the next number, left open),
-// KILL FILE, NAME OLD NEW, CHDIR DIR or RMDIR DIR. Prints the error each
+// OUTPUT FILE (OPEN FOR OUTPUT AS the next number, left open), KILL FILE,
+// NAME OLD NEW, CHDIR DIR, MKDIR DIR or RMDIR DIR. Prints the error each
 // statement raised (0 when none), separated by blanks, on one line.
 #include "console_program.h"
 
@@ -27,6 +28,8 @@ int main(int argc, char **argv)
         auto operand = [&] { return string_from_cstr(i + 1 < argc ? argv[++i] : ""); };
         if (word == "OPEN") {
             rt_open(operand(), OPEN_MODE_APPEND, 0, 0, number++, 0, 0);
+        } else if (word == "OUTPUT") {
+            rt_open(operand(), OPEN_MODE_OUTPUT, 0, 0, number++, 0, 0);
         } else if (word == "KILL") {
             rt_kill(operand());
         } else if (word == "NAME") {
@@ -34,6 +37,8 @@ int main(int argc, char **argv)
             rt_name(from, operand());
         } else if (word == "CHDIR") {
             rt_chdir(operand());
+        } else if (word == "MKDIR") {
+            rt_mkdir(operand());
         } else if (word == "RMDIR") {
             rt_rmdir(operand());
         } else {
