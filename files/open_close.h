@@ -61,7 +61,8 @@ void files_close_at_end();
 // name resolved as OPEN resolves it or, where that is a symbolic link, the
 // file the link finally names (which need not exist yet): the link stays.
 // The temporary file's name is the file's own, a part unique to the process
-// and the OPEN, a check value over both and ".tmp", the file's part cut
+// and the OPEN, check values over both and where the program runs, and
+// ".tmp", the file's part cut
 // short where the whole would be too long, so every name a plain OPEN takes
 // can be saved this way. Such files of that file that nobody holds, left by
 // copies killed before their CLOSE, are deleted first; no other file is ever
