@@ -16,7 +16,6 @@ namespace
 constexpr uint32_t ERROR_OVERFLOW = 6;
 constexpr uint32_t ERROR_FILE_NOT_FOUND = 53;
 constexpr uint32_t ERROR_BAD_FILE_MODE = 54;
-constexpr uint32_t ERROR_DEVICE_IO = 57;
 constexpr uint32_t ERROR_DISK_FULL = 61;
 constexpr uint32_t ERROR_BAD_FILE_NAME = 64;
 constexpr uint32_t ERROR_ACCESS = 75;
@@ -155,9 +154,9 @@ void rt_bsave(const string_descriptor *name, int32_t offset, int32_t length)
     }
     uint32_t e = bsave_write(file, low_offset, uint32_t(linear), size);
     // A network file system may refuse the bytes only at the close.
-    const os_file_status closed = os_file_close(file);
-    if (e == 0 && closed != os_file_status::ok)
-        e = closed == os_file_status::disk_full ? ERROR_DISK_FULL : ERROR_DEVICE_IO;
+    const int32_t closed = file_close_error(os_file_close(file));
+    if (e == 0)
+        e = uint32_t(closed);
     if (e)
         error_raise(e);
 }

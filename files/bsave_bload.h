@@ -12,8 +12,9 @@
 // Errors: 6 offset or length out of range or a block outside the memory; 64
 // BSAVE cannot create the file; 61 the disk is full and 75 any other failed
 // write; after the writes, 61 or 57 for a close that the file system refused
-// (no room or quota, any other failure); 53 BLOAD cannot open the file; 54 a file that is not a BSAVE image
-// or is shorter than its header says (the bytes that arrived stay loaded).
+// (no room or quota, any other failure); 53 BLOAD cannot open the file; 54 a
+// file that is not a BSAVE image or is shorter than its header says (the
+// bytes that arrived stay loaded).
 // Both return at once while an error is pending. Program thread only.
 #pragma once
 

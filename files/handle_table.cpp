@@ -162,10 +162,8 @@ std::string file_name_text(const string_descriptor *name)
 void handle_table_reset()
 {
     for (size_t h = 0; h < os_handle_records.size(); ++h) {
-        const os_file_status closed = os_file_close(os_handles[h]);
-        if (closed != os_file_status::ok)
-            file_close_refusal_report(os_handle_records[h].file_number,
-                                      closed == os_file_status::disk_full ? 61 : 57);
+        if (int32_t error = file_close_error(os_file_close(os_handles[h])))
+            file_close_refusal_report(os_handle_records[h].file_number, error);
         std::free(os_handle_records[h].record_buffer);
         std::free(os_handle_records[h].field_strings);
     }
@@ -174,6 +172,13 @@ void handle_table_reset()
     free_handle_stack.clear();
     open_serial_counter = 1;
     file_number_map.assign(1, -1);
+}
+
+int32_t file_close_error(os_file_status closed)
+{
+    if (closed == os_file_status::ok)
+        return 0;
+    return closed == os_file_status::disk_full ? 61 : 57;
 }
 
 void file_close_refusal_report(int32_t number, int32_t error)

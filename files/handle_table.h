@@ -115,6 +115,10 @@ std::string file_name_text(const string_descriptor *name);
 // refuses is said on standard error (file_close_refusal_report).
 void handle_table_reset();
 
+// The BASIC error of a close the file system refused: 61 (no room, or the
+// quota used up), 57 (any other failure), 0 for none.
+int32_t file_close_error(os_file_status closed);
+
 // Says on standard error that the close of file number was refused with the
 // BASIC error (61 or 57): "CLOSE #n: message (error e)". For closes no
 // statement can report, as the program ends or starts afresh.
