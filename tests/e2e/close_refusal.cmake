@@ -11,6 +11,6 @@ if(FUSE3_FOUND)
 endif()
 add_test(NAME e2e.close_refusal
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/close_refusal_test.sh
-                 $<TARGET_FILE:close_program> $<TARGET_FILE:save_program>
+                 $<TARGET_FILE:statements_program> $<TARGET_FILE:save_program>
                  ${REFUSING_FS})
 set_tests_properties(e2e.close_refusal PROPERTIES LABELS "e2e" TIMEOUT 120 SKIP_RETURN_CODE 77)

@@ -4,14 +4,14 @@
 # refuses its cached writes: refusing_fs (a FUSE file system of the tests'
 # own) over a folder, in a mount namespace of the test's own (so the mount
 # ends with the test). For each refusal (EDQUOT, ENOSPC: 61; EIO: 57)
-# close_program's CLOSE #n, CLOSE with no number and BSAVE raise the error,
+# statements_program's CLOSE #n, CLOSE with no number and BSAVE raise the error,
 # the numbers are free afterwards, and the file the program leaves open when
 # it ends (by END, SYSTEM, or "No" in the error dialog) is named on standard
 # error with the error. The game's save shows 61 (75 for EIO) and keeps the
 # old save whole, with no temporary file left. Needs root, mount namespaces,
 # /dev/fuse and libfuse3 at the build: skipped (77) otherwise.
 #
-# Usage: close_refusal_test.sh CLOSE_PROGRAM SAVE_PROGRAM REFUSING_FS|none
+# Usage: close_refusal_test.sh STATEMENTS_PROGRAM SAVE_PROGRAM REFUSING_FS|none
 set -euo pipefail
 
 skip() {
@@ -51,17 +51,40 @@ fs_mount() {
     fail "the refusing file system did not mount for $1: $log"
 }
 
-# row ERRNO CODE ENDING SAVE_CODE: close_program on a file system refusing
-# with ERRNO raises CODE at each close that wrote, none at the others, and
-# names #3 on standard error after its ENDING; the game's save shows SAVE_CODE.
+# row ERRNO CODE ENDING SAVE_CODE: statements on a file system refusing with
+# ERRNO raise CODE at each close that wrote, none at the others, and the
+# program names #3 on standard error after its ENDING; the game's save shows
+# SAVE_CODE.
 row() {
     e2e_step "$1"
     fs_mount "$1"
-    local code=0 message
-    BOX_ANSWERS=no timeout 20 "$program" "$mnt" "$3" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || code=$?
+    local code=0 message statements=() codes=()
+    # step CODE STATEMENT: the statement raises CODE.
+    step() {
+        codes+=("$1")
+        statements+=("${@:2}")
+    }
+    step 0 OUTPUT 1 "$mnt/out.txt"
+    step 0 PRINT 1
+    step "$2" CLOSE 1
+    step 0 OPEN 1 "$mnt/out.txt" # the number is free again
+    step 0 CLOSE 1
+    step 0 OPEN 2 "$mnt/log.txt"
+    step 0 PRINT 2
+    step 0 OUTPUT 4 "$mnt/more.txt"
+    step 0 PRINT 4
+    step "$2" CLOSE '*'
+    step 0 OPEN 2 "$mnt/log.txt"
+    step 0 OPEN 4 "$mnt/more.txt"
+    step 0 CLOSE '*'
+    step "$2" BSAVE "$mnt/block.bin"
+    step 0 OUTPUT 3 "$mnt/end.txt"
+    step 0 PRINT 3
+    BOX_ANSWERS=no timeout 20 "$program" "${statements[@]}" "${3^^}" >"$E2E_DIR/out" 2>"$E2E_DIR/err" ||
+        code=$?
     [[ $code == 0 ]] || fail "$1, $3: exit code $code"
-    [[ $(<"$E2E_DIR/out") == "close #1 $2"$'\n'"reopen #1 0"$'\n'"close $2"$'\n'"reopen 0"$'\n'"bsave $2"$'\n'"ending" ]] ||
-        fail "$1: the statements did not raise $2 at their close"
+    [[ $(<"$E2E_DIR/out") == "${codes[*]}" ]] ||
+        fail "$1: the statements raised $(<"$E2E_DIR/out"), not ${codes[*]}"
     [[ $2 == 61 ]] && message="Disk full" || message="Device I/O error"
     grep -qxF "CLOSE #3: $message (error $2)" "$E2E_DIR/err" ||
         fail "$1, $3: the end did not name file #3 on standard error"

@@ -100,13 +100,13 @@ run 0 NAME b.txt B.txt
 entries "B.txt MOVED c.txt d.txt"
 printf held >held.txt
 mkdir Work
-run "0 75 75" OPEN held.txt NAME HELD.TXT other.txt NAME Held.txt held.TXT
+run "0 75 75" OPEN 1 held.txt NAME HELD.TXT other.txt NAME Held.txt held.TXT
 run "0 76 76" CHDIR WORK RMDIR '..\work' RMDIR '..\WORK'
 cd WORK # the folder entered under another spelling
 run 76 RMDIR '..\work'
 cd ..
 # Last: the old runtime deleted the open file, and the stick went with it.
-run "0 55" OPEN held.txt KILL HELD.TXT
+run "0 55" OPEN 1 held.txt KILL HELD.TXT
 holds held.txt held
 [[ -d Work ]] || fail "the current folder was removed"
 echo "NAME on exFAT: ok"

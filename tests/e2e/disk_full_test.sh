@@ -42,7 +42,7 @@ run() {
 }
 
 e2e_step no_inode
-run "$E2E_DIR/no_inode" 61 OUTPUT new.txt
+run "$E2E_DIR/no_inode" 61 OUTPUT 1 new.txt
 run "$E2E_DIR/no_inode" 61 MKDIR new
 run "$E2E_DIR/no_inode" 61 NAME "$E2E_DIR/source" moved.txt
 e2e_step no_block
