@@ -84,25 +84,3 @@ os_handle_record &open_record(int32_t number)
     return *os_handle_at(file_number_handle(number));
 }
 
-folder_locks folder_locks_here()
-{
-    // A regular file, not the folder: an NFS client keeps a folder's locks to
-    // itself while every lock of a file goes to the server (and gets ENOLCK
-    // where no lock service answers).
-    const std::string probe_name = ".locks_probe";
-    int fd = open(probe_name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        ADD_FAILURE() << "cannot make " << probe_name << ": " << std::strerror(errno);
-        return {true, true};
-    }
-    struct flock probe {
-    };
-    probe.l_type = F_RDLCK;
-    probe.l_whence = SEEK_SET;
-    const bool range_locks = fcntl(fd, F_OFD_GETLK, &probe) == 0 || errno != ENOLCK;
-    const bool share_locks = flock(fd, LOCK_SH | LOCK_NB) == 0 || errno != ENOLCK;
-    folder_locks here{os_share_locks_kept(fd) && share_locks, range_locks};
-    close(fd);
-    unlink(probe_name.c_str());
-    return here;
-}

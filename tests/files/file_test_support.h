@@ -47,16 +47,6 @@ std::string line_input(int32_t number = 1);
 struct os_handle_record;
 os_handle_record &open_record(int32_t number);
 
-// What a file in the current folder gives: share modes (not on a network
-// file system, nor where no lock service answers) and byte-range locks (not
-// where no lock service answers). Asked of a file made for the purpose and
-// removed again.
-struct folder_locks {
-    bool share_modes;
-    bool range_locks;
-};
-folder_locks folder_locks_here();
-
 // Runs body in a child process: the code it exits with (body's result, 0 for
 // a body that returns nothing), or -1 when it did not exit.
 template <typename F> int in_child_process(F body)

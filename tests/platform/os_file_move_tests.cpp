@@ -106,21 +106,6 @@ TEST_F(OsFileMove, OnlyUnheldFilesMadeForTheTargetGoAndOnlyFilesAreReplaced)
     EXPECT_EQ(file_read_all(disk_ + "plain"), "x");
 }
 
-// True unless the folder's files give no locks (no lock service answers).
-bool locks_in(const std::string &dir)
-{
-    file_write_all(dir + "probe", "");
-    int fd = open((dir + "probe").c_str(), O_RDONLY | O_CLOEXEC);
-    struct flock probe {
-    };
-    probe.l_type = F_RDLCK;
-    bool locks = fd < 0 || fcntl(fd, F_OFD_GETLK, &probe) == 0 || errno != ENOLCK;
-    if (fd >= 0)
-        close(fd);
-    fs::remove(dir + "probe");
-    return locks;
-}
-
 // A process that makes a held file for target as a process of place does
 // ("" for this one's), then lets its hold go, as a maker that found no lock
 // service holds nothing, and ends at once or, when it stays, at end().
@@ -181,7 +166,7 @@ class held_file_maker
 // lock can be taken: never where the file system gives no locks.
 TEST_F(OsFileMove, AHeldFileStaysWhileItsMakerRunsHereAndWithoutLocksWhenMadeElsewhere)
 {
-    const bool locks = locks_in(disk_);
+    const bool locks = folder_locks_here(disk_).range_locks;
     const struct {
         const char *maker;
         const char *place;

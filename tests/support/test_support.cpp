@@ -1,14 +1,18 @@
 #include "support/test_support.h"
 
+#include "platform/os_files.h"
 #include "screen/image_slots.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sys/file.h>
+#include <unistd.h>
 
 std::string text_of(const string_descriptor *s)
 {
@@ -54,4 +58,25 @@ std::vector<uint32_t> page_pixels(const image_slot *r)
         for (int32_t x = 0; x < r->width; x++)
             out.push_back(pixel_of(r, x, y));
     return out;
+}
+
+folder_locks folder_locks_here(const std::string &dir)
+{
+    // A regular file, not the folder: an NFS client keeps a folder's locks to
+    // itself while every lock of a file goes to the server (and gets ENOLCK
+    // where no lock service answers).
+    const std::string probe_name = dir + ".locks_probe";
+    int fd = open(probe_name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        throw std::runtime_error("cannot make " + probe_name + ": " + std::strerror(errno));
+    struct flock probe {
+    };
+    probe.l_type = F_RDLCK;
+    probe.l_whence = SEEK_SET;
+    const bool range_locks = fcntl(fd, F_OFD_GETLK, &probe) == 0 || errno != ENOLCK;
+    const bool share_locks = flock(fd, LOCK_SH | LOCK_NB) == 0 || errno != ENOLCK;
+    folder_locks here{os_share_locks_kept(fd) && share_locks, range_locks};
+    close(fd);
+    unlink(probe_name.c_str());
+    return here;
 }

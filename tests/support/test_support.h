@@ -1,6 +1,6 @@
 // Helpers every test folder uses: a runtime string as text, whole files read
-// and written as bytes, a fresh temporary folder, and a page's pixels read
-// back.
+// and written as bytes, a fresh temporary folder, what locks a folder gives,
+// and a page's pixels read back.
 #pragma once
 
 #include "core/strings.h"
@@ -22,6 +22,17 @@ void file_write_all(const std::string &path, const std::string &bytes);
 // Throws std::runtime_error with the reason when the folder cannot be made,
 // which fails the test that asked.
 std::string test_temp_dir(const char *prefix);
+
+// What a file in folder dir (a name ending in '/', or empty for the current
+// folder) gives: share modes (not on a network
+// file system, nor where no lock service answers) and byte-range locks (not
+// where no lock service answers). Asked of a file made for the purpose and
+// removed again; throws std::runtime_error when it cannot be made.
+struct folder_locks {
+    bool share_modes;
+    bool range_locks;
+};
+folder_locks folder_locks_here(const std::string &dir = {});
 
 // The value of one pixel of a page (palette pages: the byte).
 uint32_t pixel_of(const image_slot *r, int32_t x, int32_t y);
