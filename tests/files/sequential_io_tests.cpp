@@ -95,6 +95,8 @@ TEST_F(SequentialIo, CommaZonesAndBlanksAdvanceTheColumn)
 // refuses only the blanks, as writing the pieces one by one does.
 TEST_F(SequentialIo, ALockOnAnItemsBlanksKeepsItsTextAndItsColumn)
 {
+    if (!folder_locks_here().range_locks)
+        GTEST_SKIP() << "no byte-range locks on this file system";
     open_file("f", OPEN_MODE_OUTPUT);
     basic_text name("f");
     int32_t holder = os_handle_open(name, OS_ACCESS_READ | OS_ACCESS_WRITE, 0, OS_OPEN_EXISTING);

@@ -81,6 +81,8 @@ TEST_F(OsFileMove, MovesWithoutReplacingWithinAndAcrossFileSystems)
 // look-alikes and links are checked through OPEN in the files tests.)
 TEST_F(OsFileMove, OnlyUnheldFilesMadeForTheTargetGoAndOnlyFilesAreReplaced)
 {
+    if (!folder_locks_here(disk_).range_locks)
+        GTEST_SKIP() << "no byte-range locks on this file system";
     std::string path;
     int hold = -1;
     ASSERT_EQ(os_file_create_held(disk_ + "LK", &path, &hold), os_dir_status::ok);
