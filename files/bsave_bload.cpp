@@ -4,7 +4,9 @@
 #include "core/dos_memory.h"
 #include "core/errors.h"
 #include "core/strings.h"
+#include "files/file_errors.h"
 #include "files/handle_table.h"
+#include "files/os_handle.h"
 #include "platform/os_files.h"
 
 #include <string>
@@ -147,14 +149,16 @@ void rt_bsave(const string_descriptor *name, int32_t offset, int32_t length)
         return;
     }
     os_file *file = nullptr;
-    if (os_file_open(file_name_of(name).c_str(), OS_FILE_WRITE, false, true, &file) !=
-        os_file_status::ok) {
-        error_raise(ERROR_BAD_FILE_NAME);
+    const os_file_status made =
+        os_file_open(file_name_of(name).c_str(), OS_FILE_WRITE, false, true, &file);
+    if (made != os_file_status::ok) {
+        // No room for a new file (no inode free) is a full disk, as in OPEN.
+        error_raise(made == os_file_status::disk_full ? ERROR_DISK_FULL : ERROR_BAD_FILE_NAME);
         return;
     }
     uint32_t e = bsave_write(file, low_offset, uint32_t(linear), size);
     // A network file system may refuse the bytes only at the close.
-    const int32_t closed = file_close_error(os_file_close(file));
+    const int32_t closed = file_close_error(os_handle_result(os_file_close(file)));
     if (e == 0)
         e = uint32_t(closed);
     if (e)

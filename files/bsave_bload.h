@@ -9,9 +9,10 @@
 // wholly inside the emulated memory before any byte moves: a block that does
 // not is error 6, so no file can make BLOAD write outside the memory.
 //
-// Errors: 6 offset or length out of range or a block outside the memory; 64
-// BSAVE cannot create the file; 61 the disk is full and 75 any other failed
-// write; after the writes, 61 or 57 for a close that the file system refused
+// Errors: 6 offset or length out of range or a block outside the memory; 61
+// BSAVE finds no room for a new file (no inode free, or the quota used up),
+// 64 it cannot create the file otherwise; 61 the disk is full and 75 any
+// other failed write; after the writes, 61 or 57 for a close that the file system refused
 // (no room or quota, any other failure); 53 BLOAD cannot open the file; 54 a
 // file that is not a BSAVE image or is shorter than its header says (the
 // bytes that arrived stay loaded).

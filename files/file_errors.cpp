@@ -29,3 +29,10 @@ bool file_error_raise(int64_t layer_result)
     }
     return true;
 }
+
+int32_t file_close_error(int32_t closed)
+{
+    if (closed == 0 || closed == OS_HANDLE_INVALID)
+        return 0;
+    return closed == OS_HANDLE_DISK_FULL ? 61 : 57;
+}

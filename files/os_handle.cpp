@@ -36,17 +36,6 @@ int32_t open_result(os_file_status s)
     }
 }
 
-int32_t transfer_result(os_file_status s)
-{
-    if (s == os_file_status::ok)
-        return 0;
-    if (s == os_file_status::disk_full)
-        return OS_HANDLE_DISK_FULL;
-    if (s == os_file_status::access_denied || s == os_file_status::lock_violation ||
-        s == os_file_status::not_locked)
-        return OS_HANDLE_ACCESS_DENIED;
-    return OS_HANDLE_IO_FAILURE;
-}
 
 // Opens the file with the record's rights; the rule decides about creating.
 // Only a disk file is taken, as on the designed system, whose names reach no
@@ -139,6 +128,18 @@ int32_t port_open(int32_t handle)
 
 } // namespace
 
+int32_t os_handle_result(os_file_status s)
+{
+    if (s == os_file_status::ok)
+        return 0;
+    if (s == os_file_status::disk_full)
+        return OS_HANDLE_DISK_FULL;
+    if (s == os_file_status::access_denied || s == os_file_status::lock_violation ||
+        s == os_file_status::not_locked)
+        return OS_HANDLE_ACCESS_DENIED;
+    return OS_HANDLE_IO_FAILURE;
+}
+
 int32_t os_handle_open(const string_descriptor *name, uint32_t access, uint32_t deny, uint32_t how)
 {
     std::string copy(reinterpret_cast<const char *>(name->chr), size_t(name->len));
@@ -221,7 +222,7 @@ int32_t os_handle_write(int32_t handle, int64_t position, const void *src, int64
                            : os_file_write(os_handle_file(handle), r.position, src, count, &done);
     r.position += done;
     if (s != os_file_status::ok)
-        return transfer_result(s);
+        return os_handle_result(s);
     return done < count ? OS_HANDLE_SHORT_WRITE : 0;
 }
 
@@ -238,7 +239,7 @@ int32_t os_handle_read(int32_t handle, int64_t position, void *dest, int64_t cou
     r.position += done;
     last_read_count = done;
     if (s != os_file_status::ok)
-        return transfer_result(s);
+        return os_handle_result(s);
     if (done < count) {
         std::memset(static_cast<uint8_t *>(dest) + done, 0, size_t(count - done));
         r.eof_flag = 1;
@@ -299,7 +300,7 @@ int32_t os_handle_lock(int32_t handle, int64_t first, int64_t last)
     int32_t r = lock_range(first, last, &start, &length);
     if (r != 0)
         return r;
-    return transfer_result(os_file_lock(os_handle_file(handle), start, length));
+    return os_handle_result(os_file_lock(os_handle_file(handle), start, length));
 }
 
 int32_t os_handle_unlock(int32_t handle, int64_t first, int64_t last)
@@ -310,7 +311,7 @@ int32_t os_handle_unlock(int32_t handle, int64_t first, int64_t last)
     int32_t r = lock_range(first, last, &start, &length);
     if (r != 0)
         return r;
-    return transfer_result(os_file_unlock(os_handle_file(handle), start, length));
+    return os_handle_result(os_file_unlock(os_handle_file(handle), start, length));
 }
 
 int32_t os_handle_close(int32_t handle)
@@ -326,5 +327,5 @@ int32_t os_handle_close(int32_t handle)
     r.field_string_count = 0;
     const os_file_status closed = os_file_close(os_handle_file(handle));
     os_handle_file_set(handle, nullptr);
-    return transfer_result(closed);
+    return os_handle_result(closed);
 }

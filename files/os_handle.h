@@ -14,6 +14,8 @@
 
 #include <cstdint>
 
+enum class os_file_status;
+
 struct string_descriptor;
 
 constexpr int32_t OS_HANDLE_SHORT_WRITE = -1;
@@ -92,3 +94,7 @@ int32_t os_handle_unlock(int32_t handle, int64_t first, int64_t last);
 // at the close (-12 no room, -9 any other). The record and its handle are
 // given back whatever the close reported.
 int32_t os_handle_close(int32_t handle);
+
+// The layer's result for an operating-system file status: 0, -12 for no
+// room, -7 for access, sharing or a lock refused, -9 for any other failure.
+int32_t os_handle_result(os_file_status s);

@@ -2,8 +2,8 @@
 # A full disk in the file statements: on a small memory file system with no
 # inode free and on one with no block free, each mounted in a mount namespace
 # of the test's own (so the mounts end with the test), OPEN of a new file FOR
-# OUTPUT, MKDIR, and NAME of a file from another file system give 61 (Disk
-# full). NAME's source stays where it was and nothing is left beside the new
+# OUTPUT, BSAVE, MKDIR, and NAME of a file from another file system give 61
+# (Disk full). NAME's source stays where it was and nothing is left beside the new
 # name. Needs root: skipped (77) otherwise.
 #
 # Usage: disk_full_test.sh STATEMENTS_PROGRAM
@@ -43,6 +43,7 @@ run() {
 
 e2e_step no_inode
 run "$E2E_DIR/no_inode" 61 OUTPUT 1 new.txt
+run "$E2E_DIR/no_inode" 61 BSAVE new.bin
 run "$E2E_DIR/no_inode" 61 MKDIR new
 run "$E2E_DIR/no_inode" 61 NAME "$E2E_DIR/source" moved.txt
 e2e_step no_block
