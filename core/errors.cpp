@@ -29,7 +29,8 @@ constexpr uint32_t LAST_CRITICAL_AT_DIALOG = 313;
 constexpr int EXIT_CODE_NO_HANDLER = 99;
 
 // Shows the box of a critical number and ends the process; returns when n is
-// not critical.
+// not critical. The end is immediate by design and closes no file: it may
+// come from any thread, while the program thread uses its files.
 void error_raise_critical(int32_t n) {
     const char *text = nullptr;
     char caption[BOX_BUFFER_SIZE];
@@ -49,9 +50,10 @@ void error_handler_enter(uint32_t n) {
         entry();
         return;
     }
-    // A module without a handler clears the word and ends the process.
+    // A module without a handler clears the word and ends the process,
+    // closing the files as END does so that no refused close goes unheard.
     on_error_handler_jump = 0;
-    process_exit(EXIT_CODE_NO_HANDLER);
+    program_exit_closing_files(EXIT_CODE_NO_HANDLER);
 }
 
 // The error dialog: "Yes" (or a box that could not open) goes on with the

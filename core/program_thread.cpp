@@ -4,6 +4,7 @@
 #include "core/errors.h"
 #include "core/traps.h"
 #include "platform/clock.h"
+#include "platform/process_exit.h"
 
 #include <cstdio>
 
@@ -11,6 +12,7 @@ namespace {
 
 end_services services{};
 program_start_options start_options{};
+thread_local bool on_program_thread = false;
 
 } // namespace
 
@@ -18,8 +20,11 @@ void end_services_set(const end_services &s) { services = s; }
 
 void program_start_options_set(const program_start_options &o) { start_options = o; }
 
+bool program_thread_current() { return on_program_thread; }
+
 void program_thread_main(basic_main_module main_module)
 {
+    on_program_thread = true;
     main_module();
     // A main module that falls off its end ends like END, so the runtime
     // loop's exit path never waits for ever on this thread.
@@ -56,6 +61,13 @@ void program_end_wait()
         clock_sleep_ms(16);
     for (;;)
         clock_sleep_ms(16);
+}
+
+void program_exit_closing_files(int code)
+{
+    if (services.files_close)
+        services.files_close();
+    process_exit(code);
 }
 
 void rt_system()

@@ -28,6 +28,14 @@ void statement_event_check(uint32_t line);
 // SYSTEM: ends the program at once.
 [[noreturn]] void rt_system();
 
+// Closes the files as END does, each refused close said on standard error,
+// and ends the process at once with code (an error that found no handler).
+// Program thread only.
+[[noreturn]] void program_exit_closing_files(int code);
+
+// Whether the calling thread is the program thread.
+bool program_thread_current();
+
 // Raises error 11, "Division by zero", which ends the process.
 void division_by_zero_signal_handler(int signal_number);
 

@@ -73,6 +73,7 @@ void subsystem_services_install()
     loop.sound_update = sound_update;
     loop.sound_close = sound_close;
     loop.files_close = files_close_at_end;
+    loop.files_leave = files_left_at_end;
     loop.printer_page_poll = printer_page_poll;
     loop.printer_page_flush = printer_page_flush;
     loop.lock_keys_sync = lock_keys_sync;
@@ -87,6 +88,7 @@ void subsystem_services_install()
     end.auto_display_on = display_auto_set;
     end_services_set(end);
     program_clear_close_files_hook = files_close_all;
+    x_connection_end_steps_set(runtime_end_on_lost_display);
     // RANDOMIZE with no seed asks for one with the INPUT editor.
     input_editor_install();
 }

@@ -3,6 +3,7 @@
 #include "core/control_words.h"
 #include "core/dos_memory.h"
 #include "core/ports.h"
+#include "core/program_thread.h"
 #include "core/timing.h"
 #include "platform/clock.h"
 #include "platform/process_exit.h"
@@ -45,6 +46,42 @@ void thread_end_wait_abandoned(uint32_t ended)
                                          : "the timer-trap thread";
     std::fprintf(stderr, "exit: stopped waiting for %s after %lld ms\n", which,
                  static_cast<long long>(THREAD_END_WAIT_MS));
+}
+
+// Set by the first end to run: the loop's exit path or the end on a lost
+// display. The other never runs.
+std::atomic<bool> end_taken{false};
+
+// Acknowledges the exit and waits (at most THREAD_END_WAIT_MS) for the
+// program and timer-trap threads; the THREAD_ENDED_* bits of those that
+// reported their end.
+uint32_t threads_end_wait()
+{
+    exit_acknowledged = 1;
+    event_pending = 1;
+    clock_wake(&program_wake);
+    clock_wake(&timer_wake);
+    constexpr uint32_t BOTH_ENDED = THREAD_ENDED_PROGRAM | THREAD_ENDED_TIMER;
+    const int64_t deadline = clock_now_ms() + THREAD_END_WAIT_MS;
+    while (threads_ended.load() != BOTH_ENDED && clock_now_ms() < deadline)
+        clock_sleep_ms(16);
+    const uint32_t ended = threads_ended.load();
+    if (ended != BOTH_ENDED)
+        thread_end_wait_abandoned(ended);
+    return ended;
+}
+
+// Closes the files once the program thread has stopped. One still running a
+// statement may be using them: they are only named then, and the system
+// closes them with the process.
+void files_end(uint32_t ended)
+{
+    if (ended & THREAD_ENDED_PROGRAM) {
+        if (services.files_close)
+            services.files_close();
+    } else if (services.files_leave) {
+        services.files_leave();
+    }
 }
 
 } // namespace
@@ -102,20 +139,10 @@ bool runtime_loop_pass(runtime_loop_state &state)
 
 void runtime_loop_exit_prepare()
 {
-    exit_acknowledged = 1;
-    event_pending = 1;
-    clock_wake(&program_wake);
-    clock_wake(&timer_wake);
-    constexpr uint32_t BOTH_ENDED = THREAD_ENDED_PROGRAM | THREAD_ENDED_TIMER;
-    const int64_t deadline = clock_now_ms() + THREAD_END_WAIT_MS;
-    while (threads_ended.load() != BOTH_ENDED && clock_now_ms() < deadline)
-        clock_sleep_ms(16);
-    if (uint32_t ended = threads_ended.load(); ended != BOTH_ENDED)
-        thread_end_wait_abandoned(ended);
+    const uint32_t ended = threads_end_wait();
     if (services.printer_page_flush)
         services.printer_page_flush();
-    if (services.files_close)
-        services.files_close();
+    files_end(ended);
     if (services.sound_close)
         services.sound_close();
 }
@@ -125,6 +152,23 @@ void runtime_loop_thread_entry()
     runtime_loop_state state;
     while (runtime_loop_pass(state)) {
     }
+    if (end_taken.exchange(true)) {
+        // The end on a lost display runs and ends the process.
+        for (;;)
+            clock_sleep_ms(1000);
+    }
     runtime_loop_exit_prepare();
     process_exit(0);
+}
+
+bool runtime_end_on_lost_display()
+{
+    if (end_taken.exchange(true))
+        return false;
+    // The program thread that met the loss runs no further statement, so it
+    // is the one thread that may close its files.
+    if (program_thread_current())
+        threads_ended.fetch_or(THREAD_ENDED_PROGRAM);
+    files_end(threads_end_wait());
+    return true;
 }

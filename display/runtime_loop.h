@@ -8,7 +8,11 @@
 // waits (at most two seconds) until the program thread and the timer-trap
 // thread have stopped, closes every file and the audio device and exits with
 // code 0. When it stops waiting, a note on standard error names the threads
-// that did not report their end.
+// that did not report their end; a program thread that did not stop keeps
+// its files, which are only named (files_leave), since it may still be using
+// them. A lost X connection ends the process from its own thread through
+// runtime_end_on_lost_display; of the two ends, the first taken is the one
+// that runs.
 #pragma once
 
 #include <atomic>
@@ -33,6 +37,7 @@ struct runtime_loop_services {
     void (*lock_keys_sync)();     // brings Scroll, Caps and Num Lock in step
     void (*files_close)();        // closes every file, whatever error is pending
     void (*sound_close)();        // closes the audio device
+    void (*files_leave)();        // names the files of a program thread that did not stop
 };
 void runtime_loop_services_set(const runtime_loop_services &services);
 
@@ -51,8 +56,17 @@ bool runtime_loop_pass(runtime_loop_state &state);
 // The exit path without the final process exit: acknowledges the exit, waits
 // up to two seconds for the program and timer-trap threads (writing
 // "exit: stopped waiting for ..." to standard error when they do not both
-// report their end in time), closes files and audio.
+// report their end in time), closes files (or, when the program thread did
+// not stop, names them) and audio.
 void runtime_loop_exit_prepare();
 
 // Thread entry: passes until the exit path, which ends the process.
 [[noreturn]] void runtime_loop_thread_entry();
+
+// The end on a lost X connection, from the thread that met it: the exit
+// path's wait for the program and timer-trap threads and its closing of the
+// files (each refusal said on standard error), without the printer and
+// audio, whose clean-up could wait on the dead connection. On the program
+// thread itself nothing is waited for. Returns false, doing nothing, when the
+// exit path was taken already: its process exit comes.
+bool runtime_end_on_lost_display();

@@ -2,7 +2,11 @@
 
 #include "core/errors.h"
 #include "core/strings.h"
+#include "files/file_errors.h"
+#include "files/os_handle.h"
 
+#include <array>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -17,6 +21,21 @@ int64_t open_serial_counter = 1;
 
 // Entry n is the handle bound to file number n, or -1; entry 0 is unused.
 std::vector<int32_t> file_number_map(1, -1);
+
+// Bit n is set while number n is bound: the map's one copy that another
+// thread may read, written only by the program thread.
+constexpr size_t BOUND_WORDS = FILE_NUMBER_LIMIT / 64 + 1;
+std::array<std::atomic<uint64_t>, BOUND_WORDS> bound_numbers{};
+
+void bound_set(int32_t number, bool bound)
+{
+    const uint64_t bit = uint64_t(1) << (number % 64);
+    std::atomic<uint64_t> &word = bound_numbers[size_t(number / 64)];
+    if (bound)
+        word.fetch_or(bit, std::memory_order_release);
+    else
+        word.fetch_and(~bit, std::memory_order_release);
+}
 
 int32_t os_handle_count()
 {
@@ -75,8 +94,10 @@ int32_t os_handle_release(int32_t handle)
     os_handle_record &r = os_handle_records[size_t(handle)];
     r.in_use = 0;
     if (r.file_number > 0 && size_t(r.file_number) < file_number_map.size() &&
-        file_number_map[size_t(r.file_number)] == handle)
+        file_number_map[size_t(r.file_number)] == handle) {
         file_number_map[size_t(r.file_number)] = -1;
+        bound_set(r.file_number, false);
+    }
     free_handle_stack.push_back(handle);
     return 0;
 }
@@ -124,17 +145,31 @@ void file_number_bind(int32_t number, int32_t handle)
 {
     file_number_map[size_t(number)] = handle;
     os_handle_records[size_t(handle)].file_number = number;
+    bound_set(number, true);
 }
 
 void file_number_unbind(int32_t number)
 {
-    if (number >= 1 && size_t(number) < file_number_map.size())
+    if (number >= 1 && size_t(number) < file_number_map.size()) {
         file_number_map[size_t(number)] = -1;
+        bound_set(number, false);
+    }
 }
 
 int32_t file_number_highest_get()
 {
     return int32_t(file_number_map.size()) - 1;
+}
+
+std::vector<int32_t> file_numbers_bound()
+{
+    std::vector<int32_t> numbers;
+    for (size_t w = 0; w < BOUND_WORDS; ++w) {
+        uint64_t bits = bound_numbers[w].load(std::memory_order_acquire);
+        for (; bits != 0; bits &= bits - 1)
+            numbers.push_back(int32_t(w * 64) + __builtin_ctzll(bits));
+    }
+    return numbers;
 }
 
 uint8_t *file_name_fix(string_descriptor *name)
@@ -162,7 +197,7 @@ std::string file_name_text(const string_descriptor *name)
 void handle_table_reset()
 {
     for (size_t h = 0; h < os_handle_records.size(); ++h) {
-        if (int32_t error = file_close_error(os_file_close(os_handles[h])))
+        if (int32_t error = file_close_error(os_handle_result(os_file_close(os_handles[h]))))
             file_close_refusal_report(os_handle_records[h].file_number, error);
         std::free(os_handle_records[h].record_buffer);
         std::free(os_handle_records[h].field_strings);
@@ -172,13 +207,8 @@ void handle_table_reset()
     free_handle_stack.clear();
     open_serial_counter = 1;
     file_number_map.assign(1, -1);
-}
-
-int32_t file_close_error(os_file_status closed)
-{
-    if (closed == os_file_status::ok)
-        return 0;
-    return closed == os_file_status::disk_full ? 61 : 57;
+    for (std::atomic<uint64_t> &word : bound_numbers)
+        word.store(0, std::memory_order_release);
 }
 
 void file_close_refusal_report(int32_t number, int32_t error)

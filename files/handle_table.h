@@ -10,7 +10,9 @@
 // grows to the highest number ever asked about, up to FILE_NUMBER_LIMIT.
 //
 // Used by the program thread, and by the runtime loop thread at the end of the
-// program after the program thread has stopped; nothing is locked.
+// program after the program thread has stopped; nothing is locked. Only
+// file_numbers_bound may be asked from another thread while the program
+// thread runs.
 #pragma once
 
 #include "files/file_bytes.h"
@@ -18,6 +20,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct string_descriptor;
 
@@ -101,6 +104,12 @@ void file_number_unbind(int32_t number);
 // The highest number the map covers.
 int32_t file_number_highest_get();
 
+// The numbers bound now, lowest first, from a copy of the map that the
+// program thread keeps in atomics: callable from any thread, even while the
+// program thread opens or closes files (each number is then seen before or
+// after its change).
+std::vector<int32_t> file_numbers_bound();
+
 // Turns a BASIC file name into the name the file system takes, in place:
 // every '\' becomes '/'. Returns the string's characters.
 uint8_t *file_name_fix(string_descriptor *name);
@@ -114,10 +123,6 @@ std::string file_name_text(const string_descriptor *name);
 // table and the map (tests and a fresh start). A close the file system
 // refuses is said on standard error (file_close_refusal_report).
 void handle_table_reset();
-
-// The BASIC error of a close the file system refused: 61 (no room, or the
-// quota used up), 57 (any other failure), 0 for none.
-int32_t file_close_error(os_file_status closed);
 
 // Says on standard error that the close of file number was refused with the
 // BASIC error (61 or 57): "CLOSE #n: message (error e)". For closes no

@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/strings.h"
+#include "files/file_errors.h"
 #include "files/handle_table.h"
 #include "files/os_handle.h"
 #include "files/network_handles.h"
@@ -9,6 +10,7 @@
 #include "platform/os_file_move.h"
 #include "platform/os_files.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -168,18 +170,11 @@ int32_t replacing_refusal(const string_descriptor *name)
     return probe == OS_HANDLE_NOT_FOUND ? 0 : open_failure_error(probe);
 }
 
-// The BASIC error of a close that the file system refused, 0 for none.
-int32_t close_error(int32_t result)
-{
-    if (result == OS_HANDLE_DISK_FULL)
-        return 61;
-    return result == OS_HANDLE_IO_FAILURE ? 57 : 0;
-}
-
 // Closes every special handle and every open file, each whatever the others
-// gave; the BASIC error of the first close refused, 0 when none. With report,
-// every refusal is said on standard error as well.
-int32_t files_close_every(bool report)
+// gave; the BASIC error of the first close refused, 0 when none. Every
+// refusal after the first is said on standard error, the first as well with
+// report_first, so that none goes unheard.
+int32_t files_close_every(bool report_first)
 {
     special_handles_close_all();
     int32_t first = 0;
@@ -187,8 +182,8 @@ int32_t files_close_every(bool report)
         const int32_t handle = file_number_handle(n);
         if (handle < 0)
             continue;
-        const int32_t error = close_error(os_handle_close(handle));
-        if (error != 0 && report)
+        const int32_t error = file_close_error(os_handle_close(handle));
+        if (error != 0 && (first != 0 || report_first))
             file_close_refusal_report(n, error);
         if (first == 0)
             first = error;
@@ -296,7 +291,7 @@ void rt_close(int32_t number, int32_t given)
     else if (number < 0)
         special_handle_close(number);
     else if (file_number_in_use(number) == 1)
-        error = close_error(os_handle_close(file_number_handle(number)));
+        error = file_close_error(os_handle_close(file_number_handle(number)));
     if (error != 0)
         error_raise(error);
 }
@@ -304,6 +299,13 @@ void rt_close(int32_t number, int32_t given)
 void files_close_at_end()
 {
     files_close_every(true);
+}
+
+void files_left_at_end()
+{
+    for (int32_t n : file_numbers_bound())
+        std::fprintf(stderr, "CLOSE #%d: left to the system to close, the program did not stop\n",
+                     n);
 }
 
 void rt_open_replacing(const string_descriptor *name, int32_t number)
@@ -392,8 +394,9 @@ void rt_close_replacing(int32_t number, const string_descriptor *name, bool put_
     // A network file system may refuse the bytes only now, even after the
     // flush.
     const int32_t closed = os_handle_close(handle);
+    // Any refusal but no room counts as a failed step.
     if (put_in_place && error == 0 && closed != 0)
-        error = closed == OS_HANDLE_DISK_FULL ? 61 : 75;
+        error = file_close_error(closed) == 61 ? 61 : 75;
     if (put_in_place && error == 0 && !f.in_place) {
         // The player may have made the name read-only while the bytes were
         // written. The hold lasts until the file has the name.

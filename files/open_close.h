@@ -3,9 +3,10 @@
 // OPEN turns the statement's mode, ACCESS and LOCK clauses into the
 // OS-handle layer's access bits, deny bits and opening rule, opens the file
 // and binds the number; CLOSE closes and unbinds. Both return at once while an
-// error is pending. Program thread only; files_close_at_end also runs on the
-// runtime loop thread at the end of the program, once the program thread has
-// stopped.
+// error is pending. Program thread only; files_close_at_end also runs on
+// another thread at the end of the program (the runtime loop's, or the one
+// that met a lost X connection), once the program thread has stopped, and
+// files_left_at_end on any thread at any time.
 #pragma once
 
 #include <cstdint>
@@ -39,7 +40,8 @@ void rt_open_old(const string_descriptor *mode_letter, int32_t number,
 // refuses (a network file system may report only there that it could not
 // keep the bytes written) raises 61 (no room, or the quota used up) or 57 (any other failure). The
 // file is closed and its number free all the same; CLOSE with no number
-// closes every file and raises the first refusal.
+// closes every file, raises the first refusal and says each later one on
+// standard error, as files_close_at_end does.
 void rt_close(int32_t number, int32_t given);
 
 // Closes every special handle and every open file at the end of the program
@@ -47,6 +49,13 @@ void rt_close(int32_t number, int32_t given);
 // pending. The program can no longer hear of a refused close, so each is
 // said on standard error: "CLOSE #n: message (error e)".
 void files_close_at_end();
+
+// The end of the program when the program thread did not stop (stuck in a
+// statement that never returns): touches nothing that thread may be using,
+// and says on standard error which numbers it leaves for the system to close
+// as the process ends, where a refused close goes unheard: "CLOSE #n: left
+// to the system to close, the program did not stop".
+void files_left_at_end();
 
 // Output that replaces a file whole, for a file that must never be seen half
 // written (the game's save). Order of use: rt_open_replacing, the output

@@ -15,15 +15,23 @@
 //   layer reports the destruction as the event comes; an error about the
 //   window (BadWindow, BadDrawable) from a request made after it counts too.
 // - A lost connection (the server ended, the network dropped): the first
-//   thread to meet it writes one line on standard error and ends the process
-//   at once with code 1, running no exit handlers and no toolkit, GL or sound
-//   clean-up, which could wait forever on the dead connection or race the
-//   other threads. Any other thread that meets it waits to be ended.
+//   thread to meet it writes one line on standard error, runs the end steps
+//   set at start-up (the program thread stopped and the files closed, so that
+//   a refused close is said, not lost) and ends the process with code 1,
+//   running no exit handlers and no toolkit, GL or sound clean-up, which
+//   could wait forever on the dead connection or race the other threads. Any
+//   other thread that meets it waits to be ended.
 #pragma once
 
 typedef struct _XDisplay Display;
 
 void x_connection_errors_install();
+
+// The steps taken before the process ends on a lost connection or a
+// destroyed window; they return false when another end of the process runs
+// already, which the thread then waits for. Set once at start-up, before any
+// connection opens.
+void x_connection_end_steps_set(bool (*steps)());
 
 // The program's own window, once made: errors about it end the process.
 void x_program_window_watch(unsigned long window);

@@ -17,9 +17,11 @@ std::atomic<XErrorHandler> previous_error_handler{nullptr};
 std::atomic<bool> ending{false};
 // The program's own window, once it exists.
 std::atomic<XID> program_window{0};
+std::atomic<bool (*)()> end_steps{nullptr};
 
-// Writes the line straight to the descriptor (no stream lock to wait for) and
-// ends the process. Any other thread that comes here waits to be ended.
+// Writes the line straight to the descriptor (no stream lock to wait for),
+// takes the end steps and ends the process. Any other thread that comes
+// here, or one whose steps find another end running, waits to be ended.
 [[noreturn]] void end_with_line(const char *line, int length)
 {
     if (ending.exchange(true)) {
@@ -28,6 +30,10 @@ std::atomic<XID> program_window{0};
     }
     if (length > 0) {
         [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, line, size_t(length));
+    }
+    if (bool (*steps)() = end_steps.load(); steps && !steps()) {
+        for (;;)
+            pause();
     }
     process_exit(1);
 }
@@ -78,6 +84,11 @@ void x_program_window_lost(Display *d)
                                 "X window 0x%lx on %s destroyed by another program: the program ends\n",
                                 static_cast<unsigned long>(program_window.load()), display_name(d));
     end_with_line(line, std::min(n, int(sizeof line) - 1));
+}
+
+void x_connection_end_steps_set(bool (*steps)())
+{
+    end_steps.store(steps);
 }
 
 void x_connection_errors_install()

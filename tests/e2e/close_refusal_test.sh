@@ -4,12 +4,17 @@
 # refuses its cached writes: refusing_fs (a FUSE file system of the tests'
 # own) over a folder, in a mount namespace of the test's own (so the mount
 # ends with the test). For each refusal (EDQUOT, ENOSPC: 61; EIO: 57)
-# statements_program's CLOSE #n, CLOSE with no number and BSAVE raise the error,
-# the numbers are free afterwards, and the file the program leaves open when
-# it ends (by END, SYSTEM, or "No" in the error dialog) is named on standard
-# error with the error. The game's save shows 61 (75 for EIO) and keeps the
-# old save whole, with no temporary file left. Needs root, mount namespaces,
-# /dev/fuse and libfuse3 at the build: skipped (77) otherwise.
+# statements_program's CLOSE #n, CLOSE with no number and BSAVE raise the error
+# (CLOSE with no number the first refusal, each later one said on standard
+# error), the numbers are free afterwards, and the file the program leaves
+# open when it ends (by END, SYSTEM, "No" in the error dialog, or an error
+# with no handler: exit code 99) is named on standard error with the error.
+# The game's save shows 61 (75 for EIO) and keeps the old save whole, with no
+# temporary file left. A program whose X connection goes (its window
+# destroyed by another client, its connection killed, the server ended)
+# names each file it leaves open too. Needs root, mount namespaces, /dev/fuse
+# and libfuse3 at the build: skipped (77) otherwise; the X rows need Xvfb and
+# xdotool.
 #
 # Usage: close_refusal_test.sh STATEMENTS_PROGRAM SAVE_PROGRAM REFUSING_FS|none
 set -euo pipefail
@@ -53,12 +58,13 @@ fs_mount() {
 
 # row ERRNO CODE ENDING SAVE_CODE: statements on a file system refusing with
 # ERRNO raise CODE at each close that wrote, none at the others, and the
-# program names #3 on standard error after its ENDING; the game's save shows
-# SAVE_CODE.
+# program names #4 (refused after #2 in one CLOSE) and #3 on standard error
+# after its ENDING (end, system, error, or handlerless: an error with no
+# handler); the game's save shows SAVE_CODE.
 row() {
     e2e_step "$1"
     fs_mount "$1"
-    local code=0 message statements=() codes=()
+    local code=0 message statements=() codes=() ending=("${3^^}") exit_code=0
     # step CODE STATEMENT: the statement raises CODE.
     step() {
         codes+=("$1")
@@ -80,14 +86,19 @@ row() {
     step "$2" BSAVE "$mnt/block.bin"
     step 0 OUTPUT 3 "$mnt/end.txt"
     step 0 PRINT 3
-    BOX_ANSWERS=no timeout 20 "$program" "${statements[@]}" "${3^^}" >"$E2E_DIR/out" 2>"$E2E_DIR/err" ||
-        code=$?
-    [[ $code == 0 ]] || fail "$1, $3: exit code $code"
+    if [[ $3 == handlerless ]]; then
+        step 0 ONERROR
+        ending=(ERROR)
+        exit_code=99
+    fi
+    BOX_ANSWERS=no timeout 20 "$program" "${statements[@]}" "${ending[@]}" >"$E2E_DIR/out" \
+        2>"$E2E_DIR/err" || code=$?
+    [[ $code == "$exit_code" ]] || fail "$1, $3: exit code $code"
     [[ $(<"$E2E_DIR/out") == "${codes[*]}" ]] ||
         fail "$1: the statements raised $(<"$E2E_DIR/out"), not ${codes[*]}"
     [[ $2 == 61 ]] && message="Disk full" || message="Device I/O error"
-    grep -qxF "CLOSE #3: $message (error $2)" "$E2E_DIR/err" ||
-        fail "$1, $3: the end did not name file #3 on standard error"
+    [[ $(grep '^CLOSE #' "$E2E_DIR/err") == "CLOSE #4: $message (error $2)"$'\n'"CLOSE #3: $message (error $2)" ]] ||
+        fail "$1, $3: files #4 and #3 were not named on standard error"
     cd "$mnt/game"
     printf '1,1,1,1,1,1\r\n' >TarvoData
     (unset DISPLAY BOX_ANSWERS; timeout 10 "$save_program" save 1710 0 0 0 0 0) >/dev/null 2>"$E2E_DIR/err" ||
@@ -100,7 +111,41 @@ row() {
     umount "$mnt"
 }
 
+# x_row HOW: a program with a window and files #1 and #2 written on a file
+# system refusing with EDQUOT loses its X connection HOW (windowclose: its
+# window destroyed by another client; windowkill: its connection killed;
+# server: the X server ended): it ends with code 1 and names both files.
+x_row() {
+    e2e_step "x $1"
+    xvfb_start
+    program_start "$program" OUTPUT 1 "$mnt/x1.txt" PRINT 1 OUTPUT 2 "$mnt/x2.txt" PRINT 2 \
+        WINDOW WAIT
+    output_wait "0 0 0 0 0"
+    local win
+    win=$(window_wait Statements)
+    case $1 in
+    server) kill "$xvfb_pid" ;;
+    *) xdotool "$1" "$win" ;;
+    esac
+    program_exit_wait 10
+    [[ $program_exit_code == 1 ]] || fail "x $1: exit code $program_exit_code"
+    [[ $(grep '^CLOSE #' "$E2E_DIR/err") == "CLOSE #1: Disk full (error 61)"$'\n'"CLOSE #2: Disk full (error 61)" ]] ||
+        fail "x $1: files #1 and #2 were not named on standard error"
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" || true
+}
+
 row EDQUOT 61 end 61
 row ENOSPC 61 system 61
 row EIO 57 error 75
+row EDQUOT 61 handlerless 61
+if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
+    fs_mount EDQUOT
+    for how in windowclose windowkill server; do
+        x_row "$how"
+    done
+    umount "$mnt"
+else
+    echo "close refusal: no Xvfb or xdotool, the X rows skipped"
+fi
 echo "close refusal: ok"

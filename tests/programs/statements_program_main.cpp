@@ -10,10 +10,15 @@
 //   CLOSE N                      CLOSE #N; CLOSE * closes every file
 //   BSAVE FILE                   BSAVE FILE, 0, 16
 //   KILL FILE, NAME OLD NEW, CHDIR DIR, MKDIR DIR, RMDIR DIR
+//   ONERROR                      arms an error handler the program lacks, so
+//                                that the next error ends it with code 99
+//   WINDOW                       shows the window, titled "Statements"
 //   END, SYSTEM                  ends the program there
 //   ERROR                        raises error 5 and leaves it to the error
 //                                dialog (BOX_ANSWERS answers it)
-// Each statement but the last three prints the error it raised (0 when
+//   WAIT                         runs empty statements until the end comes
+//                                from outside
+// Each statement but the last four prints the error it raised (0 when
 // none) as it runs, the errors separated by blanks on one line; a program
 // that runs out of statements ends as END ends it. The statements run in the
 // folder the program was started in, by the name it was entered by: it goes
@@ -23,10 +28,13 @@
 #include "core/program_thread.h"
 #include "core/startup.h"
 #include "core/strings.h"
+#include "display/window_services.h"
+#include "display/window_state.h"
 #include "files/bsave_bload.h"
 #include "files/directories.h"
 #include "files/open_close.h"
 #include "files/sequential_io.h"
+#include "platform/clock.h"
 #include "platform/os_files.h"
 
 #include <cstdio>
@@ -42,6 +50,7 @@ std::string start_folder;
 int words_count;
 char **words;
 const char *separator = "";
+bool waiting = false;
 
 // Ends the line of errors.
 void line_end()
@@ -55,6 +64,11 @@ void statement_run(int &i)
     const std::string_view word = words[i];
     auto text = [&] { return string_from_cstr(i + 1 < words_count ? words[++i] : ""); };
     auto number = [&] { return i + 1 < words_count ? std::atoi(words[++i]) : 0; };
+    if (word == "WAIT") {
+        line_end();
+        waiting = true;
+        return;
+    }
     if (word == "END" || word == "SYSTEM" || word == "ERROR") {
         line_end();
         if (word == "SYSTEM")
@@ -87,6 +101,11 @@ void statement_run(int &i)
         rt_mkdir(text());
     } else if (word == "RMDIR") {
         rt_rmdir(text());
+    } else if (word == "ONERROR") {
+        on_error_armed = 1;
+    } else if (word == "WINDOW") {
+        window_title_set(string_from_cstr("Statements"));
+        window_create_request = 1;
     } else {
         std::fprintf(stderr, "statements_program: no statement %s\n", words[i]);
         std::exit(2);
@@ -103,8 +122,10 @@ void main_module()
         if (chdir(start_folder.c_str()) != 0)
             std::exit(2);
     });
-    for (int i = 1; i < words_count; ++i)
+    for (int i = 1; i < words_count && !waiting; ++i)
         p.stmt(10, [&] { statement_run(i); });
+    while (waiting)
+        p.stmt(15, [] { clock_sleep_ms(20); });
     p.stmt(20, line_end);
     p.end();
 }
