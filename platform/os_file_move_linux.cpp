@@ -76,14 +76,70 @@ int rename_when_absent(const std::string &from, const std::string &to)
     return rename(from.c_str(), to.c_str());
 }
 
+// True when the entries a and b may be one file: on one device, of one kind,
+// size and last change of the bytes. (A FUSE file system may number each
+// name as a file of its own, so inode numbers alone cannot tell.)
+bool alike(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_mode == b.st_mode && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// True when from is gone and to holds the file from was (was_from): a rename
+// or a removal reported failed was done all the same (an NFS client whose
+// reply was lost retries and meets ENOENT), or another program removed from
+// meanwhile. The move is then done.
+bool moved_all_the_same(const std::string &from, const std::string &to,
+                        const struct stat &was_from)
+{
+    struct stat st;
+    return lstat(from.c_str(), &st) != 0 && errno == ENOENT && lstat(to.c_str(), &st) == 0 &&
+           alike(st, was_from);
+}
+
+// After from was linked as to, the removal of from failed with err. to goes
+// again only while from still names the same file, so the file always keeps
+// a name; where from is gone and to holds the file, the move is done (0).
+int link_undone(const std::string &from, const std::string &to, const struct stat &was_from,
+                int err)
+{
+    if (moved_all_the_same(from, to, was_from))
+        return 0;
+    struct stat old_name, new_name;
+    if (lstat(from.c_str(), &old_name) == 0 && lstat(to.c_str(), &new_name) == 0 &&
+        alike(old_name, new_name) &&
+        (old_name.st_ino == new_name.st_ino || (old_name.st_nlink > 1 && new_name.st_nlink > 1)))
+        unlink(to.c_str());
+    errno = err;
+    return -1;
+}
+
+// Removes the placeholder at to (made: its lstat when made) while it is the
+// entry made and still empty (rmdir removes an empty directory only); true
+// when it went.
+bool placeholder_remove(const std::string &to, const struct stat &made)
+{
+    struct stat now;
+    if (lstat(to.c_str(), &now) != 0 || now.st_dev != made.st_dev || now.st_ino != made.st_ino ||
+        (now.st_mode & S_IFMT) != (made.st_mode & S_IFMT))
+        return false;
+    if (S_ISDIR(now.st_mode))
+        return rmdir(to.c_str()) == 0;
+    return now.st_size == 0 && unlink(to.c_str()) == 0;
+}
+
 // Where there are no hard links: to made exclusively as an empty file (an
 // empty directory for a directory, which may be renamed only over an empty
-// one) and from renamed over it. Where the placeholder cannot be made for
-// another reason than a taken name, or the file system will not rename over
-// it (rclone refuses a directory with EEXIST, fusefat with EPERM), the
-// placeholder goes again and the last way is taken.
-int rename_over_placeholder(const std::string &from, const std::string &to, bool directory)
+// one) and from (whose lstat is was_from) renamed over it. Where the
+// placeholder cannot be made for another reason than a taken name, or the
+// file system will not rename over it (rclone refuses a directory with
+// EEXIST, fusefat with EPERM), the placeholder goes again and the last way is
+// taken. The placeholder goes only while it is still the empty entry made:
+// where the failed rename was done all the same, to holds from's file.
+int rename_over_placeholder(const std::string &from, const std::string &to,
+                            const struct stat &was_from)
 {
+    bool directory = S_ISDIR(was_from.st_mode);
     bool made;
     if (directory) {
         made = mkdir(to.c_str(), 0700) == 0;
@@ -95,10 +151,17 @@ int rename_over_placeholder(const std::string &from, const std::string &to, bool
     }
     if (!made)
         return errno == EEXIST ? -1 : rename_when_absent(from, to);
-    if (rename(from.c_str(), to.c_str()) == 0)
+    struct stat placeholder;
+    int r = lstat(to.c_str(), &placeholder) == 0 ? rename(from.c_str(), to.c_str()) : -1;
+    if (r == 0)
         return 0;
     int err = errno;
-    directory ? rmdir(to.c_str()) : unlink(to.c_str());
+    if (!placeholder_remove(to, placeholder)) {
+        if (moved_all_the_same(from, to, was_from))
+            return 0;
+        errno = err;
+        return -1;
+    }
     if (err == ENOENT || err == EXDEV) { // from is gone, or lies elsewhere
         errno = err;
         return -1;
@@ -120,22 +183,15 @@ int rename_without_flag(const std::string &from, const std::string &to)
     struct stat st;
     if (lstat(from.c_str(), &st) != 0)
         return -1;
-    bool directory = S_ISDIR(st.st_mode);
-    if (!directory) {
-        if (link(from.c_str(), to.c_str()) == 0) {
-            if (unlink(from.c_str()) == 0)
-                return 0;
-            int err = errno;
-            unlink(to.c_str());
-            errno = err;
-            return -1;
-        }
+    if (!S_ISDIR(st.st_mode)) {
+        if (link(from.c_str(), to.c_str()) == 0)
+            return unlink(from.c_str()) == 0 ? 0 : link_undone(from, to, st, errno);
         if (errno == EEXIST || errno == ENOENT) // taken, or from is gone
             return -1;
         if (errno != EPERM && errno != ENOSYS && errno != EOPNOTSUPP)
             return rename_when_absent(from, to);
     }
-    return rename_over_placeholder(from, to, directory);
+    return rename_over_placeholder(from, to, st);
 }
 
 // True when to differs from from in the letter case of its last part alone,
