@@ -215,13 +215,10 @@ bool case_only_rename(const std::string &from, const std::string &to)
     return !spelt;
 }
 
-// The move across file systems: a flushed copy under a temporary name beside
-// to, renamed into place.
-os_dir_status move_by_copy(const std::string &from, const std::string &to)
+// A flushed copy of the open file in under a temporary name beside to,
+// renamed to to; *copy gets the copy's stat. On failure no temporary stays.
+os_dir_status copy_to(int in, const std::string &to, struct stat *copy)
 {
-    int in = open_uninterrupted(from.c_str(), O_RDONLY);
-    if (in < 0)
-        return status_now();
     std::string temporary;
     int out = -1;
     for (int i = 0; out < 0 && i < 100; i++) {
@@ -230,29 +227,46 @@ os_dir_status move_by_copy(const std::string &from, const std::string &to)
         if (out < 0 && errno != EEXIST)
             break;
     }
-    os_dir_status result = out < 0 ? status_now() : os_dir_status::ok;
-    if (out >= 0) {
-        // The copy keeps the file's permission bits where the file system
-        // takes them (a read-only file stays read-only): one that refuses
-        // some (set-group-ID on exFAT) gets the rest, one that takes none
-        // (FAT) keeps its own.
-        struct stat st;
-        if (fstat(in, &st) == 0 && fchmod(out, st.st_mode & 07777) != 0)
-            fchmod(out, st.st_mode & 0777);
-        // A full disk may show at the write, the flush or the close.
-        if (!bytes_copy(in, out) || fsync(out) != 0)
-            result = copy_failure();
-        if (close(out) != 0 && result == os_dir_status::ok)
-            result = copy_failure();
-        if (result == os_dir_status::ok && os_path_rename_keeping(temporary, to) != 0)
-            result = status_now();
-        if (result != os_dir_status::ok)
-            unlink(temporary.c_str());
-    }
-    close(in);
-    if (result == os_dir_status::ok)
-        unlink(from.c_str());
+    if (out < 0)
+        return status_now();
+    // The copy keeps the file's permission bits where the file system takes
+    // them (a read-only file stays read-only): one that refuses some
+    // (set-group-ID on exFAT) gets the rest, one that takes none (FAT) keeps
+    // its own.
+    struct stat st;
+    if (fstat(in, &st) == 0 && fchmod(out, st.st_mode & 07777) != 0)
+        fchmod(out, st.st_mode & 0777);
+    // A full disk may show at the write, the flush or the close.
+    os_dir_status result = os_dir_status::ok;
+    if (!bytes_copy(in, out) || fsync(out) != 0 || fstat(out, copy) != 0)
+        result = copy_failure();
+    if (close(out) != 0 && result == os_dir_status::ok)
+        result = copy_failure();
+    if (result == os_dir_status::ok && os_path_rename_keeping(temporary, to) != 0)
+        result = status_now();
+    if (result != os_dir_status::ok)
+        unlink(temporary.c_str());
     return result;
+}
+
+// The move across file systems: a copy, then the removal of from. Where from
+// cannot be removed (a read-only file system), the copy goes again, while it
+// is still the one made, and the move is refused with access_denied, as mv
+// says it cannot remove; where from is gone all the same, the move is done.
+os_dir_status move_by_copy(const std::string &from, const std::string &to)
+{
+    int in = open_uninterrupted(from.c_str(), O_RDONLY);
+    if (in < 0)
+        return status_now();
+    struct stat copy;
+    os_dir_status result = copy_to(in, to, &copy);
+    close(in);
+    if (result != os_dir_status::ok || unlink(from.c_str()) == 0 || errno == ENOENT)
+        return result;
+    struct stat now;
+    if (lstat(to.c_str(), &now) == 0 && alike(now, copy))
+        unlink(to.c_str());
+    return os_dir_status::access_denied;
 }
 
 } // namespace
