@@ -4,10 +4,16 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <string_view>
 #include <strings.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <vector>
 
@@ -195,16 +201,74 @@ int rename_without_flag(const std::string &from, const std::string &to)
 }
 
 // True when to differs from from in the letter case of its last part alone,
+// in the same directory.
+bool case_only_change(const std::string &from, const std::string &to)
+{
+    auto [from_dir, from_last] = os_path_split(from);
+    auto [to_dir, to_last] = os_path_split(to);
+    return from_dir == to_dir && from_last != to_last &&
+           strcasecmp(from_last.c_str(), to_last.c_str()) == 0;
+}
+
+// True when the directory lists any entry but "." and "..", or cannot be read.
+bool holds_entries(const std::string &dir)
+{
+    DIR *d = opendir(dir.c_str());
+    if (!d)
+        return true;
+    bool holds = false;
+    for (dirent *e; !holds && (e = readdir(d));)
+        holds = std::string_view(e->d_name) != "." && std::string_view(e->d_name) != "..";
+    closedir(d);
+    return holds;
+}
+
+// The type of the mounted file system that holds the entry st, as
+// /proc/self/mountinfo names it ("fuse.fusefat"); empty when not found.
+std::string mount_type(const struct stat &st)
+{
+    FILE *f = fopen("/proc/self/mountinfo", "re");
+    if (!f)
+        return {};
+    std::string device = std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
+    std::string type;
+    char line[4096];
+    while (type.empty() && fgets(line, sizeof line, f)) {
+        // "ID PARENT MAJOR:MINOR ROOT MOUNTPOINT OPTIONS... - TYPE SOURCE ..."
+        char id[32], parent[32], numbers[32], fs_type[256];
+        const char *separator = strstr(line, " - ");
+        if (separator && sscanf(line, "%31s %31s %31s", id, parent, numbers) == 3 &&
+            device == numbers && sscanf(separator + 3, "%255s", fs_type) == 1)
+            type = fs_type;
+    }
+    fclose(f);
+    return type;
+}
+
+// True where the file system's own rename is known to lose data: fusefat
+// frees the clusters of a folder renamed while it holds entries, and those
+// of a file renamed to another letter case of its name. Asked of FUSE mounts
+// only, and only for such renames.
+bool rename_loses_data(const std::string &from, const std::string &to)
+{
+    struct stat st;
+    struct statfs fs;
+    if (lstat(from.c_str(), &st) != 0 || statfs(from.c_str(), &fs) != 0 ||
+        fs.f_type != FUSE_SUPER_MAGIC)
+        return false;
+    bool risky = S_ISDIR(st.st_mode) ? holds_entries(from) : case_only_change(from, to);
+    return risky && mount_type(st) == "fuse.fusefat";
+}
+
+// True when to differs from from in the letter case of its last part alone,
 // in the same directory, and no entry there is spelt as to: the name reaches
 // from's entry only because the directory ignores case. (A FUSE file system
 // may number the two spellings as two files, so inode numbers cannot tell.)
 bool case_only_rename(const std::string &from, const std::string &to)
 {
-    auto [from_dir, from_last] = os_path_split(from);
-    auto [to_dir, to_last] = os_path_split(to);
-    if (from_dir != to_dir || from_last == to_last ||
-        strcasecmp(from_last.c_str(), to_last.c_str()) != 0)
+    if (!case_only_change(from, to))
         return false;
+    auto [to_dir, to_last] = os_path_split(to);
     DIR *d = opendir(to_dir.empty() ? "." : to_dir.c_str());
     if (!d)
         return false;
@@ -299,6 +363,10 @@ os_dir_status os_file_create_new(const std::string &path)
 
 int os_path_rename_keeping(const std::string &from, const std::string &to)
 {
+    if (rename_loses_data(from, to)) {
+        errno = EPERM;
+        return -1;
+    }
     int r = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
     if (r != 0 && (errno == EINVAL || errno == ENOSYS))
         r = rename_without_flag(from, to);

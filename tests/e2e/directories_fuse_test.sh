@@ -35,22 +35,29 @@ e2e_init "$(dirname "$program")"
 mnt=$E2E_DIR/mnt
 trap 'mounts_unmount "$mnt"; e2e_cleanup' EXIT
 mkdir "$mnt"
+# mounted: the file system at $mnt, in the background ($daemon).
+mounted() {
+    if [[ $kind == fusefat ]]; then
+        fusefat -f -o rw+ "$E2E_DIR/fat.img" "$mnt" >"$E2E_DIR/daemon" 2>&1 &
+    else
+        rclone mount "$E2E_DIR/folder" "$mnt" --vfs-cache-mode "${kind#rclone-}" \
+            --config "$E2E_DIR/rclone.conf" --cache-dir "$E2E_DIR/cache" >"$E2E_DIR/daemon" 2>&1 &
+    fi
+    daemon=$!
+    for _ in $(seq 100); do
+        mountpoint -q "$mnt" || ! kill -0 "$daemon" 2>/dev/null && break
+        sleep 0.1
+    done
+    mountpoint -q "$mnt" || skip "the mount did not come up: $(tail -1 "$E2E_DIR/daemon")"
+    cd "$mnt"
+}
 if [[ $kind == fusefat ]]; then
     truncate -s 16M "$E2E_DIR/fat.img"
     mkfs.vfat "$E2E_DIR/fat.img" >/dev/null
-    fusefat -f -o rw+ "$E2E_DIR/fat.img" "$mnt" >"$E2E_DIR/daemon" 2>&1 &
 else
     mkdir "$E2E_DIR/folder"
-    rclone mount "$E2E_DIR/folder" "$mnt" --vfs-cache-mode "${kind#rclone-}" \
-        --config "$E2E_DIR/rclone.conf" --cache-dir "$E2E_DIR/cache" >"$E2E_DIR/daemon" 2>&1 &
 fi
-daemon=$!
-for _ in $(seq 100); do
-    mountpoint -q "$mnt" || ! kill -0 "$daemon" 2>/dev/null && break
-    sleep 0.1
-done
-mountpoint -q "$mnt" || skip "the mount did not come up: $(tail -1 "$E2E_DIR/daemon")"
-cd "$mnt"
+mounted
 
 # name OLD NEW CODE: NAME OLD AS NEW in the current folder raises CODE.
 name() {
@@ -84,4 +91,22 @@ found=$(ls -A | LC_ALL=C sort | paste -sd' ')
 [[ -z $(find Empty Moved -mindepth 1) ]] || fail "a folder was filled"
 holds b.txt one
 holds c.txt two
+
+# fusefat's own rename frees the clusters of a folder that holds entries, and
+# of a file renamed to another letter case: such a NAME is refused and keeps
+# the files, which are whole after a remount, on an image fsck finds clean.
+if [[ $kind == fusefat ]]; then
+    e2e_step fusefat_losses
+    mkdir Saves
+    printf kept >Saves/s.txt
+    printf upper >NOTE.TXT
+    name Saves OldSaves 75
+    name NOTE.TXT note.txt 75
+    mounts_unmount "$mnt"
+    wait "$daemon" || true
+    fsck.vfat -n "$E2E_DIR/fat.img" >"$E2E_DIR/fsck" 2>&1 || fail "fsck: $(tr '\n' ' ' <"$E2E_DIR/fsck")"
+    mounted
+    holds Saves/s.txt kept
+    holds NOTE.TXT upper
+fi
 echo "NAME on $kind: ok"
