@@ -6,10 +6,12 @@
 # a mount namespace of the test's own (so the mount ends with the test). A
 # file and an empty folder renamed; renames onto a taken file or folder
 # refused with 75, both keeping their bytes, and nothing left beside the
-# names. Needs
-# root, /dev/fuse and the mount's tools: skipped (77) otherwise.
+# names. A read-only FUSE mount that answers ENOSYS to every change, as
+# squashfuse does (KIND enosys, the tests' refusing_fs): NAME gives 75 and
+# KILL 55, as on any read-only mount, and the file stays. Needs root,
+# /dev/fuse and the mount's tools: skipped (77) otherwise.
 #
-# Usage: directories_fuse_test.sh STATEMENTS_PROGRAM KIND
+# Usage: directories_fuse_test.sh STATEMENTS_PROGRAM KIND [REFUSING_FS|none]
 set -euo pipefail
 
 kind=$2
@@ -20,6 +22,10 @@ skip() {
 case $kind in
 rclone-off | rclone-writes) tools=(rclone fusermount3) ;;
 fusefat) tools=(fusefat mkfs.vfat) ;;
+enosys)
+    [[ ${3:-none} != none ]] || skip "refusing_fs was not built (no libfuse3-dev)"
+    tools=("$(realpath "$3")")
+    ;;
 *)
     echo "directories_fuse_test.sh: unknown mount $kind" >&2
     exit 2
@@ -39,6 +45,8 @@ mkdir "$mnt"
 mounted() {
     if [[ $kind == fusefat ]]; then
         fusefat -f -o rw+ "$E2E_DIR/fat.img" "$mnt" >"$E2E_DIR/daemon" 2>&1 &
+    elif [[ $kind == enosys ]]; then
+        "${tools[0]}" ENOSYS "$E2E_DIR/folder" "$mnt" >"$E2E_DIR/daemon" 2>&1 &
     else
         rclone mount "$E2E_DIR/folder" "$mnt" --vfs-cache-mode "${kind#rclone-}" \
             --config "$E2E_DIR/rclone.conf" --cache-dir "$E2E_DIR/cache" >"$E2E_DIR/daemon" 2>&1 &
@@ -67,6 +75,18 @@ name() {
 }
 # holds NAME TEXT: the file NAME holds TEXT.
 holds() { [[ -f $1 && $(<"$1") == "$2" ]] || fail "$1 does not hold \"$2\""; }
+
+if [[ $kind == enosys ]]; then
+    e2e_step read_only
+    printf kept >"$E2E_DIR/folder/a.txt"
+    name a.txt b.txt 75
+    codes=$(timeout 10 "$program" KILL a.txt 2>"$E2E_DIR/err") || fail "KILL: exit code $?"
+    [[ $codes == 55 ]] || fail "KILL a.txt gave $codes, not 55"
+    [[ $(ls -A) == a.txt ]] || fail "the mount holds \"$(ls -A | paste -sd' ')\""
+    holds a.txt kept
+    echo "NAME on $kind: ok"
+    exit 0
+fi
 
 e2e_step file
 printf one >a.txt
