@@ -252,12 +252,14 @@ std::string mount_type(const struct stat &st)
 bool rename_loses_data(const std::string &from, const std::string &to)
 {
     struct stat st;
-    struct statfs fs;
-    if (lstat(from.c_str(), &st) != 0 || statfs(from.c_str(), &fs) != 0 ||
-        fs.f_type != FUSE_SUPER_MAGIC)
+    if (lstat(from.c_str(), &st) != 0 || (!S_ISDIR(st.st_mode) && !case_only_change(from, to)))
         return false;
-    bool risky = S_ISDIR(st.st_mode) ? holds_entries(from) : case_only_change(from, to);
-    return risky && mount_type(st) == "fuse.fusefat";
+    struct statfs fs;
+    if (statfs(from.c_str(), &fs) != 0 || fs.f_type != FUSE_SUPER_MAGIC)
+        return false;
+    std::string type = mount_type(st);
+    return (type == "fuse.fusefat" || type == "fuseblk.fusefat") &&
+           (!S_ISDIR(st.st_mode) || holds_entries(from));
 }
 
 // True when to differs from from in the letter case of its last part alone,
