@@ -95,8 +95,7 @@ bool alike(const struct stat &a, const struct stat &b)
 // or a removal reported failed was done all the same (an NFS client whose
 // reply was lost retries and meets ENOENT), or another program removed from
 // meanwhile. The move is then done.
-bool moved_all_the_same(const std::string &from, const std::string &to,
-                        const struct stat &was_from)
+bool moved_all_the_same(const std::string &from, const std::string &to, const struct stat &was_from)
 {
     struct stat st;
     return lstat(from.c_str(), &st) != 0 && errno == ENOENT && lstat(to.c_str(), &st) == 0 &&

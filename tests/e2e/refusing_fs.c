@@ -178,7 +178,8 @@ int main(int argc, char **argv)
         if (strcmp(argv[1], refusals[i].name) == 0)
             refusal = refusals[i].value;
     if (!refusal || !realpath(argv[2], folder)) {
-        fprintf(stderr, "usage: refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS FOLDER MOUNTPOINT [OPTIONS...]\n");
+        fprintf(stderr,
+                "usage: refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS FOLDER MOUNTPOINT [OPTIONS...]\n");
         return 2;
     }
     char *args[64] = {argv[0], argv[3], "-f", "-s"};
