@@ -161,13 +161,11 @@ int rename_over_placeholder(const std::string &from, const std::string &to,
     if (r == 0)
         return 0;
     int err = errno;
-    if (!placeholder_remove(to, placeholder)) {
-        if (moved_all_the_same(from, to, was_from))
-            return 0;
-        errno = err;
-        return -1;
-    }
-    if (err == ENOENT || err == EXDEV) { // from is gone, or lies elsewhere
+    if (moved_all_the_same(from, to, was_from))
+        return 0;
+    if (!placeholder_remove(to, placeholder) || err == ENOENT || err == EXDEV) {
+        // Another entry in the placeholder's place, from gone, or from
+        // lying elsewhere.
         errno = err;
         return -1;
     }
