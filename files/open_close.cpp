@@ -7,6 +7,7 @@
 #include "files/os_handle.h"
 #include "files/network_handles.h"
 #include "platform/os_dirs.h"
+#include "platform/os_file_held.h"
 #include "platform/os_file_move.h"
 #include "platform/os_files.h"
 

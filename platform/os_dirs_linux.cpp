@@ -246,6 +246,7 @@ os_dir_status os_dir_status_of_errno(int err)
     case EBUSY:
     case ETXTBSY:
     case EWOULDBLOCK:
+    case ENOSYS: // a read-only FUSE file system without the call (squashfuse)
         return os_dir_status::access_denied;
     case EINVAL:
     case ENAMETOOLONG:

@@ -1,7 +1,7 @@
 // The lock rules per file system, in one place: the share lock every open
 // takes (and every delete's or rename's probe meets), the byte-range locks
 // of LOCK and the range tests of reads and writes, and the hold that marks a
-// held temporary file (os_file_move.h). Each works on an open descriptor and
+// held temporary file (os_file_held.h). Each works on an open descriptor and
 // says what the file system gave:
 // - a local file system keeps all three;
 // - a network file system (NFS, SMB) keeps range locks and holds in its

@@ -1,21 +1,19 @@
 #include "platform/os_file_move.h"
 
-#include "platform/os_file_locks.h"
 #include "platform/os_files.h"
 
-#include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <charconv>
 #include <climits>
-#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
-#include <stdio.h>
+#include <linux/magic.h>
 #include <string_view>
 #include <strings.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <vector>
 
@@ -84,14 +82,69 @@ int rename_when_absent(const std::string &from, const std::string &to)
     return rename(from.c_str(), to.c_str());
 }
 
+// True when the entries a and b may be one file: on one device, of one kind,
+// size and last change of the bytes. (A FUSE file system may number each
+// name as a file of its own, so inode numbers alone cannot tell.)
+bool alike(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_mode == b.st_mode && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// True when from is gone and to holds the file from was (was_from): a rename
+// or a removal reported failed was done all the same (an NFS client whose
+// reply was lost retries and meets ENOENT), or another program removed from
+// meanwhile. The move is then done.
+bool moved_all_the_same(const std::string &from, const std::string &to, const struct stat &was_from)
+{
+    struct stat st;
+    return lstat(from.c_str(), &st) != 0 && errno == ENOENT && lstat(to.c_str(), &st) == 0 &&
+           alike(st, was_from);
+}
+
+// After from was linked as to, the removal of from failed with err. to goes
+// again only while from still names the same file, so the file always keeps
+// a name; where from is gone and to holds the file, the move is done (0).
+int link_undone(const std::string &from, const std::string &to, const struct stat &was_from,
+                int err)
+{
+    if (moved_all_the_same(from, to, was_from))
+        return 0;
+    struct stat old_name, new_name;
+    if (lstat(from.c_str(), &old_name) == 0 && lstat(to.c_str(), &new_name) == 0 &&
+        alike(old_name, new_name) &&
+        (old_name.st_ino == new_name.st_ino || (old_name.st_nlink > 1 && new_name.st_nlink > 1)))
+        unlink(to.c_str());
+    errno = err;
+    return -1;
+}
+
+// Removes the placeholder at to (made: its lstat when made) while it is the
+// entry made and still empty (rmdir removes an empty directory only); true
+// when it went.
+bool placeholder_remove(const std::string &to, const struct stat &made)
+{
+    struct stat now;
+    if (lstat(to.c_str(), &now) != 0 || now.st_dev != made.st_dev || now.st_ino != made.st_ino ||
+        (now.st_mode & S_IFMT) != (made.st_mode & S_IFMT))
+        return false;
+    if (S_ISDIR(now.st_mode))
+        return rmdir(to.c_str()) == 0;
+    return now.st_size == 0 && unlink(to.c_str()) == 0;
+}
+
 // Where there are no hard links: to made exclusively as an empty file (an
 // empty directory for a directory, which may be renamed only over an empty
-// one) and from renamed over it. Where the placeholder cannot be made for
-// another reason than a taken name, or the file system will not rename over
-// it (rclone refuses a directory with EEXIST, fusefat with EPERM), the
-// placeholder goes again and the last way is taken.
-int rename_over_placeholder(const std::string &from, const std::string &to, bool directory)
+// one) and from (whose lstat is was_from) renamed over it. Where the
+// placeholder cannot be made for another reason than a taken name, or the
+// file system will not rename over it (rclone refuses a directory with
+// EEXIST, fusefat with EPERM), the placeholder goes again and the last way is
+// taken. The placeholder goes only while it is still the empty entry made:
+// where the failed rename was done all the same, to holds from's file.
+int rename_over_placeholder(const std::string &from, const std::string &to,
+                            const struct stat &was_from)
 {
+    bool directory = S_ISDIR(was_from.st_mode);
     bool made;
     if (directory) {
         made = mkdir(to.c_str(), 0700) == 0;
@@ -103,11 +156,16 @@ int rename_over_placeholder(const std::string &from, const std::string &to, bool
     }
     if (!made)
         return errno == EEXIST ? -1 : rename_when_absent(from, to);
-    if (rename(from.c_str(), to.c_str()) == 0)
+    struct stat placeholder;
+    int r = lstat(to.c_str(), &placeholder) == 0 ? rename(from.c_str(), to.c_str()) : -1;
+    if (r == 0)
         return 0;
     int err = errno;
-    directory ? rmdir(to.c_str()) : unlink(to.c_str());
-    if (err == ENOENT || err == EXDEV) { // from is gone, or lies elsewhere
+    if (moved_all_the_same(from, to, was_from))
+        return 0;
+    if (!placeholder_remove(to, placeholder) || err == ENOENT || err == EXDEV) {
+        // Another entry in the placeholder's place, from gone, or from
+        // lying elsewhere.
         errno = err;
         return -1;
     }
@@ -128,22 +186,77 @@ int rename_without_flag(const std::string &from, const std::string &to)
     struct stat st;
     if (lstat(from.c_str(), &st) != 0)
         return -1;
-    bool directory = S_ISDIR(st.st_mode);
-    if (!directory) {
-        if (link(from.c_str(), to.c_str()) == 0) {
-            if (unlink(from.c_str()) == 0)
-                return 0;
-            int err = errno;
-            unlink(to.c_str());
-            errno = err;
-            return -1;
-        }
+    if (!S_ISDIR(st.st_mode)) {
+        if (link(from.c_str(), to.c_str()) == 0)
+            return unlink(from.c_str()) == 0 ? 0 : link_undone(from, to, st, errno);
         if (errno == EEXIST || errno == ENOENT) // taken, or from is gone
             return -1;
         if (errno != EPERM && errno != ENOSYS && errno != EOPNOTSUPP)
             return rename_when_absent(from, to);
     }
-    return rename_over_placeholder(from, to, directory);
+    return rename_over_placeholder(from, to, st);
+}
+
+// True when to differs from from in the letter case of its last part alone,
+// in the same directory.
+bool case_only_change(const std::string &from, const std::string &to)
+{
+    auto [from_dir, from_last] = os_path_split(from);
+    auto [to_dir, to_last] = os_path_split(to);
+    return from_dir == to_dir && from_last != to_last &&
+           strcasecmp(from_last.c_str(), to_last.c_str()) == 0;
+}
+
+// True when the directory lists any entry but "." and "..", or cannot be read.
+bool holds_entries(const std::string &dir)
+{
+    DIR *d = opendir(dir.c_str());
+    if (!d)
+        return true;
+    bool holds = false;
+    for (dirent *e; !holds && (e = readdir(d));)
+        holds = std::string_view(e->d_name) != "." && std::string_view(e->d_name) != "..";
+    closedir(d);
+    return holds;
+}
+
+// The type of the mounted file system that holds the entry st, as
+// /proc/self/mountinfo names it ("fuse.fusefat"); empty when not found.
+std::string mount_type(const struct stat &st)
+{
+    FILE *f = fopen("/proc/self/mountinfo", "re");
+    if (!f)
+        return {};
+    std::string device = std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
+    std::string type;
+    char line[4096];
+    while (type.empty() && fgets(line, sizeof line, f)) {
+        // "ID PARENT MAJOR:MINOR ROOT MOUNTPOINT OPTIONS... - TYPE SOURCE ..."
+        char id[32], parent[32], numbers[32], fs_type[256];
+        const char *separator = strstr(line, " - ");
+        if (separator && sscanf(line, "%31s %31s %31s", id, parent, numbers) == 3 &&
+            device == numbers && sscanf(separator + 3, "%255s", fs_type) == 1)
+            type = fs_type;
+    }
+    fclose(f);
+    return type;
+}
+
+// True where the file system's own rename is known to lose data: fusefat
+// frees the clusters of a folder renamed while it holds entries, and those
+// of a file renamed to another letter case of its name. Asked of FUSE mounts
+// only, and only for such renames.
+bool rename_loses_data(const std::string &from, const std::string &to)
+{
+    struct stat st;
+    if (lstat(from.c_str(), &st) != 0 || (!S_ISDIR(st.st_mode) && !case_only_change(from, to)))
+        return false;
+    struct statfs fs;
+    if (statfs(from.c_str(), &fs) != 0 || fs.f_type != FUSE_SUPER_MAGIC)
+        return false;
+    std::string type = mount_type(st);
+    return (type == "fuse.fusefat" || type == "fuseblk.fusefat") &&
+           (!S_ISDIR(st.st_mode) || holds_entries(from));
 }
 
 // True when to differs from from in the letter case of its last part alone,
@@ -152,11 +265,9 @@ int rename_without_flag(const std::string &from, const std::string &to)
 // may number the two spellings as two files, so inode numbers cannot tell.)
 bool case_only_rename(const std::string &from, const std::string &to)
 {
-    auto [from_dir, from_last] = os_path_split(from);
-    auto [to_dir, to_last] = os_path_split(to);
-    if (from_dir != to_dir || from_last == to_last ||
-        strcasecmp(from_last.c_str(), to_last.c_str()) != 0)
+    if (!case_only_change(from, to))
         return false;
+    auto [to_dir, to_last] = os_path_split(to);
     DIR *d = opendir(to_dir.empty() ? "." : to_dir.c_str());
     if (!d)
         return false;
@@ -167,13 +278,10 @@ bool case_only_rename(const std::string &from, const std::string &to)
     return !spelt;
 }
 
-// The move across file systems: a flushed copy under a temporary name beside
-// to, renamed into place.
-os_dir_status move_by_copy(const std::string &from, const std::string &to)
+// A flushed copy of the open file in under a temporary name beside to,
+// renamed to to; *copy gets the copy's stat. On failure no temporary stays.
+os_dir_status copy_to(int in, const std::string &to, struct stat *copy)
 {
-    int in = open_uninterrupted(from.c_str(), O_RDONLY);
-    if (in < 0)
-        return status_now();
     std::string temporary;
     int out = -1;
     for (int i = 0; out < 0 && i < 100; i++) {
@@ -182,319 +290,49 @@ os_dir_status move_by_copy(const std::string &from, const std::string &to)
         if (out < 0 && errno != EEXIST)
             break;
     }
-    os_dir_status result = out < 0 ? status_now() : os_dir_status::ok;
-    if (out >= 0) {
-        // The copy keeps the file's permission bits where the file system
-        // takes them (a read-only file stays read-only): one that refuses
-        // some (set-group-ID on exFAT) gets the rest, one that takes none
-        // (FAT) keeps its own.
-        struct stat st;
-        if (fstat(in, &st) == 0 && fchmod(out, st.st_mode & 07777) != 0)
-            fchmod(out, st.st_mode & 0777);
-        // A full disk may show at the write, the flush or the close.
-        if (!bytes_copy(in, out) || fsync(out) != 0)
-            result = copy_failure();
-        if (close(out) != 0 && result == os_dir_status::ok)
-            result = copy_failure();
-        if (result == os_dir_status::ok && os_path_rename_keeping(temporary, to) != 0)
-            result = status_now();
-        if (result != os_dir_status::ok)
-            unlink(temporary.c_str());
-    }
-    close(in);
-    if (result == os_dir_status::ok)
-        unlink(from.c_str());
+    if (out < 0)
+        return status_now();
+    // The copy keeps the file's permission bits where the file system takes
+    // them (a read-only file stays read-only): one that refuses some
+    // (set-group-ID on exFAT) gets the rest, one that takes none (FAT) keeps
+    // its own.
+    struct stat st;
+    if (fstat(in, &st) == 0 && fchmod(out, st.st_mode & 07777) != 0)
+        fchmod(out, st.st_mode & 0777);
+    // A full disk may show at the write, the flush or the close.
+    os_dir_status result = os_dir_status::ok;
+    if (!bytes_copy(in, out) || fsync(out) != 0 || fstat(out, copy) != 0)
+        result = copy_failure();
+    if (close(out) != 0 && result == os_dir_status::ok)
+        result = copy_failure();
+    if (result == os_dir_status::ok && os_path_rename_keeping(temporary, to) != 0)
+        result = status_now();
+    if (result != os_dir_status::ok)
+        unlink(temporary.c_str());
     return result;
 }
 
-// This machine's name, which the check value of a held file's name covers.
-const std::string &machine_name()
+// The move across file systems: a copy, then the removal of from. Where from
+// cannot be removed (a read-only file system), the copy goes again, while it
+// is still the one made, and the move is refused with access_denied, as mv
+// says it cannot remove; where from is gone all the same, the move is done.
+os_dir_status move_by_copy(const std::string &from, const std::string &to)
 {
-    static const std::string name = [] {
-        char text[256] = {};
-        return gethostname(text, sizeof text - 1) == 0 ? std::string(text) : std::string();
-    }();
-    return name;
+    int in = open_uninterrupted(from.c_str(), O_RDONLY);
+    if (in < 0)
+        return status_now();
+    struct stat copy;
+    os_dir_status result = copy_to(in, to, &copy);
+    close(in);
+    if (result != os_dir_status::ok || unlink(from.c_str()) == 0 || errno == ENOENT)
+        return result;
+    struct stat now;
+    if (lstat(to.c_str(), &now) == 0 && alike(now, copy))
+        unlink(to.c_str());
+    return os_dir_status::access_denied;
 }
-
-std::string place_seam; // see os_file_held_place_set
-
-// Where this process runs, beyond the machine: its boot and its PID
-// namespace, as a text; empty when either cannot be read. A process number
-// means one process only there: another namespace under the same host name
-// (a sandbox, a container) or another boot numbers its processes anew.
-std::string process_place()
-{
-    if (!place_seam.empty())
-        return place_seam;
-    static const std::string boot = [] {
-        char text[64] = {};
-        FILE *f = fopen("/proc/sys/kernel/random/boot_id", "re");
-        bool read = f && fgets(text, sizeof text, f);
-        if (f)
-            fclose(f);
-        std::string id = read ? text : "";
-        while (!id.empty() && id.back() == '\n')
-            id.pop_back();
-        return id;
-    }();
-    // Asked each time: a process forked into another namespace keeps the
-    // memory of its parent.
-    struct stat ns;
-    if (boot.empty() || stat("/proc/self/ns/pid", &ns) != 0)
-        return {};
-    return boot + "/" + std::to_string(ns.st_ino);
-}
-
-// The held files this process holds: hold descriptor and the unique part of
-// the name.
-std::vector<std::pair<int, std::string>> held_here;
-
-bool held_here_has(std::string_view unique)
-{
-    return std::any_of(held_here.begin(), held_here.end(),
-                       [&](const auto &h) { return h.second == unique; });
-}
-
-// True while path still names the file open as fd.
-bool names_file(const std::string &path, int fd)
-{
-    struct stat named, open_file;
-    return lstat(path.c_str(), &named) == 0 && fstat(fd, &open_file) == 0 &&
-           named.st_dev == open_file.st_dev && named.st_ino == open_file.st_ino;
-}
-
-constexpr std::string_view HELD_SUFFIX = ".tmp";
-constexpr size_t CHECK_DIGITS = 8;
-
-// A held file found beside a target.
-struct held_file {
-    std::string path;
-    std::string unique; // the maker's process number, '-', its count
-    pid_t pid = 0;      // the maker's process number where it ran in this
-                        // process's place (machine, boot, PID namespace), else 0
-};
-
-// True while the maker of a file made in this process's place runs; for
-// this process's own file, while it holds it. (A process that has taken a
-// leftover's number since keeps the leftover until it ends too.)
-bool maker_runs(const held_file &file)
-{
-    if (file.pid <= 0)
-        return false;
-    if (file.pid == getpid())
-        return held_here_has(file.unique);
-    return kill(file.pid, 0) == 0 || errno != ESRCH;
-}
-
-// A check value of a held file's name: FNV-1a over the target's last part,
-// the unique part and where the maker ran (its machine name, then also its
-// place), as eight lowercase hexadecimal digits. Files made before the
-// machine name was covered have the value without it (an empty text).
-std::string check_value(std::string_view last, std::string_view unique, std::string_view machine)
-{
-    uint32_t h = 2166136261u;
-    auto mix = [&](std::string_view t) {
-        for (unsigned char c : t)
-            h = (h ^ c) * 16777619u;
-    };
-    mix(last);
-    mix("/");
-    mix(unique);
-    if (!machine.empty()) {
-        mix("/");
-        mix(machine);
-    }
-    char digits[CHECK_DIGITS + 1];
-    snprintf(digits, sizeof digits, "%08x", h);
-    return digits;
-}
-
-// The longest name the directory takes.
-size_t name_limit(const std::string &dir)
-{
-    long limit = pathconf(dir.empty() ? "." : dir.c_str(), _PC_NAME_MAX);
-    return limit > 0 ? size_t(limit) : NAME_MAX;
-}
-
-// The second check value of a held file's name, over the machine name and a
-// place: it is the one this process's place gives only where the maker ran
-// in that place.
-std::string place_check(std::string_view last, std::string_view unique, const std::string &place)
-{
-    return check_value(last, unique, machine_name() + "/" + place);
-}
-
-// The held file name for the target's last part and a unique part, the last
-// part cut short (never inside a UTF-8 sequence) where the whole would pass
-// limit.
-std::string held_name_make(const std::string &last, const std::string &unique, size_t limit)
-{
-    std::string tail = "." + unique + "-" + check_value(last, unique, machine_name()) + "-" +
-                       place_check(last, unique, process_place()) + std::string(HELD_SUFFIX);
-    size_t keep = last.size();
-    if (keep + tail.size() > limit) {
-        keep = limit > tail.size() ? limit - tail.size() : 0;
-        while (keep > 0 && (uint8_t(last[keep]) & 0xC0) == 0x80)
-            --keep;
-    }
-    return last.substr(0, keep) + tail;
-}
-
-// Splits "-" and a check value off the end of name into *check.
-bool check_split(std::string_view *name, std::string_view *check)
-{
-    if (name->size() < CHECK_DIGITS + 1 || (*name)[name->size() - CHECK_DIGITS - 1] != '-')
-        return false;
-    *check = name->substr(name->size() - CHECK_DIGITS);
-    name->remove_suffix(CHECK_DIGITS + 1);
-    return true;
-}
-
-// The unique part of a name's start (a start of last, '.', digits, '-',
-// digits), or an empty text.
-std::string_view unique_split(std::string_view name, std::string_view last)
-{
-    auto digits = [](std::string_view t) {
-        return !t.empty() && t.find_first_not_of("0123456789") == std::string_view::npos;
-    };
-    size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos || !last.starts_with(name.substr(0, dot)))
-        return {};
-    std::string_view unique = name.substr(dot + 1);
-    size_t dash = unique.find('-');
-    if (dash == std::string_view::npos || !digits(unique.substr(0, dash)) ||
-        !digits(unique.substr(dash + 1)))
-        return {};
-    return unique;
-}
-
-// True for a name that os_file_create_held made for the target's last part:
-// its unique part, the check value over the part, those numbers and the
-// machine name, then the one that covers the place too, and ".tmp"; or, in
-// names made before they covered the place, one check value over the machine
-// name or (older still) over none. file gets the unique part and, where the
-// maker ran in this process's place, its process number (else 0).
-bool held_name(std::string_view name, std::string_view last, held_file *file)
-{
-    file->pid = 0;
-    if (!name.ends_with(HELD_SUFFIX))
-        return false;
-    name.remove_suffix(HELD_SUFFIX.size());
-    std::string_view place, check;
-    if (!check_split(&name, &place))
-        return false;
-    std::string_view start = name;
-    std::string_view unique;
-    if (check_split(&start, &check) && !(unique = unique_split(start, last)).empty() &&
-        check == check_value(last, unique, machine_name())) {
-        file->unique = unique;
-        // A number too large for a process number leaves 0.
-        const std::string here = process_place();
-        if (!here.empty() && place == place_check(last, unique, here))
-            std::from_chars(unique.data(), unique.data() + unique.find('-'), file->pid);
-        return true;
-    }
-    unique = unique_split(name, last);
-    file->unique = unique;
-    return !unique.empty() && (place == check_value(last, unique, machine_name()) ||
-                               place == check_value(last, unique, ""));
-}
-
-// Removes the file when it is a regular file nobody holds. A file whose
-// maker runs in this process's place stays, whatever a lock says: the maker
-// may have found no lock service where the remover finds one. Otherwise the
-// remover's lock stays until the removal is done: no maker holds the file in
-// between, and another remover cannot lock it, so the name still names the
-// file checked. Where the file system gives no locks, a file made in this
-// place goes once its maker has ended; one made elsewhere (another machine,
-// boot or PID namespace, or by a maker before names told the place) stays.
-void remove_when_unheld(const held_file &file)
-{
-    if (maker_runs(file))
-        return;
-    int fd = open_uninterrupted(file.path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return;
-    struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        os_lock_answer lock = os_hold_lock_take(fd);
-        bool unheld = lock == os_lock_answer::taken ||
-                      (lock == os_lock_answer::unsupported && file.pid > 0);
-        if (unheld && names_file(file.path, fd))
-            unlink(file.path.c_str());
-    }
-    close(fd);
-}
-
-std::atomic<uint64_t> held_files_made{0};
 
 } // namespace
-
-os_dir_status os_file_create_held(const std::string &target, std::string *path, int *hold)
-{
-    *hold = -1;
-    auto [dir, last] = os_path_split(target);
-    size_t limit = name_limit(dir);
-    if (last.size() > limit)
-        return os_dir_status::bad_name; // the target itself cannot be named
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        std::string unique = std::to_string(getpid()) + "-" + std::to_string(held_files_made++);
-        *path = dir + held_name_make(last, unique, limit);
-        int fd = open_uninterrupted(path->c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return status_now();
-        }
-        // A remover may have locked and removed the file before the hold was
-        // taken; it is then not this maker's, and another name is tried.
-        // Without locks no remover can lock it either: the file is removed
-        // only once this process has ended.
-        os_lock_answer lock = os_hold_lock_take(fd);
-        if (lock != os_lock_answer::busy && names_file(*path, fd)) {
-            held_here.emplace_back(fd, unique);
-            *hold = fd;
-            return os_dir_status::ok;
-        }
-        close(fd);
-    }
-    return os_dir_status::exists;
-}
-
-void os_file_hold_release(int hold)
-{
-    if (hold < 0)
-        return;
-    std::erase_if(held_here, [&](const auto &h) { return h.first == hold; });
-    close(hold);
-}
-
-void os_file_held_place_set(const std::string &place)
-{
-    place_seam = place;
-}
-
-void os_file_remove_unheld(const std::string &target)
-{
-    auto [dir, last] = os_path_split(target);
-    if (last.empty())
-        return;
-    DIR *d = opendir(dir.empty() ? "." : dir.c_str());
-    if (!d)
-        return;
-    std::vector<held_file> found;
-    while (dirent *e = readdir(d)) {
-        held_file file;
-        if (held_name(e->d_name, last, &file)) {
-            file.path = dir + e->d_name;
-            found.push_back(std::move(file));
-        }
-    }
-    closedir(d);
-    for (const held_file &file : found)
-        remove_when_unheld(file);
-}
 
 std::string os_path_link_target(const std::string &path)
 {
@@ -524,6 +362,10 @@ os_dir_status os_file_create_new(const std::string &path)
 
 int os_path_rename_keeping(const std::string &from, const std::string &to)
 {
+    if (rename_loses_data(from, to)) {
+        errno = EPERM;
+        return -1;
+    }
     int r = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
     if (r != 0 && (errno == EINVAL || errno == ENOSYS))
         r = rename_without_flag(from, to);
@@ -570,18 +412,4 @@ os_dir_status os_file_replace(const std::string &from, const std::string &to)
 bool os_file_remove(const std::string &path)
 {
     return unlink(path.c_str()) == 0 || errno == ENOENT;
-}
-
-std::string os_file_held_name_make(const std::string &last, const std::string &unique,
-                                   size_t limit)
-{
-    return held_name_make(last, unique, limit);
-}
-
-bool os_file_held_name_read(std::string_view name, std::string_view last, int *maker)
-{
-    held_file file;
-    bool held = held_name(name, last, &file);
-    *maker = file.pid;
-    return held;
 }

@@ -6,10 +6,12 @@
 # a mount namespace of the test's own (so the mount ends with the test). A
 # file and an empty folder renamed; renames onto a taken file or folder
 # refused with 75, both keeping their bytes, and nothing left beside the
-# names. Needs
-# root, /dev/fuse and the mount's tools: skipped (77) otherwise.
+# names. A read-only FUSE mount that answers ENOSYS to every change, as
+# squashfuse does (KIND enosys, the tests' refusing_fs): NAME gives 75 and
+# KILL 55, as on any read-only mount, and the file stays. Needs root,
+# /dev/fuse and the mount's tools: skipped (77) otherwise.
 #
-# Usage: directories_fuse_test.sh STATEMENTS_PROGRAM KIND
+# Usage: directories_fuse_test.sh STATEMENTS_PROGRAM KIND [REFUSING_FS|none]
 set -euo pipefail
 
 kind=$2
@@ -20,6 +22,10 @@ skip() {
 case $kind in
 rclone-off | rclone-writes) tools=(rclone fusermount3) ;;
 fusefat) tools=(fusefat mkfs.vfat) ;;
+enosys)
+    [[ ${3:-none} != none ]] || skip "refusing_fs was not built (no libfuse3-dev)"
+    tools=("$(realpath "$3")")
+    ;;
 *)
     echo "directories_fuse_test.sh: unknown mount $kind" >&2
     exit 2
@@ -35,22 +41,31 @@ e2e_init "$(dirname "$program")"
 mnt=$E2E_DIR/mnt
 trap 'mounts_unmount "$mnt"; e2e_cleanup' EXIT
 mkdir "$mnt"
+# mounted: the file system at $mnt, in the background ($daemon).
+mounted() {
+    if [[ $kind == fusefat ]]; then
+        fusefat -f -o rw+ "$E2E_DIR/fat.img" "$mnt" >"$E2E_DIR/daemon" 2>&1 &
+    elif [[ $kind == enosys ]]; then
+        "${tools[0]}" ENOSYS "$E2E_DIR/folder" "$mnt" >"$E2E_DIR/daemon" 2>&1 &
+    else
+        rclone mount "$E2E_DIR/folder" "$mnt" --vfs-cache-mode "${kind#rclone-}" \
+            --config "$E2E_DIR/rclone.conf" --cache-dir "$E2E_DIR/cache" >"$E2E_DIR/daemon" 2>&1 &
+    fi
+    daemon=$!
+    for _ in $(seq 100); do
+        mountpoint -q "$mnt" || ! kill -0 "$daemon" 2>/dev/null && break
+        sleep 0.1
+    done
+    mountpoint -q "$mnt" || skip "the mount did not come up: $(tail -1 "$E2E_DIR/daemon")"
+    cd "$mnt"
+}
 if [[ $kind == fusefat ]]; then
     truncate -s 16M "$E2E_DIR/fat.img"
     mkfs.vfat "$E2E_DIR/fat.img" >/dev/null
-    fusefat -f -o rw+ "$E2E_DIR/fat.img" "$mnt" >"$E2E_DIR/daemon" 2>&1 &
 else
     mkdir "$E2E_DIR/folder"
-    rclone mount "$E2E_DIR/folder" "$mnt" --vfs-cache-mode "${kind#rclone-}" \
-        --config "$E2E_DIR/rclone.conf" --cache-dir "$E2E_DIR/cache" >"$E2E_DIR/daemon" 2>&1 &
 fi
-daemon=$!
-for _ in $(seq 100); do
-    mountpoint -q "$mnt" || ! kill -0 "$daemon" 2>/dev/null && break
-    sleep 0.1
-done
-mountpoint -q "$mnt" || skip "the mount did not come up: $(tail -1 "$E2E_DIR/daemon")"
-cd "$mnt"
+mounted
 
 # name OLD NEW CODE: NAME OLD AS NEW in the current folder raises CODE.
 name() {
@@ -60,6 +75,18 @@ name() {
 }
 # holds NAME TEXT: the file NAME holds TEXT.
 holds() { [[ -f $1 && $(<"$1") == "$2" ]] || fail "$1 does not hold \"$2\""; }
+
+if [[ $kind == enosys ]]; then
+    e2e_step read_only
+    printf kept >"$E2E_DIR/folder/a.txt"
+    name a.txt b.txt 75
+    codes=$(timeout 10 "$program" KILL a.txt 2>"$E2E_DIR/err") || fail "KILL: exit code $?"
+    [[ $codes == 55 ]] || fail "KILL a.txt gave $codes, not 55"
+    [[ $(ls -A) == a.txt ]] || fail "the mount holds \"$(ls -A | paste -sd' ')\""
+    holds a.txt kept
+    echo "NAME on $kind: ok"
+    exit 0
+fi
 
 e2e_step file
 printf one >a.txt
@@ -84,4 +111,22 @@ found=$(ls -A | LC_ALL=C sort | paste -sd' ')
 [[ -z $(find Empty Moved -mindepth 1) ]] || fail "a folder was filled"
 holds b.txt one
 holds c.txt two
+
+# fusefat's own rename frees the clusters of a folder that holds entries, and
+# of a file renamed to another letter case: such a NAME is refused and keeps
+# the files, which are whole after a remount, on an image fsck finds clean.
+if [[ $kind == fusefat ]]; then
+    e2e_step fusefat_losses
+    mkdir Saves
+    printf kept >Saves/s.txt
+    printf upper >NOTE.TXT
+    name Saves OldSaves 75
+    name NOTE.TXT note.txt 75
+    mounts_unmount "$mnt"
+    wait "$daemon" || true
+    fsck.vfat -n "$E2E_DIR/fat.img" >"$E2E_DIR/fsck" 2>&1 || fail "fsck: $(tr '\n' ' ' <"$E2E_DIR/fsck")"
+    mounted
+    holds Saves/s.txt kept
+    holds NOTE.TXT upper
+fi
 echo "NAME on $kind: ok"

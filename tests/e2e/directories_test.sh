@@ -2,13 +2,36 @@
 # FILES and SHELL through a real window: FILES lists a prepared tree on the
 # screen (header, 8.3 entries, <DIR>, a long name whole, the free bytes as df
 # counts them); a waited SHELL in full screen leaves it while the command
-# runs and comes back to the same screen.
+# runs and comes back to the same screen. NAME where the file system has no
+# rename that refuses to replace and a step of the way round goes wrong
+# (SHIM, a preloaded library): the file always keeps a name, a move done in
+# spite of a lost reply is done, and a refused one leaves the old name alone.
 #
-#   directories_test.sh PROGRAM TOOLS_DIR
+#   directories_test.sh PROGRAM TOOLS_DIR STATEMENTS_PROGRAM SHIM
 set -euo pipefail
-program=$1
+program=$1 statements=$3 shim=$4
 source "$(dirname "$0")/lib.sh"
 e2e_init "$2"
+
+# moved FAULT CODE NAME: NAME OLD.TXT AS NEW.TXT with the shim's FAULT raises
+# CODE and leaves the folder holding NAME alone, the file's bytes whole.
+moved() {
+    local folder=$E2E_DIR/fault_$1 code
+    mkdir "$folder"
+    printf bytes >"$folder/OLD.TXT"
+    code=$(cd "$folder" && RENAME_SHIM_FILE=OLD.TXT RENAME_SHIM_FAULT=$1 LD_PRELOAD=$shim \
+        ASAN_OPTIONS=verify_asan_link_order=0 timeout 10 "$statements" NAME OLD.TXT NEW.TXT) ||
+        fail "NAME with $1: exit code $?"
+    [[ $code == "$2" ]] || fail "NAME with $1 gave $code, not $2"
+    [[ $(ls -A "$folder") == "$3" && $(<"$folder/$3") == bytes ]] ||
+        fail "NAME with $1 left \"$(ls -A "$folder" | paste -sd' ')\", not $3"
+}
+e2e_step rename_faults
+moved unlink-lost 0 NEW.TXT
+moved rename-lost 0 NEW.TXT
+moved unlink-EACCES 75 OLD.TXT
+moved unlink-EBUSY 75 OLD.TXT
+
 xvfb_start
 
 tree="$E2E_DIR/tree"

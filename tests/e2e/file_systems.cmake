@@ -15,3 +15,10 @@ foreach(kind rclone-off rclone-writes fusefat)
                    $<TARGET_FILE:statements_program> ${kind})
   set_tests_properties(${test_name} PROPERTIES LABELS "e2e" TIMEOUT 60 SKIP_RETURN_CODE 77)
 endforeach()
+
+# NAME and KILL on a read-only FUSE mount that answers ENOSYS to every change:
+# the refusing file system of close_refusal.cmake (which sets REFUSING_FS).
+add_test(NAME e2e.directories_enosys
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/directories_fuse_test.sh
+                 $<TARGET_FILE:statements_program> enosys ${REFUSING_FS})
+set_tests_properties(e2e.directories_enosys PROPERTIES LABELS "e2e" TIMEOUT 60 SKIP_RETURN_CODE 77)

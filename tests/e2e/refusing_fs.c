@@ -2,9 +2,11 @@
 // every open file that was written to: writes are taken, and the flush of a
 // written file fails with the errno named on the command line, as an NFS
 // client does when the server refuses its cached writes (quota used up, disk
-// full, a failing disk). Opens that write nothing close cleanly.
+// full, a failing disk). Opens that write nothing close cleanly. With ENOSYS
+// it is a read-only file system of the kind that has no calls for changes
+// (squashfuse): creates, deletes, renames and links answer ENOSYS.
 //
-//   refusing_fs EDQUOT|ENOSPC|EIO FOLDER MOUNTPOINT [FUSE OPTIONS...]
+//   refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS FOLDER MOUNTPOINT [FUSE OPTIONS...]
 //
 // Runs single-threaded in the foreground (-f -s are added).
 #define _GNU_SOURCE
@@ -93,6 +95,8 @@ static int fs_open(const char *name, struct fuse_file_info *fi)
 static int fs_create(const char *name, mode_t mode, struct fuse_file_info *fi)
 {
     char p[PATH_MAX];
+    if (refusal == ENOSYS)
+        return -ENOSYS;
     return file_keep(open(backing(name, p), fi->flags, mode), fi);
 }
 
@@ -136,6 +140,8 @@ static int fs_truncate(const char *name, off_t size, struct fuse_file_info *fi)
 static int fs_unlink(const char *name)
 {
     char p[PATH_MAX];
+    if (refusal == ENOSYS)
+        return -ENOSYS;
     return result(unlink(backing(name, p)));
 }
 
@@ -143,6 +149,8 @@ static int fs_unlink(const char *name)
 static int fs_rename(const char *from, const char *to, unsigned int flags)
 {
     char p[PATH_MAX], q[PATH_MAX];
+    if (refusal == ENOSYS)
+        return -ENOSYS;
     return result(renameat2(AT_FDCWD, backing(from, p), AT_FDCWD, backing(to, q), flags));
 }
 
@@ -165,12 +173,13 @@ int main(int argc, char **argv)
     static const struct {
         const char *name;
         int value;
-    } refusals[] = {{"EDQUOT", EDQUOT}, {"ENOSPC", ENOSPC}, {"EIO", EIO}};
+    } refusals[] = {{"EDQUOT", EDQUOT}, {"ENOSPC", ENOSPC}, {"EIO", EIO}, {"ENOSYS", ENOSYS}};
     for (size_t i = 0; argc >= 4 && i < sizeof refusals / sizeof refusals[0]; i++)
         if (strcmp(argv[1], refusals[i].name) == 0)
             refusal = refusals[i].value;
     if (!refusal || !realpath(argv[2], folder)) {
-        fprintf(stderr, "usage: refusing_fs EDQUOT|ENOSPC|EIO FOLDER MOUNTPOINT [OPTIONS...]\n");
+        fprintf(stderr,
+                "usage: refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS FOLDER MOUNTPOINT [OPTIONS...]\n");
         return 2;
     }
     char *args[64] = {argv[0], argv[3], "-f", "-s"};

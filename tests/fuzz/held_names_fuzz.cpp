@@ -4,7 +4,7 @@
 // byte, is a target's last part and an entry's name. Reading any entry may
 // not crash or trip a sanitizer; a name made for a last part is read back as
 // held, by this process, and never cuts a UTF-8 sequence short.
-#include "platform/os_file_move.h"
+#include "platform/os_file_held_testing.h"
 
 #include <cstddef>
 #include <cstdint>

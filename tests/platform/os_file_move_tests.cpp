@@ -1,3 +1,5 @@
+#include "platform/os_file_held.h"
+#include "platform/os_file_held_testing.h"
 #include "platform/os_file_move.h"
 #include "platform/os_files.h"
 
