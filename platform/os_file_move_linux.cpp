@@ -1,5 +1,6 @@
 #include "platform/os_file_move.h"
 
+#include "platform/case_fold.h"
 #include "platform/os_file_locks.h"
 #include "platform/os_files.h"
 
@@ -155,7 +156,7 @@ bool case_only_rename(const std::string &from, const std::string &to)
     auto [from_dir, from_last] = os_path_split(from);
     auto [to_dir, to_last] = os_path_split(to);
     if (from_dir != to_dir || from_last == to_last ||
-        strcasecmp(from_last.c_str(), to_last.c_str()) != 0)
+        !case_fold_equal(from_last, to_last))
         return false;
     DIR *d = opendir(to_dir.empty() ? "." : to_dir.c_str());
     if (!d)

@@ -8,7 +8,8 @@
 # the numbers are free afterwards, and the file the program leaves open when
 # it ends (by END, SYSTEM, or "No" in the error dialog) is named on standard
 # error with the error. The game's save shows 61 (75 for EIO) and keeps the
-# old save whole, with no temporary file left. Needs root, mount namespaces,
+# old save whole, with no temporary file left. A delete the file system
+# refuses gives KILL 53 and leaves the file, not a hidden copy. Needs root, mount namespaces,
 # /dev/fuse and libfuse3 at the build: skipped (77) otherwise.
 #
 # Usage: close_refusal_test.sh STATEMENTS_PROGRAM SAVE_PROGRAM REFUSING_FS|none
@@ -103,4 +104,15 @@ row() {
 row EDQUOT 61 end 61
 row ENOSPC 61 system 61
 row EIO 57 error 75
+
+# A delete the file system refuses is KILL's failure (53), with no hidden
+# copy left behind: the file stays as it was.
+e2e_step unlink
+fs_mount UNLINK_EIO
+printf kept >"$mnt/kept.txt"
+[[ $(timeout 10 "$program" KILL "$mnt/kept.txt" 2>"$E2E_DIR/err") == 53 ]] ||
+    fail "KILL of a file whose delete is refused did not give 53"
+[[ $(ls -A "$E2E_DIR/folder" | paste -sd' ') == "game kept.txt" && $(<"$mnt/kept.txt") == kept ]] ||
+    fail "the refused delete left $(ls -A "$E2E_DIR/folder" | paste -sd' ')"
+umount "$mnt"
 echo "close refusal: ok"
