@@ -139,7 +139,7 @@ void rt_name(const string_descriptor *old_name, const string_descriptor *new_nam
 {
     if (error_pending)
         return;
-    std::string from = os_path_resolve(file_name_text(old_name));
+    std::string from = os_path_listed(file_name_text(old_name));
     std::string to = os_path_resolve_parent(file_name_text(new_name));
     switch (from.empty() ? os_dir_status::not_found : os_path_rename(from, to)) {
     case os_dir_status::ok:

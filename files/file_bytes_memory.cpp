@@ -2,6 +2,7 @@
 
 #include "files/handle_table.h"
 #include "files/os_handle.h"
+#include "platform/os_files_testing.h"
 
 void file_bytes_memory_reset()
 {

@@ -1,5 +1,6 @@
 #include "platform/os_dirs.h"
 
+#include "platform/case_fold.h"
 #include "platform/os_file_move.h"
 #include "platform/os_file_locks.h"
 #include "platform/os_files.h"
@@ -13,7 +14,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -41,7 +41,7 @@ bool name_taken_ignoring_case(const std::string &dir, const std::string &name,
         return false;
     bool taken = false;
     while (dirent *e = readdir(d)) {
-        if (strcasecmp(e->d_name, name.c_str()) != 0 || self_name == e->d_name)
+        if (!case_fold_equal(e->d_name, name) || self_name == e->d_name)
             continue;
         struct stat st;
         if (self && fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
@@ -54,14 +54,16 @@ bool name_taken_ignoring_case(const std::string &dir, const std::string &name,
     return taken;
 }
 
-// The share-lock probe of a delete or rename: true when no open file holds the file.
-// Held exclusively until fd is closed, so no new open can lock it meanwhile.
+// The share-lock probe of a delete or rename: true when no open file holds the
+// file, by its share lock or, in this process, under another spelling of its
+// name. Held exclusively until fd is closed, so no new open can lock it
+// meanwhile.
 bool share_probe(const std::string &path, int *fd)
 {
     *fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (*fd < 0)
         return true; // a link or an unreadable file: nothing to probe
-    return os_share_lock_take(*fd, true);
+    return os_share_lock_take(*fd, true) && !os_file_open_by_other_spelling(*fd);
 }
 
 // Runs action unless an open file holds path, else gives access_denied. The
@@ -91,9 +93,9 @@ bool directory_empty(const char *dir)
 }
 
 // True when the directory target (whose lstat is st) is the current one: the
-// same inode, or the same path once both are spelt as their directories list
-// them (a FUSE file system may number each spelling of one name as a folder
-// of its own, and the current directory may have been entered by another).
+// same inode, or one name in another letter case (a FUSE file system may
+// number each spelling of one name as a folder of its own, and the current
+// directory may have been entered by another).
 bool is_current_directory(const std::string &target, const struct stat &st)
 {
     struct stat current;
@@ -101,7 +103,7 @@ bool is_current_directory(const std::string &target, const struct stat &st)
         return true;
     std::string here = os_current_directory();
     char *full = realpath(target.c_str(), nullptr);
-    bool same = full && !here.empty() && os_path_resolve(full) == os_path_resolve(here);
+    bool same = full && !here.empty() && os_names_one_file(full, here);
     free(full);
     return same;
 }
@@ -150,7 +152,7 @@ os_dir_status os_dir_list(const std::string &dir, std::string_view pattern,
     }
     closedir(d);
     std::sort(entries->begin(), entries->end(), [](const os_dir_entry &a, const os_dir_entry &b) {
-        int c = strcasecmp(a.name.c_str(), b.name.c_str());
+        int c = case_fold_compare(a.name, b.name);
         return c != 0 ? c < 0 : a.name < b.name;
     });
     return os_dir_status::ok;
@@ -165,7 +167,15 @@ os_dir_status os_file_delete(const std::string &path)
         return os_dir_status::access_denied;
     if (S_ISREG(st.st_mode) && (st.st_mode & WRITE_BITS) == 0)
         return os_dir_status::access_denied;
-    return unless_held(path, [&] { return result_of(unlink(path.c_str())); });
+    // The probe is closed before the unlink: a FUSE file system on libfuse's
+    // path interface (sshfs, fusefat) only hides a file that is open when it
+    // is deleted and deletes it at the last close, where a refusal is lost.
+    // No open of this process can come in between; another process's can.
+    int fd = -1;
+    const bool unheld = share_probe(path, &fd);
+    if (fd >= 0)
+        close(fd);
+    return unheld ? result_of(unlink(path.c_str())) : os_dir_status::access_denied;
 }
 
 // A regular file that an open file holds is refused as a delete is: a rename

@@ -1,5 +1,6 @@
 #include "platform/os_file_move.h"
 
+#include "platform/case_fold.h"
 #include "platform/os_files.h"
 
 #include <cerrno>
@@ -10,7 +11,6 @@
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <string_view>
-#include <strings.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
@@ -204,7 +204,7 @@ bool case_only_change(const std::string &from, const std::string &to)
     auto [from_dir, from_last] = os_path_split(from);
     auto [to_dir, to_last] = os_path_split(to);
     return from_dir == to_dir && from_last != to_last &&
-           strcasecmp(from_last.c_str(), to_last.c_str()) == 0;
+           case_fold_equal(from_last, to_last);
 }
 
 // True when the directory lists any entry but "." and "..", or cannot be read.

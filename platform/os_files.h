@@ -61,11 +61,6 @@ os_file_status os_file_open(const char *name, uint32_t access, bool deny_others,
 // and writing; it behaves as a file on disk does (tests and fuzzing).
 os_file_status os_file_from_bytes(const void *bytes, size_t count, os_file **file);
 
-// Test seam: from now on every read of the file that covers the byte at
-// position fails as a failing disk would (io_failure); a negative position
-// ends that.
-void os_file_fail_reads_at(os_file *file, int64_t position);
-
 // Wraps an open device descriptor (a serial line) as a file read and written
 // in stream order; os_file_close closes the descriptor.
 os_file *os_file_adopt(int fd, bool writable);
@@ -131,10 +126,26 @@ os_file_status os_file_unlock(os_file *file, int64_t first, int64_t length);
 // The name as it reaches the file system: exactly as written when that
 // exists, else with each missing component replaced by the one entry of its
 // directory that matches it ignoring letter case (when there is exactly one).
-// On FUSE a component that exists but that its directory ignoring case does
-// not list as written is replaced so too, since such a file system may take
-// each spelling of one file for a file of its own.
 std::string os_path_resolve(const std::string &name);
+
+// On a FUSE file system, os_path_resolve's name with every part spelt as its
+// directory lists it, ignoring letter case: a case-blind one there (exFAT,
+// FAT) finds a file by every spelling of its name but numbers each spelling
+// as a file of its own, so that inode numbers, share locks and range locks
+// taken through one spelling miss those of another. Elsewhere
+// os_path_resolve's name. Reads every directory on the way: for statements
+// that must know which file a name is (NAME), not for every open.
+std::string os_path_listed(const std::string &name);
+
+// True when the absolute names a and b reach one file: they are equal, or
+// they differ in letter case alone and are one name spelt as listed.
+bool os_names_one_file(const std::string &a, const std::string &b);
+
+// True when fd's file is a file os_file_open opened and this process has
+// open, reached by another spelling of its name (see os_path_listed): its
+// share lock then does not meet fd's. Files opened by other processes under
+// another spelling are not seen.
+bool os_file_open_by_other_spelling(int fd);
 
 // 1 when the name exists and is a directory, 0 when it exists and is not, -1
 // when it does not exist.

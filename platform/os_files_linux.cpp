@@ -1,7 +1,14 @@
+// Disk files on Linux: opening (with the share lock, and waiting out a
+// lease), positioned reads and writes with the read-ahead block, byte-range
+// locks, closing, and names: their lookup ignoring letter case, and the
+// spelling a case-blind FUSE file system lists them by, which tells when two
+// spellings reach one file.
 #include "platform/os_files.h"
 
+#include "platform/case_fold.h"
 #include "platform/clock.h"
 #include "platform/os_file_locks.h"
+#include "platform/os_files_testing.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,7 +17,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
-#include <strings.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -47,6 +53,8 @@ struct os_file {
     int64_t fail_reads_at = -1;
     bool reads_ahead = false; // a sequential reader: see os_file_read_ahead_set
     read_ahead_block ahead;
+    dev_t device = 0; // with inode, the file os_file_open opened (0: none)
+    ino_t inode = 0;
 };
 
 namespace
@@ -63,6 +71,9 @@ constexpr mode_t WRITE_BITS = S_IWUSR | S_IWGRP | S_IWOTH;
 constexpr int64_t READ_AHEAD_BYTES = 32768;
 constexpr int64_t READ_AHEAD_LARGEST_READ = 4096;
 uint64_t files_generation = 1;
+
+// The files os_file_open opened that are still open.
+std::vector<os_file *> files_open;
 
 // True when another open file holds a lock that touches the range.
 bool range_locked_elsewhere(const os_file *file, int64_t first, int64_t length)
@@ -227,6 +238,55 @@ int open_waiting_out_leases(const char *path, int flags)
     }
 }
 
+// Opens path with flags as os_file_open does, up to the share lock: the
+// descriptor, whose fstat *st gets, or -1 with the failure in *status.
+int descriptor_open(const std::string &path, int flags, struct stat *st, os_file_status *status)
+{
+    int fd = open_waiting_out_leases(path.c_str(), flags);
+    if (fd < 0) {
+        *status = open_failure_status(errno, path);
+        return -1;
+    }
+    if (fstat(fd, st) != 0 || never_a_file(st->st_mode) ||
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        close(fd);
+        *status = os_file_status::access_denied;
+        return -1;
+    }
+    return fd;
+}
+
+// The name the kernel holds an open descriptor by: absolute, links resolved,
+// each part spelt as it was looked up. Empty when it cannot be had.
+std::string descriptor_path(int fd)
+{
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    std::vector<char> buffer(PATH_MAX + 1);
+    const ssize_t n = readlink(link.c_str(), buffer.data(), buffer.size());
+    if (n <= 0 || size_t(n) >= buffer.size())
+        return {};
+    return std::string(buffer.data(), size_t(n));
+}
+
+// The file os_file_open opened and this process has open that is the file fd
+// has open (whose fstat is st) under another spelling of its name; null when
+// there is none. Only names are compared, and only of files on fd's device
+// with another inode number: no file system is asked anything unless two
+// names fold alike.
+const os_file *open_file_spelt_otherwise(int fd, const struct stat &st)
+{
+    std::string path;
+    for (const os_file *f : files_open) {
+        if (f->fd == fd || f->device != st.st_dev || f->inode == st.st_ino)
+            continue;
+        if (path.empty())
+            path = descriptor_path(fd);
+        if (!path.empty() && os_names_one_file(descriptor_path(f->fd), path))
+            return f;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 os_file_status os_file_open(const char *name, uint32_t access, bool deny_others, bool create,
@@ -234,9 +294,9 @@ os_file_status os_file_open(const char *name, uint32_t access, bool deny_others,
 {
     *file = nullptr;
     std::string path = os_path_resolve(name);
-    os_file_status pre = open_precheck(path, access);
-    if (pre != os_file_status::ok)
-        return pre;
+    os_file_status status = open_precheck(path, access);
+    if (status != os_file_status::ok)
+        return status;
     // Opened without waiting: a pipe put in the name's place after the check
     // above must not hold the open up. Transfers wait as usual.
     int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (create ? O_CREAT : 0);
@@ -246,20 +306,30 @@ os_file_status os_file_open(const char *name, uint32_t access, bool deny_others,
         flags |= O_WRONLY;
     else
         flags |= O_RDONLY;
-    int fd = open_waiting_out_leases(path.c_str(), flags);
-    if (fd < 0)
-        return open_failure_status(errno, path);
     struct stat st;
-    if (fstat(fd, &st) != 0 || never_a_file(st.st_mode) ||
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    int fd = descriptor_open(path, flags, &st, &status);
+    if (fd < 0)
+        return status;
+    // A file this process has open under another spelling of the name is
+    // opened again by that file's spelling, so that the share locks of the
+    // two meet.
+    if (const os_file *twin = open_file_spelt_otherwise(fd, st)) {
+        const std::string spelt = descriptor_path(twin->fd);
         close(fd);
-        return os_file_status::access_denied;
+        fd = descriptor_open(spelt, flags, &st, &status);
+        if (fd < 0)
+            return status;
     }
     if (!os_share_lock_take(fd, deny_others)) {
         close(fd);
         return os_file_status::access_denied;
     }
-    *file = new os_file{fd, (access & OS_FILE_WRITE) != 0, S_ISREG(st.st_mode) != 0, {}, -1, {}};
+    os_file *f =
+        new os_file{fd, (access & OS_FILE_WRITE) != 0, S_ISREG(st.st_mode) != 0, {}, -1, false, {}};
+    f->device = st.st_dev;
+    f->inode = st.st_ino;
+    *file = f;
+    files_open.push_back(*file);
     return os_file_status::ok;
 }
 
@@ -305,6 +375,7 @@ os_file_status os_file_close(os_file *file)
 {
     if (!file)
         return os_file_status::ok;
+    files_open.erase(std::remove(files_open.begin(), files_open.end(), file), files_open.end());
     // Also drops the share lock and every range lock. Never repeated: on
     // Linux the descriptor is released even when close() fails, EINTR
     // included, and a second close could hit a descriptor opened since.
@@ -468,31 +539,59 @@ bool path_exists(const std::string &path)
     return lstat(path.c_str(), &st) == 0;
 }
 
-// The spelling of name that dir lists: name itself when an entry is spelt so,
-// else the one entry equal to it ignoring letter case, else (none, or more
-// than one) name.
+// The entry of dir that name is spelt as, ignoring letter case: name itself
+// when an entry is spelt so, else the one entry equal to it ignoring case;
+// an empty text when there is none or more than one.
 std::string listed_spelling(const std::string &dir, const std::string &name)
 {
-    DIR *d = opendir(dir.c_str());
+    DIR *d = opendir(dir.empty() ? "." : dir.c_str());
     if (!d)
-        return name;
+        return {};
     std::string found;
     int matches = 0;
-    bool exact = false;
     while (dirent *e = readdir(d)) {
-        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
-            continue;
         if (name == e->d_name) {
-            exact = true;
+            found = name;
+            matches = 1;
             break;
         }
-        if (strcasecmp(e->d_name, name.c_str()) == 0) {
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0 &&
+            case_fold_equal(e->d_name, name)) {
             found = e->d_name;
             ++matches;
         }
     }
     closedir(d);
-    return !exact && matches == 1 ? found : name;
+    return matches == 1 ? found : std::string();
+}
+
+// The name with each of its parts put through spelt(directory so far, part),
+// which gives the part's new spelling or an empty text to keep it; '.' and
+// '..' stay.
+template <typename Spelt> std::string parts_respelt(const std::string &name, Spelt spelt)
+{
+    std::string result;
+    size_t i = 0;
+    if (name[0] == '/') {
+        result = "/";
+        i = 1;
+    }
+    while (i < name.size()) {
+        size_t j = name.find('/', i);
+        if (j == std::string::npos)
+            j = name.size();
+        std::string part = name.substr(i, j - i);
+        if (!part.empty() && part != "." && part != "..") {
+            std::string other = spelt(result, part);
+            if (!other.empty())
+                part = std::move(other);
+        }
+        result += part;
+        if (j < name.size())
+            result += '/';
+        i = j + 1;
+    }
+    return result;
 }
 
 // True when the name lies on a FUSE file system (its directory, for a name
@@ -513,51 +612,34 @@ bool on_fuse(const std::string &name)
     return static_cast<unsigned long>(fs.f_type) == FUSE_MAGIC;
 }
 
-// True when part, which exists in dir (a prefix ending in '/', or empty), is
-// found there by another letter case as well: the directory ignores case,
-// and the spelling it lists may differ from part.
-bool case_blind_here(const std::string &dir, const std::string &part)
-{
-    std::string flipped = part;
-    for (char &c : flipped)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-        else if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return flipped != part && path_exists(dir + flipped);
-}
-
 } // namespace
 
 std::string os_path_resolve(const std::string &name)
 {
-    if (name.empty())
+    if (name.empty() || path_exists(name))
         return name;
-    // On FUSE every part that exists is spelt as its directory lists it too,
-    // so that each file reaches the file system under one name.
-    const bool fuse = on_fuse(name);
-    if (!fuse && path_exists(name))
-        return name;
-    std::string result;
-    size_t i = 0;
-    if (name[0] == '/') {
-        result = "/";
-        i = 1;
-    }
-    while (i < name.size()) {
-        size_t j = name.find('/', i);
-        if (j == std::string::npos)
-            j = name.size();
-        std::string part = name.substr(i, j - i);
-        if (!part.empty() && part != "." && part != ".." &&
-            (!path_exists(result + part) || (fuse && case_blind_here(result, part))))
-            part = listed_spelling(result.empty() ? "." : result, part);
-        result += part;
-        if (j < name.size())
-            result += '/';
-        i = j + 1;
-    }
-    return result;
+    return parts_respelt(name, [](const std::string &dir, const std::string &part) {
+        return path_exists(dir + part) ? std::string() : listed_spelling(dir, part);
+    });
+}
+
+std::string os_path_listed(const std::string &name)
+{
+    const std::string path = os_path_resolve(name);
+    if (path.empty() || !on_fuse(path))
+        return path;
+    return parts_respelt(path, listed_spelling);
+}
+
+bool os_names_one_file(const std::string &a, const std::string &b)
+{
+    return a == b || (case_fold_equal(a, b) && os_path_listed(a) == os_path_listed(b));
+}
+
+bool os_file_open_by_other_spelling(int fd)
+{
+    struct stat st;
+    return fstat(fd, &st) == 0 && open_file_spelt_otherwise(fd, st) != nullptr;
 }
 
 int os_path_kind(const char *name)

@@ -12,9 +12,10 @@
 # The game's save shows 61 (75 for EIO) and keeps the old save whole, with no
 # temporary file left. A program whose X connection goes (its window
 # destroyed by another client, its connection killed, the server ended)
-# names each file it leaves open too. Needs root, mount namespaces, /dev/fuse
-# and libfuse3 at the build: skipped (77) otherwise; the X rows need Xvfb and
-# xdotool.
+# names each file it leaves open too. A delete the file system refuses gives
+# KILL 53 and leaves the file, not a hidden copy. Needs root, mount
+# namespaces, /dev/fuse and libfuse3 at the build: skipped (77) otherwise; the
+# X rows need Xvfb and xdotool.
 #
 # Usage: close_refusal_test.sh STATEMENTS_PROGRAM SAVE_PROGRAM REFUSING_FS|none
 set -euo pipefail
@@ -148,4 +149,15 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
 else
     echo "close refusal: no Xvfb or xdotool, the X rows skipped"
 fi
+
+# A delete the file system refuses is KILL's failure (53), with no hidden
+# copy left behind: the file stays as it was.
+e2e_step unlink
+fs_mount UNLINK_EIO
+printf kept >"$mnt/kept.txt"
+[[ $(timeout 10 "$program" KILL "$mnt/kept.txt" 2>"$E2E_DIR/err") == 53 ]] ||
+    fail "KILL of a file whose delete is refused did not give 53"
+[[ $(ls -A "$E2E_DIR/folder" | paste -sd' ') == "game kept.txt" && $(<"$mnt/kept.txt") == kept ]] ||
+    fail "the refused delete left $(ls -A "$E2E_DIR/folder" | paste -sd' ')"
+umount "$mnt"
 echo "close refusal: ok"

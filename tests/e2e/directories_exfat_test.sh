@@ -9,7 +9,8 @@
 # Nothing is left beside the names. A file is one file whatever the spelling
 # of its name: an open file is neither deleted nor renamed under another
 # spelling, nor the current folder removed, and a rename of the letter case
-# alone works when the old name is not spelt as stored. Needs root, a loop
+# alone works when the old name is not spelt as stored; letters beyond ASCII
+# (Ä, Ü, Д) fold as the stick folds them. Needs root, a loop
 # device, /dev/fuse, mkfs.exfat and mount.exfat-fuse: skipped (77) otherwise.
 #
 # Usage: directories_exfat_test.sh STATEMENTS_PROGRAM
@@ -105,8 +106,21 @@ run "0 76 76" CHDIR WORK RMDIR '..\work' RMDIR '..\WORK'
 cd WORK # the folder entered under another spelling
 run 76 RMDIR '..\work'
 cd ..
+e2e_step letters
+# Letters beyond ASCII fold too: Ä/ä, Ü/ü, Д/д.
+printf u >Übel.txt
+mkdir Übung Ärger
+run "0 75 75" OPEN 1 übel.txt NAME Übel.txt übel.txt NAME Übel.txt Uebel.txt
+run "0 76" CHDIR Übung RMDIR '..\übung'
+run 0 NAME Ärger ärger
+printf d >Дом.txt
+run "0 55 75 0 0" OPEN 1 дом.txt KILL Дом.txt NAME ДОМ.txt дом.txt CLOSE 1 NAME Дом.txt дом.txt
+entries "B.txt MOVED Work c.txt d.txt held.txt Übel.txt Übung ärger дом.txt"
 # Last: the old runtime deleted the open file, and the stick went with it.
+printf a >Äpfel.txt
+run "0 55" OPEN 1 Äpfel.txt KILL äpfel.txt
+holds Äpfel.txt a
 run "0 55" OPEN 1 held.txt KILL HELD.TXT
 holds held.txt held
-[[ -d Work ]] || fail "the current folder was removed"
+[[ -d Work && -d Übung ]] || fail "the current folder was removed"
 echo "NAME on exFAT: ok"

@@ -4,9 +4,10 @@
 // client does when the server refuses its cached writes (quota used up, disk
 // full, a failing disk). Opens that write nothing close cleanly. With ENOSYS
 // it is a read-only file system of the kind that has no calls for changes
-// (squashfuse): creates, deletes, renames and links answer ENOSYS.
+// (squashfuse): creates, deletes, renames and links answer ENOSYS. With
+// UNLINK_EIO every close is clean and every delete fails with EIO instead.
 //
-//   refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS FOLDER MOUNTPOINT [FUSE OPTIONS...]
+//   refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS|UNLINK_EIO FOLDER MOUNTPOINT [FUSE OPTIONS...]
 //
 // Runs single-threaded in the foreground (-f -s are added).
 #define _GNU_SOURCE
@@ -24,7 +25,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-static int refusal;
+static int refusal, unlink_refusal;
 static char folder[PATH_MAX];
 
 // The backing path of a name in the mount (which starts with '/').
@@ -142,7 +143,7 @@ static int fs_unlink(const char *name)
     char p[PATH_MAX];
     if (refusal == ENOSYS)
         return -ENOSYS;
-    return result(unlink(backing(name, p)));
+    return unlink_refusal ? -unlink_refusal : result(unlink(backing(name, p)));
 }
 
 // Also what an unlink of an open file becomes: a rename aside.
@@ -177,9 +178,11 @@ int main(int argc, char **argv)
     for (size_t i = 0; argc >= 4 && i < sizeof refusals / sizeof refusals[0]; i++)
         if (strcmp(argv[1], refusals[i].name) == 0)
             refusal = refusals[i].value;
-    if (!refusal || !realpath(argv[2], folder)) {
+    if (argc >= 4 && strcmp(argv[1], "UNLINK_EIO") == 0)
+        unlink_refusal = EIO;
+    if ((!refusal && !unlink_refusal) || !realpath(argv[2], folder)) {
         fprintf(stderr,
-                "usage: refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS FOLDER MOUNTPOINT [OPTIONS...]\n");
+                "usage: refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS|UNLINK_EIO FOLDER MOUNTPOINT [OPTIONS...]\n");
         return 2;
     }
     char *args[64] = {argv[0], argv[3], "-f", "-s"};

@@ -14,6 +14,7 @@
 #include "files/os_handle.h"
 #include "files/sequential_io.h"
 #include "platform/clock.h"
+#include "platform/os_files_testing.h"
 
 namespace
 {

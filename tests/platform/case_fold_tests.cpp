@@ -1,0 +1,50 @@
+#include "platform/case_fold.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+struct fold_case {
+    const char *a;
+    const char *b;
+    bool equal;
+};
+
+const fold_case CASES[] = {
+    {"readme.TXT", "README.txt", true},
+    {"Äpfel.txt", "äpfel.txt", true},
+    {"Übung", "üBUNG", true},
+    {"Дом.txt", "дом.txt", true},
+    {"ΣΟΦΙΑ", "σοφια", true},
+    {"ὈΔΥΣΣΕΎΣ", "ὀδυσσεύς", true},
+    {"ẞ", "ß", true}, // simple folding: one character to one
+    {"ß", "ss", false},
+    {"İ", "i", false}, // Turkic letters fold only in Turkish
+    {"ı", "I", false},
+    {"\xe2\x84\xaa", "k", true}, // the Kelvin sign
+    {"\xc3", "\xc3", true},      // a lone lead byte meets only itself
+    {"\xc3", "\xe3", false},
+    {"\xc3\x84", "\xc3", false},
+    {"\xed\xa0\x80", "\xed\xa0\x80", true}, // a surrogate, as bytes
+    {"\xc1\x81", "a", false},               // an overlong 'A'
+    {"abc", "ab", false},
+};
+
+TEST(CaseFold, NamesMeetAsACaseBlindStickMeetsThem)
+{
+    for (const fold_case &c : CASES) {
+        EXPECT_EQ(case_fold_equal(c.a, c.b), c.equal) << c.a << " / " << c.b;
+        EXPECT_EQ(case_fold_compare(c.a, c.b) == 0, c.equal) << c.a << " / " << c.b;
+    }
+}
+
+TEST(CaseFold, OrdersFoldedCharacters)
+{
+    EXPECT_LT(case_fold_compare("apple", "Banana"), 0);
+    EXPECT_GT(case_fold_compare("Äpfel", "Zebra"), 0);
+    EXPECT_LT(case_fold_compare("ab", "ABC"), 0);
+    EXPECT_GT(case_fold_compare("z\xff", "Z\xc3\xbf"), 0); // stray bytes after every character
+}
+
+} // namespace
