@@ -6,7 +6,10 @@
 // moving base. The program thread moves base when it takes an event. Both
 // move base only by compare-exchange. Entry words are atomics, so a slot that
 // the producer overwrites while the program thread copies it is no data race:
-// the copy is then thrown away because base moved.
+// the copy is then thrown away because base moved. The producer moves base
+// before it overwrites a slot and stores each word with release; the program
+// thread loads each word with acquire, so a copy that saw any new word then
+// sees the moved base.
 #include "display/devices.h"
 
 #include "core/errors.h"
@@ -90,7 +93,7 @@ void entry_write(device_queue &q, uint64_t index, const std::vector<uint8_t> &by
     for (uint32_t w = 0; w < q.words; w++) {
         uint64_t v;
         std::memcpy(&v, bytes.data() + w * ENTRY_WORD_BYTES, sizeof v);
-        words[w].store(v, std::memory_order_relaxed);
+        words[w].store(v, std::memory_order_release);
     }
 }
 
@@ -98,7 +101,7 @@ void entry_read(const device_queue &q, uint64_t index, std::vector<uint8_t> &byt
 {
     const std::atomic<uint64_t> *words = slot_words(q, index);
     for (uint32_t w = 0; w < q.words; w++) {
-        const uint64_t v = words[w].load(std::memory_order_relaxed);
+        const uint64_t v = words[w].load(std::memory_order_acquire);
         std::memcpy(bytes.data() + w * ENTRY_WORD_BYTES, &v, sizeof v);
     }
 }
@@ -115,9 +118,6 @@ void event_append(device_record &d)
         if (q.base.compare_exchange_weak(b, b + 1, std::memory_order_acq_rel))
             break;
     }
-    // Orders the move of base before the slot's new words, for readers that
-    // check base after copying.
-    std::atomic_thread_fence(std::memory_order_release);
     entry_write(q, e, q.newest);
     q.end.store(e + 1, std::memory_order_release);
 }
@@ -146,8 +146,7 @@ bool queue_advance(device_queue &q)
 bool entry_copy(const device_queue &q, uint64_t b, uint64_t at, std::vector<uint8_t> &out)
 {
     entry_read(q, b + at, out);
-    std::atomic_thread_fence(std::memory_order_acquire);
-    return q.base.load(std::memory_order_relaxed) == b;
+    return q.base.load(std::memory_order_acquire) == b;
 }
 
 // Program thread: copies entries 0 and 1 without moving the queue.
@@ -183,8 +182,7 @@ void newest_copy(const device_queue &q, std::vector<uint8_t> &out)
     for (;;) {
         const uint64_t e = q.end.load(std::memory_order_acquire);
         entry_read(q, e - 1, out);
-        std::atomic_thread_fence(std::memory_order_acquire);
-        if (q.base.load(std::memory_order_relaxed) < e)
+        if (q.base.load(std::memory_order_acquire) < e)
             return;
     }
 }

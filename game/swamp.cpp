@@ -62,7 +62,7 @@ enum : uint32_t {
     RP_SWAMP_PIG_RIGHT,
     RP_SWAMP_PIG_LEFT,
 };
-static_assert(RP_SWAMP_PIG_LEFT < RP_ELEMENTO_INTRO_VOLE);
+static_assert(uint32_t(RP_SWAMP_PIG_LEFT) < uint32_t(RP_ELEMENTO_INTRO_VOLE));
 
 template <typename Routine>
 void gosub(basic_procedure &p, uint32_t line, uint32_t point, Routine &&routine)

@@ -339,7 +339,7 @@ os_file_status os_file_from_bytes(const void *bytes, size_t count, os_file **fil
     int fd = memfd_create("bytes", MFD_CLOEXEC);
     if (fd < 0)
         return open_failure_status(errno, "");
-    auto *f = new os_file{fd, true, true, {}, -1, {}};
+    auto *f = new os_file{fd, true, true, {}, -1, false, {}};
     int64_t done = 0;
     if (os_file_write(f, 0, bytes, int64_t(count), &done) != os_file_status::ok ||
         done != int64_t(count)) {
@@ -358,7 +358,7 @@ void os_file_fail_reads_at(os_file *file, int64_t position)
 
 os_file *os_file_adopt(int fd, bool writable)
 {
-    return new os_file{fd, writable, false, {}, -1, {}};
+    return new os_file{fd, writable, false, {}, -1, false, {}};
 }
 
 int os_file_descriptor(const os_file *file)

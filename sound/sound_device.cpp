@@ -18,14 +18,18 @@ bool sound_initialised = false;
 busy_flag handles_busy;
 
 // Reports a failed start on standard error and ends the process with the
-// designed exit code: 111 without a device, 222 without a context.
+// designed exit code: 111 without a device (with the way to run without a
+// sound card), 222 without a context.
 void sound_start_check(audio_open_result result)
 {
     if (result == audio_open_result::ok)
         return;
     if (result == audio_open_result::no_device) {
-        std::fprintf(stderr, "No audio output device could be opened; the program cannot start "
-                             "without one.\n");
+        std::fprintf(stderr,
+                     "No audio output device could be opened; the program cannot start "
+                     "without one.\n"
+                     "To run without a sound card, point OpenAL at a wave-file writer: in the "
+                     "source folder, ALSOFT_CONF=tests/programs/openal_discard.conf ./play\n");
         process_exit(111);
     }
     std::fprintf(stderr, "The audio output device could not be set up (no context); the program "

@@ -20,10 +20,10 @@ skip() {
     echo "NAME on exFAT: $*; skipped"
     exit 77
 }
-{ [[ -c /dev/fuse ]] && command -v mkfs.exfat mount.exfat-fuse losetup >/dev/null; } ||
-    skip "needs /dev/fuse, mkfs.exfat and mount.exfat-fuse"
 source "$(dirname "$0")/mounts.sh"
 mount_namespace_enter "$@"
+{ [[ -c /dev/fuse ]] && command -v mkfs.exfat mount.exfat-fuse losetup >/dev/null; } ||
+    skip "needs /dev/fuse, mkfs.exfat and mount.exfat-fuse"
 
 program=$(realpath "$1")
 source "$(dirname "$0")/lib.sh"

@@ -31,9 +31,9 @@ enosys)
     exit 2
     ;;
 esac
-{ [[ -c /dev/fuse ]] && command -v "${tools[@]}" >/dev/null; } || skip "needs /dev/fuse and ${tools[*]}"
 source "$(dirname "$0")/mounts.sh"
 mount_namespace_enter "$@"
+{ [[ -c /dev/fuse ]] && command -v "${tools[@]}" >/dev/null; } || skip "needs /dev/fuse and ${tools[*]}"
 
 program=$(realpath "$1")
 source "$(dirname "$0")/lib.sh"

@@ -13,14 +13,13 @@ source "$(dirname "$0")/lib.sh"
 program="$1"
 e2e_init "$(dirname "$program")"
 
-# A home of the test's own, so no configuration of the machine's user is
-# read, and nothing of the machine's sound set-up is touched.
-# The daemon's socket is the one in its runtime folder, where the clients
-# look first: a server named in PULSE_SERVER would be cut at blanks.
-unset ALSOFT_CONF XDG_CONFIG_HOME XDG_CONFIG_DIRS PULSE_SERVER DISPLAY
-export ALSOFT_DRIVERS=pulse HOME="$E2E_DIR/home" XDG_RUNTIME_DIR="$E2E_DIR/run"
-export PULSE_RUNTIME_PATH="$E2E_DIR/run" PULSE_CLIENTCONFIG="$E2E_DIR/client.conf"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+# The test's own home and runtime folder (from e2e_init), so no configuration
+# of the machine's user is read, and nothing of the machine's sound set-up is
+# touched. The daemon's socket is the one in its runtime folder, where the
+# clients look first: a server named in PULSE_SERVER would be cut at blanks.
+unset ALSOFT_CONF PULSE_SERVER DISPLAY
+export ALSOFT_DRIVERS=pulse
+export PULSE_RUNTIME_PATH="$XDG_RUNTIME_DIR" PULSE_CLIENTCONFIG="$E2E_DIR/client.conf"
 echo "autospawn = no" >"$PULSE_CLIENTCONFIG"
 cat >"$E2E_DIR/server.pa" <<PA
 load-module module-native-protocol-unix auth-anonymous=1

@@ -11,15 +11,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
 
 namespace
 {
 
+// The file BLOAD reads and BSAVE writes: one per process under TMPDIR,
+// removed after each input.
 const std::string &file_name()
 {
-    static const std::string name = "/dev/shm/bload_fuzz_" + std::to_string(getpid());
+    static const std::string name = [] {
+        const char *tmp = std::getenv("TMPDIR");
+        return std::string(tmp && *tmp ? tmp : "/tmp") + "/bload_fuzz_" +
+               std::to_string(getpid());
+    }();
     return name;
 }
 
@@ -54,5 +61,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     rt_bsave(name, offset, int32_t(size) * (data[4] >> 1));
     error_pending_take();
     string_free(name);
+    std::remove(file_name().c_str());
     return 0;
 }
