@@ -156,15 +156,9 @@ int full_screen_take_off(Display *d, Window w, double seconds)
     });
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// The command's exit code; 2 for a call it does not know.
+int command_run(Display *d, int argc, char **argv)
 {
-    Display *d = XOpenDisplay(nullptr);
-    if (!d) {
-        std::fprintf(stderr, "x_probe: no display\n");
-        return 2;
-    }
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "close" && argc == 3)
         return close_send(d, Window(std::strtoul(argv[2], nullptr, 0)));
@@ -178,4 +172,18 @@ int main(int argc, char **argv)
     std::fprintf(stderr, "usage: x_probe close|maximise WINDOW, x_probe drop-map SECONDS [COUNT], "
                          "x_probe unfullscreen WINDOW SECONDS\n");
     return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Display *d = XOpenDisplay(nullptr);
+    if (!d) {
+        std::fprintf(stderr, "x_probe: no display\n");
+        return 2;
+    }
+    const int code = command_run(d, argc, argv);
+    XCloseDisplay(d);
+    return code;
 }
