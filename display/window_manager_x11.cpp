@@ -99,6 +99,35 @@ struct full_screen_memory {
 };
 full_screen_memory full_screen;
 
+// The window manager's answer to a full-screen request as the window's
+// events tell it, in order: the state read once a tick misses a state the
+// manager put on and took off again between two reads (another client asked
+// it to at once). Counted from a request sent while a window manager that
+// handles full screen ran and the window was shown: the changes of the
+// window's state, and the window taking the monitor's size from another and
+// then leaving it. A state change, the monitor's size, a state change and
+// another size (in either order of state and size) is the manager's state
+// put on and taken off. Wire-to-event hooks note the events inside Xlib,
+// on the same thread; the window's size is followed at all times, so that
+// only a change counts.
+struct full_screen_answer {
+    bool counting = false;
+    unsigned long serial = 0; // the request's; events before it are older
+    int32_t state_changes = 0;
+    bool took_monitor_size = false;
+    bool left_monitor_size = false;
+    int32_t width = 0, height = 0; // the window's size, from its configure events
+    Atom state = None;             // _NET_WM_STATE
+};
+full_screen_answer answer;
+
+// True when the manager put its full-screen state on and took it off again
+// since the request.
+bool full_screen_answer_came_and_went()
+{
+    return answer.counting && answer.state_changes >= 2 && answer.left_monitor_size;
+}
+
 // A place the frame is to take once the window manager is done with the
 // window: after showing it again (when the manager may place it afresh) and
 // after full screen (when it may put it back elsewhere). While the window is
@@ -403,11 +432,30 @@ struct moves_seen {
 };
 moves_seen moves;
 
+// The window's size as a configure event tells it, for the full-screen
+// answer.
+void answer_size_seen(const XConfigureEvent &c)
+{
+    const bool was =
+        answer.width == full_screen.monitor.width && answer.height == full_screen.monitor.height;
+    const bool is = c.width == full_screen.monitor.width && c.height == full_screen.monitor.height;
+    answer.width = c.width;
+    answer.height = c.height;
+    if (!answer.counting || c.serial < answer.serial || was == is)
+        return;
+    if (is)
+        answer.took_monitor_size = true;
+    else if (answer.took_monitor_size)
+        answer.left_monitor_size = true;
+}
+
 Bool configure_wire_hook(Display *d, XEvent *event, xEvent *wire)
 {
     if (!moves.previous_configure(d, event, wire))
         return False;
     const XConfigureEvent &c = event->xconfigure;
+    if (c.window == window && c.event == window)
+        answer_size_seen(c);
     if (c.window != window || c.event != window || !(c.send_event || moves.parent_is_root))
         return True;
     if (moves.count == moves.CAPACITY)
@@ -425,6 +473,19 @@ Bool reparent_wire_hook(Display *d, XEvent *event, xEvent *wire)
     const XReparentEvent &r = event->xreparent;
     if (r.window == window && r.event == window)
         moves.parent_is_root = r.parent == DefaultRootWindow(d);
+    return True;
+}
+
+wire_proc previous_property = nullptr;
+
+Bool property_wire_hook(Display *d, XEvent *event, xEvent *wire)
+{
+    if (!previous_property(d, event, wire))
+        return False;
+    const XPropertyEvent &p = event->xproperty;
+    if (answer.counting && p.window == window && p.atom == answer.state &&
+        p.serial >= answer.serial)
+        ++answer.state_changes;
     return True;
 }
 
@@ -479,10 +540,16 @@ screen_rect monitor_of(screen_rect window_rect, const screen_layout &l)
 }
 
 // Takes the monitor's whole rectangle, asking a window manager for its
-// full-screen state too.
-void full_screen_apply()
+// full-screen state too. With `shown`, the window is shown: a window manager
+// that handles full screen answers the request, and the answer is counted
+// from it.
+void full_screen_apply(bool shown)
 {
     const screen_rect &m = full_screen.monitor;
+    answer.counting = shown && wm_supports_full_screen();
+    answer.serial = NextRequest(display);
+    answer.state_changes = 0;
+    answer.took_monitor_size = answer.left_monitor_size = false;
     wm_state_set(true, "_NET_WM_STATE_FULLSCREEN");
     XMoveResizeWindow(display, window, m.x, m.y, uint32_t(m.width), uint32_t(m.height));
     XFlush(display);
@@ -533,15 +600,18 @@ void full_screen_hold()
     XWindowAttributes a;
     if (!XGetWindowAttributes(display, window, &a) || a.map_state != IsViewable) {
         full_screen.host_state_seen = false;
+        answer.counting = false;
         return;
     }
     // The state counts once the window has the monitor's size too: a state
     // left from an earlier full screen may linger until the window manager
-    // has served the request to leave it.
+    // has served the request to leave it. The events read with the state
+    // are all those before it, so a state put on and taken off since the
+    // last read is known by now.
     if (wm_state_has("_NET_WM_STATE_FULLSCREEN")) {
         if (a.width == full_screen.monitor.width && a.height == full_screen.monitor.height)
             full_screen.host_state_seen = true;
-    } else if (full_screen.host_state_seen) {
+    } else if (full_screen.host_state_seen || full_screen_answer_came_and_went()) {
         full_screen_leave();
         display_full_screen_left();
         return;
@@ -559,7 +629,7 @@ void full_screen_hold()
     if (full_screen.asks >= FULL_SCREEN_ASKS)
         return;
     ++full_screen.asks;
-    full_screen_apply();
+    full_screen_apply(true);
     wm_move_resize(full_screen.monitor);
 }
 
@@ -602,7 +672,7 @@ void screen_change_follow()
         full_screen.monitor = monitor_of(client, l);
         full_screen.asks = 0;
         if (!manager)
-            full_screen_apply();
+            full_screen_apply(false);
         return;
     }
     if (manager)
@@ -623,6 +693,14 @@ void window_manager_attach(Display *d, Window w, int32_t width, int32_t height)
     window = w;
     moves.previous_configure = XESetWireToEvent(display, ConfigureNotify, configure_wire_hook);
     moves.previous_reparent = XESetWireToEvent(display, ReparentNotify, reparent_wire_hook);
+    previous_property = XESetWireToEvent(display, PropertyNotify, property_wire_hook);
+    answer.state = atom("_NET_WM_STATE");
+    atom("_NET_WM_STATE_FULLSCREEN"); // known from now on: asking makes no request of its own
+    answer.width = width;
+    answer.height = height;
+    XWindowAttributes a;
+    if (XGetWindowAttributes(display, window, &a))
+        XSelectInput(display, window, a.your_event_mask | PropertyChangeMask);
     size_hints_set(true, width, height);
     int event_base = 0, error_base = 0, major = 0, minor = 0;
     randr_monitors = XRRQueryExtension(display, &event_base, &error_base) &&
@@ -684,7 +762,7 @@ void window_layer_full_screen()
     full_screen.checked_ms = clock_now_ms();
     keep.pending = false;
     size_hints_set(false, 0, 0);
-    full_screen_apply();
+    full_screen_apply(a.map_state == IsViewable);
 }
 
 window_geometry window_layer_geometry()

@@ -41,8 +41,8 @@ void window_names_set(Display *display, Window window, const char *title);
 
 // The conversation with the window manager (window_manager_x11.cpp).
 // window_manager_attach begins it once the toolkit has made the window: the
-// window's moves are noted as its configure events tell them, and the size
-// hints fix the window's size.
+// window's moves, sizes and state changes are noted as its events tell
+// them, and the size hints fix the window's size.
 void window_manager_attach(Display *display, Window window, int32_t width, int32_t height);
 // Before the window takes a size the program gives: it leaves full screen
 // and a maximised state, and the size hints fix the new size.

@@ -4,7 +4,8 @@
 # Under fluxbox: another client resizes the full-screen window. Under the
 # tiling i3 and herbstluftwm: the window floats; tiled by a rule of i3's, it
 # keeps the tile's size and shows the whole frame. Under i3 and openbox the
-# window manager ends full screen. The game under herbstluftwm, bspwm and
+# window manager ends full screen; under openbox and fluxbox, at once, as soon
+# as it has put its full-screen state on the window. The game under herbstluftwm, bspwm and
 # i3 on two monitors: back from full screen, its frame lies on one monitor.
 # With the record of an ended i3 left on the root (no window manager runs):
 # the game starts full screen and Alt+Enter makes it windowed. On Xorg's
@@ -19,6 +20,7 @@ set_tests_properties(e2e.window_manager PROPERTIES LABELS "e2e" TIMEOUT 120)
 # The game's rows run the game in place of window_program.
 foreach(run IN ITEMS "icewm full-screen-first" "fluxbox outside-resize" "i3 floats"
                      "herbstluftwm floats" "i3 tiled" "i3 host-leaves" "openbox host-leaves"
+                     "openbox host-leaves-at-once" "fluxbox host-leaves-at-once"
                      "herbstluftwm game" "bspwm game" "i3 game-two-monitors"
                      "i3 dead-record" "i3 resized" "none resized"
                      "openbox started-during" "openbox minimised-at-once" "openbox destroyed"

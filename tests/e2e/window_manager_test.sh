@@ -23,6 +23,9 @@
 # - host-leaves: the window manager takes the full-screen window out of full
 #   screen (i3's full-screen key; under openbox, another client's request):
 #   the window stays windowed at its size and the program reads windowed;
+# - host-leaves-at-once: the same, asked by another client the moment the
+#   window manager puts its full-screen state on the window, before the
+#   program may have looked;
 # - game, game-two-monitors (PROGRAM is the game): the game starts full
 #   screen; Alt+Enter steps to windowed, twice in a row, and each time the
 #   window's whole frame lies on one monitor (two of different heights).
@@ -250,6 +253,20 @@ frame_fitted_read() {
         fail "$manager: the frame's first row is not in the window"
 }
 
+# x_probe_start FILE ARGS...: x_probe in the background (its id in
+# $probe_pid, its output in FILE), once it says it is ready.
+x_probe_start() {
+    local out=$1
+    shift
+    x_probe "$@" >"$out" &
+    probe_pid=$!
+    for i in $(seq 101); do
+        grep -q ready "$out" && return 0
+        ((i <= 100)) || fail "x_probe $1 is not ready"
+        sleep 0.05
+    done
+}
+
 # The tiling cases: i3 and herbstluftwm (with its own rules) float a window
 # of one fixed size; a rule on the window's class makes i3 tile it.
 if [[ $case_name == floats || $case_name == tiled ]]; then
@@ -290,19 +307,25 @@ _NET_WM_ICON_NAME(UTF8_STRING) = "Window Check"' ]] ||
 fi
 
 # The window manager ends full screen: the window stays windowed.
-if [[ $case_name == host-leaves ]]; then
+if [[ $case_name == host-leaves* ]]; then
     echo 'bindsym Mod1+f fullscreen toggle' >>"$E2E_DIR/i3.conf"
     manager_start
     program_start "$program"
     output_wait ready
     win=$(window_wait "Window Check")
     window_size_wait "$win" "$windowed"
-    program_ask "fullscreen 0" "full screen" >/dev/null
-    full_screen_wait "$win"
-    case $manager in
-    i3) xdotool windowfocus --sync "$win" key alt+f ;;
-    *) wmctrl -i -r "$win" -b remove,fullscreen || fail "wmctrl could not ask" ;;
-    esac
+    if [[ $case_name == host-leaves-at-once ]]; then
+        x_probe_start "$E2E_DIR/unfullscreen" unfullscreen "$win" 20
+        program_ask "fullscreen 0" "full screen" >/dev/null
+        wait "$probe_pid" || fail "$manager: the window was never full screen for it"
+    else
+        program_ask "fullscreen 0" "full screen" >/dev/null
+        full_screen_wait "$win"
+        case $manager in
+        i3) xdotool windowfocus --sync "$win" key alt+f ;;
+        *) wmctrl -i -r "$win" -b remove,fullscreen || fail "wmctrl could not ask" ;;
+        esac
+    fi
     window_size_wait "$win" "$windowed"
     for _ in $(seq 20); do
         [[ $(window_size "$win") == "$windowed" ]] ||
@@ -329,15 +352,9 @@ game_run() {
 }
 
 # map_drop_start COUNT: x_probe drops the first COUNT map requests of the
-# next window to be mapped (its id the second line of $E2E_DIR/dropped),
-# once it says it is ready.
+# next window to be mapped (its id the second line of $E2E_DIR/dropped).
 map_drop_start() {
-    x_probe drop-map 20 "$1" >"$E2E_DIR/dropped" &
-    probe_pid=$!
-    for _ in $(seq 100); do
-        grep -q ready "$E2E_DIR/dropped" && break
-        sleep 0.05
-    done
+    x_probe_start "$E2E_DIR/dropped" drop-map 20 "$1"
 }
 
 # wm_state_wait ID STATE: until the window manager's state of the window
