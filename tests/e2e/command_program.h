@@ -6,6 +6,7 @@
 #include "core/basic.h"
 #include "core/program_thread.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <poll.h>
 #include <string>
@@ -19,19 +20,33 @@ inline void say(const std::string &text)
 }
 
 // A line of standard input when one is there within 20 ms, without its line
-// end. The end of the input ends the program.
+// end. The end of the input ends the program. The bytes are read here, not
+// through stdio: a stdio read would take every line the test has written so
+// far into its own buffer, where poll cannot see them, and a second command
+// sent right after the first would wait until a third arrived.
 inline bool input_line(std::string &line)
 {
-    pollfd p{STDIN_FILENO, POLLIN, 0};
-    if (poll(&p, 1, 20) <= 0)
-        return false;
-    char buf[1024];
-    if (!std::fgets(buf, sizeof buf, stdin))
-        rt_system();
-    line = buf;
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.pop_back();
-    return true;
+    static std::string pending;
+    for (;;) {
+        const std::string::size_type end = pending.find('\n');
+        if (end != std::string::npos) {
+            line = pending.substr(0, end);
+            pending.erase(0, end + 1);
+            while (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            return true;
+        }
+        pollfd p{STDIN_FILENO, POLLIN, 0};
+        if (poll(&p, 1, 20) <= 0)
+            return false;
+        char buf[1024];
+        const ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            rt_system(); // does not return
+        pending.append(buf, size_t(n));
+    }
 }
 
 // Runs every command line as statement `line_number`, for ever.
