@@ -144,6 +144,10 @@ sleep 0.5
 ! grep -q "^put " out || fail "the PUT ended although the peer reads nothing"
 e2e_step close_button # the web server and the silent peer still run
 x_probe close "$win"
-program_exit_wait 2
+# The PUT itself must see the end: a program thread that went on waiting
+# would be given up on after the runtime's own bounded wait, which says so.
+program_exit_wait 10
 [[ $program_exit_code -eq 0 ]] || fail "exit code $program_exit_code after the close button"
+! grep -q "stopped waiting for the program" "$E2E_DIR/err" ||
+    fail "the PUT did not end with the close button: $(<"$E2E_DIR/err")"
 echo "network: ok"
