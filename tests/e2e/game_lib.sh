@@ -68,19 +68,26 @@ expect_colours() {
     [[ $got == "$3" ]] || { screen_dump; fail "($1, $2) has colours \"$got\", not \"$3\""; }
 }
 
-# poll SECONDS WHAT TEST...: shots until the command TEST succeeds; fails
-# with WHAT when SECONDS pass or the game ends.
-poll() {
-    local deadline=$((SECONDS + $1)) what=$2
-    shift 2
+# shown_within SECONDS TEST...: shots until the command TEST succeeds; false
+# when SECONDS pass first, a failure when the game ends.
+shown_within() {
+    local deadline=$((SECONDS + $1))
+    shift
     while :; do
         shot
         "$@" && return 0
-        ((SECONDS < deadline)) || { screen_dump; fail "$what"; }
+        ((SECONDS < deadline)) || return 1
         [[ -z $program_pid ]] || kill -0 "$program_pid" 2>/dev/null ||
-            fail "the game ended while waiting: $what"
+            fail "the game ended while waiting for: $*"
         sleep 0.05
     done
+}
+# poll SECONDS WHAT TEST...: as shown_within, failing with WHAT when SECONDS
+# pass.
+poll() {
+    local seconds=$1 what=$2
+    shift 2
+    shown_within "$seconds" "$@" || { screen_dump; fail "$what"; }
 }
 cells_are() { [[ $(cells "$1" "$2" "${#3}") == "$3" ]]; }
 row_equals() {
@@ -268,14 +275,20 @@ menu_entry() {
     echo -1
 }
 # menu_goto N: D pressed until entry N is highlighted, each step seen; it
-# starts from whichever entry is highlighted.
+# starts from whichever entry is highlighted. The menu takes one key event a
+# frame and drops the rest: where the game got no frame while D was down (a
+# busy machine), the press and its release come in one frame and the
+# release is dropped, so D is pressed again until the step shows.
 menu_goto() {
-    local i
+    local i tries
     i=$(menu_entry)
     ((i >= 0)) || { screen_dump; fail "no menu entry is highlighted"; }
     while ((i != $1)); do
-        hold d
         i=$(((i + 1) % 6))
+        for tries in 1 2 3 4 5; do
+            hold d
+            shown_within 5 help_is "$i" && break
+        done
         highlight_check "$i"
     done
 }
