@@ -36,19 +36,22 @@ chain_start() {
     if [[ -n $1 ]]; then
         [[ $(program_ask "chdir $1" error) == "error 0" ]] || fail "CHDIR $1 failed"
     fi
+    # The sender's pid, taken before the CHAIN: a receiver may print its own
+    # before the test looks again.
+    sender_pid=$(last pid)
     program_say "chain $2"
 }
 
 # receiver_take: waits for the receiver's pid and the sender's end (exit
 # code 0); from then on the helpers follow the receiver.
 receiver_take() {
-    local i pid= sender=$(last pid)
+    local i pid=
     for i in $(seq 400); do
         pid=$(last pid)
-        [[ $pid != "$sender" ]] && break
+        [[ $pid != "$sender_pid" ]] && break
         sleep 0.05
     done
-    [[ $pid != "$sender" ]] || fail "the receiver did not start"
+    [[ $pid != "$sender_pid" ]] || fail "the receiver did not start"
     local code=0
     wait "$program_pid" || code=$?
     [[ $code == 0 ]] || fail "the sender ended with exit code $code"
