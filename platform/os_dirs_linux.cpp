@@ -167,15 +167,20 @@ os_dir_status os_file_delete(const std::string &path)
         return os_dir_status::access_denied;
     if (S_ISREG(st.st_mode) && (st.st_mode & WRITE_BITS) == 0)
         return os_dir_status::access_denied;
-    // The probe is closed before the unlink: a FUSE file system on libfuse's
-    // path interface (sshfs, fusefat) only hides a file that is open when it
-    // is deleted and deletes it at the last close, where a refusal is lost.
-    // No open of this process can come in between; another process's can.
+    // The probe keeps its lock until the file is gone, so no open, in this
+    // process or another, lands between the check and the delete. Where the
+    // file system would only hide a file that is open (see
+    // os_unlink_hides_open_file) it is closed first instead: there another
+    // process's open may come in between.
     int fd = -1;
     const bool unheld = share_probe(path, &fd);
-    if (fd >= 0)
+    const bool close_first = fd >= 0 && os_unlink_hides_open_file(path);
+    if (close_first)
         close(fd);
-    return unheld ? result_of(unlink(path.c_str())) : os_dir_status::access_denied;
+    const os_dir_status result = unheld ? result_of(unlink(path.c_str())) : os_dir_status::access_denied;
+    if (fd >= 0 && !close_first)
+        close(fd);
+    return result;
 }
 
 // A regular file that an open file holds is refused as a delete is: a rename

@@ -137,6 +137,13 @@ std::string os_path_resolve(const std::string &name);
 // that must know which file a name is (NAME), not for every open.
 std::string os_path_listed(const std::string &name);
 
+// True when the file system of path, asked to delete a file that is open,
+// only hides it (a FUSE file system on libfuse's path interface renames it to
+// a hidden name, an NFS or SMB client to one of its own) and deletes it at the
+// last close, where a refusal reaches no one. A delete there must close its
+// own handles on the file first; elsewhere the file goes at once.
+bool os_unlink_hides_open_file(const std::string &path);
+
 // True when the absolute names a and b reach one file: they are equal, or
 // they differ in letter case alone and are one name spelt as listed.
 bool os_names_one_file(const std::string &a, const std::string &b);

@@ -594,22 +594,29 @@ template <typename Spelt> std::string parts_respelt(const std::string &name, Spe
     return result;
 }
 
-// True when the name lies on a FUSE file system (its directory, for a name
-// that does not exist). A case-blind one there (exFAT, FAT) finds a file by
-// every spelling of its name but numbers each spelling as a file of its own,
-// keeping the name as written: inode numbers, share locks and range locks
-// then tell one file apart from itself.
-bool on_fuse(const std::string &name)
+// The file system type of the name (its directory, for a name that does not
+// exist), or 0 when neither can be asked.
+unsigned long file_system_type(const std::string &name)
 {
-    constexpr unsigned long FUSE_MAGIC = 0x65735546;
     struct statfs fs;
     if (statfs(name.c_str(), &fs) != 0) {
         std::string::size_type slash = name.rfind('/');
         std::string dir = slash == std::string::npos ? "." : name.substr(0, slash + 1);
         if (statfs(dir.c_str(), &fs) != 0)
-            return false;
+            return 0;
     }
-    return static_cast<unsigned long>(fs.f_type) == FUSE_MAGIC;
+    return static_cast<unsigned long>(fs.f_type);
+}
+
+constexpr unsigned long FUSE_MAGIC = 0x65735546;
+
+// True when the name lies on a FUSE file system. A case-blind one there
+// (exFAT, FAT) finds a file by every spelling of its name but numbers each
+// spelling as a file of its own, keeping the name as written: inode numbers,
+// share locks and range locks then tell one file apart from itself.
+bool on_fuse(const std::string &name)
+{
+    return file_system_type(name) == FUSE_MAGIC;
 }
 
 } // namespace
@@ -629,6 +636,27 @@ std::string os_path_listed(const std::string &name)
     if (path.empty() || !on_fuse(path))
         return path;
     return parts_respelt(path, listed_spelling);
+}
+
+bool os_unlink_hides_open_file(const std::string &path)
+{
+    constexpr unsigned long NFS_MAGIC = 0x6969;
+    constexpr unsigned long CIFS_MAGIC = 0xFF534D42;
+    constexpr unsigned long SMB2_MAGIC = 0xFE534D42;
+    constexpr unsigned long SMB_MAGIC = 0x517B;
+    // A type that cannot be had counts as hiding: closing the probe early
+    // costs only the narrow window in which another program may open it.
+    switch (file_system_type(path)) {
+    case 0:
+    case FUSE_MAGIC:
+    case NFS_MAGIC:
+    case CIFS_MAGIC:
+    case SMB2_MAGIC:
+    case SMB_MAGIC:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool os_names_one_file(const std::string &a, const std::string &b)
