@@ -6,15 +6,16 @@
 namespace
 {
 
-// Characters first, first + step, ... last fold to themselves plus difference.
-struct fold_range {
+// Characters first, first + step, ... last up-case to themselves plus
+// difference.
+struct up_case_range {
     uint16_t first;
     uint16_t last;
     uint8_t step;
     int32_t difference;
 };
 
-constexpr fold_range FOLDS[] = {
+constexpr up_case_range UP_CASE[] = {
 #include "platform/case_fold_table.inc"
 };
 
@@ -22,29 +23,29 @@ constexpr fold_range FOLDS[] = {
 // character, one per byte.
 constexpr uint32_t STRAY_BYTE = 0x110000;
 
-uint32_t folded(uint32_t c)
+uint32_t up_cased(uint32_t c)
 {
     if (c > 0xFFFF)
         return c;
-    size_t low = 0, high = sizeof FOLDS / sizeof FOLDS[0];
+    size_t low = 0, high = sizeof UP_CASE / sizeof UP_CASE[0];
     while (low < high) { // the first range whose last is c or after
         const size_t mid = (low + high) / 2;
-        if (FOLDS[mid].last < c)
+        if (UP_CASE[mid].last < c)
             low = mid + 1;
         else
             high = mid;
     }
-    if (low == sizeof FOLDS / sizeof FOLDS[0])
+    if (low == sizeof UP_CASE / sizeof UP_CASE[0])
         return c;
-    const fold_range &r = FOLDS[low];
+    const up_case_range &r = UP_CASE[low];
     if (c < r.first || (c - r.first) % r.step != 0)
         return c;
     return uint32_t(int32_t(c) + r.difference);
 }
 
-// The character that begins text at *at, folded, and moves *at past it; a
+// The character that begins text at *at, up-cased, and moves *at past it; a
 // byte that begins no valid character is taken alone.
-uint32_t next_folded(std::string_view text, size_t *at)
+uint32_t next_up_cased(std::string_view text, size_t *at)
 {
     const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
     const uint8_t lead = byte(*at);
@@ -52,7 +53,7 @@ uint32_t next_folded(std::string_view text, size_t *at)
     uint32_t c = 0, least = 0;
     if (lead < 0x80) {
         ++*at;
-        return folded(lead);
+        return up_cased(lead);
     }
     if (lead >= 0xC2 && lead <= 0xDF)
         length = 2, c = lead & 0x1Fu, least = 0x80;
@@ -70,7 +71,7 @@ uint32_t next_folded(std::string_view text, size_t *at)
         return STRAY_BYTE + lead;
     }
     *at += length;
-    return folded(c);
+    return up_cased(c);
 }
 
 } // namespace
@@ -79,8 +80,8 @@ int case_fold_compare(std::string_view a, std::string_view b)
 {
     size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        const uint32_t x = next_folded(a, &i);
-        const uint32_t y = next_folded(b, &j);
+        const uint32_t x = next_up_cased(a, &i);
+        const uint32_t y = next_up_cased(b, &j);
         if (x != y)
             return x < y ? -1 : 1;
     }
