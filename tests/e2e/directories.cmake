@@ -20,3 +20,11 @@ add_test(NAME e2e.directories_exfat
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/directories_exfat_test.sh
                  $<TARGET_FILE:statements_program>)
 set_tests_properties(e2e.directories_exfat PROPERTIES LABELS "e2e" TIMEOUT 60 SKIP_RETURN_CODE 77)
+
+# Names meet where an exFAT up-case table says, over every pair of characters
+# it or Unicode's case mappings join: on the local disk, and on an exFAT stick
+# and a FAT image through FUSE (those root only: skipped elsewhere).
+add_test(NAME e2e.case_fold_stick
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/case_fold_stick_test.sh
+                 $<TARGET_FILE:statements_program>)
+set_tests_properties(e2e.case_fold_stick PROPERTIES LABELS "e2e" TIMEOUT 300 SKIP_RETURN_CODE 77)

@@ -22,10 +22,10 @@ const fold_case CASES[] = {
     {"ÿ", "Ÿ", true},
     // Pairs Unicode joins that an exFAT up-case table keeps apart.
     {"ſ", "s", false},
-    {"\xe2\x84\xaa", "k", false},       // the Kelvin sign
-    {"\xe2\x84\xab", "å", false},       // the Ångström sign
-    {"\xe2\x84\xa6", "ω", false},       // the Ohm sign
-    {"µ", "μ", false},                   // micro sign, Greek mu
+    {"\xe2\x84\xaa", "k", false}, // the Kelvin sign
+    {"\xe2\x84\xab", "å", false}, // the Ångström sign
+    {"\xe2\x84\xa6", "ω", false}, // the Ohm sign
+    {"µ", "μ", false},            // micro sign, Greek mu
     {"ẞ", "ß", false},
     {"ǅ", "ǆ", false},
     {"ϐ", "β", false},
