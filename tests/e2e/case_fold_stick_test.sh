@@ -93,7 +93,8 @@ elif mode == "killed":
         if code != ("0" if joined else "53") or kept != (code != "0"):
             wrong.append("%s %s: KILL gave %s, the file %s" % (a, b, code, "kept" if kept else "gone"))
 print("%d pairs, %d of them joined, %d wrong" % (len(made), sum(p[2] for p in made), len(wrong)))
-print("\n".join(wrong[:20]))
+for line in wrong[:20]:
+    print(line)
 sys.exit(1 if wrong else 0)
 EOF
 }
