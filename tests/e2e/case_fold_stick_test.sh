@@ -46,8 +46,8 @@ python3 "$maker" --pairs >"$E2E_DIR/pairs"
 # pairs MODE FOLDER [CODES]: over the pairs, in FOLDER (pair i's spellings
 # are "i-" and either character):
 #   make       makes each pair's first spelling where the file system takes it
-#   lookup     its own lookup finds the second spelling exactly where the
-#              table joins the two
+#   lookup     every pair was made, and the file system's own lookup finds
+#              the second spelling exactly where the table joins the two
 #   within     ... only where the table joins the two
 #   kills      prints KILL SECOND for each pair made, NUL-separated
 #   killed     CODES (the kills' errors) are 0 where the table joins the two,
@@ -78,6 +78,8 @@ if mode == "kills":
     sys.stdout.write("".join("KILL\0%s\0" % second for _, second, _, _, _ in made))
     sys.exit(0)
 wrong = []
+if mode == "lookup" and len(made) != len(pairs):
+    wrong.append("only %d of %d pairs made" % (len(made), len(pairs)))
 if mode in ("lookup", "within"):
     for first, second, joined, a, b in made:
         found = os.path.lexists(os.path.join(folder, second))
