@@ -181,7 +181,8 @@ os_dir_status os_file_delete(const std::string &path)
     const bool close_first = fd >= 0 && os_unlink_hides_open_file(path);
     if (close_first)
         close(fd);
-    const os_dir_status result = unheld ? result_of(unlink(path.c_str())) : os_dir_status::access_denied;
+    const os_dir_status result =
+        unheld ? result_of(unlink(path.c_str())) : os_dir_status::access_denied;
     if (fd >= 0 && !close_first)
         close(fd);
     return result;

@@ -33,10 +33,3 @@ int unlink(const char *path)
     pause_if_named(path);
     return real(path);
 }
-
-int unlinkat(int dir, const char *path, int flags)
-{
-    int (*real)(int, const char *, int) = (int (*)(int, const char *, int))dlsym(RTLD_NEXT, "unlinkat");
-    pause_if_named(path);
-    return real(dir, path, flags);
-}
