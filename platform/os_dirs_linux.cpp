@@ -55,15 +55,19 @@ bool name_taken_ignoring_case(const std::string &dir, const std::string &name,
 }
 
 // The share-lock probe of a delete or rename: true when no open file holds the
-// file, by its share lock or, in this process, under another spelling of its
-// name. Held exclusively until fd is closed, so no new open can lock it
+// file, by its share lock or, in this process, by its name in any spelling
+// (this process's own table decides that, where a mount may show nothing of
+// the open). Held exclusively until fd is closed, so no new open can lock it
 // meanwhile.
 bool share_probe(const std::string &path, int *fd)
 {
+    *fd = -1;
+    if (os_file_open_here(path))
+        return false;
     *fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (*fd < 0)
         return true; // a link or an unreadable file: nothing to probe
-    return os_share_lock_take(*fd, true) && !os_file_open_by_other_spelling(*fd);
+    return os_share_lock_take(*fd, true);
 }
 
 // Runs action unless an open file holds path, else gives access_denied. The
@@ -177,7 +181,8 @@ os_dir_status os_file_delete(const std::string &path)
     const bool close_first = fd >= 0 && os_unlink_hides_open_file(path);
     if (close_first)
         close(fd);
-    const os_dir_status result = unheld ? result_of(unlink(path.c_str())) : os_dir_status::access_denied;
+    const os_dir_status result =
+        unheld ? result_of(unlink(path.c_str())) : os_dir_status::access_denied;
     if (fd >= 0 && !close_first)
         close(fd);
     return result;

@@ -148,11 +148,11 @@ bool os_unlink_hides_open_file(const std::string &path);
 // they differ in letter case alone and are one name spelt as listed.
 bool os_names_one_file(const std::string &a, const std::string &b);
 
-// True when fd's file is a file os_file_open opened and this process has
-// open, reached by another spelling of its name (see os_path_listed): its
-// share lock then does not meet fd's. Files opened by other processes under
-// another spelling are not seen.
-bool os_file_open_by_other_spelling(int fd);
+// True when this process has a file os_file_open opened open by the name
+// path (a link as the last part is the link itself), in any letter case that
+// names the same file (see os_names_one_file). Decided from the names alone,
+// as a mount may not show a file being written until it is closed.
+bool os_file_open_here(const std::string &path);
 
 // 1 when the name exists and is a directory, 0 when it exists and is not, -1
 // when it does not exist.

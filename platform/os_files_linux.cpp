@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -664,10 +665,26 @@ bool os_names_one_file(const std::string &a, const std::string &b)
     return a == b || (case_fold_equal(a, b) && os_path_listed(a) == os_path_listed(b));
 }
 
-bool os_file_open_by_other_spelling(int fd)
+bool os_file_open_here(const std::string &path)
 {
-    struct stat st;
-    return fstat(fd, &st) == 0 && open_file_spelt_otherwise(fd, st) != nullptr;
+    if (files_open.empty())
+        return false;
+    // Absolute, with the links of its directory resolved, as the kernel names
+    // an open descriptor.
+    std::string::size_type slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    char *full = realpath(dir.c_str(), nullptr);
+    if (!full)
+        return false;
+    std::string name = full;
+    free(full);
+    if (name.back() != '/')
+        name += '/';
+    name += path.substr(slash == std::string::npos ? 0 : slash + 1);
+    for (const os_file *f : files_open)
+        if (os_names_one_file(descriptor_path(f->fd), name))
+            return true;
+    return false;
 }
 
 int os_path_kind(const char *name)

@@ -123,4 +123,12 @@ holds Äpfel.txt a
 run "0 55" OPEN 1 held.txt KILL HELD.TXT
 holds held.txt held
 [[ -d Work && -d Übung ]] || fail "the current folder was removed"
+
+# --- KILL under another spelling -------------------------------------------
+# KILL deletes the name as the stick lists it, so the kernel keeps no entry
+# of the listed spelling behind and the name can be made again at once.
+e2e_step kill_spelling
+run "0 0 0 0 0 0" OUTPUT 1 save.txt CLOSE 1 KILL SAVE.TXT OUTPUT 1 save.txt PRINT 1 CLOSE 1
+holds save.txt $'bytes\r'
+# ----------------------------------------------------------------------------
 echo "NAME on exFAT: ok"

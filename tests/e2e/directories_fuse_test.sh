@@ -129,4 +129,28 @@ if [[ $kind == fusefat ]]; then
     holds Saves/s.txt kept
     holds NOTE.TXT upper
 fi
+
+# --- KILL and NAME of a file this program holds --------------------------------
+# run CODES STATEMENT...: statements_program STATEMENT... prints CODES.
+run() {
+    local want=$1 codes
+    shift
+    codes=$(timeout 10 "$program" "$@" 2>"$E2E_DIR/err") || fail "statements_program $*: exit code $?"
+    [[ $codes == "$want" ]] || fail "$* gave $codes, not $want"
+}
+if [[ $kind == fusefat ]]; then
+    # KILL under another spelling deletes the listed one, so that the name can
+    # be made again at once (the kernel keeps no entry of it behind).
+    e2e_step kill_spelling
+    run "0 0 0 0 0 0" OUTPUT 1 save.txt CLOSE 1 KILL SAVE.TXT OUTPUT 1 save.txt PRINT 1 CLOSE 1
+    holds save.txt $'bytes\r'
+fi
+# A file this program has open is neither deleted nor renamed, also where the
+# mount shows no sign of the open (rclone without its cache shows a file being
+# written only once it is closed).
+e2e_step own_open_file
+run "0 0 55 75 0" OUTPUT 1 x.txt PRINT 1 KILL x.txt NAME x.txt y.txt CLOSE 1
+holds x.txt $'bytes\r' # PRINT ends its line with CR LF
+[[ ! -e y.txt ]] || fail "NAME of the open x.txt made y.txt"
+# ------------------------------------------------------------------------------
 echo "NAME on $kind: ok"

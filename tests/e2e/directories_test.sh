@@ -88,4 +88,35 @@ after=$(screen_text "$E2E_DIR/screen.ppm" --size 80x25 --scale "$scale")
 program_say end
 program_exit_wait
 [[ $program_exit_code == 0 ]] || fail "exit code $program_exit_code"
+
+# --- KILL and another program's OPEN between its check and its delete -------
+# A local disk deletes an open file at once, so KILL keeps its probe's lock
+# until the file is gone: another program's OPEN that comes in between (held
+# there by the preloaded UNLINK_PAUSE_SHIM) is refused, or else the KILL is.
+# Never do both report success with the file written and then deleted.
+e2e_step kill_meets_open
+pause_shim=${UNLINK_PAUSE_SHIM:?the test runs with UNLINK_PAUSE_SHIM set}
+race=$E2E_DIR/race
+mkdir "$race"
+printf old >"$race/victim.txt"
+(cd "$race" && UNLINK_PAUSE_FILE=victim.txt UNLINK_PAUSE_READY=$E2E_DIR/pause_ready \
+    UNLINK_PAUSE_GO=$E2E_DIR/pause_go LD_LIBRARY_PATH=$(dirname "$pause_shim") \
+    LD_PRELOAD=$(basename "$pause_shim") ASAN_OPTIONS=verify_asan_link_order=0 \
+    timeout 120 "$statements" KILL victim.txt >"$E2E_DIR/kill_codes" 2>"$E2E_DIR/err") &
+killer=$!
+for _ in $(seq 1200); do [[ -e $E2E_DIR/pause_ready ]] && break; sleep 0.05; done
+[[ -e $E2E_DIR/pause_ready ]] || fail "KILL did not come to its delete"
+writer=$(cd "$race" && timeout 10 "$statements" OPEN 1 victim.txt PRINT 1 CLOSE 1 2>/dev/null) ||
+    fail "OPEN, PRINT and CLOSE: exit code $?"
+touch "$E2E_DIR/pause_go"
+wait "$killer" || fail "KILL: exit code $?"
+killed=$(<"$E2E_DIR/kill_codes")
+if [[ $writer == "0 0 0" ]]; then
+    [[ $killed == 55 && $(<"$race/victim.txt") == old$'bytes\r' ]] ||
+        fail "OPEN, PRINT and CLOSE gave 0, and then KILL gave $killed and left \"$(ls -A "$race")\""
+else
+    [[ $writer == "70 "* && $killed == 0 && -z $(ls -A "$race") ]] ||
+        fail "OPEN, PRINT and CLOSE gave $writer, KILL $killed, leaving \"$(ls -A "$race")\""
+fi
+# ----------------------------------------------------------------------------
 echo "directories: ok"

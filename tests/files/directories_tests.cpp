@@ -96,15 +96,16 @@ TEST_F(Directories, KillRefusesReadOnlyFilesAndStopsThere)
     EXPECT_TRUE(file_exists_on_disk("3.txt"));
 }
 
-// Holds a file open FOR INPUT as #1, in this process or in another runtime
-// process (a child that OPENs it and waits), until the object goes.
+// Holds a file open as #1 (FOR INPUT unless mode says otherwise), in this
+// process or in another runtime process (a child that OPENs it and waits),
+// until the object goes.
 class file_holder
 {
   public:
-    file_holder(const std::string &name, bool elsewhere)
+    file_holder(const std::string &name, bool elsewhere, int32_t mode = OPEN_MODE_INPUT)
     {
         if (!elsewhere) {
-            opened_ = open_error(name, OPEN_MODE_INPUT);
+            opened_ = open_error(name, mode);
             return;
         }
         int ready[2];
@@ -141,26 +142,29 @@ class file_holder
 
 // A held file is neither deleted nor renamed: every OPEN holds its file, and
 // a rename would send the holder's later writes to the new name. Once it is
-// closed, the file renames (and deletes unless it is read-only).
+// closed, the file renames (and deletes unless it is read-only). This
+// process knows its own files without share modes.
 TEST_F(Directories, KillAndNameRefuseAFileHeldOpenHereOrElsewhere)
 {
-    if (!folder_locks_here().share_modes)
-        GTEST_SKIP() << "no share modes on this file system";
     struct {
         const char *holder;
         bool elsewhere;
         bool read_only;
+        int32_t mode;
     } cases[] = {
-        {"this process", false, false},
-        {"another process", true, false},
-        {"another process, read-only file", true, true},
+        {"this process", false, false, OPEN_MODE_INPUT},
+        {"this process, for appending", false, false, OPEN_MODE_APPEND},
+        {"another process", true, false, OPEN_MODE_INPUT},
+        {"another process, read-only file", true, true, OPEN_MODE_INPUT},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.holder);
+        if (c.elsewhere && !folder_locks_here().share_modes)
+            continue; // no share modes on this file system
         file_write_all("held.txt", "data");
         chmod("held.txt", c.read_only ? 0444 : 0644);
         {
-            file_holder holder("held.txt", c.elsewhere);
+            file_holder holder("held.txt", c.elsewhere, c.mode);
             ASSERT_EQ(holder.opened(), 0u);
             EXPECT_EQ(kill_error("HELD.TXT"), 55u);
             EXPECT_EQ(name_error("held.txt", "new.txt"), 75u);
