@@ -201,9 +201,10 @@ os_dir_status os_file_delete(const std::string &path)
 // this process or another, takes the file in between (such an open is refused
 // as a sharing conflict); where a removal of the old name would only hide an
 // open file (FUSE, NFS, SMB), it is closed before the rename instead, and
-// another process's open may come in between. Not covered: programs that take no share lock, and
-// another file put under the old name between the probe and the rename (the
-// probe then tested the file that was there before). Two probes of one file
+// another process's open may come in between. Not covered: programs that
+// take no share lock, and another file put under the old name between the
+// probe and the rename (the probe then tested the file that was there
+// before). Two probes of one file
 // at the same moment each see the other as a holder, so a rename or delete
 // may be refused once although no file is open, but a held file never goes.
 os_dir_status os_path_rename(const std::string &from, const std::string &to)

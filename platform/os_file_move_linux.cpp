@@ -104,8 +104,8 @@ bool refused(int err)
 bool fresh_lstat(const std::string &path, struct stat *st)
 {
     struct statx x;
-    if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW | AT_STATX_FORCE_SYNC,
-              STATX_BASIC_STATS, &x) != 0)
+    if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW | AT_STATX_FORCE_SYNC, STATX_BASIC_STATS,
+              &x) != 0)
         return errno == ENOSYS && lstat(path.c_str(), st) == 0;
     *st = {};
     st->st_dev = makedev(x.stx_dev_major, x.stx_dev_minor);
