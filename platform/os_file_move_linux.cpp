@@ -124,7 +124,11 @@ enum class listing { listed, absent, unknown };
 
 // The name's entry as its directory lists it. A directory read goes to the
 // file system each time, where a lookup of the name may meet an entry the
-// kernel keeps (FUSE) that a step answered wrongly has left stale.
+// kernel keeps (FUSE) that a step answered wrongly has left stale. A name
+// spelt otherwise than listed (a case-blind local folder finds it all the
+// same) counts where the entry listed in another letter case is the file the
+// name reaches; not on FUSE, where names come spelt as listed (see
+// os_path_listed) and the lookup might meet a stale entry.
 listing listed(const std::string &path)
 {
     auto [dir, last] = os_path_split(path);
@@ -132,6 +136,7 @@ listing listed(const std::string &path)
     if (!d)
         return listing::unknown;
     bool found = false, failed = false;
+    std::string spelt_otherwise;
     while (!found && !failed) {
         errno = 0;
         dirent *e = readdir(d);
@@ -139,7 +144,16 @@ listing listed(const std::string &path)
         if (!e)
             break;
         found = last == e->d_name;
+        if (!found && spelt_otherwise.empty() && case_fold_equal(last, e->d_name))
+            spelt_otherwise = e->d_name;
     }
+    struct stat entry, name;
+    struct statfs fs;
+    if (!found && !failed && !spelt_otherwise.empty() && fstatfs(dirfd(d), &fs) == 0 &&
+        fs.f_type != FUSE_SUPER_MAGIC)
+        found = fstatat(dirfd(d), spelt_otherwise.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
+                lstat(path.c_str(), &name) == 0 && entry.st_dev == name.st_dev &&
+                entry.st_ino == name.st_ino;
     closedir(d);
     return found ? listing::listed : failed ? listing::unknown : listing::absent;
 }
