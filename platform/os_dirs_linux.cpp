@@ -71,11 +71,23 @@ bool share_probe(const std::string &path, int *fd)
 }
 
 // Runs action unless an open file holds path, else gives access_denied. The
-// probe's lock lasts until action returns.
+// probe's lock lasts until action returns, except where the file system
+// would only hide a file that is open when action removes it (see
+// os_unlink_hides_open_file): there the probe is closed before action, as
+// KILL closes it, so that a refused removal is not turned into a hidden name.
 template <typename Action> os_dir_status unless_held(const std::string &path, Action action)
 {
     int fd = -1;
-    os_dir_status result = share_probe(path, &fd) ? action() : os_dir_status::access_denied;
+    if (!share_probe(path, &fd)) {
+        if (fd >= 0)
+            close(fd);
+        return os_dir_status::access_denied;
+    }
+    if (fd >= 0 && os_unlink_hides_open_file(path)) {
+        close(fd);
+        fd = -1;
+    }
+    os_dir_status result = action();
     if (fd >= 0)
         close(fd);
     return result;
@@ -192,9 +204,12 @@ os_dir_status os_file_delete(const std::string &path)
 // under the holder would send its later writes to the new name. The probe
 // keeps its exclusive lock until the rename is done, so no runtime open, in
 // this process or another, takes the file in between (such an open is refused
-// as a sharing conflict). Not covered: programs that take no share lock, and
-// another file put under the old name between the probe and the rename (the
-// probe then tested the file that was there before). Two probes of one file
+// as a sharing conflict); where a removal of the old name would only hide an
+// open file (FUSE, NFS, SMB), it is closed before the rename instead, and
+// another process's open may come in between. Not covered: programs that
+// take no share lock, and another file put under the old name between the
+// probe and the rename (the probe then tested the file that was there
+// before). Two probes of one file
 // at the same moment each see the other as a holder, so a rename or delete
 // may be refused once although no file is open, but a held file never goes.
 os_dir_status os_path_rename(const std::string &from, const std::string &to)

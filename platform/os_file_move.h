@@ -22,9 +22,10 @@ os_dir_status os_file_create_new(const std::string &path);
 // the bytes are copied to a new temporary name beside to, flushed to the disk,
 // renamed to to, and only then is from deleted. On failure from stays and no
 // temporary is left; where from cannot be deleted (a read-only file system),
-// the copy goes again and the move gives access_denied. The copy keeps
-// from's permission bits as far as the file system takes them; a file system
-// that refuses them is no failure.
+// the copy goes again and the move gives access_denied; where the delete
+// failed and the file system cannot tell whether from is still there, both
+// names stay (access_denied). The copy keeps from's permission bits as far as
+// the file system takes them; a file system that refuses them is no failure.
 os_dir_status os_file_move(const std::string &from, const std::string &to);
 
 // Renames a file or a directory within one file system, never replacing
@@ -36,12 +37,17 @@ os_dir_status os_file_move(const std::string &from, const std::string &to);
 // where it will not rename over that either (rclone, fusefat), from is
 // renamed once to is seen absent, as mv -n does. No way removes the only
 // name of the file: the new name or the placeholder goes again only while it
-// is still the link or the empty entry made, and a step reported failed that
-// was done all the same (a lost reply over NFS) gives 0 once from is gone and
-// to holds the file. A rename of the letter case alone works where the
-// directory ignores case. Where the file system's own rename is known to lose
-// data (fusefat: a folder that holds entries, a rename of the letter case
-// alone), the rename is refused with EPERM and nothing changes.
+// is still the link or the empty entry made and from is certainly there (the
+// step was refused, or the directory still lists from), and a step reported
+// failed that was done all the same (a lost reply over NFS, EIO from a FUSE
+// daemon) gives 0 once from is gone and to holds the file. These facts are
+// read from the file system itself (a directory read, attributes fetched
+// anew), not from entries a FUSE kernel keeps; where they cannot be had,
+// both names stay and the rename fails with EACCES. A rename of the letter
+// case alone works where the directory ignores case. Where the file system's
+// own rename is known to lose data (fusefat: a folder that holds entries, a
+// rename of the letter case alone), the rename is refused with EPERM and
+// nothing changes.
 int os_path_rename_keeping(const std::string &from, const std::string &to);
 
 // Renames from over to, replacing to in one step: the name to holds either

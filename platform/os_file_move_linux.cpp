@@ -91,46 +91,149 @@ bool alike(const struct stat &a, const struct stat &b)
            a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
-// True when from is gone and to holds the file from was (was_from): a rename
-// or a removal reported failed was done all the same (an NFS client whose
-// reply was lost retries and meets ENOENT), or another program removed from
-// meanwhile. The move is then done.
-bool moved_all_the_same(const std::string &from, const std::string &to, const struct stat &was_from)
+// True when err is the file system's plain refusal of a step: nothing was
+// done, and the name it was asked of is there as it was.
+bool refused(int err)
 {
-    struct stat st;
-    return lstat(from.c_str(), &st) != 0 && errno == ENOENT && lstat(to.c_str(), &st) == 0 &&
-           alike(st, was_from);
+    return err == EACCES || err == EPERM || err == EBUSY || err == EROFS;
 }
 
-// After from was linked as to, the removal of from failed with err. to goes
-// again only while from still names the same file, so the file always keeps
-// a name; where from is gone and to holds the file, the move is done (0).
+// The lstat of path as the file system itself answers it: a FUSE kernel keeps
+// the attributes of a name it has looked up for a while, and after a step
+// whose answer was wrong (done but answered EIO) they are stale.
+bool fresh_lstat(const std::string &path, struct stat *st)
+{
+    struct statx x;
+    if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW | AT_STATX_FORCE_SYNC, STATX_BASIC_STATS,
+              &x) != 0)
+        return errno == ENOSYS && lstat(path.c_str(), st) == 0;
+    *st = {};
+    st->st_dev = makedev(x.stx_dev_major, x.stx_dev_minor);
+    st->st_ino = x.stx_ino;
+    st->st_mode = x.stx_mode;
+    st->st_nlink = x.stx_nlink;
+    st->st_size = off_t(x.stx_size);
+    st->st_mtim.tv_sec = x.stx_mtime.tv_sec;
+    st->st_mtim.tv_nsec = x.stx_mtime.tv_nsec;
+    return true;
+}
+
+// Whether the file system lists a name: listed, absent, or unknown where its
+// directory cannot be read.
+enum class listing { listed, absent, unknown };
+
+// The name's entry as its directory lists it. A directory read goes to the
+// file system each time, where a lookup of the name may meet an entry the
+// kernel keeps (FUSE) that a step answered wrongly has left stale. A name
+// spelt otherwise than listed (a case-blind local folder finds it all the
+// same) counts where the entry listed in another letter case is the file the
+// name reaches; not on FUSE, where names come spelt as listed (see
+// os_path_listed) and the lookup might meet a stale entry.
+listing listed(const std::string &path)
+{
+    auto [dir, last] = os_path_split(path);
+    DIR *d = opendir(dir.empty() ? "." : dir.c_str());
+    if (!d)
+        return listing::unknown;
+    bool found = false, failed = false;
+    std::string spelt_otherwise;
+    while (!found && !failed) {
+        errno = 0;
+        dirent *e = readdir(d);
+        failed = !e && errno != 0;
+        if (!e)
+            break;
+        found = last == e->d_name;
+        if (!found && spelt_otherwise.empty() && case_fold_equal(last, e->d_name))
+            spelt_otherwise = e->d_name;
+    }
+    struct stat entry, name;
+    struct statfs fs;
+    if (!found && !failed && !spelt_otherwise.empty() && fstatfs(dirfd(d), &fs) == 0 &&
+        fs.f_type != FUSE_SUPER_MAGIC)
+        found = fstatat(dirfd(d), spelt_otherwise.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
+                lstat(path.c_str(), &name) == 0 && entry.st_dev == name.st_dev &&
+                entry.st_ino == name.st_ino;
+    closedir(d);
+    return found ? listing::listed : failed ? listing::unknown : listing::absent;
+}
+
+// What a step that was to take the name from away (its removal, or its
+// rename to to) did, where it answered failure err: the file system still
+// lists from (or refused the step), lists it no more, or cannot tell.
+listing old_name_after(const std::string &from, int err)
+{
+    return refused(err) ? listing::listed : listed(from);
+}
+
+// True when to holds the file was (by the file system's own attributes).
+bool holds(const std::string &to, const struct stat &was)
+{
+    struct stat st;
+    return listed(to) == listing::listed && fresh_lstat(to, &st) && alike(st, was);
+}
+
+// After from was linked as to, the removal of from failed with err. Where
+// from is gone and to holds the file (a lost reply, or another program
+// removed from), the move is done (0). to goes again only where from is
+// certainly still there and both name one file; where the file system cannot
+// tell, both names stay and the rename is refused (EACCES).
 int link_undone(const std::string &from, const std::string &to, const struct stat &was_from,
                 int err)
 {
-    if (moved_all_the_same(from, to, was_from))
+    const listing old_name = old_name_after(from, err);
+    if (old_name == listing::absent && holds(to, was_from))
         return 0;
-    struct stat old_name, new_name;
-    if (lstat(from.c_str(), &old_name) == 0 && lstat(to.c_str(), &new_name) == 0 &&
-        alike(old_name, new_name) &&
-        (old_name.st_ino == new_name.st_ino || (old_name.st_nlink > 1 && new_name.st_nlink > 1)))
+    if (old_name != listing::listed) {
+        errno = EACCES;
+        return -1;
+    }
+    struct stat from_now, to_now;
+    if (fresh_lstat(from, &from_now) && fresh_lstat(to, &to_now) && alike(from_now, to_now) &&
+        (from_now.st_ino == to_now.st_ino || (from_now.st_nlink > 1 && to_now.st_nlink > 1)))
         unlink(to.c_str());
     errno = err;
     return -1;
 }
 
-// Removes the placeholder at to (made: its lstat when made) while it is the
+// Removes the placeholder at to (made: its stat when made) while it is the
 // entry made and still empty (rmdir removes an empty directory only); true
 // when it went.
 bool placeholder_remove(const std::string &to, const struct stat &made)
 {
     struct stat now;
-    if (lstat(to.c_str(), &now) != 0 || now.st_dev != made.st_dev || now.st_ino != made.st_ino ||
+    if (!fresh_lstat(to, &now) || now.st_dev != made.st_dev || now.st_ino != made.st_ino ||
         (now.st_mode & S_IFMT) != (made.st_mode & S_IFMT))
         return false;
     if (S_ISDIR(now.st_mode))
         return rmdir(to.c_str()) == 0;
     return now.st_size == 0 && unlink(to.c_str()) == 0;
+}
+
+// Makes the placeholder to as an empty file (an empty directory where
+// directory), exclusively; true with *made its stat. A file's stat comes from
+// the descriptor of its create; a directory whose stat cannot be had goes
+// again (rmdir removes only an empty one).
+bool placeholder_make(const std::string &to, bool directory, struct stat *made)
+{
+    if (directory) {
+        if (mkdir(to.c_str(), 0700) != 0)
+            return false;
+        if (lstat(to.c_str(), made) == 0)
+            return true;
+        int err = errno;
+        rmdir(to.c_str());
+        errno = err;
+        return false;
+    }
+    int fd = open_uninterrupted(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (fd < 0)
+        return false;
+    bool known = fstat(fd, made) == 0;
+    int err = errno;
+    close(fd);
+    errno = err;
+    return known;
 }
 
 // Where there are no hard links: to made exclusively as an empty file (an
@@ -139,34 +242,31 @@ bool placeholder_remove(const std::string &to, const struct stat &made)
 // placeholder cannot be made for another reason than a taken name, or the
 // file system will not rename over it (rclone refuses a directory with
 // EEXIST, fusefat with EPERM), the placeholder goes again and the last way is
-// taken. The placeholder goes only while it is still the empty entry made:
-// where the failed rename was done all the same, to holds from's file.
+// taken. Where the failed rename was done all the same, to holds from's
+// file: the move is done. The placeholder goes only while from is still
+// listed, or is gone and the placeholder still the empty entry made; where
+// the file system cannot tell, both names stay (EACCES).
 int rename_over_placeholder(const std::string &from, const std::string &to,
                             const struct stat &was_from)
 {
-    bool directory = S_ISDIR(was_from.st_mode);
-    bool made;
-    if (directory) {
-        made = mkdir(to.c_str(), 0700) == 0;
-    } else {
-        int fd = open_uninterrupted(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-        made = fd >= 0;
-        if (made)
-            close(fd);
-    }
-    if (!made)
-        return errno == EEXIST ? -1 : rename_when_absent(from, to);
     struct stat placeholder;
-    int r = lstat(to.c_str(), &placeholder) == 0 ? rename(from.c_str(), to.c_str()) : -1;
-    if (r == 0)
+    if (!placeholder_make(to, S_ISDIR(was_from.st_mode), &placeholder))
+        return errno == EEXIST ? -1 : rename_when_absent(from, to);
+    if (rename(from.c_str(), to.c_str()) == 0)
         return 0;
-    int err = errno;
-    if (moved_all_the_same(from, to, was_from))
+    const int err = errno;
+    const listing old_name = old_name_after(from, err);
+    if (old_name == listing::absent && holds(to, was_from))
         return 0;
-    if (!placeholder_remove(to, placeholder) || err == ENOENT || err == EXDEV) {
+    if (old_name == listing::unknown) {
+        errno = EACCES;
+        return -1;
+    }
+    if (!placeholder_remove(to, placeholder) || err == ENOENT || err == EXDEV ||
+        old_name == listing::absent) {
         // Another entry in the placeholder's place, from gone, or from
         // lying elsewhere.
-        errno = err;
+        errno = old_name == listing::absent ? ENOENT : err;
         return -1;
     }
     return rename_when_absent(from, to);
@@ -313,9 +413,11 @@ os_dir_status copy_to(int in, const std::string &to, struct stat *copy)
 }
 
 // The move across file systems: a copy, then the removal of from. Where from
-// cannot be removed (a read-only file system), the copy goes again, while it
-// is still the one made, and the move is refused with access_denied, as mv
-// says it cannot remove; where from is gone all the same, the move is done.
+// is certainly still there (a refusal, as of a read-only file system, or the
+// file system lists it), the copy goes again, while it is still the one
+// made, and the move is refused with access_denied, as mv says it cannot
+// remove; where from is gone all the same, the move is done; where the file
+// system cannot tell, both names stay (access_denied).
 os_dir_status move_by_copy(const std::string &from, const std::string &to)
 {
     int in = open_uninterrupted(from.c_str(), O_RDONLY);
@@ -324,10 +426,13 @@ os_dir_status move_by_copy(const std::string &from, const std::string &to)
     struct stat copy;
     os_dir_status result = copy_to(in, to, &copy);
     close(in);
-    if (result != os_dir_status::ok || unlink(from.c_str()) == 0 || errno == ENOENT)
+    if (result != os_dir_status::ok || unlink(from.c_str()) == 0)
         return result;
+    const listing old_name = old_name_after(from, errno);
+    if (old_name == listing::absent)
+        return os_dir_status::ok;
     struct stat now;
-    if (lstat(to.c_str(), &now) == 0 && alike(now, copy))
+    if (old_name == listing::listed && fresh_lstat(to, &now) && alike(now, copy))
         unlink(to.c_str());
     return os_dir_status::access_denied;
 }

@@ -8,8 +8,10 @@
 # refused with 75, both keeping their bytes, and nothing left beside the
 # names. A read-only FUSE mount that answers ENOSYS to every change, as
 # squashfuse does (KIND enosys, the tests' refusing_fs): NAME gives 75 and
-# KILL 55, as on any read-only mount, and the file stays. Needs root,
-# /dev/fuse and the mount's tools: skipped (77) otherwise.
+# KILL 55, as on any read-only mount, and the file stays. NAME where
+# refusing_fs answers wrongly or the kernel keeps stale entries (KIND faults,
+# see below). Needs root, /dev/fuse and the mount's tools: skipped (77)
+# otherwise.
 #
 # Usage: directories_fuse_test.sh STATEMENTS_PROGRAM KIND [REFUSING_FS|none]
 set -euo pipefail
@@ -22,7 +24,7 @@ skip() {
 case $kind in
 rclone-off | rclone-writes) tools=(rclone fusermount3) ;;
 fusefat) tools=(fusefat mkfs.vfat) ;;
-enosys)
+enosys | faults)
     [[ ${3:-none} != none ]] || skip "refusing_fs was not built (no libfuse3-dev)"
     tools=("$(realpath "$3")")
     ;;
@@ -47,6 +49,10 @@ mounted() {
         fusefat -f -o rw+ "$E2E_DIR/fat.img" "$mnt" >"$E2E_DIR/daemon" 2>&1 &
     elif [[ $kind == enosys ]]; then
         "${tools[0]}" ENOSYS "$E2E_DIR/folder" "$mnt" >"$E2E_DIR/daemon" 2>&1 &
+    elif [[ $kind == faults ]]; then
+        # shellcheck disable=SC2086 # the row's words, one option each
+        REFUSING_FS_FILE=OLD.TXT "${tools[0]}" "$mode" "$E2E_DIR/folder" "$mnt" $options \
+            -o entry_timeout=600,attr_timeout=600 >"$E2E_DIR/daemon" 2>&1 &
     else
         rclone mount "$E2E_DIR/folder" "$mnt" --vfs-cache-mode "${kind#rclone-}" \
             --config "$E2E_DIR/rclone.conf" --cache-dir "$E2E_DIR/cache" >"$E2E_DIR/daemon" 2>&1 &
@@ -59,6 +65,50 @@ mounted() {
     mountpoint -q "$mnt" || skip "the mount did not come up: $(tail -1 "$E2E_DIR/daemon")"
     cd "$mnt"
 }
+# --- NAME where the file system's answer is wrong, or the kernel's entries
+# for its names stale (KIND faults: the tests' refusing_fs, whose fault hits
+# OLD.TXT, keeping names and attributes 600 s in the kernel). Each row mounts
+# a folder holding OLD.TXT, looks it up so that the kernel keeps it, runs NAME
+# OLD.TXT AS NEW.TXT and checks the code and the names left, each whole.
+if [[ $kind == faults ]]; then
+    # mode | refusing_fs's own options | code | names left
+    rows=(
+        # A refused delete: the kernel's nlink of 1 and libfuse's numbering of
+        # each name must not keep NEW.TXT.
+        "UNLINK_EACCES|hard_remove|75|OLD.TXT"
+        # The same on libfuse's path interface, where a delete of a file open
+        # (NAME's own probe) would only hide it and so take place.
+        "UNLINK_EACCES||75|OLD.TXT"
+        # Done but answered EIO, the old name still answering lookups with the
+        # file's inode number: the folder's listing tells.
+        "UNLINK_DONE_EIO|use_ino hard_remove|0|NEW.TXT"
+        # The rename over the placeholder done but answered EIO, the kernel
+        # still showing OLD.TXT and the empty NEW.TXT.
+        "RENAME_DONE_EIO||0|NEW.TXT"
+    )
+    for row in "${rows[@]}"; do
+        IFS='|' read -r mode options code names <<<"$row"
+        e2e_step "$mode"
+        rm -rf "$E2E_DIR/folder"
+        mkdir "$E2E_DIR/folder"
+        printf bytes >"$E2E_DIR/folder/OLD.TXT"
+        mounted
+        stat OLD.TXT >/dev/null
+        got=$(timeout 10 "$program" NAME OLD.TXT NEW.TXT 2>"$E2E_DIR/err") ||
+            fail "$mode $options: exit code $?"
+        mounts_unmount "$mnt"
+        wait "$daemon" || true
+        left=$(ls -A "$E2E_DIR/folder" | LC_ALL=C sort | paste -sd' ')
+        [[ $got == "$code" && $left == "$names" ]] ||
+            fail "NAME with $mode $options gave $got and left \"$left\", not $code and $names"
+        for name in $names; do
+            [[ $(<"$E2E_DIR/folder/$name") == bytes ]] || fail "$mode $options: $name is not whole"
+        done
+    done
+    echo "NAME on $kind: ok"
+    exit 0
+fi
+
 if [[ $kind == fusefat ]]; then
     truncate -s 16M "$E2E_DIR/fat.img"
     mkfs.vfat "$E2E_DIR/fat.img" >/dev/null

@@ -13,24 +13,38 @@ program=$1 statements=$3 shim=$4
 source "$(dirname "$0")/lib.sh"
 e2e_init "$2"
 
-# moved FAULT CODE NAME: NAME OLD.TXT AS NEW.TXT with the shim's FAULT raises
-# CODE and leaves the folder holding NAME alone, the file's bytes whole.
+# moved FAULT CODE NAMES...: NAME OLD.TXT AS NEW.TXT with the shim's FAULT
+# raises CODE and leaves the folder holding NAMES alone, each with the file's
+# bytes. The shim is preloaded by its bare name, found through
+# LD_LIBRARY_PATH: LD_PRELOAD cuts a path at blanks.
 moved() {
-    local folder=$E2E_DIR/fault_$1 code
+    local fault=$1 expected=$2 folder=$E2E_DIR/fault_$1 code name
+    shift 2
     mkdir "$folder"
     printf bytes >"$folder/OLD.TXT"
-    code=$(cd "$folder" && RENAME_SHIM_FILE=OLD.TXT RENAME_SHIM_FAULT=$1 LD_PRELOAD=$shim \
-        ASAN_OPTIONS=verify_asan_link_order=0 timeout 10 "$statements" NAME OLD.TXT NEW.TXT) ||
-        fail "NAME with $1: exit code $?"
-    [[ $code == "$2" ]] || fail "NAME with $1 gave $code, not $2"
-    [[ $(ls -A "$folder") == "$3" && $(<"$folder/$3") == bytes ]] ||
-        fail "NAME with $1 left \"$(ls -A "$folder" | paste -sd' ')\", not $3"
+    code=$(cd "$folder" && RENAME_SHIM_FILE=OLD.TXT RENAME_SHIM_FAULT=$fault \
+        LD_LIBRARY_PATH="$(dirname "$shim")${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" \
+        LD_PRELOAD="$(basename "$shim")" ASAN_OPTIONS=verify_asan_link_order=0 \
+        timeout 10 "$statements" NAME OLD.TXT NEW.TXT) || fail "NAME with $fault: exit code $?"
+    [[ $code == "$expected" ]] || fail "NAME with $fault gave $code, not $expected"
+    [[ $(ls -A "$folder" | LC_ALL=C sort | paste -sd' ') == "$*" ]] ||
+        fail "NAME with $fault left \"$(ls -A "$folder" | paste -sd' ')\", not $*"
+    for name; do
+        [[ $(<"$folder/$name") == bytes ]] || fail "NAME with $fault left $name not whole"
+    done
 }
 e2e_step rename_faults
 moved unlink-lost 0 NEW.TXT
 moved rename-lost 0 NEW.TXT
 moved unlink-EACCES 75 OLD.TXT
 moved unlink-EBUSY 75 OLD.TXT
+# A removal done but answered EIO across file systems keeps the copy; a
+# placeholder whose lstat fails is still known (its create's descriptor); a
+# folder that cannot be read leaves NAME unable to tell what the removal did,
+# so both names stay.
+moved copy-unlink-EIO 0 NEW.TXT
+moved placeholder-lstat 0 NEW.TXT
+moved unlink-EIO-unread 75 NEW.TXT OLD.TXT
 
 xvfb_start
 

@@ -22,3 +22,10 @@ add_test(NAME e2e.directories_enosys
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/directories_fuse_test.sh
                  $<TARGET_FILE:statements_program> enosys ${REFUSING_FS})
 set_tests_properties(e2e.directories_enosys PROPERTIES LABELS "e2e" TIMEOUT 60 SKIP_RETURN_CODE 77)
+
+# NAME where that file system answers a delete or a rename wrongly, or the
+# kernel keeps stale entries for its names.
+add_test(NAME e2e.directories_faults
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/directories_fuse_test.sh
+                 $<TARGET_FILE:statements_program> faults ${REFUSING_FS})
+set_tests_properties(e2e.directories_faults PROPERTIES LABELS "e2e" TIMEOUT 60 SKIP_RETURN_CODE 77)

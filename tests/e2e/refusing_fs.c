@@ -7,7 +7,23 @@
 // (squashfuse): creates, deletes, renames and links answer ENOSYS. With
 // UNLINK_EIO every close is clean and every delete fails with EIO instead.
 //
-//   refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS|UNLINK_EIO FOLDER MOUNTPOINT [FUSE OPTIONS...]
+// The other modes pass everything through (links too) but a rename that
+// must not replace (EINVAL, as many FUSE file systems answer), and go wrong
+// for the name whose last part REFUSING_FS_FILE gives:
+//   UNLINK_EACCES    its delete is refused, nothing done
+//   UNLINK_DONE_EIO  its delete is done but answers EIO (a daemon that lost
+//                    its backend's reply), and the name keeps answering
+//                    lookups with the file's attributes (as a daemon that
+//                    numbers inodes itself keeps the node of a name whose
+//                    delete failed) while the folder lists it no more
+//   RENAME_DONE_EIO  its links are refused (EPERM, as on FAT) and its rename
+//                    is done but answers EIO
+// How long the kernel keeps names and attributes is given by FUSE options
+// (-o entry_timeout=600,attr_timeout=600); the words use_ino (inode numbers
+// passed through) and hard_remove (a delete of an open file deletes it, where
+// libfuse would hide it) among them set those of libfuse's own.
+//
+//   refusing_fs MODE FOLDER MOUNTPOINT [use_ino] [hard_remove] [FUSE OPTIONS...]
 //
 // Runs single-threaded in the foreground (-f -s are added).
 #define _GNU_SOURCE
@@ -27,6 +43,28 @@
 
 static int refusal, unlink_refusal;
 static char folder[PATH_MAX];
+// The mode's fault, for the name faulty() tells, where it is one of the
+// passing-through modes.
+enum fault_kind { NO_FAULT, UNLINK_EACCES, UNLINK_DONE_EIO, RENAME_DONE_EIO };
+static enum fault_kind fault;
+
+// True when the name's last part is REFUSING_FS_FILE and the mode is f.
+static int faulty(const char *name, enum fault_kind f)
+{
+    const char *file = getenv("REFUSING_FS_FILE");
+    const char *slash = strrchr(name, '/');
+    return fault == f && file && strcmp(slash ? slash + 1 : name, file) == 0;
+}
+
+// UNLINK_DONE_EIO: the name deleted and the file it stood for.
+static char ghost_name[PATH_MAX];
+static int ghost_fd = -1;
+
+// A step done (r == 0) all the same answered EIO.
+static int done_but_eio(int r)
+{
+    return r < 0 ? -errno : -EIO;
+}
 
 // The backing path of a name in the mount (which starts with '/').
 static const char *backing(const char *name, char *out)
@@ -56,6 +94,8 @@ static int fs_getattr(const char *name, struct stat *st, struct fuse_file_info *
     char p[PATH_MAX];
     if (fi)
         return result(fstat(file_of(fi)->fd, st));
+    if (ghost_fd >= 0 && strcmp(name, ghost_name) == 0)
+        return result(fstat(ghost_fd, st));
     return result(lstat(backing(name, p), st));
 }
 
@@ -143,7 +183,16 @@ static int fs_unlink(const char *name)
     char p[PATH_MAX];
     if (refusal == ENOSYS)
         return -ENOSYS;
-    return unlink_refusal ? -unlink_refusal : result(unlink(backing(name, p)));
+    if (unlink_refusal || faulty(name, UNLINK_EACCES))
+        return unlink_refusal ? -unlink_refusal : -EACCES;
+    if (faulty(name, UNLINK_DONE_EIO)) {
+        if (ghost_fd >= 0)
+            close(ghost_fd);
+        ghost_fd = open(backing(name, p), O_PATH | O_NOFOLLOW);
+        snprintf(ghost_name, sizeof ghost_name, "%s", name);
+        return done_but_eio(unlink(p));
+    }
+    return result(unlink(backing(name, p)));
 }
 
 // Also what an unlink of an open file becomes: a rename aside.
@@ -152,10 +201,34 @@ static int fs_rename(const char *from, const char *to, unsigned int flags)
     char p[PATH_MAX], q[PATH_MAX];
     if (refusal == ENOSYS)
         return -ENOSYS;
-    return result(renameat2(AT_FDCWD, backing(from, p), AT_FDCWD, backing(to, q), flags));
+    if (fault != NO_FAULT && flags != 0)
+        return -EINVAL;
+    int r = renameat2(AT_FDCWD, backing(from, p), AT_FDCWD, backing(to, q), flags);
+    return faulty(from, RENAME_DONE_EIO) ? done_but_eio(r) : result(r);
+}
+
+static int fs_link(const char *from, const char *to)
+{
+    char p[PATH_MAX], q[PATH_MAX];
+    if (fault == NO_FAULT)
+        return -ENOSYS;
+    if (faulty(from, RENAME_DONE_EIO))
+        return -EPERM;
+    return result(link(backing(from, p), backing(to, q)));
+}
+
+static int use_ino, hard_remove;
+
+static void *fs_init(struct fuse_conn_info *conn, struct fuse_config *config)
+{
+    (void)conn;
+    config->use_ino = use_ino;
+    config->hard_remove = hard_remove;
+    return NULL;
 }
 
 static const struct fuse_operations operations = {
+    .init = fs_init,
     .getattr = fs_getattr,
     .readdir = fs_readdir,
     .open = fs_open,
@@ -167,6 +240,7 @@ static const struct fuse_operations operations = {
     .truncate = fs_truncate,
     .unlink = fs_unlink,
     .rename = fs_rename,
+    .link = fs_link,
 };
 
 int main(int argc, char **argv)
@@ -180,14 +254,24 @@ int main(int argc, char **argv)
             refusal = refusals[i].value;
     if (argc >= 4 && strcmp(argv[1], "UNLINK_EIO") == 0)
         unlink_refusal = EIO;
-    if ((!refusal && !unlink_refusal) || !realpath(argv[2], folder)) {
-        fprintf(stderr,
-                "usage: refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS|UNLINK_EIO FOLDER MOUNTPOINT [OPTIONS...]\n");
+    static const char *const faults[] = {"", "UNLINK_EACCES", "UNLINK_DONE_EIO", "RENAME_DONE_EIO"};
+    for (size_t i = 1; argc >= 4 && i < sizeof faults / sizeof faults[0]; i++)
+        if (strcmp(argv[1], faults[i]) == 0)
+            fault = (enum fault_kind)i;
+    if ((!refusal && !unlink_refusal && !fault) || !realpath(argv[2], folder)) {
+        fprintf(stderr, "usage: refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS|UNLINK_EIO|UNLINK_EACCES|"
+                        "UNLINK_DONE_EIO|RENAME_DONE_EIO FOLDER MOUNTPOINT [OPTIONS...]\n");
         return 2;
     }
     char *args[64] = {argv[0], argv[3], "-f", "-s"};
     int count = 4;
-    for (int i = 4; i < argc && count < 63; i++)
-        args[count++] = argv[i];
+    for (int i = 4; i < argc && count < 63; i++) {
+        if (strcmp(argv[i], "use_ino") == 0)
+            use_ino = 1;
+        else if (strcmp(argv[i], "hard_remove") == 0)
+            hard_remove = 1;
+        else
+            args[count++] = argv[i];
+    }
     return fuse_main(count, args, &operations, NULL);
 }

@@ -7,12 +7,23 @@
  *   unlink-EACCES  its removal is refused, nothing removed (also EBUSY)
  *   rename-lost    hard links are refused (EPERM, as on FAT) and its rename
  *                  is done but answers ENOENT
+ *   copy-unlink-EIO  it lies on another file system (its links and renames
+ *                  answer EXDEV) and its removal is done but answers EIO
+ *   placeholder-lstat  hard links are refused (EPERM) and the first lstat of
+ *                  a file just made exclusively fails with EIO
+ *   unlink-EIO-unread  its removal answers EIO, nothing removed, and no
+ *                  folder can be read after it
  * Everything else passes through. */
 #define _GNU_SOURCE
+#include <dirent.h>
 #include <dlfcn.h>
 #include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 
 /* True when path's last part is the shim's file and the fault is `fault`. */
 static int faulty(const char *path, const char *fault)
@@ -23,12 +34,32 @@ static int faulty(const char *path, const char *fault)
     return file && set && strcmp(set, fault) == 0 && strcmp(slash ? slash + 1 : path, file) == 0;
 }
 
-/* The real call's answer, turned into a lost reply (ENOENT) once it is done. */
-static int lost(int r)
+/* The real call's answer, turned into a lost reply (err) once it is done. */
+static int lost_as(int r, int err)
 {
     if (r == 0)
-        errno = ENOENT;
+        errno = err;
     return -1;
+}
+
+static int lost(int r)
+{
+    return lost_as(r, ENOENT);
+}
+
+/* placeholder-lstat: the file last made exclusively, until its first lstat. */
+static char created[PATH_MAX];
+/* unlink-EIO-unread: set once the removal was refused. */
+static int folders_unreadable;
+
+/* True, with errno err, when path's last part is the shim's file and the
+ * fault is `fault`. */
+static int refused(const char *path, const char *fault, int err)
+{
+    if (!faulty(path, fault))
+        return 0;
+    errno = err;
+    return 1;
 }
 
 int renameat2(int from_dir, const char *from, int to_dir, const char *to, unsigned int flags)
@@ -46,6 +77,8 @@ int rename(const char *from, const char *to)
 {
     int (*real)(const char *, const char *) =
         (int (*)(const char *, const char *))dlsym(RTLD_NEXT, "rename");
+    if (refused(from, "copy-unlink-EIO", EXDEV))
+        return -1;
     return faulty(from, "rename-lost") ? lost(real(from, to)) : real(from, to);
 }
 
@@ -53,10 +86,9 @@ int link(const char *from, const char *to)
 {
     int (*real)(const char *, const char *) =
         (int (*)(const char *, const char *))dlsym(RTLD_NEXT, "link");
-    if (faulty(from, "rename-lost")) {
-        errno = EPERM;
+    if (refused(from, "rename-lost", EPERM) || refused(from, "placeholder-lstat", EPERM) ||
+        refused(from, "copy-unlink-EIO", EXDEV))
         return -1;
-    }
     return real(from, to);
 }
 
@@ -65,9 +97,55 @@ int unlink(const char *path)
     int (*real)(const char *) = (int (*)(const char *))dlsym(RTLD_NEXT, "unlink");
     if (faulty(path, "unlink-lost"))
         return lost(real(path));
+    if (faulty(path, "copy-unlink-EIO"))
+        return lost_as(real(path), EIO);
+    if (refused(path, "unlink-EIO-unread", EIO)) {
+        folders_unreadable = 1;
+        return -1;
+    }
     if (faulty(path, "unlink-EACCES") || faulty(path, "unlink-EBUSY")) {
         errno = faulty(path, "unlink-EACCES") ? EACCES : EBUSY;
         return -1;
+    }
+    return real(path);
+}
+
+int open(const char *path, int flags, ...)
+{
+    int (*real)(const char *, int, ...) = (int (*)(const char *, int, ...))dlsym(RTLD_NEXT, "open");
+    mode_t mode = 0;
+    if (flags & (O_CREAT | O_TMPFILE)) {
+        va_list list;
+        va_start(list, flags);
+        mode = va_arg(list, mode_t);
+        va_end(list);
+    }
+    int fd = real(path, flags, mode);
+    const char *set = getenv("RENAME_SHIM_FAULT");
+    if (fd >= 0 && (flags & O_CREAT) && (flags & O_EXCL) && set &&
+        strcmp(set, "placeholder-lstat") == 0 && strlen(path) < sizeof created)
+        strcpy(created, path);
+    return fd;
+}
+
+int lstat(const char *path, struct stat *st)
+{
+    int (*real)(const char *, struct stat *) =
+        (int (*)(const char *, struct stat *))dlsym(RTLD_NEXT, "lstat");
+    if (created[0] && strcmp(path, created) == 0) {
+        created[0] = 0;
+        errno = EIO;
+        return -1;
+    }
+    return real(path, st);
+}
+
+DIR *opendir(const char *path)
+{
+    DIR *(*real)(const char *) = (DIR * (*)(const char *)) dlsym(RTLD_NEXT, "opendir");
+    if (folders_unreadable) {
+        errno = EIO;
+        return NULL;
     }
     return real(path);
 }
