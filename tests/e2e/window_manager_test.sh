@@ -26,6 +26,16 @@
 # - host-leaves-at-once: the same, asked by another client the moment the
 #   window manager puts its full-screen state on the window, before the
 #   program may have looked;
+# - late-answers, late-answers-stalled: the window manager is stopped
+#   (SIGSTOP) for 0.7 s while Alt+Enter is pressed six times from windowed
+#   (full screen, the three other full-screen modes, windowed, full screen),
+#   and then answers the requests late, in one go; stalled: stopped again
+#   for 0.5 s the moment it has answered the request to leave. Each of
+#   several rounds ends full screen, as asked last, and stays so;
+# - alt-held: Alt is held while Return is tapped five times: the window
+#   steps through the four full-screen modes and back to windowed, under a
+#   window manager that moves the window into a new frame (and so takes the
+#   keyboard focus away for a moment) at each change;
 # - game, game-two-monitors (PROGRAM is the game): the game starts full
 #   screen; Alt+Enter steps to windowed, twice in a row, and each time the
 #   window's whole frame lies on one monitor (two of different heights).
@@ -333,6 +343,75 @@ if [[ $case_name == host-leaves* ]]; then
         sleep 0.1
     done
     # Mode 9 asks for nothing: the answer is the state.
+    [[ $(program_ask "fullscreen 9" "full screen") == "full screen 0" ]] ||
+        fail "$manager: the program does not read windowed"
+    program_say end
+    program_exit_wait 10
+    echo "window manager $manager, $case_name: ok"
+    exit 0
+fi
+
+# The window manager answers late: the window ends as asked last.
+if [[ $case_name == late-answers* ]]; then
+    manager_start
+    program_start "$program"
+    output_wait ready
+    win=$(window_wait "Window Check")
+    window_size_wait "$win" "$windowed"
+    manager_pid=$(manager_pids)
+    for round in $(seq "${LATE_ROUNDS:-6}"); do
+        if [[ $case_name == late-answers-stalled ]]; then
+            x_probe_start "$E2E_DIR/stall" stop-after-off "$win" "$manager_pid" 10 0.5
+        fi
+        kill -STOP "$manager_pid"
+        xdotool key --window "$win" --delay 50 alt+Return alt+Return alt+Return alt+Return \
+            alt+Return alt+Return &
+        sleep 0.7
+        kill -CONT "$manager_pid"
+        wait $! || fail "xdotool could not press the keys"
+        [[ $case_name == late-answers ]] || wait "$probe_pid" || true
+        full_screen_wait "$win"
+        for _ in $(seq 15); do
+            [[ $(window_size "$win") == "$screen" ]] ||
+                fail "$manager, round $round: the window is $(window_size "$win") again"
+            sleep 0.1
+        done
+        [[ $(program_ask "fullscreen 9" "full screen") == "full screen 1" ]] ||
+            fail "$manager, round $round: the program does not read full screen"
+        program_ask "fullscreen 1" "full screen" >/dev/null
+        window_size_wait "$win" "$windowed"
+        for i in $(seq 101); do
+            xprop -id "$win" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN || break
+            ((i <= 100)) || fail "$manager, round $round: the window stays full screen for it"
+            sleep 0.05
+        done
+    done
+    program_say end
+    program_exit_wait 10
+    echo "window manager $manager, $case_name: ok"
+    exit 0
+fi
+
+# Alt held through five taps of Return: back round to windowed.
+if [[ $case_name == alt-held ]]; then
+    manager_start
+    program_start "$program"
+    output_wait ready
+    win=$(window_wait "Window Check")
+    window_size_wait "$win" "$windowed"
+    xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+    xdotool keydown alt
+    for _ in 1 2 3 4 5; do
+        xdotool key Return
+        sleep 0.6
+    done
+    xdotool keyup alt
+    window_size_wait "$win" "$windowed"
+    for _ in $(seq 15); do
+        [[ $(window_size "$win") == "$windowed" ]] ||
+            fail "$manager: the window is $(window_size "$win") again"
+        sleep 0.1
+    done
     [[ $(program_ask "fullscreen 9" "full screen") == "full screen 0" ]] ||
         fail "$manager: the program does not read windowed"
     program_say end
