@@ -139,9 +139,10 @@ bool full_screen_answer_came_and_went()
 // away. A request that changes nothing is not kept (nothing would answer
 // it), nor one asked of a window not shown; the record is dropped when
 // neither a request nor an answer came for FULL_SCREEN_ANSWER_WAIT_MS (the
-// manager coalesced requests or ignored one) or the window is no longer
-// shown, and its oldest entry when it is full. The wire-to-event hook counts the changes, with the
-// serial of the newest: a change before a request was sent cannot answer it.
+// manager coalesced requests or ignored one), the window is no longer shown
+// or the manager took full screen away of its own, and its oldest entry when
+// it is full. The wire-to-event hook counts the changes, with the serial of
+// the newest: a change before a request was sent cannot answer it.
 constexpr int64_t FULL_SCREEN_ANSWER_WAIT_MS = 3000;
 struct full_screen_requests {
     static constexpr int32_t CAPACITY = 16;
@@ -706,6 +707,7 @@ void full_screen_hold()
         if (a.width == full_screen.monitor.width && a.height == full_screen.monitor.height)
             full_screen.host_state_seen = true;
     } else if (full_screen.host_state_seen || full_screen_answer_came_and_went()) {
+        requests.count = 0; // the manager's own doing: it is done with them
         full_screen_leave();
         display_full_screen_left();
         return;

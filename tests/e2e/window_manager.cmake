@@ -44,3 +44,6 @@ foreach(run IN ITEMS "icewm full-screen-first" "fluxbox outside-resize" "i3 floa
     set_tests_properties(e2e.window_manager.${run_name} PROPERTIES LABELS "e2e" TIMEOUT 60
                          SKIP_RETURN_CODE 77)
 endforeach()
+# Several rounds of a manager stopped and resumed.
+set_tests_properties(e2e.window_manager.openbox-late-answers
+                     e2e.window_manager.openbox-late-answers-stalled PROPERTIES TIMEOUT 150)
