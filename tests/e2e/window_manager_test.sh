@@ -316,14 +316,42 @@ _NET_WM_ICON_NAME(UTF8_STRING) = "Window Check"' ]] ||
     exit 0
 fi
 
-# The window manager ends full screen: the window stays windowed.
-if [[ $case_name == host-leaves* ]]; then
-    echo 'bindsym Mod1+f fullscreen toggle' >>"$E2E_DIR/i3.conf"
+# window_check_start: the window manager, then window_program's window
+# ($win), windowed.
+window_check_start() {
     manager_start
     program_start "$program"
     output_wait ready
     win=$(window_wait "Window Check")
     window_size_wait "$win" "$windowed"
+}
+
+# size_stays SIZE MODE [WHEN]: the window keeps SIZE for 2 s, and the
+# program reads full-screen MODE (asking for mode 9 asks for nothing: the
+# answer is the state).
+size_stays() {
+    local mode
+    for _ in $(seq 20); do
+        [[ $(window_size "$win") == "$1" ]] ||
+            fail "$manager${3:-}: the window is $(window_size "$win") again"
+        sleep 0.1
+    done
+    mode=$(program_ask "fullscreen 9" "full screen")
+    [[ $mode == "full screen $2" ]] || fail "$manager${3:-}: the program reads $mode"
+}
+
+# case_end: window_program ends, and the case has passed.
+case_end() {
+    program_say end
+    program_exit_wait 10
+    echo "window manager $manager, $case_name: ok"
+    exit 0
+}
+
+# The window manager ends full screen: the window stays windowed.
+if [[ $case_name == host-leaves* ]]; then
+    echo 'bindsym Mod1+f fullscreen toggle' >>"$E2E_DIR/i3.conf"
+    window_check_start
     if [[ $case_name == host-leaves-at-once ]]; then
         x_probe_start "$E2E_DIR/unfullscreen" unfullscreen "$win" 20
         program_ask "fullscreen 0" "full screen" >/dev/null
@@ -337,27 +365,13 @@ if [[ $case_name == host-leaves* ]]; then
         esac
     fi
     window_size_wait "$win" "$windowed"
-    for _ in $(seq 20); do
-        [[ $(window_size "$win") == "$windowed" ]] ||
-            fail "$manager: the window is $(window_size "$win") again"
-        sleep 0.1
-    done
-    # Mode 9 asks for nothing: the answer is the state.
-    [[ $(program_ask "fullscreen 9" "full screen") == "full screen 0" ]] ||
-        fail "$manager: the program does not read windowed"
-    program_say end
-    program_exit_wait 10
-    echo "window manager $manager, $case_name: ok"
-    exit 0
+    size_stays "$windowed" 0
+    case_end
 fi
 
 # The window manager answers late: the window ends as asked last.
 if [[ $case_name == late-answers* ]]; then
-    manager_start
-    program_start "$program"
-    output_wait ready
-    win=$(window_wait "Window Check")
-    window_size_wait "$win" "$windowed"
+    window_check_start
     manager_pid=$(manager_pids)
     for round in $(seq "${LATE_ROUNDS:-6}"); do
         if [[ $case_name == late-answers-stalled ]]; then
@@ -371,13 +385,7 @@ if [[ $case_name == late-answers* ]]; then
         wait $! || fail "xdotool could not press the keys"
         [[ $case_name == late-answers ]] || wait "$probe_pid" || true
         full_screen_wait "$win"
-        for _ in $(seq 15); do
-            [[ $(window_size "$win") == "$screen" ]] ||
-                fail "$manager, round $round: the window is $(window_size "$win") again"
-            sleep 0.1
-        done
-        [[ $(program_ask "fullscreen 9" "full screen") == "full screen 1" ]] ||
-            fail "$manager, round $round: the program does not read full screen"
+        size_stays "$screen" 1 ", round $round"
         program_ask "fullscreen 1" "full screen" >/dev/null
         window_size_wait "$win" "$windowed"
         for i in $(seq 101); do
@@ -386,19 +394,12 @@ if [[ $case_name == late-answers* ]]; then
             sleep 0.05
         done
     done
-    program_say end
-    program_exit_wait 10
-    echo "window manager $manager, $case_name: ok"
-    exit 0
+    case_end
 fi
 
 # Alt held through five taps of Return: back round to windowed.
 if [[ $case_name == alt-held ]]; then
-    manager_start
-    program_start "$program"
-    output_wait ready
-    win=$(window_wait "Window Check")
-    window_size_wait "$win" "$windowed"
+    window_check_start
     xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
     xdotool keydown alt
     for _ in 1 2 3 4 5; do
@@ -407,17 +408,8 @@ if [[ $case_name == alt-held ]]; then
     done
     xdotool keyup alt
     window_size_wait "$win" "$windowed"
-    for _ in $(seq 15); do
-        [[ $(window_size "$win") == "$windowed" ]] ||
-            fail "$manager: the window is $(window_size "$win") again"
-        sleep 0.1
-    done
-    [[ $(program_ask "fullscreen 9" "full screen") == "full screen 0" ]] ||
-        fail "$manager: the program does not read windowed"
-    program_say end
-    program_exit_wait 10
-    echo "window manager $manager, $case_name: ok"
-    exit 0
+    size_stays "$windowed" 0
+    case_end
 fi
 
 # game_run [unseen]: the game from a folder of its own; its window's id in
