@@ -597,26 +597,26 @@ unsigned long full_screen_state_ask(bool on, bool answered)
     return serial;
 }
 
-// What the changes of the window's state since the last look were, `on` the
-// full-screen state they left: none, the answer to a pending request (it and
-// those before it are answered), or the manager's or another client's own
-// doing.
-enum class state_change { none, answer, own };
-state_change full_screen_changes_take(bool on)
+// Looks at the changes of the window's state since the last look, `on` the
+// full-screen state they left: when they answer a pending request, it and
+// those before it are answered, and its serial is returned; 0 when there
+// were none or they were the manager's or another client's own doing.
+unsigned long full_screen_changes_take(bool on)
 {
     const int64_t now_ms = clock_now_ms();
     if (std::exchange(requests.changes_seen, 0) == 0) {
         if (now_ms - requests.active_ms >= FULL_SCREEN_ANSWER_WAIT_MS)
             requests.count = 0;
-        return state_change::none;
+        return 0;
     }
     for (int32_t i = 0; i < requests.count && requests.serial[i] <= requests.seen_serial; ++i)
         if (requests.on[i] == on) {
+            const unsigned long serial = requests.serial[i];
             full_screen_requests_drop(i + 1);
             requests.active_ms = now_ms;
-            return state_change::answer;
+            return serial;
         }
-    return state_change::own;
+    return 0;
 }
 
 // Takes the monitor's whole rectangle, asking a window manager for its
@@ -694,11 +694,12 @@ void full_screen_hold()
     // left from an earlier full screen may linger until the window manager
     // has served the request to leave it. The events read with the state
     // are all those before it, so a state put on and taken off since the
-    // last read is known by now. A late answer to an earlier request is no
-    // state of the manager's own: the latest request's answer is still to
-    // come, and what came and went is counted afresh from here.
+    // last read is known by now. A late answer to a request before the
+    // latest is no state of the manager's own: the latest request's answer
+    // is still to come, and what came and went is counted afresh from here.
     const bool on = wm_state_has("_NET_WM_STATE_FULLSCREEN");
-    if (full_screen_changes_take(on) == state_change::answer) {
+    const unsigned long answered = full_screen_changes_take(on);
+    if (answered != 0 && answered < answer.serial) {
         answer.state_changes = 0;
         answer.took_monitor_size = answer.left_monitor_size = false;
         full_screen.host_state_seen = full_screen.host_state_seen && on;
