@@ -106,6 +106,10 @@ int32_t window_key_hook_event(int32_t code, int32_t value);
 // device table's keyboard, fed as key messages arrive, is let go as the loss
 // arrives (device_keyboard_release_all).
 void key_focus_lost();
+// The window has the keyboard focus again: the modifier keys (Shift, Ctrl,
+// Alt) down in `state` that are not held are pressed, as if just pressed;
+// the others stay as they are. Lock states follow the system's on their own.
+void key_focus_regained(const system_key_state &state);
 
 // Applies the lock-key states the runtime loop posted. Called from the main
 // thread's timer callback.

@@ -202,12 +202,23 @@ void scroll_state_follow(bool on)
     held_state_follow(KEY_SCROLL_LOCK_ON, on, 0);
 }
 
+// A key the system has down, pressed unless it is held already.
 void startup_press(bool down, int32_t code, uint32_t companion)
 {
-    if (!down)
+    if (!down || key_held_exact(code))
         return;
     key_companion_value.store(companion);
     keyboard_key_down_event(code);
+}
+
+void modifiers_press(const system_key_state &state)
+{
+    startup_press(state.shift_left_down, KEY_SHIFT_LEFT, 304);
+    startup_press(state.shift_right_down, KEY_SHIFT_RIGHT, 303);
+    startup_press(state.ctrl_left_down, KEY_CTRL_LEFT, 306);
+    startup_press(state.ctrl_right_down, KEY_CTRL_RIGHT, 305);
+    startup_press(state.alt_left_down, KEY_ALT_LEFT, 308);
+    startup_press(state.alt_right_down, KEY_ALT_RIGHT, 307);
 }
 
 } // namespace
@@ -351,6 +362,11 @@ void key_focus_lost()
     bios_keyboard_flags_update();
 }
 
+void key_focus_regained(const system_key_state &state)
+{
+    modifiers_press(state);
+}
+
 namespace
 {
 
@@ -397,12 +413,7 @@ void keyboard_startup(const system_key_state &state)
     startup_press(state.locks.caps_lock_on, KEY_CAPS_LOCK, COMPANION_CAPS_LOCK);
     startup_press(state.locks.num_lock_on, KEY_NUM_LOCK, COMPANION_NUM_LOCK);
     startup_press(state.scroll_lock_down, KEY_SCROLL_LOCK, 302);
-    startup_press(state.shift_left_down, KEY_SHIFT_LEFT, 304);
-    startup_press(state.shift_right_down, KEY_SHIFT_RIGHT, 303);
-    startup_press(state.ctrl_left_down, KEY_CTRL_LEFT, 306);
-    startup_press(state.ctrl_right_down, KEY_CTRL_RIGHT, 305);
-    startup_press(state.alt_left_down, KEY_ALT_LEFT, 308);
-    startup_press(state.alt_right_down, KEY_ALT_RIGHT, 307);
+    modifiers_press(state);
     scroll_state_follow(state.locks.scroll_lock_on);
     bios_keyboard_flags_update();
     key_hit_ring_empty();

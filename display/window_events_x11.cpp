@@ -14,7 +14,11 @@
 //   window minimised at once is not mapped again;
 // - losing the keyboard focus lets go of the keyboard device's buttons at
 //   once and is noted among the key events, so the held keys are let go, and
-//   a dead key's sequence ended, in order with the keys before and after it.
+//   a dead key's sequence ended, in order with the keys before and after it;
+// - the keyboard's state that the server sends when the focus comes back
+//   presses the modifier keys still held (a window manager that moves the
+//   window into a new frame takes the focus away for a moment while the user
+//   holds Alt), in the same way.
 // The hooks run inside Xlib with the connection locked, so they make no Xlib
 // call; the remembered events are looked at afterwards, on the same thread,
 // and go through the input method in the order they came.
@@ -27,6 +31,7 @@
 
 #include "core/small_ops.h"
 #include "platform/os_environment.h"
+#include "platform/system_keys.h"
 #include "platform/x_connection_errors.h"
 
 #include <X11/XKBlib.h>
@@ -51,12 +56,35 @@ wire_proc previous_proc[LASTEvent] = {};
 // or the poll look at them.
 struct key_event_seen {
     XKeyEvent key;
-    bool focus_out; // no key: the window lost the keyboard focus here
+    bool focus_out;          // no key: the window lost the keyboard focus here
+    bool focus_in;           // no key: the focus came back, with `held` down
+    system_key_state held{}; // the modifier keys down then
     bool down() const { return key.type == KeyPress; }
+    bool is_key() const { return !focus_out && !focus_in; }
 };
 constexpr uint32_t KEY_EVENTS_SEEN = 256;
 key_event_seen seen[KEY_EVENTS_SEEN];
 uint32_t seen_first = 0, seen_count = 0;
+
+// The modifier keys whose state counts when the focus comes back, by their
+// key codes (found when the hooks are installed: the hook may make no Xlib
+// call). Other keys held then repeat, and so come back by themselves.
+struct modifier_key {
+    KeySym keysym;
+    bool system_key_state::*down;
+    KeyCode code;
+};
+modifier_key modifier_keys[] = {
+    {XK_Shift_L, &system_key_state::shift_left_down, 0},
+    {XK_Shift_R, &system_key_state::shift_right_down, 0},
+    {XK_Control_L, &system_key_state::ctrl_left_down, 0},
+    {XK_Control_R, &system_key_state::ctrl_right_down, 0},
+    {XK_Alt_L, &system_key_state::alt_left_down, 0},
+    {XK_Alt_R, &system_key_state::alt_right_down, 0},
+};
+// A focus came back: the keyboard's state the server sends right after it
+// is the one to take.
+bool keymap_awaited = false;
 
 // The raw pointer device's own connection.
 Display *raw_display = nullptr;
@@ -90,7 +118,7 @@ Bool key_wire_hook(Display *display, XEvent *event, xEvent *wire)
     if (k.window == main_window) {
         const bool down = k.type == KeyPress;
         window_proc_key_hook(key_pc_button_of_x_keycode(k.keycode), down);
-        seen_push({k, false});
+        seen_push({k, false, false});
     }
     return True;
 }
@@ -117,10 +145,34 @@ Bool focus_wire_hook(Display *display, XEvent *event, xEvent *wire)
     if (!previous_proc[wire->u.u.type & 0x7F](display, event, wire))
         return False;
     const XFocusChangeEvent &f = event->xfocus;
-    if (f.window == main_window && f.detail != NotifyInferior) {
-        device_keyboard_release_all();
-        seen_push({{}, true});
+    if (f.window != main_window || f.detail == NotifyInferior)
+        return True;
+    if (f.type == FocusIn) {
+        keymap_awaited = true;
+        return True;
     }
+    device_keyboard_release_all();
+    seen_push({{}, true, false});
+    return True;
+}
+
+// The keyboard's state after the focus came back: the modifier keys down
+// are held again, the keyboard device's buttons at once.
+Bool keymap_wire_hook(Display *display, XEvent *event, xEvent *wire)
+{
+    if (!previous_proc[wire->u.u.type & 0x7F](display, event, wire))
+        return False;
+    if (!keymap_awaited)
+        return True;
+    keymap_awaited = false;
+    key_event_seen e{{}, false, true};
+    const char *keys = event->xkeymap.key_vector;
+    for (const modifier_key &m : modifier_keys)
+        if (m.code != 0 && (keys[m.code / 8] >> (m.code % 8) & 1)) {
+            e.held.*m.down = true;
+            window_proc_key_hook(key_pc_button_of_x_keycode(m.code), true);
+        }
+    seen_push(e);
     return True;
 }
 
@@ -237,6 +289,10 @@ bool unreported_key_serve(const key_event_seen &e)
         text_input_sequence_end();
         return true;
     }
+    if (e.focus_in) {
+        key_focus_regained(e.held);
+        return true;
+    }
     const key_lookup k = key_lookup_of(e);
     if (key_x_keysym_event(uint32_t(k.keysym), x_modifiers_to_toolkit(e.key.state), e.down(),
                            e.key.keycode))
@@ -271,7 +327,7 @@ template <typename Match> bool physical_take(bool down, int32_t key, int32_t spe
 {
     key_event_seen e;
     while (seen_pop(e)) {
-        if (e.down() == down && !e.focus_out && matches(key_lookup_of(e))) {
+        if (e.is_key() && e.down() == down && matches(key_lookup_of(e))) {
             key_event_deliver(e, key, special);
             return true;
         }
@@ -325,16 +381,21 @@ void window_events_install(Display *display, Window window)
     hook_install(KeyRelease, key_wire_hook);
     hook_install(ClientMessage, client_wire_hook);
     hook_install(FocusOut, focus_wire_hook);
+    hook_install(FocusIn, focus_wire_hook);
+    hook_install(KeymapNotify, keymap_wire_hook);
+    for (modifier_key &m : modifier_keys)
+        m.code = XKeysymToKeycode(display, m.keysym);
     hook_install(DestroyNotify, destroy_wire_hook);
     hook_install(MapNotify, map_wire_hook);
     if (event_queued(display, own_map, nullptr))
         window_first_map_forget();
     x_program_window_watch(window);
     // The toolkit does not ask for focus changes; without them the server
-    // never tells the window that it lost the keyboard.
+    // never tells the window that it lost the keyboard, nor which keys are
+    // down when it comes back.
     XWindowAttributes a;
     if (XGetWindowAttributes(display, window, &a))
-        XSelectInput(display, window, a.your_event_mask | FocusChangeMask);
+        XSelectInput(display, window, a.your_event_mask | FocusChangeMask | KeymapStateMask);
     text_input_open(display, window);
 }
 

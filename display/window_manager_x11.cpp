@@ -128,6 +128,40 @@ bool full_screen_answer_came_and_went()
     return answer.counting && answer.state_changes >= 2 && answer.left_monitor_size;
 }
 
+// The full-screen states asked of the window manager and not yet seen
+// answered, oldest first. A manager that was busy answers several requests
+// late and in one go: a change of the window's state that shows a state
+// some pending request asked for is that request's answer (and those before
+// it were answered or passed over), not the manager's own doing. Since the
+// state is read once a tick, several answers may show as one change; the
+// oldest request that asked for the state shown is taken as answered, so a
+// late answer to an earlier request is never taken for a full screen taken
+// away. A request that changes nothing is not kept (nothing would answer
+// it), nor one asked of a window not shown; the record is dropped when
+// neither a request nor an answer came for FULL_SCREEN_ANSWER_WAIT_MS (the
+// manager coalesced requests or ignored one), the window is no longer shown
+// or the manager took full screen away of its own, and its oldest entry when
+// it is full. The wire-to-event hook counts the changes, with the serial of
+// the newest: a change before a request was sent cannot answer it.
+constexpr int64_t FULL_SCREEN_ANSWER_WAIT_MS = 3000;
+struct full_screen_requests {
+    static constexpr int32_t CAPACITY = 16;
+    bool on[CAPACITY];
+    unsigned long serial[CAPACITY];
+    int32_t count = 0;
+    int64_t active_ms = 0;    // the last request or answer
+    int32_t changes_seen = 0; // changes of the state since the last look
+    unsigned long seen_serial = 0;
+};
+full_screen_requests requests;
+
+void full_screen_requests_drop(int32_t n)
+{
+    std::copy(requests.on + n, requests.on + requests.count, requests.on);
+    std::copy(requests.serial + n, requests.serial + requests.count, requests.serial);
+    requests.count -= n;
+}
+
 // A place the frame is to take once the window manager is done with the
 // window: after showing it again (when the manager may place it afresh) and
 // after full screen (when it may put it back elsewhere). While the window is
@@ -483,9 +517,12 @@ Bool property_wire_hook(Display *d, XEvent *event, xEvent *wire)
     if (!previous_property(d, event, wire))
         return False;
     const XPropertyEvent &p = event->xproperty;
-    if (answer.counting && p.window == window && p.atom == answer.state &&
-        p.serial >= answer.serial)
+    if (p.window != window || p.atom != answer.state)
+        return True;
+    if (answer.counting && p.serial >= answer.serial)
         ++answer.state_changes;
+    ++requests.changes_seen;
+    requests.seen_serial = p.serial;
     return True;
 }
 
@@ -539,6 +576,49 @@ screen_rect monitor_of(screen_rect window_rect, const screen_layout &l)
     return monitor_nearest(window_rect, l.monitors.data(), int32_t(l.monitors.size()), l.screen);
 }
 
+// Asks the window manager to add or remove the window's full-screen state.
+// With `answered` (the window is shown and a manager that handles full
+// screen runs) the request is kept until its answer is seen, unless it
+// changes nothing. Returns the request's serial.
+unsigned long full_screen_state_ask(bool on, bool answered)
+{
+    const bool awaited =
+        answered && (requests.count > 0 || wm_state_has("_NET_WM_STATE_FULLSCREEN") != on);
+    const unsigned long serial = NextRequest(display);
+    wm_state_set(on, "_NET_WM_STATE_FULLSCREEN");
+    if (!awaited)
+        return serial;
+    if (requests.count == requests.CAPACITY)
+        full_screen_requests_drop(1);
+    requests.on[requests.count] = on;
+    requests.serial[requests.count] = serial;
+    ++requests.count;
+    requests.active_ms = clock_now_ms();
+    return serial;
+}
+
+// Looks at the changes of the window's state since the last look, `on` the
+// full-screen state they left: when they answer a pending request, it and
+// those before it are answered, and its serial is returned; 0 when there
+// were none or they were the manager's or another client's own doing.
+unsigned long full_screen_changes_take(bool on)
+{
+    const int64_t now_ms = clock_now_ms();
+    if (std::exchange(requests.changes_seen, 0) == 0) {
+        if (now_ms - requests.active_ms >= FULL_SCREEN_ANSWER_WAIT_MS)
+            requests.count = 0;
+        return 0;
+    }
+    for (int32_t i = 0; i < requests.count && requests.serial[i] <= requests.seen_serial; ++i)
+        if (requests.on[i] == on) {
+            const unsigned long serial = requests.serial[i];
+            full_screen_requests_drop(i + 1);
+            requests.active_ms = now_ms;
+            return serial;
+        }
+    return 0;
+}
+
 // Takes the monitor's whole rectangle, asking a window manager for its
 // full-screen state too. With `shown`, the window is shown: a window manager
 // that handles full screen answers the request, and the answer is counted
@@ -547,10 +627,9 @@ void full_screen_apply(bool shown)
 {
     const screen_rect &m = full_screen.monitor;
     answer.counting = shown && wm_supports_full_screen();
-    answer.serial = NextRequest(display);
     answer.state_changes = 0;
     answer.took_monitor_size = answer.left_monitor_size = false;
-    wm_state_set(true, "_NET_WM_STATE_FULLSCREEN");
+    answer.serial = full_screen_state_ask(true, answer.counting);
     XMoveResizeWindow(display, window, m.x, m.y, uint32_t(m.width), uint32_t(m.height));
     XFlush(display);
 }
@@ -566,8 +645,10 @@ void full_screen_leave()
         return;
     full_screen.on = false;
     const screen_rect back = rect_moved_into(full_screen.outer, full_screen.monitor);
+    XWindowAttributes a;
     if (wm_supports_full_screen())
-        wm_state_set(false, "_NET_WM_STATE_FULLSCREEN");
+        full_screen_state_ask(false, XGetWindowAttributes(display, window, &a) &&
+                                         a.map_state == IsViewable);
     else if (full_screen.outer_known)
         XMoveWindow(display, window, back.x, back.y);
     if (full_screen.outer_known)
@@ -584,8 +665,13 @@ void full_screen_leave()
 // window is shown again.
 void full_screen_hold()
 {
-    if (!full_screen.on)
+    if (!full_screen.on) {
+        // A request to leave is answered all the same.
+        if (requests.count > 0)
+            full_screen_changes_take(wm_state_has("_NET_WM_STATE_FULLSCREEN"));
+        requests.changes_seen = 0;
         return;
+    }
     // With no window manager there is no state to follow: the window is
     // looked at every FULL_SCREEN_CHECK_MS only, and so is whether one runs
     // now, which keeps a still full-screen picture cheap.
@@ -601,17 +687,28 @@ void full_screen_hold()
     if (!XGetWindowAttributes(display, window, &a) || a.map_state != IsViewable) {
         full_screen.host_state_seen = false;
         answer.counting = false;
+        requests.count = 0;
         return;
     }
     // The state counts once the window has the monitor's size too: a state
     // left from an earlier full screen may linger until the window manager
     // has served the request to leave it. The events read with the state
     // are all those before it, so a state put on and taken off since the
-    // last read is known by now.
-    if (wm_state_has("_NET_WM_STATE_FULLSCREEN")) {
+    // last read is known by now. A late answer to a request before the
+    // latest is no state of the manager's own: the latest request's answer
+    // is still to come, and what came and went is counted afresh from here.
+    const bool on = wm_state_has("_NET_WM_STATE_FULLSCREEN");
+    const unsigned long answered = full_screen_changes_take(on);
+    if (answered != 0 && answered < answer.serial) {
+        answer.state_changes = 0;
+        answer.took_monitor_size = answer.left_monitor_size = false;
+        full_screen.host_state_seen = full_screen.host_state_seen && on;
+    }
+    if (on) {
         if (a.width == full_screen.monitor.width && a.height == full_screen.monitor.height)
             full_screen.host_state_seen = true;
     } else if (full_screen.host_state_seen || full_screen_answer_came_and_went()) {
+        requests.count = 0; // the manager's own doing: it is done with them
         full_screen_leave();
         display_full_screen_left();
         return;

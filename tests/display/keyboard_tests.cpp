@@ -305,6 +305,27 @@ TEST_F(Keyboard, FocusLossReleasesHeldKeysButKeepsLockStates)
     EXPECT_FALSE(key_is_down('w'));
 }
 
+TEST_F(Keyboard, FocusBackHoldsTheModifiersStillDownAndNotThoseReleasedElsewhere)
+{
+    modifier(ALT, true);
+    modifier(SHIFT, true);
+    key_focus_lost();
+    ring_drain();
+    system_key_state s;
+    s.alt_left_down = true; // Shift went up while the focus was elsewhere
+    key_focus_regained(s);
+    key_focus_regained(s); // a second look finds Alt held already
+    EXPECT_TRUE(key_is_down(KEY_ALT_LEFT));
+    EXPECT_FALSE(key_is_down(KEY_SHIFT_LEFT));
+    EXPECT_EQ(bios_byte(0x417), 8);
+    glut_key_translate(13, KEY_MOD_ALT, true, X_KEY_ENTER);
+    glut_key_translate(13, KEY_MOD_ALT, false, X_KEY_ENTER);
+    EXPECT_TRUE(alt_enter_request_take());
+    EXPECT_EQ(ring_drain(), (std::vector<int32_t>{KEY_ALT_LEFT, -13}));
+    modifier(ALT, false);
+    EXPECT_FALSE(key_is_down(KEY_ALT_LEFT));
+}
+
 TEST_F(Keyboard, LockKeysPostedByTheLoopAreAppliedByTheMainThreadPoll)
 {
     system_lock_states s;

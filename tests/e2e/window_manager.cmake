@@ -10,7 +10,12 @@
 # With the record of an ended i3 left on the root (no window manager runs):
 # the game starts full screen and Alt+Enter makes it windowed. On Xorg's
 # dummy driver, with that record and with none, the window follows the
-# screen changing size (skipped where the user may not start Xorg). The game's window: shown when a window manager starts
+# screen changing size (skipped where the user may not start Xorg). Under
+# openbox, stopped while Alt+Enter is pressed six times and answering late
+# (stopped again right after its answer to leave): the window ends as asked
+# last. Alt held while Return is tapped five times steps back round to
+# windowed under metacity (which moves the window into a new frame at each
+# change) and openbox. The game's window: shown when a window manager starts
 # while it is being made; minimised as soon as a late window manager maps it,
 # it stays minimised; destroyed by another client, ending the game.
 add_test(NAME e2e.window_manager
@@ -21,6 +26,8 @@ set_tests_properties(e2e.window_manager PROPERTIES LABELS "e2e" TIMEOUT 120)
 foreach(run IN ITEMS "icewm full-screen-first" "fluxbox outside-resize" "i3 floats"
                      "herbstluftwm floats" "i3 tiled" "i3 host-leaves" "openbox host-leaves"
                      "openbox host-leaves-at-once" "fluxbox host-leaves-at-once"
+                     "openbox late-answers" "openbox late-answers-stalled"
+                     "metacity alt-held" "openbox alt-held"
                      "herbstluftwm game" "bspwm game" "i3 game-two-monitors"
                      "i3 dead-record" "i3 resized" "none resized"
                      "openbox started-during" "openbox minimised-at-once" "openbox destroyed"
@@ -37,3 +44,6 @@ foreach(run IN ITEMS "icewm full-screen-first" "fluxbox outside-resize" "i3 floa
     set_tests_properties(e2e.window_manager.${run_name} PROPERTIES LABELS "e2e" TIMEOUT 60
                          SKIP_RETURN_CODE 77)
 endforeach()
+# Several rounds of a manager stopped and resumed.
+set_tests_properties(e2e.window_manager.openbox-late-answers
+                     e2e.window_manager.openbox-late-answers-stalled PROPERTIES TIMEOUT 150)

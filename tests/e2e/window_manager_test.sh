@@ -26,6 +26,16 @@
 # - host-leaves-at-once: the same, asked by another client the moment the
 #   window manager puts its full-screen state on the window, before the
 #   program may have looked;
+# - late-answers, late-answers-stalled: the window manager is stopped
+#   (SIGSTOP) for 0.7 s while Alt+Enter is pressed six times from windowed
+#   (full screen, the three other full-screen modes, windowed, full screen),
+#   and then answers the requests late, in one go; stalled: stopped again
+#   for 0.5 s the moment it has answered the request to leave. Each of
+#   several rounds ends full screen, as asked last, and stays so;
+# - alt-held: Alt is held while Return is tapped five times: the window
+#   steps through the four full-screen modes and back to windowed, under a
+#   window manager that moves the window into a new frame (and so takes the
+#   keyboard focus away for a moment) at each change;
 # - game, game-two-monitors (PROGRAM is the game): the game starts full
 #   screen; Alt+Enter steps to windowed, twice in a row, and each time the
 #   window's whole frame lies on one monitor (two of different heights).
@@ -306,14 +316,42 @@ _NET_WM_ICON_NAME(UTF8_STRING) = "Window Check"' ]] ||
     exit 0
 fi
 
-# The window manager ends full screen: the window stays windowed.
-if [[ $case_name == host-leaves* ]]; then
-    echo 'bindsym Mod1+f fullscreen toggle' >>"$E2E_DIR/i3.conf"
+# window_check_start: the window manager, then window_program's window
+# ($win), windowed.
+window_check_start() {
     manager_start
     program_start "$program"
     output_wait ready
     win=$(window_wait "Window Check")
     window_size_wait "$win" "$windowed"
+}
+
+# size_stays SIZE MODE [WHEN]: the window keeps SIZE for 2 s, and the
+# program reads full-screen MODE (asking for mode 9 asks for nothing: the
+# answer is the state).
+size_stays() {
+    local mode
+    for _ in $(seq 20); do
+        [[ $(window_size "$win") == "$1" ]] ||
+            fail "$manager${3:-}: the window is $(window_size "$win") again"
+        sleep 0.1
+    done
+    mode=$(program_ask "fullscreen 9" "full screen")
+    [[ $mode == "full screen $2" ]] || fail "$manager${3:-}: the program reads $mode"
+}
+
+# case_end: window_program ends, and the case has passed.
+case_end() {
+    program_say end
+    program_exit_wait 10
+    echo "window manager $manager, $case_name: ok"
+    exit 0
+}
+
+# The window manager ends full screen: the window stays windowed.
+if [[ $case_name == host-leaves* ]]; then
+    echo 'bindsym Mod1+f fullscreen toggle' >>"$E2E_DIR/i3.conf"
+    window_check_start
     if [[ $case_name == host-leaves-at-once ]]; then
         x_probe_start "$E2E_DIR/unfullscreen" unfullscreen "$win" 20
         program_ask "fullscreen 0" "full screen" >/dev/null
@@ -327,18 +365,55 @@ if [[ $case_name == host-leaves* ]]; then
         esac
     fi
     window_size_wait "$win" "$windowed"
-    for _ in $(seq 20); do
-        [[ $(window_size "$win") == "$windowed" ]] ||
-            fail "$manager: the window is $(window_size "$win") again"
-        sleep 0.1
+    size_stays "$windowed" 0
+    case_end
+fi
+
+# The window manager answers late: the window ends as asked last.
+if [[ $case_name == late-answers* ]]; then
+    window_check_start
+    manager_pid=$(manager_pids)
+    # Resumed once, a program that takes a late answer for the manager's own
+    # doing goes wrong about one round in five; stopped again, every round.
+    rounds=4
+    [[ $case_name == late-answers-stalled ]] || rounds=14
+    for round in $(seq "${LATE_ROUNDS:-$rounds}"); do
+        if [[ $case_name == late-answers-stalled ]]; then
+            x_probe_start "$E2E_DIR/stall" stop-after-off "$win" "$manager_pid" 10 0.5
+        fi
+        kill -STOP "$manager_pid"
+        xdotool key --window "$win" --delay 50 alt+Return alt+Return alt+Return alt+Return \
+            alt+Return alt+Return &
+        sleep 0.7
+        kill -CONT "$manager_pid"
+        wait $! || fail "xdotool could not press the keys"
+        [[ $case_name == late-answers ]] || wait "$probe_pid" || true
+        full_screen_wait "$win"
+        size_stays "$screen" 1 ", round $round"
+        program_ask "fullscreen 1" "full screen" >/dev/null
+        window_size_wait "$win" "$windowed"
+        for i in $(seq 101); do
+            xprop -id "$win" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN || break
+            ((i <= 100)) || fail "$manager, round $round: the window stays full screen for it"
+            sleep 0.05
+        done
     done
-    # Mode 9 asks for nothing: the answer is the state.
-    [[ $(program_ask "fullscreen 9" "full screen") == "full screen 0" ]] ||
-        fail "$manager: the program does not read windowed"
-    program_say end
-    program_exit_wait 10
-    echo "window manager $manager, $case_name: ok"
-    exit 0
+    case_end
+fi
+
+# Alt held through five taps of Return: back round to windowed.
+if [[ $case_name == alt-held ]]; then
+    window_check_start
+    xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+    xdotool keydown alt
+    for _ in 1 2 3 4 5; do
+        xdotool key Return
+        sleep 0.6
+    done
+    xdotool keyup alt
+    window_size_wait "$win" "$windowed"
+    size_stays "$windowed" 0
+    case_end
 fi
 
 # game_run [unseen]: the game from a folder of its own; its window's id in

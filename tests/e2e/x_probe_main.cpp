@@ -19,11 +19,21 @@
 //                             take it off again (as a key pressed early, a
 //                             pager or a window rule would), once; fails
 //                             when the state does not come within SECONDS
+//   x_probe stop-after-off WINDOW PID SECONDS PAUSE
+//                             watches the window's states, says "ready",
+//                             and the moment the full-screen state, once
+//                             put on, is taken off again stops process PID
+//                             (SIGSTOP) for PAUSE seconds (as a window
+//                             manager stalling right after an answer); says
+//                             "stopped" then, "no stop" when the state did
+//                             not come and go within SECONDS
 //
 // The clipboard's peer is tests/programs/clipboard_peer.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <poll.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -65,10 +75,10 @@ int close_send(Display *d, Window w)
 // Adds both maximised states, asked by the user (source 2).
 int maximise_send(Display *d, Window w)
 {
-    return message_send(d, w, DefaultRootWindow(d), "_NET_WM_STATE",
-                        SubstructureRedirectMask | SubstructureNotifyMask,
-                        {1, atom(d, "_NET_WM_STATE_MAXIMIZED_VERT"),
-                         atom(d, "_NET_WM_STATE_MAXIMIZED_HORZ"), 2});
+    return message_send(
+        d, w, DefaultRootWindow(d), "_NET_WM_STATE",
+        SubstructureRedirectMask | SubstructureNotifyMask,
+        {1, atom(d, "_NET_WM_STATE_MAXIMIZED_VERT"), atom(d, "_NET_WM_STATE_MAXIMIZED_HORZ"), 2});
 }
 
 // Selects `mask` on window `w`, says "ready" and hands each event that comes
@@ -156,6 +166,31 @@ int full_screen_take_off(Display *d, Window w, double seconds)
     });
 }
 
+// Stops `pid` for `pause` seconds once the window's full-screen state has
+// come and gone; 0 either way, with what happened on standard output.
+int stop_after_off(Display *d, Window w, pid_t pid, double seconds, double pause)
+{
+    const Atom state = XInternAtom(d, "_NET_WM_STATE", False);
+    // Two changes that read off: the state came and went before the first
+    // was read.
+    bool was_on = false;
+    int changes = 0;
+    const int code = events_serve(d, w, PropertyChangeMask, seconds, [&](const XEvent &e) {
+        if (e.type != PropertyNotify || e.xproperty.atom != state)
+            return -1;
+        const bool on = full_screen_state_has(d, w);
+        was_on = was_on || on || ++changes >= 2;
+        if (!was_on || on)
+            return -1;
+        kill(pid, SIGSTOP);
+        usleep(useconds_t(pause * 1e6));
+        kill(pid, SIGCONT);
+        return 0;
+    });
+    std::printf(code == 0 ? "stopped\n" : "no stop\n");
+    return 0;
+}
+
 // The command's exit code; 2 for a call it does not know.
 int command_run(Display *d, int argc, char **argv)
 {
@@ -169,8 +204,13 @@ int command_run(Display *d, int argc, char **argv)
     if (command == "unfullscreen" && argc == 4)
         return full_screen_take_off(d, Window(std::strtoul(argv[2], nullptr, 0)),
                                     std::strtod(argv[3], nullptr));
+    if (command == "stop-after-off" && argc == 6)
+        return stop_after_off(d, Window(std::strtoul(argv[2], nullptr, 0)),
+                              pid_t(std::atol(argv[3])), std::strtod(argv[4], nullptr),
+                              std::strtod(argv[5], nullptr));
     std::fprintf(stderr, "usage: x_probe close|maximise WINDOW, x_probe drop-map SECONDS [COUNT], "
-                         "x_probe unfullscreen WINDOW SECONDS\n");
+                         "x_probe unfullscreen WINDOW SECONDS, "
+                         "x_probe stop-after-off WINDOW PID SECONDS PAUSE\n");
     return 2;
 }
 
