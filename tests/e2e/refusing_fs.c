@@ -6,8 +6,11 @@
 // it is a read-only file system of the kind that has no calls for changes
 // (squashfuse): creates, deletes, renames and links answer ENOSYS. With
 // UNLINK_EIO every close is clean and every delete fails with EIO instead.
+// SLOW_EDQUOT refuses as EDQUOT does, but only after a flush of
+// SLOW_FLUSH_SECONDS, as a slow network flush takes; "flush begins" on
+// standard error marks its start.
 //
-//   refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS|UNLINK_EIO FOLDER MOUNTPOINT [FUSE OPTIONS...]
+//   refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS|UNLINK_EIO|SLOW_EDQUOT FOLDER MOUNTPOINT [FUSE OPTIONS...]
 //
 // Runs single-threaded in the foreground (-f -s are added).
 #define _GNU_SOURCE
@@ -115,11 +118,21 @@ static int fs_write(const char *name, const char *buf, size_t size, off_t at,
     return result((int)pwrite(file_of(fi)->fd, buf, size, at));
 }
 
+// A slow flush: its length, and whether this mount's flushes are slow.
+enum { SLOW_FLUSH_SECONDS = 4 };
+static int slow_flush;
+
 // The close(2) of a descriptor: where the refusal comes.
 static int fs_flush(const char *name, struct fuse_file_info *fi)
 {
     (void)name;
-    return file_of(fi)->written ? -refusal : 0;
+    if (!file_of(fi)->written)
+        return 0;
+    if (slow_flush) {
+        fprintf(stderr, "flush begins\n");
+        sleep(SLOW_FLUSH_SECONDS);
+    }
+    return -refusal;
 }
 
 static int fs_release(const char *name, struct fuse_file_info *fi)
@@ -180,9 +193,12 @@ int main(int argc, char **argv)
             refusal = refusals[i].value;
     if (argc >= 4 && strcmp(argv[1], "UNLINK_EIO") == 0)
         unlink_refusal = EIO;
+    if (argc >= 4 && strcmp(argv[1], "SLOW_EDQUOT") == 0)
+        slow_flush = 1, refusal = EDQUOT;
     if ((!refusal && !unlink_refusal) || !realpath(argv[2], folder)) {
         fprintf(stderr,
-                "usage: refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS|UNLINK_EIO FOLDER MOUNTPOINT [OPTIONS...]\n");
+                "usage: refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS|UNLINK_EIO|SLOW_EDQUOT FOLDER MOUNTPOINT "
+                "[OPTIONS...]\n");
         return 2;
     }
     char *args[64] = {argv[0], argv[3], "-f", "-s"};
