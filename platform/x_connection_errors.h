@@ -34,8 +34,9 @@ void x_connection_errors_install();
 // then waits for. Set once at start-up, before any connection opens.
 void x_connection_end_steps_set(int (*steps)(const char *line));
 
-// Ends the process as a lost connection does (the end steps, code 1), with
-// line as the reason: the window toolkit's errors it cannot go on from.
+// Ends the process as a lost connection does (the end steps and their exit
+// code), with line as the reason: the window toolkit's errors it cannot go
+// on from.
 [[noreturn]] void x_connection_end(const char *line);
 
 // The connection that the window toolkit and the GL library are setting up
