@@ -30,7 +30,8 @@ void statement_event_check(uint32_t line);
 
 // Closes the files as END does, each refused close said on standard error,
 // and ends the process at once with code (an error that found no handler).
-// Program thread only.
+// Where a runtime end (the close button, a lost display) runs already, it
+// leaves the files and the code to that end. Program thread only.
 [[noreturn]] void program_exit_closing_files(int code);
 
 // One end of the program at a time. The program's own ends (an error with no

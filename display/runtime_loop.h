@@ -12,8 +12,10 @@
 // its files, which are only named (files_leave), since it may still be using
 // them. A lost X connection ends the process from its own thread through
 // runtime_end_on_lost_display; of the two ends, the first taken is the one
-// that runs. Either waits for a program end under way (core/program_thread.h)
-// and then ends with that end's exit code.
+// that runs. Either first waits for a program end under way (an error with
+// no handler, END, SYSTEM: core/program_thread.h) and then ends with that
+// end's exit code; a program end that does not close its files within the
+// wait is given up on, its files named.
 #pragma once
 
 #include <atomic>
