@@ -5,9 +5,9 @@
 #include <X11/Xlib.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <csignal>
 #include <poll.h>
 #include <unistd.h>
 
