@@ -162,20 +162,22 @@ starting_row() {
     done
 }
 
-# slow_row HOW SAID: an error with no handler whose close of #2 takes seconds
-# (a slow network flush), while the close button is pressed (close) or the X
-# server ends (server): the end under way keeps its code, 99; the other end
-# waits for it and adds nothing. What the end says of its files and threads
-# is SAID: #2's refusal, or, where the flush outlasts the wait (on a mount
-# whose flushes are held: held given), that the wait ended and #2 was in its
-# close. The kernel keeps a process whose close is unanswered until the
-# answer comes, so the held flush is let go once the end has said so.
+# slow_row HOW ENDING SAID [held]: an end (handlerless: an error with no
+# handler, exit code 99; end: END, 0) whose close of #2 takes seconds (a slow
+# network flush), while the close button is pressed (close) or the X server
+# ends (server): the end under way keeps its code; the other end waits for it
+# and adds nothing. What the end says of its files and threads is SAID: #2's
+# refusal, or, where the flush outlasts the wait (on a mount whose flushes
+# are held: held given), that the wait ended and #2 was in its close. The
+# kernel keeps a process whose close is unanswered until the answer comes,
+# so the held flush is let go once the end has said so.
 slow_row() {
-    e2e_step "slow $1"
+    e2e_step "slow $1 $2"
     xvfb_start
-    local flushes win i
+    local flushes win i ending=(ONERROR ERROR) code=99
+    [[ $2 == end ]] && ending=(END) code=0
     flushes=$(grep -c 'flush begins' "$E2E_DIR/fs.log" || true)
-    program_start "$program" OUTPUT 2 "$mnt/slow.txt" PRINT 2 WINDOW SHOWN ONERROR ERROR
+    program_start "$program" OUTPUT 2 "$mnt/slow.txt" PRINT 2 WINDOW SHOWN "${ending[@]}"
     win=$(window_wait Statements)
     for i in $(seq 400); do
         (($(grep -c 'flush begins' "$E2E_DIR/fs.log" || true) > flushes)) && break
@@ -185,7 +187,7 @@ slow_row() {
     close) x_probe close "$win" ;;
     server) kill "$xvfb_pid" ;;
     esac
-    if [[ ${3:-} == held ]]; then
+    if [[ ${4:-} == held ]]; then
         for i in $(seq 800); do
             grep -q '^exit: stopped waiting' "$E2E_DIR/err" && break
             sleep 0.05
@@ -193,9 +195,9 @@ slow_row() {
         touch "$E2E_DIR/folder/.release"
     fi
     program_exit_wait 40
-    [[ $program_exit_code == 99 ]] || fail "slow close, $1: exit code $program_exit_code"
-    [[ $(grep -e '^CLOSE #' -e '^X connection' -e '^exit:' "$E2E_DIR/err") == "$2" ]] ||
-        fail "slow close, $1: standard error did not say only: $2"
+    [[ $program_exit_code == "$code" ]] || fail "slow close, $1, $2: exit code $program_exit_code"
+    [[ $(grep -e '^CLOSE #' -e '^X connection' -e '^exit:' "$E2E_DIR/err") == "$3" ]] ||
+        fail "slow close, $1, $2: standard error did not say only: $3"
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" || true
 }
@@ -212,11 +214,12 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
     starting_row
     umount "$mnt"
     fs_mount SLOW_EDQUOT
-    slow_row close "CLOSE #2: Disk full (error 61)"
-    slow_row server "CLOSE #2: Disk full (error 61)"
+    slow_row close handlerless "CLOSE #2: Disk full (error 61)"
+    slow_row server handlerless "CLOSE #2: Disk full (error 61)"
+    slow_row close end "CLOSE #2: Disk full (error 61)"
     umount "$mnt"
     fs_mount HOLD_EDQUOT
-    slow_row close "exit: stopped waiting for the program's end after 10000 ms"$'\n'"CLOSE #2: its close had not ended, the file system did not answer" held
+    slow_row close handlerless "exit: stopped waiting for the program's end after 10000 ms"$'\n'"CLOSE #2: its close had not ended, the file system did not answer" held
     umount "$mnt"
 else
     echo "close refusal: no Xvfb or xdotool, the X rows skipped"
