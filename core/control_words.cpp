@@ -8,6 +8,7 @@ std::atomic<uint32_t> exit_request{0};
 std::atomic<uint32_t> exit_handled{0};
 std::atomic<uint8_t> exit_acknowledged{0};
 std::atomic<uint32_t> threads_ended{0};
+std::atomic<uint32_t> end_claim{0};
 std::atomic<uint8_t> program_suspended{0};
 std::atomic<uint32_t> sleep_wake{0};
 std::atomic<uint32_t> error_line{0};
@@ -24,6 +25,7 @@ void control_words_reset()
     exit_handled = 0;
     exit_acknowledged = 0;
     threads_ended = 0;
+    end_claim = 0;
     program_suspended = 0;
     sleep_wake = 0;
     error_line = 0;

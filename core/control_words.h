@@ -37,6 +37,14 @@ extern std::atomic<uint32_t> threads_ended;
 constexpr uint32_t THREAD_ENDED_PROGRAM = 1;
 constexpr uint32_t THREAD_ENDED_TIMER = 2;
 
+// Which end of the program runs, once one has begun (see program_end_claim in
+// core/program_thread.h): END_CLAIM_* bits and, for the program's own end,
+// its exit code in the low byte.
+extern std::atomic<uint32_t> end_claim;
+constexpr uint32_t END_CLAIM_PROGRAM = 0x100;
+constexpr uint32_t END_CLAIM_RUNTIME = 0x200;
+constexpr uint32_t END_CLAIM_FILES_CLOSED = 0x400;
+
 // Bit 0: the program is paused by the Pause key.
 extern std::atomic<uint8_t> program_suspended;
 

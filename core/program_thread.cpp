@@ -63,15 +63,45 @@ void program_end_wait()
         clock_sleep_ms(16);
 }
 
+bool program_end_claim(int code)
+{
+    uint32_t seen = 0;
+    if (end_claim.compare_exchange_strong(seen, END_CLAIM_PROGRAM | uint32_t(code & 0xFF)))
+        return true;
+    return (seen & END_CLAIM_PROGRAM) != 0;
+}
+
+void program_end_files_closed() { end_claim.fetch_or(END_CLAIM_FILES_CLOSED); }
+
+runtime_end_claimed runtime_end_claim(int own_code)
+{
+    uint32_t seen = 0;
+    if (end_claim.compare_exchange_strong(seen, END_CLAIM_RUNTIME) ||
+        (seen & END_CLAIM_PROGRAM) == 0)
+        return {own_code, false, false};
+    const int64_t deadline = clock_now_ms() + PROGRAM_END_WAIT_MS;
+    while (!program_thread_current() && !(end_claim.load() & END_CLAIM_FILES_CLOSED) &&
+           clock_now_ms() < deadline)
+        clock_sleep_ms(16);
+    const uint32_t claim = end_claim.load();
+    return {int(claim & 0xFF), true,
+            !program_thread_current() && !(claim & END_CLAIM_FILES_CLOSED)};
+}
+
 void program_exit_closing_files(int code)
 {
+    if (!program_end_claim(code))
+        program_end_wait();
     if (services.files_close)
         services.files_close();
     process_exit(code);
 }
 
+// The runtime's exit path closes the files once this thread has stopped.
 void rt_system()
 {
+    if (program_end_claim(0))
+        program_end_files_closed();
     program_stop_flag = 1;
     program_end_wait();
 }
@@ -80,8 +110,11 @@ void rt_system()
 // the display page and ends the program at the first key pressed after it.
 void rt_end()
 {
+    if (!program_end_claim(0))
+        program_end_wait();
     if (services.files_close)
         services.files_close();
+    program_end_files_closed();
     exit_handled = 0;
     if (start_options.window_hidden) {
         if (start_options.console) {

@@ -30,8 +30,42 @@ void statement_event_check(uint32_t line);
 
 // Closes the files as END does, each refused close said on standard error,
 // and ends the process at once with code (an error that found no handler).
-// Program thread only.
+// Where a runtime end (the close button, a lost display) runs already, it
+// leaves the files and the code to that end. Program thread only.
 [[noreturn]] void program_exit_closing_files(int code);
+
+// One end of the program at a time. The program's own ends (an error with no
+// handler, END, SYSTEM) claim the end on the program thread before they close
+// a file; the runtime's ends (its loop's exit path after the close button or
+// Break, the end on a lost display) claim it on theirs. The first claim
+// holds. A program end that finds a runtime end running waits to be ended
+// (program_end_wait). A runtime end that finds a program end under way waits
+// until that end has closed its files, at most PROGRAM_END_WAIT_MS (a slow
+// network flush may take seconds; one that never answers must not keep the
+// process for ever), and ends with the program end's exit code, adding
+// nothing of its own.
+constexpr int64_t PROGRAM_END_WAIT_MS = 10000;
+
+// Program thread: claims the end for the program's own end, which exits with
+// code. True when the end is the program's: taken now, or by an earlier
+// program end, whose code stays (END's key ending the program as SYSTEM).
+bool program_end_claim(int code);
+
+// Program thread: the program's end has closed its files, or leaves them to
+// the runtime's exit path (SYSTEM).
+void program_end_files_closed();
+
+// What a runtime end takes from runtime_end_claim.
+struct runtime_end_claimed {
+    int code;               // the exit code the process ends with
+    bool program_end;       // a program end was under way: add nothing to it
+    bool program_end_stuck; // it had not closed its files within the wait
+};
+
+// A runtime end (one thread at a time): claims the end with own_code, or
+// waits for the program end under way (not when called on the program
+// thread itself, whose own end met the trouble).
+runtime_end_claimed runtime_end_claim(int own_code);
 
 // Whether the calling thread is the program thread.
 bool program_thread_current();

@@ -9,6 +9,8 @@
 #include "platform/process_exit.h"
 
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 std::atomic<int32_t> shell_state{0};
 std::atomic<uint32_t> frame_pass_counter{0};
@@ -46,6 +48,16 @@ void thread_end_wait_abandoned(uint32_t ended)
                                          : "the timer-trap thread";
     std::fprintf(stderr, "exit: stopped waiting for %s after %lld ms\n", which,
                  static_cast<long long>(THREAD_END_WAIT_MS));
+}
+
+// A program end (an error with no handler, END) that had not closed its files
+// within the wait: says so, and names the files it leaves to the system.
+void program_end_abandoned()
+{
+    std::fprintf(stderr, "exit: stopped waiting for the program's end after %lld ms\n",
+                 static_cast<long long>(PROGRAM_END_WAIT_MS));
+    if (services.files_leave)
+        services.files_leave();
 }
 
 // Set by the first end to run: the loop's exit path or the end on a lost
@@ -157,18 +169,32 @@ void runtime_loop_thread_entry()
         for (;;)
             clock_sleep_ms(1000);
     }
+    const runtime_end_claimed claimed = runtime_end_claim(0);
+    if (claimed.program_end_stuck) {
+        program_end_abandoned();
+        process_exit(claimed.code);
+    }
     runtime_loop_exit_prepare();
-    process_exit(0);
+    process_exit(claimed.code);
 }
 
-bool runtime_end_on_lost_display()
+int runtime_end_on_lost_display(const char *line)
 {
     if (end_taken.exchange(true))
-        return false;
+        return -1;
+    const runtime_end_claimed claimed = runtime_end_claim(1);
+    // Straight to the descriptor: no stream lock to wait for.
+    if (!claimed.program_end) {
+        [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, line, std::strlen(line));
+    }
+    if (claimed.program_end_stuck) {
+        program_end_abandoned();
+        return claimed.code;
+    }
     // The program thread that met the loss runs no further statement, so it
     // is the one thread that may close its files.
     if (program_thread_current())
         threads_ended.fetch_or(THREAD_ENDED_PROGRAM);
     files_end(threads_end_wait());
-    return true;
+    return claimed.code;
 }

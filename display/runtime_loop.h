@@ -12,7 +12,10 @@
 // its files, which are only named (files_leave), since it may still be using
 // them. A lost X connection ends the process from its own thread through
 // runtime_end_on_lost_display; of the two ends, the first taken is the one
-// that runs.
+// that runs. Either first waits for a program end under way (an error with
+// no handler, END, SYSTEM: core/program_thread.h) and then ends with that
+// end's exit code; a program end that does not close its files within the
+// wait is given up on, its files named.
 #pragma once
 
 #include <atomic>
@@ -63,10 +66,14 @@ void runtime_loop_exit_prepare();
 // Thread entry: passes until the exit path, which ends the process.
 [[noreturn]] void runtime_loop_thread_entry();
 
-// The end on a lost X connection, from the thread that met it: the exit
-// path's wait for the program and timer-trap threads and its closing of the
-// files (each refusal said on standard error), without the printer and
-// audio, whose clean-up could wait on the dead connection. On the program
-// thread itself nothing is waited for. Returns false, doing nothing, when the
-// exit path was taken already: its process exit comes.
-bool runtime_end_on_lost_display();
+// The end on a lost X connection, from the thread that met it: says line on
+// standard error, then takes the exit path's wait for the program and
+// timer-trap threads and its closing of the files (each refusal said on
+// standard error), without the printer and audio, whose clean-up could wait
+// on the dead connection. On the program thread itself nothing is waited
+// for. Where a program end (an error with no handler, END, SYSTEM) is under
+// way, it waits for that end's closes and adds nothing, not even the line.
+// Returns the exit code to end the process with (1, or that of the program
+// end), or -1, doing nothing, when the exit path was taken already: its
+// process exit comes.
+int runtime_end_on_lost_display(const char *line);

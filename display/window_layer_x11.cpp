@@ -13,6 +13,7 @@
 #include "display/window_x11_internal.h"
 #include "platform/clock.h"
 #include "platform/process_exit.h"
+#include "platform/x_connection_errors.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
@@ -25,6 +26,7 @@
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace
@@ -37,13 +39,15 @@ Display *display = nullptr;
 Window window = 0;
 
 // The toolkit reports errors it cannot go on from (no display, no suitable
-// visual): the window cannot be had.
+// visual, a server that ended while the window was made): the window cannot
+// be had, and the program ends as on a lost display, its files closed.
 [[noreturn]] void toolkit_error(const char *format, va_list args)
 {
-    std::fputs("window: ", stderr);
-    std::vfprintf(stderr, format, args);
-    std::fputc('\n', stderr);
-    process_exit(1);
+    char line[512] = "window: ";
+    const size_t start = std::strlen(line);
+    std::vsnprintf(line + start, sizeof line - start - 1, format, args);
+    std::strcat(line, "\n");
+    x_connection_end(line);
 }
 
 void toolkit_warning(const char *format, va_list args)
@@ -214,6 +218,18 @@ extern "C" int XGetWindowProperty(Display *d, Window w, Atom property, long offs
     return Success;
 }
 
+// The toolkit's connection, opened as it starts, is watched until its window
+// is made (x_connection_setup_watch).
+extern "C" Display *XOpenDisplay(const char *name)
+{
+    static const auto xlib =
+        reinterpret_cast<Display *(*)(const char *)>(dlsym(RTLD_NEXT, "XOpenDisplay"));
+    Display *d = xlib ? xlib(name) : nullptr;
+    if (d && toolkit_starting.load())
+        x_connection_setup_watch(d);
+    return d;
+}
+
 bool window_layer_create(int *argc, char **argv, const char *title, int32_t width, int32_t height)
 {
     glutInitErrorFunc(toolkit_error);
@@ -228,6 +244,7 @@ bool window_layer_create(int *argc, char **argv, const char *title, int32_t widt
         return false;
     window_creation_begin(width, height, window_class_of(*argc > 0 ? argv[0] : nullptr));
     glutCreateWindow(title);
+    x_connection_setup_watch(nullptr);
     window_creation_end();
     display = glXGetCurrentDisplay();
     window = glXGetCurrentDrawable();

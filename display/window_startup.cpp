@@ -8,11 +8,10 @@
 #include "display/window_state.h"
 #include "platform/clock.h"
 #include "platform/os_environment.h"
-#include "platform/process_exit.h"
+#include "platform/x_connection_errors.h"
 
 #include <GL/glew.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -42,10 +41,10 @@ void window_create(int argc, char **argv)
     std::string title = "Untitled";
     window_title_take(title);
     display_window.reshape_started_ms = clock_now_ms();
-    if (!window_layer_create(&count, args.data(), title.c_str(), WINDOW_WIDTH, WINDOW_HEIGHT)) {
-        std::fputs("window: the display mode cannot be had\n", stderr);
-        process_exit(1);
-    }
+    // Without the window the program ends as on a lost display, its files
+    // closed and each refusal said.
+    if (!window_layer_create(&count, args.data(), title.c_str(), WINDOW_WIDTH, WINDOW_HEIGHT))
+        x_connection_end("window: the display mode cannot be had\n");
     window_exists.store(1);
 }
 

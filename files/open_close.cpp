@@ -11,6 +11,7 @@
 #include "platform/os_file_move.h"
 #include "platform/os_files.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -171,6 +172,24 @@ int32_t replacing_refusal(const string_descriptor *name)
     return probe == OS_HANDLE_NOT_FOUND ? 0 : open_failure_error(probe);
 }
 
+// The number whose close has begun and not yet been answered and reported (0
+// when none): it is no longer bound by then, and an end that gives up on the
+// program thread names it all the same.
+std::atomic<int32_t> number_closing{0};
+
+// Closes the file bound to number; the BASIC error of a refused close, 0 when
+// none. With report, a refusal is said on standard error before the number
+// counts as closed.
+int32_t file_number_close(int32_t number, bool report)
+{
+    number_closing.store(number);
+    const int32_t error = file_close_error(os_handle_close(file_number_handle(number)));
+    if (error != 0 && report)
+        file_close_refusal_report(number, error);
+    number_closing.store(0);
+    return error;
+}
+
 // Closes every special handle and every open file, each whatever the others
 // gave; the BASIC error of the first close refused, 0 when none. Every
 // refusal after the first is said on standard error, the first as well with
@@ -180,12 +199,9 @@ int32_t files_close_every(bool report_first)
     special_handles_close_all();
     int32_t first = 0;
     for (int32_t n = 1; n <= file_number_highest_get(); ++n) {
-        const int32_t handle = file_number_handle(n);
-        if (handle < 0)
+        if (file_number_handle(n) < 0)
             continue;
-        const int32_t error = file_close_error(os_handle_close(handle));
-        if (error != 0 && (first != 0 || report_first))
-            file_close_refusal_report(n, error);
+        const int32_t error = file_number_close(n, first != 0 || report_first);
         if (first == 0)
             first = error;
     }
@@ -292,7 +308,7 @@ void rt_close(int32_t number, int32_t given)
     else if (number < 0)
         special_handle_close(number);
     else if (file_number_in_use(number) == 1)
-        error = file_close_error(os_handle_close(file_number_handle(number)));
+        error = file_number_close(number, false);
     if (error != 0)
         error_raise(error);
 }
@@ -304,6 +320,9 @@ void files_close_at_end()
 
 void files_left_at_end()
 {
+    if (const int32_t n = number_closing.load())
+        std::fprintf(stderr, "CLOSE #%d: its close had not ended, the file system did not answer\n",
+                     n);
     for (int32_t n : file_numbers_bound())
         std::fprintf(stderr, "CLOSE #%d: left to the system to close, the program did not stop\n",
                      n);

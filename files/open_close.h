@@ -54,7 +54,9 @@ void files_close_at_end();
 // statement that never returns): touches nothing that thread may be using,
 // and says on standard error which numbers it leaves for the system to close
 // as the process ends, where a refused close goes unheard: "CLOSE #n: left
-// to the system to close, the program did not stop".
+// to the system to close, the program did not stop". A file whose close has
+// begun and not been answered comes first: "CLOSE #n: its close had not
+// ended, the file system did not answer".
 void files_left_at_end();
 
 // Output that replaces a file whole, for a file that must never be seen half

@@ -15,8 +15,8 @@
 //   layer reports the destruction as the event comes; an error about the
 //   window (BadWindow, BadDrawable) from a request made after it counts too.
 // - A lost connection (the server ended, the network dropped): the first
-//   thread to meet it writes one line on standard error, runs the end steps
-//   set at start-up (the program thread stopped and the files closed, so that
+//   thread to meet it runs the end steps set at start-up (one line on
+//   standard error, the program thread stopped and the files closed, so that
 //   a refused close is said, not lost) and ends the process with code 1,
 //   running no exit handlers and no toolkit, GL or sound clean-up, which
 //   could wait forever on the dead connection or race the other threads. Any
@@ -28,10 +28,23 @@ typedef struct _XDisplay Display;
 void x_connection_errors_install();
 
 // The steps taken before the process ends on a lost connection or a
-// destroyed window; they return false when another end of the process runs
-// already, which the thread then waits for. Set once at start-up, before any
-// connection opens.
-void x_connection_end_steps_set(bool (*steps)());
+// destroyed window: they say the line that tells why on standard error (or
+// not, where an end of the program's own is under way) and return the exit
+// code, or -1 when another end of the process runs already, which the thread
+// then waits for. Set once at start-up, before any connection opens.
+void x_connection_end_steps_set(int (*steps)(const char *line));
+
+// Ends the process as a lost connection does (the end steps and their exit
+// code), with line as the reason: the window toolkit's errors it cannot go
+// on from.
+[[noreturn]] void x_connection_end(const char *line);
+
+// The connection that the window toolkit and the GL library are setting up
+// (nullptr once they are done). They follow replies that never came when the
+// server ends meanwhile, and fault: a fault on any thread while the
+// connection's server is gone ends the process as the lost connection, not
+// by the signal. x_connection_errors_install takes the signal.
+void x_connection_setup_watch(Display *d);
 
 // The program's own window, once made: errors about it end the process.
 void x_program_window_watch(unsigned long window);

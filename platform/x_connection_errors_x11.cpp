@@ -4,9 +4,11 @@
 
 #include <X11/Xlib.h>
 
-#include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <poll.h>
 #include <unistd.h>
 
 namespace
@@ -17,25 +19,31 @@ std::atomic<XErrorHandler> previous_error_handler{nullptr};
 std::atomic<bool> ending{false};
 // The program's own window, once it exists.
 std::atomic<XID> program_window{0};
-std::atomic<bool (*)()> end_steps{nullptr};
+std::atomic<int (*)(const char *)> end_steps{nullptr};
+// The connection a library that does not check its replies is setting up.
+std::atomic<Display *> setup_display{nullptr};
+struct sigaction previous_fault_action {};
 
-// Writes the line straight to the descriptor (no stream lock to wait for),
-// takes the end steps and ends the process. Any other thread that comes
-// here, or one whose steps find another end running, waits to be ended.
-[[noreturn]] void end_with_line(const char *line, int length)
+// Takes the end steps, which say the line, and ends the process with the
+// code they give. Any other thread that comes here, or one whose steps find
+// another end running, waits to be ended.
+[[noreturn]] void end_with_line(const char *line)
 {
     if (ending.exchange(true)) {
         for (;;)
             pause();
     }
-    if (length > 0) {
-        [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, line, size_t(length));
+    int (*steps)(const char *) = end_steps.load();
+    if (!steps) {
+        [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, line, std::strlen(line));
+        process_exit(1);
     }
-    if (bool (*steps)() = end_steps.load(); steps && !steps()) {
+    const int code = steps(line);
+    if (code < 0) {
         for (;;)
             pause();
     }
-    process_exit(1);
+    process_exit(code);
 }
 
 // The display's name for a message.
@@ -65,9 +73,28 @@ int error_handler(Display *d, XErrorEvent *error)
 int io_error_handler(Display *d)
 {
     char line[256];
-    const int n = std::snprintf(line, sizeof line,
-                                "X connection to %s lost: the display went away\n", display_name(d));
-    end_with_line(line, std::min(n, int(sizeof line) - 1));
+    std::snprintf(line, sizeof line, "X connection to %s lost: the display went away\n",
+                  display_name(d));
+    end_with_line(line);
+}
+
+// Whether the server has closed its end of the connection.
+bool connection_gone(Display *d)
+{
+    pollfd p{ConnectionNumber(d), POLLRDHUP, 0};
+    return poll(&p, 1, 0) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+}
+
+// A fault while the GL library sets up a connection whose server has gone
+// (it follows replies that never came) is the lost connection's end. Any
+// other fault is handed back to the action before ours, the fault repeats
+// and the process ends by it as before.
+void fault_handler(int signal_number)
+{
+    Display *d = setup_display.load();
+    if (d && connection_gone(d))
+        io_error_handler(d);
+    sigaction(signal_number, &previous_fault_action, nullptr);
 }
 
 } // namespace
@@ -80,15 +107,25 @@ void x_program_window_watch(unsigned long window)
 void x_program_window_lost(Display *d)
 {
     char line[256];
-    const int n = std::snprintf(line, sizeof line,
-                                "X window 0x%lx on %s destroyed by another program: the program ends\n",
-                                static_cast<unsigned long>(program_window.load()), display_name(d));
-    end_with_line(line, std::min(n, int(sizeof line) - 1));
+    std::snprintf(line, sizeof line,
+                  "X window 0x%lx on %s destroyed by another program: the program ends\n",
+                  static_cast<unsigned long>(program_window.load()), display_name(d));
+    end_with_line(line);
 }
 
-void x_connection_end_steps_set(bool (*steps)())
+void x_connection_end_steps_set(int (*steps)(const char *line))
 {
     end_steps.store(steps);
+}
+
+void x_connection_setup_watch(Display *d)
+{
+    setup_display.store(d);
+}
+
+[[noreturn]] void x_connection_end(const char *line)
+{
+    end_with_line(line);
 }
 
 void x_connection_errors_install()
@@ -100,4 +137,8 @@ void x_connection_errors_install()
     installed = true;
     previous_error_handler.store(XSetErrorHandler(error_handler));
     XSetIOErrorHandler(io_error_handler);
+    struct sigaction fault {};
+    fault.sa_handler = fault_handler;
+    sigemptyset(&fault.sa_mask);
+    sigaction(SIGSEGV, &fault, &previous_fault_action);
 }

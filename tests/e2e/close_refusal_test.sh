@@ -12,7 +12,10 @@
 # The game's save shows 61 (75 for EIO) and keeps the old save whole, with no
 # temporary file left. A program whose X connection goes (its window
 # destroyed by another client, its connection killed, the server ended)
-# names each file it leaves open too. A delete the file system refuses gives
+# names each file it leaves open too, and so does one whose server ends
+# while its window is being made. An error with no handler whose closes take
+# seconds keeps its exit code and says its refusals when the close button is
+# pressed or the server ends meanwhile. A delete the file system refuses gives
 # KILL 53 and leaves the file, not a hidden copy. Needs root, mount
 # namespaces, /dev/fuse and libfuse3 at the build: skipped (77) otherwise; the
 # X rows need Xvfb and xdotool.
@@ -33,7 +36,8 @@ program=$(realpath "$1")
 save_program=$(realpath "$2")
 refusing_fs=$(realpath "$3")
 source "$(dirname "$0")/lib.sh"
-e2e_init "$(dirname "$program")"
+# x_probe is built beside refusing_fs.
+e2e_init "$(dirname "$refusing_fs")"
 mnt=$E2E_DIR/mnt
 trap 'mounts_unmount "$mnt"; e2e_cleanup' EXIT
 mkdir "$mnt"
@@ -136,6 +140,68 @@ x_row() {
     wait "$xvfb_pid" || true
 }
 
+# starting_row: the X server ends while the program's window is being made,
+# at delays spread over the making (before the toolkit reaches the display,
+# in its set-up, in the window's): each start ends through the lost-display
+# end, with code 1 and file #1 named with its refusal; none ends by a signal.
+starting_row() {
+    local delay code
+    for delay in 0 0.02 0.04 0.06 0.08 0.1 0.12 0.15 0.18 0.21 0.25 0.3; do
+        e2e_step "starting $delay"
+        xvfb_start
+        program_start "$program" OUTPUT 1 "$mnt/w1.txt" PRINT 1 WINDOW WAIT
+        output_wait "0 0 0"
+        sleep "$delay"
+        kill "$xvfb_pid"
+        program_exit_wait 20
+        code=$program_exit_code
+        [[ $code == 1 ]] || fail "server ended $delay s into the window's making: exit code $code"
+        [[ $(grep '^CLOSE #' "$E2E_DIR/err") == "CLOSE #1: Disk full (error 61)" ]] ||
+            fail "server ended $delay s into the window's making: file #1 was not named"
+        wait "$xvfb_pid" || true
+    done
+}
+
+# slow_row HOW ENDING SAID [held]: an end (handlerless: an error with no
+# handler, exit code 99; end: END, 0) whose close of #2 takes seconds (a slow
+# network flush), while the close button is pressed (close) or the X server
+# ends (server): the end under way keeps its code; the other end waits for it
+# and adds nothing. What the end says of its files and threads is SAID: #2's
+# refusal, or, where the flush outlasts the wait (on a mount whose flushes
+# are held: held given), that the wait ended and #2 was in its close. The
+# kernel keeps a process whose close is unanswered until the answer comes,
+# so the held flush is let go once the end has said so.
+slow_row() {
+    e2e_step "slow $1 $2"
+    xvfb_start
+    local flushes win i ending=(ONERROR ERROR) code=99
+    [[ $2 == end ]] && ending=(END) code=0
+    flushes=$(grep -c 'flush begins' "$E2E_DIR/fs.log" || true)
+    program_start "$program" OUTPUT 2 "$mnt/slow.txt" PRINT 2 WINDOW SHOWN "${ending[@]}"
+    win=$(window_wait Statements)
+    for i in $(seq 400); do
+        (($(grep -c 'flush begins' "$E2E_DIR/fs.log" || true) > flushes)) && break
+        sleep 0.05
+    done
+    case $1 in
+    close) x_probe close "$win" ;;
+    server) kill "$xvfb_pid" ;;
+    esac
+    if [[ ${4:-} == held ]]; then
+        for i in $(seq 800); do
+            grep -q '^exit: stopped waiting' "$E2E_DIR/err" && break
+            sleep 0.05
+        done
+        touch "$E2E_DIR/folder/.release"
+    fi
+    program_exit_wait 40
+    [[ $program_exit_code == "$code" ]] || fail "slow close, $1, $2: exit code $program_exit_code"
+    [[ $(grep -e '^CLOSE #' -e '^X connection' -e '^exit:' "$E2E_DIR/err") == "$3" ]] ||
+        fail "slow close, $1, $2: standard error did not say only: $3"
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" || true
+}
+
 row EDQUOT 61 end 61
 row ENOSPC 61 system 61
 row EIO 57 error 75
@@ -145,6 +211,15 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
     for how in windowclose windowkill server; do
         x_row "$how"
     done
+    starting_row
+    umount "$mnt"
+    fs_mount SLOW_EDQUOT
+    slow_row close handlerless "CLOSE #2: Disk full (error 61)"
+    slow_row server handlerless "CLOSE #2: Disk full (error 61)"
+    slow_row close end "CLOSE #2: Disk full (error 61)"
+    umount "$mnt"
+    fs_mount HOLD_EDQUOT
+    slow_row close handlerless "exit: stopped waiting for the program's end after 10000 ms"$'\n'"CLOSE #2: its close had not ended, the file system did not answer" held
     umount "$mnt"
 else
     echo "close refusal: no Xvfb or xdotool, the X rows skipped"

@@ -6,6 +6,11 @@
 // it is a read-only file system of the kind that has no calls for changes
 // (squashfuse): creates, deletes, renames and links answer ENOSYS. With
 // UNLINK_EIO every close is clean and every delete fails with EIO instead.
+// SLOW_EDQUOT refuses as EDQUOT does, but only after a flush of
+// SLOW_FLUSH_SECONDS, as a slow network flush takes; HOLD_EDQUOT's flush
+// lasts until a file named .release is in the folder (HOLD_LIMIT_SECONDS at
+// most), as a server that does not answer. "flush begins" on standard error
+// marks the start of each.
 //
 // The other modes pass everything through (links too) but a rename that
 // must not replace (EINVAL, as many FUSE file systems answer), and go wrong
@@ -155,11 +160,32 @@ static int fs_write(const char *name, const char *buf, size_t size, off_t at,
     return result((int)pwrite(file_of(fi)->fd, buf, size, at));
 }
 
+// Slow flushes: SLOW_EDQUOT's length, HOLD_EDQUOT's limit, and which one
+// this mount has (0 for none).
+enum { SLOW_FLUSH_SECONDS = 4, HOLD_LIMIT_SECONDS = 60, SLOW = 1, HELD = 2 };
+static int slow_flush;
+
+static void flush_hold(void)
+{
+    char p[PATH_MAX];
+    backing("/.release", p);
+    for (int i = 0; i < HOLD_LIMIT_SECONDS * 20 && access(p, F_OK) != 0; i++)
+        usleep(50000);
+}
+
 // The close(2) of a descriptor: where the refusal comes.
 static int fs_flush(const char *name, struct fuse_file_info *fi)
 {
     (void)name;
-    return file_of(fi)->written ? -refusal : 0;
+    if (!file_of(fi)->written)
+        return 0;
+    if (slow_flush)
+        fprintf(stderr, "flush begins\n");
+    if (slow_flush == SLOW)
+        sleep(SLOW_FLUSH_SECONDS);
+    if (slow_flush == HELD)
+        flush_hold();
+    return -refusal;
 }
 
 static int fs_release(const char *name, struct fuse_file_info *fi)
@@ -254,13 +280,17 @@ int main(int argc, char **argv)
             refusal = refusals[i].value;
     if (argc >= 4 && strcmp(argv[1], "UNLINK_EIO") == 0)
         unlink_refusal = EIO;
+    if (argc >= 4 && strcmp(argv[1], "SLOW_EDQUOT") == 0)
+        slow_flush = SLOW, refusal = EDQUOT;
+    if (argc >= 4 && strcmp(argv[1], "HOLD_EDQUOT") == 0)
+        slow_flush = HELD, refusal = EDQUOT;
     static const char *const faults[] = {"", "UNLINK_EACCES", "UNLINK_DONE_EIO", "RENAME_DONE_EIO"};
     for (size_t i = 1; argc >= 4 && i < sizeof faults / sizeof faults[0]; i++)
         if (strcmp(argv[1], faults[i]) == 0)
             fault = (enum fault_kind)i;
     if ((!refusal && !unlink_refusal && !fault) || !realpath(argv[2], folder)) {
-        fprintf(stderr, "usage: refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS|UNLINK_EIO|UNLINK_EACCES|"
-                        "UNLINK_DONE_EIO|RENAME_DONE_EIO FOLDER MOUNTPOINT [OPTIONS...]\n");
+        fprintf(stderr, "usage: refusing_fs EDQUOT|ENOSPC|EIO|ENOSYS|UNLINK_EIO|SLOW_EDQUOT|HOLD_EDQUOT|"
+                        "UNLINK_EACCES|UNLINK_DONE_EIO|RENAME_DONE_EIO FOLDER MOUNTPOINT [OPTIONS...]\n");
         return 2;
     }
     char *args[64] = {argv[0], argv[3], "-f", "-s"};

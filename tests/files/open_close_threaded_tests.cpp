@@ -2,7 +2,9 @@
 
 #include "core/control_words.h"
 #include "core/errors.h"
+#include "core/program_thread.h"
 #include "display/runtime_loop.h"
+#include "files/handle_table.h"
 #include "files/open_close.h"
 #include "files/sequential_io.h"
 #include "platform/clock.h"
@@ -84,4 +86,43 @@ TEST_F(FilesEnd, GivingUpOnAStuckProgramThreadNamesItsFilesAndTouchesNone)
                     "CLOSE #3: left to the system to close, the program did not stop\n");
     EXPECT_EQ(error_pending_take(), 0u);
     EXPECT_EQ(file_read_all("a.txt"), "after\r\n");
+}
+
+// One end at a time. A close button or a lost display that comes while an
+// error with no handler closes its files waits for the closes and takes the
+// error's code; one that comes first leaves no end to the program; a program
+// end that never closes its files is given up on after the wait.
+TEST_F(FilesEnd, ARuntimeEndWaitsForTheProgramsOwnEndAndKeepsItsCode)
+{
+    open_error("a.txt", OPEN_MODE_OUTPUT, 2);
+    ASSERT_TRUE(program_end_claim(99));
+    runtime_end_claimed claimed{};
+    size_t bound_when_claimed = 1;
+    std::atomic<bool> started{false};
+    std::thread runtime([&] {
+        started = true;
+        claimed = runtime_end_claim(0);
+        bound_when_claimed = file_numbers_bound().size();
+    });
+    while (!started.load())
+        std::this_thread::yield();
+    files_close_at_end();
+    program_end_files_closed();
+    runtime.join();
+    EXPECT_EQ(bound_when_claimed, 0u) << "the runtime end did not wait for the closes";
+    EXPECT_EQ(claimed.code, 99);
+    EXPECT_TRUE(claimed.program_end && !claimed.program_end_stuck);
+
+    control_words_reset();
+    EXPECT_EQ(runtime_end_claim(1).code, 1);
+    EXPECT_FALSE(program_end_claim(99)) << "a runtime end runs already";
+
+    control_words_reset();
+    clock_seam_set(&fake_clock);
+    ASSERT_TRUE(program_end_claim(99));
+    const runtime_end_claimed stuck = runtime_end_claim(1);
+    clock_seam_set(nullptr);
+    control_words_reset();
+    EXPECT_EQ(stuck.code, 99);
+    EXPECT_TRUE(stuck.program_end_stuck);
 }

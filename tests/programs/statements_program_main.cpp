@@ -13,6 +13,7 @@
 //   ONERROR                      arms an error handler the program lacks, so
 //                                that the next error ends it with code 99
 //   WINDOW                       shows the window, titled "Statements"
+//   SHOWN                        waits until the window exists
 //   END, SYSTEM                  ends the program there
 //   ERROR                        raises error 5 and leaves it to the error
 //                                dialog (BOX_ANSWERS answers it)
@@ -106,6 +107,9 @@ void statement_run(int &i)
     } else if (word == "WINDOW") {
         window_title_set(string_from_cstr("Statements"));
         window_create_request = 1;
+    } else if (word == "SHOWN") {
+        while (!window_exists.load())
+            clock_sleep_ms(20);
     } else {
         std::fprintf(stderr, "statements_program: no statement %s\n", words[i]);
         std::exit(2);
