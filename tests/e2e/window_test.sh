@@ -105,8 +105,12 @@ mouse_wait() {
 scale_of() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.9f", a / b }'; }
 
 # --- No display: the window cannot be had, exit code 1 ----------------------
+# Its input is a pipe that never ends (the program holds its other end): at
+# the end of its input the program would end by SYSTEM, and an end of the
+# program's own that comes first keeps its code.
 code=0
-env -u DISPLAY "$program" </dev/null >/dev/null 2>"$E2E_DIR/err" || code=$?
+mkfifo "$E2E_DIR/no-display-input"
+env -u DISPLAY "$program" <>"$E2E_DIR/no-display-input" >/dev/null 2>"$E2E_DIR/err" || code=$?
 [[ $code -eq 1 ]] || fail "exit code $code without a display, expected 1"
 
 # --- The screen, the title, full screen and the clipboard -------------------
