@@ -117,7 +117,8 @@ made=$(grep -E 'O_CREAT|creat\(|mkdir(at)?\(' "$E2E_DIR/calls" | grep -v ' = -1 
 [[ -z $(ls -A "$TMPDIR") ]] || fail "the tests left files in TMPDIR: $(ls -A "$TMPDIR")"
 
 [[ $(windows) == "$windows_before" ]] || fail "the desktop's windows changed"
-[[ $(keyboard) == "$keyboard_before" ]] || fail "the keyboard changed: $(diff <(echo "$keyboard_before") <(keyboard))"
+[[ $(keyboard) == "$keyboard_before" ]] ||
+    fail "the keyboard changed: $(diff <(echo "$keyboard_before") <(keyboard))"
 [[ $(screen_size) == "$screen_before" ]] || fail "the screen changed: $(screen_size)"
 [[ $(clipboard) == "$clipboard_before" ]] || fail "the clipboard changed: $(clipboard)"
 echo "ok: $(grep -c 'Test *#' "$E2E_DIR/ctest.log") tests from the desktop's shell left it as it was"

@@ -18,7 +18,8 @@
 extern "C" int __real_mkstemp(char *path_template);
 extern "C" int __real_remove(const char *path);
 
-namespace {
+namespace
+{
 
 constexpr char GTEST_CAPTURE_TEMPLATE[] = "/tmp/gtest_captured_stream.XXXXXX";
 constexpr char CAPTURE_NAME[] = "gtest_captured_stream";
