@@ -70,7 +70,8 @@ e2e_cleanup() {
 # Everything the test starts gets a home, configuration, cache and runtime
 # folder inside the scratch folder: window managers, sound servers and Mesa's
 # shader cache neither read the user's settings nor leave files in the
-# user's home, and the user's session bus and X authority are not theirs.
+# user's home, and the user's session bus, X authority and display are not
+# theirs (a test that needs a display starts its own).
 e2e_init() {
     E2E_TOOLS=$1
     E2E_DIR=$(mktemp -d)
@@ -81,6 +82,7 @@ e2e_init() {
     export XDG_CONFIG_HOME="$HOME/.config" XDG_CACHE_HOME="$HOME/.cache"
     export XDG_DATA_HOME="$HOME/.local/share" XDG_STATE_HOME="$HOME/.local/state"
     unset XDG_CONFIG_DIRS MESA_SHADER_CACHE_DIR XAUTHORITY DBUS_SESSION_BUS_ADDRESS
+    unset DISPLAY WAYLAND_DISPLAY
     mkdir "$HOME"
     mkdir -m 700 "$XDG_RUNTIME_DIR"
 }
