@@ -113,15 +113,6 @@ pairs_check() {
         fail "$folder: statements_program: exit code $?"
     pairs killed "$folder" "$codes" || fail "$folder: the runtime's KILL"
 }
-# run CODES STATEMENT...: statements_program STATEMENT... prints CODES.
-run() {
-    local want=$1 codes
-    shift
-    codes=$(timeout 10 "$program" "$@" 2>"$E2E_DIR/err") || fail "statements_program $*: exit code $?"
-    [[ $codes == "$want" ]] || fail "$* gave $codes, not $want"
-}
-# holds NAME TEXT: the file NAME holds TEXT.
-holds() { [[ -f $1 && $(<"$1") == "$2" ]] || fail "$1 does not hold \"$2\""; }
 kelvin=$'\u212a'
 
 e2e_step local_disk
@@ -161,10 +152,6 @@ mkfs.vfat "$E2E_DIR/fat.img" >/dev/null
 mkdir "$fat"
 fusefat -f -o rw+ "$E2E_DIR/fat.img" "$fat" >"$E2E_DIR/daemon" 2>&1 &
 daemon=$!
-for _ in $(seq 100); do
-    mountpoint -q "$fat" || ! kill -0 "$daemon" 2>/dev/null && break
-    sleep 0.1
-done
-mountpoint -q "$fat" || skip "fusefat did not come up: $(tail -1 "$E2E_DIR/daemon")"
+mount_wait "$fat" "$daemon"
 pairs_check "$fat/pairs" within
 echo "Case fold: ok"

@@ -48,15 +48,6 @@ name() {
     code=$(timeout 10 "$program" NAME "$1" "$2" 2>"$E2E_DIR/err") || fail "NAME $1 $2: exit code $?"
     [[ $code == "$3" ]] || fail "NAME $1 AS $2 gave $code, not $3"
 }
-# run CODES STATEMENT...: statements_program STATEMENT... prints CODES.
-run() {
-    local want=$1 codes
-    shift
-    codes=$(timeout 10 "$program" "$@" 2>"$E2E_DIR/err") || fail "statements_program $*: exit code $?"
-    [[ $codes == "$want" ]] || fail "$* gave $codes, not $want"
-}
-# holds NAME TEXT: the file NAME holds TEXT.
-holds() { [[ -f $1 && $(<"$1") == "$2" ]] || fail "$1 does not hold \"$2\""; }
 # entries TEXT: the stick's entries, as spelt, are TEXT.
 entries() {
     local found

@@ -58,11 +58,7 @@ mounted() {
             --config "$E2E_DIR/rclone.conf" --cache-dir "$E2E_DIR/cache" >"$E2E_DIR/daemon" 2>&1 &
     fi
     daemon=$!
-    for _ in $(seq 100); do
-        mountpoint -q "$mnt" || ! kill -0 "$daemon" 2>/dev/null && break
-        sleep 0.1
-    done
-    mountpoint -q "$mnt" || skip "the mount did not come up: $(tail -1 "$E2E_DIR/daemon")"
+    mount_wait "$mnt" "$daemon"
     cd "$mnt"
 }
 # --- NAME where the file system's answer is wrong, or the kernel's entries
@@ -123,8 +119,6 @@ name() {
     code=$(timeout 10 "$program" NAME "$1" "$2" 2>"$E2E_DIR/err") || fail "NAME $1 $2: exit code $?"
     [[ $code == "$3" ]] || fail "NAME $1 AS $2 gave $code, not $3"
 }
-# holds NAME TEXT: the file NAME holds TEXT.
-holds() { [[ -f $1 && $(<"$1") == "$2" ]] || fail "$1 does not hold \"$2\""; }
 
 if [[ $kind == enosys ]]; then
     e2e_step read_only
@@ -181,13 +175,6 @@ if [[ $kind == fusefat ]]; then
 fi
 
 # --- KILL and NAME of a file this program holds --------------------------------
-# run CODES STATEMENT...: statements_program STATEMENT... prints CODES.
-run() {
-    local want=$1 codes
-    shift
-    codes=$(timeout 10 "$program" "$@" 2>"$E2E_DIR/err") || fail "statements_program $*: exit code $?"
-    [[ $codes == "$want" ]] || fail "$* gave $codes, not $want"
-}
 if [[ $kind == fusefat ]]; then
     # KILL under another spelling deletes the listed one, so that the name can
     # be made again at once (the kernel keeps no entry of it behind).
