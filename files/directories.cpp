@@ -124,10 +124,10 @@ void rt_kill(const string_descriptor *spec)
         return;
     }
     // "abc." names the file "abc", as a pattern would, and only one without
-    // an extension.
-    // The name as the directory lists it: a case-blind FUSE file system
-    // (exFAT, FAT) deletes any spelling, but the kernel then keeps its entry of
-    // the listed one, and the name cannot be made again for a while.
+    // an extension. The name goes as the directory lists it: a case-blind
+    // FUSE file system (exFAT, FAT) deletes any spelling, but the kernel then
+    // keeps its entry of the listed one, and the name cannot be made again
+    // for a while.
     const wildcard_name wanted = wildcard_final_dots_dropped(parts.last);
     std::string path = os_path_listed(dir + std::string(wanted.text));
     if ((wanted.no_extension && wanted.text.find('.') != std::string_view::npos) ||

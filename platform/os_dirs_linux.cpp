@@ -73,8 +73,9 @@ bool share_probe(const std::string &path, int *fd)
 // Runs action unless an open file holds path, else gives access_denied. The
 // probe's lock lasts until action returns, except where the file system
 // would only hide a file that is open when action removes it (see
-// os_unlink_hides_open_file): there the probe is closed before action, as
-// KILL closes it, so that a refused removal is not turned into a hidden name.
+// os_unlink_hides_open_file): there the probe is closed before action, so
+// that a refused removal is not turned into a hidden name, and another
+// process's open may come in between.
 template <typename Action> os_dir_status unless_held(const std::string &path, Action action)
 {
     int fd = -1;
@@ -184,20 +185,9 @@ os_dir_status os_file_delete(const std::string &path)
     if (S_ISREG(st.st_mode) && (st.st_mode & WRITE_BITS) == 0)
         return os_dir_status::access_denied;
     // The probe keeps its lock until the file is gone, so no open, in this
-    // process or another, lands between the check and the delete. Where the
-    // file system would only hide a file that is open (see
-    // os_unlink_hides_open_file) it is closed first instead: there another
-    // process's open may come in between.
-    int fd = -1;
-    const bool unheld = share_probe(path, &fd);
-    const bool close_first = fd >= 0 && os_unlink_hides_open_file(path);
-    if (close_first)
-        close(fd);
-    const os_dir_status result =
-        unheld ? result_of(unlink(path.c_str())) : os_dir_status::access_denied;
-    if (fd >= 0 && !close_first)
-        close(fd);
-    return result;
+    // process or another, lands between the check and the delete, but where
+    // the file system would only hide a file that is open (unless_held).
+    return unless_held(path, [&] { return result_of(unlink(path.c_str())); });
 }
 
 // A regular file that an open file holds is refused as a delete is: a rename
@@ -209,9 +199,9 @@ os_dir_status os_file_delete(const std::string &path)
 // another process's open may come in between. Not covered: programs that
 // take no share lock, and another file put under the old name between the
 // probe and the rename (the probe then tested the file that was there
-// before). Two probes of one file
-// at the same moment each see the other as a holder, so a rename or delete
-// may be refused once although no file is open, but a held file never goes.
+// before). Two probes of one file at the same moment each see the other as a
+// holder, so a rename or delete may be refused once although no file is
+// open, but a held file never goes.
 os_dir_status os_path_rename(const std::string &from, const std::string &to)
 {
     struct stat self;
