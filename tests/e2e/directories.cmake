@@ -1,7 +1,7 @@
 # Directory statements and SHELL in a window: FILES read off the screen, and
 # a waited SHELL leaving full screen and coming back to an unchanged screen;
-# NAME where the way round a missing no-replace rename goes wrong, through a
-# preloaded library.
+# NAME where the way round a missing no-replace rename goes wrong, and KILL
+# held before its delete, through a preloaded library.
 add_executable(directories_program ${CMAKE_CURRENT_SOURCE_DIR}/directories_program_main.cpp)
 target_link_libraries(directories_program PRIVATE runtime)
 add_library(rename_fallback_shim MODULE ${CMAKE_CURRENT_SOURCE_DIR}/rename_fallback_shim.c)
@@ -28,14 +28,3 @@ add_test(NAME e2e.case_fold_stick
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/case_fold_stick_test.sh
                  $<TARGET_FILE:statements_program>)
 set_tests_properties(e2e.case_fold_stick PROPERTIES LABELS "e2e" TIMEOUT 300 SKIP_RETURN_CODE 77)
-
-# KILL meeting another program's OPEN between its check and its delete, held
-# there by a preloaded library. It is built without sanitizers and preloaded
-# by its bare name, found through LD_LIBRARY_PATH: LD_PRELOAD cuts a path at
-# blanks.
-add_library(unlink_pause_shim MODULE ${CMAKE_CURRENT_SOURCE_DIR}/unlink_pause_shim.c)
-target_compile_options(unlink_pause_shim PRIVATE -fno-sanitize=all)
-target_link_options(unlink_pause_shim PRIVATE -fno-sanitize=all)
-target_link_libraries(unlink_pause_shim PRIVATE ${CMAKE_DL_LIBS})
-set_property(TEST e2e.directories APPEND PROPERTY ENVIRONMENT
-             "UNLINK_PAUSE_SHIM=$<TARGET_FILE:unlink_pause_shim>")

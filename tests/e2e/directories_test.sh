@@ -13,18 +13,17 @@ program=$1 statements=$3 shim=$4
 source "$(dirname "$0")/lib.sh"
 e2e_init "$2"
 
+preload_env "$shim"
+
 # moved FAULT CODE NAMES...: NAME OLD.TXT AS NEW.TXT with the shim's FAULT
 # raises CODE and leaves the folder holding NAMES alone, each with the file's
-# bytes. The shim is preloaded by its bare name, found through
-# LD_LIBRARY_PATH: LD_PRELOAD cuts a path at blanks.
+# bytes.
 moved() {
     local fault=$1 expected=$2 folder=$E2E_DIR/fault_$1 code name
     shift 2
     mkdir "$folder"
     printf bytes >"$folder/OLD.TXT"
-    code=$(cd "$folder" && RENAME_SHIM_FILE=OLD.TXT RENAME_SHIM_FAULT=$fault \
-        LD_LIBRARY_PATH="$(dirname "$shim")${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" \
-        LD_PRELOAD="$(basename "$shim")" ASAN_OPTIONS=verify_asan_link_order=0 \
+    code=$(cd "$folder" && "${preload[@]}" RENAME_SHIM_FILE=OLD.TXT RENAME_SHIM_FAULT="$fault" \
         timeout 10 "$statements" NAME OLD.TXT NEW.TXT) || fail "NAME with $fault: exit code $?"
     [[ $code == "$expected" ]] || fail "NAME with $fault gave $code, not $expected"
     [[ $(ls -A "$folder" | LC_ALL=C sort | paste -sd' ') == "$*" ]] ||
@@ -106,16 +105,14 @@ program_exit_wait
 # --- KILL and another program's OPEN between its check and its delete -------
 # A local disk deletes an open file at once, so KILL keeps its probe's lock
 # until the file is gone: another program's OPEN that comes in between (held
-# there by the preloaded UNLINK_PAUSE_SHIM) is refused, or else the KILL is.
-# Never do both report success with the file written and then deleted.
+# there by the shim) is refused, or else the KILL is. Never do both report
+# success with the file written and then deleted.
 e2e_step kill_meets_open
-pause_shim=${UNLINK_PAUSE_SHIM:?the test runs with UNLINK_PAUSE_SHIM set}
 race=$E2E_DIR/race
 mkdir "$race"
 printf old >"$race/victim.txt"
-(cd "$race" && UNLINK_PAUSE_FILE=victim.txt UNLINK_PAUSE_READY=$E2E_DIR/pause_ready \
-    UNLINK_PAUSE_GO=$E2E_DIR/pause_go LD_LIBRARY_PATH=$(dirname "$pause_shim") \
-    LD_PRELOAD=$(basename "$pause_shim") ASAN_OPTIONS=verify_asan_link_order=0 \
+(cd "$race" && "${preload[@]}" RENAME_SHIM_FILE=victim.txt RENAME_SHIM_FAULT=unlink-pause \
+    RENAME_SHIM_READY="$E2E_DIR/pause_ready" RENAME_SHIM_GO="$E2E_DIR/pause_go" \
     timeout 120 "$statements" KILL victim.txt >"$E2E_DIR/kill_codes" 2>"$E2E_DIR/err") &
 killer=$!
 for _ in $(seq 1200); do [[ -e $E2E_DIR/pause_ready ]] && break; sleep 0.05; done

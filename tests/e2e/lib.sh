@@ -190,6 +190,15 @@ CONF
     fail "Xorg with the dummy driver did not start: $(grep -hF '(EE)' "$E2E_DIR/xorg.err" "$E2E_DIR/xorg.log" 2>/dev/null | tail -n 3)"
 }
 
+# preload_env LIBRARY: sets the array preload to an env command that
+# preloads LIBRARY ahead of a sanitizer runtime, by its bare name found
+# through LD_LIBRARY_PATH: LD_PRELOAD cuts a path at blanks. Further
+# NAME=VALUE words and the command follow it.
+preload_env() {
+    preload=(env "LD_LIBRARY_PATH=$(dirname "$1")${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
+        "LD_PRELOAD=$(basename "$1")" ASAN_OPTIONS=verify_asan_link_order=0)
+}
+
 # program_start PROGRAM ARGS...: starts the program with its standard input
 # on a pipe (program_say writes to it) and its output in $E2E_DIR/out and
 # $E2E_DIR/err.

@@ -1,7 +1,8 @@
 /* A preloaded library for the end-to-end tests of NAME where the file system
  * has no rename that refuses to replace (renameat2 with flags fails with
  * EINVAL, as over NFS) and a step of the way round goes wrong for the file
- * whose last part RENAME_SHIM_FILE gives. RENAME_SHIM_FAULT says how:
+ * whose last part RENAME_SHIM_FILE gives, and of KILL held before its
+ * removal of that file. RENAME_SHIM_FAULT says how:
  *   unlink-lost    its removal is done but answers ENOENT, as an NFS client
  *                  whose reply was lost retries and meets no file
  *   unlink-EACCES  its removal is refused, nothing removed (also EBUSY)
@@ -13,6 +14,10 @@
  *                  a file just made exclusively fails with EIO
  *   unlink-EIO-unread  its removal answers EIO, nothing removed, and no
  *                  folder can be read after it
+ *   unlink-pause   its removal first makes the file RENAME_SHIM_READY, to say
+ *                  that its caller is between its check and the removal,
+ *                  and waits until the file RENAME_SHIM_GO exists (a minute
+ *                  at most)
  * Everything else passes through. */
 #define _GNU_SOURCE
 #include <dirent.h>
@@ -24,6 +29,8 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
 
 /* True when path's last part is the shim's file and the fault is `fault`. */
 static int faulty(const char *path, const char *fault)
@@ -92,9 +99,26 @@ int link(const char *from, const char *to)
     return real(from, to);
 }
 
+/* unlink-pause: says it is ready, then waits for the word to go on. */
+static void paused()
+{
+    const char *ready = getenv("RENAME_SHIM_READY");
+    const char *go = getenv("RENAME_SHIM_GO");
+    if (!ready || !go)
+        return;
+    int fd = open(ready, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd >= 0)
+        close(fd);
+    const struct timespec step = {0, 10 * 1000 * 1000};
+    for (int i = 0; i < 6000 && access(go, F_OK) != 0; ++i)
+        nanosleep(&step, NULL);
+}
+
 int unlink(const char *path)
 {
     int (*real)(const char *) = (int (*)(const char *))dlsym(RTLD_NEXT, "unlink");
+    if (faulty(path, "unlink-pause"))
+        paused();
     if (faulty(path, "unlink-lost"))
         return lost(real(path));
     if (faulty(path, "copy-unlink-EIO"))

@@ -20,10 +20,8 @@ e2e_init "$2"
 game_dir_make "$1"
 xvfb_start 1024x768x24
 step_file=$E2E_DIR/wall_clock_step
-# The shim is preloaded by its bare name, found through LD_LIBRARY_PATH:
-# LD_PRELOAD cuts a path at blanks.
-game_env=(env LD_LIBRARY_PATH="$E2E_TOOLS${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
-    LD_PRELOAD=libwall_clock_step_shim.so WALL_CLOCK_STEP_FILE="$step_file")
+preload_env "$E2E_TOOLS/libwall_clock_step_shim.so"
+game_env=("${preload[@]}" WALL_CLOCK_STEP_FILE="$step_file")
 (
     while :; do
         for step in 0 -30 3600 -3600 30; do
