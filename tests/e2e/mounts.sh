@@ -21,12 +21,15 @@ mount_namespace_enter() {
     E2E_MOUNT_NAMESPACE=1 exec unshare --mount --propagation private bash "$0" "$@"
 }
 
-# mounts_unmount DIR...: leaves them and unmounts each that is mounted.
+# mounts_unmount DIR...: leaves them and unmounts each that is mounted; a
+# FUSE mount whose daemon died answers no stat, so mountpoint misses it, and
+# it is let go lazily.
 mounts_unmount() {
     cd /
     local d
     for d in "$@"; do
         if mountpoint -q "$d"; then umount "$d" || true; fi
+        ! findmnt --mountpoint "$d" >/dev/null || umount -l "$d" || true
     done
 }
 
