@@ -66,22 +66,9 @@ constexpr uint32_t KEY_EVENTS_SEEN = 256;
 key_event_seen seen[KEY_EVENTS_SEEN];
 uint32_t seen_first = 0, seen_count = 0;
 
-// The modifier keys whose state counts when the focus comes back, by their
-// key codes (found when the hooks are installed: the hook may make no Xlib
-// call). Other keys held then repeat, and so come back by themselves.
-struct modifier_key {
-    KeySym keysym;
-    bool system_key_state::*down;
-    KeyCode code;
-};
-modifier_key modifier_keys[] = {
-    {XK_Shift_L, &system_key_state::shift_left_down, 0},
-    {XK_Shift_R, &system_key_state::shift_right_down, 0},
-    {XK_Control_L, &system_key_state::ctrl_left_down, 0},
-    {XK_Control_R, &system_key_state::ctrl_right_down, 0},
-    {XK_Alt_L, &system_key_state::alt_left_down, 0},
-    {XK_Alt_R, &system_key_state::alt_right_down, 0},
-};
+// The key codes of the held keys the keyboard's state tells, found when the
+// hooks are installed (the hook may make no Xlib call).
+system_key_codes key_codes{};
 // A focus came back: the keyboard's state the server sends right after it
 // is the one to take.
 bool keymap_awaited = false;
@@ -167,11 +154,14 @@ Bool keymap_wire_hook(Display *display, XEvent *event, xEvent *wire)
     keymap_awaited = false;
     key_event_seen e{{}, false, true};
     const char *keys = event->xkeymap.key_vector;
-    for (const modifier_key &m : modifier_keys)
-        if (m.code != 0 && (keys[m.code / 8] >> (m.code % 8) & 1)) {
-            e.held.*m.down = true;
-            window_proc_key_hook(key_pc_button_of_x_keycode(m.code), true);
-        }
+    e.held = system_keys_held(key_codes, keys);
+    // The modifier keys only: other keys held then repeat, and so come back
+    // by themselves.
+    for (const unsigned char code :
+         {key_codes.shift_left, key_codes.shift_right, key_codes.ctrl_left, key_codes.ctrl_right,
+          key_codes.alt_left, key_codes.alt_right})
+        if (system_key_down(keys, code))
+            window_proc_key_hook(key_pc_button_of_x_keycode(code), true);
     seen_push(e);
     return True;
 }
@@ -383,8 +373,7 @@ void window_events_install(Display *display, Window window)
     hook_install(FocusOut, focus_wire_hook);
     hook_install(FocusIn, focus_wire_hook);
     hook_install(KeymapNotify, keymap_wire_hook);
-    for (modifier_key &m : modifier_keys)
-        m.code = XKeysymToKeycode(display, m.keysym);
+    key_codes = system_key_codes_find(display);
     hook_install(DestroyNotify, destroy_wire_hook);
     hook_install(MapNotify, map_wire_hook);
     if (event_queued(display, own_map, nullptr))

@@ -47,13 +47,32 @@ system_lock_states locks_read(Display *dpy)
     return s;
 }
 
-bool key_down(Display *dpy, const char keys[32], KeySym sym)
+} // namespace
+
+system_key_codes system_key_codes_find(Display *display)
 {
-    const KeyCode code = XKeysymToKeycode(dpy, sym);
+    const auto code = [&](KeySym sym) { return XKeysymToKeycode(display, sym); };
+    return {code(XK_Scroll_Lock), code(XK_Shift_L), code(XK_Shift_R), code(XK_Control_L),
+            code(XK_Control_R),   code(XK_Alt_L),   code(XK_Alt_R)};
+}
+
+bool system_key_down(const char keys[32], unsigned char code)
+{
     return code != 0 && (keys[code / 8] >> (code % 8) & 1);
 }
 
-} // namespace
+system_key_state system_keys_held(const system_key_codes &codes, const char keys[32])
+{
+    system_key_state s;
+    s.scroll_lock_down = system_key_down(keys, codes.scroll_lock);
+    s.shift_left_down = system_key_down(keys, codes.shift_left);
+    s.shift_right_down = system_key_down(keys, codes.shift_right);
+    s.ctrl_left_down = system_key_down(keys, codes.ctrl_left);
+    s.ctrl_right_down = system_key_down(keys, codes.ctrl_right);
+    s.alt_left_down = system_key_down(keys, codes.alt_left);
+    s.alt_right_down = system_key_down(keys, codes.alt_right);
+    return s;
+}
 
 system_lock_states system_lock_states_read()
 {
@@ -65,19 +84,12 @@ system_lock_states system_lock_states_read()
 system_key_state system_key_state_read()
 {
     std::lock_guard<std::mutex> lock(connection_mutex);
-    system_key_state s;
     Display *dpy = connection_get();
     if (!dpy)
-        return s;
-    s.locks = locks_read(dpy);
+        return {};
     char keys[32] = {};
     XQueryKeymap(dpy, keys);
-    s.scroll_lock_down = key_down(dpy, keys, XK_Scroll_Lock);
-    s.shift_left_down = key_down(dpy, keys, XK_Shift_L);
-    s.shift_right_down = key_down(dpy, keys, XK_Shift_R);
-    s.ctrl_left_down = key_down(dpy, keys, XK_Control_L);
-    s.ctrl_right_down = key_down(dpy, keys, XK_Control_R);
-    s.alt_left_down = key_down(dpy, keys, XK_Alt_L);
-    s.alt_right_down = key_down(dpy, keys, XK_Alt_R);
+    system_key_state s = system_keys_held(system_key_codes_find(dpy), keys);
+    s.locks = locks_read(dpy);
     return s;
 }
