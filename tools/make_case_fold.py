@@ -19,6 +19,7 @@ upper, title, case fold) join, as "A B JOINED": A and B in hexadecimal, A
 below B, and JOINED 1 where the table joins them, else 0.
 """
 import os
+import shutil
 import struct
 import subprocess
 import sys
@@ -118,12 +119,22 @@ def expanded(words):
     return table
 
 
+def mkfs_exfat():
+    """mkfs.exfat's path: on PATH, else in /usr/sbin or /sbin, which a normal
+    user's PATH on Debian lacks."""
+    path = os.environ.get("PATH", os.defpath) + os.pathsep + "/usr/sbin:/sbin"
+    found = shutil.which("mkfs.exfat", path=path)
+    if not found:
+        sys.exit("make_case_fold.py: mkfs.exfat not found (exfatprogs)")
+    return found
+
+
 def formatted_table():
     with tempfile.TemporaryDirectory() as folder:
         path = os.path.join(folder, "stick.img")
         with open(path, "wb") as image:
             image.truncate(8 << 20)
-        subprocess.run(["mkfs.exfat", path], check=True, stdout=subprocess.DEVNULL)
+        subprocess.run([mkfs_exfat(), path], check=True, stdout=subprocess.DEVNULL)
         with open(path, "rb") as image:
             return up_case_table(image.read())
 

@@ -24,11 +24,11 @@ skip() {
 }
 source "$(dirname "$0")/mounts.sh"
 [[ $(id -u) != 0 ]] || mount_namespace_enter "$@"
-command -v mkfs.exfat python3 >/dev/null || skip "needs mkfs.exfat and python3"
+source "$(dirname "$0")/lib.sh"
+tools_need mkfs.exfat python3
 
 program=$(realpath "$1")
 maker=$(realpath "$(dirname "$0")/../../tools/make_case_fold.py")
-source "$(dirname "$0")/lib.sh"
 e2e_init "$(dirname "$program")"
 loop=
 release() {
@@ -121,8 +121,9 @@ holds "$kelvin.txt" K
 [[ -f k.txt ]] || fail "OPEN k.txt FOR OUTPUT made no k.txt beside $kelvin.txt"
 
 [[ -n ${E2E_MOUNT_NAMESPACE:-} ]] || skip "the local disk is fine; the mounts need root"
-{ [[ -c /dev/fuse ]] && command -v mount.exfat-fuse losetup fusefat mkfs.vfat >/dev/null; } ||
-    skip "the local disk is fine; the mounts need /dev/fuse, mount.exfat-fuse, fusefat and mkfs.vfat"
+[[ -c /dev/fuse ]] || skip "the local disk is fine; the mounts need /dev/fuse"
+missing=$(tools_missing mount.exfat-fuse losetup fusefat mkfs.vfat)
+[[ -z $missing ]] || skip "the local disk is fine; the mounts need $missing"
 
 e2e_step exfat
 stick=$E2E_DIR/stick

@@ -206,7 +206,8 @@ row EDQUOT 61 end 61
 row ENOSPC 61 system 61
 row EIO 57 error 75
 row EDQUOT 61 handlerless 61
-if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
+missing=$(tools_missing Xvfb xdotool)
+if [[ -z $missing ]]; then
     fs_mount EDQUOT
     for how in windowclose windowkill server; do
         x_row "$how"
@@ -222,7 +223,7 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
     slow_row close handlerless "exit: stopped waiting for the program's end after 10000 ms"$'\n'"CLOSE #2: its close had not ended, the file system did not answer" held
     umount "$mnt"
 else
-    echo "close refusal: no Xvfb or xdotool, the X rows skipped"
+    echo "close refusal: no $missing, the X rows skipped"
 fi
 
 # A delete the file system refuses is KILL's failure (53), with no hidden

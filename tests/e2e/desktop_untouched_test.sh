@@ -2,14 +2,16 @@
 # ctest started from a terminal on a user's desktop: DISPLAY names the
 # desktop (an X server with openbox, a clock, a clipboard that xclip owns,
 # Caps Lock on) and HOME a user's home that holds an OpenAL Soft
-# configuration. The unit tests that showed a critical-error box on that
+# configuration, and the user's environment names an OpenAL Soft log file
+# there and PulseAudio settings. The unit tests that showed a critical-error box on that
 # display, or read its lock keys at start (the whole-process tests), run
 # through ctest from there, traced with strace. They must finish, and touch
 # nothing of the desktop: no new window while they run, no connection to its
 # display, its keyboard, screen size and clipboard as before, no file in the
 # user's home opened, and nothing made outside the tests' folders (gtest's
 # captured output included). Every test of the build, unit and end-to-end,
-# gets that environment and a time limit.
+# gets that environment, without the user's ALSOFT_* and PULSE_* variables,
+# and a time limit.
 #
 # Usage: desktop_untouched_test.sh BUILD_DIR TOOLS_DIR
 set -euo pipefail
@@ -37,6 +39,7 @@ xdotool key Caps_Lock
 # exist. The tests' folders: TMPDIR and the build's test home.
 mkdir -p "$HOME/.config"
 printf '[general]\ndrivers = no-such-back-end\n' | tee "$HOME/.alsoftrc" >"$HOME/.config/alsoft.conf"
+sound_settings=(ALSOFT_LOGFILE="$HOME/alsoft-tests.log" ALSOFT_LOGLEVEL=3 PULSE_PROP_media.role=game)
 export TMPDIR="$E2E_DIR/tmp"
 mkdir "$TMPDIR"
 test_home=$build/test-home
@@ -60,13 +63,14 @@ clipboard_before=$(clipboard)
 # Every test's environment and time limit, unit and end-to-end alike.
 mkdir "$E2E_DIR/all"
 printf 'include([==[%s]==])\n' "$build/tests/CTestTestfile.cmake" "$build/tests/e2e/CTestTestfile.cmake" \
-    >"$E2E_DIR/all/CTestTestfile.cmake"
-ctest --test-dir "$E2E_DIR/all" --show-only=json-v1 >"$E2E_DIR/tests.json" 2>"$E2E_DIR/tests.err" ||
-    fail "ctest does not list the tests: $(cat "$E2E_DIR/tests.err")"
+    "$build/tests/environment/CTestTestfile.cmake" >"$E2E_DIR/all/CTestTestfile.cmake"
+env "${sound_settings[@]}" ctest --test-dir "$E2E_DIR/all" --show-only=json-v1 >"$E2E_DIR/tests.json" \
+    2>"$E2E_DIR/tests.err" || fail "ctest does not list the tests: $(cat "$E2E_DIR/tests.err")"
 unfit=$(python3 - "$E2E_DIR/tests.json" <<'EOF'
 import json, sys
 tests = json.load(open(sys.argv[1]))["tests"]
-needed = {"DISPLAY=unset:", "WAYLAND_DISPLAY=unset:", "XAUTHORITY=unset:", "ALSOFT_CONF=unset:"}
+needed = {"DISPLAY=unset:", "WAYLAND_DISPLAY=unset:", "XAUTHORITY=unset:", "ALSOFT_CONF=unset:",
+          "ALSOFT_LOGFILE=unset:", "ALSOFT_LOGLEVEL=unset:", "PULSE_PROP_media.role=unset:"}
 if len(tests) < 100:
     print("only %d tests" % len(tests))
 for t in tests:
@@ -84,8 +88,10 @@ offending='^(MemoryDeathTest\.PoolBlockThatCannotBeHadIsCritical|SmallOpsDeathTe
 offending+='|DosMemoryTest\.ImpossibleBlocksAreCritical|GosubStackTest\.StackThatCannotGrowIsCritical'
 offending+='|X86Death\.UnknownOpcodeShowsTheBoxAndExitsWith86|Process\..*)$'
 mkdir "$E2E_DIR/unit"
-printf 'include([==[%s]==])\n' "$build/tests/CTestTestfile.cmake" >"$E2E_DIR/unit/CTestTestfile.cmake"
-strace -f -qq -xx -o "$E2E_DIR/trace" -e trace=open,openat,creat,mkdir,mkdirat,connect \
+printf 'include([==[%s]==])\n' "$build/tests/CTestTestfile.cmake" "$build/tests/environment/CTestTestfile.cmake" \
+    >"$E2E_DIR/unit/CTestTestfile.cmake"
+env "${sound_settings[@]}" \
+    strace -f -qq -xx -o "$E2E_DIR/trace" -e trace=open,openat,creat,mkdir,mkdirat,connect \
     ctest --test-dir "$E2E_DIR/unit" -R "$offending" --output-on-failure >"$E2E_DIR/ctest.log" 2>&1 &
 ctest_pid=$!
 while kill -0 "$ctest_pid" 2>/dev/null; do

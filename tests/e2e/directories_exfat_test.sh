@@ -22,11 +22,11 @@ skip() {
 }
 source "$(dirname "$0")/mounts.sh"
 mount_namespace_enter "$@"
-{ [[ -c /dev/fuse ]] && command -v mkfs.exfat mount.exfat-fuse losetup >/dev/null; } ||
-    skip "needs /dev/fuse, mkfs.exfat and mount.exfat-fuse"
+[[ -c /dev/fuse ]] || skip "needs /dev/fuse"
+source "$(dirname "$0")/lib.sh"
+tools_need mkfs.exfat mount.exfat-fuse losetup
 
 program=$(realpath "$1")
-source "$(dirname "$0")/lib.sh"
 e2e_init "$(dirname "$program")"
 stick=$E2E_DIR/stick loop=
 stick_release() {

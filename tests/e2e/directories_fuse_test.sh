@@ -35,10 +35,11 @@ enosys | faults)
 esac
 source "$(dirname "$0")/mounts.sh"
 mount_namespace_enter "$@"
-{ [[ -c /dev/fuse ]] && command -v "${tools[@]}" >/dev/null; } || skip "needs /dev/fuse and ${tools[*]}"
+[[ -c /dev/fuse ]] || skip "needs /dev/fuse"
+source "$(dirname "$0")/lib.sh"
+tools_need "${tools[@]}"
 
 program=$(realpath "$1")
-source "$(dirname "$0")/lib.sh"
 e2e_init "$(dirname "$program")"
 mnt=$E2E_DIR/mnt
 trap 'mounts_unmount "$mnt"; e2e_cleanup' EXIT

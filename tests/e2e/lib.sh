@@ -17,7 +17,17 @@
 # with the program's output attached. Cleanup on exit, whether the test
 # passes or fails, ends every process the test started.
 
-export LC_ALL=C.UTF-8
+# The tests read other programs' output (pactl, df, findmnt, xprop): those
+# answer in English whatever the user's language, which LANGUAGE would pick
+# even under LC_ALL.
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+unset LANGUAGE
+# Tools in /usr/sbin and /sbin (mkfs.exfat, mkfs.vfat, losetup) are found for
+# a user whose PATH lacks those folders, as a normal user's on Debian does.
+for _sbin in /usr/sbin /sbin; do
+    [[ :$PATH: == *":$_sbin:"* ]] || PATH=$PATH:$_sbin
+done
+export PATH
 # Test programs need no sound card: OpenAL writes a discarded wave file. The
 # file's "drivers = wave" pins OpenAL to that writer, so no system audio library
 # is loaded; ALSOFT_DRIVERS would override it.
@@ -97,6 +107,24 @@ e2e_step() {
 e2e_skip() {
     echo "$(basename "$0"): $*; skipped"
     exit 77
+}
+
+# tools_missing TOOL...: the tools, each looked for on its own, that are
+# not found.
+tools_missing() {
+    local tool missing=()
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || missing+=("$tool")
+    done
+    echo "${missing[*]}"
+}
+
+# tools_need TOOL...: ends the test as skipped unless every tool is found,
+# naming those that are not.
+tools_need() {
+    local missing
+    missing=$(tools_missing "$@")
+    [[ -z $missing ]] || e2e_skip "needs $missing"
 }
 
 fail() {

@@ -44,11 +44,12 @@ std::string all_byte_values()
     return bytes;
 }
 
-// The settings the device reports, as stty prints them.
+// The settings the device reports, as stty prints them in English whatever
+// the user's language.
 std::string stty_of(const std::string &path)
 {
     std::string out;
-    if (FILE *p = popen(("stty -a -F " + path).c_str(), "r")) {
+    if (FILE *p = popen(("env -u LANGUAGE LC_ALL=C.UTF-8 stty -a -F " + path).c_str(), "r")) {
         char buffer[512];
         while (size_t n = std::fread(buffer, 1, sizeof buffer, p))
             out.append(buffer, n);
