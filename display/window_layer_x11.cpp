@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <csetjmp>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -57,8 +58,13 @@ void toolkit_warning(const char *format, va_list args)
     std::fputc('\n', stderr);
 }
 
-// True while the toolkit starts (glutInit).
+// True while the toolkit starts (glutInit); the second only on the thread
+// that starts it.
 std::atomic<bool> toolkit_starting{false};
+thread_local bool toolkit_starting_here = false;
+// Where the thread that makes the window goes on after the GL library's
+// fault on a connection whose server ended meanwhile.
+sigjmp_buf setup_fault_return;
 
 using get_property_proc = int (*)(Display *, Window, Atom, long, long, Bool, Atom, Atom *, int *,
                                   unsigned long *, unsigned long *, unsigned char **);
@@ -219,14 +225,15 @@ extern "C" int XGetWindowProperty(Display *d, Window w, Atom property, long offs
 }
 
 // The toolkit's connection, opened as it starts, is watched until its window
-// is made (x_connection_setup_watch).
+// is made (x_connection_setup_watch). Connections other threads open
+// meanwhile are not the toolkit's.
 extern "C" Display *XOpenDisplay(const char *name)
 {
     static const auto xlib =
         reinterpret_cast<Display *(*)(const char *)>(dlsym(RTLD_NEXT, "XOpenDisplay"));
     Display *d = xlib ? xlib(name) : nullptr;
-    if (d && toolkit_starting.load())
-        x_connection_setup_watch(d);
+    if (d && toolkit_starting_here)
+        x_connection_setup_watch(d, &setup_fault_return);
     return d;
 }
 
@@ -234,17 +241,25 @@ bool window_layer_create(int *argc, char **argv, const char *title, int32_t widt
 {
     glutInitErrorFunc(toolkit_error);
     glutInitWarningFunc(toolkit_warning);
+    // The GL library's fault while the window is made comes back here, out
+    // of the signal handler, and the program ends as on a lost display.
+    if (sigsetjmp(setup_fault_return, 1))
+        x_connection_setup_fault_end();
     toolkit_starting.store(true);
+    toolkit_starting_here = true;
     glutInit(argc, argv);
+    toolkit_starting_here = false;
     toolkit_starting.store(false);
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
     glutInitWindowSize(width, height);
-    if (!glutGet(GLUT_DISPLAY_MODE_POSSIBLE))
+    if (!glutGet(GLUT_DISPLAY_MODE_POSSIBLE)) {
+        x_connection_setup_watch(nullptr, nullptr);
         return false;
+    }
     window_creation_begin(width, height, window_class_of(*argc > 0 ? argv[0] : nullptr));
     glutCreateWindow(title);
-    x_connection_setup_watch(nullptr);
+    x_connection_setup_watch(nullptr, nullptr);
     window_creation_end();
     display = glXGetCurrentDisplay();
     window = glXGetCurrentDrawable();

@@ -23,6 +23,8 @@
 //   other thread that meets it waits to be ended.
 #pragma once
 
+#include <csetjmp>
+
 typedef struct _XDisplay Display;
 
 void x_connection_errors_install();
@@ -40,11 +42,22 @@ void x_connection_end_steps_set(int (*steps)(const char *line));
 [[noreturn]] void x_connection_end(const char *line);
 
 // The connection that the window toolkit and the GL library are setting up
-// (nullptr once they are done). They follow replies that never came when the
-// server ends meanwhile, and fault: a fault on any thread while the
-// connection's server is gone ends the process as the lost connection, not
-// by the signal. x_connection_errors_install takes the signal.
-void x_connection_setup_watch(Display *d);
+// on the calling thread (nullptr once they are done), and where that thread
+// goes on after their fault: fault_return, set by sigsetjmp (the signal mask
+// saved) in a frame that lasts until the watch ends. They follow replies
+// that never came when the server ends meanwhile, and fault. A real fault
+// (not a signal sent) on that thread while the connection's server is gone
+// leaves the signal handler by siglongjmp to fault_return, and from there
+// x_connection_setup_fault_end ends the process as the lost connection.
+// Any other SIGSEGV (a fault elsewhere, a signal sent by a process) is handed
+// back to the action that was there before, which takes it as it would have
+// (the default one ends the process by the signal, with a core).
+// x_connection_errors_install takes the signal.
+void x_connection_setup_watch(Display *d, sigjmp_buf *fault_return);
+
+// Where fault_return leads: ends the watch and the process as the watched
+// connection lost (the end steps, exit code 1).
+[[noreturn]] void x_connection_setup_fault_end();
 
 // The program's own window, once made: errors about it end the process.
 void x_program_window_watch(unsigned long window);

@@ -19,14 +19,19 @@
 # - with no display the process ends with exit code 1;
 # - a close request while the program handles exit requests itself leaves the
 #   window open; otherwise it ends the process with exit code 0, also when the
-#   program is stuck in a statement.
+#   program is stuck in a statement;
+# - a SIGSEGV that is not the GL library's fault while the window is made
+#   ends the process by the signal: one sent by another process once the
+#   window is there, and, through SETUP_FAULT_SHIM, one sent and a fault on
+#   another thread while the window is made and its server has gone.
 #
-# Usage: window_test.sh PROGRAM TOOLS_DIR CLIPBOARD_PEER
+# Usage: window_test.sh PROGRAM TOOLS_DIR CLIPBOARD_PEER SETUP_FAULT_SHIM
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
 program=$1
 clip_peer=$3
+fault_shim=$4
 e2e_init "$2"
 
 palette=1=AAAAAA,2=64DCDC,3=64DC64,4=DC64DC,5=DCAA64
@@ -344,5 +349,31 @@ output_wait blocking
 x_probe close "$win"
 program_exit_wait 10
 [[ $program_exit_code -eq 0 ]] || fail "exit code $program_exit_code after a close request"
+
+# --- A SIGSEGV not the GL library's ends the process by the signal -----------
+# Sent by another process once the window is there; while the window is made
+# and its server has gone (the preload), sent, and a fault on another thread.
+# The end by the signal shows as 139 (the core is not kept here), or under
+# AddressSanitizer, whose handler ours hands the signal back to, as its
+# report; none is taken for the GL library's fault (a lost display's end).
+ulimit -c 0
+while read -r how; do
+    if [[ $how == sent-later ]]; then
+        program_start "$program"
+        output_wait ready
+        kill -SEGV "$program_pid"
+    else
+        preload_env "$fault_shim"
+        program_start "${preload[@]}" "SETUP_FAULT=$how" "$program"
+    fi
+    program_exit_wait 5
+    [[ $program_exit_code == 139 ]] || grep -q 'AddressSanitizer: SEGV' "$E2E_DIR/err" ||
+        fail "SIGSEGV $how: exit code $program_exit_code, not the signal's"
+    ! grep -q '^X connection' "$E2E_DIR/err" || fail "SIGSEGV $how: taken for the GL library's fault"
+done <<TABLE
+sent-later
+sent
+thread
+TABLE
 
 echo "window: ok"
