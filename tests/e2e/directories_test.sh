@@ -5,7 +5,8 @@
 # runs and comes back to the same screen. NAME where the file system has no
 # rename that refuses to replace and a step of the way round goes wrong
 # (SHIM, a preloaded library): the file always keeps a name, a move done in
-# spite of a lost reply is done, and a refused one leaves the old name alone.
+# spite of a lost reply is done, and a refused one leaves the old name alone;
+# a one-step NAME or KILL done but answered EIO is done.
 #
 #   directories_test.sh PROGRAM TOOLS_DIR STATEMENTS_PROGRAM SHIM
 set -euo pipefail
@@ -15,35 +16,42 @@ e2e_init "$2"
 
 preload_env "$shim"
 
-# moved FAULT CODE NAMES...: NAME OLD.TXT AS NEW.TXT with the shim's FAULT
-# raises CODE and leaves the folder holding NAMES alone, each with the file's
-# bytes.
-moved() {
-    local fault=$1 expected=$2 folder=$E2E_DIR/fault_$1 code name
+# faulted FAULT CODE NAMES...: the statement in $statement (NAME OLD.TXT
+# NEW.TXT, KILL OLD.TXT) with the shim's FAULT raises CODE and leaves the
+# folder holding NAMES alone, each with the file's bytes.
+faulted() {
+    local fault=$1 expected=$2 folder=$E2E_DIR/fault_$1_${statement[0]} code name
     shift 2
     mkdir "$folder"
     printf bytes >"$folder/OLD.TXT"
     code=$(cd "$folder" && "${preload[@]}" RENAME_SHIM_FILE=OLD.TXT RENAME_SHIM_FAULT="$fault" \
-        timeout 10 "$statements" NAME OLD.TXT NEW.TXT) || fail "NAME with $fault: exit code $?"
-    [[ $code == "$expected" ]] || fail "NAME with $fault gave $code, not $expected"
+        timeout 10 "$statements" "${statement[@]}") ||
+        fail "${statement[0]} with $fault: exit code $?"
+    [[ $code == "$expected" ]] || fail "${statement[0]} with $fault gave $code, not $expected"
     [[ $(ls -A "$folder" | LC_ALL=C sort | paste -sd' ') == "$*" ]] ||
-        fail "NAME with $fault left \"$(ls -A "$folder" | paste -sd' ')\", not $*"
+        fail "${statement[0]} with $fault left \"$(ls -A "$folder" | paste -sd' ')\", not $*"
     for name; do
-        [[ $(<"$folder/$name") == bytes ]] || fail "NAME with $fault left $name not whole"
+        [[ $(<"$folder/$name") == bytes ]] ||
+            fail "${statement[0]} with $fault left $name not whole"
     done
 }
 e2e_step rename_faults
-moved unlink-lost 0 NEW.TXT
-moved rename-lost 0 NEW.TXT
-moved unlink-EACCES 75 OLD.TXT
-moved unlink-EBUSY 75 OLD.TXT
+statement=(NAME OLD.TXT NEW.TXT)
+faulted unlink-lost 0 NEW.TXT
+faulted rename-lost 0 NEW.TXT
+faulted unlink-EACCES 75 OLD.TXT
+faulted unlink-EBUSY 75 OLD.TXT
 # A removal done but answered EIO across file systems keeps the copy; a
 # placeholder whose lstat fails is still known (its create's descriptor); a
 # folder that cannot be read leaves NAME unable to tell what the removal did,
 # so both names stay.
-moved copy-unlink-EIO 0 NEW.TXT
-moved placeholder-lstat 0 NEW.TXT
-moved unlink-EIO-unread 75 NEW.TXT OLD.TXT
+faulted copy-unlink-EIO 0 NEW.TXT
+faulted placeholder-lstat 0 NEW.TXT
+faulted unlink-EIO-unread 75 NEW.TXT OLD.TXT
+# A one-step rename or removal done but answered EIO is done.
+faulted EIO-done 0 NEW.TXT
+statement=(KILL OLD.TXT)
+faulted EIO-done 0
 
 xvfb_start
 

@@ -1,8 +1,9 @@
 /* A preloaded library for the end-to-end tests of NAME where the file system
  * has no rename that refuses to replace (renameat2 with flags fails with
  * EINVAL, as over NFS) and a step of the way round goes wrong for the file
- * whose last part RENAME_SHIM_FILE gives, and of KILL held before its
- * removal of that file. RENAME_SHIM_FAULT says how:
+ * whose last part RENAME_SHIM_FILE gives, of NAME and KILL whose one step
+ * answers wrong and of KILL held before its removal of that file.
+ * RENAME_SHIM_FAULT says how:
  *   unlink-lost    its removal is done but answers ENOENT, as an NFS client
  *                  whose reply was lost retries and meets no file
  *   unlink-EACCES  its removal is refused, nothing removed (also EBUSY)
@@ -18,6 +19,8 @@
  *                  that its caller is between its check and the removal,
  *                  and waits until the file RENAME_SHIM_GO exists (a minute
  *                  at most)
+ *   EIO-done       its rename (renameat2 keeping its flags) or removal is
+ *                  done but answers EIO, a reply lost as over NFS or FUSE
  * Everything else passes through. */
 #define _GNU_SOURCE
 #include <dirent.h>
@@ -71,12 +74,14 @@ static int refused(const char *path, const char *fault, int err)
 
 int renameat2(int from_dir, const char *from, int to_dir, const char *to, unsigned int flags)
 {
+    int (*real)(int, const char *, int, const char *, unsigned int) =
+        (int (*)(int, const char *, int, const char *, unsigned int))dlsym(RTLD_NEXT, "renameat2");
+    if (faulty(from, "EIO-done"))
+        return lost_as(real(from_dir, from, to_dir, to, flags), EIO);
     if (flags != 0) {
         errno = EINVAL;
         return -1;
     }
-    int (*real)(int, const char *, int, const char *, unsigned int) =
-        (int (*)(int, const char *, int, const char *, unsigned int))dlsym(RTLD_NEXT, "renameat2");
     return real(from_dir, from, to_dir, to, 0);
 }
 
@@ -86,6 +91,8 @@ int rename(const char *from, const char *to)
         (int (*)(const char *, const char *))dlsym(RTLD_NEXT, "rename");
     if (refused(from, "copy-unlink-EIO", EXDEV))
         return -1;
+    if (faulty(from, "EIO-done"))
+        return lost_as(real(from, to), EIO);
     return faulty(from, "rename-lost") ? lost(real(from, to)) : real(from, to);
 }
 
@@ -121,7 +128,7 @@ int unlink(const char *path)
         paused();
     if (faulty(path, "unlink-lost"))
         return lost(real(path));
-    if (faulty(path, "copy-unlink-EIO"))
+    if (faulty(path, "copy-unlink-EIO") || faulty(path, "EIO-done"))
         return lost_as(real(path), EIO);
     if (refused(path, "unlink-EIO-unread", EIO)) {
         folders_unreadable = 1;
