@@ -2,8 +2,8 @@
  * has no rename that refuses to replace (renameat2 with flags fails with
  * EINVAL, as over NFS) and a step of the way round goes wrong for the file
  * whose last part RENAME_SHIM_FILE gives, of NAME and KILL whose one step
- * answers wrong and of KILL held before its removal of that file.
- * RENAME_SHIM_FAULT says how:
+ * answers wrong, of KILL held before its removal of that file, and of OPEN
+ * held before its share lock. RENAME_SHIM_FAULT says how:
  *   unlink-lost    its removal is done but answers ENOENT, as an NFS client
  *                  whose reply was lost retries and meets no file
  *   unlink-EACCES  its removal is refused, nothing removed (also EBUSY)
@@ -21,6 +21,11 @@
  *                  at most)
  *   EIO-done       its rename (renameat2 keeping its flags) or removal is
  *                  done but answers EIO, a reply lost as over NFS or FUSE
+ *   unlink-count   its removal, once done, adds the bytes the file held as a
+ *                  line to the file RENAME_SHIM_LOG
+ *   lock-pause     every other share lock (flock) of it first waits 2 ms,
+ *                  as between an open and its lock on a busy machine (so an
+ *                  open made again after the pause is mostly not held)
  * Everything else passes through. */
 #define _GNU_SOURCE
 #include <dirent.h>
@@ -29,6 +34,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <stdarg.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -121,11 +127,28 @@ static void paused()
         nanosleep(&step, NULL);
 }
 
+/* unlink-count: the removal, with the bytes the file held logged once done. */
+static int counted(int (*real)(const char *), const char *path)
+{
+    struct stat st;
+    const int known = stat(path, &st) == 0;
+    const int r = real(path);
+    const char *log = getenv("RENAME_SHIM_LOG");
+    FILE *f = r == 0 && known && log ? fopen(log, "ae") : NULL;
+    if (f) {
+        fprintf(f, "%lld\n", (long long)st.st_size);
+        fclose(f);
+    }
+    return r;
+}
+
 int unlink(const char *path)
 {
     int (*real)(const char *) = (int (*)(const char *))dlsym(RTLD_NEXT, "unlink");
     if (faulty(path, "unlink-pause"))
         paused();
+    if (faulty(path, "unlink-count"))
+        return counted(real, path);
     if (faulty(path, "unlink-lost"))
         return lost(real(path));
     if (faulty(path, "copy-unlink-EIO") || faulty(path, "EIO-done"))
@@ -179,4 +202,20 @@ DIR *opendir(const char *path)
         return NULL;
     }
     return real(path);
+}
+
+/* lock-pause: every other share lock of the file waits 2 ms first. */
+int flock(int fd, int operation)
+{
+    static int locks;
+    int (*real)(int, int) = (int (*)(int, int))dlsym(RTLD_NEXT, "flock");
+    char link[64], path[PATH_MAX];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t n = readlink(link, path, sizeof path - 1);
+    path[n > 0 ? n : 0] = 0;
+    if (faulty(path, "lock-pause") && locks++ % 2 == 0) {
+        const struct timespec pause = {0, 2 * 1000 * 1000};
+        nanosleep(&pause, NULL);
+    }
+    return real(fd, operation);
 }
