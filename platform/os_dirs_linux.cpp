@@ -1,8 +1,8 @@
 #include "platform/os_dirs.h"
 
 #include "platform/case_fold.h"
-#include "platform/os_file_move.h"
 #include "platform/os_file_locks.h"
+#include "platform/os_file_move.h"
 #include "platform/os_files.h"
 #include "platform/wildcard.h"
 
@@ -187,7 +187,12 @@ os_dir_status os_file_delete(const std::string &path)
     // The probe keeps its lock until the file is gone, so no open, in this
     // process or another, lands between the check and the delete, but where
     // the file system would only hide a file that is open (unless_held).
-    return unless_held(path, [&] { return result_of(unlink(path.c_str())); });
+    // A removal answered as failed that the file system shows done is done.
+    return unless_held(path, [&] {
+        return unlink(path.c_str()) == 0 || os_name_gone_after(path, errno)
+                   ? os_dir_status::ok
+                   : os_dir_status_of_errno(errno);
+    });
 }
 
 // A regular file that an open file holds is refused as a delete is: a rename

@@ -59,6 +59,13 @@ int os_path_rename_keeping(const std::string &from, const std::string &to);
 // as written and must lie on one file system.
 os_dir_status os_file_replace(const std::string &from, const std::string &to);
 
+// After a removal of the name path failed with err: true where the file
+// system shows the name gone all the same (done but answered EIO, a reply
+// lost over NFS or from a FUSE daemon), by a fresh read of its directory;
+// false where it still lists the name or cannot be read, or err was a plain
+// refusal. errno stays err.
+bool os_name_gone_after(const std::string &path, int err);
+
 // Removes a name as written, whether or not a file of this process holds it
 // open (a temporary file that must not be kept). True when it is gone.
 bool os_file_remove(const std::string &path);

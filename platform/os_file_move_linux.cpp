@@ -67,21 +67,6 @@ bool bytes_copy(int in, int out)
     }
 }
 
-// The last way, as mv -n takes it: from renamed once to is seen absent. A
-// program that makes an entry named to between the check and the rename
-// loses that entry (the rename replaces it); nothing else can happen between.
-int rename_when_absent(const std::string &from, const std::string &to)
-{
-    struct stat st;
-    if (lstat(to.c_str(), &st) == 0) {
-        errno = EEXIST;
-        return -1;
-    }
-    if (errno != ENOENT)
-        return -1;
-    return rename(from.c_str(), to.c_str());
-}
-
 // True when the entries a and b may be one file: on one device, of one kind,
 // size and last change of the bytes. (A FUSE file system may number each
 // name as a file of its own, so inode numbers alone cannot tell.)
@@ -173,6 +158,36 @@ bool holds(const std::string &to, const struct stat &was)
     return listed(to) == listing::listed && fresh_lstat(to, &st) && alike(st, was);
 }
 
+// True where a rename of the file was (its lstat) from the name from to to
+// failed with err but was done all the same (a lost reply, or EIO from a FUSE
+// daemon): the file system lists from no more and to holds the file. errno
+// stays err.
+bool moved_all_the_same(const std::string &from, const std::string &to, const struct stat &was,
+                        int err)
+{
+    const bool done = err != EXDEV && err != EEXIST &&
+                      old_name_after(from, err) == listing::absent && holds(to, was);
+    errno = err;
+    return done;
+}
+
+// The last way, as mv -n takes it: from (whose lstat is was) renamed once to
+// is seen absent. A program that makes an entry named to between the check
+// and the rename loses that entry (the rename replaces it); nothing else can
+// happen between.
+int rename_when_absent(const std::string &from, const std::string &to, const struct stat &was)
+{
+    struct stat st;
+    if (lstat(to.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    if (errno != ENOENT)
+        return -1;
+    return rename(from.c_str(), to.c_str()) == 0 || moved_all_the_same(from, to, was, errno) ? 0
+                                                                                             : -1;
+}
+
 // After from was linked as to, the removal of from failed with err. Where
 // from is gone and to holds the file (a lost reply, or another program
 // removed from), the move is done (0). to goes again only where from is
@@ -251,7 +266,7 @@ int rename_over_placeholder(const std::string &from, const std::string &to,
 {
     struct stat placeholder;
     if (!placeholder_make(to, S_ISDIR(was_from.st_mode), &placeholder))
-        return errno == EEXIST ? -1 : rename_when_absent(from, to);
+        return errno == EEXIST ? -1 : rename_when_absent(from, to, was_from);
     if (rename(from.c_str(), to.c_str()) == 0)
         return 0;
     const int err = errno;
@@ -269,7 +284,7 @@ int rename_over_placeholder(const std::string &from, const std::string &to,
         errno = old_name == listing::absent ? ENOENT : err;
         return -1;
     }
-    return rename_when_absent(from, to);
+    return rename_when_absent(from, to, was_from);
 }
 
 // The rename where the file system has no RENAME_NOREPLACE (FUSE): a hard
@@ -281,18 +296,15 @@ int rename_over_placeholder(const std::string &from, const std::string &to,
 // returned, as rclone does, and may so empty or drop a file renamed over it:
 // there the last way is taken (and where the rename is refused across file
 // systems too, the caller copies).
-int rename_without_flag(const std::string &from, const std::string &to)
+int rename_without_flag(const std::string &from, const std::string &to, const struct stat &st)
 {
-    struct stat st;
-    if (lstat(from.c_str(), &st) != 0)
-        return -1;
     if (!S_ISDIR(st.st_mode)) {
         if (link(from.c_str(), to.c_str()) == 0)
             return unlink(from.c_str()) == 0 ? 0 : link_undone(from, to, st, errno);
         if (errno == EEXIST || errno == ENOENT) // taken, or from is gone
             return -1;
         if (errno != EPERM && errno != ENOSYS && errno != EOPNOTSUPP)
-            return rename_when_absent(from, to);
+            return rename_when_absent(from, to, st);
     }
     return rename_over_placeholder(from, to, st);
 }
@@ -303,8 +315,7 @@ bool case_only_change(const std::string &from, const std::string &to)
 {
     auto [from_dir, from_last] = os_path_split(from);
     auto [to_dir, to_last] = os_path_split(to);
-    return from_dir == to_dir && from_last != to_last &&
-           case_fold_equal(from_last, to_last);
+    return from_dir == to_dir && from_last != to_last && case_fold_equal(from_last, to_last);
 }
 
 // True when the directory lists any entry but "." and "..", or cannot be read.
@@ -471,9 +482,14 @@ int os_path_rename_keeping(const std::string &from, const std::string &to)
         errno = EPERM;
         return -1;
     }
+    struct stat was;
+    if (lstat(from.c_str(), &was) != 0)
+        return -1;
     int r = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
     if (r != 0 && (errno == EINVAL || errno == ENOSYS))
-        r = rename_without_flag(from, to);
+        r = rename_without_flag(from, to, was);
+    else if (r != 0 && moved_all_the_same(from, to, was, errno))
+        return 0;
     if (r != 0 && errno == EEXIST) {
         if (case_only_rename(from, to))
             return rename(from.c_str(), to.c_str());
@@ -512,6 +528,13 @@ os_dir_status os_file_replace(const std::string &from, const std::string &to)
         close(fd);
     }
     return os_dir_status::ok;
+}
+
+bool os_name_gone_after(const std::string &path, int err)
+{
+    const bool gone = old_name_after(path, err) == listing::absent;
+    errno = err;
+    return gone;
 }
 
 bool os_file_remove(const std::string &path)

@@ -288,6 +288,59 @@ const os_file *open_file_spelt_otherwise(int fd, const struct stat &st)
     return nullptr;
 }
 
+// True when path, followed as the open followed it, still leads to the
+// regular file st (the fstat of the descriptor opened by it).
+bool name_leads_to(const std::string &path, const struct stat &st)
+{
+    struct stat now;
+    return stat(path.c_str(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino;
+}
+
+// How often an open is made again because its name no longer led to the file
+// once the share lock was held.
+constexpr int OPEN_TRIES = 8;
+
+// Opens path with flags and takes the share lock (exclusive where
+// deny_others): the descriptor, whose fstat *st gets, or -1 with the failure
+// in *status. A KILL or NAME of another program that probes the share lock
+// may come between the open and the lock and take the name away: the file
+// held would then have no name, or not this one, and what is written to it
+// would be lost. So once the lock is held the name is checked to lead to the
+// file held still, and the open is made again where it does not: with create
+// a new file, without it not_found. Where share locks are not kept (NFS,
+// SMB) nothing is taken and the check only narrows the gap, as a remover
+// there probes nothing; it costs one stat.
+int locked_open(const std::string &path, int flags, bool deny_others, struct stat *st,
+                os_file_status *status)
+{
+    for (int tries = 0; tries < OPEN_TRIES; ++tries) {
+        std::string opened = path;
+        int fd = descriptor_open(opened, flags, st, status);
+        if (fd < 0)
+            return -1;
+        // A file this process has open under another spelling of the name is
+        // opened again by that file's spelling, so that the share locks of
+        // the two meet.
+        if (const os_file *twin = open_file_spelt_otherwise(fd, *st)) {
+            opened = descriptor_path(twin->fd);
+            close(fd);
+            fd = descriptor_open(opened, flags, st, status);
+            if (fd < 0)
+                return -1;
+        }
+        if (!os_share_lock_take(fd, deny_others)) {
+            close(fd);
+            *status = os_file_status::access_denied;
+            return -1;
+        }
+        if (!S_ISREG(st->st_mode) || name_leads_to(opened, *st))
+            return fd;
+        close(fd);
+    }
+    *status = os_file_status::access_denied; // the name never stayed: a conflict
+    return -1;
+}
+
 } // namespace
 
 os_file_status os_file_open(const char *name, uint32_t access, bool deny_others, bool create,
@@ -308,23 +361,9 @@ os_file_status os_file_open(const char *name, uint32_t access, bool deny_others,
     else
         flags |= O_RDONLY;
     struct stat st;
-    int fd = descriptor_open(path, flags, &st, &status);
+    int fd = locked_open(path, flags, deny_others, &st, &status);
     if (fd < 0)
         return status;
-    // A file this process has open under another spelling of the name is
-    // opened again by that file's spelling, so that the share locks of the
-    // two meet.
-    if (const os_file *twin = open_file_spelt_otherwise(fd, st)) {
-        const std::string spelt = descriptor_path(twin->fd);
-        close(fd);
-        fd = descriptor_open(spelt, flags, &st, &status);
-        if (fd < 0)
-            return status;
-    }
-    if (!os_share_lock_take(fd, deny_others)) {
-        close(fd);
-        return os_file_status::access_denied;
-    }
     os_file *f =
         new os_file{fd, (access & OS_FILE_WRITE) != 0, S_ISREG(st.st_mode) != 0, {}, -1, false, {}};
     f->device = st.st_dev;

@@ -5,7 +5,9 @@
 # runs and comes back to the same screen. NAME where the file system has no
 # rename that refuses to replace and a step of the way round goes wrong
 # (SHIM, a preloaded library): the file always keeps a name, a move done in
-# spite of a lost reply is done, and a refused one leaves the old name alone.
+# spite of a lost reply is done, and a refused one leaves the old name alone;
+# a one-step NAME or KILL done but answered EIO is done. OPEN against KILL of
+# one name in another program: no line written is lost.
 #
 #   directories_test.sh PROGRAM TOOLS_DIR STATEMENTS_PROGRAM SHIM
 set -euo pipefail
@@ -15,35 +17,42 @@ e2e_init "$2"
 
 preload_env "$shim"
 
-# moved FAULT CODE NAMES...: NAME OLD.TXT AS NEW.TXT with the shim's FAULT
-# raises CODE and leaves the folder holding NAMES alone, each with the file's
-# bytes.
-moved() {
-    local fault=$1 expected=$2 folder=$E2E_DIR/fault_$1 code name
+# faulted FAULT CODE NAMES...: the statement in $statement (NAME OLD.TXT
+# NEW.TXT, KILL OLD.TXT) with the shim's FAULT raises CODE and leaves the
+# folder holding NAMES alone, each with the file's bytes.
+faulted() {
+    local fault=$1 expected=$2 folder=$E2E_DIR/fault_$1_${statement[0]} code name
     shift 2
     mkdir "$folder"
     printf bytes >"$folder/OLD.TXT"
     code=$(cd "$folder" && "${preload[@]}" RENAME_SHIM_FILE=OLD.TXT RENAME_SHIM_FAULT="$fault" \
-        timeout 10 "$statements" NAME OLD.TXT NEW.TXT) || fail "NAME with $fault: exit code $?"
-    [[ $code == "$expected" ]] || fail "NAME with $fault gave $code, not $expected"
+        timeout 10 "$statements" "${statement[@]}") ||
+        fail "${statement[0]} with $fault: exit code $?"
+    [[ $code == "$expected" ]] || fail "${statement[0]} with $fault gave $code, not $expected"
     [[ $(ls -A "$folder" | LC_ALL=C sort | paste -sd' ') == "$*" ]] ||
-        fail "NAME with $fault left \"$(ls -A "$folder" | paste -sd' ')\", not $*"
+        fail "${statement[0]} with $fault left \"$(ls -A "$folder" | paste -sd' ')\", not $*"
     for name; do
-        [[ $(<"$folder/$name") == bytes ]] || fail "NAME with $fault left $name not whole"
+        [[ $(<"$folder/$name") == bytes ]] ||
+            fail "${statement[0]} with $fault left $name not whole"
     done
 }
 e2e_step rename_faults
-moved unlink-lost 0 NEW.TXT
-moved rename-lost 0 NEW.TXT
-moved unlink-EACCES 75 OLD.TXT
-moved unlink-EBUSY 75 OLD.TXT
+statement=(NAME OLD.TXT NEW.TXT)
+faulted unlink-lost 0 NEW.TXT
+faulted rename-lost 0 NEW.TXT
+faulted unlink-EACCES 75 OLD.TXT
+faulted unlink-EBUSY 75 OLD.TXT
 # A removal done but answered EIO across file systems keeps the copy; a
 # placeholder whose lstat fails is still known (its create's descriptor); a
 # folder that cannot be read leaves NAME unable to tell what the removal did,
 # so both names stay.
-moved copy-unlink-EIO 0 NEW.TXT
-moved placeholder-lstat 0 NEW.TXT
-moved unlink-EIO-unread 75 NEW.TXT OLD.TXT
+faulted copy-unlink-EIO 0 NEW.TXT
+faulted placeholder-lstat 0 NEW.TXT
+faulted unlink-EIO-unread 75 NEW.TXT OLD.TXT
+# A one-step rename or removal done but answered EIO is done.
+faulted EIO-done 0 NEW.TXT
+statement=(KILL OLD.TXT)
+faulted EIO-done 0
 
 xvfb_start
 
@@ -129,5 +138,38 @@ else
     [[ $writer == "70 "* && $killed == 0 && -z $(ls -A "$race") ]] ||
         fail "OPEN, PRINT and CLOSE gave $writer, KILL $killed, leaving \"$(ls -A "$race")\""
 fi
+
+# --- OPEN against KILL of one name, in two programs at once ------------------
+# A writer's 1,000 rounds of OPEN FOR APPEND, PRINT and CLOSE beside KILLs of
+# the name, without and with a pause before every other share lock of the
+# writer: each line a round reported written stays, in the file or in one a
+# KILL deleted (the shim logs its bytes), and is never written to a file no
+# name leads to.
+e2e_step open_against_kill
+writes_kept() {
+    local fault=$1 dir=$E2E_DIR/race_$1 rounds=() kills=() written deleted left
+    mkdir "$dir"
+    touch "$dir/deleted"
+    for _ in $(seq 1000); do rounds+=(OPEN 1 victim.txt PRINT 1 CLOSE 1); done
+    for _ in $(seq 5000); do kills+=(KILL victim.txt); done
+    (cd "$dir" && until [[ -e stop ]]; do
+        "${preload[@]}" RENAME_SHIM_FILE=victim.txt RENAME_SHIM_FAULT=unlink-count \
+            RENAME_SHIM_LOG="$dir/deleted" timeout 60 "$statements" OUTPUT 2 killing CLOSE 2 \
+            "${kills[@]}" >/dev/null 2>&1
+    done) &
+    for _ in $(seq 200); do [[ -e $dir/killing ]] && break; sleep 0.05; done
+    (cd "$dir" && "${preload[@]}" RENAME_SHIM_FILE=victim.txt RENAME_SHIM_FAULT="$fault" \
+        timeout 60 "$statements" "${rounds[@]}" >codes 2>/dev/null) ||
+        fail "the writer with $fault: exit code $?"
+    touch "$dir/stop"
+    wait $!
+    written=$(tr ' ' '\n' <"$dir/codes" | paste -d' ' - - - | grep -cx '0 0 0' || true)
+    deleted=$(awk '{ bytes += $1 } END { print bytes + 0 }' "$dir/deleted")
+    left=$(stat -c %s "$dir/victim.txt" 2>/dev/null || echo 0)
+    ((written > 0 && written * 7 == deleted + left)) ||
+        fail "with $fault, $((written - (deleted + left) / 7)) of $written lines written were lost"
+}
+writes_kept none
+writes_kept lock-pause
 # ----------------------------------------------------------------------------
 echo "directories: ok"

@@ -1,8 +1,9 @@
 /* A preloaded library for the end-to-end tests of NAME where the file system
  * has no rename that refuses to replace (renameat2 with flags fails with
  * EINVAL, as over NFS) and a step of the way round goes wrong for the file
- * whose last part RENAME_SHIM_FILE gives, and of KILL held before its
- * removal of that file. RENAME_SHIM_FAULT says how:
+ * whose last part RENAME_SHIM_FILE gives, of NAME and KILL whose one step
+ * answers wrong, of KILL held before its removal of that file, and of OPEN
+ * held before its share lock. RENAME_SHIM_FAULT says how:
  *   unlink-lost    its removal is done but answers ENOENT, as an NFS client
  *                  whose reply was lost retries and meets no file
  *   unlink-EACCES  its removal is refused, nothing removed (also EBUSY)
@@ -18,6 +19,13 @@
  *                  that its caller is between its check and the removal,
  *                  and waits until the file RENAME_SHIM_GO exists (a minute
  *                  at most)
+ *   EIO-done       its rename (renameat2 keeping its flags) or removal is
+ *                  done but answers EIO, a reply lost as over NFS or FUSE
+ *   unlink-count   its removal, once done, adds the bytes the file held as a
+ *                  line to the file RENAME_SHIM_LOG
+ *   lock-pause     every other share lock (flock) of it first waits 2 ms,
+ *                  as between an open and its lock on a busy machine (so an
+ *                  open made again after the pause is mostly not held)
  * Everything else passes through. */
 #define _GNU_SOURCE
 #include <dirent.h>
@@ -26,6 +34,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <stdarg.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -71,12 +80,14 @@ static int refused(const char *path, const char *fault, int err)
 
 int renameat2(int from_dir, const char *from, int to_dir, const char *to, unsigned int flags)
 {
+    int (*real)(int, const char *, int, const char *, unsigned int) =
+        (int (*)(int, const char *, int, const char *, unsigned int))dlsym(RTLD_NEXT, "renameat2");
+    if (faulty(from, "EIO-done"))
+        return lost_as(real(from_dir, from, to_dir, to, flags), EIO);
     if (flags != 0) {
         errno = EINVAL;
         return -1;
     }
-    int (*real)(int, const char *, int, const char *, unsigned int) =
-        (int (*)(int, const char *, int, const char *, unsigned int))dlsym(RTLD_NEXT, "renameat2");
     return real(from_dir, from, to_dir, to, 0);
 }
 
@@ -86,6 +97,8 @@ int rename(const char *from, const char *to)
         (int (*)(const char *, const char *))dlsym(RTLD_NEXT, "rename");
     if (refused(from, "copy-unlink-EIO", EXDEV))
         return -1;
+    if (faulty(from, "EIO-done"))
+        return lost_as(real(from, to), EIO);
     return faulty(from, "rename-lost") ? lost(real(from, to)) : real(from, to);
 }
 
@@ -114,14 +127,31 @@ static void paused()
         nanosleep(&step, NULL);
 }
 
+/* unlink-count: the removal, with the bytes the file held logged once done. */
+static int counted(int (*real)(const char *), const char *path)
+{
+    struct stat st;
+    const int known = stat(path, &st) == 0;
+    const int r = real(path);
+    const char *log = getenv("RENAME_SHIM_LOG");
+    FILE *f = r == 0 && known && log ? fopen(log, "ae") : NULL;
+    if (f) {
+        fprintf(f, "%lld\n", (long long)st.st_size);
+        fclose(f);
+    }
+    return r;
+}
+
 int unlink(const char *path)
 {
     int (*real)(const char *) = (int (*)(const char *))dlsym(RTLD_NEXT, "unlink");
     if (faulty(path, "unlink-pause"))
         paused();
+    if (faulty(path, "unlink-count"))
+        return counted(real, path);
     if (faulty(path, "unlink-lost"))
         return lost(real(path));
-    if (faulty(path, "copy-unlink-EIO"))
+    if (faulty(path, "copy-unlink-EIO") || faulty(path, "EIO-done"))
         return lost_as(real(path), EIO);
     if (refused(path, "unlink-EIO-unread", EIO)) {
         folders_unreadable = 1;
@@ -172,4 +202,20 @@ DIR *opendir(const char *path)
         return NULL;
     }
     return real(path);
+}
+
+/* lock-pause: every other share lock of the file waits 2 ms first. */
+int flock(int fd, int operation)
+{
+    static int locks;
+    int (*real)(int, int) = (int (*)(int, int))dlsym(RTLD_NEXT, "flock");
+    char link[64], path[PATH_MAX];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t n = readlink(link, path, sizeof path - 1);
+    path[n > 0 ? n : 0] = 0;
+    if (faulty(path, "lock-pause") && locks++ % 2 == 0) {
+        const struct timespec pause = {0, 2 * 1000 * 1000};
+        nanosleep(&pause, NULL);
+    }
+    return real(fd, operation);
 }
