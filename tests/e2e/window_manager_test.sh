@@ -32,6 +32,10 @@
 #   and then answers the requests late, in one go; stalled: stopped again
 #   for 0.5 s the moment it has answered the request to leave. Each of
 #   several rounds ends full screen, as asked last, and stays so;
+# - late-answers-removed: the same, and 1 s after the window is full screen
+#   another client asks the window manager to take full screen off: each
+#   round ends windowed, as asked last;
+# - late-answers-long: the same as late-answers, the manager stopped for 5 s;
 # - alt-held: Alt is held while Return is tapped five times: the window
 #   steps through the four full-screen modes and back to windowed, under a
 #   window manager that moves the window into a new frame (and so takes the
@@ -369,26 +373,38 @@ if [[ $case_name == host-leaves* ]]; then
     case_end
 fi
 
-# The window manager answers late: the window ends as asked last.
+# The window manager answers late: the window ends as asked last, by the
+# program or by another client.
 if [[ $case_name == late-answers* ]]; then
     window_check_start
     manager_pid=$(manager_pids)
     # Resumed once, a program that takes a late answer for the manager's own
     # doing goes wrong about one round in five; stopped again, every round.
-    rounds=4
-    [[ $case_name == late-answers-stalled ]] || rounds=14
+    stall=0.7 rounds=4 last=full
+    case $case_name in
+    late-answers) rounds=14 ;;
+    late-answers-removed) last=windowed ;;
+    late-answers-long) stall=5 rounds=3 ;;
+    esac
     for round in $(seq "${LATE_ROUNDS:-$rounds}"); do
         if [[ $case_name == late-answers-stalled ]]; then
-            x_probe_start "$E2E_DIR/stall" stop-after-off "$win" "$manager_pid" 10 0.5
+            x_probe_start "$E2E_DIR/stall" stop-after-off "$win" "$manager_pid" 4 0.5
         fi
         kill -STOP "$manager_pid"
         xdotool key --window "$win" --delay 50 alt+Return alt+Return alt+Return alt+Return \
             alt+Return alt+Return &
-        sleep 0.7
+        sleep "$stall"
         kill -CONT "$manager_pid"
         wait $! || fail "xdotool could not press the keys"
-        [[ $case_name == late-answers ]] || wait "$probe_pid" || true
+        [[ $case_name != late-answers-stalled ]] || wait "$probe_pid" || true
         full_screen_wait "$win"
+        if [[ $last == windowed ]]; then
+            sleep 1
+            wmctrl -i -r "$win" -b remove,fullscreen || fail "wmctrl could not ask"
+            window_size_wait "$win" "$windowed"
+            size_stays "$windowed" 0 ", round $round"
+            continue
+        fi
         size_stays "$screen" 1 ", round $round"
         program_ask "fullscreen 1" "full screen" >/dev/null
         window_size_wait "$win" "$windowed"
