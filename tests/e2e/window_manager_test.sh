@@ -384,7 +384,7 @@ if [[ $case_name == late-answers* ]]; then
     case $case_name in
     late-answers) rounds=14 ;;
     late-answers-removed) last=windowed ;;
-    late-answers-long) stall=5 rounds=3 ;;
+    late-answers-long) stall=5 rounds=5 ;;
     esac
     for round in $(seq "${LATE_ROUNDS:-$rounds}"); do
         if [[ $case_name == late-answers-stalled ]]; then
