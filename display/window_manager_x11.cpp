@@ -104,14 +104,17 @@ full_screen_memory full_screen;
 // late and in one go, and their answers could not be told from the
 // manager's own doing: a state asked while a request waits is remembered
 // instead (`remembered`: the other state is wanted), and asked once that
-// request is answered. One not answered within FULL_SCREEN_ANSWER_WAIT_MS
-// (the manager ignored it, or stalls) is given up, and the remembered state
-// is asked then: a manager answers in order, so the late answer comes before
-// that to the state asked now. Each request sent while the window is shown
-// and a manager that handles full screen runs waits, even one that changes
-// nothing now: an earlier request given up may still change the state
-// first. While a request waits, the window's state is not followed; once
-// none does, a change is the manager's or another client's own doing.
+// request is answered. While a request waits, the window's state is not
+// followed; once none does, a change is the manager's or another client's
+// own doing. A request sent while the window is shown and a manager that
+// handles full screen runs waits, unless it changes nothing now.
+//
+// One not answered within FULL_SCREEN_ANSWER_WAIT_MS (the manager ignored
+// it, or stalls) is given up, and the remembered state is asked then. Until
+// a later request is answered, the answers of those given up may still come
+// (`late`), in order and in one go once the manager goes on: each request
+// waits then, and the state is taken only once it has not changed for
+// FULL_SCREEN_SETTLE_MS, so that the last answer is the one seen.
 //
 // The answer as the window's events tell it, in order, counted from the
 // request: the state read once a tick misses a state the manager put on and
@@ -123,11 +126,14 @@ full_screen_memory full_screen;
 // events inside Xlib, on the same thread; the window's size is followed at
 // all times, so that only a change counts.
 constexpr int64_t FULL_SCREEN_ANSWER_WAIT_MS = 1000;
+constexpr int64_t FULL_SCREEN_SETTLE_MS = 500;
 struct full_screen_answer {
     bool waiting = false;
     bool on = false; // the state the request asks for
     bool remembered = false;
     int64_t sent_ms = 0;
+    bool late = false;
+    int64_t changed_ms = 0;   // the window's state last changed
     bool counting = false;    // counting from a request, while the window is shown
     unsigned long serial = 0; // the request's; events before it are older
     int32_t state_changes = 0;
@@ -504,6 +510,7 @@ Bool property_wire_hook(Display *d, XEvent *event, xEvent *wire)
         return True;
     if (answer.counting && p.serial >= answer.serial)
         ++answer.state_changes;
+    answer.changed_ms = clock_now_ms();
     return True;
 }
 
@@ -584,7 +591,15 @@ void full_screen_state_ask(bool on, bool answered)
     if (answered && answer.waiting)
         answer.remembered = on != answer.on;
     else
-        full_screen_request_send(on, answered);
+        full_screen_request_send(
+            on, answered && (answer.late || wm_state_has("_NET_WM_STATE_FULLSCREEN") != on));
+}
+
+// True while answers to requests given up may still be on their way, one
+// after another.
+bool full_screen_late_coming()
+{
+    return answer.late && clock_now_ms() - answer.changed_ms < FULL_SCREEN_SETTLE_MS;
 }
 
 // Takes the answer to the request that waits, `on` the full-screen state
@@ -593,13 +608,14 @@ void full_screen_state_ask(bool on, bool answered)
 // a remembered state is asked.
 void full_screen_answer_take(bool on)
 {
-    if (!answer.waiting)
+    if (!answer.waiting || full_screen_late_coming())
         return;
     const bool answered = (answer.state_changes > 0 && on == answer.on) ||
                           (answer.on && full_screen_answer_came_and_went());
     if (!answered && clock_now_ms() - answer.sent_ms < FULL_SCREEN_ANSWER_WAIT_MS)
         return;
     answer.waiting = false;
+    answer.late = !answered;
     if (answer.remembered)
         full_screen_request_send(!answer.on, true);
 }
@@ -677,15 +693,16 @@ void full_screen_hold()
     // left from an earlier full screen may linger until the window manager
     // has served the request to leave it. The events read with the state
     // are all those before it, so a state put on and taken off since the
-    // last read is known by now. While a request waits, the state may be
-    // a late answer to one before it.
+    // last read is known by now. While a request waits or late answers
+    // come, the state may be an answer to an earlier request.
     const bool on = wm_state_has("_NET_WM_STATE_FULLSCREEN");
     full_screen_answer_take(on);
+    const bool settled = !answer.waiting && !full_screen_late_coming();
     if (on) {
-        if (a.width == full_screen.monitor.width && a.height == full_screen.monitor.height)
+        if (settled && a.width == full_screen.monitor.width &&
+            a.height == full_screen.monitor.height)
             full_screen.host_state_seen = true;
-    } else if (!answer.waiting &&
-               (full_screen.host_state_seen || full_screen_answer_came_and_went())) {
+    } else if (settled && (full_screen.host_state_seen || full_screen_answer_came_and_went())) {
         full_screen_leave(true);
         display_full_screen_left();
         return;

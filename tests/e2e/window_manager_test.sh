@@ -36,6 +36,8 @@
 #   another client asks the window manager to take full screen off: each
 #   round ends windowed, as asked last;
 # - late-answers-long: the same as late-answers, the manager stopped for 5 s;
+#   every other round Alt+Enter is pressed five more times halfway through
+#   (windowed, then full screen again);
 # - alt-held: Alt is held while Return is tapped five times: the window
 #   steps through the four full-screen modes and back to windowed, under a
 #   window manager that moves the window into a new frame (and so takes the
@@ -386,14 +388,21 @@ if [[ $case_name == late-answers* ]]; then
     late-answers-removed) last=windowed ;;
     late-answers-long) stall=5 rounds=5 ;;
     esac
+    presses() { xdotool key --window "$win" --delay 50 $(printf 'alt+Return %.0s' $(seq "$1")); }
     for round in $(seq "${LATE_ROUNDS:-$rounds}"); do
         if [[ $case_name == late-answers-stalled ]]; then
             x_probe_start "$E2E_DIR/stall" stop-after-off "$win" "$manager_pid" 4 0.5
         fi
         kill -STOP "$manager_pid"
-        xdotool key --window "$win" --delay 50 alt+Return alt+Return alt+Return alt+Return \
-            alt+Return alt+Return &
-        sleep "$stall"
+        presses 6 &
+        if [[ $case_name == late-answers-long ]] && ((round % 2 == 0)); then
+            sleep 2.5
+            wait $! || fail "xdotool could not press the keys"
+            presses 5 &
+            sleep 2.5
+        else
+            sleep "$stall"
+        fi
         kill -CONT "$manager_pid"
         wait $! || fail "xdotool could not press the keys"
         [[ $case_name != late-answers-stalled ]] || wait "$probe_pid" || true
