@@ -380,6 +380,7 @@ fi
 if [[ $case_name == late-answers* ]]; then
     window_check_start
     manager_pid=$(manager_pids)
+    manager_gone() { fail "$manager ended: $(tail -n 5 "$E2E_DIR/manager.log")"; }
     # Resumed once, a program that takes a late answer for the manager's own
     # doing goes wrong about one round in five; stopped again, every round.
     stall=0.7 rounds=4 last=full
@@ -393,7 +394,7 @@ if [[ $case_name == late-answers* ]]; then
         if [[ $case_name == late-answers-stalled ]]; then
             x_probe_start "$E2E_DIR/stall" stop-after-off "$win" "$manager_pid" 4 0.5
         fi
-        kill -STOP "$manager_pid"
+        kill -STOP "$manager_pid" || manager_gone
         presses 6 &
         if [[ $case_name == late-answers-long ]] && ((round % 2 == 0)); then
             sleep 2.5
@@ -403,7 +404,7 @@ if [[ $case_name == late-answers* ]]; then
         else
             sleep "$stall"
         fi
-        kill -CONT "$manager_pid"
+        kill -CONT "$manager_pid" || manager_gone
         wait $! || fail "xdotool could not press the keys"
         [[ $case_name != late-answers-stalled ]] || wait "$probe_pid" || true
         full_screen_wait "$win"
