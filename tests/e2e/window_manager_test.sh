@@ -102,12 +102,15 @@ fi
 # A window manager that runs names its check window on the root window.
 # xfwm4 keeps its settings on a session bus; i3 takes the test's own
 # configuration, the others their packaged one (the test's home has none).
+# It runs in a session of its own: the system sends SIGHUP to a stopped
+# process (SIGSTOP, below) in a process group that the shell which started
+# ctest has left.
 manager_start() {
     [[ $manager != none ]] || return 0
     case $manager in
-    xfwm4) dbus-run-session -- xfwm4 --compositor=off ;;
-    i3) i3 -c "$E2E_DIR/i3.conf" ;;
-    *) "$manager" ;;
+    xfwm4) setsid dbus-run-session -- xfwm4 --compositor=off ;;
+    i3) setsid i3 -c "$E2E_DIR/i3.conf" ;;
+    *) setsid "$manager" ;;
     esac >"$E2E_DIR/manager.log" 2>&1 &
     for i in $(seq 101); do
         xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' && break
@@ -404,8 +407,9 @@ if [[ $case_name == late-answers* ]]; then
         else
             sleep "$stall"
         fi
-        kill -CONT "$manager_pid" || manager_gone
+        # On a loaded machine the presses may take longer than the stall.
         wait $! || fail "xdotool could not press the keys"
+        kill -CONT "$manager_pid" || manager_gone
         [[ $case_name != late-answers-stalled ]] || wait "$probe_pid" || true
         full_screen_wait "$win"
         if [[ $last == windowed ]]; then
