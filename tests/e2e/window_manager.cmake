@@ -14,11 +14,12 @@
 # openbox, stopped while Alt+Enter is pressed six times and answering late
 # (stopped again right after its answer to leave): the window ends as asked
 # last; so it does under openbox and icewm when another client then takes
-# full screen away, and under metacity stopped for 5 s. Alt held while Return is tapped five times steps back round to
-# windowed under metacity (which moves the window into a new frame at each
-# change) and openbox. The game's window: shown when a window manager starts
-# while it is being made; minimised as soon as a late window manager maps it,
-# it stays minimised; destroyed by another client, ending the game.
+# full screen away, and under metacity stopped for 5 s. Alt held while
+# Return is tapped five times steps back round to windowed under metacity
+# (which moves the window into a new frame at each change) and openbox. The
+# game's window: shown when a window manager starts while it is being made;
+# minimised as soon as a late window manager maps it, it stays minimised;
+# destroyed by another client, ending the game.
 add_test(NAME e2e.window_manager
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/window_manager_test.sh
                  $<TARGET_FILE:window_program> $<TARGET_FILE_DIR:screen_reader>)
