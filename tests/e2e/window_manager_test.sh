@@ -619,6 +619,11 @@ if [[ $case_name == resized ]]; then
     frame_wait "$win" "1300 1000 $windowed"
     screen_set 1024x768
     frame_on_monitor_wait "$win"
+    # xrandr shrinks the screen in more than one step (the output that does
+    # not fit off, the screen's size, the output on), which a loaded program
+    # may read apart, reading every 250 ms: the move comes once it has read
+    # the last.
+    sleep 1
     program_ask "move 700 600" "at:" >/dev/null
     frame_wait "$win" "700 600 $windowed"
     sleep 1
