@@ -99,19 +99,42 @@ struct full_screen_memory {
 };
 full_screen_memory full_screen;
 
-// The window manager's answer to a full-screen request as the window's
-// events tell it, in order: the state read once a tick misses a state the
-// manager put on and took off again between two reads (another client asked
-// it to at once). Counted from a request sent while a window manager that
-// handles full screen ran and the window was shown: the changes of the
-// window's state, and the window taking the monitor's size from another and
-// then leaving it. A state change, the monitor's size, a state change and
-// another size (in either order of state and size) is the manager's state
-// put on and taken off. Wire-to-event hooks note the events inside Xlib,
-// on the same thread; the window's size is followed at all times, so that
-// only a change counts.
+// The full-screen request that waits for the window manager's answer: at
+// most one does at a time. A manager that was busy answers several requests
+// late and in one go, and their answers could not be told from the
+// manager's own doing: a state asked while a request waits is remembered
+// instead (`remembered`: the other state is wanted), and asked once that
+// request is answered. While a request waits, the window's state is not
+// followed; once none does, a change is the manager's or another client's
+// own doing. A request sent while the window is shown and a manager that
+// handles full screen runs waits, unless it changes nothing now.
+//
+// One not answered within FULL_SCREEN_ANSWER_WAIT_MS (the manager ignored
+// it, or stalls) is given up, and the remembered state is asked then. Until
+// a later request is answered, the answers of those given up may still come
+// (`late`), in order and in one go once the manager goes on: each request
+// waits then, and the state is taken only once it has not changed for
+// FULL_SCREEN_SETTLE_MS, so that the last answer is the one seen.
+//
+// The answer as the window's events tell it, in order, counted from the
+// request: the state read once a tick misses a state the manager put on and
+// took off again between two reads (another client asked it to at once).
+// The changes of the window's state, and the window taking the monitor's
+// size from another and then leaving it: a state change, the monitor's
+// size, a state change and another size (in either order of state and size)
+// is the manager's state put on and taken off. Wire-to-event hooks note the
+// events inside Xlib, on the same thread; the window's size is followed at
+// all times, so that only a change counts.
+constexpr int64_t FULL_SCREEN_ANSWER_WAIT_MS = 1000;
+constexpr int64_t FULL_SCREEN_SETTLE_MS = 500;
 struct full_screen_answer {
-    bool counting = false;
+    bool waiting = false;
+    bool on = false; // the state the request asks for
+    bool remembered = false;
+    int64_t sent_ms = 0;
+    bool late = false;
+    int64_t changed_ms = 0;   // the window's state last changed
+    bool counting = false;    // counting from a request, while the window is shown
     unsigned long serial = 0; // the request's; events before it are older
     int32_t state_changes = 0;
     bool took_monitor_size = false;
@@ -126,40 +149,6 @@ full_screen_answer answer;
 bool full_screen_answer_came_and_went()
 {
     return answer.counting && answer.state_changes >= 2 && answer.left_monitor_size;
-}
-
-// The full-screen states asked of the window manager and not yet seen
-// answered, oldest first. A manager that was busy answers several requests
-// late and in one go: a change of the window's state that shows a state
-// some pending request asked for is that request's answer (and those before
-// it were answered or passed over), not the manager's own doing. Since the
-// state is read once a tick, several answers may show as one change; the
-// oldest request that asked for the state shown is taken as answered, so a
-// late answer to an earlier request is never taken for a full screen taken
-// away. A request that changes nothing is not kept (nothing would answer
-// it), nor one asked of a window not shown; the record is dropped when
-// neither a request nor an answer came for FULL_SCREEN_ANSWER_WAIT_MS (the
-// manager coalesced requests or ignored one), the window is no longer shown
-// or the manager took full screen away of its own, and its oldest entry when
-// it is full. The wire-to-event hook counts the changes, with the serial of
-// the newest: a change before a request was sent cannot answer it.
-constexpr int64_t FULL_SCREEN_ANSWER_WAIT_MS = 3000;
-struct full_screen_requests {
-    static constexpr int32_t CAPACITY = 16;
-    bool on[CAPACITY];
-    unsigned long serial[CAPACITY];
-    int32_t count = 0;
-    int64_t active_ms = 0;    // the last request or answer
-    int32_t changes_seen = 0; // changes of the state since the last look
-    unsigned long seen_serial = 0;
-};
-full_screen_requests requests;
-
-void full_screen_requests_drop(int32_t n)
-{
-    std::copy(requests.on + n, requests.on + requests.count, requests.on);
-    std::copy(requests.serial + n, requests.serial + requests.count, requests.serial);
-    requests.count -= n;
 }
 
 // A place the frame is to take once the window manager is done with the
@@ -521,8 +510,7 @@ Bool property_wire_hook(Display *d, XEvent *event, xEvent *wire)
         return True;
     if (answer.counting && p.serial >= answer.serial)
         ++answer.state_changes;
-    ++requests.changes_seen;
-    requests.seen_serial = p.serial;
+    answer.changed_ms = clock_now_ms();
     return True;
 }
 
@@ -576,47 +564,60 @@ screen_rect monitor_of(screen_rect window_rect, const screen_layout &l)
     return monitor_nearest(window_rect, l.monitors.data(), int32_t(l.monitors.size()), l.screen);
 }
 
-// Asks the window manager to add or remove the window's full-screen state.
-// With `answered` (the window is shown and a manager that handles full
-// screen runs) the request is kept until its answer is seen, unless it
-// changes nothing. Returns the request's serial.
-unsigned long full_screen_state_ask(bool on, bool answered)
+// Sends a request to add or remove the window's full-screen state; with
+// `awaited`, it is the request that waits, and its answer is counted from
+// here.
+void full_screen_request_send(bool on, bool awaited)
 {
-    const bool awaited =
-        answered && (requests.count > 0 || wm_state_has("_NET_WM_STATE_FULLSCREEN") != on);
     const unsigned long serial = NextRequest(display);
     wm_state_set(on, "_NET_WM_STATE_FULLSCREEN");
     if (!awaited)
-        return serial;
-    if (requests.count == requests.CAPACITY)
-        full_screen_requests_drop(1);
-    requests.on[requests.count] = on;
-    requests.serial[requests.count] = serial;
-    ++requests.count;
-    requests.active_ms = clock_now_ms();
-    return serial;
+        return;
+    answer.waiting = answer.counting = true;
+    answer.on = on;
+    answer.remembered = false;
+    answer.sent_ms = clock_now_ms();
+    answer.serial = serial;
+    answer.state_changes = 0;
+    answer.took_monitor_size = answer.left_monitor_size = false;
 }
 
-// Looks at the changes of the window's state since the last look, `on` the
-// full-screen state they left: when they answer a pending request, it and
-// those before it are answered, and its serial is returned; 0 when there
-// were none or they were the manager's or another client's own doing.
-unsigned long full_screen_changes_take(bool on)
+// Asks the window manager to add or remove the window's full-screen state.
+// With `answered` (the window is shown and a manager that handles full
+// screen runs) the request waits for its answer, or, while another waits,
+// the state is remembered (or forgotten, when that one asks for it).
+void full_screen_state_ask(bool on, bool answered)
 {
-    const int64_t now_ms = clock_now_ms();
-    if (std::exchange(requests.changes_seen, 0) == 0) {
-        if (now_ms - requests.active_ms >= FULL_SCREEN_ANSWER_WAIT_MS)
-            requests.count = 0;
-        return 0;
-    }
-    for (int32_t i = 0; i < requests.count && requests.serial[i] <= requests.seen_serial; ++i)
-        if (requests.on[i] == on) {
-            const unsigned long serial = requests.serial[i];
-            full_screen_requests_drop(i + 1);
-            requests.active_ms = now_ms;
-            return serial;
-        }
-    return 0;
+    if (answered && answer.waiting)
+        answer.remembered = on != answer.on;
+    else
+        full_screen_request_send(
+            on, answered && (answer.late || wm_state_has("_NET_WM_STATE_FULLSCREEN") != on));
+}
+
+// True while answers to requests given up may still be on their way, one
+// after another.
+bool full_screen_late_coming()
+{
+    return answer.late && clock_now_ms() - answer.changed_ms < FULL_SCREEN_SETTLE_MS;
+}
+
+// Takes the answer to the request that waits, `on` the full-screen state
+// read now: the state asked for, after a change since the request, or full
+// screen put on and taken off again. Then, or once the request is given up,
+// a remembered state is asked.
+void full_screen_answer_take(bool on)
+{
+    if (!answer.waiting || full_screen_late_coming())
+        return;
+    const bool answered = (answer.state_changes > 0 && on == answer.on) ||
+                          (answer.on && full_screen_answer_came_and_went());
+    if (!answered && clock_now_ms() - answer.sent_ms < FULL_SCREEN_ANSWER_WAIT_MS)
+        return;
+    answer.waiting = false;
+    answer.late = !answered;
+    if (answer.remembered)
+        full_screen_request_send(!answer.on, true);
 }
 
 // Takes the monitor's whole rectangle, asking a window manager for its
@@ -626,27 +627,27 @@ unsigned long full_screen_changes_take(bool on)
 void full_screen_apply(bool shown)
 {
     const screen_rect &m = full_screen.monitor;
-    answer.counting = shown && wm_supports_full_screen();
-    answer.state_changes = 0;
-    answer.took_monitor_size = answer.left_monitor_size = false;
-    answer.serial = full_screen_state_ask(true, answer.counting);
+    full_screen_state_ask(true, shown && wm_supports_full_screen());
     XMoveResizeWindow(display, window, m.x, m.y, uint32_t(m.width), uint32_t(m.height));
     XFlush(display);
 }
 
 // Leaves full screen before the window takes a size again: a window manager
-// is asked to leave its full-screen state, and the frame goes back to its
-// place, wholly on the monitor, once it has (with none, at once). A window
-// that had no place of its own stays where the window manager puts it, moved
-// as far as it takes to lie wholly on the monitor.
-void full_screen_leave()
+// is asked to leave its full-screen state (unless `followed`: it left it of
+// its own), and the frame goes back to its place, wholly on the monitor,
+// once it has (with none, at once). A window that had no place of its own
+// stays where the window manager puts it, moved as far as it takes to lie
+// wholly on the monitor.
+void full_screen_leave(bool followed = false)
 {
     if (!full_screen.on)
         return;
     full_screen.on = false;
     const screen_rect back = rect_moved_into(full_screen.outer, full_screen.monitor);
     XWindowAttributes a;
-    if (wm_supports_full_screen())
+    if (followed)
+        ; // the manager's state is off already
+    else if (wm_supports_full_screen())
         full_screen_state_ask(false, XGetWindowAttributes(display, window, &a) &&
                                          a.map_state == IsViewable);
     else if (full_screen.outer_known)
@@ -667,9 +668,8 @@ void full_screen_hold()
 {
     if (!full_screen.on) {
         // A request to leave is answered all the same.
-        if (requests.count > 0)
-            full_screen_changes_take(wm_state_has("_NET_WM_STATE_FULLSCREEN"));
-        requests.changes_seen = 0;
+        if (answer.waiting)
+            full_screen_answer_take(wm_state_has("_NET_WM_STATE_FULLSCREEN"));
         return;
     }
     // With no window manager there is no state to follow: the window is
@@ -686,30 +686,24 @@ void full_screen_hold()
     XWindowAttributes a;
     if (!XGetWindowAttributes(display, window, &a) || a.map_state != IsViewable) {
         full_screen.host_state_seen = false;
-        answer.counting = false;
-        requests.count = 0;
+        answer.counting = answer.waiting = answer.remembered = false;
         return;
     }
     // The state counts once the window has the monitor's size too: a state
     // left from an earlier full screen may linger until the window manager
     // has served the request to leave it. The events read with the state
     // are all those before it, so a state put on and taken off since the
-    // last read is known by now. A late answer to a request before the
-    // latest is no state of the manager's own: the latest request's answer
-    // is still to come, and what came and went is counted afresh from here.
+    // last read is known by now. While a request waits or late answers
+    // come, the state may be an answer to an earlier request.
     const bool on = wm_state_has("_NET_WM_STATE_FULLSCREEN");
-    const unsigned long answered = full_screen_changes_take(on);
-    if (answered != 0 && answered < answer.serial) {
-        answer.state_changes = 0;
-        answer.took_monitor_size = answer.left_monitor_size = false;
-        full_screen.host_state_seen = full_screen.host_state_seen && on;
-    }
+    full_screen_answer_take(on);
+    const bool settled = !answer.waiting && !full_screen_late_coming();
     if (on) {
-        if (a.width == full_screen.monitor.width && a.height == full_screen.monitor.height)
+        if (settled && a.width == full_screen.monitor.width &&
+            a.height == full_screen.monitor.height)
             full_screen.host_state_seen = true;
-    } else if (full_screen.host_state_seen || full_screen_answer_came_and_went()) {
-        requests.count = 0; // the manager's own doing: it is done with them
-        full_screen_leave();
+    } else if (settled && (full_screen.host_state_seen || full_screen_answer_came_and_went())) {
+        full_screen_leave(true);
         display_full_screen_left();
         return;
     }

@@ -13,11 +13,13 @@
 # screen changing size (skipped where the user may not start Xorg). Under
 # openbox, stopped while Alt+Enter is pressed six times and answering late
 # (stopped again right after its answer to leave): the window ends as asked
-# last. Alt held while Return is tapped five times steps back round to
-# windowed under metacity (which moves the window into a new frame at each
-# change) and openbox. The game's window: shown when a window manager starts
-# while it is being made; minimised as soon as a late window manager maps it,
-# it stays minimised; destroyed by another client, ending the game.
+# last; so it does under openbox and icewm when another client then takes
+# full screen away, and under metacity stopped for 5 s. Alt held while
+# Return is tapped five times steps back round to windowed under metacity
+# (which moves the window into a new frame at each change) and openbox. The
+# game's window: shown when a window manager starts while it is being made;
+# minimised as soon as a late window manager maps it, it stays minimised;
+# destroyed by another client, ending the game.
 add_test(NAME e2e.window_manager
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/window_manager_test.sh
                  $<TARGET_FILE:window_program> $<TARGET_FILE_DIR:screen_reader>)
@@ -27,6 +29,8 @@ foreach(run IN ITEMS "icewm full-screen-first" "fluxbox outside-resize" "i3 floa
                      "herbstluftwm floats" "i3 tiled" "i3 host-leaves" "openbox host-leaves"
                      "openbox host-leaves-at-once" "fluxbox host-leaves-at-once"
                      "openbox late-answers" "openbox late-answers-stalled"
+                     "openbox late-answers-removed" "icewm late-answers-removed"
+                     "metacity late-answers-long"
                      "metacity alt-held" "openbox alt-held"
                      "herbstluftwm game" "bspwm game" "i3 game-two-monitors"
                      "i3 dead-record" "i3 resized" "none resized"
@@ -46,4 +50,7 @@ foreach(run IN ITEMS "icewm full-screen-first" "fluxbox outside-resize" "i3 floa
 endforeach()
 # Several rounds of a manager stopped and resumed.
 set_tests_properties(e2e.window_manager.openbox-late-answers
-                     e2e.window_manager.openbox-late-answers-stalled PROPERTIES TIMEOUT 150)
+                     e2e.window_manager.openbox-late-answers-stalled
+                     e2e.window_manager.openbox-late-answers-removed
+                     e2e.window_manager.icewm-late-answers-removed
+                     e2e.window_manager.metacity-late-answers-long PROPERTIES TIMEOUT 150)

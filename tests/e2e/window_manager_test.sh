@@ -32,6 +32,12 @@
 #   and then answers the requests late, in one go; stalled: stopped again
 #   for 0.5 s the moment it has answered the request to leave. Each of
 #   several rounds ends full screen, as asked last, and stays so;
+# - late-answers-removed: the same, and 1 s after the window is full screen
+#   another client asks the window manager to take full screen off: each
+#   round ends windowed, as asked last;
+# - late-answers-long: the same as late-answers, the manager stopped for 5 s;
+#   every other round Alt+Enter is pressed five more times halfway through
+#   (windowed, then full screen again);
 # - alt-held: Alt is held while Return is tapped five times: the window
 #   steps through the four full-screen modes and back to windowed, under a
 #   window manager that moves the window into a new frame (and so takes the
@@ -96,12 +102,15 @@ fi
 # A window manager that runs names its check window on the root window.
 # xfwm4 keeps its settings on a session bus; i3 takes the test's own
 # configuration, the others their packaged one (the test's home has none).
+# It runs in a session of its own: the system sends SIGHUP to a stopped
+# process (SIGSTOP, below) in a process group that the shell which started
+# ctest has left.
 manager_start() {
     [[ $manager != none ]] || return 0
     case $manager in
-    xfwm4) dbus-run-session -- xfwm4 --compositor=off ;;
-    i3) i3 -c "$E2E_DIR/i3.conf" ;;
-    *) "$manager" ;;
+    xfwm4) setsid dbus-run-session -- xfwm4 --compositor=off ;;
+    i3) setsid i3 -c "$E2E_DIR/i3.conf" ;;
+    *) setsid "$manager" ;;
     esac >"$E2E_DIR/manager.log" 2>&1 &
     for i in $(seq 101); do
         xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' && break
@@ -369,26 +378,47 @@ if [[ $case_name == host-leaves* ]]; then
     case_end
 fi
 
-# The window manager answers late: the window ends as asked last.
+# The window manager answers late: the window ends as asked last, by the
+# program or by another client.
 if [[ $case_name == late-answers* ]]; then
     window_check_start
     manager_pid=$(manager_pids)
+    manager_gone() { fail "$manager ended: $(tail -n 5 "$E2E_DIR/manager.log")"; }
     # Resumed once, a program that takes a late answer for the manager's own
     # doing goes wrong about one round in five; stopped again, every round.
-    rounds=4
-    [[ $case_name == late-answers-stalled ]] || rounds=14
+    stall=0.7 rounds=4 last=full
+    case $case_name in
+    late-answers) rounds=14 ;;
+    late-answers-removed) last=windowed ;;
+    late-answers-long) stall=5 rounds=5 ;;
+    esac
+    presses() { xdotool key --window "$win" --delay 50 $(printf 'alt+Return %.0s' $(seq "$1")); }
     for round in $(seq "${LATE_ROUNDS:-$rounds}"); do
         if [[ $case_name == late-answers-stalled ]]; then
-            x_probe_start "$E2E_DIR/stall" stop-after-off "$win" "$manager_pid" 10 0.5
+            x_probe_start "$E2E_DIR/stall" stop-after-off "$win" "$manager_pid" 4 0.5
         fi
-        kill -STOP "$manager_pid"
-        xdotool key --window "$win" --delay 50 alt+Return alt+Return alt+Return alt+Return \
-            alt+Return alt+Return &
-        sleep 0.7
-        kill -CONT "$manager_pid"
+        kill -STOP "$manager_pid" || manager_gone
+        presses 6 &
+        if [[ $case_name == late-answers-long ]] && ((round % 2 == 0)); then
+            sleep 2.5
+            wait $! || fail "xdotool could not press the keys"
+            presses 5 &
+            sleep 2.5
+        else
+            sleep "$stall"
+        fi
+        # On a loaded machine the presses may take longer than the stall.
         wait $! || fail "xdotool could not press the keys"
-        [[ $case_name == late-answers ]] || wait "$probe_pid" || true
+        kill -CONT "$manager_pid" || manager_gone
+        [[ $case_name != late-answers-stalled ]] || wait "$probe_pid" || true
         full_screen_wait "$win"
+        if [[ $last == windowed ]]; then
+            sleep 1
+            wmctrl -i -r "$win" -b remove,fullscreen || fail "wmctrl could not ask"
+            window_size_wait "$win" "$windowed"
+            size_stays "$windowed" 0 ", round $round"
+            continue
+        fi
         size_stays "$screen" 1 ", round $round"
         program_ask "fullscreen 1" "full screen" >/dev/null
         window_size_wait "$win" "$windowed"
@@ -589,6 +619,11 @@ if [[ $case_name == resized ]]; then
     frame_wait "$win" "1300 1000 $windowed"
     screen_set 1024x768
     frame_on_monitor_wait "$win"
+    # xrandr shrinks the screen in more than one step (the output that does
+    # not fit off, the screen's size, the output on), which a loaded program
+    # may read apart, reading every 250 ms: the move comes once it has read
+    # the last.
+    sleep 1
     program_ask "move 700 600" "at:" >/dev/null
     frame_wait "$win" "700 600 $windowed"
     sleep 1
