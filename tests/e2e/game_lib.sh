@@ -274,22 +274,31 @@ menu_entry() {
     done
     echo -1
 }
+# menu_step KEY N: D or A pressed to highlight entry N, the entry after or
+# before the one highlighted, and checked. The menu takes one key event a
+# pass and drops the rest: where the game got no pass while the key was down
+# (a busy machine), the press and its release come in one pass and the
+# release is dropped, so the key is pressed again while the entry before
+# still shows.
+menu_step() {
+    local from=$((($2 + 1) % 6)) tries
+    [[ $1 != d ]] || from=$((($2 + 5) % 6))
+    for tries in 1 2 3 4 5; do
+        hold "$1"
+        shown_within 5 help_is "$2" && break
+        help_is "$from" || break
+    done
+    highlight_check "$2"
+}
 # menu_goto N: D pressed until entry N is highlighted, each step seen; it
-# starts from whichever entry is highlighted. The menu takes one key event a
-# frame and drops the rest: where the game got no frame while D was down (a
-# busy machine), the press and its release come in one frame and the
-# release is dropped, so D is pressed again until the step shows.
+# starts from whichever entry is highlighted.
 menu_goto() {
-    local i tries
+    local i
     i=$(menu_entry)
     ((i >= 0)) || { screen_dump; fail "no menu entry is highlighted"; }
     while ((i != $1)); do
         i=$(((i + 1) % 6))
-        for tries in 1 2 3 4 5; do
-            hold d
-            shown_within 5 help_is "$i" && break
-        done
-        highlight_check "$i"
+        menu_step d "$i"
     done
 }
 # menu_choose N: entry N highlighted and chosen with Enter.

@@ -68,25 +68,22 @@ menu_check() {
     shot
     expect_cells 17 2 "*"
     release d
+    # On a busy machine the release may come in the press's pass and be
+    # dropped (menu_step).
+    shown_within 5 help_is 1 || { help_is 0 && menu_step d 1; }
     highlight_check 1
     expect_cells 10 11 "- -"
     expect_cells 17 2 " "
-    hold d
-    highlight_check 2
+    menu_step d 2
     expect_cells 12 25 "▬ "
-    hold d
-    highlight_check 3
+    menu_step d 3
     expect_cells 11 38 "o"
-    hold d
-    highlight_check 4
+    menu_step d 4
     expect_cells 10 53 "o o"
-    hold d
-    highlight_check 5
+    menu_step d 5
     # Wrap-around both ways.
-    hold d
-    highlight_check 0
-    hold a
-    highlight_check 5
+    menu_step d 0
+    menu_step a 5
 }
 
 # --- First run: a new game, then QUIT -------------------------------------------
