@@ -299,12 +299,18 @@ output_wait "input:Zed 42"
 
 # The clipboard: the program's text reaches another client, and back.
 # clip_serve TEXT: another client owns the clipboard with TEXT as UTF-8.
+# The file it reports to is emptied first: the redirection of a command in
+# the background comes later, and the last client's "owned" would be read.
 clip_serve() {
     printf '%s' "$1" >"$E2E_DIR/clip"
-    "$clip_peer" serve UTF8_STRING "$E2E_DIR/clip" whole >"$E2E_DIR/probe" &
+    : >"$E2E_DIR/probe"
+    "$clip_peer" serve UTF8_STRING "$E2E_DIR/clip" whole >>"$E2E_DIR/probe" &
     probe_pid=$!
-    for _ in $(seq 100); do grep -q owned "$E2E_DIR/probe" && break; sleep 0.05; done
+    for _ in $(seq 600); do grep -q owned "$E2E_DIR/probe" && return 0; sleep 0.05; done
+    fail "the other client did not take the clipboard"
 }
+# clip_end: that client ended.
+clip_end() { kill "$probe_pid" 2>/dev/null && wait "$probe_pid" 2>/dev/null || true; }
 program_say "clip-set Hello clipboard"
 output_wait ok
 "$clip_peer" read UTF8_STRING "$E2E_DIR/clip" && [[ $(<"$E2E_DIR/clip") == "Hello clipboard" ]] ||
@@ -314,12 +320,12 @@ output_wait "clip:Hello clipboard"
 clip_serve "From outside"
 program_say "clip-get"
 output_wait "clip:From outside"
-kill "$probe_pid" 2>/dev/null || true
+clip_end
 # Text from the desktop arrives as Latin-1 bytes; what Latin-1 lacks is "?".
 clip_serve "Grüße €"
 program_say "clip-get"
 output_wait "$(printf 'clip:Gr\xfc\xdfe ?')"
-kill "$probe_pid" 2>/dev/null || true
+clip_end
 
 # A close request while the program handles exit requests: the window stays.
 program_say "guard-exit"
