@@ -22,7 +22,6 @@
 #include <poll.h>
 
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <csetjmp>
 #include <cstdarg>
@@ -58,10 +57,9 @@ void toolkit_warning(const char *format, va_list args)
     std::fputc('\n', stderr);
 }
 
-// True while the toolkit starts (glutInit); the second only on the thread
-// that starts it.
-std::atomic<bool> toolkit_starting{false};
-thread_local bool toolkit_starting_here = false;
+// True while the toolkit starts (glutInit), on the thread that starts it:
+// what other threads do meanwhile is not the toolkit's.
+thread_local bool toolkit_starting = false;
 // Where the thread that makes the window goes on after the GL library's
 // fault on a connection whose server ended meanwhile.
 sigjmp_buf setup_fault_return;
@@ -202,8 +200,8 @@ const toolkit_callback_registrar *registrar = &toolkit_registrar;
 // it then fails (the process ignores the error about the window), and the
 // toolkit takes the failed read for an internal error it cannot go on from.
 // This definition takes the toolkit's calls in place of Xlib's and hands
-// them on; while the toolkit starts, a read that fails reads as a property
-// that is not there, which is what a window that is gone has.
+// them on; while the toolkit starts (on its thread), a read that fails reads
+// as a property that is not there, which is what a window that is gone has.
 extern "C" int XGetWindowProperty(Display *d, Window w, Atom property, long offset, long length,
                                   Bool remove, Atom wanted_type, Atom *type, int *format,
                                   unsigned long *count, unsigned long *after, unsigned char **data)
@@ -214,7 +212,7 @@ extern "C" int XGetWindowProperty(Display *d, Window w, Atom property, long offs
         return BadImplementation;
     const int status =
         xlib(d, w, property, offset, length, remove, wanted_type, type, format, count, after, data);
-    if (status == Success || !toolkit_starting.load())
+    if (status == Success || !toolkit_starting)
         return status;
     *type = None;
     *format = 0;
@@ -232,7 +230,7 @@ extern "C" Display *XOpenDisplay(const char *name)
     static const auto xlib =
         reinterpret_cast<Display *(*)(const char *)>(dlsym(RTLD_NEXT, "XOpenDisplay"));
     Display *d = xlib ? xlib(name) : nullptr;
-    if (d && toolkit_starting_here)
+    if (d && toolkit_starting)
         x_connection_setup_watch(d, &setup_fault_return);
     return d;
 }
@@ -245,11 +243,9 @@ bool window_layer_create(int *argc, char **argv, const char *title, int32_t widt
     // of the signal handler, and the program ends as on a lost display.
     if (sigsetjmp(setup_fault_return, 1))
         x_connection_setup_fault_end();
-    toolkit_starting.store(true);
-    toolkit_starting_here = true;
+    toolkit_starting = true;
     glutInit(argc, argv);
-    toolkit_starting_here = false;
-    toolkit_starting.store(false);
+    toolkit_starting = false;
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
     glutInitWindowSize(width, height);

@@ -645,12 +645,11 @@ void full_screen_leave(bool followed = false)
     full_screen.on = false;
     const screen_rect back = rect_moved_into(full_screen.outer, full_screen.monitor);
     XWindowAttributes a;
-    if (followed)
-        ; // the manager's state is off already
-    else if (wm_supports_full_screen())
-        full_screen_state_ask(false, XGetWindowAttributes(display, window, &a) &&
-                                         a.map_state == IsViewable);
-    else if (full_screen.outer_known)
+    if (wm_supports_full_screen()) {
+        if (!followed) // else the manager's state is off already
+            full_screen_state_ask(false, XGetWindowAttributes(display, window, &a) &&
+                                             a.map_state == IsViewable);
+    } else if (full_screen.outer_known)
         XMoveWindow(display, window, back.x, back.y);
     if (full_screen.outer_known)
         place_keep_start(back.x, back.y, true);
